@@ -1,0 +1,36 @@
+// The main window's options and per-channel display state for the loaded
+// song. Channel index 0-15 stands for MIDI channel 1-16.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+constexpr int kMidiChannels = 16;
+constexpr int kDrumChannelIndex = 9;  // MIDI channel 10
+
+struct SongOptions {
+    std::array<std::int32_t, kMidiChannels> channelUsed{};
+    std::array<std::int32_t, kMidiChannels> volumeDown{};
+    std::array<std::int32_t, kMidiChannels> mute{};
+    std::array<std::string, kMidiChannels> toneName;
+    std::array<std::int32_t, kMidiChannels> program{};
+    std::int32_t tempoPercent = 100;
+    bool preCount = true;
+    bool minusMelody = false;
+    bool minusGuitar = false;
+    bool minusBass = false;
+    bool minusDrums = false;
+    std::array<std::int32_t, kMidiChannels> drumChannel{};
+    std::int32_t resetMode = 1;
+    std::int32_t clickTicks = 480;
+    std::int32_t clicksPerMeasure = 4;
+};
+
+// Sets every field to its default.
+inline void ResetSongOptions(SongOptions& options) {
+    options = SongOptions{};
+    for (int ch = 0; ch < kMidiChannels; ++ch) options.toneName[ch] = "Piano 1";
+    options.toneName[kDrumChannelIndex] = "Standard Set";
+    options.drumChannel[kDrumChannelIndex] = 1;
+}
