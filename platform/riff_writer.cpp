@@ -1,0 +1,152 @@
+// RIFF writer on POSIX files: a temporary file beside the target, written
+// through a stdio buffer, size fields patched in place, renamed on commit.
+#include "platform/riff_writer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+namespace {
+
+constexpr std::size_t kWriteBufferBytes = 64 * 1024;
+constexpr int kTemporaryNameAttempts = 100;
+constexpr std::uint32_t kRiffId = MakeFourCC("RIFF");
+
+// Creates a new file with a free temporary name in `folder`; -1 on failure.
+int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& baseName, std::string& pathOut) {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        std::filesystem::path candidate =
+            folder / ("." + baseName + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(attempt));
+        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            pathOut = candidate.string();
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+RiffWriter::~RiffWriter() { Discard(); }
+
+bool RiffWriter::Open(const std::string& targetPath) {
+    Discard();
+    if (targetPath.empty()) return false;
+    struct stat info {};
+    if (::stat(targetPath.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode) || ::access(targetPath.c_str(), W_OK) != 0) return false;
+    }
+    std::filesystem::path target(targetPath);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string baseName = target.filename().string();
+    if (baseName.empty()) return false;
+
+    std::string tempPath;
+    int fd = CreateTemporaryFile(folder, baseName, tempPath);
+    if (fd < 0) return false;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        return false;
+    }
+    file_.reset(file);
+    std::setvbuf(file, nullptr, _IOFBF, kWriteBufferBytes);
+    targetPath_ = targetPath;
+    tempPath_ = tempPath;
+    length_ = 0;
+    failed_ = false;
+    chunks_.clear();
+    return true;
+}
+
+bool RiffWriter::WriteRaw(const void* data, std::size_t length) {
+    if (!file_ || failed_) return false;
+    if (length_ + length > kRiffMaxFileBytes) {
+        failed_ = true;
+        return false;
+    }
+    if (length > 0 && std::fwrite(data, 1, length, file_.get()) != length) {
+        failed_ = true;
+        return false;
+    }
+    length_ += length;
+    return true;
+}
+
+bool RiffWriter::WriteU32(std::uint32_t value) {
+    const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    return WriteRaw(bytes, sizeof bytes);
+}
+
+bool RiffWriter::CreateRiffChunk(std::uint32_t formType) {
+    if (!CreateChunk(kRiffId, 0)) return false;
+    return WriteU32(formType);
+}
+
+bool RiffWriter::CreateChunk(std::uint32_t id, std::uint32_t size) {
+    if (!WriteU32(id)) return false;
+    OpenChunk chunk;
+    chunk.sizeFieldAt = length_;
+    if (!WriteU32(size)) return false;
+    chunk.dataStart = length_;
+    chunks_.push_back(chunk);
+    return true;
+}
+
+long RiffWriter::Write(const void* data, long length) {
+    if (length < 0 || chunks_.empty()) return -1;
+    return WriteRaw(data, static_cast<std::size_t>(length)) ? length : -1;
+}
+
+bool RiffWriter::Ascend() {
+    if (!file_ || failed_ || chunks_.empty()) return false;
+    const OpenChunk chunk = chunks_.back();
+    chunks_.pop_back();
+    const std::uint64_t size = length_ - chunk.dataStart;
+    if (size % 2 != 0) {
+        const std::uint8_t pad = 0;
+        if (!WriteRaw(&pad, 1)) return false;
+    }
+    // Patch the size field in place, then return to the end of the file.
+    const std::uint64_t end = length_;
+    if (::fseeko(file_.get(), static_cast<off_t>(chunk.sizeFieldAt), SEEK_SET) != 0) {
+        failed_ = true;
+        return false;
+    }
+    length_ = chunk.sizeFieldAt;  // WriteU32 counts the patched bytes; restored below
+    bool patched = WriteU32(static_cast<std::uint32_t>(size));
+    length_ = end;
+    if (!patched || ::fseeko(file_.get(), 0, SEEK_END) != 0) {
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool RiffWriter::Commit() {
+    if (!file_) return false;
+    bool ok = !failed_ && std::fflush(file_.get()) == 0;
+    // Close explicitly: the close can report a deferred write error.
+    if (std::fclose(file_.release()) != 0) ok = false;
+    if (ok && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    chunks_.clear();
+    return ok;
+}
+
+void RiffWriter::Discard() {
+    if (!file_) return;
+    file_.reset();
+    ::unlink(tempPath_.c_str());
+    tempPath_.clear();
+    chunks_.clear();
+}

@@ -1,0 +1,218 @@
+// The render song: a copy of the loaded song with the user's options applied.
+#include "render/prepare_render_song.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "app/ombrix_dlg.h"
+#include "model/slots.h"
+#include "model/track_editing.h"
+#include "platform/movable_block.h"
+
+namespace {
+
+constexpr int kHighestRoutedChannel = 15;  // channel entries above this leave a part unrouted
+constexpr int kDrumChannelNibble = 9;       // MIDI channel 10 in the low four bits
+constexpr std::uint8_t kVolumeController = 7;
+constexpr int kMinRenderTempo = 2000;   // 20.00 BPM
+constexpr int kMaxRenderTempo = 50000;  // 500.00 BPM
+constexpr double kPercent = 100.0;
+// The longest measure a time signature can describe (255 whole notes); a
+// longer pre-count can only come from corrupt values and is not inserted.
+constexpr std::int64_t kMaxPreCountTicks = 255LL * kTicksPerWhole;
+
+// The pre-count click: a short, fixed note on the drum part.
+constexpr std::uint8_t kClickNote = 37;
+constexpr std::uint16_t kClickGate = 10;
+constexpr std::uint8_t kClickVelocity = 100;
+constexpr int kNoteAttributeAt = 10;
+
+// Events of a track up to, not including, its end marker.
+int EventsBeforeEnd(const Track& track) {
+    if (track.count > 0 && EventAt(track, track.count - 1).IsEnd()) return track.count - 1;
+    return track.count;
+}
+
+// The copies below take freshly opened cursors (position 0) and a destination
+// track that holds only its end marker, so copies go in front of that marker.
+
+// Removes every event of the track except its end marker.
+void EmptyToEndMarker(TrackCursor& cursor) {
+    const int n = EventsBeforeEnd(*cursor.track);
+    if (n > 0) InsertSlots(cursor, -n, true);
+}
+
+// Copies every event of `source` but its end marker, payloads included.
+void CopyAllEvents(TrackCursor& destination, TrackCursor& source) {
+    const int n = EventsBeforeEnd(*source.track);
+    if (n > 0) InsertCopies(destination, source, n, true);
+}
+
+// Copies the events of `source` but its end marker one by one, each changed
+// by `transform` on the way.
+template <typename Transform>
+void CopyEventsTransformed(TrackCursor& destination, TrackCursor& source, Transform transform) {
+    const int n = EventsBeforeEnd(*source.track);
+    for (int i = 0; i < n; ++i) {
+        TrackEvent event = EventAt(*source.track, i);
+        transform(event);
+        InsertSlots(destination, 1, false);
+        Write(destination, event, true);
+    }
+}
+
+// Places each exclusive event of `source` into `destination` at its own tick.
+void CopyExclusiveEvents(TrackCursor& destination, TrackCursor& source) {
+    const int n = EventsBeforeEnd(*source.track);
+    int tick = 0;
+    for (int i = 0; i < n; ++i) {
+        TrackEvent event = EventAt(*source.track, i);
+        const int step = event.Step();
+        if (event.Kind() == EventKind::kExclusive) {
+            event.SetStep(0);  // the insertion computes the steps around it
+            Seek(destination, tick, 0);
+            InsertAtTime(destination, event);
+        }
+        tick += step;
+    }
+}
+
+// Halves a nonzero channel volume, never down to 0.
+void HalveVolume(TrackEvent& event) {
+    if (event.Kind() != EventKind::kControl || event.U8(4) != kVolumeController) return;
+    const std::uint8_t value = event.U8(5);
+    if (value == 0) return;
+    event.SetU8(5, std::max<std::uint8_t>(value >> 1, 1));
+}
+
+// Scales a tempo event by the percentage and keeps it inside the render limits.
+void ScaleTempo(TrackEvent& event, int tempoPercent) {
+    if (event.Kind() != EventKind::kTempo) return;
+    double scaled = std::trunc(static_cast<double>(event.U32(4)) * (tempoPercent / kPercent));
+    if (scaled <= kMinRenderTempo) scaled = kMinRenderTempo;
+    if (scaled > kMaxRenderTempo) scaled = kMaxRenderTempo;
+    event.SetI32(4, static_cast<std::int32_t>(scaled));
+}
+
+void CopyExclusiveTable(const ExclusiveTable& from, ExclusiveTable& to) {
+    const int count = std::min(from.count, kExclusiveEntries);
+    for (int i = 0; i < count; ++i) {
+        MovableBlock copy;
+        const int length = ExclusiveCopy(from, i, copy);
+        if (length <= 0) continue;
+        BlockLock bytes(copy);
+        ExclusiveStore(i, to, length, bytes.Data());  // an entry that cannot be stored is skipped
+    }
+}
+
+void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& render, int part) {
+    const int slot = PartSlot(part);
+    const int channel = loaded.partChannel[part];
+    if (channel > kHighestRoutedChannel || loaded.SlotTrack(slot) == nullptr) return;
+    CursorGuard source(loaded, slot);
+    if (EventsBeforeEnd(*source->track) == 0) return;
+    CursorGuard destination(render, slot);
+    if (options.mute[channel]) {
+        CopyExclusiveEvents(*destination, *source);
+    } else if (!options.volumeDown[channel]) {
+        CopyAllEvents(*destination, *source);
+    } else {
+        CopyEventsTransformed(*destination, *source, HalveVolume);
+    }
+}
+
+void CopyTempoTrack(SongContainer& loaded, int tempoPercent, SongContainer& render) {
+    CursorGuard destination(render, kTempoSlot);
+    EmptyToEndMarker(*destination);
+    if (loaded.SlotTrack(kTempoSlot) == nullptr) return;
+    CursorGuard source(loaded, kTempoSlot);
+    if (tempoPercent == static_cast<int>(kPercent)) {
+        CopyAllEvents(*destination, *source);
+    } else {
+        CopyEventsTransformed(*destination, *source,
+                              [tempoPercent](TrackEvent& event) { ScaleTempo(event, tempoPercent); });
+    }
+}
+
+void CopyMeasureTrack(SongContainer& loaded, SongContainer& render) {
+    if (loaded.SlotTrack(kMeasureSlot) == nullptr) return;
+    CursorGuard source(loaded, kMeasureSlot);
+    CursorGuard destination(render, kMeasureSlot);
+    CopyAllEvents(*destination, *source);
+}
+
+// Tick of the earliest note over all parts, or -1 when no part has one.
+int FirstNoteTick(SongContainer& song) {
+    int first = -1;
+    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
+        if (song.SlotTrack(slot) == nullptr) continue;
+        CursorGuard cursor(song, slot);
+        const Track& track = *cursor->track;
+        int tick = 0;
+        for (int i = 0; i < track.count && !EventAt(track, i).IsEnd(); ++i) {
+            const TrackEvent& event = EventAt(track, i);
+            if (event.IsNote()) {
+                if (first < 0 || tick < first) first = tick;
+                break;
+            }
+            tick += event.Step();
+        }
+    }
+    return first;
+}
+
+// Moves everything from `from` on later by `gap` ticks, if the track reaches past `from`.
+void OpenGap(SongContainer& song, int slot, int from, int gap) {
+    if (song.SlotTrack(slot) == nullptr) return;
+    CursorGuard cursor(song, slot);
+    if (from >= TrackLength(*cursor)) return;
+    Seek(*cursor, from, 0);
+    AdvanceWithRest(*cursor, gap);
+}
+
+TrackEvent MakeClick() {
+    TrackEvent click = MakeEvent(kClickNote);
+    click.SetGate(kClickGate);
+    click.SetU8(6, kClickVelocity);
+    click.SetU8(kNoteAttributeAt, 1);
+    return click;
+}
+
+}  // namespace
+
+void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render) {
+    render.Clear();
+    render.Reset();
+    CopyExclusiveTable(*loaded.exclusiveTable, *render.exclusiveTable);
+    for (int part = 0; part < kPartCount; ++part) CopyPart(loaded, options, render, part);
+    CopyTempoTrack(loaded, options.tempoPercent, render);
+    CopyMeasureTrack(loaded, render);
+    std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
+    if (options.preCount) InsertPreCount(options, render);
+}
+
+void PrepareRenderSong(COmbrixDlg& dlg, SongContainer& render) {
+    PrepareRenderSong(dlg.m_song, dlg.m_songOptions, render);
+}
+
+void InsertPreCount(const SongOptions& options, SongContainer& render) {
+    const int first = FirstNoteTick(render);
+    if (first < 0) return;
+    const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
+    if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return;
+
+    OpenGap(render, kTempoSlot, first, static_cast<int>(gap));
+    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) OpenGap(render, slot, first, static_cast<int>(gap));
+
+    for (int part = 0; part < kPartCount; ++part) {
+        if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) continue;
+        CursorGuard drums(render, PartSlot(part));
+        const TrackEvent click = MakeClick();
+        for (int i = 0; i < options.clicksPerMeasure; ++i) {
+            Seek(*drums, first + i * options.clickTicks, 0);
+            InsertAtTime(*drums, click);
+        }
+        return;
+    }
+}
