@@ -1,0 +1,56 @@
+// The conversion log file and the program-wide access to it during a batch.
+#include "app/conversion_log.h"
+
+#include "platform/message_box.h"
+#include "platform/text_viewer.h"
+
+ConversionLog* g_pConversionLog = nullptr;
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::string_view kLogNotWritten =
+    "他のプロセスが使用中のため、logファイルの書き出しが行なえませんでした。";
+
+}  // namespace
+
+void ConversionLog::Open(const std::string& outputFolder) {
+    path_ = outputFolder + std::string(kConversionLogName);
+    file_.reset(std::fopen(path_.c_str(), "wb"));
+}
+
+void ConversionLog::AppendLine(std::string_view text) {
+    if (!file_) return;
+    std::fwrite(text.data(), 1, text.size(), file_.get());
+    std::fwrite(kLineEnd.data(), 1, kLineEnd.size(), file_.get());
+}
+
+bool ConversionLog::Close() {
+    if (!file_) return false;
+    const bool writeFailed = std::ferror(file_.get()) != 0;
+    const bool closeFailed = std::fclose(file_.release()) != 0;
+    return !writeFailed && !closeFailed;
+}
+
+void OpenConversionLog(const std::string& outputFolder) {
+    if (g_pConversionLog) g_pConversionLog->Open(outputFolder);
+}
+
+void AppendLogLine(std::string_view text) {
+    if (g_pConversionLog) g_pConversionLog->AppendLine(text);
+}
+
+bool CloseConversionLog() {
+    if (!g_pConversionLog) return false;
+    if (!g_pConversionLog->Close()) {
+        ShowMessageBox(kLogNotWritten);
+        return false;
+    }
+    OpenTextViewer(g_pConversionLog->Path());
+    return true;
+}
+
+void ConversionLogReport::Report(std::string_view text) {
+    ++count_;
+    AppendLogLine(text);
+}

@@ -1,0 +1,59 @@
+// The batch conversion's log "CreateLog.log": one line per message, each
+// ended by CR LF, no header. While a batch runs, g_pConversionLog points at
+// its log and AppendLogLine is where import and conversion errors go.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/user_report.h"
+
+// The log's file name inside the batch's output folder.
+constexpr std::string_view kConversionLogName = "CreateLog.log";
+
+class ConversionLog {
+public:
+    // Creates (or empties) the log in `outputFolder`, which ends with "/".
+    // The log stays closed when the file cannot be created.
+    void Open(const std::string& outputFolder);
+    // Writes `text` and CR LF while the log is open; otherwise does nothing.
+    void AppendLine(std::string_view text);
+    // Closes the file; false when it was not open or a write failed.
+    bool Close();
+
+    bool IsOpen() const { return file_ != nullptr; }
+    // The log's path; empty until Open has been called.
+    const std::string& Path() const { return path_; }
+
+private:
+    struct FileCloser {
+        void operator()(std::FILE* file) const { std::fclose(file); }
+    };
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::string path_;
+};
+
+// The log of the running batch, or null outside a batch. Borrowed: the batch
+// owns the log.
+extern ConversionLog* g_pConversionLog;
+
+// Opens the running batch's log in `outputFolder` (ending with "/").
+void OpenConversionLog(const std::string& outputFolder);
+// Appends one line to the running batch's log when it is open.
+void AppendLogLine(std::string_view text);
+// Closes the running batch's log and shows it to the user; when it could not
+// be written, says so instead. Returns true when the log was written.
+bool CloseConversionLog();
+
+// Reports go into the running batch's log; counts them so the batch can tell
+// whether a file went through without error.
+class ConversionLogReport final : public UserReport {
+public:
+    void Report(std::string_view text) override;
+    int Count() const { return count_; }
+
+private:
+    int count_ = 0;
+};

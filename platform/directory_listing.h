@@ -1,0 +1,17 @@
+// Stand-in for the desktop's directory enumeration with a "*.ext" pattern:
+// the entries of one folder whose names end in an extension, any case.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct DirectoryEntry {
+    std::string name;          // the entry's name, without its folder
+    bool isDirectory = false;  // a folder, or a link to one
+};
+
+// The entries of `folder` whose names end in `extension` (".mid"), compared
+// case-insensitively as the desktop's wildcard match does, in the order the
+// file system returns them. Empty when the folder cannot be read.
+std::vector<DirectoryEntry> ListEntriesWithExtension(const std::string& folder, std::string_view extension);

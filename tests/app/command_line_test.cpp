@@ -1,0 +1,60 @@
+// The command-line table: mode, folder and pre-count for each form of the
+// "-f<folder>,-p<value>" line.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/command_line.h"
+
+namespace {
+
+struct CommandLineCase {
+    const char* text;
+    const char* folder;  // empty: interactive mode
+    bool preCount;
+};
+
+class CommandLineTable : public testing::TestWithParam<CommandLineCase> {};
+
+TEST_P(CommandLineTable, GivesTheModeFolderAndPreCount) {
+    const CommandLineCase& c = GetParam();
+    std::string folder;
+    bool preCount = true;
+    ParseCommandLine(c.text, folder, preCount);
+    EXPECT_EQ(folder, c.folder);
+    EXPECT_EQ(preCount, c.preCount);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryForm, CommandLineTable,
+    testing::Values(CommandLineCase{"", "", true},                              // interactive
+                    CommandLineCase{"-f/songs", "/songs", true},                // batch, pre-count on
+                    CommandLineCase{"-f /songs , -p 0", "/songs", false},       // spaces trimmed
+                    CommandLineCase{"-f/songs,-p1", "/songs", true},
+                    CommandLineCase{"-f/songs,-pyes", "/songs", false},         // anything but "1" is off
+                    CommandLineCase{"-f/songs,", "/songs", true},               // default kept
+                    CommandLineCase{"-f/songs -p0", "/songs -p0", true},        // no comma: -p is folder text
+                    CommandLineCase{"-p0,-f/songs", "", true},                  // -f after the comma
+                    CommandLineCase{"-f", "", true},                            // empty folder
+                    CommandLineCase{"/songs", "", true},                        // no -f
+                    CommandLineCase{"x -f/songs", "/songs", true},              // text before -f ignored
+                    CommandLineCase{"-f\"/my songs\"", "\"/my songs\"", true},  // quotes kept
+                    CommandLineCase{"-f/songs,-p", "/songs", false},            // empty value is off
+                    CommandLineCase{"-F/songs", "", true}));                    // case-sensitive
+
+TEST(CommandLine, WithoutFolderSwitchLeavesThePreCountAlone) {
+    std::string folder = "kept";
+    bool preCount = false;
+    ParseCommandLine("-p1", folder, preCount);
+    EXPECT_EQ(folder, "kept");
+    EXPECT_FALSE(preCount);
+}
+
+TEST(CommandLine, WithoutCommaSwitchesThePreCountOn) {
+    std::string folder;
+    bool preCount = false;
+    ParseCommandLine("-f/songs", folder, preCount);
+    EXPECT_TRUE(preCount);
+}
+
+}  // namespace
