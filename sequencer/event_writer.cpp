@@ -1,0 +1,282 @@
+// The event writer: message dispatch, grid placement, note pairing and the
+// splitting of long notes.
+#include "sequencer/event_writer.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+// Controllers 123-127 (the channel mode messages) are not stored.
+constexpr std::uint8_t kLastStoredController = 122;
+constexpr std::uint8_t kNoteOff = 0x80;
+constexpr std::uint8_t kNoteOn = 0x90;
+constexpr std::uint8_t kStatusExclusive = 0xF0;
+constexpr std::uint8_t kStatusTempoValue = 0xF6;
+constexpr std::uint8_t kStatusRest = 0xF8;
+constexpr int kNoteStateAt = 8;
+constexpr int kNoteFlagAt = 10;
+constexpr std::uint16_t kMaxGateValue = 0xFFFF;
+}  // namespace
+
+WriterMessage WriterMessage::Channel(std::uint8_t status, std::uint8_t data1, std::uint8_t data2, int slot) {
+    WriterMessage m;
+    m.value = status | (static_cast<std::uint32_t>(data1) << 8) | (static_cast<std::uint32_t>(data2) << 16);
+    m.slot = slot;
+    return m;
+}
+
+WriterMessage WriterMessage::Exclusive(std::uint16_t index, int slot) {
+    WriterMessage m;
+    m.value = kStatusExclusive | (static_cast<std::uint32_t>(index) << 16);
+    m.slot = slot;
+    return m;
+}
+
+WriterMessage WriterMessage::Tempo(std::int32_t tempo) {
+    WriterMessage m;
+    m.value = static_cast<std::uint32_t>(tempo);
+    m.slot = kTempoSlot;
+    return m;
+}
+
+TrackEvent MakeOpenNote(std::uint8_t note, std::uint8_t velocity) {
+    TrackEvent ev = MakeEvent(static_cast<std::uint8_t>(note & EventKind::kNoteLast));
+    ev.SetGate(kOpenNoteGate);
+    ev.SetU8(6, velocity);
+    ev.SetU16(kNoteStateAt, kNoteOpenBits);
+    ev.SetU8(kNoteFlagAt, 1);
+    return ev;
+}
+
+ToQ2::ToQ2() { BeginWriting(); }
+
+void ToQ2::StopPlay() { ForgetCursors(); }
+
+void ToQ2::BeginWriting() {
+    exactMode_ = 0;
+    lastTick_.fill(0);
+    touched_.fill(0);
+    currentTime_ = 0;
+    timeLimit_ = kNoTimeLimit;
+    head_ = tail_ = kNone;
+    for (int i = 0; i < kPendingNoteEntries; ++i) {
+        pending_[i] = PendingNote{};
+        pending_[i].next = i + 1 < kPendingNoteEntries ? static_cast<std::uint8_t>(i + 1) : kNone;
+    }
+    free_ = 0;
+}
+
+int ToQ2::PendingNotes() const {
+    int n = 0;
+    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next) ++n;
+    return n;
+}
+
+int ToQ2::PutEvent(const TrackEvent& event, int slot) {
+    TrackCursor* cursor = cursors_[slot];
+    if (cursor == nullptr || cursor->track == nullptr) return 0;
+    if (event.Kind() == 0 && event.Step() == 0 && event.U16(4) == 0 && event.U8(6) == 0) return 0;
+
+    // Round to the nearest grid point; the remainder becomes the offset byte.
+    const int t = currentTime_;
+    int position = t;
+    std::int8_t offset = exactOffset_;
+    if (!exactMode_) {
+        int r = t % grid_;
+        if (r > grid_ / 2) r -= grid_;
+        position = t - r;
+        if (position >= timeLimit_) position = timeLimit_ - 1;
+        offset = static_cast<std::int8_t>(t - position);
+    }
+
+    Seek(*cursor, position - lastTick_[slot], 1);
+    lastTick_[slot] = position;
+    touched_[slot] = 1;
+    TrackEvent ev = event;
+    ev.SetStep(0);
+    ev.SetOffset(offset);
+    const int countBefore = cursor->track->count;
+    const int index = InsertAtTime(*cursor, ev);
+    if (index >= 0 && cursor->track->count > countBefore) ShiftPendingAfterInsert(slot, index);
+    return index;
+}
+
+void ToQ2::ShiftPendingAfterInsert(int slot, int insertedIndex) {
+    // An insertion in the middle of a track moves every later event up by
+    // one; pending notes at or after it must follow. (Insertions beyond the
+    // end pad with rests after every existing note, so they move nothing.)
+    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next) {
+        PendingNote& entry = pending_[e];
+        if (entry.slot == slot && entry.eventIndex >= insertedIndex) ++entry.eventIndex;
+    }
+}
+
+void ToQ2::WriteMessage(const WriterMessage& message, int time) {
+    FlushHeldNotes(time);
+    currentTime_ = time;
+    const int slot = message.slot;
+    if (slot < 0 || slot >= kSlotCount || cursors_[slot] == nullptr) return;
+
+    if (slot == kTempoSlot) {
+        TrackEvent ev = MakeEvent(EventKind::kTempo);
+        ev.SetU32(4, message.value);
+        PutEvent(ev, slot);
+        return;
+    }
+
+    const std::uint8_t d1 = message.Data1();
+    const std::uint8_t d2 = message.Data2();
+    TrackEvent ev;
+    switch (message.Status()) {
+        case kNoteOn:
+            if (d2 > 0)
+                NoteOn(slot, d1, d2);
+            else
+                NoteOff(slot, d1);
+            return;
+        case kNoteOff:
+            NoteOff(slot, d1);
+            return;
+        case EventKind::kPolyPressure:
+        case EventKind::kPitchBend:
+            ev = MakeEvent(message.Status());
+            ev.SetU8(4, d1);
+            ev.SetU8(5, d2);
+            break;
+        case EventKind::kControl:
+            if (d1 > kLastStoredController) return;
+            ev = MakeEvent(EventKind::kControl);
+            ev.SetU8(4, d1);
+            ev.SetU8(5, d2);
+            break;
+        case EventKind::kProgram:
+        case EventKind::kChannelPressure:
+            ev = MakeEvent(message.Status());
+            ev.SetU8(4, d1);
+            break;
+        case kStatusExclusive:
+            ev = MakeEvent(EventKind::kExclusive);
+            ev.SetU16(4, message.High16());
+            break;
+        case kStatusTempoValue:
+            ev = MakeEvent(EventKind::kTempo);
+            ev.SetI32(4, message.High16());
+            break;
+        case kStatusRest:
+            ev = MakeEvent(EventKind::kRest);
+            break;
+        default:
+            return;
+    }
+    PutEvent(ev, slot);
+}
+
+std::uint8_t ToQ2::FindPending(int slot, std::uint8_t note) const {
+    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next)
+        if (pending_[e].slot == slot && pending_[e].note == note) return e;
+    return kNone;
+}
+
+void ToQ2::Unlink(std::uint8_t e) {
+    PendingNote& entry = pending_[e];
+    if (entry.prev != kNone) pending_[entry.prev].next = entry.next; else head_ = entry.next;
+    if (entry.next != kNone) pending_[entry.next].prev = entry.prev; else tail_ = entry.prev;
+    entry.next = entry.prev = kNone;
+}
+
+void ToQ2::Append(std::uint8_t e) {
+    PendingNote& entry = pending_[e];
+    entry.prev = tail_;
+    entry.next = kNone;
+    if (tail_ != kNone) pending_[tail_].next = e; else head_ = e;
+    tail_ = e;
+}
+
+void ToQ2::CloseNote(const PendingNote& entry, int gate) {
+    TrackCursor* cursor = cursors_[entry.slot];
+    if (cursor == nullptr || cursor->track == nullptr) return;
+    if (entry.eventIndex < 0 || entry.eventIndex >= cursor->track->count) return;
+    TrackEvent ev;
+    ReadAt(entry.eventIndex, *cursor, ev);
+    ev.SetGate(static_cast<std::uint16_t>(std::clamp(gate, 0, static_cast<int>(kMaxGateValue))));
+    ev.SetU16(kNoteStateAt, static_cast<std::uint16_t>(ev.U16(kNoteStateAt) & ~kNoteOpenBits));
+    WriteAt(*cursor, entry.eventIndex, ev);
+}
+
+void ToQ2::NoteOn(int slot, std::uint8_t note, std::uint8_t velocity) {
+    note &= EventKind::kNoteLast;
+    const std::uint8_t found = FindPending(slot, note);
+    if (found != kNone) {
+        PendingNote& entry = pending_[found];
+        if (entry.onTime == currentTime_) {
+            // A second note-on at the same tick only changes the velocity.
+            TrackCursor& cursor = *cursors_[slot];
+            if (entry.eventIndex >= 0 && entry.eventIndex < cursor.track->count) {
+                TrackEvent ev;
+                ReadAt(entry.eventIndex, cursor, ev);
+                ev.SetU8(6, velocity);
+                WriteAt(cursor, entry.eventIndex, ev);
+            }
+        } else {
+            CloseNote(entry, currentTime_ - entry.onTime);
+            entry.eventIndex = PutEvent(MakeOpenNote(note, velocity), slot);
+        }
+        ++entry.nesting;
+        entry.onTime = currentTime_;
+        entry.velocity = velocity;
+        return;
+    }
+    if (free_ == kNone) return;  // every entry is in use: the note is dropped
+    const int index = PutEvent(MakeOpenNote(note, velocity), slot);
+    const std::uint8_t e = free_;
+    free_ = pending_[e].next;
+    PendingNote& entry = pending_[e];
+    entry = PendingNote{currentTime_, index, static_cast<std::int16_t>(slot), 1, note, velocity, kNone, kNone};
+    Append(e);
+}
+
+void ToQ2::NoteOff(int slot, std::uint8_t note) {
+    note &= EventKind::kNoteLast;
+    const std::uint8_t found = FindPending(slot, note);
+    if (found == kNone) return;
+    PendingNote& entry = pending_[found];
+    if (entry.nesting >= 2) {
+        --entry.nesting;
+        return;
+    }
+    Unlink(found);
+    entry.next = free_;
+    free_ = found;
+    const int gate = currentTime_ - entry.onTime;
+    CloseNote(entry, gate > 0 ? gate : 1);
+}
+
+void ToQ2::FlushHeldNotes(int time) {
+    while (head_ != kNone) {
+        const std::uint8_t e = head_;
+        PendingNote& entry = pending_[e];
+        const std::int64_t pieceTime = static_cast<std::int64_t>(entry.onTime) + maxGate_;
+        if (pieceTime >= time) break;
+        // The closed piece overlaps the next one by a tick, which marks it
+        // as a continuation rather than a new strike.
+        CloseNote(entry, maxGate_ + 1);
+        currentTime_ = static_cast<int>(pieceTime);
+        entry.eventIndex = PutEvent(MakeOpenNote(entry.note, entry.velocity), entry.slot);
+        entry.onTime = currentTime_;
+        Unlink(e);
+        Append(e);
+    }
+}
+
+void ToQ2::CloseHeldNotes() {
+    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next) {
+        const PendingNote& entry = pending_[e];
+        TrackCursor* cursor = cursors_[entry.slot];
+        if (cursor == nullptr || cursor->track == nullptr) continue;
+        if (entry.eventIndex < 0 || entry.eventIndex >= cursor->track->count) continue;
+        TrackEvent ev;
+        ReadAt(entry.eventIndex, *cursor, ev);
+        const int start = entry.onTime + ev.Offset();
+        CloseNote(entry, currentTime_ > start ? currentTime_ - start + 1 : 1);
+    }
+}
