@@ -1,0 +1,120 @@
+// The RIFF writer: chunk sizes patched on ascend, checked writes, and the
+// target touched only by a successful commit.
+#include "platform/riff_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/render/file_size_limit.h"
+#include "tests/render/temp_folder.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Writes RIFF("TEST", chunk "abcd" holding `payload`) and commits it.
+bool WriteSmallRiff(RiffWriter& writer, const std::string& path, const Bytes& payload) {
+    return writer.Open(path) && writer.CreateRiffChunk(MakeFourCC("TEST")) &&
+           writer.CreateChunk(MakeFourCC("abcd"), 0) &&
+           writer.Write(payload.data(), static_cast<long>(payload.size())) == static_cast<long>(payload.size()) &&
+           writer.Ascend() && writer.Ascend() && writer.Commit();
+}
+
+TEST(RiffWriter, AscendingPatchesTheSizesOfNestedChunks) {
+    TempFolder folder;
+    RiffWriter writer;
+    ASSERT_TRUE(WriteSmallRiff(writer, folder.File("a.riff"), {1, 2, 3, 4}));
+    const Bytes expected = {'R', 'I', 'F', 'F', 16, 0, 0, 0, 'T', 'E', 'S', 'T',
+                            'a', 'b', 'c', 'd', 4,  0, 0, 0, 1,   2,   3,   4};
+    EXPECT_EQ(ReadBytes(folder.File("a.riff")), expected);
+}
+
+TEST(RiffWriter, AnOddChunkIsPaddedAndItsSizeExcludesThePad) {
+    TempFolder folder;
+    RiffWriter writer;
+    ASSERT_TRUE(WriteSmallRiff(writer, folder.File("odd.riff"), {9, 9, 9}));
+    const Bytes bytes = ReadBytes(folder.File("odd.riff"));
+    ASSERT_EQ(bytes.size(), 24u);
+    EXPECT_EQ(U32At(bytes, 4), 16u);   // form type + chunk header + 3 bytes + pad
+    EXPECT_EQ(U32At(bytes, 16), 3u);   // the data size itself
+    EXPECT_EQ(bytes[23], 0);
+}
+
+TEST(RiffWriter, TheTargetAppearsOnlyOnCommitAndNoTemporaryFileRemains) {
+    TempFolder folder;
+    RiffWriter writer;
+    ASSERT_TRUE(writer.Open(folder.File("song.wav")));
+    ASSERT_TRUE(writer.CreateRiffChunk(MakeFourCC("WAVE")));
+    EXPECT_FALSE(std::filesystem::exists(folder.File("song.wav")));
+    ASSERT_TRUE(writer.Ascend());
+    ASSERT_TRUE(writer.Commit());
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"song.wav"});
+}
+
+TEST(RiffWriter, DiscardingLeavesAnEarlierFileOfTheSameNameIntact) {
+    TempFolder folder;
+    WriteText(folder.File("song.wav"), "earlier");
+    {
+        RiffWriter writer;
+        ASSERT_TRUE(writer.Open(folder.File("song.wav")));
+        ASSERT_TRUE(writer.CreateRiffChunk(MakeFourCC("WAVE")));
+        writer.Discard();
+    }
+    {
+        RiffWriter abandoned;  // destroyed without commit
+        ASSERT_TRUE(abandoned.Open(folder.File("song.wav")));
+    }
+    EXPECT_EQ(ReadBytes(folder.File("song.wav")), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"song.wav"});
+}
+
+TEST(RiffWriter, CommitReplacesAnEarlierFile) {
+    TempFolder folder;
+    WriteText(folder.File("song.wav"), "earlier file, longer than the new one");
+    RiffWriter writer;
+    ASSERT_TRUE(WriteSmallRiff(writer, folder.File("song.wav"), {7, 7}));
+    EXPECT_EQ(ReadBytes(folder.File("song.wav")).size(), 22u);
+}
+
+TEST(RiffWriter, OpeningFailsInAMissingFolderOrOnAFolder) {
+    TempFolder folder;
+    RiffWriter writer;
+    EXPECT_FALSE(writer.Open(folder.File("missing/song.wav")));
+    std::filesystem::create_directory(folder.File("dir.wav"));
+    EXPECT_FALSE(writer.Open(folder.File("dir.wav")));
+    EXPECT_FALSE(writer.Open(""));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"dir.wav"});
+}
+
+TEST(RiffWriter, AFailedWriteIsReportedAndTheFileIsNeverCommitted) {
+    TempFolder folder;
+    WriteText(folder.File("song.wav"), "earlier");
+    RiffWriter writer;
+    ASSERT_TRUE(writer.Open(folder.File("song.wav")));
+    ASSERT_TRUE(writer.CreateRiffChunk(MakeFourCC("WAVE")));
+    ASSERT_TRUE(writer.CreateChunk(MakeFourCC("data"), 0));
+    const Bytes block(2000, 0x55);
+    {
+        FileSizeLimit limit(100000);  // as a disk that fills up after 100 kB
+        long result = 0;
+        for (int i = 0; i < 200 && result >= 0; ++i) result = writer.Write(block.data(), 2000);
+        EXPECT_EQ(result, -1);
+    }
+    EXPECT_EQ(writer.Write(block.data(), 2000), -1);  // stays failed
+    EXPECT_FALSE(writer.Ascend());
+    EXPECT_FALSE(writer.Commit());
+    EXPECT_EQ(ReadBytes(folder.File("song.wav")), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"song.wav"});
+}
+
+TEST(RiffWriter, WritesOutsideAChunkAreRefused) {
+    TempFolder folder;
+    RiffWriter writer;
+    ASSERT_TRUE(writer.Open(folder.File("x.riff")));
+    const std::uint8_t byte = 0;
+    EXPECT_EQ(writer.Write(&byte, 1), -1);
+    EXPECT_FALSE(writer.Ascend());
+}
+
+}  // namespace
