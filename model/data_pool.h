@@ -14,6 +14,11 @@ constexpr int kPoolSlotsPerBlock = 300;
 constexpr int kPoolBlockHeaderBytes = 22;
 constexpr int kPoolBlockBytes = 1024;  // initial size and growth granularity
 constexpr int kPoolEntryHeaderBytes = 4;
+// The index value that refers to no entry: returned when nothing could be
+// stored (an empty or oversized payload, or a pool whose 16-bit indices are used up).
+constexpr std::uint16_t kPoolNoEntry = 0xFFFF;
+// The longest payload an entry holds (its length is a signed 16-bit value).
+constexpr int kPoolMaxPayload = 0x7FFF;
 
 // One block of a pool: the header values and the entry bytes. Entries are
 // stored back to back as u16 slot size (header included), i16 payload length
