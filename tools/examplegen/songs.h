@@ -1,0 +1,15 @@
+// The example songs, each as the bytes of a Standard MIDI File.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/examplegen/smf_writer.h"
+
+struct ExampleSong {
+    std::string fileName;
+    Bytes bytes;
+};
+
+// Every example song, in a fixed order.
+std::vector<ExampleSong> ExampleSongs();
