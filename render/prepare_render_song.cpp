@@ -162,12 +162,13 @@ int FirstNoteTick(SongContainer& song) {
     return first;
 }
 
-// Moves everything from `from` on later by `gap` ticks, if the track reaches past `from`.
-void OpenGap(SongContainer& song, int slot, int from, int gap) {
+// Moves the track's events from `first` on later by `gap` ticks, if the track
+// reaches past `first`. With `keepFirst`, events at `first` itself stay.
+void OpenGap(SongContainer& song, int slot, int first, int gap, bool keepFirst) {
     if (song.SlotTrack(slot) == nullptr) return;
     CursorGuard cursor(song, slot);
-    if (from >= TrackLength(*cursor)) return;
-    Seek(*cursor, from, 0);
+    if (first >= TrackLength(*cursor)) return;
+    Seek(*cursor, keepFirst ? first + 1 : first, 0);
     AdvanceWithRest(*cursor, gap);
 }
 
@@ -202,8 +203,12 @@ void InsertPreCount(const SongOptions& options, SongContainer& render) {
     const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
     if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return;
 
-    OpenGap(render, kTempoSlot, first, static_cast<int>(gap));
-    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) OpenGap(render, slot, first, static_cast<int>(gap));
+    // The tempo in effect where the music starts also times the clicks, so a
+    // tempo event at the first note stays in front of the gap.
+    OpenGap(render, kTempoSlot, first, static_cast<int>(gap), true);
+    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
+        OpenGap(render, slot, first, static_cast<int>(gap), false);
+    }
 
     for (int part = 0; part < kPartCount; ++part) {
         if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) continue;

@@ -1,0 +1,242 @@
+// Song preparation: the render song is a copy of the loaded song with mute,
+// volume-down, tempo percentage and pre-count applied.
+#include "render/prepare_render_song.h"
+
+#include <gtest/gtest.h>
+
+#include "model/slots.h"
+#include "tests/render/song_builder.h"
+
+namespace {
+
+constexpr int kPart0 = PartSlot(0);  // MIDI channel 1 after a reset
+constexpr int kPart1 = PartSlot(1);  // MIDI channel 2
+constexpr int kDrums = PartSlot(9);  // MIDI channel 10
+constexpr int kTempo = kTempoSlot;
+
+SongOptions Defaults(bool preCount = false) {
+    SongOptions options;
+    ResetSongOptions(options);
+    options.preCount = preCount;
+    return options;
+}
+
+std::vector<std::uint8_t> ExclusiveBytes(const SongContainer& song, int index) {
+    MovableBlock copy;
+    const int length = ExclusiveCopy(*song.exclusiveTable, index, copy);
+    BlockLock bytes(copy);
+    return std::vector<std::uint8_t>(bytes.Data(), bytes.Data() + length);
+}
+
+TrackEvent Click() { return Note(37, 10, 100); }
+
+class PrepareRenderSongTest : public ::testing::Test {
+protected:
+    SongContainer loaded{1};
+    SongContainer render{1};
+};
+
+TEST_F(PrepareRenderSongTest, AnUnchangedPartIsCopiedWhole) {
+    Put(loaded, kPart0, 0, Program(5));
+    Put(loaded, kPart0, 0, Note(60, 400));
+    Put(loaded, kPart0, 5000, Control(7, 90));
+    PrepareRenderSong(loaded, Defaults(), render);
+    EXPECT_EQ(EventsOf(render, kPart0), EventsOf(loaded, kPart0));
+    EXPECT_EQ(EventsOf(render, kPart0).size(), 3u);
+}
+
+TEST_F(PrepareRenderSongTest, AMutedChannelKeepsOnlyItsExclusiveMessagesAtTheirTicks) {
+    const std::uint8_t sysex0[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7};
+    const std::uint8_t sysex1[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    ASSERT_EQ(ExclusiveStore(0, *loaded.exclusiveTable, sizeof sysex0, sysex0), 0);
+    ASSERT_EQ(ExclusiveStore(1, *loaded.exclusiveTable, sizeof sysex1, sysex1), 0);
+    Put(loaded, kPart0, 0, Note(60, 400));
+    Put(loaded, kPart0, 480, Exclusive(0));
+    Put(loaded, kPart0, 960, Control(7, 100));
+    Put(loaded, kPart0, 1930, Exclusive(1));
+    Put(loaded, kPart1, 0, Note(40, 100));
+    SongOptions options = Defaults();
+    options.mute[0] = 1;
+    PrepareRenderSong(loaded, options, render);
+
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{480, Exclusive(0)}, {1930, Exclusive(1)}}));
+    EXPECT_EQ(EventsOf(render, kPart1), EventsOf(loaded, kPart1));
+    EXPECT_EQ(ExclusiveBytes(render, 0), ExclusiveBytes(loaded, 0));
+    EXPECT_EQ(ExclusiveBytes(render, 1), ExclusiveBytes(loaded, 1));
+    EXPECT_EQ(render.exclusiveTable->count, 2);
+}
+
+TEST_F(PrepareRenderSongTest, VolumeDownHalvesChannelVolumeButNeverToZero) {
+    Put(loaded, kPart0, 0, Control(7, 127));
+    Put(loaded, kPart0, 100, Control(7, 1));
+    Put(loaded, kPart0, 200, Control(7, 0));
+    Put(loaded, kPart0, 300, Control(7, 100));
+    Put(loaded, kPart0, 400, Control(10, 100));  // pan is left alone
+    Put(loaded, kPart0, 500, Note(60, 10));
+    SongOptions options = Defaults();
+    options.volumeDown[0] = 1;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{0, Control(7, 63)},
+                                                                  {100, Control(7, 1)},
+                                                                  {200, Control(7, 0)},
+                                                                  {300, Control(7, 50)},
+                                                                  {400, Control(10, 100)},
+                                                                  {500, Note(60, 10)}}));
+}
+
+TEST_F(PrepareRenderSongTest, PartsRoutedToNoChannelAreLeftOutButTheChannelTableIsCopied) {
+    Put(loaded, PartSlot(17), 0, Note(60, 10));  // part 17 is on port 1 after a reset
+    Put(loaded, kPart1, 0, Note(61, 10));
+    loaded.partChannel[1] = 0x05;
+    PrepareRenderSong(loaded, Defaults(), render);
+    EXPECT_EQ(render.SlotTrack(PartSlot(17)), nullptr);
+    EXPECT_EQ(EventsOf(render, kPart1).size(), 1u);
+    EXPECT_EQ(render.partChannel[1], 0x05);
+    EXPECT_EQ(render.partChannel[17], 0x11);
+}
+
+TEST_F(PrepareRenderSongTest, TheTempoPercentageScalesEveryTempoWithinTheLimits) {
+    ClearTempoTrack(loaded);
+    Put(loaded, kTempo, 0, Tempo(12000));
+    Put(loaded, kTempo, 1920, Tempo(3000));
+    Put(loaded, kTempo, 3840, Tempo(20000));
+    SongOptions options = Defaults();
+
+    options.tempoPercent = 50;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kTempo),
+              (std::vector<TimedEvent>{{0, Tempo(6000)}, {1920, Tempo(2000)}, {3840, Tempo(10000)}}));
+
+    options.tempoPercent = 300;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kTempo),
+              (std::vector<TimedEvent>{{0, Tempo(36000)}, {1920, Tempo(9000)}, {3840, Tempo(50000)}}));
+}
+
+TEST_F(PrepareRenderSongTest, AtOneHundredPercentTheTempoTrackIsCopiedAsItIs) {
+    ClearTempoTrack(loaded);
+    Put(loaded, kTempo, 0, Tempo(500));  // outside the scaling limits, but not scaled
+    Put(loaded, kTempo, 960, Tempo(60000));
+    PrepareRenderSong(loaded, Defaults(), render);
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(500)}, {960, Tempo(60000)}}));
+}
+
+TEST_F(PrepareRenderSongTest, ASongWithoutTempoEventsLosesTheDefaultTempo) {
+    ClearTempoTrack(loaded);
+    PrepareRenderSong(loaded, Defaults(), render);
+    EXPECT_TRUE(EventsOf(render, kTempo).empty());
+}
+
+TEST_F(PrepareRenderSongTest, TheMeasureTrackIsCopied) {
+    Put(loaded, kMeasureSlot, 0, Measure(0x33));
+    Put(loaded, kMeasureSlot, 1920, Measure(0x22));
+    PrepareRenderSong(loaded, Defaults(), render);
+    EXPECT_EQ(EventsOf(render, kMeasureSlot), EventsOf(loaded, kMeasureSlot));
+}
+
+TEST_F(PrepareRenderSongTest, ThePreCountDelaysTheNotesByFourClicksOnTheDrumPart) {
+    Put(loaded, kPart0, 960, Note(60, 480));
+    Put(loaded, kPart0, 1920, Note(62, 480));
+    Put(loaded, kDrums, 960, Note(36, 10));
+    Put(loaded, kMeasureSlot, 0, Measure());
+    PrepareRenderSong(loaded, Defaults(true), render);
+
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{2880, Note(60, 480)}, {3840, Note(62, 480)}}));
+    EXPECT_EQ(EventsOf(render, kDrums), (std::vector<TimedEvent>{{960, Click()},
+                                                                  {1440, Click()},
+                                                                  {1920, Click()},
+                                                                  {2400, Click()},
+                                                                  {2880, Note(36, 10)}}));
+    EXPECT_EQ(EventsOf(render, kMeasureSlot), (std::vector<TimedEvent>{{0, Measure()}}));
+}
+
+TEST_F(PrepareRenderSongTest, ThePreCountUsesTheSongsClickLengthAndCount) {
+    Put(loaded, kDrums, 0, Note(36, 10));
+    SongOptions options = Defaults(true);
+    options.clickTicks = 720;  // 6/8: two dotted quarters
+    options.clicksPerMeasure = 2;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kDrums),
+              (std::vector<TimedEvent>{{0, Click()}, {720, Click()}, {1440, Note(36, 10)}}));
+}
+
+TEST_F(PrepareRenderSongTest, WithoutAPartOnChannelTenTheGapIsMadeButNoClicks) {
+    Put(loaded, kPart0, 0, Note(60, 480));
+    for (int part = 0; part < kPartCount; ++part) {
+        if ((loaded.partChannel[part] & 0x0F) == 9) loaded.partChannel[part] = 0x18;
+    }
+    PrepareRenderSong(loaded, Defaults(true), render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{1920, Note(60, 480)}}));
+    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
+        if (slot == kPart0) continue;
+        EXPECT_TRUE(EventsOf(render, slot).empty()) << "slot " << slot;
+    }
+}
+
+TEST_F(PrepareRenderSongTest, ASongWithoutNotesGetsNoPreCount) {
+    Put(loaded, kPart0, 480, Control(7, 100));
+    PrepareRenderSong(loaded, Defaults(true), render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{480, Control(7, 100)}}));
+    EXPECT_TRUE(EventsOf(render, kDrums).empty());
+}
+
+TEST_F(PrepareRenderSongTest, ThePreCountKeepsTheStartingTempoAndDelaysLaterChanges) {
+    ClearTempoTrack(loaded);
+    Put(loaded, kTempo, 0, Tempo(6000));
+    Put(loaded, kTempo, 3840, Tempo(9000));
+    Put(loaded, kPart0, 0, Note(60, 480));
+    PrepareRenderSong(loaded, Defaults(true), render);
+    // The clicks count in at the tempo the music starts with.
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(6000)}, {5760, Tempo(9000)}}));
+}
+
+TEST_F(PrepareRenderSongTest, ATempoChangeAtTheFirstNoteAlsoTimesTheClicks) {
+    ClearTempoTrack(loaded);
+    Put(loaded, kTempo, 0, Tempo(12000));
+    Put(loaded, kTempo, 960, Tempo(8000));
+    Put(loaded, kTempo, 1920, Tempo(9000));
+    Put(loaded, kPart0, 960, Note(60, 480));
+    PrepareRenderSong(loaded, Defaults(true), render);
+    EXPECT_EQ(EventsOf(render, kTempo),
+              (std::vector<TimedEvent>{{0, Tempo(12000)}, {960, Tempo(8000)}, {3840, Tempo(9000)}}));
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{2880, Note(60, 480)}}));
+}
+
+TEST_F(PrepareRenderSongTest, CorruptPreCountValuesInsertNothing) {
+    Put(loaded, kPart0, 0, Note(60, 480));
+    SongOptions options = Defaults(true);
+    options.clickTicks = 0;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{0, Note(60, 480)}}));
+    options.clickTicks = 1 << 30;
+    options.clicksPerMeasure = 1 << 20;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{0, Note(60, 480)}}));
+}
+
+TEST_F(PrepareRenderSongTest, EachPreparationStartsAfreshAndLeavesTheLoadedSongAlone) {
+    Put(loaded, kPart0, 0, Control(7, 100));
+    Put(loaded, kPart0, 0, Note(60, 480));
+    Put(loaded, kDrums, 0, Note(36, 10));
+    const std::vector<TimedEvent> loadedPart = EventsOf(loaded, kPart0);
+    const std::vector<TimedEvent> loadedTempo = EventsOf(loaded, kTempo);
+
+    SongOptions first = Defaults(true);
+    first.volumeDown[0] = 1;
+    first.tempoPercent = 50;
+    PrepareRenderSong(loaded, first, render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{1920, Control(7, 50)}, {1920, Note(60, 480)}}));
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(6000)}}));
+
+    SongOptions second = Defaults(false);
+    second.mute[9] = 1;
+    PrepareRenderSong(loaded, second, render);
+    EXPECT_EQ(EventsOf(render, kPart0), loadedPart);
+    EXPECT_TRUE(EventsOf(render, kDrums).empty());
+    EXPECT_EQ(EventsOf(render, kTempo), loadedTempo);
+
+    EXPECT_EQ(EventsOf(loaded, kPart0), loadedPart);
+    EXPECT_EQ(EventsOf(loaded, kTempo), loadedTempo);
+}
+
+}  // namespace
