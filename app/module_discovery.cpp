@@ -1,0 +1,50 @@
+// Module discovery through the registry stand-in.
+
+#include "app/module_discovery.h"
+
+#include <cstring>
+#include <optional>
+#include <string_view>
+
+char g_szModulePath[260];
+
+namespace {
+
+constexpr std::string_view kClsidKey = "CLSID";
+constexpr std::string_view kPlayerClassKey = "{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}";
+constexpr std::string_view kLocalServerKey = "LocalServer32";
+constexpr std::string_view kModuleFileName = "QNStaff.so";
+// The default value is read into a buffer of this size, terminator included.
+constexpr std::size_t kValueBufferBytes = 128;
+
+static_assert(kValueBufferBytes - 1 + kModuleFileName.size() < sizeof(g_szModulePath),
+              "the longest folder plus the file name fits the module path buffer");
+
+}  // namespace
+
+bool DiscoverSynthModule(const RegistryRoots& roots) {
+    g_szModulePath[0] = '\0';
+
+    // Each opened key closes when its optional goes out of scope, innermost first.
+    const RegistryKey classesRoot = RegistryKey::ClassesRoot(roots);
+    const std::optional<RegistryKey> clsid = classesRoot.OpenSubKey(kClsidKey);
+    if (!clsid) return false;
+    const std::optional<RegistryKey> playerClass = clsid->OpenSubKey(kPlayerClassKey);
+    if (!playerClass) return false;
+    const std::optional<RegistryKey> localServer = playerClass->OpenSubKey(kLocalServerKey);
+    if (!localServer) return false;
+
+    char value[kValueBufferBytes] = {};
+    if (!localServer->QueryDefaultValue(value, sizeof(value))) return false;
+
+    // The folder is the value as it stands (quotes and arguments included) up
+    // to and including its last "/"; without one it is empty.
+    const std::string_view text(value);
+    const std::size_t lastSlash = text.rfind('/');
+    const std::size_t folderLength = lastSlash == std::string_view::npos ? 0 : lastSlash + 1;
+
+    std::memcpy(g_szModulePath, value, folderLength);
+    std::memcpy(g_szModulePath + folderLength, kModuleFileName.data(), kModuleFileName.size());
+    g_szModulePath[folderLength + kModuleFileName.size()] = '\0';
+    return g_szModulePath[0] != '\0';
+}
