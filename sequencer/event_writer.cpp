@@ -54,44 +54,44 @@ void ToQ2::StopPlay() { ForgetCursors(); }
 
 void ToQ2::BeginWriting() {
     exactMode_ = 0;
-    lastTick_.fill(0);
-    touched_.fill(0);
-    currentTime_ = 0;
-    timeLimit_ = kNoTimeLimit;
-    head_ = tail_ = kNone;
+    lastWriteTick_.fill(0);
+    writtenSlots_.fill(0);
+    writeTime_ = 0;
+    writeLimit_ = kNoTimeLimit;
+    pendingHead_ = pendingTail_ = kNone;
     for (int i = 0; i < kPendingNoteEntries; ++i) {
-        pending_[i] = PendingNote{};
-        pending_[i].next = i + 1 < kPendingNoteEntries ? static_cast<std::uint8_t>(i + 1) : kNone;
+        pendingNotes_[i] = PendingNote{};
+        pendingNotes_[i].next = i + 1 < kPendingNoteEntries ? static_cast<std::uint8_t>(i + 1) : kNone;
     }
-    free_ = 0;
+    pendingFree_ = 0;
 }
 
 int ToQ2::PendingNotes() const {
     int n = 0;
-    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next) ++n;
+    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) ++n;
     return n;
 }
 
 int ToQ2::PutEvent(const TrackEvent& event, int slot) {
-    TrackCursor* cursor = cursors_[slot];
+    TrackCursor* cursor = writeCursors_[slot];
     if (cursor == nullptr || cursor->track == nullptr) return 0;
     if (event.Kind() == 0 && event.Step() == 0 && event.U16(4) == 0 && event.U8(6) == 0) return 0;
 
     // Round to the nearest grid point; the remainder becomes the offset byte.
-    const int t = currentTime_;
+    const int t = writeTime_;
     int position = t;
     std::int8_t offset = exactOffset_;
     if (!exactMode_) {
-        int r = t % grid_;
-        if (r > grid_ / 2) r -= grid_;
+        int r = t % writeGrid_;
+        if (r > writeGrid_ / 2) r -= writeGrid_;
         position = t - r;
-        if (position >= timeLimit_) position = timeLimit_ - 1;
+        if (position >= writeLimit_) position = writeLimit_ - 1;
         offset = static_cast<std::int8_t>(t - position);
     }
 
-    Seek(*cursor, position - lastTick_[slot], 1);
-    lastTick_[slot] = position;
-    touched_[slot] = 1;
+    Seek(*cursor, position - lastWriteTick_[slot], 1);
+    lastWriteTick_[slot] = position;
+    writtenSlots_[slot] = 1;
     TrackEvent ev = event;
     ev.SetStep(0);
     ev.SetOffset(offset);
@@ -105,17 +105,17 @@ void ToQ2::ShiftPendingAfterInsert(int slot, int insertedIndex) {
     // An insertion in the middle of a track moves every later event up by
     // one; pending notes at or after it must follow. (Insertions beyond the
     // end pad with rests after every existing note, so they move nothing.)
-    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next) {
-        PendingNote& entry = pending_[e];
+    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) {
+        PendingNote& entry = pendingNotes_[e];
         if (entry.slot == slot && entry.eventIndex >= insertedIndex) ++entry.eventIndex;
     }
 }
 
 void ToQ2::WriteMessage(const WriterMessage& message, int time) {
     FlushHeldNotes(time);
-    currentTime_ = time;
+    writeTime_ = time;
     const int slot = message.slot;
-    if (slot < 0 || slot >= kSlotCount || cursors_[slot] == nullptr) return;
+    if (slot < 0 || slot >= kSlotCount || writeCursors_[slot] == nullptr) return;
 
     if (slot == kTempoSlot) {
         TrackEvent ev = MakeEvent(EventKind::kTempo);
@@ -172,28 +172,28 @@ void ToQ2::WriteMessage(const WriterMessage& message, int time) {
 }
 
 std::uint8_t ToQ2::FindPending(int slot, std::uint8_t note) const {
-    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next)
-        if (pending_[e].slot == slot && pending_[e].note == note) return e;
+    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next)
+        if (pendingNotes_[e].slot == slot && pendingNotes_[e].note == note) return e;
     return kNone;
 }
 
 void ToQ2::Unlink(std::uint8_t e) {
-    PendingNote& entry = pending_[e];
-    if (entry.prev != kNone) pending_[entry.prev].next = entry.next; else head_ = entry.next;
-    if (entry.next != kNone) pending_[entry.next].prev = entry.prev; else tail_ = entry.prev;
+    PendingNote& entry = pendingNotes_[e];
+    if (entry.prev != kNone) pendingNotes_[entry.prev].next = entry.next; else pendingHead_ = entry.next;
+    if (entry.next != kNone) pendingNotes_[entry.next].prev = entry.prev; else pendingTail_ = entry.prev;
     entry.next = entry.prev = kNone;
 }
 
 void ToQ2::Append(std::uint8_t e) {
-    PendingNote& entry = pending_[e];
-    entry.prev = tail_;
+    PendingNote& entry = pendingNotes_[e];
+    entry.prev = pendingTail_;
     entry.next = kNone;
-    if (tail_ != kNone) pending_[tail_].next = e; else head_ = e;
-    tail_ = e;
+    if (pendingTail_ != kNone) pendingNotes_[pendingTail_].next = e; else pendingHead_ = e;
+    pendingTail_ = e;
 }
 
 void ToQ2::CloseNote(const PendingNote& entry, int gate) {
-    TrackCursor* cursor = cursors_[entry.slot];
+    TrackCursor* cursor = writeCursors_[entry.slot];
     if (cursor == nullptr || cursor->track == nullptr) return;
     if (entry.eventIndex < 0 || entry.eventIndex >= cursor->track->count) return;
     TrackEvent ev;
@@ -207,10 +207,10 @@ void ToQ2::NoteOn(int slot, std::uint8_t note, std::uint8_t velocity) {
     note &= EventKind::kNoteLast;
     const std::uint8_t found = FindPending(slot, note);
     if (found != kNone) {
-        PendingNote& entry = pending_[found];
-        if (entry.onTime == currentTime_) {
+        PendingNote& entry = pendingNotes_[found];
+        if (entry.onTime == writeTime_) {
             // A second note-on at the same tick only changes the velocity.
-            TrackCursor& cursor = *cursors_[slot];
+            TrackCursor& cursor = *writeCursors_[slot];
             if (entry.eventIndex >= 0 && entry.eventIndex < cursor.track->count) {
                 TrackEvent ev;
                 ReadAt(entry.eventIndex, cursor, ev);
@@ -218,20 +218,20 @@ void ToQ2::NoteOn(int slot, std::uint8_t note, std::uint8_t velocity) {
                 WriteAt(cursor, entry.eventIndex, ev);
             }
         } else {
-            CloseNote(entry, currentTime_ - entry.onTime);
+            CloseNote(entry, writeTime_ - entry.onTime);
             entry.eventIndex = PutEvent(MakeOpenNote(note, velocity), slot);
         }
         ++entry.nesting;
-        entry.onTime = currentTime_;
+        entry.onTime = writeTime_;
         entry.velocity = velocity;
         return;
     }
-    if (free_ == kNone) return;  // every entry is in use: the note is dropped
+    if (pendingFree_ == kNone) return;  // every entry is in use: the note is dropped
     const int index = PutEvent(MakeOpenNote(note, velocity), slot);
-    const std::uint8_t e = free_;
-    free_ = pending_[e].next;
-    PendingNote& entry = pending_[e];
-    entry = PendingNote{currentTime_, index, static_cast<std::int16_t>(slot), 1, note, velocity, kNone, kNone};
+    const std::uint8_t e = pendingFree_;
+    pendingFree_ = pendingNotes_[e].next;
+    PendingNote& entry = pendingNotes_[e];
+    entry = PendingNote{writeTime_, index, static_cast<std::int16_t>(slot), 1, note, velocity, kNone, kNone};
     Append(e);
 }
 
@@ -239,44 +239,44 @@ void ToQ2::NoteOff(int slot, std::uint8_t note) {
     note &= EventKind::kNoteLast;
     const std::uint8_t found = FindPending(slot, note);
     if (found == kNone) return;
-    PendingNote& entry = pending_[found];
+    PendingNote& entry = pendingNotes_[found];
     if (entry.nesting >= 2) {
         --entry.nesting;
         return;
     }
     Unlink(found);
-    entry.next = free_;
-    free_ = found;
-    const int gate = currentTime_ - entry.onTime;
+    entry.next = pendingFree_;
+    pendingFree_ = found;
+    const int gate = writeTime_ - entry.onTime;
     CloseNote(entry, gate > 0 ? gate : 1);
 }
 
 void ToQ2::FlushHeldNotes(int time) {
-    while (head_ != kNone) {
-        const std::uint8_t e = head_;
-        PendingNote& entry = pending_[e];
+    while (pendingHead_ != kNone) {
+        const std::uint8_t e = pendingHead_;
+        PendingNote& entry = pendingNotes_[e];
         const std::int64_t pieceTime = static_cast<std::int64_t>(entry.onTime) + maxGate_;
         if (pieceTime >= time) break;
         // The closed piece overlaps the next one by a tick, which marks it
         // as a continuation rather than a new strike.
         CloseNote(entry, maxGate_ + 1);
-        currentTime_ = static_cast<int>(pieceTime);
+        writeTime_ = static_cast<int>(pieceTime);
         entry.eventIndex = PutEvent(MakeOpenNote(entry.note, entry.velocity), entry.slot);
-        entry.onTime = currentTime_;
+        entry.onTime = writeTime_;
         Unlink(e);
         Append(e);
     }
 }
 
 void ToQ2::CloseHeldNotes() {
-    for (std::uint8_t e = head_; e != kNone; e = pending_[e].next) {
-        const PendingNote& entry = pending_[e];
-        TrackCursor* cursor = cursors_[entry.slot];
+    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) {
+        const PendingNote& entry = pendingNotes_[e];
+        TrackCursor* cursor = writeCursors_[entry.slot];
         if (cursor == nullptr || cursor->track == nullptr) continue;
         if (entry.eventIndex < 0 || entry.eventIndex >= cursor->track->count) continue;
         TrackEvent ev;
         ReadAt(entry.eventIndex, *cursor, ev);
         const int start = entry.onTime + ev.Offset();
-        CloseNote(entry, currentTime_ > start ? currentTime_ - start + 1 : 1);
+        CloseNote(entry, writeTime_ > start ? writeTime_ - start + 1 : 1);
     }
 }

@@ -53,10 +53,10 @@ public:
 
     // Lends the writer a cursor for a slot (null: the slot is not written).
     // The caller keeps ownership and must keep it open while it is set.
-    void SetCursor(int slot, TrackCursor* cursor) { cursors_[slot] = cursor; }
-    TrackCursor* Cursor(int slot) const { return cursors_[slot]; }
+    void SetCursor(int slot, TrackCursor* cursor) { writeCursors_[slot] = cursor; }
+    TrackCursor* Cursor(int slot) const { return writeCursors_[slot]; }
     // Forgets every cursor.
-    void ForgetCursors() { cursors_.fill(nullptr); }
+    void ForgetCursors() { writeCursors_.fill(nullptr); }
 
     // Starts a new pass: exact mode off, every slot's last tick and touched
     // mark cleared, current time 0, no time limit, no pending notes.
@@ -75,21 +75,21 @@ public:
     // the next BeginWriting.
     void CloseHeldNotes();
 
-    void SetGrid(int grid) { grid_ = grid > 0 ? grid : 1; }
-    int Grid() const { return grid_; }
+    void SetGrid(int grid) { writeGrid_ = grid > 0 ? grid : 1; }
+    int Grid() const { return writeGrid_; }
     // Exact mode stores every event at its own tick with `offset` as its
     // offset byte.
     void SetExactMode(bool exact) { exactMode_ = exact ? 1 : 0; }
     bool ExactMode() const { return exactMode_ != 0; }
     void SetExactOffset(std::int8_t offset) { exactOffset_ = offset; }
     // Positions are kept below this tick (outside exact mode).
-    void SetTimeLimit(std::int32_t limit) { timeLimit_ = limit; }
+    void SetTimeLimit(std::int32_t limit) { writeLimit_ = limit; }
     void SetMaxGate(int ticks) { maxGate_ = ticks > 0 ? ticks : 1; }
     int MaxGate() const { return maxGate_; }
-    void SetCurrentTime(int time) { currentTime_ = time; }
-    int CurrentTime() const { return currentTime_; }
-    int LastTick(int slot) const { return lastTick_[slot]; }
-    bool Touched(int slot) const { return touched_[slot] != 0; }
+    void SetCurrentTime(int time) { writeTime_ = time; }
+    int CurrentTime() const { return writeTime_; }
+    int LastTick(int slot) const { return lastWriteTick_[slot]; }
+    bool Touched(int slot) const { return writtenSlots_[slot] != 0; }
     // Number of notes in the pending list.
     int PendingNotes() const;
 
@@ -118,19 +118,19 @@ private:
     void ShiftPendingAfterInsert(int slot, int insertedIndex);
 
     int maxGate_ = kDefaultMaxGate;
-    int currentTime_ = 0;
-    std::array<std::int32_t, kSlotCount> lastTick_{};
-    std::array<std::uint16_t, kSlotCount> touched_{};
-    std::array<TrackCursor*, kSlotCount> cursors_{};
-    int grid_ = kDefaultGrid;
+    int writeTime_ = 0;
+    std::array<std::int32_t, kSlotCount> lastWriteTick_{};
+    std::array<std::uint16_t, kSlotCount> writtenSlots_{};
+    std::array<TrackCursor*, kSlotCount> writeCursors_{};
+    int writeGrid_ = kDefaultGrid;
     int exactMode_ = 0;
     std::int8_t exactOffset_ = 0;
-    std::int32_t timeLimit_ = kNoTimeLimit;
+    std::int32_t writeLimit_ = kNoTimeLimit;
 
-    std::array<PendingNote, kPendingNoteEntries> pending_{};
-    std::uint8_t head_ = kNone;
-    std::uint8_t tail_ = kNone;
-    std::uint8_t free_ = kNone;
+    std::array<PendingNote, kPendingNoteEntries> pendingNotes_{};
+    std::uint8_t pendingHead_ = kNone;
+    std::uint8_t pendingTail_ = kNone;
+    std::uint8_t pendingFree_ = kNone;
 };
 
 // A note event as the writer stores it while its note-off has not come:

@@ -1,0 +1,256 @@
+// The import driver: opening, the home-channel pre-scan, the chunk loop,
+// chunk parsing, channel and exclusive messages, and the passes after it.
+#include "import/imp_smf.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "import/song_passes.h"
+#include "model/exclusive_table.h"
+
+namespace {
+constexpr int kChannelMask = 0x0F;
+constexpr int kStatusMask = 0xF0;
+constexpr int kPortMask = 0xF0;
+constexpr int kMidiChannels = 16;
+constexpr std::uint8_t kPlaceholderStatus = 0xF8;
+// An exclusive entry's length is a 16-bit count that includes the leading 0xF0.
+constexpr int kMaxExclusiveBytes = 0xFFFF;
+
+// Empties a track, releasing the payloads of its events first.
+void EmptyTrack(TrackCursor& cursor) {
+    Track& track = *cursor.track;
+    for (int i = 0; i < track.count; ++i) {
+        const TrackEvent event = EventAt(track, i);
+        ReleasePayload(event, cursor);
+    }
+    ClearTrack(track);
+    Seek(cursor, 0, 0);
+}
+}  // namespace
+
+int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& report) {
+    measureLength = kTicksPerWhole;
+    timeSignature = kDefaultTimeSignature;
+    keySharpsFlats = 0;
+    keyMinor = 0;
+    exclusiveCount_ = 0;
+    exclusiveOverflow_ = 0;
+    timeSigHistory_.clear();
+    preCount = PreCount{};
+
+    const int opened = OpenSmf(path);
+    if (opened < 0) {
+        report.Report(opened == ImportResult::kFileNotFound ? "FileNotFound" : "File is not SMF");
+        return opened;
+    }
+    format_ = opened;
+
+    ScanLeadingInfo();
+    song.SetInfoString(InfoString::kTitle, titleText.c_str());
+    song.SetInfoString(InfoString::kCopyright, copyrightText.c_str());
+    song.SetInfoString(InfoString::kComment, commentText.c_str());
+
+    OpenCursors(song);
+    for (int s = kFirstPartSlot; s <= kLastPartSlot; ++s) homeChannel_[s] = (s - kFirstPartSlot) % kMidiChannels;
+    if (format_ == 1) {
+        chunkNumber_ = 0;
+        ScanHomeChannels();
+        OpenSmf(path);
+    }
+    firstHomeSlot_.fill(0);
+    for (int s = kLastPartSlot; s >= kFirstPartSlot; --s) firstHomeSlot_[homeChannel_[s]] = s;
+
+    chunkNumber_ = 0;
+    shift_ = false;
+    SetGrid(kImportGrid);
+    ForgetRunningStatus();
+    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
+    while (file.Position() < file.Length()) {
+        // Chunks beyond the last part slot have nowhere to go.
+        if (ChunkSlot() > kLastPartSlot) break;
+        channelSeen_ = 0;
+        currentTick_ = 0;
+        currentSlot_ = ChunkSlot();
+        BeginWriting();
+        SetExactMode(true);
+        for (auto& cursor : slotCursors_) Seek(*cursor, 0, 0);
+        chunkTouched_.fill(0);
+
+        if (ParseTrackChunk(song) != 0) break;
+        CloseChunk();
+
+        // A first chunk without channel messages (tempo, meter and the like)
+        // does not use up a part.
+        if (chunkNumber_ == 0 && !channelSeen_) shift_ = true;
+        ++chunkNumber_;
+    }
+
+    CloseCursors();
+    file.Close();
+    preCount = ComputePreCount(timeSigHistory_, currentTick_);
+    CleanUpLyrics(song);
+    EnablePlayingParts(song);
+    return ImportResult::kOk;
+}
+
+void ImpSmf::OpenCursors(SongContainer& song) {
+    lyricCursor_ = song.NewCursor(kLyricSlot);
+    EmptyTrack(*lyricCursor_);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        slotCursors_[slot] = song.NewCursor(slot);
+        EmptyTrack(*slotCursors_[slot]);
+        SetCursor(slot, slotCursors_[slot].get());
+    }
+    measureEnd_ = 0;
+}
+
+void ImpSmf::CloseCursors() {
+    ForgetCursors();
+    for (auto& cursor : slotCursors_) cursor.reset();
+    lyricCursor_.reset();
+}
+
+int ImpSmf::ChunkSlot() const { return (shift_ ? kFirstPartSlot - 1 : kFirstPartSlot) + chunkNumber_; }
+
+void ImpSmf::ScanHomeChannels() {
+    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
+    ForgetRunningStatus();
+    shift_ = false;
+    while (file.Position() < file.Length() && ChunkSlot() <= kLastPartSlot) {
+        channelSeen_ = 0;
+        currentSlot_ = ChunkSlot();
+        ChunkId id{};
+        if (!file.Read4(id) || !IsChunkId(id, "MTrk")) break;
+        ChunkId length{};
+        file.Read4(length);
+        for (;;) {
+            ReadVarLen();
+            if (ReadEventHead() != kEventRead) break;
+            if (status < SmfByte::kExclusive) {
+                if (!channelSeen_) homeChannel_[currentSlot_] = status & kChannelMask;
+                channelSeen_ = 1;
+            } else {
+                SkipBytes(ReadVarLen());
+            }
+        }
+        if (chunkNumber_ == 0 && !channelSeen_) shift_ = true;
+        ++chunkNumber_;
+    }
+    file.Close();
+}
+
+int ImpSmf::ParseTrackChunk(SongContainer& song) {
+    ChunkId id{};
+    if (!file.Read4(id) || !(IsChunkId(id, "MTrk") || IsChunkId(id, "XFIH") || IsChunkId(id, "XFKM"))) return -1;
+    ChunkId length{};
+    file.Read4(length);  // a chunk ends at its end-of-track event, whatever its length says
+
+    RestartTicks();
+    for (;;) {
+        currentTick_ += AdvanceTicks(ReadVarLen());
+        if (ReadEventHead() != kEventRead) {
+            FlushHeldNotes(currentTick_);
+            SetCurrentTime(currentTick_);
+            return 0;
+        }
+        if (status < SmfByte::kExclusive)
+            ChannelMessage(song);
+        else if (status == SmfByte::kExclusive)
+            ExclusiveMessage(song);
+        else if (status == SmfByte::kMeta)
+            MetaEvent(song);
+        else
+            SkipBytes(ReadVarLen());  // 0xF7 escapes and other system bytes leave no trace
+    }
+}
+
+void ImpSmf::CloseChunk() {
+    CloseHeldNotes();
+    // A rest moves the slot's target to the current time without storing
+    // anything; the track is then padded up to it.
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (!chunkTouched_[slot]) continue;
+        PutEvent(MakeEvent(EventKind::kRest), slot);
+        SeekOrExtend(*slotCursors_[slot], -1);
+    }
+}
+
+void ImpSmf::ChannelMessage(SongContainer& song) {
+    const int channel = status & kChannelMask;
+    int slot = currentSlot_;
+    if (format_ == 0) {
+        slot = PartSlot(channel);
+    } else {
+        if (!channelSeen_) {
+            // The chunk's first channel message names its part's channel.
+            const int part = currentSlot_ - kFirstPartSlot;
+            const std::uint8_t old = song.partChannel[part];
+            const auto wanted = static_cast<std::uint8_t>((old & kPortMask) | channel);
+            if (wanted != old) {
+                song.partChannel[part] = wanted;
+                song.NotifyPartChannel(part);
+                song.MarkModified();
+            }
+        }
+        if (homeChannel_[currentSlot_] != channel && firstHomeSlot_[channel] != 0) slot = firstHomeSlot_[channel];
+    }
+    WriteMessage(WriterMessage::Channel(static_cast<std::uint8_t>(status & kStatusMask),
+                                        static_cast<std::uint8_t>(data1), static_cast<std::uint8_t>(data2), slot),
+                 currentTick_);
+    chunkTouched_[slot] = 1;
+    channelSeen_ = 1;
+}
+
+void ImpSmf::ExclusiveMessage(SongContainer& song) {
+    const WriterMessage message =
+        exclusiveOverflow_ ? WriterMessage::Channel(kPlaceholderStatus, 0, 0, currentSlot_)
+                           : WriterMessage::Exclusive(static_cast<std::uint16_t>(exclusiveCount_), currentSlot_);
+    WriteMessage(message, currentTick_);
+    chunkTouched_[currentSlot_] = 1;
+
+    const int length = ReadVarLen();
+    if (exclusiveOverflow_ || exclusiveCount_ >= kMaxStoredExclusives) {
+        exclusiveOverflow_ = 1;
+        SkipBytes(length);
+        return;
+    }
+    // A message too long for an entry, or cut off by the end of the file,
+    // is skipped: its event keeps an empty entry, which sends nothing.
+    if (length + 1 > kMaxExclusiveBytes || length > file.Remaining()) {
+        SkipBytes(length);
+        ++exclusiveCount_;
+        return;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length) + 1);
+    bytes[0] = SmfByte::kExclusive;
+    ReadBytes(bytes.data() + 1, length);
+    if (ExclusiveStore(exclusiveCount_, *song.exclusiveTable, length + 1, bytes.data()) != 0) exclusiveOverflow_ = 1;
+    ++exclusiveCount_;
+}
+
+void ImpSmf::MetaEvent(SongContainer& song) {
+    switch (data1) {
+        case SmfByte::kMetaTempo:
+            TempoEvent();
+            break;
+        case SmfByte::kMetaTimeSignature:
+            MeterOrKeyEvent(true);
+            break;
+        case SmfByte::kMetaKeySignature:
+            MeterOrKeyEvent(false);
+            break;
+        case SmfByte::kMetaTrackName:
+            PartNameEvent(song);
+            break;
+        case SmfByte::kMetaText:
+            TextEvent(song);
+            break;
+        case SmfByte::kMetaLyric:
+            LyricEvent();
+            break;
+        default:  // port numbers and every other meta event are skipped
+            SkipBytes(ReadVarLen());
+            break;
+    }
+}

@@ -1,0 +1,82 @@
+// The MIDI file importer: reads a Standard MIDI File chunk by chunk into a
+// song. Channel messages, exclusive events and tempo changes go through the
+// event writer (its first base); the file side (its second base) reads the
+// bytes; meta events build the measure track, names, texts and lyrics.
+#pragma once
+
+#include <array>
+#include <deque>
+#include <string>
+
+#include "import/smf_buf.h"
+#include "import/time_signature.h"
+#include "model/song_container.h"
+#include "platform/user_report.h"
+#include "sequencer/event_writer.h"
+
+// Exclusive messages stored per file; later ones are skipped.
+constexpr int kMaxStoredExclusives = 512;
+// The importer's event grid in ticks.
+constexpr int kImportGrid = 60;
+
+class ImpSmf : public ToQ2, public SmfBuf {
+public:
+    ImpSmf() = default;
+
+    // Reads the file at `path` into `song` (which the caller has emptied).
+    // Returns ImportResult::kOk, or a negative ImportResult after reporting
+    // "FileNotFound" or "File is not SMF" through `report`.
+    int ImportSmf(const std::string& path, SongContainer& song, UserReport& report);
+
+    // Pre-count click length and clicks per measure, set by ImportSmf.
+    PreCount preCount;
+
+private:
+    // Opens the lyric cursor and one cursor per slot, emptying every track.
+    void OpenCursors(SongContainer& song);
+    void CloseCursors();
+    // Part slot of the chunk being read (one less once the first chunk
+    // turned out to be a conductor chunk).
+    int ChunkSlot() const;
+    // Format 1: the MIDI channel each part slot carries, from the first
+    // channel message of each chunk.
+    void ScanHomeChannels();
+    // Reads one chunk. Returns 0 when it ended, -1 when its identifier is
+    // not accepted.
+    int ParseTrackChunk(SongContainer& song);
+    // Gives every slot the chunk wrote into its length up to the chunk's end.
+    void CloseChunk();
+
+    void ChannelMessage(SongContainer& song);
+    void ExclusiveMessage(SongContainer& song);
+    void MetaEvent(SongContainer& song);
+
+    // Meta handlers; each reads the rest of its event.
+    void TempoEvent();
+    void MeterOrKeyEvent(bool timeSignature);
+    void PartNameEvent(SongContainer& song);
+    void TextEvent(SongContainer& song);
+    void LyricEvent();
+
+    // Measure track: puts the cursor on the end marker, or appends one measure
+    // of the current meter and key there.
+    void SeekMeasureEnd();
+    void AppendMeasure();
+
+    OwnedCursor lyricCursor_;
+    int currentTick_ = 0;
+    int exclusiveCount_ = 0;
+    int exclusiveOverflow_ = 0;
+    int format_ = 0;
+    int chunkNumber_ = 0;
+    int currentSlot_ = kFirstPartSlot;
+    int channelSeen_ = 0;
+    bool shift_ = false;
+    std::array<int, kLastPartSlot + 1> homeChannel_{};
+    // For each MIDI channel, the first part slot whose home it is, or 0.
+    std::array<int, 16> firstHomeSlot_{};
+    std::array<int, kSlotCount> chunkTouched_{};
+    std::deque<TimeSigEntry> timeSigHistory_;
+    std::array<OwnedCursor, kSlotCount> slotCursors_;
+    int measureEnd_ = 0;  // tick of the measure track's end marker
+};

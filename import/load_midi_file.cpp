@@ -1,0 +1,15 @@
+// Emptying the song and running one import.
+#include "import/load_midi_file.h"
+
+#include "import/imp_smf.h"
+#include "model/song_container.h"
+
+MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserReport& report) {
+    song.Clear();
+    song.Reset();
+    ImpSmf importer;
+    MidiFileLoad load;
+    load.result = importer.ImportSmf(path, song, report);
+    load.preCount = importer.preCount;
+    return load;
+}

@@ -1,0 +1,20 @@
+// The path-given core of opening a MIDI file: empty the song, import the file
+// into it and hand back what the main window finishes the command with.
+#pragma once
+
+#include <string>
+
+#include "import/time_signature.h"
+
+class SongContainer;
+class UserReport;
+
+struct MidiFileLoad {
+    int result = 0;      // ImportResult: 0, or negative after a report
+    PreCount preCount;   // click length and clicks per measure for the song options
+};
+
+// Clears and resets `song`, then imports the file at `path` into it.
+// Failures are reported through `report` ("FileNotFound", "File is not
+// SMF"); the song then stays empty.
+MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserReport& report);

@@ -1,0 +1,152 @@
+// Byte-level reading of a MIDI file: header, variable-length numbers, event
+// heads with running status, and the tick conversion.
+#include "import/smf_buf.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "model/track_event.h"
+
+namespace {
+constexpr int kFormatAt = 8;
+constexpr int kDivisionAt = 12;
+constexpr int kVarLenContinue = 0x80;
+constexpr int kSevenBits = 0x7F;
+constexpr int kFirstStatus = 0x80;
+constexpr int kFirstSystemStatus = 0xF0;
+constexpr int kOneDataByteMask = 0xE0;  // program change and channel pressure share 0xC0
+constexpr int kOneDataByteStatus = 0xC0;
+constexpr int kNoSecondDataByte = 255;
+// Raw tick sums stay far below the point where x 480 could overflow.
+constexpr std::int64_t kMaxRawTicks = std::int64_t{1} << 40;
+}  // namespace
+
+bool IsChunkId(const ChunkId& id, const char* text) { return std::memcmp(id.data(), text, id.size()) == 0; }
+
+int SmfBuf::OpenSmf(const std::string& path) {
+    if (!file.Open(path)) return ImportResult::kFileNotFound;
+
+    ChunkId id{};
+    file.Seek(0, Myifstream::SeekFrom::kBegin);
+    if (file.Read4(id) && IsChunkId(id, "MThd")) {
+        headerOffset = 0;
+    } else {
+        file.Seek(kHeaderPrefixBytes, Myifstream::SeekFrom::kBegin);
+        if (!(file.Read4(id) && IsChunkId(id, "MThd"))) {
+            file.Close();
+            return ImportResult::kNoHeader;
+        }
+        headerOffset = kHeaderPrefixBytes;
+    }
+
+    file.Seek(headerOffset + kFormatAt, Myifstream::SeekFrom::kBegin);
+    const int f1 = file.ReadByte();
+    const int f2 = file.ReadByte();
+    file.Seek(headerOffset + kDivisionAt, Myifstream::SeekFrom::kBegin);
+    const int d1 = file.ReadByte();
+    const int d2 = file.ReadByte();
+    // A header cut short, or a division of 0 ticks per quarter, cannot be read.
+    if (f1 < 0 || f2 < 0 || d1 < 0 || d2 < 0 || (d1 == 0 && d2 == 0)) {
+        file.Close();
+        return ImportResult::kNoHeader;
+    }
+    const int format = f1 * 256 + f2;
+    division = d1 * 256 + d2;
+
+    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
+    if (!(file.Read4(id) && IsChunkId(id, "MTrk"))) {
+        file.Close();
+        return ImportResult::kNoTrack;
+    }
+    return format;
+}
+
+int SmfBuf::ReadVarLen() {
+    int b = file.ReadByte();
+    if (b < 0) return 0;
+    std::int64_t value = b & kSevenBits;
+    while (b & kVarLenContinue) {
+        b = file.ReadByte();
+        if (b < 0) break;
+        value = std::min<std::int64_t>(value * 128 + (b & kSevenBits), std::numeric_limits<int>::max());
+    }
+    return static_cast<int>(value);
+}
+
+int SmfBuf::ReadEventHead() {
+    const int b = file.ReadByte();
+    status = b;
+    if (b < 0) return kChunkEnd;
+
+    if (b < kFirstSystemStatus) {
+        if (b >= kFirstStatus) {
+            runningStatus = b;
+            const int d = file.ReadByte();
+            if (d < 0) return kChunkEnd;
+            data1 = d & kSevenBits;
+        } else {
+            // A data byte with no status before it: the chunk is broken here.
+            if (runningStatus == 0) return kChunkEnd;
+            data1 = b;
+            status = runningStatus;
+        }
+        if ((status & kOneDataByteMask) == kOneDataByteStatus) {
+            data2 = kNoSecondDataByte;
+        } else {
+            const int d = file.ReadByte();
+            if (d < 0) return kChunkEnd;
+            data2 = d & kSevenBits;
+        }
+        return kEventRead;
+    }
+
+    if (b == SmfByte::kMeta) {
+        data1 = file.ReadByte();
+        if (data1 < 0) return kChunkEnd;
+        if (data1 == SmfByte::kMetaEndOfTrack) {
+            file.ReadByte();  // its length byte
+            return kChunkEnd;
+        }
+    }
+    return kEventRead;
+}
+
+void SmfBuf::RestartTicks() {
+    rawTicks = 0;
+    songTicks = 0;
+}
+
+int SmfBuf::AdvanceTicks(int delta) {
+    // The song tick is taken from the accumulated raw count, so truncation
+    // never adds up along a chunk.
+    rawTicks = std::min(rawTicks + delta, kMaxRawTicks);
+    const std::int64_t ticks = std::min<std::int64_t>(rawTicks * kTicksPerQuarter / division, kMaxImportTick);
+    const auto moved = static_cast<int>(ticks - songTicks);
+    songTicks = ticks;
+    return moved;
+}
+
+void SmfBuf::SkipBytes(int count) { file.Seek(count, Myifstream::SeekFrom::kCurrent); }
+
+std::string SmfBuf::ReadText(int length, int keep) {
+    std::string text;
+    const int kept = static_cast<int>(std::min<std::int64_t>({length, keep, file.Remaining()}));
+    text.reserve(static_cast<std::size_t>(std::max(kept, 0)));
+    for (int i = 0; i < kept; ++i) {
+        const int b = file.ReadByte();
+        if (b < 0) break;
+        text.push_back(static_cast<char>(b));
+    }
+    if (length > kept) SkipBytes(length - kept);
+    return text;
+}
+
+bool SmfBuf::ReadBytes(std::uint8_t* out, int count) {
+    for (int i = 0; i < count; ++i) {
+        const int b = file.ReadByte();
+        if (b < 0) return false;
+        out[i] = static_cast<std::uint8_t>(b);
+    }
+    return true;
+}

@@ -1,0 +1,107 @@
+// The file side of the MIDI file importer: the open file, its header, the
+// event head just read (with running status), variable-length numbers, the
+// conversion of file ticks to the song's 480 per quarter, and the values the
+// lead-in scan of the first chunk collects.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "model/measure.h"
+#include "model/track_event.h"
+#include "platform/byte_file.h"
+
+// Results of opening a MIDI file (and of the whole import).
+namespace ImportResult {
+constexpr int kOk = 0;
+constexpr int kFileNotFound = -1;
+constexpr int kNoHeader = -2;  // no "MThd" at byte 0 or 128, or an unusable header
+constexpr int kNoTrack = -4;   // no "MTrk" right after the header
+}  // namespace ImportResult
+
+// ReadEventHead's answers.
+constexpr int kEventRead = 0;
+constexpr int kChunkEnd = 1;
+
+// Where "MThd" may stand besides byte 0: behind a 128-byte prefix.
+constexpr int kHeaderPrefixBytes = 128;
+// The header is taken to be 8 + 6 bytes; the first chunk starts behind it.
+constexpr int kFirstChunkOffset = 14;
+// Chunk identifier and length.
+constexpr int kChunkHeaderBytes = 8;
+// Song ticks are kept at or below this (4.8 hours at 120 BPM), so that a
+// file with absurd delta times cannot make the song grow without bound.
+constexpr int kMaxImportTick = 1 << 24;
+
+// Status and meta bytes of the file format.
+namespace SmfByte {
+constexpr int kExclusive = 0xF0;
+constexpr int kEscape = 0xF7;
+constexpr int kMeta = 0xFF;
+constexpr int kMetaText = 0x01;
+constexpr int kMetaCopyright = 0x02;
+constexpr int kMetaTrackName = 0x03;
+constexpr int kMetaLyric = 0x05;
+constexpr int kMetaPort = 0x21;
+constexpr int kMetaEndOfTrack = 0x2F;
+constexpr int kMetaTempo = 0x51;
+constexpr int kMetaSmpteOffset = 0x54;
+constexpr int kMetaTimeSignature = 0x58;
+constexpr int kMetaKeySignature = 0x59;
+}  // namespace SmfByte
+
+// A four-byte chunk identifier.
+using ChunkId = std::array<std::uint8_t, 4>;
+bool IsChunkId(const ChunkId& id, const char* text);
+
+class SmfBuf {
+public:
+    // Opens the file and checks its header. Returns the format (0 or more),
+    // or ImportResult::kFileNotFound / kNoHeader / kNoTrack (the file is then
+    // closed).
+    int OpenSmf(const std::string& path);
+    // Reads a variable-length number; stops at the end of the data and
+    // saturates instead of overflowing.
+    int ReadVarLen();
+    // Reads a status (applying running status) and its data bytes, or a meta
+    // type. Returns kEventRead, or kChunkEnd at an end-of-track event, at the
+    // end of the data, or at a data byte with no running status before it.
+    int ReadEventHead();
+    // Adds a delta time in file ticks; returns how far the song tick moved.
+    int AdvanceTicks(int delta);
+    // Restarts the tick conversion at the start of a chunk.
+    void RestartTicks();
+    // Skips `count` bytes (at most to the end of the file).
+    void SkipBytes(int count);
+    // Reads a text of `length` bytes keeping at most `keep` of them; the rest
+    // is skipped. Stops early at the end of the data.
+    std::string ReadText(int length, int keep);
+    // Forgets the running status (a new pass over the file starts).
+    void ForgetRunningStatus() { runningStatus = 0; }
+
+    // Fills title, copyright and comment and the current meter and key from
+    // tick 0 of the first chunk.
+    void ScanLeadingInfo();
+
+    std::string titleText;  // at most 127 bytes
+    int headerOffset = 0;
+    Myifstream file;
+    int division = 0;
+    std::string copyrightText;  // at most 127 bytes
+    std::string commentText;    // at most 999 bytes
+    int keySharpsFlats = 0;
+    int keyMinor = 0;
+    std::uint8_t timeSignature = kDefaultTimeSignature;
+    int measureLength = kTicksPerWhole;
+    int status = 0;
+    int data1 = 0;  // first data byte, or the meta type
+    int data2 = 0;  // second data byte; 255 for program change and channel pressure
+    int runningStatus = 0;  // 0: none yet
+    std::int64_t rawTicks = 0;
+    std::int64_t songTicks = 0;
+
+protected:
+    // Reads the four bytes of a one-byte-length fixed meta event body.
+    bool ReadBytes(std::uint8_t* out, int count);
+};
