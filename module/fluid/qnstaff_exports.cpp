@@ -1,0 +1,99 @@
+// The C entry points of QNStaff.so: each finds its instance and forwards.
+
+#include "module/fluid/instance_table.h"
+#include "module/fluid/module_location.h"
+#include "module/fluid/qnstaff_test_hooks.h"
+#include "module/fluid/shared_soundfont.h"
+#include "module/fluid/soundfont_search.h"
+#include "module/qnstaff_api.h"
+
+#include <fluidsynth.h>
+
+#include <filesystem>
+
+namespace {
+
+// The first SoundFont candidate that exists and loads.
+std::shared_ptr<SharedSoundFont> FindSoundFont() {
+    for (const std::string& path : SoundFontCandidates(ModuleFolder())) {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(path, error)) continue;
+        if (std::shared_ptr<SharedSoundFont> font = SharedSoundFont::Acquire(path)) return font;
+    }
+    return nullptr;
+}
+
+// FluidSynth's warnings (substituted instruments and the like) would only
+// clutter the converter's output; errors still reach standard error.
+void QuietFluidSynthOnce() {
+    static const bool quiet = [] {
+        for (int level : {FLUID_WARN, FLUID_INFO, FLUID_DBG}) fluid_set_log_function(level, nullptr, nullptr);
+        return true;
+    }();
+    (void)quiet;
+}
+
+}  // namespace
+
+extern "C" {
+
+QNS_EXPORT int32_t qnsmain(void) {
+    QuietFluidSynthOnce();
+    std::shared_ptr<SharedSoundFont> font = FindSoundFont();
+    if (!font) return 0;
+    return AddInstance(SynthInstance::Create(std::move(font)));
+}
+
+QNS_EXPORT int32_t SetSamplingFreqM(int32_t instance, int32_t rate) {
+    SynthInstance* synth = FindInstance(instance);
+    if (synth == nullptr) return -1;
+    synth->SetSampleRate(rate);
+    return 0;
+}
+
+QNS_EXPORT int32_t SetPolyphonyM(int32_t instance, int32_t voices) {
+    SynthInstance* synth = FindInstance(instance);
+    if (synth == nullptr) return -1;
+    synth->SetPolyphony(voices);
+    return 0;
+}
+
+QNS_EXPORT int32_t SendShortMsgM(int32_t instance, int32_t, uint32_t message) {
+    SynthInstance* synth = FindInstance(instance);
+    if (synth == nullptr) return -1;
+    synth->PlayShortMessage(message);
+    return 0;
+}
+
+QNS_EXPORT int32_t SendLongMsgM(int32_t instance, int32_t, const uint8_t* data, int32_t length) {
+    // The answer is always 0: the engine reads its low byte.
+    SynthInstance* synth = FindInstance(instance);
+    if (synth != nullptr && data != nullptr && length > 0) synth->PlayExclusive(data, static_cast<std::size_t>(length));
+    return 0;
+}
+
+QNS_EXPORT int32_t processReplacingM(int32_t instance, float** buffers, int32_t frames) {
+    SynthInstance* synth = FindInstance(instance);
+    if (synth == nullptr || buffers == nullptr || buffers[0] == nullptr || buffers[1] == nullptr || frames < 0) {
+        return -1;
+    }
+    if (frames > 0) synth->Render(buffers[0], buffers[1], frames);
+    return 0;
+}
+
+QNS_EXPORT int32_t DestroyM(int32_t instance) { return RemoveInstance(instance) ? 0 : -1; }
+
+QNS_EXPORT int32_t QNS_TestOnly_ChannelPreset(int32_t instance, int32_t channel, int32_t* bank, int32_t* program) {
+    SynthInstance* synth = FindInstance(instance);
+    int presetBank = 0;
+    int presetProgram = 0;
+    if (synth == nullptr || bank == nullptr || program == nullptr ||
+        !synth->ChannelPreset(channel, presetBank, presetProgram)) {
+        return -1;
+    }
+    *bank = presetBank;
+    *program = presetProgram;
+    return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,352 @@
+// QNStaff.so on its own, loaded with dlopen and driven the way the converter
+// drives it: 500-frame blocks converted to 16 bits. Uses the small TimGM6mb
+// SoundFont to stay fast; skipped when it is not installed.
+
+#include "module/fluid/qnstaff_test_hooks.h"
+#include "module/fluid/soundfont_search.h"
+#include "module/qnstaff_api.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr char kSmallSoundFont[] = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+constexpr char kFullSoundFont[] = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
+constexpr int kRate = 44100;
+constexpr int kFrames = 500;
+constexpr int kDrumBank = 128;
+
+// The library and its entry points, resolved as the converter resolves them.
+struct Module {
+    struct Closer {
+        void operator()(void* handle) const { dlclose(handle); }
+    };
+    std::unique_ptr<void, Closer> library;
+    QnsMainFn qnsmain = nullptr;
+    SetSamplingFreqMFn setSamplingFreq = nullptr;
+    SetPolyphonyMFn setPolyphony = nullptr;
+    SendShortMsgMFn sendShort = nullptr;
+    SendLongMsgMFn sendLong = nullptr;
+    ProcessReplacingMFn process = nullptr;
+    DestroyMFn destroy = nullptr;
+    QnsTestOnlyChannelPresetFn channelPreset = nullptr;
+
+    template <typename Fn>
+    void Resolve(Fn& fn, const char* name) {
+        fn = reinterpret_cast<Fn>(dlsym(library.get(), name));
+        ASSERT_NE(fn, nullptr) << name;
+    }
+};
+
+class QnStaffModuleTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::filesystem::exists(kSmallSoundFont)) GTEST_SKIP() << "no SoundFont installed at " << kSmallSoundFont;
+        UseSoundFont(kSmallSoundFont);
+        module_.library.reset(dlopen(QNSTAFF_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL));
+        ASSERT_NE(module_.library, nullptr) << dlerror();
+        module_.Resolve(module_.qnsmain, "qnsmain");
+        module_.Resolve(module_.setSamplingFreq, "SetSamplingFreqM");
+        module_.Resolve(module_.setPolyphony, "SetPolyphonyM");
+        module_.Resolve(module_.sendShort, "SendShortMsgM");
+        module_.Resolve(module_.sendLong, "SendLongMsgM");
+        module_.Resolve(module_.process, "processReplacingM");
+        module_.Resolve(module_.destroy, "DestroyM");
+        module_.Resolve(module_.channelPreset, QNS_TEST_ONLY_CHANNEL_PRESET_NAME);
+    }
+    void TearDown() override {
+        for (int32_t instance : instances_) module_.destroy(instance);
+        unsetenv(kTestSoundFontVariable);
+    }
+
+    static void UseSoundFont(const char* path) { setenv(kTestSoundFontVariable, path, 1); }
+
+    // Makes an instance set up as the converter sets it up.
+    int32_t Open() {
+        const int32_t instance = module_.qnsmain();
+        EXPECT_NE(instance, 0);
+        if (instance == 0) return 0;
+        instances_.push_back(instance);
+        module_.setSamplingFreq(instance, kRate);
+        module_.setPolyphony(instance, 128);
+        return instance;
+    }
+    void Close(int32_t instance) {
+        module_.destroy(instance);
+        instances_.erase(std::remove(instances_.begin(), instances_.end(), instance), instances_.end());
+    }
+
+    void Short(int32_t instance, uint8_t status, uint8_t data1, uint8_t data2 = 0) {
+        module_.sendShort(instance, 0, status | (data1 << 8) | (data2 << 16));
+    }
+    int32_t Long(int32_t instance, std::vector<uint8_t> bytes) {
+        return module_.sendLong(instance, 0, bytes.data(), static_cast<int32_t>(bytes.size()));
+    }
+
+    // Renders `blocks` blocks of 500 frames as interleaved 16-bit stereo,
+    // converted as the driver converts them.
+    std::vector<int16_t> Render(int32_t instance, int blocks) {
+        std::vector<float> left(kFrames), right(kFrames);
+        float* buffers[2] = {left.data(), right.data()};
+        std::vector<int16_t> out;
+        out.reserve(static_cast<std::size_t>(blocks) * kFrames * 2);
+        for (int block = 0; block < blocks; ++block) {
+            module_.process(instance, buffers, kFrames);
+            for (int i = 0; i < kFrames; ++i) {
+                out.push_back(ToPcm(left[i]));
+                out.push_back(ToPcm(right[i]));
+            }
+        }
+        return out;
+    }
+    static int16_t ToPcm(float sample) {
+        const float v = sample * 32767.0f;
+        if (v > 32767) return 32767;
+        if (v <= -32768) return -32768;
+        return static_cast<int16_t>(v);
+    }
+    static int Peak(const std::vector<int16_t>& pcm) {
+        int peak = 0;
+        for (int16_t s : pcm) peak = std::max(peak, std::abs(static_cast<int>(s)));
+        return peak;
+    }
+
+    // Bank of the preset `channel` plays after program change `program`.
+    int BankAfterProgramChange(int32_t instance, int channel, uint8_t program) {
+        Short(instance, static_cast<uint8_t>(0xC0 | channel), program);
+        int32_t bank = -1, number = -1;
+        EXPECT_EQ(module_.channelPreset(instance, channel, &bank, &number), 0);
+        return bank;
+    }
+    // The channels (0-15) that take their program from the drum bank.
+    std::vector<int> DrumChannels(int32_t instance) {
+        std::vector<int> drums;
+        for (int channel = 0; channel < 16; ++channel) {
+            if (BankAfterProgramChange(instance, channel, 0) == kDrumBank) drums.push_back(channel);
+        }
+        return drums;
+    }
+
+    // F0 41 10 42 12 40 <1p> 15 <value> <checksum> F7: GS part nibble p to drums or not.
+    static std::vector<uint8_t> RhythmPart(uint8_t partNibble, uint8_t value) {
+        const uint8_t a2 = static_cast<uint8_t>(0x10 | partNibble);
+        const uint8_t checksum = (128 - ((0x40 + a2 + 0x15 + value) & 0x7F)) & 0x7F;
+        return {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, a2, 0x15, value, checksum, 0xF7};
+    }
+    static std::vector<uint8_t> GsReset() { return {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}; }
+
+    Module module_;
+    std::vector<int32_t> instances_;
+};
+
+TEST_F(QnStaffModuleTest, ACMajorChordRendersSound) {
+    const int32_t synth = Open();
+    for (uint8_t key : {60, 64, 67}) Short(synth, 0x90, key, 100);
+    const std::vector<int16_t> pcm = Render(synth, 44);  // half a second
+    EXPECT_GT(Peak(pcm), 1000);
+    EXPECT_LT(Peak(pcm), 32767);  // a plain chord stays clear of clipping
+}
+
+TEST_F(QnStaffModuleTest, AfterTheNoteOffsTheOutputDecaysToExactZeros) {
+    const int32_t synth = Open();
+    for (uint8_t key : {60, 64, 67}) Short(synth, 0x90, key, 100);
+    Render(synth, 44);
+    for (uint8_t key : {60, 64, 67}) Short(synth, 0x80, key, 0);
+
+    // Find the first block from which on everything is zero, within ten seconds.
+    const int blocksPerSecond = kRate / kFrames;
+    const std::vector<int16_t> tail = Render(synth, 10 * blocksPerSecond);
+    std::size_t lastNonZero = 0;
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        if (tail[i] != 0) lastNonZero = i;
+    }
+    const double silentAfterSeconds = static_cast<double>(lastNonZero / 2) / kRate;
+    EXPECT_LT(silentAfterSeconds, 5.0);
+    EXPECT_GT(silentAfterSeconds, 0.05);  // the release and reverb do ring on
+}
+
+TEST_F(QnStaffModuleTest, OnlyChannel10PlaysDrumsAtFirst) {
+    const int32_t synth = Open();
+    EXPECT_EQ(DrumChannels(synth), std::vector<int>{9});
+}
+
+TEST_F(QnStaffModuleTest, TheRhythmPartMessageMakesAChannelADrumChannelAndBack) {
+    const int32_t synth = Open();
+    EXPECT_EQ(Long(synth, RhythmPart(0x2, 0x01)), 0);  // part 2 is channel 2 (index 1)
+    EXPECT_EQ(DrumChannels(synth), (std::vector<int>{1, 9}));
+    Long(synth, RhythmPart(0xB, 0x02));  // part 11 is channel 12 (index 11)
+    EXPECT_EQ(DrumChannels(synth), (std::vector<int>{1, 9, 11}));
+    Long(synth, RhythmPart(0x2, 0x00));
+    Long(synth, RhythmPart(0x0, 0x00));  // part 0 is channel 10
+    EXPECT_EQ(DrumChannels(synth), std::vector<int>{11});
+}
+
+TEST_F(QnStaffModuleTest, ANewDrumChannelPlaysAKitRightAway) {
+    const int32_t synth = Open();
+    Short(synth, 0xC3, 25);  // channel 4 plays program 26 as a normal channel
+    Long(synth, RhythmPart(0x4, 0x01));
+    int32_t bank = -1, program = -1;
+    ASSERT_EQ(module_.channelPreset(synth, 3, &bank, &program), 0);
+    EXPECT_EQ(bank, kDrumBank);
+    EXPECT_EQ(program, 25);  // the TR-808 kit of the same number
+}
+
+TEST_F(QnStaffModuleTest, AChannelLeavingTheDrumsPlaysTonesAgain) {
+    const int32_t synth = Open();
+    Long(synth, RhythmPart(0x0, 0x00));  // channel 10 becomes a normal channel
+    int32_t bank = -1, program = -1;
+    ASSERT_EQ(module_.channelPreset(synth, 9, &bank, &program), 0);
+    EXPECT_EQ(bank, 0);
+    EXPECT_EQ(BankAfterProgramChange(synth, 9, 25), 0);
+}
+
+TEST_F(QnStaffModuleTest, TheGsResetLeavesOnlyChannel10AsDrums) {
+    const int32_t synth = Open();
+    Long(synth, RhythmPart(0x1, 0x01));
+    Long(synth, RhythmPart(0x0, 0x00));
+    Short(synth, 0xC0, 40);
+    EXPECT_EQ(Long(synth, GsReset()), 0);
+    EXPECT_EQ(DrumChannels(synth), std::vector<int>{9});
+}
+
+TEST_F(QnStaffModuleTest, TheResetPutsEveryChannelBackToItsFirstProgram) {
+    const int32_t synth = Open();
+    Short(synth, 0xC0, 40);
+    Long(synth, GsReset());
+    int32_t bank = -1, program = -1;
+    ASSERT_EQ(module_.channelPreset(synth, 0, &bank, &program), 0);
+    EXPECT_EQ(bank, 0);
+    EXPECT_EQ(program, 0);
+}
+
+TEST_F(QnStaffModuleTest, GmAndGm2SystemOnResetTheChannelsToo) {
+    const int32_t synth = Open();
+    Long(synth, RhythmPart(0x1, 0x01));
+    Long(synth, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    EXPECT_EQ(DrumChannels(synth), std::vector<int>{9});
+    Long(synth, RhythmPart(0x3, 0x01));
+    Long(synth, {0xF0, 0x7E, 0x7F, 0x09, 0x03, 0xF7});
+    EXPECT_EQ(DrumChannels(synth), std::vector<int>{9});
+}
+
+TEST_F(QnStaffModuleTest, ARhythmPartMessageWithAWrongChecksumChangesNothing) {
+    const int32_t synth = Open();
+    std::vector<uint8_t> message = RhythmPart(0x1, 0x01);
+    message[9] ^= 0x01;
+    Long(synth, message);
+    EXPECT_EQ(DrumChannels(synth), std::vector<int>{9});
+}
+
+TEST_F(QnStaffModuleTest, AMissingVariationFallsBackToTheCapitalTone) {
+    const int32_t synth = Open();
+    Short(synth, 0xB0, 0, 8);  // bank-select MSB 8: the SoundFont has no variations
+    Short(synth, 0xC0, 4);
+    int32_t bank = -1, program = -1;
+    ASSERT_EQ(module_.channelPreset(synth, 0, &bank, &program), 0);
+    EXPECT_EQ(bank, 0);
+    EXPECT_EQ(program, 4);
+}
+
+TEST_F(QnStaffModuleTest, ADrumChannelIgnoresBankSelect) {
+    const int32_t synth = Open();
+    Short(synth, 0xB9, 0, 8);
+    EXPECT_EQ(BankAfterProgramChange(synth, 9, 0), kDrumBank);
+}
+
+TEST_F(QnStaffModuleTest, BankSelectPicksAVariationAlsoAfterGmSystemOn) {
+    if (!std::filesystem::exists(kFullSoundFont)) GTEST_SKIP() << "needs the variations of " << kFullSoundFont;
+    UseSoundFont(kFullSoundFont);
+    const int32_t synth = Open();
+    Long(synth, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7});
+    Short(synth, 0xB0, 0, 8);
+    Short(synth, 0xB0, 32, 3);  // the LSB plays no part under GS conventions
+    Short(synth, 0xC0, 4);
+    int32_t bank = -1, program = -1;
+    ASSERT_EQ(module_.channelPreset(synth, 0, &bank, &program), 0);
+    EXPECT_EQ(bank, 8);
+    EXPECT_EQ(program, 4);
+}
+
+TEST_F(QnStaffModuleTest, ANewInstanceStartsClean) {
+    const int32_t first = Open();
+    Short(first, 0xC0, 40);
+    Long(first, RhythmPart(0x1, 0x01));
+    for (uint8_t key : {60, 64, 67}) Short(first, 0x90, key, 127);
+    Render(first, 3);
+    Close(first);
+
+    const int32_t second = Open();
+    EXPECT_EQ(Peak(Render(second, 20)), 0);  // nothing left sounding
+    int32_t bank = -1, program = -1;
+    ASSERT_EQ(module_.channelPreset(second, 0, &bank, &program), 0);
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(DrumChannels(second), std::vector<int>{9});
+}
+
+TEST_F(QnStaffModuleTest, TwoInstancesPlayIndependently) {
+    const int32_t playing = Open();
+    const int32_t silent = Open();
+    ASSERT_NE(playing, silent);
+    Short(playing, 0x90, 60, 100);
+    EXPECT_GT(Peak(Render(playing, 10)), 100);
+    EXPECT_EQ(Peak(Render(silent, 10)), 0);
+}
+
+TEST_F(QnStaffModuleTest, WithoutSoundFontNoInstanceIsMade) {
+    UseSoundFont("/nonexistent/none.sf2");
+    EXPECT_EQ(module_.qnsmain(), 0);
+}
+
+TEST_F(QnStaffModuleTest, AFileThatIsNoSoundFontGivesNoInstance) {
+    UseSoundFont(QNSTAFF_LIBRARY_PATH);
+    EXPECT_EQ(module_.qnsmain(), 0);
+}
+
+TEST_F(QnStaffModuleTest, UnknownInstancesAndBadArgumentsAreRefusedQuietly) {
+    float left[kFrames], right[kFrames];
+    float* buffers[2] = {left, right};
+    EXPECT_EQ(module_.process(0, buffers, kFrames), -1);
+    EXPECT_EQ(module_.sendShort(12345, 0, 0x643C90), -1);
+    EXPECT_EQ(module_.destroy(-7), -1);
+    EXPECT_EQ(module_.sendLong(99, 0, nullptr, 4), 0);
+
+    const int32_t synth = Open();
+    float* missing[2] = {left, nullptr};
+    EXPECT_EQ(module_.process(synth, missing, kFrames), -1);
+    EXPECT_EQ(module_.process(synth, nullptr, kFrames), -1);
+    EXPECT_EQ(module_.process(synth, buffers, -1), -1);
+    const uint8_t truncated[] = {0xF0, 0x41};
+    EXPECT_EQ(module_.sendLong(synth, 0, truncated, 2), 0);
+    EXPECT_EQ(module_.sendLong(synth, 0, truncated, -5), 0);
+    Short(synth, 0x90, 0x80, 0x40);  // a data byte with its top bit set
+    EXPECT_EQ(Peak(Render(synth, 4)), 0);
+}
+
+TEST_F(QnStaffModuleTest, OtherSampleRatesRenderToo) {
+    const int32_t synth = Open();
+    module_.setSamplingFreq(synth, 22050);
+    Short(synth, 0x90, 60, 100);
+    EXPECT_GT(Peak(Render(synth, 10)), 100);
+}
+
+TEST_F(QnStaffModuleTest, TheModuleCanBeLoadedAndFreedForEveryConversion) {
+    for (int conversion = 0; conversion < 3; ++conversion) {
+        const int32_t synth = Open();
+        Short(synth, 0x90, 60, 100);
+        EXPECT_GT(Peak(Render(synth, 10)), 100);
+        Close(synth);
+        module_.library.reset(dlopen(QNSTAFF_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL));
+        ASSERT_NE(module_.library, nullptr);
+    }
+}
+
+}  // namespace
