@@ -42,3 +42,12 @@ void ParseCommandLine(std::string_view text, std::string& batchFolder, bool& pre
         preCountArg = preCount == "1";
     }
 }
+
+std::string JoinArguments(int argc, const char* const* argv) {
+    std::string text;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i];
+    }
+    return text;
+}

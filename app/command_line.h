@@ -10,3 +10,7 @@
 // the first comma both are left unchanged; with it, an empty folder still
 // means interactive mode.
 void ParseCommandLine(std::string_view text, std::string& batchFolder, bool& preCountArg);
+
+// The arguments after the program's name joined by single spaces: the text
+// that ParseCommandLine reads.
+std::string JoinArguments(int argc, const char* const* argv);

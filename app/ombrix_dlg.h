@@ -3,10 +3,12 @@
 // display, and the window (when there is one) wraps this object.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/song_options.h"
 #include "model/song_container.h"
+#include "tone/tone_library.h"
 
 class COmbrixDlg {
 public:
@@ -23,4 +25,6 @@ public:
     std::string m_strBatchFolder;
     // Whether each song of the batch gets the pre-count.
     bool m_bPreCountArg = true;
+    // The tone names shown for the loaded song; null until start-up builds it.
+    std::unique_ptr<ToneLibrary> m_toneLibrary;
 };

@@ -1,0 +1,42 @@
+// The batch's real steps and its terminal progress line.
+#include "app/batch_steps.h"
+
+#include <cstdio>
+
+#include "app/open_midi_file.h"
+#include "platform/display.h"
+#include "render/convert_song.h"
+
+namespace {
+
+constexpr char kClearToLineEnd[] = "\033[K";
+
+}  // namespace
+
+BatchProgressUi::BatchProgressUi() : toTerminal_(StandardErrorIsTerminal()) {}
+
+void BatchProgressUi::OpenProgress(int, int) {
+    text_.clear();
+    lineOpen_ = toTerminal_;
+}
+
+void BatchProgressUi::SetProgressText(const std::string& text) {
+    if (!lineOpen_ || text == text_) return;
+    text_ = text;
+    std::fprintf(stderr, "\r%s %s%s", fileName_.c_str(), text_.c_str(), kClearToLineEnd);
+    std::fflush(stderr);
+}
+
+void BatchProgressUi::CloseProgress() {
+    if (lineOpen_) std::fputc('\n', stderr);
+    lineOpen_ = false;
+}
+
+void ProgramBatchSteps::OpenSong(const std::string& path, UserReport& report) {
+    OpenMidiFile(dlg_, path, report);
+    progress_.SetFileName(path.substr(path.rfind('/') + 1));
+}
+
+void ProgramBatchSteps::ConvertSong(const std::string& path, UserReport& report) {
+    ConvertSongToWav(dlg_, renderSong_, path, progress_, report);
+}

@@ -1,0 +1,35 @@
+// Batch conversion: every "*.mid" file of m_strBatchFolder (extension in any
+// case, directories skipped) becomes a WAV file of the same name in the
+// subfolder "Conv", with the log "CreateLog.log" beside them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/user_report.h"
+
+class COmbrixDlg;
+
+// What the batch does with one file; errors go to the given report.
+class BatchSteps {
+public:
+    virtual ~BatchSteps() = default;
+    // Opens the MIDI file at `path` into the window object's song.
+    virtual void OpenSong(const std::string& path, UserReport& report) = 0;
+    // Converts the loaded song into the WAV file at `path`.
+    virtual void ConvertSong(const std::string& path, UserReport& report) = 0;
+};
+
+// Log line for a path that does not fit the path buffers.
+constexpr std::string_view kPathTooLongLine = "Path is too long";
+// What the batch says when the folder holds no file to convert.
+constexpr std::string_view kNothingToConvertMessage = "変換するMIDIファイルがありません。";
+
+// The output name of a MIDI file name: its last three characters become "wav".
+std::string WavNameFor(const std::string& midiName);
+
+// Converts the folder `dlg.m_strBatchFolder` with the pre-count of
+// `dlg.m_bPreCountArg`, then shows the log (or says that it could not be
+// written, or that nothing matched). Returns true when every file converted
+// without an error.
+bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps);

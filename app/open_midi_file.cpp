@@ -1,0 +1,32 @@
+// The path-given song open of the main window object.
+#include "app/open_midi_file.h"
+
+#include "app/ombrix_dlg.h"
+#include "import/load_midi_file.h"
+#include "platform/user_report.h"
+#include "tone/channel_info.h"
+
+SongPathParts SplitSongPath(std::string_view path) {
+    const auto slash = path.rfind('/');
+    std::string_view folder = slash == std::string_view::npos ? std::string_view{} : path.substr(0, slash);
+    if (slash == 0) folder = "/";
+    std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
+    return {std::string(folder), std::string(name)};
+}
+
+void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) {
+    const MidiFileLoad load = LoadMidiFile(path, dlg.m_song, report);
+    if (load.result != 0) {
+        dlg.m_strSongName.clear();
+        return;
+    }
+    SongPathParts parts = SplitSongPath(path);
+    dlg.m_strLastFolder = std::move(parts.folder);
+    dlg.m_strSongName = std::move(parts.name);
+    ResetSongOptions(dlg.m_songOptions);
+    dlg.m_songOptions.clickTicks = load.preCount.clickTicks;
+    dlg.m_songOptions.clicksPerMeasure = load.preCount.clicksPerMeasure;
+    ChannelInfoPass(dlg.m_song, dlg.m_songOptions, dlg.m_toneLibrary.get());
+}

@@ -1,0 +1,26 @@
+// Opening a MIDI file into the main window object from a given path, as the
+// batch does: import, then the loaded-song state, options and channel
+// information follow the file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class COmbrixDlg;
+class UserReport;
+
+// Folder and base name of a path, as the window keeps them.
+struct SongPathParts {
+    std::string folder;  // without trailing "/", except for "/" itself
+    std::string name;    // the file name without its extension
+};
+
+// Splits `path` into its folder and the file name without extension. A name
+// that is all extension (".mid") is kept whole, so that it still names a song.
+SongPathParts SplitSongPath(std::string_view path);
+
+// Empties the window's song and imports the file at `path`; errors go to
+// `report`. On success the folder and name, the reset options with the
+// file's pre-count and the channel information follow the file; on failure
+// the song name is emptied, so that no stale song counts as loaded.
+void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report);

@@ -1,0 +1,120 @@
+// The batch loop with recorded steps: which files are opened and converted,
+// into which paths, with which pre-count, and what the log says.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/convert_folder.h"
+#include "app/ombrix_dlg.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Touch(const std::string& path) { std::ofstream(path) << "x"; }
+
+// Records every step; a file whose name contains "bad" fails to open.
+class RecordingSteps : public BatchSteps {
+public:
+    explicit RecordingSteps(COmbrixDlg& dlg) : dlg_(dlg) {}
+    void OpenSong(const std::string& path, UserReport& report) override {
+        calls.push_back("open " + path);
+        dlg_.m_songOptions.preCount = true;  // a successful open resets the options
+        if (path.find("bad") != std::string::npos) report.Report("File is not SMF");
+    }
+    void ConvertSong(const std::string& path, UserReport&) override {
+        calls.push_back("convert " + path + (dlg_.m_songOptions.preCount ? " pre-count" : ""));
+    }
+    std::vector<std::string> calls;
+
+private:
+    COmbrixDlg& dlg_;
+};
+
+class ConvertFolderTest : public testing::Test {
+protected:
+    void SetUp() override {
+        // The log is shown by printing it, never in a desktop viewer.
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+    }
+    TempFolder dir;
+    COmbrixDlg dlg;
+    RecordingSteps steps{dlg};
+};
+
+TEST_F(ConvertFolderTest, ConvertsEachMidiFileIntoConvWithTheLogAround) {
+    Touch(dir.path() + "/Song.MID");
+    dlg.m_strBatchFolder = dir.path() + "/";  // a trailing "/" changes nothing
+    dlg.m_bPreCountArg = false;
+    EXPECT_TRUE(ConvertFolder(dlg, steps));
+    ASSERT_EQ(steps.calls.size(), 2u);
+    EXPECT_EQ(steps.calls[0], "open " + dir.path() + "/Song.MID");
+    EXPECT_EQ(steps.calls[1], "convert " + dir.path() + "/Conv/Song.wav");
+    EXPECT_EQ(ReadBytes(dir.path() + "/Conv/CreateLog.log"), dir.path() + "/Song.MID\r\nEND\r\n");
+}
+
+TEST_F(ConvertFolderTest, SetsThePreCountOfEverySongAfterOpeningIt) {
+    Touch(dir.path() + "/a.mid");
+    dlg.m_strBatchFolder = dir.path();
+    dlg.m_bPreCountArg = true;
+    dlg.m_songOptions.preCount = false;
+    ConvertFolder(dlg, steps);
+    EXPECT_EQ(steps.calls.back(), "convert " + dir.path() + "/Conv/a.wav pre-count");
+}
+
+TEST_F(ConvertFolderTest, SkipsFoldersAndOtherExtensions) {
+    fs::create_directory(dir.path() + "/x.mid");
+    Touch(dir.path() + "/notes.txt");
+    Touch(dir.path() + "/a.midi");
+    Touch(dir.path() + "/b.mid");
+    dlg.m_strBatchFolder = dir.path();
+    ConvertFolder(dlg, steps);
+    ASSERT_EQ(steps.calls.size(), 2u);
+    EXPECT_EQ(steps.calls[0], "open " + dir.path() + "/b.mid");
+}
+
+TEST_F(ConvertFolderTest, KeepsGoingAfterAFailedFileAndReportsTheFailure) {
+    Touch(dir.path() + "/bad.mid");
+    dlg.m_strBatchFolder = dir.path();
+    EXPECT_FALSE(ConvertFolder(dlg, steps));
+    EXPECT_EQ(steps.calls.size(), 2u);
+    EXPECT_EQ(ReadBytes(dir.path() + "/Conv/CreateLog.log"), dir.path() + "/bad.mid\r\nFile is not SMF\r\nEND\r\n");
+}
+
+TEST_F(ConvertFolderTest, WithNothingToConvertCreatesNoConvFolder) {
+    fs::create_directory(dir.path() + "/only-a-folder.mid");
+    dlg.m_strBatchFolder = dir.path();
+    EXPECT_FALSE(ConvertFolder(dlg, steps));
+    EXPECT_TRUE(steps.calls.empty());
+    EXPECT_FALSE(fs::exists(dir.path() + "/Conv"));
+}
+
+TEST_F(ConvertFolderTest, RefusesAPathTooLongInsteadOfCuttingIt) {
+    const std::string name = std::string(251 - dir.path().size(), 'n') + ".mid";  // input 256 bytes, output 261
+    Touch(dir.path() + "/" + name);
+    dlg.m_strBatchFolder = dir.path();
+    EXPECT_FALSE(ConvertFolder(dlg, steps));
+    EXPECT_TRUE(steps.calls.empty());
+    EXPECT_EQ(ReadBytes(dir.path() + "/Conv/CreateLog.log"),
+              dir.path() + "/" + name + "\r\nPath is too long\r\nEND\r\n");
+}
+
+TEST(WavName, ReplacesTheLastThreeCharacters) {
+    EXPECT_EQ(WavNameFor("Song.mid"), "Song.wav");
+    EXPECT_EQ(WavNameFor("Song.MID"), "Song.wav");
+    EXPECT_EQ(WavNameFor(".mid"), ".wav");
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+// The ombrix program run as a user runs it: "-f<folder>[,-p<n>]" on a folder
+// of MIDI files, the deterministic test module registered as the player's
+// module in a temporary configuration folder, no display.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "../temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kPlayerKey[] = "registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32";
+constexpr std::size_t kWavHeaderBytes = 44;
+constexpr std::size_t kBytesPerSecond = 44100 * 4;
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A format-0 Standard MIDI File at 480 ticks per quarter, 120 BPM: one C4
+// on channel 1 held for `quarters` quarter notes.
+std::string OneNoteSmf(int quarters = 2) {
+    const int length = quarters * 480;
+    std::string track = {
+        '\x00', '\xFF', '\x51', '\x03', '\x07', '\xA1', '\x20',    // tempo 500000 us
+        '\x00', '\x90', '\x3C', '\x64',                            // note on C4
+        static_cast<char>(0x80 | (length >> 7)), static_cast<char>(length & 0x7F),
+        '\x80', '\x3C', '\x00',                                    // note off after `length`
+        '\x00', '\xFF', '\x2F', '\x00'};                           // end of track
+    std::string file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, '\x01', '\xE0', 'M', 'T', 'r', 'k', 0, 0, 0,
+                        static_cast<char>(track.size())};
+    return file + track;
+}
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchRun : public testing::Test {
+protected:
+    void SetUp() override {
+        songs = root.path() + "/songs";
+        config = root.path() + "/config";
+        fs::create_directories(songs);
+        fs::create_directories(config);
+        RegisterModule(OMBRIX_TEST_MODULE_DIR);
+    }
+
+    // Points the player's registry entry at a program in `folder`.
+    void RegisterModule(const std::string& folder) {
+        fs::create_directories(config + "/" + kPlayerKey);
+        WriteBytes(config + "/" + kPlayerKey + "/@", folder + "/player");
+    }
+
+    RunResult Run(const std::string& arguments) {
+        const std::string out = root.path() + "/stdout";
+        const std::string err = root.path() + "/stderr";
+        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + config + "' HOME='" +
+                                    root.path() + "' '" + OMBRIX_PROGRAM + "' " + arguments + " >'" + out +
+                                    "' 2>'" + err + "' </dev/null";
+        const int raw = std::system(command.c_str());
+        RunResult result;
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        result.out = ReadBytes(out);
+        result.err = ReadBytes(err);
+        return result;
+    }
+
+    // The log a batch writes for `files`, in the order the folder lists them.
+    std::string ExpectedLog(const std::vector<std::pair<std::string, std::string>>& linesByName) {
+        std::string log;
+        for (const auto& entry : fs::directory_iterator(songs)) {
+            const std::string name = entry.path().filename().string();
+            for (const auto& [file, lines] : linesByName) {
+                if (file == name) log += songs + "/" + name + "\r\n" + lines + "END\r\n";
+            }
+        }
+        return log;
+    }
+
+    std::size_t DataBytes(const std::string& wavName) {
+        const auto size = fs::file_size(songs + "/Conv/" + wavName);
+        return size - kWavHeaderBytes;
+    }
+
+    TempFolder root;
+    std::string songs;
+    std::string config;
+};
+
+TEST_F(BatchRun, LogsAFailedFileAndConvertsTheGoodOne) {
+    WriteBytes(songs + "/a.mid", "this is plain text, not MIDI");
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);  // not every file converted
+    const std::string log = ReadBytes(songs + "/Conv/CreateLog.log");
+    EXPECT_EQ(log, ExpectedLog({{"a.mid", "File is not SMF\r\nSMFが読み込まれていません\r\n"}, {"b.mid", ""}}));
+    EXPECT_EQ(run.out, log);  // without a display the log is shown on standard output
+    EXPECT_FALSE(fs::exists(songs + "/Conv/a.wav"));
+    const std::string wav = ReadBytes(songs + "/Conv/b.wav");
+    ASSERT_GT(wav.size(), kWavHeaderBytes);
+    EXPECT_EQ(wav.substr(0, 4), "RIFF");
+    EXPECT_EQ(wav.substr(8, 4), "WAVE");
+    EXPECT_NE(wav.find_first_not_of('\0', kWavHeaderBytes), std::string::npos);  // real sound
+}
+
+TEST_F(BatchRun, SecondRunReplacesTheWavFilesAndTheLog) {
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    ASSERT_EQ(Run("-f" + songs).status, 0);
+    const std::string firstWav = ReadBytes(songs + "/Conv/b.wav");
+    WriteBytes(songs + "/Conv/b.wav", "stale");
+    WriteBytes(songs + "/Conv/CreateLog.log", "stale log\r\n");
+    EXPECT_EQ(Run("-f" + songs + "/").status, 0);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/b.wav"), firstWav);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\nEND\r\n");
+}
+
+TEST_F(BatchRun, SkipsASubfolderNamedLikeAMidiFile) {
+    fs::create_directory(songs + "/x.mid");
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    EXPECT_EQ(Run("-f" + songs).status, 0);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\nEND\r\n");
+}
+
+TEST_F(BatchRun, NamesTheOutputOfAnUpperCaseExtensionWav) {
+    WriteBytes(songs + "/Song.MID", OneNoteSmf());
+    EXPECT_EQ(Run("-f" + songs).status, 0);
+    EXPECT_TRUE(fs::exists(songs + "/Conv/Song.wav"));
+}
+
+TEST_F(BatchRun, PutsAPreCountMeasureInFrontOnlyWithP1) {
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    ASSERT_EQ(Run("'-f" + songs + ",-p0'").status, 0);
+    const std::size_t without = DataBytes("b.wav");
+    ASSERT_EQ(Run("'-f" + songs + ",-p1'").status, 0);
+    const std::size_t with = DataBytes("b.wav");
+    // One 4/4 measure at 120 BPM lasts two seconds.
+    EXPECT_GT(with, without + kBytesPerSecond * 3 / 2);
+    EXPECT_LT(with, without + kBytesPerSecond * 5 / 2);
+}
+
+TEST_F(BatchRun, WithoutARegisteredModuleSaysSoAndConvertsNothing) {
+    if (fs::exists(std::string("/etc/") + kPlayerKey)) GTEST_SKIP() << "a module is registered system-wide";
+    fs::remove_all(config + "/registry");
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs);
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find("Tavolineがインストールされていないため起動できません。"), std::string::npos);
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(BatchRun, WithAModuleThatCannotBeLoadedLogsTheFailedStart) {
+    RegisterModule(root.path() + "/no-player-here");
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    EXPECT_EQ(Run("-f" + songs).status, 1);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\n初期化に失敗しました\r\nEND\r\n");
+    EXPECT_FALSE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+TEST_F(BatchRun, WithAnUnwritableLogStillConvertsAndSaysSo) {
+    fs::create_directories(songs + "/Conv/CreateLog.log");  // a folder where the log should go
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("他のプロセスが使用中のため、logファイルの書き出しが行なえませんでした。"), std::string::npos);
+    EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
+    WriteBytes(songs + "/notes.txt", "no MIDI here");
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("変換するMIDIファイルがありません。"), std::string::npos);
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {
+    const RunResult run = Run("");
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.err.find("window is not available"), std::string::npos);
+}
+
+}  // namespace
