@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-char g_szModulePath[260];
+// g_szModulePath itself is defined once, beside the module binding that reads it (render/).
 
 namespace {
 
