@@ -128,8 +128,8 @@ TEST_F(PrepareRenderSongTest, ASongWithoutTempoEventsLosesTheDefaultTempo) {
 }
 
 TEST_F(PrepareRenderSongTest, TheMeasureTrackIsCopied) {
-    Put(loaded, kMeasureSlot, 0, Measure(0x33));
-    Put(loaded, kMeasureSlot, 1920, Measure(0x22));
+    PutMeasure(loaded, 0, 0x33);
+    PutMeasure(loaded, 1920, 0x22);
     PrepareRenderSong(loaded, Defaults(), render);
     EXPECT_EQ(EventsOf(render, kMeasureSlot), EventsOf(loaded, kMeasureSlot));
 }
@@ -138,7 +138,7 @@ TEST_F(PrepareRenderSongTest, ThePreCountDelaysTheNotesByFourClicksOnTheDrumPart
     Put(loaded, kPart0, 960, Note(60, 480));
     Put(loaded, kPart0, 1920, Note(62, 480));
     Put(loaded, kDrums, 960, Note(36, 10));
-    Put(loaded, kMeasureSlot, 0, Measure());
+    PutMeasure(loaded, 0, 0x33);
     PrepareRenderSong(loaded, Defaults(true), render);
 
     EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{2880, Note(60, 480)}, {3840, Note(62, 480)}}));

@@ -6,6 +6,7 @@
 #include <ostream>
 #include <vector>
 
+#include "model/measure.h"
 #include "model/song_container.h"
 #include "model/track.h"
 
@@ -95,7 +96,9 @@ inline std::vector<TimedEvent> EventsOf(SongContainer& song, int slot) {
     return events;
 }
 
-// Adds 4/4 measure events for measures 1..count to the measure track.
-inline void PutMeasures(SongContainer& song, int count) {
-    for (int m = 0; m < count; ++m) Put(song, 2, m * kTicksPerWhole, Measure());
+// Adds a measure of the given time signature at `tick`, with rests up to its end.
+inline void PutMeasure(SongContainer& song, int tick, std::uint8_t timeSignature) {
+    Put(song, 2, tick, Measure(timeSignature));
+    CursorGuard cursor(song, 2);
+    SeekOrExtend(*cursor, tick + MeasureTrackRuleLength(timeSignature));
 }

@@ -1,0 +1,37 @@
+// What the conversion needs from a user interface: the output file choice
+// and the progress window. The main window plugs in its dialogs; batch
+// conversion without a display uses HeadlessConversionUi.
+#pragma once
+
+#include <optional>
+#include <string>
+
+class ConversionUi {
+public:
+    virtual ~ConversionUi() = default;
+    // Asks the user for the output file, starting in `folder` with the name
+    // `songName`; the WAV file name, or nothing when the user does not confirm.
+    virtual std::optional<std::string> ChooseOutputFile(const std::string& folder, const std::string& songName) = 0;
+    // Shows the progress window with the bar's range [lower, upper].
+    virtual void OpenProgress(int lower, int upper) = 0;
+    // Runs pending window events so that windows repaint between blocks.
+    virtual void PumpEvents() = 0;
+    // Moves the bar to `position`.
+    virtual void SetProgressPosition(int position) = 0;
+    // Replaces the percentage text beside the bar.
+    virtual void SetProgressText(const std::string& text) = 0;
+    // Hides and destroys the progress window.
+    virtual void CloseProgress() = 0;
+};
+
+// No dialogs and no progress window: the choice is never confirmed and
+// progress goes nowhere.
+class HeadlessConversionUi : public ConversionUi {
+public:
+    std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override { return {}; }
+    void OpenProgress(int, int) override {}
+    void PumpEvents() override {}
+    void SetProgressPosition(int) override {}
+    void SetProgressText(const std::string&) override {}
+    void CloseProgress() override {}
+};

@@ -1,0 +1,96 @@
+// The conversion driver: output file, render song, block loop, file finish.
+#include "render/convert_song.h"
+
+#include <vector>
+
+#include "app/ombrix_dlg.h"
+#include "platform/user_report.h"
+#include "render/block_loop.h"
+#include "render/conversion_ui.h"
+#include "render/prepare_render_song.h"
+#include "render/progress_text.h"
+#include "render/render_session.h"
+#include "render/wave_file.h"
+
+namespace {
+
+// The progress window for the time of the block loop: bar and percentage
+// text, the text replaced only when it changes.
+class ProgressWindow {
+public:
+    ProgressWindow(ConversionUi& ui, int length) : ui_(ui), upper_(length) { ui_.OpenProgress(lower_, upper_); }
+    ~ProgressWindow() { ui_.CloseProgress(); }
+    ProgressWindow(const ProgressWindow&) = delete;
+    ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+    // Lets the windows repaint, then shows the position reached.
+    void Update(int position) {
+        ui_.PumpEvents();
+        ui_.SetProgressPosition(position);
+        std::string text = ProgressPercentText(position, lower_, upper_);
+        if (text != text_) {
+            text_ = std::move(text);
+            ui_.SetProgressText(text_);
+        }
+    }
+
+private:
+    ConversionUi& ui_;
+    int lower_ = 0;
+    int upper_;
+    std::string text_ = "1";  // the window's initial text
+};
+
+// The output path: the batch's target, or the user's choice. Nothing when
+// the user does not confirm.
+std::optional<std::string> OutputPath(COmbrixDlg& dlg, const std::optional<std::string>& targetPath,
+                                      ConversionUi& ui) {
+    if (targetPath) return targetPath;
+    return ui.ChooseOutputFile(dlg.m_strLastFolder, dlg.m_strSongName);
+}
+
+// Renders every block of the song into the file. False when a write fails.
+bool RenderBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui) {
+    ProgressWindow progress(ui, length);
+    return RunBlockLoop(
+        block, [](std::span<std::uint8_t> out) { return RenderStep(out); },
+        [&wave](std::span<const std::uint8_t> frames) { return wave.WriteFrames(frames); },
+        [&progress](int elapsed) { progress.Update(elapsed); });
+}
+
+}  // namespace
+
+void ConvertSongToWav(COmbrixDlg& dlg, SongContainer& renderSong, const std::optional<std::string>& targetPath,
+                      ConversionUi& ui, UserReport& report) {
+    if (dlg.m_strSongName.empty()) {
+        report.Report(kNoSongLoadedMessage);
+        return;
+    }
+    const std::optional<std::string> path = OutputPath(dlg, targetPath, ui);
+    if (!path) return;
+    WaveFile wave;
+    if (path->size() > kMaxOutputPathBytes || !wave.Create(*path)) {
+        report.Report(kWaveFileFailedMessage);
+        return;
+    }
+
+    PrepareRenderSong(dlg, renderSong);
+    bool written = false;
+    {
+        RenderSessionGuard session;
+        int bufferBytes = 0;
+        int framesPerBlock = 0;
+        const int length = BeginRender(renderSong, bufferBytes, framesPerBlock);
+        if (length < 0) {
+            wave.Abandon();
+            report.Report(kInitializationFailedMessage);
+            return;
+        }
+        std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
+        written = RenderBlocks(wave, block, length, ui);
+    }
+    if (!written || !wave.Finish()) {
+        wave.Abandon();
+        report.Report(kWaveFileFailedMessage);
+    }
+}

@@ -1,0 +1,29 @@
+// Converting the loaded song into a WAV file, interactively (the user picks
+// the file, errors in message boxes) or in batch (a given path, errors as
+// lines of the conversion log).
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+class COmbrixDlg;
+class SongContainer;
+class ConversionUi;
+class UserReport;
+
+// Messages of the conversion.
+inline constexpr char kNoSongLoadedMessage[] = "SMFが読み込まれていません";
+inline constexpr char kWaveFileFailedMessage[] = "ウェーブファイルの作成に失敗しました。";
+inline constexpr char kInitializationFailedMessage[] = "初期化に失敗しました";
+
+// The longest output path accepted (the file name buffer holds 520 characters).
+constexpr std::size_t kMaxOutputPathBytes = 519;
+
+// Converts the main window's loaded song, with its options, into a WAV file.
+// Without `targetPath` the user chooses the file through `ui`. `renderSong`
+// is the program's render song, rebuilt for this conversion. Every failure
+// goes to `report`; a failed conversion leaves no file behind and an earlier
+// file of the same name untouched.
+void ConvertSongToWav(COmbrixDlg& dlg, SongContainer& renderSong, const std::optional<std::string>& targetPath,
+                      ConversionUi& ui, UserReport& report);

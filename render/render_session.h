@@ -1,0 +1,39 @@
+// One rendering pass of the render song through the synthesizer module:
+// begin (bind the module, start the engine), step block by block, end.
+// The module record and the engine exist from BeginRender to EndRender and
+// are reached through their program-wide current pointers meanwhile.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+class ChordProcess;
+class SongContainer;
+
+// The engine of the running conversion, or null.
+extern ChordProcess* g_pEngine;
+
+// Rendering stops at most this long after the song's end, even if the module
+// never falls silent.
+constexpr int kMaxTailMs = 30000;
+
+// Binds the module and starts playing `song` (borrowed until EndRender) from
+// its beginning; `bufferBytes` and `framesPerBlock` receive the block size.
+// Returns the song's length in ms (>= 0), or the negative binding result, or
+// -1 when the song cannot be played.
+int BeginRender(SongContainer& song, int& bufferBytes, int& framesPerBlock);
+// Renders the next block into `block` (bufferBytes long). Returns the elapsed
+// render time in ms after this block (> 0), or 0 when the song is over; the
+// block of a 0 result is not part of the song.
+int RenderStep(std::span<std::uint8_t> block);
+// Stops the engine and unbinds the module. Returns 1 if nothing was running, else 0.
+int EndRender();
+
+// Ends the running render, if any, when it goes out of scope.
+class RenderSessionGuard {
+public:
+    RenderSessionGuard() = default;
+    ~RenderSessionGuard() { EndRender(); }
+    RenderSessionGuard(const RenderSessionGuard&) = delete;
+    RenderSessionGuard& operator=(const RenderSessionGuard&) = delete;
+};

@@ -1,0 +1,43 @@
+// The WAV file a conversion writes: RIFF/WAVE with a 16-byte PCM format
+// chunk (2 channels, 44100 Hz, 16 bits) and a data chunk of sample frames.
+// It appears under its name only when finished; until then, and whenever a
+// step fails, an earlier file of that name stays as it was.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/riff_writer.h"
+
+// The format chunk's fields.
+struct WaveFormat {
+    std::uint16_t formatTag = 1;  // PCM
+    std::uint16_t channels = 2;
+    std::uint32_t sampleRate = 44100;
+    std::uint32_t averageBytesPerSecond = 176400;
+    std::uint16_t blockAlign = 4;
+    std::uint16_t bitsPerSample = 16;
+};
+constexpr int kWaveFormatBytes = 16;
+
+// The format chunk's 16 bytes, little-endian.
+std::array<std::uint8_t, kWaveFormatBytes> EncodeWaveFormat(const WaveFormat& format);
+
+class WaveFile {
+public:
+    // Opens the file and writes the RIFF header, the format chunk and the
+    // start of the data chunk. False when the file cannot be made.
+    bool Create(const std::string& path);
+    // Appends sample frames to the data chunk; false when the write fails.
+    bool WriteFrames(std::span<const std::uint8_t> frames);
+    // Closes the chunks and puts the file in place under its name. False when
+    // that fails; the file is then removed.
+    bool Finish();
+    // Removes the unfinished file.
+    void Abandon() { riff_.Discard(); }
+
+private:
+    RiffWriter riff_;
+};
