@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh --with-full-soundfont
 
-build=build-release
+build=${OMBRIX_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DOMBRIX_BUILD_TESTS=OFF -DOMBRIX_BUILD_BENCH=OFF
 cmake --build "$build" --target ombrix qnstaff -j"$(nproc)"
 
