@@ -4,6 +4,7 @@
 #include "model/data_pool.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <vector>
 
@@ -19,6 +20,9 @@ constexpr int kFERecordMax = 312;
 constexpr int kECRecordMax = 100;
 constexpr int kEBRecordMax = 310;
 constexpr int kEARecordMax = 294;
+
+// Payloads up to this size are duplicated through a stack buffer.
+constexpr int kDuplicateStackBytes = 512;
 
 // Bit mask of the sub-kind in the offset byte of kind 0xEC events.
 constexpr std::uint8_t kSubKindMask = 0x3F;
@@ -69,8 +73,9 @@ void EnsureBlockBytes(PoolBlock& block, int needed) {
     }
 }
 
-// Grows the slot at `at` to `newSize` bytes, moving the block's later bytes up.
-void EnlargeSlot(PoolBlock& block, int at, int newSize) {
+// Grows slot `slot` (at byte `at`) to `newSize` bytes, moving the block's
+// later bytes and slots up.
+void EnlargeSlot(PoolBlock& block, int slot, int at, int newSize) {
     const int oldSize = SlotSizeAt(block, at);
     const int growth = newSize - oldSize;
     EnsureBlockBytes(block, block.usedBytes + growth);
@@ -80,11 +85,14 @@ void EnlargeSlot(PoolBlock& block, int at, int newSize) {
     std::memset(base + at + oldSize, 0, static_cast<std::size_t>(growth));
     SetSlotSize(block, at, newSize);
     block.usedBytes += growth;
+    for (std::size_t later = static_cast<std::size_t>(slot) + 1; later < block.slotOffsets.size(); ++later) {
+        block.slotOffsets[later] += growth;
+    }
 }
 
-// Finds entry `index`: its block and the byte offset of its header there.
-// False when the index lies beyond the chain.
-bool Locate(const DataPool& pool, int index, const PoolBlock*& found, int& at) {
+// Finds entry `index`: its block, its slot number there and the byte offset
+// of its header. False when the index lies beyond the chain.
+bool Locate(const DataPool& pool, int index, const PoolBlock*& found, int& slot, int& at) {
     if (index < 0) return false;
     std::size_t blockNumber = 0;
     while (blockNumber < pool.blocks.size() &&
@@ -95,16 +103,15 @@ bool Locate(const DataPool& pool, int index, const PoolBlock*& found, int& at) {
     if (blockNumber >= pool.blocks.size()) return false;
     const PoolBlock& block = *pool.blocks[blockNumber];
     if (index >= block.slotsCreated) return false;
-    int offset = kPoolBlockHeaderBytes;
-    for (int slot = 0; slot < index; ++slot) offset += SlotSizeAt(block, offset);
     found = &block;
-    at = offset;
+    slot = index;
+    at = block.slotOffsets[static_cast<std::size_t>(index)];
     return true;
 }
 
-bool Locate(DataPool& pool, int index, PoolBlock*& found, int& at) {
+bool Locate(DataPool& pool, int index, PoolBlock*& found, int& slot, int& at) {
     const PoolBlock* block = nullptr;
-    if (!Locate(static_cast<const DataPool&>(pool), index, block, at)) return false;
+    if (!Locate(static_cast<const DataPool&>(pool), index, block, slot, at)) return false;
     found = const_cast<PoolBlock*>(block);
     return true;
 }
@@ -122,28 +129,23 @@ int AddToBlock(PoolBlock& block, const void* data, int length) {
         SetSlotSize(block, at, size);
         StorePayload(block, at, data, length);
         block.usedBytes += size;
+        block.slotOffsets.push_back(at);
         ++block.slotsLive;
         return block.slotsCreated++;
     }
     int firstFree = -1;
-    int firstFreeAt = 0;
-    int offset = kPoolBlockHeaderBytes;
     for (int slot = 0; slot < block.slotsCreated; ++slot) {
-        const int size = SlotSizeAt(block, offset);
-        if (LengthAt(block, offset) == 0) {
-            if (size - kPoolEntryHeaderBytes >= length) {
-                StorePayload(block, offset, data, length);
-                ++block.slotsLive;
-                return slot;
-            }
-            if (firstFree < 0) {
-                firstFree = slot;
-                firstFreeAt = offset;
-            }
+        const int offset = block.slotOffsets[static_cast<std::size_t>(slot)];
+        if (LengthAt(block, offset) != 0) continue;
+        if (SlotSizeAt(block, offset) - kPoolEntryHeaderBytes >= length) {
+            StorePayload(block, offset, data, length);
+            ++block.slotsLive;
+            return slot;
         }
-        offset += size;
+        if (firstFree < 0) firstFree = slot;
     }
-    EnlargeSlot(block, firstFreeAt, PoolSlotSize(length));
+    const int firstFreeAt = block.slotOffsets[static_cast<std::size_t>(firstFree)];
+    EnlargeSlot(block, firstFree, firstFreeAt, PoolSlotSize(length));
     StorePayload(block, firstFreeAt, data, length);
     ++block.slotsLive;
     return firstFree;
@@ -192,14 +194,15 @@ std::uint16_t PoolAdd(DataPool& pool, const void* data, int length) {
 
 bool PoolReplace(int index, DataPool& pool, const void* data, int length) {
     PoolBlock* block = nullptr;
+    int slot = 0;
     int at = 0;
-    if (!Locate(pool, index, block, at)) return false;
+    if (!Locate(pool, index, block, slot, at)) return false;
     if (!data || length <= 0) {
         FreeEntry(*block, at);
         return true;
     }
     if (length > kPoolMaxPayload) return false;
-    if (SlotSizeAt(*block, at) - kPoolEntryHeaderBytes < length) EnlargeSlot(*block, at, PoolSlotSize(length));
+    if (SlotSizeAt(*block, at) - kPoolEntryHeaderBytes < length) EnlargeSlot(*block, slot, at, PoolSlotSize(length));
     if (LengthAt(*block, at) == 0) ++block->slotsLive;
     StorePayload(*block, at, data, length);
     return true;
@@ -207,16 +210,18 @@ bool PoolReplace(int index, DataPool& pool, const void* data, int length) {
 
 bool PoolDelete(DataPool& pool, int index) {
     PoolBlock* block = nullptr;
+    int slot = 0;
     int at = 0;
-    if (!Locate(pool, index, block, at)) return false;
+    if (!Locate(pool, index, block, slot, at)) return false;
     FreeEntry(*block, at);
     return true;
 }
 
 bool PoolRead(const DataPool& pool, int index, int max, void* buffer, int* length) {
     const PoolBlock* block = nullptr;
+    int slot = 0;
     int at = 0;
-    if (!Locate(pool, index, block, at)) return false;
+    if (!Locate(pool, index, block, slot, at)) return false;
     const int stored = LengthAt(*block, at);
     if (stored <= 0) return false;
     const int n = std::min(stored, max);
@@ -259,9 +264,16 @@ bool DuplicatePayload(TrackCursor& cursor, std::uint8_t kind, int index, int& ne
     // The whole stored entry is copied, whatever the kind's usual record size.
     int length = 0;
     if (!PoolRead(*source, index, 0, nullptr, &length)) return false;
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(length));
-    PoolRead(*source, index, length, buffer.data());
-    const std::uint16_t added = AddEventPayload(cursor, kind, buffer.data(), length);
+    // Payload records fit the stack buffer; longer entries get a heap copy.
+    std::array<std::uint8_t, kDuplicateStackBytes> small;
+    std::vector<std::uint8_t> large;
+    std::uint8_t* buffer = small.data();
+    if (length > kDuplicateStackBytes) {
+        large.resize(static_cast<std::size_t>(length));
+        buffer = large.data();
+    }
+    PoolRead(*source, index, length, buffer);
+    const std::uint16_t added = AddEventPayload(cursor, kind, buffer, length);
     if (added == kPoolNoEntry) return false;
     newIndex = added;
     return true;

@@ -31,6 +31,7 @@ struct PoolBlock {
     std::uint16_t slotsCreated = 0;
     std::int16_t slotsLive = 0;
     std::vector<std::uint8_t> bytes;  // allocatedBytes long; entries start at the header size
+    std::vector<std::int32_t> slotOffsets;  // where each created slot starts in `bytes`
 };
 
 struct DataPool {
