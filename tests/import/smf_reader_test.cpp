@@ -1,0 +1,274 @@
+// The SMF reader: header checks, the prefix, divisions, running status,
+// chunk-to-part mapping, home channels, exclusive messages.
+#include <gtest/gtest.h>
+
+#include "smf_test_support.h"
+
+namespace {
+
+using smftest::Bytes;
+using smftest::Chunk;
+using smftest::Imported;
+using smftest::Smf;
+
+constexpr int kSlot0 = kFirstPartSlot;
+
+std::vector<int> Ticks(const std::vector<smftest::Ev>& events) {
+    std::vector<int> ticks;
+    for (const auto& e : events) ticks.push_back(e.tick);
+    return ticks;
+}
+
+TEST(SmfHeader, AMissingFileIsReportedAsFileNotFound) {
+    Imported im;
+    im.load = LoadMidiFile("/nonexistent/folder/song.mid", im.song, im.report);
+    EXPECT_EQ(im.load.result, ImportResult::kFileNotFound);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"FileNotFound"});
+}
+
+TEST(SmfHeader, AFileWithoutMThdIsNotSmf) {
+    Imported im;
+    smftest::ImportBytes(Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}, im);
+    EXPECT_EQ(im.load.result, ImportResult::kNoHeader);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+}
+
+TEST(SmfHeader, AHeaderWithoutMTrkBehindItIsNotSmf) {
+    Bytes bytes = Smf(0, 480, {Chunk("XFIH").End()});
+    Imported im;
+    smftest::ImportBytes(bytes, im);
+    EXPECT_EQ(im.load.result, ImportResult::kNoTrack);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+}
+
+TEST(SmfHeader, ADivisionOfZeroIsNotSmf) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 0, {Chunk().NoteOn(0, 0, 60, 100).End()}), im);
+    EXPECT_LT(im.load.result, 0);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+    EXPECT_EQ(im.song.SlotTrack(kSlot0), nullptr);
+}
+
+TEST(SmfHeader, AFileBehindA128BytePrefixImportsLikeTheSameFileWithoutIt) {
+    const Bytes plain = Smf(0, 480, {Chunk().Text(0, 0x03, "Song").NoteOn(0, 0, 60, 100).NoteOff(480, 0, 60).End()});
+    Bytes prefixed(128, 0xAA);
+    prefixed.insert(prefixed.end(), plain.begin(), plain.end());
+    Imported a, b;
+    smftest::ImportBytes(plain, a);
+    smftest::ImportBytes(prefixed, b);
+    ASSERT_EQ(b.load.result, 0);
+    EXPECT_EQ(b.song.infoStrings[InfoString::kTitle], "Song");
+    const auto ea = smftest::Events(a.song, kSlot0);
+    const auto eb = smftest::Events(b.song, kSlot0);
+    ASSERT_EQ(ea.size(), eb.size());
+    for (std::size_t i = 0; i < ea.size(); ++i) EXPECT_EQ(ea[i].event, eb[i].event);
+}
+
+TEST(SmfHeader, AHeaderLengthAboveSixIsReadAsSix) {
+    Bytes bytes = Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).End()});
+    bytes[7] = 10;  // the header claims 10 bytes; the chunk still starts at 14
+    Imported im;
+    smftest::ImportBytes(bytes, im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, kSlot0).size(), 1u);
+}
+
+TEST(SmfTicks, Division96ScalesTicksTo480PerQuarter) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 96, {Chunk().At(5, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), std::vector<int>{25});
+}
+
+TEST(SmfTicks, TruncationIsTakenFromTheAccumulatedRawCount) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 1000, {Chunk().At(1, {0xC0, 1}).At(1, {0xC0, 2}).At(1, {0xC0, 3}).End()}), im);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), (std::vector<int>{0, 0, 1}));
+}
+
+TEST(SmfTicks, ASmpteDivisionIsReadAsTicksPerQuarter) {
+    const int division = 0xE728;  // top bit set: frames and ticks per frame
+    Imported im;
+    smftest::ImportBytes(Smf(0, division, {Chunk().At(division, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), std::vector<int>{480});
+}
+
+TEST(SmfTicks, HugeDeltaTimesStopAtTheImportLimit) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 1, {Chunk().At(0x0FFFFFFF, {0xC0, 1}).End()}), im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), std::vector<int>{kMaxImportTick});
+}
+
+TEST(SmfEvents, RunningStatusCarriesAcrossAMetaEvent) {
+    Imported im;
+    smftest::ImportBytes(
+        Smf(0, 480, {Chunk().NoteOn(0, 3, 60, 100).Text(0, 0x06, "x").At(0, {62, 100}).End(480)}), im);
+    const auto notes = smftest::Sounding(im.song, PartSlot(3));
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].Kind(), 60);
+    EXPECT_EQ(notes[1].Kind(), 62);
+}
+
+TEST(SmfEvents, ProgramChangeAndChannelPressureTakeOneDataByte) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().At(0, {0xC0, 5}).At(0, {0xD0, 9}).At(0, {0xB0, 7, 99}).End()}), im);
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].Kind(), 0xC0);
+    EXPECT_EQ(events[0].event.U8(4), 5);
+    EXPECT_EQ(events[1].Kind(), 0xD0);
+    EXPECT_EQ(events[1].event.U8(4), 9);
+    EXPECT_EQ(events[2].event.U8(5), 99);
+}
+
+TEST(SmfEvents, AnEscapeEventIsSkippedAndLeavesNoTrace) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().At(0, {0xF7, 2, 0x43, 0x10}).At(0, {0xC0, 1}).End()}), im);
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].Kind(), 0xC0);
+}
+
+TEST(SmfEvents, ADataByteBeforeAnyStatusEndsTheChunk) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().At(0, {60, 100}).At(0, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(im.load.result, 0);
+    EXPECT_TRUE(smftest::Sounding(im.song, kSlot0).empty());
+}
+
+TEST(SmfEvents, NotesOfAFileArePairedAndLongOnesSplit) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).NoteOff(5000, 0, 60).End()}), im);
+    const auto notes = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(notes.size(), 3u);
+    EXPECT_EQ(Ticks(notes), (std::vector<int>{0, 1920, 3840}));
+    EXPECT_EQ(notes[2].Gate(), 1160);
+}
+
+TEST(SmfEvents, ANoteStillHeldAtTheChunkEndIsClosedThere) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).End(300)}), im);
+    const auto events = smftest::Events(im.song, kSlot0);
+    EXPECT_EQ(events.front().Gate(), 301);
+    EXPECT_TRUE(events.back().event.IsEnd());
+    EXPECT_EQ(events.back().tick, 300) << "the track reaches the chunk's end";
+}
+
+TEST(SmfMapping, Format0PutsEachChannelIntoItsPart) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk()
+                                          .Exclusive(0, {0x7E, 0x7F, 0x09, 0x01, 0xF7})
+                                          .At(0, {0xC0, 1})
+                                          .At(0, {0xC1, 2})
+                                          .At(0, {0xC9, 3})
+                                          .End()}),
+                         im);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 2u);  // exclusive and program
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0))[0].Kind(), EventKind::kExclusive);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(9)).size(), 1u);
+    EXPECT_EQ(im.song.partChannel[9], 0x09);
+}
+
+TEST(SmfMapping, AConductorChunkDoesNotUseUpAPart) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().Tempo(0, 500000).TimeSig(0, 4, 2).Exclusive(0, {0x41, 0xF7}).End(),
+                                      Chunk().At(0, {0xC0, 1}).End(),
+                                      Chunk().At(0, {0xC1, 2}).End(),
+                                      Chunk().At(0, {0xC2, 3}).End()}),
+                         im);
+    for (int part = 0; part < 3; ++part) {
+        ASSERT_FALSE(smftest::Sounding(im.song, PartSlot(part)).empty()) << part;
+        EXPECT_EQ(im.song.partChannel[part] & 0x0F, part);
+    }
+    const auto first = smftest::Sounding(im.song, PartSlot(0));
+    EXPECT_EQ(first[0].Kind(), EventKind::kExclusive) << "the conductor's exclusive lands in the first part";
+    EXPECT_EQ(im.song.SlotTrack(PartSlot(3)), nullptr);
+}
+
+TEST(SmfMapping, AChunkTakesTheChannelOfItsFirstMessageAsItsPartChannel) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC5, 1}).End(), Chunk().At(0, {0xCC, 2}).End()}), im);
+    EXPECT_EQ(im.song.partChannel[0], 0x05);
+    EXPECT_EQ(im.song.partChannel[1], 0x0C);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+}
+
+TEST(SmfMapping, AMessageOnAnotherChunksHomeChannelGoesToThatChunksPart) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk().At(0, {0xC1, 1}).End(),
+                                      Chunk().At(0, {0xC2, 1}).End(), Chunk().At(0, {0xC3, 1}).End(),
+                                      Chunk().At(0, {0xC3, 2}).At(10, {0xC1, 7}).End()}),
+                         im);
+    const auto part1 = smftest::Sounding(im.song, PartSlot(1));
+    ASSERT_EQ(part1.size(), 2u);
+    EXPECT_EQ(part1[1].event.U8(4), 7);
+    EXPECT_EQ(part1[1].tick, 10);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(4)).size(), 1u);
+}
+
+TEST(SmfMapping, XfChunksAreReadLikeTracksAndCountAsChunks) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("XFIH").Text(0, 0x05, "la").End(),
+                                      Chunk("XFKM").End(), Chunk().At(0, {0xC3, 1}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, kLyricSlot).size(), 1u);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(3)).size(), 1u) << "the fourth chunk is part 3";
+}
+
+TEST(SmfMapping, AnUnknownChunkEndsTheImportKeepingWhatWasRead) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("JUNK").At(0, {0xC1, 1}).End(),
+                                      Chunk().At(0, {0xC2, 1}).End()}),
+                         im);
+    EXPECT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
+    EXPECT_EQ(im.song.SlotTrack(PartSlot(2)), nullptr);
+}
+
+TEST(SmfMapping, ChunksBeyondTheLastPartAreIgnored) {
+    std::vector<Chunk> chunks;
+    for (int i = 0; i < 300; ++i) chunks.push_back(Chunk().At(0, {static_cast<std::uint8_t>(0xC0 | (i % 16)), 1}).End());
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, chunks), im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, kLastPartSlot).size(), 1u);
+}
+
+TEST(SmfExclusive, MessagesAreStoredWithTheLeadingF0) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().Exclusive(0, {0x7E, 0x7F, 0x09, 0x01, 0xF7}).End()}), im);
+    const ExclusiveTable& table = *im.song.exclusiveTable;
+    ASSERT_EQ(table.lengths[0], 6);
+    const std::uint8_t* bytes = table.handles[0].Peek();
+    EXPECT_EQ(Bytes(bytes, bytes + 6), (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+}
+
+TEST(SmfExclusive, After512MessagesOneEmptyEntryFollowsAndTheRestAreSkipped) {
+    Chunk chunk;
+    for (int i = 0; i < 515; ++i) chunk.Exclusive(1, {static_cast<std::uint8_t>(i & 0x7F), 0xF7});
+    chunk.At(0, {0xC0, 1}).End();
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {chunk}), im);
+    const ExclusiveTable& table = *im.song.exclusiveTable;
+    EXPECT_EQ(table.count, 512);
+    EXPECT_EQ(table.lengths[511], 3);
+    EXPECT_EQ(table.lengths[512], 0);
+    int exclusiveEvents = 0;
+    for (const auto& e : smftest::Sounding(im.song, kSlot0))
+        if (e.Kind() == EventKind::kExclusive) ++exclusiveEvents;
+    EXPECT_EQ(exclusiveEvents, 513);
+    EXPECT_EQ(smftest::Sounding(im.song, kSlot0).back().Kind(), 0xC0) << "reading stays in step";
+}
+
+TEST(SmfExclusive, AMessageCutOffByTheEndOfTheFileIsNotStored) {
+    Bytes bytes = Smf(0, 480, {Chunk().At(0, {0xC0, 1}).At(0, {0xF0, 0x40, 0x43, 0x10})});
+    Imported im;
+    smftest::ImportBytes(bytes, im);
+    EXPECT_EQ(im.load.result, 0);
+    EXPECT_EQ(im.song.exclusiveTable->lengths[0], 0);
+    EXPECT_EQ(smftest::Sounding(im.song, kSlot0).front().Kind(), 0xC0);
+}
+
+}  // namespace
