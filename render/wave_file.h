@@ -10,14 +10,15 @@
 #include <string>
 
 #include "platform/riff_writer.h"
+#include "render/synth_module.h"
 
-// The format chunk's fields.
+// The format chunk's fields: what the module's blocks hold.
 struct WaveFormat {
     std::uint16_t formatTag = 1;  // PCM
     std::uint16_t channels = 2;
-    std::uint32_t sampleRate = 44100;
-    std::uint32_t averageBytesPerSecond = 176400;
-    std::uint16_t blockAlign = 4;
+    std::uint32_t sampleRate = kSampleRate;
+    std::uint32_t averageBytesPerSecond = kSampleRate * kBytesPerFrame;
+    std::uint16_t blockAlign = kBytesPerFrame;
     std::uint16_t bitsPerSample = 16;
 };
 constexpr int kWaveFormatBytes = 16;
