@@ -157,7 +157,9 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
     } else if (sectionLine) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insertAt), newLine);
     } else {
-        lines.push_back("[" + std::string(section) + "]");
+        std::string header = "[";
+        header.append(section).append("]");
+        lines.push_back(std::move(header));
         lines.push_back(newLine);
     }
 
