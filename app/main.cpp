@@ -1,9 +1,18 @@
 // The program "ombrix": builds the application object and runs it on the
-// command line.
+// command line. An exception that reaches this point (memory exhausted) ends
+// the program with a message instead of an abort.
+#include <exception>
+#include <iostream>
+
 #include "app/command_line.h"
 #include "app/ombrix_app.h"
 
 int main(int argc, char** argv) {
-    COmbrixApp app;
-    return app.InitInstance(JoinArguments(argc, argv));
+    try {
+        COmbrixApp app;
+        return app.InitInstance(JoinArguments(argc, argv));
+    } catch (const std::exception& error) {
+        std::cerr << "ombrix: " << error.what() << '\n';
+        return 1;
+    }
 }

@@ -16,7 +16,6 @@
 #include "sequencer/song_timeline.h"
 #include "tone/tone_library.h"
 
-COmbrixApp* g_pOmbrixApp = nullptr;
 CCPTrackContainers* g_pCPTrackContainers = nullptr;
 
 namespace {
@@ -38,11 +37,9 @@ COmbrixApp::COmbrixApp()
       currentSong_(std::make_unique<SongContainer>(1)),
       secondSong_(std::make_unique<SongContainer>(0)) {
     g_pCPTrackContainers = trackContainers_.get();
-    g_pOmbrixApp = this;
 }
 
 COmbrixApp::~COmbrixApp() {
-    g_pOmbrixApp = nullptr;
     g_pSongTimeline = nullptr;
     timeline_.reset();
     currentSong_.reset();
@@ -68,6 +65,6 @@ int COmbrixApp::InitInstance(std::string_view commandLine) {
         std::cerr << kNoWindowYet << '\n';
         return kExitFailure;
     }
-    ProgramBatchSteps steps(*dlg, *currentSong_);
+    ProgramBatchSteps steps(*dlg, CurrentSong());
     return ConvertFolder(*dlg, steps) ? kExitSuccess : kExitFailure;
 }

@@ -36,7 +36,5 @@ private:
     std::unique_ptr<SongContainer> secondSong_;
 };
 
-// The running application object, or null outside its lifetime. Borrowed.
-extern COmbrixApp* g_pOmbrixApp;
 // The application's track container, or null outside its lifetime. Borrowed.
 extern CCPTrackContainers* g_pCPTrackContainers;
