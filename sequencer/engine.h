@@ -78,11 +78,13 @@ protected:
     ToQ1(SongContainer& song, SynthModule& module);
 
     // Plays the next candidate: the earliest note-off when it is due no later
-    // than the merge tree's winner, else the winner's event. Sets the current
-    // tick and ms. Returns SendCurrent's result (0 for a note-off).
+    // than the merge tree's winner, else the winner's event. Returns
+    // SendCurrent's result (0 for a note-off).
     int PlayCandidate();
     // Whether the next candidate is a pending note-off, and its tick.
     bool NextCandidate(int& tick) const;
+    // Makes the next candidate's tick and time the clock's current ones; returns the time in ms.
+    int ExamineNextCandidate();
     // Sends the note-off of a pending entry unless its note is 0.
     void SendNoteOff(const NoteOffQueue::Entry& entry);
     // The buffered event of `slot` becomes the current event and the next one

@@ -11,12 +11,8 @@ int PlayRec::PlayUntil() {
     if (stop_ != 0) return stop_;
     RepositionChangedParts();
     while (stop_ == 0) {
-        int tick = 0;
-        NextCandidate(tick);
-        clock_.currentTick = tick;
-        clock_.currentMs = clock_.TickToMs(tick);
         // Not yet due: the candidate stays for the next block.
-        if (clock_.currentMs >= module_.elapsedMs) return 0;
+        if (ExamineNextCandidate() >= module_.elapsedMs) return 0;
         // A nonzero answer to an exclusive message ends this block's pass;
         // the remaining due events go out in the next block.
         if (PlayCandidate() != 0) return stop_;

@@ -61,12 +61,17 @@ int ToQ1::PlayCandidate() {
     return FetchNext() ? SendCurrent() : 0;
 }
 
+int ToQ1::ExamineNextCandidate() {
+    int tick = 0;
+    NextCandidate(tick);
+    clock_.currentTick = tick;
+    clock_.currentMs = clock_.TickToMs(tick);
+    return clock_.currentMs;
+}
+
 int ToQ1::PlayUntil() {
     while (stop_ == 0) {
-        int tick = 0;
-        NextCandidate(tick);
-        clock_.currentTick = tick;
-        clock_.currentMs = clock_.TickToMs(tick);
+        ExamineNextCandidate();
         if (PlayCandidate() != 0) break;
     }
     return stop_;

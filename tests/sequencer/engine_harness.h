@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -177,7 +179,7 @@ public:
         return out;
     }
 
-    // The short messages whose status is in `statuses`' high nibble set (0x90 notes, 0xC0 ...).
+    // The short messages of one status, channel bits ignored (0x90 for notes).
     std::vector<Received> MessagesWithStatus(std::uint8_t status) const {
         std::vector<Received> out;
         for (const Received& r : Messages()) {

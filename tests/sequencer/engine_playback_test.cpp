@@ -127,6 +127,40 @@ TEST(EnginePlayback, RepeatedProgramAndBankAreSuppressedUntilAnExclusiveMessage)
                                                    Short(b960, 0x05C0)}));
 }
 
+TEST(EnginePlayback, ChannelMessagesGoOutOnThePartsChannel) {
+    EngineHarness h;
+    SetMeasures(h.song, {0x33});
+    PutPart(h.song, 2, 0, ChannelEvent(EventKind::kPolyPressure, 60, 50));
+    PutPart(h.song, 2, 0, ChannelEvent(EventKind::kChannelPressure, 40));
+    PutPart(h.song, 2, 0, ChannelEvent(EventKind::kPitchBend, 0, 64));
+    PutPart(h.song, 2, 0, ChannelEvent(EventKind::kControl, 7, 100));
+    PutPart(h.song, 2, 0, ChannelEvent(EventKind::kControl, 0, 0));  // first bank select: sent
+    ASSERT_EQ(h.Start(), 0);
+    h.RunToEnd();
+    EXPECT_EQ(h.Messages(), (std::vector<Received>{Short(0, 0x323CA2), Short(0, 0x28D2), Short(0, 0x4000E2),
+                                                   Short(0, 0x6407B2), Short(0, 0x0000B2)}));
+}
+
+TEST(EnginePlayback, APayloadEventIsSentAsALongMessageAndForgetsTheCaches) {
+    EngineHarness h;
+    SetMeasures(h.song, {0x33});
+    const std::vector<std::uint8_t> payload = {0xF0, 0x41, 0x10, 0x42, 0x12, 0xF7};
+    PutPart(h.song, 0, 0, ChannelEvent(EventKind::kProgram, 5));
+    {
+        CursorGuard cursor(h.song, PartSlot(0));
+        Seek(*cursor, 480, 0);
+        ASSERT_GE(InsertWithPayload(static_cast<int>(payload.size()), *cursor, MakeEvent(EventKind::kPayloadFE),
+                                    payload.data()),
+                  0);
+    }
+    PutPart(h.song, 0, 480, ChannelEvent(EventKind::kProgram, 5));
+    ASSERT_EQ(h.Start(), 0);
+    h.RunToEnd();
+    const int b = BlockOfMs(500);
+    EXPECT_EQ(h.Messages(),
+              (std::vector<Received>{Short(0, 0x05C0), Long(b, payload), Short(b, 0x05C0)}));
+}
+
 TEST(EnginePlayback, APartOnAnotherPortIsSilentButItsExclusiveMessagesAreSent) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
