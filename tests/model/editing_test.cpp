@@ -95,12 +95,6 @@ TEST_F(FindTest, ABackwardSearchCountsTheStepsOfTheEventsItPasses) {
     EXPECT_EQ(remaining, 0);
 }
 
-TEST_F(FindTest, AnUnlimitedBackwardSearchRunsToIndexZero) {
-    Seek(*c, 1000, 0);
-    EXPECT_TRUE(Find(*c, KindIs(60), kUnlimitedBudget, false, nullptr));
-    EXPECT_EQ(c->position, 0);
-}
-
 TEST_F(FindTest, ANegativeBudgetOrAPatternOutsideTheEventFailsAtOnce) {
     Seek(*c, 100, 0);
     EXPECT_FALSE(Find(*c, KindIs(EventKind::kControl), -5, true, nullptr));

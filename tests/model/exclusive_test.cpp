@@ -39,13 +39,6 @@ TEST_F(ExclusiveTest, AStoredMessageIsCopiedBackWholeIntoACallerOwnedBlock) {
     EXPECT_EQ(Contents(copy, 11), kGsReset);
 }
 
-TEST_F(ExclusiveTest, AnEntryTakesWhole32ByteUnitsWithRoomBeyondTheMessage) {
-    Store(*table, 0, Bytes(31, 0x10));
-    Store(*table, 1, Bytes(32, 0x10));
-    EXPECT_EQ(table->handles[0].Size(), 32u);
-    EXPECT_EQ(table->handles[1].Size(), 64u);
-}
-
 TEST_F(ExclusiveTest, TheChecksumCopyRestartsAtFEAndFillsInFF) {
     const Bytes stored = {0xF0, 0x7D, 0x10, 0x42, 0x12, 0xFE, 0x40, 0x00, 0x7F, 0x00, 0xFF, 0xF7};
     Store(*table, 3, stored);

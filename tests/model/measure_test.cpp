@@ -169,10 +169,3 @@ TEST(SongLengthTest, TheTempoAndLyricTracksCountOnlyForTheWholeSongLength) {
     EXPECT_EQ(SongLengthTicks(song), 7700);
 }
 
-TEST(MapMeasureTest, MeasuresMapToThemselvesFromOne) {
-    SongContainer song(1);
-    EXPECT_TRUE(MapMeasure(3, song).valid);
-    EXPECT_EQ(MapMeasure(3, song).measure, 3);
-    EXPECT_FALSE(MapMeasure(0, song).valid);
-    EXPECT_EQ(MapMeasure(0, song).measure, 0);
-}

@@ -149,30 +149,6 @@ TEST(PoolReplaceTest, ReplacingWithNoDataFreesTheEntryAndBeyondTheChainFails) {
     EXPECT_FALSE(PoolDelete(pool, 1));
 }
 
-TEST(PoolResetTest, ResetLeavesOneEmptyBlock) {
-    DataPool pool;
-    for (int i = 0; i < 400; ++i) Add(pool, 10, 1);
-    PoolReset(pool);
-    ASSERT_EQ(pool.blocks.size(), 1u);
-    EXPECT_EQ(pool.blocks[0]->slotsCreated, 0);
-    EXPECT_EQ(pool.blocks[0]->usedBytes, kPoolBlockHeaderBytes);
-    EXPECT_EQ(Add(pool, 10, 1), 0);
-}
-
-TEST(PayloadKindTest, TheIndexSitsAt4At8OrAt6ForSubKind6OfKindEC) {
-    int at = -1;
-    EXPECT_TRUE(PayloadIndexOffset(EventKind::kLyric, 0, at));
-    EXPECT_EQ(at, 4);
-    EXPECT_TRUE(PayloadIndexOffset(EventKind::kPayloadEA, 0, at));
-    EXPECT_EQ(at, 8);
-    EXPECT_TRUE(PayloadIndexOffset(EventKind::kPayloadEC, 0x46, at));  // high bits ignored
-    EXPECT_EQ(at, 6);
-    EXPECT_FALSE(PayloadIndexOffset(EventKind::kPayloadEC, 5, at));
-    EXPECT_FALSE(PayloadIndexOffset(EventKind::kControl, 0, at));
-    EXPECT_EQ(PayloadRecordMax(EventKind::kLyric), 37);
-    EXPECT_EQ(PayloadRecordMax(EventKind::kPayloadFE), 312);
-}
-
 class EventPayloadTest : public ::testing::Test {
 protected:
     TrackContainers song{1, 1};
@@ -236,7 +212,7 @@ TEST_F(EventPayloadTest, ALyricPayloadIsAddedWithoutCounting) {
     EXPECT_EQ(song.Counters(), counters);
 }
 
-TEST_F(EventPayloadTest, ReleasingANoteOrARestTouchesNoPool) {
+TEST_F(EventPayloadTest, ReleasingAnEventWithoutPayloadTouchesNoPool) {
     CursorGuard c(song, kLyricSlot);
     const auto payload = LyricPayload("la");
     InsertWithPayload(static_cast<int>(payload.size()), *c, Lyric(), payload.data());
@@ -244,6 +220,9 @@ TEST_F(EventPayloadTest, ReleasingANoteOrARestTouchesNoPool) {
     note.SetU16(4, 0);  // looks like an index, but a note has no payload
     EXPECT_FALSE(ReleasePayload(note, *c));
     EXPECT_FALSE(ReleasePayload(MakeEvent(EventKind::kRest, 10), *c));
+    TrackEvent withoutPayload = MakeEvent(EventKind::kPayloadEC);
+    withoutPayload.SetOffset(0x45);  // sub-kind 5 (low 6 bits): no payload
+    EXPECT_FALSE(ReleasePayload(withoutPayload, *c));
     EXPECT_FALSE(ReadAll(song.Pool(PoolId::kText), 0).empty());
 }
 
