@@ -1,0 +1,123 @@
+#!/usr/bin/env python3
+"""Writes the malformed MIDI files of the bad-input corpus.
+
+One folder per defect; the file "expect" in each folder says what every file
+there must import as: "ok" (a possibly partial import, result 0) or
+"not-smf" (rejected with "File is not SMF"). Run from this folder.
+"""
+import os
+import random
+
+
+def varlen(n):
+    out = [n & 0x7F]
+    n >>= 7
+    while n:
+        out.insert(0, 0x80 | (n & 0x7F))
+        n >>= 7
+    return bytes(out)
+
+
+def chunk(body, ident=b"MTrk", length=None):
+    n = len(body) if length is None else length
+    return ident + n.to_bytes(4, "big") + body
+
+
+def header(fmt=1, tracks=1, division=480, length=6):
+    return b"MThd" + length.to_bytes(4, "big") + fmt.to_bytes(2, "big") + tracks.to_bytes(2, "big") + \
+        division.to_bytes(2, "big")
+
+
+END = b"\x00\xff\x2f\x00"
+NOTES = b"\x00\x90\x3c\x64" + b"\x83\x60\x80\x3c\x00" + b"\x00\xc0\x05" + b"\x00\xff\x05\x02la"
+GOOD = header(0) + chunk(b"\x00\xff\x58\x04\x03\x02\x18\x08" + NOTES + b"\x00\xf0\x03\x41\x10\xf7" + END)
+
+CORPUS = {
+    ("truncated", "ok"): {
+        # every cut of a small valid file past its first chunk header
+        **{f"cut_at_{n}.mid": GOOD[:n] for n in range(22, len(GOOD), 3)},
+    },
+    ("truncated-header", "not-smf"): {
+        "mthd_only.mid": b"MThd",
+        "half_header.mid": header()[:9],
+        "no_division.mid": header()[:12],
+        "empty.mid": b"",
+    },
+    ("no-track-chunk", "not-smf"): {
+        "header_only.mid": header(),
+        "other_chunk_first.mid": header() + chunk(END, b"XFIH"),
+    },
+    ("zero-division", "not-smf"): {
+        "division_0.mid": header(division=0) + chunk(NOTES + END),
+    },
+    ("garbage", "not-smf"): {
+        f"random_{i}.mid": random.Random(i).randbytes(64 + 37 * i) for i in range(4)
+    },
+    ("garbage-body", "ok"): {
+        f"random_body_{i}.mid": header() + chunk(random.Random(100 + i).randbytes(300 + 50 * i)) for i in range(6)
+    },
+    ("lengths-past-end", "ok"): {
+        "meta_length_huge.mid": header() + chunk(b"\x00\xff\x01" + varlen(0x0FFFFFFF) + b"text"),
+        "exclusive_length_huge.mid": header() + chunk(b"\x00\xf0" + varlen(0x0FFFFFFF) + b"\x41\x10"),
+        "lyric_length_past_end.mid": header() + chunk(b"\x00\xff\x05\x7fabc"),
+        "name_length_past_end.mid": header(tracks=2) + chunk(END) + chunk(b"\x00\xff\x03\x40Bass"),
+        "chunk_length_huge.mid": header() + chunk(NOTES + END, length=0xFFFFFFFF),
+        "escape_length_huge.mid": header() + chunk(b"\x00\xf7" + varlen(0x0FFFFFFF)),
+    },
+    ("huge-varlen", "ok"): {
+        "delta_20_continuation_bytes.mid": header() + chunk(b"\xff" * 20 + b"\x7f\xc0\x01" + END),
+        "delta_runs_to_end.mid": header() + chunk(b"\x00\xc0\x01" + b"\x81" * 200),
+        "length_runs_to_end.mid": header() + chunk(b"\x00\xff\x01" + b"\xff" * 50),
+        "delta_max_four_bytes.mid": header() + chunk(b"\x00\x90\x3c\x64" + varlen(0x0FFFFFFF) + b"\x80\x3c\x00" + END),
+    },
+    ("no-running-status", "ok"): {
+        "data_byte_first.mid": header() + chunk(b"\x00\x3c\x64" + NOTES + END),
+        "data_byte_after_meta.mid": header() + chunk(b"\x00\xff\x01\x01x\x00\x3c\x64" + END),
+    },
+    ("many-chunks", "ok"): {
+        "300_chunks.mid": header(tracks=300) + b"".join(
+            chunk(b"\x00" + bytes([0x90 | (i % 16), 60, 100]) + b"\x10" + bytes([0x80 | (i % 16), 60, 0]) + END)
+            for i in range(300)),
+        "many_home_channels_format_2.mid": header(fmt=2, tracks=20) + b"".join(
+            chunk(b"\x00" + bytes([0xC0 | (i % 16), 1]) + END) for i in range(20)),
+    },
+    ("bad-meta-lengths", "ok"): {
+        "meter_length_0.mid": header() + chunk(b"\x00\xff\x58\x00" + NOTES + END),
+        "meter_length_255.mid": header() + chunk(b"\x00\xff\x58\xff" + b"\x00" * 10),
+        "key_length_1.mid": header() + chunk(b"\x00\xff\x59\x01\x03" + NOTES + END),
+        "tempo_length_0.mid": header() + chunk(b"\x00\xff\x51\x00" + NOTES + END),
+        "meta_type_at_end.mid": header() + chunk(b"\x00\xff"),
+        "end_of_track_without_length.mid": header() + chunk(b"\x00\xff\x2f"),
+    },
+    ("silly-meters", "ok"): {
+        "numerator_0.mid": header() + chunk(b"\x00\xff\x58\x04\x00\x02\x18\x08" + NOTES + END),
+        "power_255.mid": header() + chunk(b"\x00\xff\x58\x04\x03\xff\x18\x08" + NOTES + END),
+        "all_255.mid": header() + chunk(b"\x00\xff\x58\x04\xff\xff\xff\xff\x83\x60\xff\x58\x04\xff\xff\xff\xff" + END),
+        "clocks_0.mid": header() + chunk(b"\x00\xff\x58\x04\x06\x03\x00\x08" + NOTES + END),
+        "key_out_of_range.mid": header() + chunk(b"\x00\xff\x59\x02\x80\x05" + NOTES + END),
+        "meter_far_out.mid": header(division=1) + chunk(varlen(0x0FFFFFFF) + b"\xff\x58\x04\x01\x04\x18\x08" + END),
+    },
+    ("missing-end-of-track", "ok"): {
+        "runs_into_next_chunk.mid": header(tracks=2) + chunk(NOTES) + chunk(NOTES + END),
+        "no_end_at_all.mid": header() + chunk(NOTES),
+    },
+    ("held-notes", "ok"): {
+        "64_notes_held_far.mid": header(division=1) + chunk(
+            b"".join(b"\x00" + bytes([0x90, k, 100]) for k in range(64)) + varlen(0x0FFFFFFF) + b"\xc0\x01" + END),
+        "data_bytes_with_high_bit.mid": header() + chunk(b"\x00\x90\x3c\x64\x00\x90\xfc\xfb\x00\xc0\xf5" + END),
+    },
+}
+
+
+def main():
+    for (folder, expect), files in CORPUS.items():
+        os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, "expect"), "w") as f:
+            f.write(expect + "\n")
+        for name, data in files.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()
