@@ -26,6 +26,7 @@ public:
     // A set named `setName` (cut to 9 characters).
     explicit DrumKeySet(std::string_view setName);
 
+    // The set's name: the name of its map.
     const std::string& Name() const { return name_; }
     // The table with `key`, or null.
     const DrumKeyTable* FindTable(int key) const;

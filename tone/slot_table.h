@@ -19,6 +19,7 @@ public:
     // A table of `slots` slots (at most kMaxSlots) for the page whose key is `key`.
     SlotTable(int slots, int key) : slots_(slots < 0 ? 0 : slots > kMaxSlots ? kMaxSlots : slots), key_(key) {}
 
+    // The number of slots, the key of the page the table belongs to, and the records stored.
     int Size() const { return slots_; }
     int Key() const { return key_; }
     int RecordsInUse() const { return recordsInUse_; }

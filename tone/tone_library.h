@@ -32,6 +32,7 @@ public:
     // file there. A missing folder or file leaves the map or set empty.
     void LoadMapByName(std::string_view name, const ToneFolders& folders);
 
+    // The drum-key display order built at creation, and the numbers of maps and sets.
     const DrumKeyDisplayOrder& DisplayOrder() const { return displayOrder_; }
     int MapCount() const { return static_cast<int>(maps_.size()); }
     int DrumKeySetCount() const { return static_cast<int>(drumKeySets_.size()); }

@@ -27,6 +27,7 @@ constexpr int NameSlot(int column, int row) { return row + column * kTonePageRow
 struct TonePage {
     explicit TonePage(int pageKey) : names(kTonePageSlots, pageKey) {}
 
+    // The page number, plus 128 for a drum page.
     int key() const { return names.Key(); }
     std::uint8_t kind = 0;
     std::string name;  // at most 14 characters
@@ -38,6 +39,7 @@ public:
     // A map named `mapName` (cut to 9 characters).
     explicit ToneMap(std::string_view mapName) : name_(mapName.substr(0, kMapNameChars)) {}
 
+    // The map's name, compared case-sensitively by the lookups.
     const std::string& Name() const { return name_; }
 
     // The page with `key` (drum pages for 128 and up), or null.

@@ -53,6 +53,7 @@ static_assert(sizeof(ToneNameRecord) == kToneRecordBytes, "a tone name record is
 struct DrumKeyRecord {
     std::array<std::uint8_t, kToneRecordBytes> bytes{};
 
+    // The stored name; the display position, shown note and check value follow.
     std::string Name() const { return detail::TextOf(bytes, kDrumKeyNameChars); }
     // Stores `name` cut to 23 characters.
     void SetName(std::string_view name) { detail::SetTextOf(bytes, name, kDrumKeyNameChars); }
