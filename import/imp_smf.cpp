@@ -217,7 +217,7 @@ void ImpSmf::ExclusiveMessage(SongContainer& song) {
     }
     // A message too long for an entry, or cut off by the end of the file,
     // is skipped: its event keeps an empty entry, which sends nothing.
-    if (length + 1 > kMaxExclusiveBytes || length > file.Remaining()) {
+    if (length >= kMaxExclusiveBytes || length > file.Remaining()) {
         SkipBytes(length);
         ++exclusiveCount_;
         return;

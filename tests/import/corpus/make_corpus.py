@@ -62,6 +62,7 @@ CORPUS = {
         "lyric_length_past_end.mid": header() + chunk(b"\x00\xff\x05\x7fabc"),
         "name_length_past_end.mid": header(tracks=2) + chunk(END) + chunk(b"\x00\xff\x03\x40Bass"),
         "chunk_length_huge.mid": header() + chunk(NOTES + END, length=0xFFFFFFFF),
+        "exclusive_length_saturated.mid": header(division=0x1E0) + chunk(b"\x00\xf0" + b"\xff" * 5 + b"\xf7"),
         "escape_length_huge.mid": header() + chunk(b"\x00\xf7" + varlen(0x0FFFFFFF)),
     },
     ("huge-varlen", "ok"): {

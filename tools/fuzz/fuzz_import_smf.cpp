@@ -1,0 +1,34 @@
+// libFuzzer entry point: imports arbitrary bytes as a MIDI file into a fresh
+// song. The importer reads from a file, so each input is written to one
+// scratch file per fuzzing process first.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+#include "import/load_midi_file.h"
+#include "model/song_container.h"
+#include "platform/user_report.h"
+
+namespace {
+const std::string& ScratchPath() {
+    static const std::string path =
+        (std::filesystem::temp_directory_path() / ("ombrix_fuzz_" + std::to_string(std::random_device{}()) + ".mid"))
+            .string();
+    return path;
+}
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    {
+        std::ofstream out(ScratchPath(), std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    // One song for every input, emptied by each load, as the program does.
+    static SongContainer song(1);
+    SilentReport report;
+    LoadMidiFile(ScratchPath(), song, report);
+    return 0;
+}
