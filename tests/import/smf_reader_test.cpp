@@ -109,6 +109,16 @@ TEST(SmfEvents, RunningStatusCarriesAcrossAMetaEvent) {
     EXPECT_EQ(notes[1].Kind(), 62);
 }
 
+TEST(SmfEvents, RunningStatusCarriesIntoTheNextChunk) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC4, 1}).End(), Chunk().At(0, {5}).End()}), im);
+    const auto second = smftest::Sounding(im.song, PartSlot(1));
+    ASSERT_EQ(second.size(), 1u);
+    EXPECT_EQ(second[0].Kind(), 0xC0);
+    EXPECT_EQ(second[0].event.U8(4), 5);
+    EXPECT_EQ(im.song.partChannel[1], 0x04);
+}
+
 TEST(SmfEvents, ProgramChangeAndChannelPressureTakeOneDataByte) {
     Imported im;
     smftest::ImportBytes(Smf(0, 480, {Chunk().At(0, {0xC0, 5}).At(0, {0xD0, 9}).At(0, {0xB0, 7, 99}).End()}), im);
