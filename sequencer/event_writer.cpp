@@ -102,9 +102,10 @@ int ToQ2::PutEvent(const TrackEvent& event, int slot) {
 }
 
 void ToQ2::ShiftPendingAfterInsert(int slot, int insertedIndex) {
-    // An insertion in the middle of a track moves every later event up by
-    // one; pending notes at or after it must follow. (Insertions beyond the
-    // end pad with rests after every existing note, so they move nothing.)
+    // An insertion in the middle of a track (a message written at an earlier
+    // time than the last one) moves every later event up by one; pending
+    // notes at or after it must follow. Insertions beyond the end pad with
+    // rests after every existing note, so they move nothing.
     for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) {
         PendingNote& entry = pendingNotes_[e];
         if (entry.slot == slot && entry.eventIndex >= insertedIndex) ++entry.eventIndex;
@@ -224,6 +225,10 @@ void ToQ2::NoteOn(int slot, std::uint8_t note, std::uint8_t velocity) {
         ++entry.nesting;
         entry.onTime = writeTime_;
         entry.velocity = velocity;
+        // The list stays in on-time order, so that splitting can stop at the
+        // first note not yet due and pieces are written in time order.
+        Unlink(found);
+        Append(found);
         return;
     }
     if (pendingFree_ == kNone) return;  // every entry is in use: the note is dropped
