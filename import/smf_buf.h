@@ -102,6 +102,6 @@ public:
     std::int64_t songTicks = 0;
 
 protected:
-    // Reads the four bytes of a one-byte-length fixed meta event body.
+    // Reads `count` bytes into `out`; false when the data ends first.
     bool ReadBytes(std::uint8_t* out, int count);
 };

@@ -15,6 +15,8 @@ constexpr int kLyricTextBytes = 32;
 constexpr std::uint8_t kChannelMask = 0x0F;
 }  // namespace
 
+// Texts are UTF-8, where no byte of a multibyte character is an ASCII
+// character, so these single-byte tests never cut one apart.
 std::string CleanLyricText(const std::string& text) {
     std::string cleaned = text;
     if (!cleaned.empty() && cleaned.back() == '/') cleaned.pop_back();

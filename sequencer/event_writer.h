@@ -66,8 +66,9 @@ public:
     // are ignored.
     void WriteMessage(const WriterMessage& message, int time);
     // Stores an event into a slot at the current time, on the grid (or
-    // exactly, in exact mode). Returns the event's index, or 0 when nothing
-    // was written.
+    // exactly, in exact mode). Returns the stored event's index; 0 for an
+    // empty event or a slot without cursor; -1 for a rest, which only moves
+    // the slot's target.
     int PutEvent(const TrackEvent& event, int slot);
     // Splits every pending note whose maximum gate ends before `time`.
     void FlushHeldNotes(int time);

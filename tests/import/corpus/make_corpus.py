@@ -105,6 +105,11 @@ CORPUS = {
     ("held-notes", "ok"): {
         "64_notes_held_far.mid": header(division=1) + chunk(
             b"".join(b"\x00" + bytes([0x90, k, 100]) for k in range(64)) + varlen(0x0FFFFFFF) + b"\xc0\x01" + END),
+        # a key restruck among held notes, then a huge delta: splitting must
+        # stay in time order
+        "restrike_then_far.mid": header(division=1) + chunk(
+            b"".join(b"\x00" + bytes([0x90, k, 100]) for k in range(40)) + b"\x81\x00\x90\x05\x64" +
+            b"".join(b"\x00" + bytes([0x90, k, 100]) for k in range(40, 63)) + varlen(0x0FFFFFFF) + b"\xc0\x01" + END),
         "data_bytes_with_high_bit.mid": header() + chunk(b"\x00\x90\x3c\x64\x00\x90\xfc\xfb\x00\xc0\xf5" + END),
     },
 }
