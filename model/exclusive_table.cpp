@@ -69,17 +69,11 @@ int ExclusiveCopy(const ExclusiveTable& table, int index, MovableBlock& out) {
 }
 
 int ExclusiveCopyWithChecksum(const ExclusiveTable& table, int index, MovableBlock& out) {
-    out.Free();
-    const std::uint8_t* bytes = nullptr;
-    const int length = EntryBytes(table, index, bytes);
+    const int length = ExclusiveCopy(table, index, out);
     if (length == 0) return 0;
-    try {
-        out = MovableBlock(static_cast<std::size_t>(length));
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
+    // Rewritten in place: the output never runs ahead of the input.
     BlockLock lock(out);
-    std::uint8_t* written = lock.Data();
+    std::uint8_t* bytes = lock.Data();
     int n = 0;
     unsigned sum = 0;
     for (int i = 0; i < length; ++i) {
@@ -87,9 +81,9 @@ int ExclusiveCopyWithChecksum(const ExclusiveTable& table, int index, MovableBlo
         if (byte == kChecksumStart) {
             sum = 0;
         } else if (byte == kChecksumPlace) {
-            written[n++] = static_cast<std::uint8_t>((0u - sum) & kDataBits);
+            bytes[n++] = static_cast<std::uint8_t>((0u - sum) & kDataBits);
         } else {
-            written[n++] = byte;
+            bytes[n++] = byte;
             sum += byte;
         }
     }
