@@ -11,52 +11,40 @@
 #include "import/load_midi_file.h"
 #include "model/song_container.h"
 #include "platform/user_report.h"
+#include "tools/smfwriter/smf_writer.h"
 
 namespace {
 
 constexpr int kTracks = 16;
 constexpr int kDivision = 480;
-
-void PutVarLen(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    std::uint8_t bytes[5];
-    int n = 0;
-    do {
-        bytes[n++] = static_cast<std::uint8_t>(value & 0x7F);
-        value >>= 7;
-    } while (value);
-    while (n > 1) out.push_back(static_cast<std::uint8_t>(bytes[--n] | 0x80));
-    out.push_back(bytes[0]);
-}
-
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
+constexpr double kTempoBpm = 120.0;
+constexpr int kLength = 220;  // ticks of each note
+constexpr int kGap = 20;      // ticks between notes, but for every eighth note
+constexpr int kVelocity = 90;
 
 // A format-1 file: a conductor chunk with tempo and meter, then 16 chunks of
 // notes on their own channels, eighth notes with a small gap, a few chords.
 std::string WriteSong(int noteEvents) {
-    std::vector<std::uint8_t> file{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, kTracks + 1, kDivision >> 8,
-                                   kDivision & 0xFF};
-    const std::vector<std::uint8_t> conductor{0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20, 0x00, 0xFF, 0x58, 0x04,
-                                              0x04, 0x02, 0x18, 0x08, 0x00, 0xFF, 0x2F, 0x00};
-    file.insert(file.end(), {'M', 'T', 'r', 'k'});
-    PutU32(file, static_cast<std::uint32_t>(conductor.size()));
-    file.insert(file.end(), conductor.begin(), conductor.end());
+    Bytes file = SmfHeader(1, kTracks + 1, kDivision);
+    SmfTrack conductor;
+    conductor.Tempo(0, kTempoBpm);
+    conductor.TimeSignature(0, 4, 4);
+    const Bytes conductorChunk = conductor.Chunk();
+    file.insert(file.end(), conductorChunk.begin(), conductorChunk.end());
 
+    // One track at a time, so that only one track's events are held at once.
     const int notesPerTrack = noteEvents / 2 / kTracks;
     for (int t = 0; t < kTracks; ++t) {
-        std::vector<std::uint8_t> body;
+        SmfTrack track;
+        int tick = 0;
         for (int i = 0; i < notesPerTrack; ++i) {
-            const auto key = static_cast<std::uint8_t>(36 + (i * 7 + t * 3) % 60);
-            PutVarLen(body, i % 8 == 0 ? 0 : 20);
-            body.insert(body.end(), {static_cast<std::uint8_t>(0x90 | t), key, 90});
-            PutVarLen(body, 220);
-            body.insert(body.end(), {static_cast<std::uint8_t>(0x80 | t), key, 0});
+            const int key = 36 + (i * 7 + t * 3) % 60;
+            if (i % 8 != 0) tick += kGap;
+            track.Note(tick, t + 1, key, kVelocity, kLength);
+            tick += kLength;
         }
-        body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});
-        file.insert(file.end(), {'M', 'T', 'r', 'k'});
-        PutU32(file, static_cast<std::uint32_t>(body.size()));
-        file.insert(file.end(), body.begin(), body.end());
+        const Bytes chunk = track.Chunk();
+        file.insert(file.end(), chunk.begin(), chunk.end());
     }
     const auto path = std::filesystem::temp_directory_path() / ("ombrix_bench_" + std::to_string(noteEvents) + ".mid");
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(file.data()),

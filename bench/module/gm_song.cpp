@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "tools/smfwriter/smf_writer.h"
+
 namespace {
 
 constexpr int kQuarter = kSongTicksPerQuarter;
@@ -128,21 +130,6 @@ void PlayDrums(Writer& w, std::uint32_t bar, int measure) {
     }
 }
 
-void WriteVariableLength(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    std::uint8_t groups[5];
-    int count = 0;
-    do {
-        groups[count++] = value & 0x7F;
-        value >>= 7;
-    } while (value != 0);
-    while (count > 1) out.push_back(static_cast<std::uint8_t>(groups[--count] | 0x80));
-    out.push_back(groups[0]);
-}
-
-void WriteBigEndian(std::vector<std::uint8_t>& out, std::uint32_t value, int bytes) {
-    for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
-}
-
 }  // namespace
 
 std::vector<SongEvent> GenerateGmSong(int measures, bool loud) {
@@ -169,31 +156,8 @@ std::vector<SongEvent> GenerateGmSong(int measures, bool loud) {
 }
 
 std::vector<std::uint8_t> ToStandardMidiFile(const std::vector<SongEvent>& events) {
-    std::vector<std::uint8_t> track;
-    const std::uint32_t microsecondsPerQuarter = 60000000 / kSongTempoBpm;
-    track.insert(track.end(), {0x00, 0xFF, 0x51, 0x03});
-    WriteBigEndian(track, microsecondsPerQuarter, 3);
-    std::uint32_t previous = 0;
-    for (const SongEvent& event : events) {
-        WriteVariableLength(track, event.tick - previous);
-        previous = event.tick;
-        if (event.bytes[0] == 0xF0) {
-            track.push_back(0xF0);
-            WriteVariableLength(track, static_cast<std::uint32_t>(event.bytes.size() - 1));
-            track.insert(track.end(), event.bytes.begin() + 1, event.bytes.end());
-        } else {
-            track.insert(track.end(), event.bytes.begin(), event.bytes.end());
-        }
-    }
-    track.insert(track.end(), {0x00, 0xFF, 0x2F, 0x00});
-
-    std::vector<std::uint8_t> file = {'M', 'T', 'h', 'd'};
-    WriteBigEndian(file, 6, 4);
-    WriteBigEndian(file, 0, 2);  // format 0
-    WriteBigEndian(file, 1, 2);  // one track
-    WriteBigEndian(file, kSongTicksPerQuarter, 2);
-    file.insert(file.end(), {'M', 'T', 'r', 'k'});
-    WriteBigEndian(file, static_cast<std::uint32_t>(track.size()), 4);
-    file.insert(file.end(), track.begin(), track.end());
-    return file;
+    SmfTrack track;
+    track.Tempo(0, kSongTempoBpm);
+    for (const SongEvent& event : events) track.Message(static_cast<int>(event.tick), event.bytes);
+    return SmfFile(0, kSongTicksPerQuarter, {track});
 }

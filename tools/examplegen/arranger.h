@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/examplegen/smf_writer.h"
+#include "tools/smfwriter/smf_writer.h"
 
 constexpr int kTicksPerQuarter = 480;
 

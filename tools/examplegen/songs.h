@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/examplegen/smf_writer.h"
+#include "tools/smfwriter/smf_writer.h"
 
 struct ExampleSong {
     std::string fileName;

@@ -1,5 +1,5 @@
-// A small Standard MIDI File writer for the example songs: events are added
-// to tracks at absolute ticks and written as delta times, big-endian.
+// A small Standard MIDI File writer for generated songs: events are added to
+// tracks at absolute ticks and written as delta times, big-endian.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,8 @@ public:
     void Note(int tick, int channel, int key, int velocity, int length);
     void ProgramChange(int tick, int channel, int program);
     void ControlChange(int tick, int channel, int controller, int value);
+    // A channel message of 1-3 bytes, or a whole exclusive message F0 ... F7.
+    void Message(int tick, const Bytes& message);
     // A whole exclusive message from 0xF0 to 0xF7.
     void Exclusive(int tick, const Bytes& message);
     // Tempo in beats per minute.
@@ -39,5 +41,7 @@ private:
     std::vector<Event> events_;
 };
 
+// The "MThd" chunk of a file of `trackCount` tracks; the "MTrk" chunks follow it.
+Bytes SmfHeader(int format, int trackCount, int division);
 // The whole file: header and tracks, format 0 (one track) or 1.
 Bytes SmfFile(int format, int division, const std::vector<SmfTrack>& tracks);

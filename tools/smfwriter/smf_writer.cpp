@@ -1,5 +1,5 @@
-// Event encoding and chunk layout of the example-song writer.
-#include "tools/examplegen/smf_writer.h"
+// Event encoding and chunk layout of the Standard MIDI File writer.
+#include "tools/smfwriter/smf_writer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,11 +12,14 @@ constexpr int kControlOrder = 2;
 constexpr int kNoteOnOrder = 3;
 constexpr double kMicrosecondsPerMinute = 60'000'000.0;
 
-void PutBigEndian(Bytes& out, std::uint32_t value, int bytes) {
+std::uint8_t Status(int high, int channel) { return static_cast<std::uint8_t>(high | ((channel - 1) & 0x0F)); }
+std::uint8_t Data(int value) { return static_cast<std::uint8_t>(value & 0x7F); }
+
+void AppendBigEndian(Bytes& out, std::uint32_t value, int bytes) {
     for (int shift = (bytes - 1) * 8; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
-void PutVarLen(Bytes& out, std::uint32_t value) {
+void AppendVariableLength(Bytes& out, std::uint32_t value) {
     std::uint8_t groups[5];
     int count = 0;
     do {
@@ -26,9 +29,6 @@ void PutVarLen(Bytes& out, std::uint32_t value) {
     while (count > 1) out.push_back(static_cast<std::uint8_t>(groups[--count] | 0x80));
     out.push_back(groups[0]);
 }
-
-std::uint8_t Status(int high, int channel) { return static_cast<std::uint8_t>(high | ((channel - 1) & 0x0F)); }
-std::uint8_t Data(int value) { return static_cast<std::uint8_t>(value & 0x7F); }
 
 }  // namespace
 
@@ -47,16 +47,28 @@ void SmfTrack::ControlChange(int tick, int channel, int controller, int value) {
     Add(tick, kControlOrder, {Status(0xB0, channel), Data(controller), Data(value)});
 }
 
+void SmfTrack::Message(int tick, const Bytes& message) {
+    if (message.empty()) return;
+    const int high = message[0] & 0xF0;
+    if (message[0] == 0xF0) {
+        Exclusive(tick, message);
+    } else if (high == 0x80 || (high == 0x90 && message.size() > 2 && message[2] == 0)) {
+        Add(tick, kNoteOffOrder, message);
+    } else {
+        Add(tick, high == 0x90 ? kNoteOnOrder : kControlOrder, message);
+    }
+}
+
 void SmfTrack::Exclusive(int tick, const Bytes& message) {
     Bytes bytes{0xF0};
-    PutVarLen(bytes, static_cast<std::uint32_t>(message.size() - 1));
+    AppendVariableLength(bytes, static_cast<std::uint32_t>(message.size() - 1));
     bytes.insert(bytes.end(), message.begin() + 1, message.end());
     Add(tick, kMetaOrder, std::move(bytes));
 }
 
 void SmfTrack::Tempo(int tick, double bpm) {
     Bytes bytes{0xFF, 0x51, 0x03};
-    PutBigEndian(bytes, static_cast<std::uint32_t>(std::lround(kMicrosecondsPerMinute / bpm)), 3);
+    AppendBigEndian(bytes, static_cast<std::uint32_t>(std::lround(kMicrosecondsPerMinute / bpm)), 3);
     Add(tick, kMetaOrder, std::move(bytes));
 }
 
@@ -72,7 +84,7 @@ void SmfTrack::KeySignature(int tick, int sharps, bool minor) {
 
 void SmfTrack::Meta(int tick, int type, std::string_view text) {
     Bytes bytes{0xFF, Data(type)};
-    PutVarLen(bytes, static_cast<std::uint32_t>(text.size()));
+    AppendVariableLength(bytes, static_cast<std::uint32_t>(text.size()));
     bytes.insert(bytes.end(), text.begin(), text.end());
     Add(tick, kMetaOrder, std::move(bytes));
 }
@@ -85,22 +97,27 @@ Bytes SmfTrack::Chunk() const {
     Bytes body;
     int last = 0;
     for (const Event& event : sorted) {
-        PutVarLen(body, static_cast<std::uint32_t>(event.tick - last));
+        AppendVariableLength(body, static_cast<std::uint32_t>(event.tick - last));
         body.insert(body.end(), event.bytes.begin(), event.bytes.end());
         last = event.tick;
     }
     body.insert(body.end(), {0x00, 0xFF, 0x2F, 0x00});  // end of track
     Bytes chunk{'M', 'T', 'r', 'k'};
-    PutBigEndian(chunk, static_cast<std::uint32_t>(body.size()), 4);
+    AppendBigEndian(chunk, static_cast<std::uint32_t>(body.size()), 4);
     chunk.insert(chunk.end(), body.begin(), body.end());
     return chunk;
 }
 
+Bytes SmfHeader(int format, int trackCount, int division) {
+    Bytes header{'M', 'T', 'h', 'd', 0, 0, 0, 6};
+    AppendBigEndian(header, static_cast<std::uint32_t>(format), 2);
+    AppendBigEndian(header, static_cast<std::uint32_t>(trackCount), 2);
+    AppendBigEndian(header, static_cast<std::uint32_t>(division), 2);
+    return header;
+}
+
 Bytes SmfFile(int format, int division, const std::vector<SmfTrack>& tracks) {
-    Bytes file{'M', 'T', 'h', 'd', 0, 0, 0, 6};
-    PutBigEndian(file, static_cast<std::uint32_t>(format), 2);
-    PutBigEndian(file, static_cast<std::uint32_t>(tracks.size()), 2);
-    PutBigEndian(file, static_cast<std::uint32_t>(division), 2);
+    Bytes file = SmfHeader(format, static_cast<int>(tracks.size()), division);
     for (const SmfTrack& track : tracks) {
         const Bytes chunk = track.Chunk();
         file.insert(file.end(), chunk.begin(), chunk.end());
