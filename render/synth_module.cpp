@@ -2,7 +2,6 @@
 #include "render/synth_module.h"
 
 #include <algorithm>
-#include <cmath>
 
 char g_szModulePath[kModulePathBytes] = {};
 SynthModule* g_pSynthModule = nullptr;
@@ -10,6 +9,9 @@ SynthModule* g_pSynthModule = nullptr;
 namespace {
 
 constexpr float kPcmScale = 32767.0f;
+constexpr float kPcmMax = 32767.0f;
+constexpr float kPcmMin = -32768.0f;
+constexpr int kFramesPerGroup = 8;
 
 template <typename Fn>
 bool Resolve(const DynamicLibrary& library, const char* name, Fn& out) {
@@ -56,13 +58,49 @@ int BindSynthModule(SynthModule& module) {
     return 0;
 }
 
-std::int16_t SampleToPcm16(float sample) {
+namespace {
+
+// The body of SampleToPcm16, kept local so that the frame loop can inline it
+// (an exported function may be interposed in a shared build and is not).
+inline std::int16_t ToPcm16(float sample) {
     const float v = sample * kPcmScale;
-    if (std::isnan(v)) return 0;
-    if (v > 32767.0f) return 32767;
-    if (v <= -32768.0f) return -32768;
-    return static_cast<std::int16_t>(v);
+    // A NaN fails both comparisons and is caught by the last one.
+    const float clamped = v > kPcmMax ? kPcmMax : (v <= kPcmMin ? kPcmMin : v);
+    return static_cast<std::int16_t>(clamped == clamped ? static_cast<std::int32_t>(clamped) : 0);
 }
+
+// Converts `frames` stereo frames into interleaved little-endian 16-bit
+// samples. Whole groups of a fixed size go through a local array, a shape the
+// compiler turns into vector code; the rest goes frame by frame.
+void ConvertFrames(const float* left, const float* right, std::uint8_t* out, int frames) {
+    int frame = 0;
+    for (; frame + kFramesPerGroup <= frames; frame += kFramesPerGroup) {
+        std::int16_t samples[2 * kFramesPerGroup];
+        for (int i = 0; i < kFramesPerGroup; ++i) {
+            samples[2 * i] = ToPcm16(left[frame + i]);
+            samples[2 * i + 1] = ToPcm16(right[frame + i]);
+        }
+        std::uint8_t* group = out + frame * kBytesPerFrame;
+        for (int i = 0; i < 2 * kFramesPerGroup; ++i) {
+            const auto sample = static_cast<std::uint16_t>(samples[i]);
+            group[2 * i] = static_cast<std::uint8_t>(sample);
+            group[2 * i + 1] = static_cast<std::uint8_t>(sample >> 8);
+        }
+    }
+    for (; frame < frames; ++frame) {
+        const auto l = static_cast<std::uint16_t>(ToPcm16(left[frame]));
+        const auto r = static_cast<std::uint16_t>(ToPcm16(right[frame]));
+        std::uint8_t* bytes = out + frame * kBytesPerFrame;
+        bytes[0] = static_cast<std::uint8_t>(l);
+        bytes[1] = static_cast<std::uint8_t>(l >> 8);
+        bytes[2] = static_cast<std::uint8_t>(r);
+        bytes[3] = static_cast<std::uint8_t>(r >> 8);
+    }
+}
+
+}  // namespace
+
+std::int16_t SampleToPcm16(float sample) { return ToPcm16(sample); }
 
 int RenderSynthBlock(SynthModule& module, std::span<std::uint8_t> block) {
     if (!module.library.Loaded()) return 0;
@@ -70,17 +108,9 @@ int RenderSynthBlock(SynthModule& module, std::span<std::uint8_t> block) {
     module.entry.processReplacing(module.instance.Handle(), buffers, module.framesPerBlock);
 
     const int frames = std::min<int>(module.framesPerBlock, static_cast<int>(block.size() / kBytesPerFrame));
-    bool silentLead = true;
-    for (int frame = 0; frame < frames; ++frame) {
-        const std::int16_t left = SampleToPcm16(module.left[frame]);
-        const std::int16_t right = SampleToPcm16(module.right[frame]);
-        std::uint8_t* out = block.data() + frame * kBytesPerFrame;
-        out[0] = static_cast<std::uint8_t>(left);
-        out[1] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(left) >> 8);
-        out[2] = static_cast<std::uint8_t>(right);
-        out[3] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(right) >> 8);
-        if (frame < kSilentLeadFrames && (left != 0 || right != 0)) silentLead = false;
-    }
+    ConvertFrames(module.left.data(), module.right.data(), block.data(), frames);
+    const int leadBytes = std::min(frames, kSilentLeadFrames) * kBytesPerFrame;
+    const bool silentLead = std::all_of(block.data(), block.data() + leadBytes, [](std::uint8_t b) { return b == 0; });
     return module.endOfSong != 0 && silentLead ? kSongOverResult : 0;
 }
 
