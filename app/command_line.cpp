@@ -3,24 +3,19 @@
 // occurrence; text before "-f" is ignored and quotation marks are kept.
 #include "app/command_line.h"
 
+#include "platform/text.h"
+
 namespace {
 
 constexpr std::string_view kFolderSwitch = "-f";
 constexpr std::string_view kPreCountSwitch = "-p";
 constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
 
-std::string_view Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(kWhiteSpace);
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(kWhiteSpace);
-    return text.substr(first, last - first + 1);
-}
-
 // The trimmed text after the first `key`, or nothing when `key` is absent.
 bool ValueAfter(std::string_view text, std::string_view key, std::string_view& value) {
     const auto at = text.find(key);
     if (at == std::string_view::npos) return false;
-    value = Trim(text.substr(at + key.size()));
+    value = Trim(text.substr(at + key.size()), kWhiteSpace);
     return true;
 }
 
@@ -30,15 +25,15 @@ void ParseCommandLine(std::string_view text, std::string& batchFolder, bool& pre
     std::string_view folder;
     const auto comma = text.find(',');
     if (comma == std::string_view::npos) {
-        if (!ValueAfter(Trim(text), kFolderSwitch, folder)) return;
+        if (!ValueAfter(Trim(text, kWhiteSpace), kFolderSwitch, folder)) return;
         batchFolder = folder;
         preCountArg = true;
         return;
     }
-    if (!ValueAfter(Trim(text.substr(0, comma)), kFolderSwitch, folder)) return;
+    if (!ValueAfter(Trim(text.substr(0, comma), kWhiteSpace), kFolderSwitch, folder)) return;
     batchFolder = folder;
     std::string_view preCount;
-    if (ValueAfter(Trim(text.substr(comma + 1)), kPreCountSwitch, preCount)) {
+    if (ValueAfter(Trim(text.substr(comma + 1), kWhiteSpace), kPreCountSwitch, preCount)) {
         preCountArg = preCount == "1";
     }
 }

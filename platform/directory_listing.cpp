@@ -3,16 +3,13 @@
 
 #include <filesystem>
 
+#include "platform/text.h"
+
 namespace {
 
 bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
     if (name.size() < suffix.size()) return false;
-    const std::string_view tail = name.substr(name.size() - suffix.size());
-    for (std::size_t i = 0; i < suffix.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(tail[i]) != lower(suffix[i])) return false;
-    }
-    return true;
+    return EqualsIgnoringCase(name.substr(name.size() - suffix.size()), suffix);
 }
 
 }  // namespace

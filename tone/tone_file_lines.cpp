@@ -4,22 +4,13 @@
 #include <climits>
 
 #include "platform/byte_file.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr char kCommentMark = ';';
 constexpr char kFieldSeparator = '\t';
 constexpr char kValueSeparator = '=';
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    }
-    return true;
-}
 
 }  // namespace
 
@@ -63,7 +54,7 @@ int ToneFileLines::Magic(std::initializer_list<std::string_view> magics) {
     const std::string_view first = SplitFields(line_).front();
     int index = 0;
     for (const std::string_view magic : magics) {
-        if (EqualIgnoringCase(first, magic)) return index;
+        if (EqualsIgnoringCase(first, magic)) return index;
         ++index;
     }
     return -1;
