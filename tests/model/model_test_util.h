@@ -1,24 +1,25 @@
-// Small builders shared by the model tests.
+// Small builders shared by the model tests: the events of tests/support with
+// their steps, and track listings.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "model/track_containers.h"
+#include "tests/support/song_events.h"
 
 // A note event: kind = note number, gate at +4, velocity at +6, byte +10 = 1.
 inline TrackEvent Note(int note, int gate, int velocity = 100, int step = 0) {
-    TrackEvent ev = MakeEvent(static_cast<std::uint8_t>(note), static_cast<std::uint16_t>(step));
-    ev.SetGate(static_cast<std::uint16_t>(gate));
-    ev.SetU8(6, static_cast<std::uint8_t>(velocity));
-    ev.SetU8(10, 1);
+    TrackEvent ev = songtest::Note(static_cast<std::uint8_t>(note), static_cast<std::uint16_t>(gate),
+                                   static_cast<std::uint8_t>(velocity));
+    ev.SetStep(static_cast<std::uint16_t>(step));
     return ev;
 }
 
+// A control change with its step.
 inline TrackEvent Control(int controller, int value, int step = 0) {
-    TrackEvent ev = MakeEvent(EventKind::kControl, static_cast<std::uint16_t>(step));
-    ev.SetU8(4, static_cast<std::uint8_t>(controller));
-    ev.SetU8(5, static_cast<std::uint8_t>(value));
+    TrackEvent ev = songtest::Control(static_cast<std::uint8_t>(controller), static_cast<std::uint8_t>(value));
+    ev.SetStep(static_cast<std::uint16_t>(step));
     return ev;
 }
 

@@ -1,5 +1,5 @@
-// Test helpers: build songs event by event at absolute ticks and list a
-// track's events with their ticks.
+// Test helpers: build songs event by event at absolute ticks (the builders
+// of tests/support) and list a track's events with their ticks.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 #include "model/measure.h"
 #include "model/song_container.h"
 #include "model/track.h"
+#include "tests/support/song_events.h"
 
 struct TimedEvent {
     int tick = 0;
@@ -22,53 +23,7 @@ inline void PrintTo(const TimedEvent& timed, std::ostream* out) {
     *out << " ]";
 }
 
-inline TrackEvent Note(std::uint8_t note, std::uint16_t gate, std::uint8_t velocity = 100) {
-    TrackEvent event = MakeEvent(note);
-    event.SetGate(gate);
-    event.SetU8(6, velocity);
-    event.SetU8(10, 1);
-    return event;
-}
-
-inline TrackEvent Control(std::uint8_t controller, std::uint8_t value) {
-    TrackEvent event = MakeEvent(EventKind::kControl);
-    event.SetU8(4, controller);
-    event.SetU8(5, value);
-    return event;
-}
-
-inline TrackEvent Program(std::uint8_t program) {
-    TrackEvent event = MakeEvent(EventKind::kProgram);
-    event.SetU8(4, program);
-    return event;
-}
-
-inline TrackEvent Tempo(std::int32_t hundredthsBpm) {
-    TrackEvent event = MakeEvent(EventKind::kTempo);
-    event.SetI32(4, hundredthsBpm);
-    return event;
-}
-
-inline TrackEvent Exclusive(std::uint16_t index) {
-    TrackEvent event = MakeEvent(EventKind::kExclusive);
-    event.SetU16(4, index);
-    return event;
-}
-
-inline TrackEvent Measure(std::uint8_t timeSignature = 0x33) {
-    TrackEvent event = MakeEvent(EventKind::kMeasure);
-    event.SetU8(4, 0xFF);
-    event.SetU8(5, timeSignature);
-    return event;
-}
-
-// Inserts `event` at `tick` into the track in `slot`.
-inline void Put(SongContainer& song, int slot, int tick, TrackEvent event) {
-    CursorGuard cursor(song, slot);
-    event.SetStep(0);
-    Seek(*cursor, tick, 0);
-    InsertAtTime(*cursor, event);
-}
+using namespace songtest;
 
 // Empties the tempo track to its end marker (a fresh song holds 120.00 BPM).
 inline void ClearTempoTrack(SongContainer& song) {

@@ -1,4 +1,5 @@
-// Test helpers: songs built event by event through the model, and a harness
+// Test helpers: songs built event by event through the model (with the
+// builders of tests/support), and a harness
 // that binds the deterministic test module, starts the engine and renders
 // block by block as the conversion driver does, then reads back what the
 // module received.
@@ -22,6 +23,7 @@
 #include "module/test/qnstest_probe.h"
 #include "render/synth_module.h"
 #include "sequencer/engine.h"
+#include "tests/support/song_events.h"
 
 namespace seqtest {
 
@@ -35,48 +37,7 @@ inline int BlockOfMs(int ms) {
     return block - 1;
 }
 
-inline TrackEvent NoteEvent(std::uint8_t note, std::uint16_t gate, std::uint8_t velocity = 100,
-                            std::int8_t offset = 0) {
-    TrackEvent ev = MakeEvent(note);
-    ev.SetOffset(offset);
-    ev.SetGate(gate);
-    ev.SetU8(6, velocity);
-    ev.SetU8(10, 1);
-    return ev;
-}
-
-inline TrackEvent ChannelEvent(std::uint8_t kind, std::uint8_t data1, std::uint8_t data2 = 0) {
-    TrackEvent ev = MakeEvent(kind);
-    ev.SetU8(4, data1);
-    ev.SetU8(5, data2);
-    return ev;
-}
-
-inline TrackEvent ExclusiveEvent(std::uint16_t index) {
-    TrackEvent ev = MakeEvent(EventKind::kExclusive);
-    ev.SetU16(4, index);
-    return ev;
-}
-
-inline TrackEvent TempoEvent(std::int32_t tempo) {
-    TrackEvent ev = MakeEvent(EventKind::kTempo);
-    ev.SetI32(4, tempo);
-    return ev;
-}
-
-inline TrackEvent MeasureEvent(std::uint8_t timeSignature) {
-    TrackEvent ev = MakeEvent(EventKind::kMeasure);
-    ev.SetU8(4, 0xFF);
-    ev.SetU8(5, timeSignature);
-    return ev;
-}
-
-// Inserts an event into a slot at an absolute tick.
-inline void Put(TrackContainers& song, int slot, int tick, const TrackEvent& ev) {
-    CursorGuard cursor(song, slot);
-    Seek(*cursor, tick, 0);
-    InsertAtTime(*cursor, ev);
-}
+using namespace songtest;
 
 // Inserts an event into part p (0-based) at an absolute tick.
 inline void PutPart(TrackContainers& song, int part, int tick, const TrackEvent& ev) {
@@ -89,7 +50,7 @@ inline void SetTempos(TrackContainers& song, const std::vector<std::pair<int, st
         CursorGuard cursor(song, kTempoSlot);
         ClearTrack(*cursor->track);
     }
-    for (const auto& [tick, tempo] : tempos) Put(song, kTempoSlot, tick, TempoEvent(tempo));
+    for (const auto& [tick, tempo] : tempos) Put(song, kTempoSlot, tick, Tempo(tempo));
 }
 
 // Lays out the measure track: one measure per time-signature byte, back to
@@ -99,7 +60,7 @@ inline void SetMeasures(TrackContainers& song, const std::vector<std::uint8_t>& 
     int tick = 0;
     for (const std::uint8_t signature : signatures) {
         Seek(*cursor, tick, 0);
-        InsertAtTime(*cursor, MeasureEvent(signature));
+        InsertAtTime(*cursor, Measure(signature));
         tick += MeasureLengthOf(signature);
     }
     SeekOrExtend(*cursor, tick);

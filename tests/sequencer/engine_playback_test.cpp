@@ -33,7 +33,7 @@ TEST_P(NoteTiming, NoteOnAndOffArriveInTheBlockOfTheirTime) {
     EngineHarness h;
     SetTempos(h.song, {{0, c.tempo}});
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, c.noteTick, NoteEvent(60, static_cast<std::uint16_t>(c.gate)));
+    PutPart(h.song, 0, c.noteTick, Note(60, static_cast<std::uint16_t>(c.gate)));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     EXPECT_EQ(h.Messages(), (std::vector<Received>{Short(BlockOfMs(c.onMs), NoteOn(0, 60)),
@@ -53,7 +53,7 @@ TEST(EnginePlayback, ATempoChangeRetimesWhatFollowsFromItsTick) {
     EngineHarness h;
     SetTempos(h.song, {{0, 12000}, {960, 6000}});
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, 1440, NoteEvent(60, 240));
+    PutPart(h.song, 0, 1440, Note(60, 240));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     // 960 ticks at 120 BPM = 1000 ms, then 480 ticks at 60 BPM = 1000 ms more.
@@ -65,8 +65,8 @@ TEST(EnginePlayback, AtOneTickNoteOffsComeFirstThenEventsInSlotOrder) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
     PutPart(h.song, 1, 480, ChannelEvent(EventKind::kProgram, 7));  // slot 9, channel 1
-    PutPart(h.song, 0, 480, NoteEvent(62, 480));                   // slot 8, channel 0
-    PutPart(h.song, 0, 0, NoteEvent(60, 480));                     // ends at 480
+    PutPart(h.song, 0, 480, Note(62, 480));                   // slot 8, channel 0
+    PutPart(h.song, 0, 0, Note(60, 480));                     // ends at 480
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     const int b = BlockOfMs(500);
@@ -78,8 +78,8 @@ TEST(EnginePlayback, AtOneTickNoteOffsComeFirstThenEventsInSlotOrder) {
 TEST(EnginePlayback, OverlappingNotesOfOnePitchSoundOnceAndEndAtTheLaterEnd) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, 0, NoteEvent(60, 960));
-    PutPart(h.song, 0, 480, NoteEvent(60, 960));
+    PutPart(h.song, 0, 0, Note(60, 960));
+    PutPart(h.song, 0, 480, Note(60, 960));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     EXPECT_EQ(h.Messages(),
@@ -89,8 +89,8 @@ TEST(EnginePlayback, OverlappingNotesOfOnePitchSoundOnceAndEndAtTheLaterEnd) {
 TEST(EnginePlayback, NoteNumber0IsNeverSounded) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, 0, NoteEvent(0, 480));
-    PutPart(h.song, 0, 0, NoteEvent(60, 480));
+    PutPart(h.song, 0, 0, Note(0, 480));
+    PutPart(h.song, 0, 0, Note(60, 480));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     EXPECT_EQ(h.Messages(),
@@ -100,7 +100,7 @@ TEST(EnginePlayback, NoteNumber0IsNeverSounded) {
 TEST(EnginePlayback, ANoteWithGate0IsSkipped) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, 0, NoteEvent(60, 0));
+    PutPart(h.song, 0, 0, Note(60, 0));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     EXPECT_TRUE(h.Messages().empty());
@@ -115,7 +115,7 @@ TEST(EnginePlayback, RepeatedProgramAndBankAreSuppressedUntilAnExclusiveMessage)
     PutPart(h.song, 0, 480, ChannelEvent(EventKind::kControl, 0, 1));  // bank select MSB 1
     PutPart(h.song, 0, 480, ChannelEvent(EventKind::kProgram, 5));     // bank changed: sent
     PutPart(h.song, 0, 720, ChannelEvent(EventKind::kControl, 0, 1));  // same bank: dropped
-    PutPart(h.song, 0, 960, ExclusiveEvent(0));
+    PutPart(h.song, 0, 960, Exclusive(0));
     PutPart(h.song, 0, 960, ChannelEvent(EventKind::kControl, 0, 1));  // caches forgotten: sent
     PutPart(h.song, 0, 960, ChannelEvent(EventKind::kProgram, 5));
     ASSERT_EQ(h.Start(), 0);
@@ -167,9 +167,9 @@ TEST(EnginePlayback, APartOnAnotherPortIsSilentButItsExclusiveMessagesAreSent) {
     StoreExclusive(h.song, 0, kGmOn);
     h.song.partChannel[0] = 0x10;  // port 1, channel 0
     h.song.partChannel[1] = 0x01;
-    PutPart(h.song, 0, 0, ExclusiveEvent(0));
-    PutPart(h.song, 0, 0, NoteEvent(60, 480));
-    PutPart(h.song, 1, 0, NoteEvent(64, 480));
+    PutPart(h.song, 0, 0, Exclusive(0));
+    PutPart(h.song, 0, 0, Note(60, 480));
+    PutPart(h.song, 1, 0, Note(64, 480));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     EXPECT_EQ(h.Messages(), (std::vector<Received>{Long(0, kGmOn), Short(0, NoteOn(1, 64)),
@@ -179,8 +179,8 @@ TEST(EnginePlayback, APartOnAnotherPortIsSilentButItsExclusiveMessagesAreSent) {
 TEST(EnginePlayback, TimingOffsetsMoveEventsOffTheirGridTick) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, 480, NoteEvent(60, 100, 100, 30));    // due at 510
-    PutPart(h.song, 1, 480, NoteEvent(64, 100, 100, -29));   // due at 451
+    PutPart(h.song, 0, 480, Note(60, 100, 100, 30));    // due at 510
+    PutPart(h.song, 1, 480, Note(64, 100, 100, -29));   // due at 451
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     // 510 ticks = 531.25 ms, 451 ticks = 469.8 ms; gates run from the due tick.
@@ -193,7 +193,7 @@ TEST(EnginePlayback, TimingOffsetsMoveEventsOffTheirGridTick) {
 TEST(EnginePlayback, AMeasureTrackShorterThanTheSongRepeatsItsLastTimeSignature) {
     EngineHarness h;
     SetMeasures(h.song, {0x23});                  // one 3/4 measure, 1440 ticks
-    PutPart(h.song, 0, 3000, NoteEvent(60, 100));  // in the third 3/4 measure
+    PutPart(h.song, 0, 3000, Note(60, 100));  // in the third 3/4 measure
     ASSERT_EQ(h.Start(), 0);
     while (h.module.endOfSong == 0 && h.module.blocksRendered < 1000) h.Step();
     // The song ends at the start of measure 4: 3 x 1440 ticks = 4500 ms.
@@ -205,7 +205,7 @@ TEST(EnginePlayback, AMeasureTrackShorterThanTheSongRepeatsItsLastTimeSignature)
 
 TEST(EnginePlayback, AnEmptyMeasureTrackCountsMeasuresOf44) {
     EngineHarness h;
-    PutPart(h.song, 0, 3000, NoteEvent(60, 100));  // in measure 2 of 4/4
+    PutPart(h.song, 0, 3000, Note(60, 100));  // in measure 2 of 4/4
     ASSERT_EQ(h.Start(), 0);
     while (h.module.endOfSong == 0 && h.module.blocksRendered < 1000) h.Step();
     EXPECT_EQ(h.module.blocksRendered, BlockOfMs(4000) + 1);  // ends at 3840 ticks
@@ -215,7 +215,7 @@ TEST(EnginePlayback, NotesStillSoundingAtTheEndAreCutAndTheModuleToldTheSongEnde
     EngineHarness h;
     SetMeasures(h.song, {0x33});
     // A long note; the part's last event at 2000 makes measure 2 the last.
-    PutPart(h.song, 0, 0, NoteEvent(60, 5000));
+    PutPart(h.song, 0, 0, Note(60, 5000));
     PutPart(h.song, 0, 2000, ChannelEvent(EventKind::kControl, 7, 90));
     ASSERT_EQ(LastMeasure(h.song), 2);
     ASSERT_EQ(h.Start(), 0);
@@ -246,10 +246,10 @@ TEST(EnginePlayback, ANonzeroAnswerToAnExclusiveMessageDefersTheRestToTheNextBlo
     StoreExclusive(h.song, 0, kGmOn);
     StoreExclusive(h.song, 1, kOtherExclusive);
     h.Probe().SetLongAnswer(0x101);  // low byte 1
-    PutPart(h.song, 0, 0, ExclusiveEvent(0));
-    PutPart(h.song, 0, 0, ExclusiveEvent(1));
-    PutPart(h.song, 1, 0, ExclusiveEvent(0));
-    PutPart(h.song, 0, 0, NoteEvent(60, 480));
+    PutPart(h.song, 0, 0, Exclusive(0));
+    PutPart(h.song, 0, 0, Exclusive(1));
+    PutPart(h.song, 1, 0, Exclusive(0));
+    PutPart(h.song, 0, 0, Note(60, 480));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     EXPECT_EQ(h.Messages(), (std::vector<Received>{Long(0, kGmOn), Long(1, kOtherExclusive), Short(2, NoteOn(0, 60)),
@@ -261,8 +261,8 @@ TEST(EnginePlayback, AnAnswerWithAZeroLowByteDoesNotStopThePass) {
     SetMeasures(h.song, {0x33});
     StoreExclusive(h.song, 0, kGmOn);
     h.Probe().SetLongAnswer(0x100);
-    PutPart(h.song, 0, 0, ExclusiveEvent(0));
-    PutPart(h.song, 0, 0, ExclusiveEvent(0));
+    PutPart(h.song, 0, 0, Exclusive(0));
+    PutPart(h.song, 0, 0, Exclusive(0));
     ASSERT_EQ(h.Start(), 0);
     h.RunToEnd();
     EXPECT_EQ(h.Messages(), (std::vector<Received>{Long(0, kGmOn), Long(0, kGmOn)}));
@@ -271,7 +271,7 @@ TEST(EnginePlayback, AnAnswerWithAZeroLowByteDoesNotStopThePass) {
 TEST(EnginePlayback, ToQ1PlayUntilPlaysTheWholeSongRegardlessOfTheRenderTime) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, 960, NoteEvent(60, 480));
+    PutPart(h.song, 0, 960, Note(60, 480));
     ASSERT_EQ(h.Start(), 0);
     EXPECT_EQ(h.engine->ToQ1::PlayUntil(), 1);
     EXPECT_EQ(h.module.endOfSong, 1);
@@ -281,7 +281,7 @@ TEST(EnginePlayback, ToQ1PlayUntilPlaysTheWholeSongRegardlessOfTheRenderTime) {
 TEST(EnginePlayback, OnlyPartsWithEventsGetACursor) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 3, 0, NoteEvent(60, 480));
+    PutPart(h.song, 3, 0, Note(60, 480));
     { CursorGuard keep(h.song, PartSlot(5)); }  // opened and closed: stays empty
     ASSERT_EQ(h.Start(), 0);
     ASSERT_EQ(h.engine->PreparePlay(), 1);
@@ -290,7 +290,7 @@ TEST(EnginePlayback, OnlyPartsWithEventsGetACursor) {
 TEST(EnginePlayback, StopPlayEndsPlayAtOnce) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
-    PutPart(h.song, 0, 960, NoteEvent(60, 480));
+    PutPart(h.song, 0, 960, Note(60, 480));
     ASSERT_EQ(h.Start(), 0);
     h.engine->StopPlay();
     EXPECT_EQ(h.engine->PlayUntil(), 1);
@@ -301,12 +301,12 @@ TEST(EnginePlayback, StopPlayEndsPlayAtOnce) {
 TEST(EnginePlayback, APartWrittenDuringPlayIsReadAgainFromTheCurrentTick) {
     EngineHarness h;
     SetMeasures(h.song, {0x33, 0x33});
-    PutPart(h.song, 0, 0, NoteEvent(60, 240));
-    PutPart(h.song, 0, 3000, NoteEvent(62, 240));
+    PutPart(h.song, 0, 0, Note(60, 240));
+    PutPart(h.song, 0, 3000, Note(62, 240));
     ASSERT_EQ(h.Start(), 0);
     while (h.module.elapsedMs < 1500) h.Step();
-    PutPart(h.song, 0, 960, NoteEvent(64, 240));   // already passed: not played
-    PutPart(h.song, 0, 2400, NoteEvent(65, 240));  // still ahead
+    PutPart(h.song, 0, 960, Note(64, 240));   // already passed: not played
+    PutPart(h.song, 0, 2400, Note(65, 240));  // still ahead
     h.RunToEnd();
     const std::vector<Received> notes = h.MessagesWithStatus(0x90);
     ASSERT_EQ(notes.size(), 6u);
