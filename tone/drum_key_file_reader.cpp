@@ -19,8 +19,6 @@ constexpr std::string_view kDrumKeyMagicV2 = "QBX DRUMKEYFILE Ver 2.0";
 constexpr std::string_view kDrumKeyMagicV3 = "QBX DRUMKEYFILE Ver 3.0";
 constexpr std::string_view kDisplayMagicV2 = "QBX DRUMKEYDISPFILE Ver 2.0";
 constexpr std::string_view kDisplayMagicV3 = "QBX DRUMKEYDISPFILE Ver 3.0";
-constexpr std::string_view kPageCountKey = "PAGECOUNT";
-constexpr std::string_view kPageKey = "PAGE";
 constexpr std::string_view kBankCountKey = "BANKCOUNT";
 constexpr std::string_view kBankKey = "BANK";
 constexpr std::string_view kRowCountKey = "DRUMKEYCOUNT";
@@ -108,16 +106,12 @@ bool ReadDrumKeyFile(const std::string& path, DrumKeySet& set, const DrumKeyDisp
     if (version < 0) return false;
 
     const auto readNames = [&order](ToneFileLines& in, DrumKeyTable* table, int rows) {
-        std::string row;
-        for (int note = 0; note < rows; ++note) {
-            if (!in.Next(row)) return false;
-            const std::vector<std::string_view> fields = SplitFields(row);
-            // The first field of a row is not used; the next ones are columns 0, 1, ...
-            for (std::size_t f = 1; f < fields.size(); ++f) {
-                if (!IsUsableField(fields[f])) continue;
-                if (DrumKeyRecord* record = RecordAt(table, static_cast<int>(f - 1), note)) record->SetName(fields[f]);
-            }
-        }
+        // The first field of a row is not used; the next ones are columns 0, 1, ...
+        const bool complete = in.Rows(rows, [table](int note, int field, std::string_view name) {
+            if (field == 0) return;
+            if (DrumKeyRecord* record = RecordAt(table, field - 1, note)) record->SetName(name);
+        });
+        if (!complete) return false;
         if (table) ApplyDefaultOrder(*table, order);
         return true;
     };
@@ -139,31 +133,16 @@ bool ReadDrumKeyDisplayFile(const std::string& path, DrumKeySet& set, const Tone
 
     const auto readDisplay = [](ToneFileLines& in, DrumKeyTable* table, int rows) {
         if (!in.Marker(kDrumKeyMarker)) return false;
-        std::string row;
-        for (int k = 0; k < rows; ++k) {
-            if (!in.Next(row)) return false;
-            const std::vector<std::string_view> fields = SplitFields(row);
-            for (std::size_t j = 0; j < fields.size(); ++j) {
-                if (!IsUsableField(fields[j])) continue;
-                const int column = static_cast<int>(j);
-                const int shown = LeadingNumber(fields[j]);
-                if (DrumKeyRecord* record = RecordAt(table, column, k))
-                    record->SetShownNote(static_cast<std::uint16_t>(shown));
-                if (DrumKeyRecord* record = RecordAt(table, column, shown))
-                    record->SetPosition(static_cast<std::uint16_t>(k));
-            }
-        }
-        if (!in.Marker(kCheckMarker)) return false;
-        for (int k = 0; k < rows; ++k) {
-            if (!in.Next(row)) return false;
-            const std::vector<std::string_view> fields = SplitFields(row);
-            for (std::size_t j = 0; j < fields.size(); ++j) {
-                if (!IsUsableField(fields[j])) continue;
-                if (DrumKeyRecord* record = RecordAt(table, static_cast<int>(j), k))
-                    record->SetCheck(static_cast<std::uint8_t>(LeadingNumber(fields[j])));
-            }
-        }
-        return true;
+        const bool shownRead = in.Rows(rows, [table](int k, int column, std::string_view field) {
+            const int shown = LeadingNumber(field);
+            if (DrumKeyRecord* record = RecordAt(table, column, k)) record->SetShownNote(static_cast<std::uint16_t>(shown));
+            if (DrumKeyRecord* record = RecordAt(table, column, shown)) record->SetPosition(static_cast<std::uint16_t>(k));
+        });
+        if (!shownRead || !in.Marker(kCheckMarker)) return false;
+        return in.Rows(rows, [table](int k, int column, std::string_view field) {
+            if (DrumKeyRecord* record = RecordAt(table, column, k))
+                record->SetCheck(static_cast<std::uint8_t>(LeadingNumber(field)));
+        });
     };
     return ReadPagesAndBanks(lines, set, version == kVersionWithBanks, readDisplay);
 }

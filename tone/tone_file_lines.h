@@ -13,6 +13,9 @@ class Myifstream;
 
 // Row counts of the files are taken modulo this.
 constexpr int kRowCountModulus = 256;
+// The key lines that give the number of pages and begin each page.
+constexpr std::string_view kPageCountKey = "PAGECOUNT";
+constexpr std::string_view kPageKey = "PAGE";
 
 // The text between tab characters of `line`; n tabs give n + 1 fields.
 std::vector<std::string_view> SplitFields(std::string_view line);
@@ -44,6 +47,20 @@ public:
     bool Free();
     // Reads a line that must begin with `prefix`; false otherwise.
     bool Marker(std::string_view prefix);
+    // Reads `rows` rows and calls `use(row, index, field)` for each usable
+    // field, `index` counting the row's fields from 0. False when the file ends first.
+    template <typename Use>
+    bool Rows(int rows, Use use) {
+        std::string row;
+        for (int r = 0; r < rows; ++r) {
+            if (!Next(row)) return false;
+            const std::vector<std::string_view> fields = SplitFields(row);
+            for (std::size_t f = 0; f < fields.size(); ++f) {
+                if (IsUsableField(fields[f])) use(r, static_cast<int>(f), fields[f]);
+            }
+        }
+        return true;
+    }
 
 private:
     Myifstream& file_;

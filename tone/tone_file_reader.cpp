@@ -15,8 +15,6 @@ namespace {
 constexpr std::string_view kToneMagic = "QBX TONEFILE Ver 2.0";
 constexpr std::string_view kDrumMagic = "QBX DRUMFILE Ver 2.0";
 constexpr std::string_view kBankControlKey = "BANKCONTROLCC#";
-constexpr std::string_view kPageCountKey = "PAGECOUNT";
-constexpr std::string_view kPageKey = "PAGE";
 constexpr std::string_view kKindKey = "KIND";
 constexpr std::string_view kToneCountKey = "TONECOUNT";
 constexpr std::uint8_t kDrumPageKind = 1;
@@ -40,25 +38,20 @@ bool ReadPage(ToneFileLines& lines, ToneMap& map, FileKind kind) {
     const int key = kind == FileKind::kDrum ? std::min(pageNumber, INT_MAX - kDrumPageKeyBase) + kDrumPageKeyBase
                                             : pageNumber;
     TonePage* page = nullptr;  // created with the page's first name
-    std::string row;
-    for (int r = 0; r < rows; ++r) {
-        if (!lines.Next(row)) return false;
-        const std::vector<std::string_view> fields = SplitFields(row);
-        // The first field of a row is not used; the next ones are columns 0, 1, ...
-        for (std::size_t f = 1; f < fields.size(); ++f) {
-            const int slot = NameSlot(static_cast<int>(f - 1), r);
-            if (!IsUsableField(fields[f]) || slot >= kTonePageSlots) continue;
-            if (!page) {
-                page = &map.PageForKey(key);
-                page->kind = static_cast<std::uint8_t>(pageKind);
-                page->name = std::string(pageName.substr(0, kPageNameChars));
-            }
-            ToneNameRecord record;
-            record.SetName(fields[f]);
-            page->names.Store(slot, record);
+    // The first field of a row is not used; the next ones are columns 0, 1, ...
+    return lines.Rows(rows, [&](int r, int field, std::string_view name) {
+        if (field == 0) return;
+        const int slot = NameSlot(field - 1, r);
+        if (slot >= kTonePageSlots) return;
+        if (!page) {
+            page = &map.PageForKey(key);
+            page->kind = static_cast<std::uint8_t>(pageKind);
+            page->name = std::string(pageName.substr(0, kPageNameChars));
         }
-    }
-    return true;
+        ToneNameRecord record;
+        record.SetName(name);
+        page->names.Store(slot, record);
+    });
 }
 
 bool ReadNameFile(const std::string& path, ToneMap& map, const ToneFolders& folders, FileKind kind) {
