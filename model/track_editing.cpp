@@ -276,14 +276,28 @@ void MergeRests(TrackCursor& cursor, int from, int to) {
     cursor.targetTick = cursor.positionTick;
 }
 
+namespace {
+
+// Cuts n to the events left after the source position (0 when the tracks
+// cannot be copied between) and returns where the copies go.
+int CopyDestination(const TrackCursor& destination, const TrackCursor& source, int& n) {
+    const Track* to = destination.track;
+    const Track* from = source.track;
+    if (!to || !from || to->eventSize != from->eventSize || source.position < 0) {
+        n = 0;
+        return 0;
+    }
+    n = std::min(n, from->count - source.position);
+    return std::clamp(destination.position, 0, to->count);
+}
+
+}  // namespace
+
 int CopyEvents(int n, TrackCursor& destination, TrackCursor& source, bool advanceSource) {
+    const int at = CopyDestination(destination, source, n);
+    if (n <= 0) return 0;
     Track* to = destination.track;
     Track* from = source.track;
-    if (!to || !from || to->eventSize != from->eventSize) return 0;
-    if (source.position < 0) return 0;
-    n = std::min(n, from->count - source.position);
-    if (n <= 0) return 0;
-    const int at = std::clamp(destination.position, 0, to->count);
     GrowTrack(*to, at + n);
     to->count = std::max(to->count, at + n);
     CopyRecords(to->events + at, from->events + source.position, n);
@@ -292,14 +306,11 @@ int CopyEvents(int n, TrackCursor& destination, TrackCursor& source, bool advanc
 }
 
 int InsertCopies(TrackCursor& destination, TrackCursor& source, int n, bool advanceSource) {
+    // Only as many slots are opened as there are events to fill them.
+    const int at = CopyDestination(destination, source, n);
+    if (n <= 0) return 0;
     Track* to = destination.track;
     Track* from = source.track;
-    if (!to || !from || to->eventSize != from->eventSize) return 0;
-    if (source.position < 0) return 0;
-    // Only as many slots are opened as there are events to fill them.
-    n = std::min(n, from->count - source.position);
-    if (n <= 0) return 0;
-    const int at = std::clamp(destination.position, 0, to->count);
     destination.position = at;
     if (to == from) {
         // Opening slots in the source track would shift the events being copied.
