@@ -243,7 +243,9 @@ int InsertAtTime(TrackCursor& cursor, const TrackEvent& event) {
         cursor.targetTick += event.Step();
         return -1;
     }
-    const int target = cursor.targetTick;
+    // Nothing can start before the track does: a target before tick 0 stores
+    // the event at tick 0 rather than cutting a negative span.
+    const int target = std::max(cursor.targetTick, 0);
 
     // Start from the position, or from the beginning when the position lies
     // after the target or outside the track.

@@ -182,3 +182,13 @@ TEST_F(TrackTest, ClearTrackKeepsTheEndMarkerAndFlagsEveryCursor) {
     EXPECT_EQ(c->lastChanged16, 999);
     EXPECT_TRUE(c->changeFlags & ChangeKind::kCleared);
 }
+
+TEST_F(TrackTest, InsertingAtANegativeTickPutsTheEventAtTickZeroAndKeepsLaterTiming) {
+    CursorGuard c(song, PartSlot(0));
+    InsertAt(*c, 0, Note(60, 10));
+    InsertAt(*c, 480, Note(62, 10));
+    Seek(*c, -5, 0);
+    const int index = InsertAtTime(*c, Control(7, 100));
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(Describe(*c->track), (Items{"3C:0", "B0:480", "3E:0", "FC:0"}));
+}
