@@ -30,9 +30,10 @@ void NoteOffQueue::Unlink(std::uint8_t entry) {
     free_ = entry;
 }
 
-int NoteOffQueue::Insert(std::uint8_t key, std::int32_t time, std::uint8_t port, std::uint8_t note,
+int NoteOffQueue::Insert(std::uint8_t key, std::int32_t time, std::uint16_t port, std::uint8_t note,
                          std::uint8_t velocity) {
     key &= kKeys - 1;
+    if (port >= kPorts) return kQueueFull;
     int result = kNothingPending;
     const std::uint8_t pending = index_[port][key];
     if (pending != kNone) {

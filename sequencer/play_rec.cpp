@@ -38,7 +38,7 @@ bool PlayRec::TranslateEvent(int slot) {
     const std::uint8_t note = currentEvent_.Kind();
     const int gate = currentEvent_.Gate();
     if (gate == 0) return false;
-    const int pending = noteOffs_->Insert(note, clock_.currentTick + gate, static_cast<std::uint8_t>(slot), note,
+    const int pending = noteOffs_->Insert(note, clock_.currentTick + gate, static_cast<std::uint16_t>(slot), note,
                                           currentEvent_.Velocity());
     // A full queue drops the note; a note still sounding on this slot is
     // extended to the new end instead of being struck again.

@@ -176,6 +176,20 @@ TEST(EnginePlayback, APartOnAnotherPortIsSilentButItsExclusiveMessagesAreSent) {
                                                    Short(BlockOfMs(500), NoteOff(1, 64))}));
 }
 
+TEST(EnginePlayback, TheLastPartsGetTheirNoteOffsOnTheirOwnChannel) {
+    EngineHarness h;
+    SetMeasures(h.song, {0x33});
+    h.song.partChannel[255] = 0x03;  // slot 263
+    h.song.partChannel[248] = 0x05;  // slot 256
+    PutPart(h.song, 255, 0, Note(60, 480));
+    PutPart(h.song, 248, 0, Note(64, 960));
+    ASSERT_EQ(h.Start(), 0);
+    h.RunToEnd();
+    EXPECT_EQ(h.Messages(), (std::vector<Received>{Short(0, NoteOn(5, 64)), Short(0, NoteOn(3, 60)),
+                                                   Short(BlockOfMs(500), NoteOff(3, 60)),
+                                                   Short(BlockOfMs(1000), NoteOff(5, 64))}));
+}
+
 TEST(EnginePlayback, TimingOffsetsMoveEventsOffTheirGridTick) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
