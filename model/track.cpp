@@ -139,7 +139,10 @@ int SeekOrExtend(TrackCursor& cursor, int tick) {
 
 int AdvanceWithRest(TrackCursor& cursor, int ticks) {
     Track& track = *cursor.track;
-    if (cursor.position < track.count && track.events[cursor.position].IsEnd()) {
+    // Standing on the end marker, or past it after reading to the end: the
+    // time goes in front of the end marker, which stays last.
+    const bool pastEndMarker = cursor.position >= track.count && track.count > 0 && AtEnd(track, track.count - 1);
+    if (pastEndMarker || (cursor.position < track.count && track.events[cursor.position].IsEnd())) {
         return SeekOrExtend(cursor, cursor.targetTick + ticks);
     }
     const int first = cursor.position;

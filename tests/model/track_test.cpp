@@ -192,3 +192,13 @@ TEST_F(TrackTest, InsertingAtANegativeTickPutsTheEventAtTickZeroAndKeepsLaterTim
     EXPECT_EQ(index, 1);
     EXPECT_EQ(Describe(*c->track), (Items{"3C:0", "B0:480", "3E:0", "FC:0"}));
 }
+
+TEST_F(TrackTest, AdvanceWithRestFromPastTheEndPadsBeforeTheEndMarker) {
+    CursorGuard c(song, PartSlot(0));
+    InsertAt(*c, 0, Note(60, 10));
+    Seek(*c, 0, 0);
+    TrackEvent buffer[4];
+    Read(*c, buffer, 4, true);  // the position now stands past the end marker
+    AdvanceWithRest(*c, 2000);
+    EXPECT_EQ(Describe(*c->track), (Items{"3C:0", "F8:1920", "F8:80", "FC:0"}));
+}
