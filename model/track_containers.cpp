@@ -81,7 +81,24 @@ TrackContainers::TrackContainers(int isSong, int hasPartTable) : isSong_(isSong)
 
 TrackContainers::~TrackContainers() {
     markers_.Free();
-    for (auto& slot : slots_) slot.reset();
+    // Cursors and observers that outlive the container are left detached, so
+    // closing or detaching them later touches nothing that is gone.
+    for (auto& slot : slots_) {
+        if (!slot) continue;
+        for (TrackCursor* cursor = slot->cursors; cursor != nullptr;) {
+            TrackCursor* next = cursor->next;
+            cursor->track = nullptr;
+            cursor->next = nullptr;
+            cursor = next;
+        }
+        slot.reset();
+    }
+    for (SongObserver* observer = observers_; observer != nullptr;) {
+        SongObserver* next = observer->next;
+        observer->owner = nullptr;
+        observer->next = nullptr;
+        observer = next;
+    }
 }
 
 std::uint16_t* TrackContainers::PartCounters(int part) {

@@ -147,3 +147,17 @@ TEST_F(ContainersTest, MarkerSearchesByKeyAndReplacesEqualKinds) {
     EXPECT_EQ(markers.Find((8u << 16) | 7u), nullptr);
     EXPECT_EQ(markers.Find(0)->kind, 1);
 }
+
+TEST(ContainerLifetime, ACursorOrObserverOutlivingItsContainerIsLeftDetached) {
+    TrackCursor cursor;
+    SongObserver observer;
+    {
+        TrackContainers song{1, 1};
+        song.AttachObserver(observer);
+        song.OpenCursor(cursor, PartSlot(0));
+    }
+    EXPECT_EQ(cursor.track, nullptr);
+    EXPECT_EQ(observer.owner, nullptr);
+    CloseCursor(cursor);
+    TrackContainers::DetachObserver(observer);
+}
