@@ -72,7 +72,7 @@ int ToQ1::ExamineNextCandidate() {
 int ToQ1::PlayUntil() {
     while (stop_ == 0) {
         ExamineNextCandidate();
-        if (PlayCandidate() != 0) break;
+        PlayCandidate();
     }
     return stop_;
 }

@@ -292,6 +292,18 @@ TEST(EnginePlayback, ToQ1PlayUntilPlaysTheWholeSongRegardlessOfTheRenderTime) {
     EXPECT_EQ(h.Messages(), (std::vector<Received>{Short(0, NoteOn(0, 60)), Short(0, NoteOff(0, 60))}));
 }
 
+TEST(EnginePlayback, ToQ1PlayUntilGoesOnPastANonzeroAnswerToAnExclusiveMessage) {
+    EngineHarness h;
+    SetMeasures(h.song, {0x33});
+    StoreExclusive(h.song, 0, kGmOn);
+    h.Probe().SetLongAnswer(0x101);
+    PutPart(h.song, 0, 0, Exclusive(0));
+    PutPart(h.song, 0, 960, Note(60, 480));
+    ASSERT_EQ(h.Start(), 0);
+    EXPECT_EQ(h.engine->ToQ1::PlayUntil(), 1);
+    EXPECT_EQ(h.Messages(), (std::vector<Received>{Long(0, kGmOn), Short(0, NoteOn(0, 60)), Short(0, NoteOff(0, 60))}));
+}
+
 TEST(EnginePlayback, OnlyPartsWithEventsGetACursor) {
     EngineHarness h;
     SetMeasures(h.song, {0x33});
