@@ -125,6 +125,9 @@ DataPool* TrackContainers::PoolForKind(std::uint8_t kind) {
 
 int TrackContainers::OpenCursor(TrackCursor& cursor, int slot) {
     if (slot < 0 || slot >= kSlotCount) return 0;
+    // A cursor still attached elsewhere is closed first, so no track keeps it
+    // in its list after it moves on.
+    if (cursor.track != nullptr) CloseCursor(cursor);
     CSingleLock guard(lock_);
     const auto savedCounters = counters_;
 

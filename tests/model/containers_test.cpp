@@ -161,3 +161,12 @@ TEST(ContainerLifetime, ACursorOrObserverOutlivingItsContainerIsLeftDetached) {
     CloseCursor(cursor);
     TrackContainers::DetachObserver(observer);
 }
+
+TEST_F(ContainersTest, ReopeningAnAttachedCursorClosesItFirst) {
+    TrackCursor cursor;
+    song.OpenCursor(cursor, PartSlot(0));
+    song.OpenCursor(cursor, PartSlot(1));
+    EXPECT_EQ(song.SlotTrack(PartSlot(0)), nullptr);  // its only cursor left, so it was freed
+    CloseCursor(cursor);
+    EXPECT_EQ(song.SlotTrack(PartSlot(1)), nullptr);
+}
