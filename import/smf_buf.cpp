@@ -46,8 +46,13 @@ int SmfBuf::OpenSmf(const std::string& path) {
     file.Seek(headerOffset + kDivisionAt, Myifstream::SeekFrom::kBegin);
     const int d1 = file.ReadByte();
     const int d2 = file.ReadByte();
-    // A header cut short, or a division of 0 ticks per quarter, cannot be read.
-    if (f1 < 0 || f2 < 0 || d1 < 0 || d2 < 0 || (d1 == 0 && d2 == 0)) {
+    // A header cut short has no track chunk behind it.
+    if (f1 < 0 || f2 < 0 || d1 < 0 || d2 < 0) {
+        file.Close();
+        return ImportResult::kNoTrack;
+    }
+    // A division of 0 ticks per quarter cannot convert any time.
+    if (d1 == 0 && d2 == 0) {
         file.Close();
         return ImportResult::kNoHeader;
     }

@@ -16,8 +16,8 @@
 namespace ImportResult {
 constexpr int kOk = 0;
 constexpr int kFileNotFound = -1;
-constexpr int kNoHeader = -2;  // no "MThd" at byte 0 or 128, or an unusable header
-constexpr int kNoTrack = -4;   // no "MTrk" right after the header
+constexpr int kNoHeader = -2;  // no "MThd" at byte 0 or 128, or a division of 0
+constexpr int kNoTrack = -4;   // no "MTrk" right after the header (or no room for one)
 }  // namespace ImportResult
 
 // ReadEventHead's answers.

@@ -41,6 +41,17 @@ TEST(SmfHeader, AHeaderWithoutMTrkBehindItIsNotSmf) {
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
+TEST(SmfHeader, AHeaderCutShortIsMissingItsTrackChunk) {
+    for (std::size_t length : {9u, 13u, 16u}) {
+        Bytes bytes = Smf(0, 480, {Chunk().End()});
+        bytes.resize(length);
+        Imported im;
+        smftest::ImportBytes(bytes, im);
+        EXPECT_EQ(im.load.result, ImportResult::kNoTrack) << length << " bytes";
+        EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+    }
+}
+
 TEST(SmfHeader, ADivisionOfZeroIsNotSmf) {
     Imported im;
     smftest::ImportBytes(Smf(0, 0, {Chunk().NoteOn(0, 0, 60, 100).End()}), im);
