@@ -63,7 +63,8 @@ struct Selection {
 
     bool SlotBit(int slot) const { return (slotBits[slot / 8] >> (slot % 8)) & 1; }
     void SetSlotBit(int slot) { slotBits[slot / 8] |= static_cast<std::uint8_t>(1 << (slot % 8)); }
-    bool Exists() const { return active && mode && firstSlot != -1 && lastSlot != -1; }
+    bool Exists() const { return active && mode && ValidSlot(firstSlot) && ValidSlot(lastSlot); }
+    static bool ValidSlot(int slot) { return slot >= 0 && slot < kSlotCount; }
 };
 
 // What ExportSelection hands out.

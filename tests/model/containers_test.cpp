@@ -170,3 +170,17 @@ TEST_F(ContainersTest, ReopeningAnAttachedCursorClosesItFirst) {
     CloseCursor(cursor);
     EXPECT_EQ(song.SlotTrack(PartSlot(1)), nullptr);
 }
+
+TEST_F(ContainersTest, ASelectionNamingAnImpossibleSlotCountsAsNoSelection) {
+    Selection& selection = song.SelectionRecord();
+    selection.active = 1;
+    selection.mode = 2;
+    selection.firstSlot = selection.lastSlot = 400;
+    SelectionExport exported;
+    EXPECT_FALSE(song.ExportSelection(exported));
+    const auto before = song.CounterValue(Counter::kSelection);
+    song.ClearSelection();
+    EXPECT_EQ(song.CounterValue(Counter::kSelection), before + 1);
+    EXPECT_EQ(song.SelectionRecord().active, 0);
+    EXPECT_EQ(song.SelectionRecord().firstSlot, -1);
+}
