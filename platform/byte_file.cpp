@@ -1,6 +1,8 @@
 // Buffered read-only file access for the byte and line readers.
 #include "platform/byte_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 namespace {
@@ -18,9 +20,13 @@ bool Myifstream::Open(const std::string& path) {
         return false;
     }
     file_.reset(raw);
+    // Only a regular file can be read: a folder or a device opens but
+    // holds no bytes of its own.
+    struct stat info {};
+    const bool regular = fstat(fileno(raw), &info) == 0 && S_ISREG(info.st_mode);
     long end = -1;
-    if (std::fseek(raw, 0, SEEK_END) == 0) end = std::ftell(raw);
-    if (end < 0) {  // not a seekable regular file
+    if (regular && std::fseek(raw, 0, SEEK_END) == 0) end = std::ftell(raw);
+    if (end < 0) {
         Close();
         status |= kOpenFailed;
         return false;

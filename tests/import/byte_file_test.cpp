@@ -17,6 +17,14 @@ TEST(Myifstream, OpeningAMissingFileSetsTheFailureBit) {
     EXPECT_EQ(file.ReadByte(), -1);
 }
 
+TEST(Myifstream, AFolderCannotBeOpenedAsAFile) {
+    const auto folder = std::filesystem::path(FileOf("x")).parent_path();
+    Myifstream file;
+    EXPECT_FALSE(file.Open(folder.string()));
+    EXPECT_EQ(file.status & Myifstream::kOpenFailed, Myifstream::kOpenFailed);
+    EXPECT_EQ(file.ReadByte(), -1);
+}
+
 TEST(Myifstream, BytesAreReadUntilTheEndAndThenMinusOne) {
     Myifstream file;
     ASSERT_TRUE(file.Open(FileOf("\x01\xFF")));

@@ -26,6 +26,16 @@ TEST(SmfHeader, AMissingFileIsReportedAsFileNotFound) {
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"FileNotFound"});
 }
 
+TEST(SmfHeader, AFolderNamedLikeAMidiFileIsReportedAsFileNotFound) {
+    const auto folder = std::filesystem::path(smftest::WriteTempFile({})).replace_extension("folder.mid");
+    std::filesystem::create_directory(folder);
+    Imported im;
+    im.load = LoadMidiFile(folder.string(), im.song, im.report);
+    std::filesystem::remove(folder);
+    EXPECT_EQ(im.load.result, ImportResult::kFileNotFound);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"FileNotFound"});
+}
+
 TEST(SmfHeader, AFileWithoutMThdIsNotSmf) {
     Imported im;
     smftest::ImportBytes(Bytes{'R', 'I', 'F', 'F', 0, 0, 0, 0}, im);
