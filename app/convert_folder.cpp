@@ -54,19 +54,27 @@ std::string WavNameFor(const std::string& midiName) {
     return midiName.substr(0, midiName.size() - kWavExtension.size()) + std::string(kWavExtension);
 }
 
+BatchFolders BatchFoldersFor(const std::string& batchFolder) {
+    BatchFolders folders;
+    folders.prefix = batchFolder;
+    if (!folders.prefix.empty() && folders.prefix.back() == '/') folders.prefix.pop_back();
+    // Without its slash the root would be the empty name, which lists nothing.
+    folders.listed = folders.prefix.empty() ? batchFolder : folders.prefix;
+    folders.output = folders.prefix + "/" + std::string(kOutputSubfolder);
+    return folders;
+}
+
 bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     ConversionLog log;
     PublishedLog published(log);
 
-    std::string folder = dlg.m_strBatchFolder;
-    if (!folder.empty() && folder.back() == '/') folder.pop_back();
-    const std::string outputFolder = folder + "/" + std::string(kOutputSubfolder);
-    if (!FitsPathBuffer(outputFolder + std::string(kConversionLogName))) {
+    const BatchFolders folders = BatchFoldersFor(dlg.m_strBatchFolder);
+    if (!FitsPathBuffer(folders.output + std::string(kConversionLogName))) {
         ShowMessageBox(kPathTooLongLine);
         return false;
     }
     std::vector<std::string> names;
-    for (const DirectoryEntry& entry : ListEntriesWithExtension(folder, kMidiExtension)) {
+    for (const DirectoryEntry& entry : ListEntriesWithExtension(folders.listed, kMidiExtension)) {
         if (!entry.isDirectory) names.push_back(entry.name);
     }
     if (names.empty()) {
@@ -75,12 +83,12 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     }
 
     std::error_code ignored;  // a folder that cannot be made shows up as failed files
-    std::filesystem::create_directory(outputFolder, ignored);
-    OpenConversionLog(outputFolder);
+    std::filesystem::create_directory(folders.output, ignored);
+    OpenConversionLog(folders.output);
 
     bool allConverted = true;
     for (const std::string& name : names) {
-        allConverted = ConvertOne(dlg, steps, folder, outputFolder, name) && allConverted;
+        allConverted = ConvertOne(dlg, steps, folders.prefix, folders.output, name) && allConverted;
     }
     CloseConversionLog();
     return allConverted;

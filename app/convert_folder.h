@@ -28,6 +28,17 @@ constexpr std::string_view kNothingToConvertMessage = "変換するMIDIファイ
 // The output name of a MIDI file name: its last three characters become "wav".
 std::string WavNameFor(const std::string& midiName);
 
+// Where a batch over one folder reads and writes.
+struct BatchFolders {
+    std::string listed;  // the folder whose entries are converted
+    std::string prefix;  // the folder without its trailing "/": input paths are prefix + "/" + name
+    std::string output;  // the "Conv/" subfolder, ending with "/"
+};
+
+// The folders of a batch over `batchFolder` (one trailing "/" or none; "/"
+// is the root folder).
+BatchFolders BatchFoldersFor(const std::string& batchFolder);
+
 // Converts the folder `dlg.m_strBatchFolder` with the pre-count of
 // `dlg.m_bPreCountArg`, then shows the log (or says that it could not be
 // written, or that nothing matched). Returns true when every file converted

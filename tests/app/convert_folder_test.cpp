@@ -111,6 +111,22 @@ TEST_F(ConvertFolderTest, RefusesAPathTooLongInsteadOfCuttingIt) {
               dir.path() + "/" + name + "\r\nPath is too long\r\nEND\r\n");
 }
 
+TEST(BatchFolders, AFolderWithOrWithoutTrailingSlashGivesTheSamePaths) {
+    for (const std::string given : {"/songs", "/songs/"}) {
+        const BatchFolders folders = BatchFoldersFor(given);
+        EXPECT_EQ(folders.listed, "/songs");
+        EXPECT_EQ(folders.prefix, "/songs");
+        EXPECT_EQ(folders.output, "/songs/Conv/");
+    }
+}
+
+TEST(BatchFolders, TheRootFolderIsListedAsTheRoot) {
+    const BatchFolders folders = BatchFoldersFor("/");
+    EXPECT_EQ(folders.listed, "/");
+    EXPECT_EQ(folders.prefix + "/" + "a.mid", "/a.mid");
+    EXPECT_EQ(folders.output, "/Conv/");
+}
+
 TEST(WavName, ReplacesTheLastThreeCharacters) {
     EXPECT_EQ(WavNameFor("Song.mid"), "Song.wav");
     EXPECT_EQ(WavNameFor("Song.MID"), "Song.wav");
