@@ -104,6 +104,10 @@ bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& path) {
     const std::string resolved = ResolvePath(path);
     if (resolved.empty()) return false;
+    // A line break would end the entry early and turn the rest into lines of their own.
+    for (const std::string_view text : {section, key, value}) {
+        if (text.find_first_of("\r\n") != std::string_view::npos) return false;
+    }
     ProfileLines file;
     if (auto existing = ReadLines(resolved)) {
         file = std::move(*existing);

@@ -24,6 +24,7 @@ std::string GetPrivateProfileString(std::string_view section, std::string_view k
 
 // Writes `key`=`value` into `section`, replacing the key's line or adding the
 // key (and the section) when missing; every other line is kept. Creates the
-// file, not its folder. Returns false when the file cannot be written.
+// file, not its folder. Returns false, leaving the file alone, when it cannot
+// be written or a name or the value holds a line break.
 bool WritePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::string& path);

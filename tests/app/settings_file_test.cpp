@@ -65,6 +65,15 @@ TEST(IniFile, WritingCreatesTheFileAndKeepsOtherSectionsAndKeys) {
     EXPECT_EQ(GetPrivateProfileString("Last", "B", "", 260, file), "3");
 }
 
+TEST(IniFile, AValueWithALineBreakIsRefusedAndTheFileKeptAsItWas) {
+    TempFolder dir;
+    const std::string file = dir.path() + "/f.ini";
+    WriteBytes(file, "[DirPath]\nSongFile=/old\n");
+    EXPECT_FALSE(WritePrivateProfileString("DirPath", "SongFile", "/a\n[Other]\nX=1", file));
+    EXPECT_FALSE(WritePrivateProfileString("DirPath", "SongFile", "/a\rb", file));
+    EXPECT_EQ(ReadBytes(file), "[DirPath]\nSongFile=/old\n");
+}
+
 TEST(IniFile, WritingFailsWhenTheFolderIsMissing) {
     TempFolder dir;
     EXPECT_FALSE(WritePrivateProfileString("DirPath", "SongFile", "/x", dir.path() + "/no/such/e.ini"));
