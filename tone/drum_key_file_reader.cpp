@@ -5,6 +5,7 @@
 // shown notes and a "[CHECK]" block after them.
 #include "tone/drum_key_file_reader.h"
 
+#include <climits>
 #include <functional>
 #include <string_view>
 #include <vector>
