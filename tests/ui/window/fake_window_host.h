@@ -1,0 +1,110 @@
+// A main window host without a toolkit: it records what the window asks of
+// it, runs posted commands when told, ticks timers on a manual clock and
+// answers the dialogs with preset choices.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/user_report.h"
+#include "render/conversion_ui.h"
+#include "ui/window/last_folder_settings.h"
+#include "ui/window/main_window_host.h"
+
+class RecordedMessages : public UserReport {
+public:
+    void Report(std::string_view text) override { texts.emplace_back(text); }
+    std::vector<std::string> texts;
+};
+
+// The save dialog answers `saveChoice`; progress calls are counted.
+class FakeConversionUi : public ConversionUi {
+public:
+    std::optional<std::string> ChooseOutputFile(const std::string& folder, const std::string& name) override {
+        asked.push_back(folder + "|" + name);
+        return saveChoice;
+    }
+    void OpenProgress(int, int upper) override { progressUpper = upper; ++opened; }
+    void PumpEvents() override {}
+    void SetProgressPosition(int) override {}
+    void SetProgressText(const std::string& text) override { lastText = text; }
+    void CloseProgress() override { ++closed; }
+
+    std::optional<std::string> saveChoice;
+    std::vector<std::string> asked;
+    int progressUpper = -1;
+    int opened = 0;
+    int closed = 0;
+    std::string lastText;
+};
+
+class FakeWindowHost : public MainWindowHost {
+public:
+    void InvalidateRect(PixelRect rect) override { invalidated.push_back(rect); }
+    void SetCapture() override { captured = true; }
+    void ReleaseCapture() override { captured = false; }
+    void SetTimer(int id, int periodMs) override { timers[id] = {periodMs, now + periodMs}; }
+    void KillTimer(int id) override { timers.erase(id); }
+    void SetCaption(const std::string& text) override { caption = text; }
+    void RepaintNow() override { ++repaints; }
+    void SetWaitCursor(bool busy) override { cursorLog.push_back(busy); }
+    std::optional<std::string> ChooseMidiFile(const std::string& folder) override {
+        openFolders.push_back(folder);
+        return openChoice;
+    }
+    void ShowAbout() override { ++abouts; }
+    void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
+    ConversionUi& Conversion() override { return conversion; }
+    UserReport& Messages() override { return messages; }
+
+    // Runs the posted commands in order.
+    void RunPosted() {
+        auto tasks = std::move(posted);
+        posted.clear();
+        for (auto& task : tasks) task();
+    }
+    // Moves the clock by `ms`, calling `onTimer` for every tick due, in time order.
+    void Advance(int ms, const std::function<void(int)>& onTimer) {
+        const int end = now + ms;
+        for (;;) {
+            int due = end + 1;
+            int dueId = -1;
+            for (const auto& [id, timer] : timers)
+                if (timer.next < due) due = timer.next, dueId = id;
+            if (dueId < 0) break;
+            now = due;
+            timers[dueId].next += timers[dueId].period;
+            onTimer(dueId);
+        }
+        now = end;
+    }
+
+    struct Timer {
+        int period;
+        int next;
+    };
+    std::vector<PixelRect> invalidated;
+    bool captured = false;
+    std::map<int, Timer> timers;
+    int now = 0;
+    std::string caption = "Ombrix Converter";
+    int repaints = 0;
+    std::vector<bool> cursorLog;
+    std::optional<std::string> openChoice;
+    std::vector<std::string> openFolders;
+    int abouts = 0;
+    std::vector<std::function<void()>> posted;
+    FakeConversionUi conversion;
+    RecordedMessages messages;
+};
+
+class FakeSettings : public LastFolderSettings {
+public:
+    std::string ReadLastFolder() override { return stored; }
+    void WriteLastFolder(std::string_view folder) override { written.emplace_back(folder); }
+    std::string stored = "/home/user/songs";
+    std::vector<std::string> written;
+};

@@ -1,0 +1,288 @@
+// The main window's logic driven like the toolkit drives it: start-up,
+// switches, LOAD and CONVERT through fake dialogs, painting, About, close.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "app/ombrix_dlg.h"
+#include "module/test/qnstest_probe.h"
+#include "resources/resource_ids.h"
+#include "sequencer/song_timeline.h"
+#include "sequencer/synth_module.h"
+#include "tests/app/temp_folder.h"
+#include "tests/import/smf_test_support.h"
+#include "tests/ui/window/fake_window_host.h"
+#include "tests/ui/window/recording_window_canvas.h"
+#include "ui/window/check_open_path.h"
+#include "ui/window/main_window.h"
+
+namespace {
+
+using smftest::Chunk;
+
+constexpr int kBassChannel = 1;  // channel 2
+constexpr int kDrumChannel = 9;  // channel 10
+
+// Channel 1 plays a piano note, channel 2 a bass (program 33), channel 10 a drum.
+smftest::Bytes ThreeChannelSong() {
+    Chunk track;
+    track.At(0, {0xB1, 0x07, 100}).At(0, {0xC1, 33});
+    track.NoteOn(0, 0, 60, 100).NoteOn(0, kBassChannel, 36, 100).NoteOn(0, kDrumChannel, 38, 100);
+    track.NoteOff(480, 0, 60).NoteOff(0, kBassChannel, 36).NoteOff(0, kDrumChannel, 38).End();
+    return smftest::Smf(0, 480, {track});
+}
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_pSongTimeline = &timeline;
+        window.OnInitDialog();
+    }
+    void TearDown() override { g_pSongTimeline = nullptr; }
+
+    std::string WriteFile(const std::string& name, const smftest::Bytes& bytes) {
+        const std::string path = folder.path() + "/" + name;
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                     static_cast<std::streamsize>(bytes.size()));
+        return path;
+    }
+    // Clicks switch `id` with the left button, as the toolkit forwards it.
+    void Click(int id) {
+        CQBXBitmapSwitch2* control = window.Switch(id);
+        ASSERT_NE(control, nullptr);
+        control->OnButtonDown(MouseButton::kLeft);
+        control->OnButtonUp(MouseButton::kLeft);
+        host.RunPosted();
+    }
+    void Load(const std::string& path) {
+        host.openChoice = path;
+        Click(SwitchId::kLoad);
+    }
+    bool On(int id) const { return window.State(id) != 0; }
+    const SongOptions& Options() const { return dlg.m_songOptions; }
+
+    TempFolder folder;
+    COmbrixDlg dlg;
+    SongContainer renderSong{1};
+    SongTimeline timeline{renderSong};
+    FakeWindowHost host;
+    FakeSettings settings;
+    MainWindow window{dlg, renderSong, host, settings};
+};
+
+}  // namespace
+
+TEST_F(MainWindowTest, StartsWith39SwitchesInPlaceAndOnlyLoadConvertAndPreCountEnabled) {
+    const auto switches = window.Switches();
+    ASSERT_EQ(switches.size(), 39u);
+    const PixelRect client{0, 0, kClientWidth, kClientHeight};
+    for (const CQBXBitmapSwitch2* a : switches) {
+        const PixelRect r = a->Rect();
+        EXPECT_TRUE(client.Contains(r.x, r.y) && client.Contains(r.x + r.width - 1, r.y + r.height - 1)) << a->Id();
+        const bool enabled = a->Id() == SwitchId::kLoad || a->Id() == SwitchId::kConvert || a->Id() == SwitchId::kPreCount;
+        EXPECT_EQ(a->Enabled(), enabled) << a->Id();
+        for (const CQBXBitmapSwitch2* b : switches) {
+            const PixelRect q = b->Rect();
+            const bool overlap = r.x < q.x + q.width && q.x < r.x + r.width && r.y < q.y + q.height && q.y < r.y + r.height;
+            EXPECT_TRUE(a == b || !overlap) << a->Id() << " overlaps " << b->Id();
+        }
+    }
+    EXPECT_EQ(window.Switch(SwitchId::kLoad)->Rect(), (PixelRect{44, 43, 40, 40}));
+    EXPECT_EQ(window.Switch(SwitchId::kFirstVolumeDown)->Rect(), (PixelRect{349, 209, 16, 16}));
+    EXPECT_EQ(window.Switch(SwitchId::kFirstMute + 15)->Rect(), (PixelRect{372, 509, 16, 16}));
+    EXPECT_EQ(window.Switch(SwitchId::kPreCount)->Rect(), (PixelRect{248, 101, 14, 14}));
+    EXPECT_EQ(window.Switch(SwitchId::kMelody)->Rect(), (PixelRect{27, 145, 80, 48}));
+    EXPECT_TRUE(On(SwitchId::kPreCount));
+    EXPECT_TRUE(Options().preCount);
+    EXPECT_EQ(dlg.m_strLastFolder, "/home/user/songs");
+    EXPECT_TRUE(dlg.m_strSongName.empty());
+}
+
+TEST_F(MainWindowTest, DisabledChannelSwitchesShowTheirDisabledImage) {
+    RecordingCanvas canvas;
+    window.Switch(SwitchId::kFirstMute + 3)->OnPaint(canvas);
+    ASSERT_EQ(canvas.drawn.size(), 1u);
+    EXPECT_EQ(canvas.drawn[0].image, window.Images().Get(ResourceId::kChannelSwitchDisabled));
+}
+
+TEST_F(MainWindowTest, PaintLightsAndNamesOnlyTheUsedChannels) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    RecordingWindowCanvas canvas;
+    window.OnPaint(canvas);
+    ASSERT_GE(canvas.drawn.size(), 17u);
+    EXPECT_EQ(canvas.drawn[0].image, window.Images().Get(ResourceId::kBackground));
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        const bool used = channel == 0 || channel == kBassChannel || channel == kDrumChannel;
+        const DrawnImage& bar = canvas.drawn[1 + channel];
+        EXPECT_EQ(bar.image, window.Images().Get(used ? ResourceId::kRowUsed : ResourceId::kRowUnused)) << channel;
+        EXPECT_EQ(bar.x, 26);
+        EXPECT_EQ(bar.y, 209 + 20 * channel);
+    }
+    ASSERT_EQ(canvas.texts.size(), 3u);
+    EXPECT_EQ(canvas.texts[0], (DrawnText{30, 210, Options().toneName[0], kChannelNameColour}));
+    EXPECT_EQ(canvas.texts[2].y, 210 + 20 * kDrumChannel);
+}
+
+TEST_F(MainWindowTest, LoadOpensTheChosenSongAndEnablesItsChannels) {
+    const std::string path = WriteFile("three.mid", ThreeChannelSong());
+    Load(path);
+    EXPECT_EQ(host.openFolders, std::vector<std::string>{"/home/user/songs"});
+    EXPECT_EQ(host.caption, "Ombrix Converter [three.mid]");
+    EXPECT_EQ(dlg.m_strSongName, "three");
+    EXPECT_EQ(dlg.m_strLastFolder, folder.path());
+    EXPECT_EQ(host.cursorLog, (std::vector<bool>{true, false}));
+    EXPECT_GE(host.repaints, 1);
+    EXPECT_TRUE(host.messages.texts.empty());
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        const bool used = channel == 0 || channel == kBassChannel || channel == kDrumChannel;
+        EXPECT_EQ(window.Enabled(SwitchId::kFirstVolumeDown + channel), used) << channel;
+        EXPECT_EQ(window.Enabled(SwitchId::kFirstMute + channel), used) << channel;
+    }
+    for (const int id : {SwitchId::kBass, SwitchId::kDrums, SwitchId::kGuitar, SwitchId::kMelody})
+        EXPECT_TRUE(window.Enabled(id)) << id;
+}
+
+TEST_F(MainWindowTest, PartSwitchesMoveTheMuteSwitchesAndAnUnmuteReleasesThePart) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    Click(SwitchId::kBass);
+    EXPECT_TRUE(Options().minusBass);
+    EXPECT_TRUE(On(SwitchId::kFirstMute + kBassChannel));
+    EXPECT_EQ(Options().mute[kBassChannel], 1);
+    Click(SwitchId::kDrums);
+    EXPECT_TRUE(On(SwitchId::kFirstMute + kDrumChannel));
+    Click(SwitchId::kFirstMute + kBassChannel);  // unmute the bass by hand
+    EXPECT_FALSE(On(SwitchId::kBass));
+    EXPECT_FALSE(Options().minusBass);
+    EXPECT_EQ(Options().mute[kBassChannel], 0);
+    EXPECT_TRUE(Options().minusDrums);
+    // A right-button toggle turns an option off like the left one.
+    CQBXBitmapSwitch2* volume = window.Switch(SwitchId::kFirstVolumeDown);
+    volume->OnButtonDown(MouseButton::kRight);
+    volume->OnButtonUp(MouseButton::kRight);
+    EXPECT_EQ(Options().volumeDown[0], 1);
+    volume->OnButtonDown(MouseButton::kRight);
+    volume->OnButtonUp(MouseButton::kRight);
+    EXPECT_EQ(Options().volumeDown[0], 0);
+}
+
+TEST_F(MainWindowTest, AnotherOpenTurnsTheOldChoicesOffButKeepsThePreCountChoice) {
+    const std::string path = WriteFile("three.mid", ThreeChannelSong());
+    Load(path);
+    Click(SwitchId::kBass);
+    Click(SwitchId::kFirstVolumeDown);
+    Click(SwitchId::kPreCount);
+    EXPECT_FALSE(Options().preCount);
+    dlg.m_songOptions.tempoPercent = 150;
+    Load(path);
+    EXPECT_FALSE(On(SwitchId::kBass));
+    EXPECT_FALSE(On(SwitchId::kFirstMute + kBassChannel));
+    EXPECT_FALSE(On(SwitchId::kFirstVolumeDown));
+    EXPECT_EQ(Options().mute[kBassChannel], 0);
+    EXPECT_EQ(Options().volumeDown[0], 0);
+    EXPECT_EQ(Options().tempoPercent, 100);
+    EXPECT_FALSE(On(SwitchId::kPreCount));
+    EXPECT_FALSE(Options().preCount);
+}
+
+TEST_F(MainWindowTest, AFailedOpenShowsNoSongEverywhere) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));
+    EXPECT_EQ(host.messages.texts, std::vector<std::string>{"File is not SMF"});
+    EXPECT_EQ(host.caption, "Ombrix Converter");
+    EXPECT_TRUE(dlg.m_strSongName.empty());
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        EXPECT_EQ(Options().channelUsed[channel], 0);
+        EXPECT_FALSE(window.Enabled(SwitchId::kFirstMute + channel));
+    }
+    EXPECT_FALSE(window.Enabled(SwitchId::kBass));
+    EXPECT_TRUE(Options().preCount);
+    RecordingWindowCanvas canvas;
+    window.OnPaint(canvas);
+    EXPECT_TRUE(canvas.texts.empty());
+}
+
+TEST_F(MainWindowTest, ATooLongPathIsRefusedAndTheSongStays) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    Load("/" + std::string(300, 'x') + ".mid");
+    EXPECT_EQ(host.messages.texts, std::vector<std::string>{kPathTooLongMessage});
+    EXPECT_EQ(dlg.m_strSongName, "three");
+    EXPECT_TRUE(window.Enabled(SwitchId::kFirstMute));
+}
+
+TEST_F(MainWindowTest, CancellingTheOpenDialogChangesNothing) {
+    host.openChoice.reset();
+    Click(SwitchId::kLoad);
+    EXPECT_EQ(host.openFolders.size(), 1u);
+    EXPECT_TRUE(host.cursorLog.empty());
+    EXPECT_TRUE(host.messages.texts.empty());
+}
+
+TEST_F(MainWindowTest, ConvertWithoutASongSaysSoAndCancelWritesNothing) {
+    Click(SwitchId::kConvert);
+    EXPECT_EQ(host.messages.texts, std::vector<std::string>{kNoSongLoadedMessage});
+    EXPECT_TRUE(host.conversion.asked.empty());
+
+    host.messages.texts.clear();
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    host.conversion.saveChoice.reset();
+    Click(SwitchId::kConvert);
+    EXPECT_EQ(host.conversion.asked, std::vector<std::string>{folder.path() + "|three"});
+    EXPECT_EQ(host.conversion.opened, 0);
+    EXPECT_TRUE(host.messages.texts.empty());
+}
+
+#ifdef QNSTEST_MODULE_PATH
+TEST_F(MainWindowTest, ConvertRendersTheSongWithTheWindowsOptions) {
+    std::snprintf(g_szModulePath, sizeof g_szModulePath, "%s", QNSTEST_MODULE_PATH);
+    QnsTestProbe probe(QNSTEST_MODULE_PATH);
+    ASSERT_TRUE(probe.Loaded());
+    probe.Reset();
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    Click(SwitchId::kPreCount);        // no clicks in front
+    Click(SwitchId::kFirstMute);       // channel 1 muted
+    Click(SwitchId::kBass);            // channel 2 removed
+    const std::string wav = folder.path() + "/out.wav";
+    host.conversion.saveChoice = wav;
+    Click(SwitchId::kConvert);
+    g_szModulePath[0] = '\0';
+
+    EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_EQ(host.conversion.opened, 1);
+    EXPECT_EQ(host.conversion.closed, 1);
+    EXPECT_GT(std::filesystem::file_size(wav), 44u);
+    int drumNotes = 0;
+    for (const QnsTestCall& call : probe.Calls()) {
+        if (call.function != QNSTEST_SEND_SHORT || (call.message & 0xF0) != 0x90 || ((call.message >> 16) & 0x7F) == 0)
+            continue;
+        const int channel = static_cast<int>(call.message & 0x0F);
+        EXPECT_TRUE(channel == kDrumChannel) << "note on channel " << channel + 1;
+        if (channel == kDrumChannel) ++drumNotes;
+    }
+    EXPECT_EQ(drumNotes, 1);
+}
+#endif
+
+TEST_F(MainWindowTest, ClosingRemembersTheFolderAndAboutOpensOnItsCommand) {
+    window.OnDestroy();
+    EXPECT_EQ(settings.written, std::vector<std::string>{"/home/user/songs"});
+    window.OnSysCommand(kAboutCommand);
+    window.OnSysCommand(kAboutCommand | 0x3);
+    window.OnSysCommand(32);
+    EXPECT_EQ(host.abouts, 2);
+}
+
+TEST_F(MainWindowTest, ClicksOnTheBackgroundDriveTheTempoArrows) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    window.OnLButtonDown(380, 60);
+    window.OnLButtonUp();
+    window.OnLButtonDblClk(380, 60);
+    window.OnLButtonUp();
+    EXPECT_EQ(Options().tempoPercent, 102);
+    window.OnLButtonDown(380, 90);
+    host.Advance(250, [this](int id) { window.OnTimer(id); });
+    window.OnLButtonUp();
+    EXPECT_EQ(Options().tempoPercent, 99);
+}

@@ -1,0 +1,202 @@
+// The main window's handlers and commands.
+#include "ui/window/main_window.h"
+
+#include <optional>
+
+#include "app/ombrix_dlg.h"
+#include "app/open_midi_file.h"
+#include "render/convert_song.h"
+#include "resources/resource_ids.h"
+#include "ui/window/check_open_path.h"
+#include "ui/window/last_folder_settings.h"
+#include "ui/window/main_window_host.h"
+#include "ui/window/switch_layout.h"
+#include "ui/window/window_canvas.h"
+
+namespace {
+
+constexpr int kChannelRowTop = 210;  // text row of channel 1
+constexpr int kChannelRowPitch = 20;
+constexpr int kChannelBarX = 26;
+constexpr int kSystemCommandMask = ~0xF;
+constexpr int kPartSwitches[] = {SwitchId::kBass, SwitchId::kDrums, SwitchId::kGuitar, SwitchId::kMelody};
+
+bool PartFlag(const SongOptions& options, int id) {
+    switch (id) {
+        case SwitchId::kBass: return options.minusBass;
+        case SwitchId::kDrums: return options.minusDrums;
+        case SwitchId::kGuitar: return options.minusGuitar;
+        default: return options.minusMelody;
+    }
+}
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+PixelRect ChannelRowBarRect(int channel) {
+    return {kChannelBarX, kChannelRowTop + kChannelRowPitch * channel - 1, 301, 16};
+}
+
+int ChannelNameY(int channel) { return kChannelRowTop + kChannelRowPitch * channel; }
+
+MainWindow::MainWindow(COmbrixDlg& dlg, SongContainer& renderSong, MainWindowHost& host, LastFolderSettings& settings)
+    : dlg_(dlg), renderSong_(renderSong), host_(host), settings_(settings), tempo_(dlg, host, host) {}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::OnInitDialog() {
+    images_.LoadAll();
+    switches_.clear();
+    for (const SwitchPlacement& place : MainWindowSwitches()) {
+        auto control = std::make_unique<CQBXBitmapSwitch2>();
+        const CQBXBitmap* off = images_.Get(place.offImage);
+        control->Create(this, place.id, SwitchRectAt(place.x, place.y, off), off, images_.Get(place.onImage));
+        switches_.push_back(std::move(control));
+    }
+    SongOptions& options = dlg_.m_songOptions;
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        for (const int id : {SwitchId::kFirstVolumeDown + channel, SwitchId::kFirstMute + channel}) {
+            Switch(id)->SetDisabledImage(images_.Get(ResourceId::kChannelSwitchDisabled));
+            Switch(id)->SetEnabled(false);
+        }
+    }
+    Switch(SwitchId::kPreCount)->SetSwitchState(options.preCount ? 1 : 0, 1);
+    for (const int id : kPartSwitches) {
+        Switch(id)->SetSwitchState(PartFlag(options, id) ? 1 : 0, 1);
+        Switch(id)->SetEnabled(false);
+    }
+    dlg_.m_strLastFolder = settings_.ReadLastFolder();
+    dlg_.m_strSongName.clear();
+    tempo_.Reset();
+    ResetSongOptions(options);
+    // The PRE COUNT switch was set from the options above and stays the user's choice.
+    options.preCount = State(SwitchId::kPreCount) != 0;
+}
+
+void MainWindow::OnPaint(WindowCanvas& canvas) const {
+    if (const CQBXBitmap* background = images_.Get(ResourceId::kBackground))
+        canvas.DrawImage(*background, {0, 0, background->Width(), background->Height()}, 0, 0);
+    const SongOptions& options = dlg_.m_songOptions;
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        const bool used = options.channelUsed[channel] != 0;
+        const PixelRect bar = ChannelRowBarRect(channel);
+        if (const CQBXBitmap* image = images_.Get(used ? ResourceId::kRowUsed : ResourceId::kRowUnused))
+            canvas.DrawImage(*image, {0, 0, image->Width(), image->Height()}, bar.x, bar.y);
+        if (used) canvas.DrawText(kChannelNameX, ChannelNameY(channel), options.toneName[channel], kChannelNameColour);
+    }
+    tempo_.Paint(canvas, images_);
+}
+
+void MainWindow::OnLButtonDown(int x, int y) { tempo_.OnButtonDown(x, y); }
+
+void MainWindow::OnLButtonUp() { tempo_.OnButtonUp(); }
+
+void MainWindow::OnSysCommand(int id) {
+    if ((id & kSystemCommandMask) == kAboutCommand) host_.ShowAbout();
+}
+
+void MainWindow::OnDestroy() { settings_.WriteLastFolder(dlg_.m_strLastFolder); }
+
+void MainWindow::CommandLoad() {
+    const std::optional<std::string> path = host_.ChooseMidiFile(dlg_.m_strLastFolder);
+    if (path) OpenSong(*path);
+}
+
+void MainWindow::CommandConvert() {
+    ConvertSongToWav(dlg_.ConversionInput(), renderSong_, std::nullopt, host_.Conversion(), host_.Messages());
+}
+
+void MainWindow::OpenSong(const std::string& path) {
+    if (!CheckOpenPath(path, host_.Messages())) return;
+    host_.RepaintNow();
+    host_.SetWaitCursor(true);
+    OpenMidiFile(dlg_, path, host_.Messages());
+    host_.SetWaitCursor(false);
+    if (dlg_.m_strSongName.empty()) {
+        ShowNoSong();
+    } else {
+        RefreshAfterOpen(path);
+    }
+}
+
+void MainWindow::RefreshAfterOpen(const std::string& path) {
+    SongOptions& options = dlg_.m_songOptions;
+    // The open reset the options; the pre-count stays what the switch shows.
+    options.preCount = State(SwitchId::kPreCount) != 0;
+    EnableChannelSwitches(options, *this);
+    host_.SetCaption(std::string(kWindowCaption) + " [" + FileNameOf(path) + "]");
+    for (const int id : kPartSwitches) SetSwitchState(id, PartFlag(options, id) ? 1 : 0, true);
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        for (const int id : {SwitchId::kFirstVolumeDown + channel, SwitchId::kFirstMute + channel}) {
+            if (Enabled(id) && State(id) != 0) SetSwitchState(id, 0, true);
+        }
+    }
+    host_.InvalidateRect({0, 0, kClientWidth, kClientHeight});
+}
+
+void MainWindow::ShowNoSong() {
+    SongOptions& options = dlg_.m_songOptions;
+    const bool preCount = State(SwitchId::kPreCount) != 0;
+    ResetSongOptions(options);
+    options.preCount = preCount;
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        SetSwitchEnabled(SwitchId::kFirstVolumeDown + channel, false);
+        SetSwitchEnabled(SwitchId::kFirstMute + channel, false);
+    }
+    for (const int id : kPartSwitches) SetSwitchEnabled(id, false);
+    host_.SetCaption(kWindowCaption);
+    host_.InvalidateRect({0, 0, kClientWidth, kClientHeight});
+}
+
+std::vector<CQBXBitmapSwitch2*> MainWindow::Switches() {
+    std::vector<CQBXBitmapSwitch2*> all;
+    for (auto& control : switches_) all.push_back(control.get());
+    return all;
+}
+
+CQBXBitmapSwitch2* MainWindow::Switch(int id) {
+    for (auto& control : switches_)
+        if (control->Id() == id) return control.get();
+    return nullptr;
+}
+
+const CQBXBitmapSwitch2* MainWindow::Switch(int id) const {
+    for (const auto& control : switches_)
+        if (control->Id() == id) return control.get();
+    return nullptr;
+}
+
+void MainWindow::OnSwitchNotify(int id, int value) {
+    switch (::OnSwitchNotify(dlg_.m_songOptions, *this, id, value)) {
+        case SwitchCommand::kOpenSong:
+            host_.Post([this] { CommandLoad(); });
+            break;
+        case SwitchCommand::kConvertSong:
+            host_.Post([this] { CommandConvert(); });
+            break;
+        case SwitchCommand::kNone:
+            break;
+    }
+}
+
+int MainWindow::State(int id) const {
+    const CQBXBitmapSwitch2* control = Switch(id);
+    return control && control->State() ? 1 : 0;
+}
+
+bool MainWindow::Enabled(int id) const {
+    const CQBXBitmapSwitch2* control = Switch(id);
+    return control && control->Enabled();
+}
+
+void MainWindow::SetSwitchState(int id, int state, bool notify) {
+    if (CQBXBitmapSwitch2* control = Switch(id)) control->SetSwitchState(state, notify ? 1 : 0);
+}
+
+void MainWindow::SetSwitchEnabled(int id, bool enabled) {
+    if (CQBXBitmapSwitch2* control = Switch(id)) control->SetEnabled(enabled);
+}

@@ -1,0 +1,100 @@
+// The main window's behaviour without a toolkit: its switches, the painting
+// of the background, channel rows and tempo display, the tempo arrows, the
+// LOAD and CONVERT commands, About and the setting written at close. The
+// toolkit backend turns its events into these handlers; tests call them
+// directly.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/song_options_logic.h"
+#include "ui/controls/bitmap_switch.h"
+#include "ui/window/tempo_buttons.h"
+#include "ui/window/window_canvas.h"
+#include "ui/window/window_images.h"
+
+class COmbrixDlg;
+class LastFolderSettings;
+class MainWindowHost;
+class SongContainer;
+
+// The client area's size (the background's).
+inline constexpr int kClientWidth = 408;
+inline constexpr int kClientHeight = 544;
+// The caption without a song; a loaded song adds " [<file name>]".
+inline constexpr char kWindowCaption[] = "Ombrix Converter";
+// The system command that opens the About box.
+inline constexpr int kAboutCommand = 16;
+// Channel names: colour, and where the row bar and the text of a channel sit.
+inline constexpr TextColour kChannelNameColour{172, 99, 43};
+PixelRect ChannelRowBarRect(int channel);
+// Top-left corner of the name in a channel's row.
+inline constexpr int kChannelNameX = 30;
+int ChannelNameY(int channel);
+
+class MainWindow final : public SwitchNotifyTarget, public OptionSwitches {
+public:
+    // `dlg` holds the song, options and folders; `renderSong` is the song
+    // conversions render into. All are borrowed for the window's lifetime.
+    MainWindow(COmbrixDlg& dlg, SongContainer& renderSong, MainWindowHost& host, LastFolderSettings& settings);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Loads the images, creates the switches in their start state and sets
+    // the window's folder, song name and options to their start values.
+    void OnInitDialog();
+    // Draws the background, the channel rows and the tempo display (the
+    // switches draw themselves).
+    void OnPaint(WindowCanvas& canvas) const;
+    // Left button pressed or double-clicked outside every switch.
+    void OnLButtonDown(int x, int y);
+    void OnLButtonDblClk(int x, int y) { OnLButtonDown(x, y); }
+    void OnLButtonUp();
+    // The toolkit took the mouse capture away.
+    void OnCaptureLost() { tempo_.OnCaptureLost(); }
+    void OnTimer(int id) { tempo_.OnTimer(id); }
+    // Command `id` of the window menu; kAboutCommand opens the About box.
+    void OnSysCommand(int id);
+    // The window is going away: remembers the last folder.
+    void OnDestroy();
+
+    // The LOAD command: the open dialog, then OpenSong.
+    void CommandLoad();
+    // The CONVERT command: the save dialog and the conversion.
+    void CommandConvert();
+    // Opens the MIDI file at `path` as LOAD does after its dialog: checks
+    // the path, imports the file and refreshes the whole window. A failed
+    // import leaves the window showing no song.
+    void OpenSong(const std::string& path);
+
+    // The switches, in creation order. Borrowed.
+    std::vector<CQBXBitmapSwitch2*> Switches();
+    // Switch `id`, or null.
+    CQBXBitmapSwitch2* Switch(int id);
+    const CQBXBitmapSwitch2* Switch(int id) const;
+    const WindowImages& Images() const { return images_; }
+    const TempoButtons& Tempo() const { return tempo_; }
+
+    // SwitchNotifyTarget
+    void OnSwitchNotify(int id, int value) override;
+    // OptionSwitches
+    int State(int id) const override;
+    bool Enabled(int id) const override;
+    void SetSwitchState(int id, int state, bool notify) override;
+    void SetSwitchEnabled(int id, bool enabled) override;
+
+private:
+    void ShowNoSong();
+    void RefreshAfterOpen(const std::string& path);
+
+    COmbrixDlg& dlg_;
+    SongContainer& renderSong_;
+    MainWindowHost& host_;
+    LastFolderSettings& settings_;
+    WindowImages images_;
+    std::vector<std::unique_ptr<CQBXBitmapSwitch2>> switches_;
+    TempoButtons tempo_;
+};

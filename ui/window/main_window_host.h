@@ -1,0 +1,34 @@
+// What the main window's logic needs from the toolkit around it: the client
+// area, timers, caption, cursor, dialogs, message boxes and the conversion's
+// save dialog and progress window.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "ui/window/client_area.h"
+#include "ui/window/window_timers.h"
+
+class ConversionUi;
+class UserReport;
+
+class MainWindowHost : public ClientArea, public WindowTimers {
+public:
+    // Replaces the window's caption.
+    virtual void SetCaption(const std::string& caption) = 0;
+    // Repaints the whole client area before returning.
+    virtual void RepaintNow() = 0;
+    // Shows the busy cursor over the window (true) or the normal one.
+    virtual void SetWaitCursor(bool busy) = 0;
+    // Asks the user for a MIDI file, starting in `folder`; nothing on cancel.
+    virtual std::optional<std::string> ChooseMidiFile(const std::string& folder) = 0;
+    // Shows the About box and returns when it is closed.
+    virtual void ShowAbout() = 0;
+    // Runs `task` once the current event has been handled.
+    virtual void Post(std::function<void()> task) = 0;
+    // The save dialog and progress window of conversions.
+    virtual ConversionUi& Conversion() = 0;
+    // Message boxes.
+    virtual UserReport& Messages() = 0;
+};
