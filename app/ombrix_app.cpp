@@ -1,6 +1,8 @@
 // Start-up in its fixed order: timeline, module discovery (nothing runs
 // without a module, batch included), the main window object with its tone
-// library, the command line, then the batch or the window.
+// library, then the batch or the window. The command line is read first
+// only to choose where the module message goes: a message box when the
+// window would run, standard error in batch mode.
 #include "app/ombrix_app.h"
 
 #include <iostream>
@@ -8,11 +10,13 @@
 #include "app/batch_steps.h"
 #include "app/command_line.h"
 #include "app/convert_folder.h"
+#include "app/interactive_shell.h"
 #include "app/module_discovery.h"
 #include "app/ombrix_dlg.h"
 #include "app/settings_file.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
+#include "platform/text.h"
 #include "sequencer/song_timeline.h"
 #include "tone/tone_library.h"
 
@@ -22,8 +26,8 @@ namespace {
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
-constexpr std::string_view kNoWindowYet =
-    "ombrix: the main window is not available yet; convert a folder with -f<folder>[,-p0|-p1]";
+constexpr std::string_view kNoWindow =
+    "ombrix: this program has no window here; convert a folder with -f<folder>[,-p0|-p1]";
 
 std::unique_ptr<ToneLibrary> LoadToneLibrary() {
     ResolveSettingsFolder();
@@ -48,23 +52,36 @@ COmbrixApp::~COmbrixApp() {
     trackContainers_.reset();
 }
 
-int COmbrixApp::InitInstance(std::string_view commandLine) {
+int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* shell) {
     timeline_ = std::make_unique<SongTimeline>(*currentSong_);
     g_pSongTimeline = timeline_.get();
 
+    std::string batchFolder;
+    bool preCountArg = true;
+    ParseCommandLine(commandLine, batchFolder, preCountArg);
+    const bool interactive = batchFolder.empty();
+    if (interactive && shell == nullptr) {
+        std::cerr << kNoWindow << '\n';
+        return kExitFailure;
+    }
+    if (interactive && !shell->Start()) return kExitFailure;
+
     if (!DiscoverSynthModule()) {
-        ShowMessageBox(kModuleNotInstalledMessage);
+        if (interactive) {
+            std::cerr << "ombrix: no synthesizer module is registered; install the program or run scripts/register-module.sh <folder>\n";
+            shell->ShowMessage(kModuleNotInstalledMessage);
+        } else {
+            ShowMessageBox(kModuleNotInstalledMessage);
+        }
         return kExitFailure;
     }
 
     auto dlg = std::make_unique<COmbrixDlg>();
     dlg->m_toneLibrary = LoadToneLibrary();
-    ParseCommandLine(commandLine, dlg->m_strBatchFolder, dlg->m_bPreCountArg);
+    dlg->m_strBatchFolder = std::move(batchFolder);
+    dlg->m_bPreCountArg = preCountArg;
 
-    if (dlg->m_strBatchFolder.empty()) {
-        std::cerr << kNoWindowYet << '\n';
-        return kExitFailure;
-    }
+    if (interactive) return shell->RunMainWindow(*dlg, CurrentSong(), std::string(Trim(commandLine)));
     ProgramBatchSteps steps(*dlg, CurrentSong());
     return ConvertFolder(*dlg, steps) ? kExitSuccess : kExitFailure;
 }

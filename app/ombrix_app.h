@@ -9,6 +9,7 @@
 #include "model/song_container.h"
 #include "model/track_containers.h"
 
+class InteractiveShell;
 class SongTimeline;
 
 class COmbrixApp {
@@ -22,9 +23,12 @@ public:
     COmbrixApp& operator=(const COmbrixApp&) = delete;
 
     // Runs the program on `commandLine` (the arguments after the program's
-    // name joined by single spaces). Returns the process's exit status: 0
-    // when a batch converted every file, 1 when anything failed.
-    int InitInstance(std::string_view commandLine);
+    // name joined by single spaces). Without "-f" the window runs through
+    // `shell` (borrowed; null: no window can be shown), opening the command
+    // line as a song when it names one. Returns the process's exit status:
+    // 0 when a batch converted every file or the window was closed, 1 when
+    // anything failed.
+    int InitInstance(std::string_view commandLine, InteractiveShell* shell = nullptr);
 
     // The song that conversions render.
     SongContainer& CurrentSong() { return *currentSong_; }

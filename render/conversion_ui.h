@@ -22,6 +22,8 @@ public:
     virtual void SetProgressText(const std::string& text) = 0;
     // Hides and destroys the progress window.
     virtual void CloseProgress() = 0;
+    // True once the user asked to stop the running conversion.
+    virtual bool CancelRequested() const { return false; }
 };
 
 // No dialogs and no progress window: the choice is never confirmed and

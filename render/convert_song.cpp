@@ -48,13 +48,23 @@ std::optional<std::string> OutputPath(const ConversionSource& source, const std:
     return ui.ChooseOutputFile(source.folder, source.name);
 }
 
-// Renders every block of the song into the file. False when a write fails.
-bool RenderBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui) {
+// How the block loop ended.
+enum class BlocksResult { kWritten, kWriteFailed, kCancelled };
+
+// Renders every block of the song into the file, until the song ends, a
+// write fails or the user cancels.
+BlocksResult RenderBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui) {
     ProgressWindow progress(ui, length);
-    return RunBlockLoop(
+    bool cancelled = false;
+    const bool written = RunBlockLoop(
         block, [](std::span<std::uint8_t> out) { return RenderStep(out); },
-        [&wave](std::span<const std::uint8_t> frames) { return wave.WriteFrames(frames); },
+        [&](std::span<const std::uint8_t> frames) {
+            cancelled = ui.CancelRequested();
+            return !cancelled && wave.WriteFrames(frames);
+        },
         [&progress](int elapsed) { progress.Update(elapsed); });
+    if (cancelled) return BlocksResult::kCancelled;
+    return written ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
 }  // namespace
@@ -74,7 +84,7 @@ void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong,
     }
 
     PrepareRenderSong(source.song, source.options, renderSong);
-    bool written = false;
+    BlocksResult result = BlocksResult::kWriteFailed;
     {
         RenderSessionGuard session;
         int bufferBytes = 0;
@@ -86,9 +96,13 @@ void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong,
             return;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        written = RenderBlocks(wave, block, length, ui);
+        result = RenderBlocks(wave, block, length, ui);
     }
-    if (!written || !wave.Finish()) {
+    if (result == BlocksResult::kCancelled) {
+        wave.Abandon();
+        return;
+    }
+    if (result != BlocksResult::kWritten || !wave.Finish()) {
         wave.Abandon();
         report.Report(kWaveFileFailedMessage);
     }

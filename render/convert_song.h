@@ -35,6 +35,7 @@ constexpr std::size_t kMaxOutputPathBytes = 519;
 // Without `targetPath` the user chooses the file through `ui`. `renderSong`
 // is the program's render song, rebuilt for this conversion. Every failure
 // goes to `report`; a failed conversion leaves no file behind and an earlier
-// file of the same name untouched.
+// file of the same name untouched. A conversion the user cancels through
+// `ui` ends the same way, without a message.
 void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
                       ConversionUi& ui, UserReport& report);

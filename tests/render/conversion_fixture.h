@@ -40,6 +40,7 @@ public:
         calls.push_back("open " + std::to_string(lower) + " " + std::to_string(upper));
     }
     void PumpEvents() override { ++pumps; }
+    bool CancelRequested() const override { return cancelAfterPumps > 0 && pumps >= cancelAfterPumps; }
     void SetProgressPosition(int position) override { positions.push_back(position); }
     void SetProgressText(const std::string& text) override { texts.push_back(text); }
     void CloseProgress() override { calls.push_back("close"); }
@@ -49,6 +50,7 @@ public:
     std::vector<int> positions;
     std::vector<std::string> texts;
     int pumps = 0;
+    int cancelAfterPumps = 0;  // 0: never cancel
 };
 
 constexpr std::size_t kWaveHeaderBytes = 44;

@@ -214,3 +214,16 @@ TEST_F(ConversionTest, ThePreCountLengthensTheSong) {
 }
 
 }  // namespace
+
+TEST_F(ConversionTest, ACancelledConversionStopsAndKeepsTheEarlierFileWithoutAMessage) {
+    LoadOneMeasureSong();
+    WriteText(folder.File("song.wav"), "earlier");
+    ui.cancelAfterPumps = 10;
+    ConvertTo("song.wav");
+    EXPECT_TRUE(report.messages.empty());
+    EXPECT_EQ(ReadBytes(folder.File("song.wav")), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+    EXPECT_EQ(folder.Entries(), Names{"song.wav"});
+    EXPECT_EQ(RenderedBlocks(), 10);
+    EXPECT_EQ(probe->LiveInstances(), 0);
+    EXPECT_EQ(ui.calls.back(), "close");
+}

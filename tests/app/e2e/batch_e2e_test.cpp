@@ -191,10 +191,10 @@ TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
 }
 
-TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {
+TEST_F(BatchRun, WithoutAFolderAndWithoutADisplaySaysSoInOneLineAndFails) {
     const RunResult run = Run("");
-    EXPECT_NE(run.status, 0);
-    EXPECT_NE(run.err.find("window is not available"), std::string::npos);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ombrix: no display; the window needs X11 or Wayland (convert a folder with -f<folder>)\n");
 }
 
 }  // namespace

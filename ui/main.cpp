@@ -1,0 +1,28 @@
+// The program "ombrix": builds the application object and runs it on the
+// command line, with the GTK window for interactive mode when the program is
+// built with it. An exception that reaches this point (memory exhausted)
+// ends the program with a message instead of an abort.
+#include <exception>
+#include <iostream>
+
+#include "app/command_line.h"
+#include "app/ombrix_app.h"
+#ifdef OMBRIX_WITH_WINDOW
+#include "ui/shell/gtk_shell.h"
+#endif
+
+int main(int argc, char** argv) {
+    try {
+#ifdef OMBRIX_WITH_WINDOW
+        GtkShell shell;
+        InteractiveShell* window = &shell;
+#else
+        InteractiveShell* window = nullptr;
+#endif
+        COmbrixApp app;
+        return app.InitInstance(JoinArguments(argc, argv), window);
+    } catch (const std::exception& error) {
+        std::cerr << "ombrix: " << error.what() << '\n';
+        return 1;
+    }
+}

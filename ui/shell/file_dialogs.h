@@ -1,0 +1,15 @@
+// The open dialog of LOAD and the save dialog of CONVERT.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <optional>
+#include <string>
+
+// Asks for a MIDI file in `folder`; the chosen path, or nothing on cancel.
+std::optional<std::string> RunOpenMidiDialog(GtkWindow* parent, const std::string& folder);
+
+// Asks for the WAV file to write, starting in `folder` with `songName`.
+// A name without extension gets ".wav"; a file of the final name that
+// exists is replaced only when the user agrees. Nothing on cancel.
+std::optional<std::string> RunSaveWaveDialog(GtkWindow* parent, const std::string& folder, const std::string& songName);

@@ -1,0 +1,239 @@
+// GDK events to the main window's handlers, and its requests to GTK.
+#include "ui/shell/gtk_main_window.h"
+
+#include <filesystem>
+
+#include "resources/resource_ids.h"
+#include "ui/gtk/window_icon.h"
+#include "ui/shell/about_box.h"
+#include "ui/shell/file_dialogs.h"
+#include "ui/shell/pango_window_canvas.h"
+
+namespace {
+
+constexpr guint kLeftButton = 1;
+constexpr guint kRightButton = 3;
+
+}  // namespace
+
+struct GtkMainWindow::TimerTick {
+    GtkMainWindow* window;
+    int id;
+};
+
+GtkMainWindow::GtkMainWindow(COmbrixDlg& dlg, SongContainer& renderSong)
+    : logic_(dlg, renderSong, *this, settings_) {
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    g_object_ref_sink(window_);
+    messages_ = std::make_unique<MessageBoxReport>(GTK_WINDOW(window_));
+    conversion_ = std::make_unique<GtkConversionUi>(GTK_WINDOW(window_));
+    font_ = NewChannelNameFont();
+    logic_.OnInitDialog();
+    BuildWidgets();
+}
+
+GtkMainWindow::~GtkMainWindow() {
+    for (const auto& [id, source] : timers_) g_source_remove(source);
+    conversion_.reset();
+    switchWidgets_.clear();
+    if (!destroyed_) gtk_widget_destroy(window_);
+    g_object_unref(window_);
+    pango_font_description_free(font_);
+}
+
+void GtkMainWindow::BuildWidgets() {
+    GtkWindow* window = GTK_WINDOW(window_);
+    gtk_window_set_title(window, kWindowCaption);
+    gtk_window_set_resizable(window, FALSE);
+    SetWindowIconFromResource(window, ResourceId::kIcon);
+
+    GtkWidget* fixed = gtk_fixed_new();
+    area_ = gtk_drawing_area_new();
+    gtk_widget_set_size_request(area_, kClientWidth, kClientHeight);
+    gtk_widget_add_events(area_, GDK_BUTTON_PRESS_MASK | GDK_BUTTON_RELEASE_MASK);
+    g_signal_connect(area_, "draw", G_CALLBACK(OnDraw), this);
+    g_signal_connect(area_, "button-press-event", G_CALLBACK(OnPress), this);
+    g_signal_connect(area_, "button-release-event", G_CALLBACK(OnRelease), this);
+    g_signal_connect(area_, "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
+    gtk_fixed_put(GTK_FIXED(fixed), area_, 0, 0);
+    for (CQBXBitmapSwitch2* control : logic_.Switches()) {
+        auto widget = std::make_unique<SwitchWidget>(*control);
+        gtk_fixed_put(GTK_FIXED(fixed), widget->Widget(), control->Rect().x, control->Rect().y);
+        switchWidgets_.push_back(std::move(widget));
+    }
+    gtk_container_add(GTK_CONTAINER(window_), fixed);
+
+    // GTK cannot add to the window manager's menu: About sits in a context menu of the background and on F1.
+    menu_ = gtk_menu_new();
+    GtkWidget* about = gtk_menu_item_new_with_mnemonic("バージョン情報 (_A)...");
+    g_signal_connect_swapped(about, "activate", G_CALLBACK(+[](gpointer self) {
+                                 static_cast<GtkMainWindow*>(self)->logic_.OnSysCommand(kAboutCommand);
+                             }),
+                             this);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), about);
+    gtk_widget_show_all(menu_);
+    gtk_menu_attach_to_widget(GTK_MENU(menu_), window_, nullptr);
+
+    gtk_drag_dest_set(window_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
+    gtk_drag_dest_add_uri_targets(window_);
+    g_signal_connect(window_, "drag-data-received", G_CALLBACK(OnDrop), this);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
+    g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
+}
+
+int GtkMainWindow::Run(const std::string& songPath) {
+    gtk_widget_show_all(window_);
+    if (!songPath.empty()) {
+        std::error_code error;
+        std::filesystem::path path = std::filesystem::absolute(songPath, error);
+        if (error) path = songPath;
+        Post([this, path = path.lexically_normal().string()] { logic_.OpenSong(path); });
+    }
+    gtk_main();
+    return 0;
+}
+
+void GtkMainWindow::InvalidateRect(PixelRect rect) {
+    if (area_) gtk_widget_queue_draw_area(area_, rect.x, rect.y, rect.width, rect.height);
+}
+
+void GtkMainWindow::SetTimer(int id, int periodMs) {
+    KillTimer(id);
+    timers_[id] = g_timeout_add_full(
+        G_PRIORITY_DEFAULT, static_cast<guint>(periodMs),
+        +[](gpointer data) -> gboolean {
+            auto* tick = static_cast<TimerTick*>(data);
+            tick->window->logic_.OnTimer(tick->id);
+            return G_SOURCE_CONTINUE;
+        },
+        new TimerTick{this, id}, +[](gpointer data) { delete static_cast<TimerTick*>(data); });
+}
+
+void GtkMainWindow::KillTimer(int id) {
+    const auto found = timers_.find(id);
+    if (found == timers_.end()) return;
+    g_source_remove(found->second);
+    timers_.erase(found);
+}
+
+void GtkMainWindow::SetCaption(const std::string& caption) {
+    gchar* valid = g_utf8_make_valid(caption.c_str(), -1);
+    gtk_window_set_title(GTK_WINDOW(window_), valid);
+    g_free(valid);
+}
+
+void GtkMainWindow::RepaintNow() {
+    gtk_widget_queue_draw(window_);
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+void GtkMainWindow::SetWaitCursor(bool busy) {
+    GdkWindow* gdkWindow = gtk_widget_get_window(window_);
+    if (!gdkWindow) return;
+    GdkCursor* cursor = busy ? gdk_cursor_new_from_name(gdk_window_get_display(gdkWindow), "wait") : nullptr;
+    gdk_window_set_cursor(gdkWindow, cursor);
+    if (cursor) g_object_unref(cursor);
+    gdk_display_flush(gdk_window_get_display(gdkWindow));
+}
+
+std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& folder) {
+    return RunOpenMidiDialog(GTK_WINDOW(window_), folder);
+}
+
+void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
+
+void GtkMainWindow::Post(std::function<void()> task) {
+    g_idle_add_full(
+        G_PRIORITY_DEFAULT_IDLE,
+        +[](gpointer data) -> gboolean {
+            (*static_cast<std::function<void()>*>(data))();
+            return G_SOURCE_REMOVE;
+        },
+        new std::function<void()>(std::move(task)),
+        +[](gpointer data) { delete static_cast<std::function<void()>*>(data); });
+}
+
+void GtkMainWindow::RequestClose() {
+    // A running conversion keeps the window open; it ends on its own or through Cancel.
+    if (conversion_->Converting() || destroyed_) return;
+    gtk_widget_destroy(window_);
+}
+
+gboolean GtkMainWindow::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    PangoWindowCanvas canvas(cr, window->font_);
+    window->logic_.OnPaint(canvas);
+    return TRUE;
+}
+
+gboolean GtkMainWindow::OnPress(GtkWidget*, GdkEventButton* event, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    // A double-click arrives as press, release, press, double-press: the second press already counts.
+    if (event->type != GDK_BUTTON_PRESS) return TRUE;
+    const int x = static_cast<int>(event->x);
+    const int y = static_cast<int>(event->y);
+    if (event->button == kLeftButton) {
+        window->logic_.OnLButtonDown(x, y);
+    } else if (event->button == kRightButton) {
+        gtk_menu_popup_at_pointer(GTK_MENU(window->menu_), reinterpret_cast<GdkEvent*>(event));
+    }
+    return TRUE;
+}
+
+gboolean GtkMainWindow::OnRelease(GtkWidget*, GdkEventButton* event, gpointer self) {
+    if (event->button == kLeftButton) static_cast<GtkMainWindow*>(self)->logic_.OnLButtonUp();
+    return TRUE;
+}
+
+gboolean GtkMainWindow::OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self) {
+    static_cast<GtkMainWindow*>(self)->logic_.OnCaptureLost();
+    return FALSE;
+}
+
+gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    switch (event->keyval) {
+        case GDK_KEY_Escape:
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+            window->RequestClose();
+            return TRUE;
+        case GDK_KEY_F1:
+            window->logic_.OnSysCommand(kAboutCommand);
+            return TRUE;
+        default:
+            return FALSE;
+    }
+}
+
+gboolean GtkMainWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {
+    static_cast<GtkMainWindow*>(self)->RequestClose();
+    return TRUE;
+}
+
+void GtkMainWindow::OnDestroy(GtkWidget*, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    window->destroyed_ = true;
+    for (const auto& [id, source] : window->timers_) g_source_remove(source);
+    window->timers_.clear();
+    window->logic_.OnDestroy();
+    gtk_main_quit();
+}
+
+void GtkMainWindow::OnDrop(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint,
+                           guint time, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    gchar** uris = gtk_selection_data_get_uris(data);
+    std::string path;
+    if (uris && uris[0]) {
+        if (gchar* file = g_filename_from_uri(uris[0], nullptr, nullptr)) {
+            path = file;
+            g_free(file);
+        }
+    }
+    g_strfreev(uris);
+    gtk_drag_finish(context, !path.empty(), FALSE, time);
+    if (!path.empty() && !window->conversion_->Converting())
+        window->Post([window, path] { window->logic_.OpenSong(path); });
+}

@@ -1,0 +1,74 @@
+// The main window on GTK 3: a fixed-size window whose client area is the
+// skin (a drawing area) with one widget per switch on top. It turns GDK
+// events into the handlers of MainWindow and serves its requests: timers,
+// repaints, caption, cursor, dialogs and the conversion's windows.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/gtk/switch_widget.h"
+#include "ui/shell/message_dialogs.h"
+#include "ui/shell/progress_window.h"
+#include "ui/window/last_folder_settings.h"
+#include "ui/window/main_window.h"
+#include "ui/window/main_window_host.h"
+
+class GtkMainWindow final : public MainWindowHost {
+public:
+    // Builds the window on `dlg` (borrowed, as is `renderSong`) and runs the
+    // window's start-up; nothing is shown yet.
+    GtkMainWindow(COmbrixDlg& dlg, SongContainer& renderSong);
+    ~GtkMainWindow() override;
+    GtkMainWindow(const GtkMainWindow&) = delete;
+    GtkMainWindow& operator=(const GtkMainWindow&) = delete;
+
+    // Shows the window, opens `songPath` when it is not empty, and runs the
+    // event loop until the window is closed. Returns the exit status 0.
+    int Run(const std::string& songPath);
+
+    // MainWindowHost
+    void InvalidateRect(PixelRect rect) override;
+    void SetCapture() override {}
+    void ReleaseCapture() override {}
+    void SetTimer(int id, int periodMs) override;
+    void KillTimer(int id) override;
+    void SetCaption(const std::string& caption) override;
+    void RepaintNow() override;
+    void SetWaitCursor(bool busy) override;
+    std::optional<std::string> ChooseMidiFile(const std::string& folder) override;
+    void ShowAbout() override;
+    void Post(std::function<void()> task) override;
+    ConversionUi& Conversion() override { return *conversion_; }
+    UserReport& Messages() override { return *messages_; }
+
+private:
+    struct TimerTick;
+    void BuildWidgets();
+    void RequestClose();
+    static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
+    static gboolean OnPress(GtkWidget*, GdkEventButton* event, gpointer self);
+    static gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer self);
+    static gboolean OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self);
+    static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
+    static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
+    static void OnDestroy(GtkWidget*, gpointer self);
+    static void OnDrop(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint, guint time,
+                       gpointer self);
+
+    GtkWidget* window_ = nullptr;
+    GtkWidget* area_ = nullptr;
+    GtkWidget* menu_ = nullptr;
+    PangoFontDescription* font_ = nullptr;
+    ProgramLastFolderSettings settings_;
+    std::unique_ptr<MessageBoxReport> messages_;
+    std::unique_ptr<GtkConversionUi> conversion_;
+    MainWindow logic_;
+    std::vector<std::unique_ptr<SwitchWidget>> switchWidgets_;
+    std::map<int, guint> timers_;
+    bool destroyed_ = false;
+};

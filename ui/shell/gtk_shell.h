@@ -1,0 +1,16 @@
+// Interactive mode on GTK 3: the toolkit starts only here (batch mode never
+// touches it), message boxes before the window exists, and the main window.
+#pragma once
+
+#include "app/interactive_shell.h"
+
+// What interactive mode says on standard error when no display can be opened.
+inline constexpr char kNoDisplayMessage[] =
+    "ombrix: no display; the window needs X11 or Wayland (convert a folder with -f<folder>)";
+
+class GtkShell final : public InteractiveShell {
+public:
+    bool Start() override;
+    void ShowMessage(std::string_view text) override;
+    int RunMainWindow(COmbrixDlg& dlg, SongContainer& renderSong, const std::string& songPath) override;
+};

@@ -1,0 +1,84 @@
+// Save dialog and progress window of a conversion.
+#include "ui/shell/progress_window.h"
+
+#include <algorithm>
+
+#include "resources/resource_ids.h"
+#include "ui/gtk/window_icon.h"
+#include "ui/shell/file_dialogs.h"
+
+namespace {
+
+// The progress window's client size and margins in pixels.
+constexpr int kProgressWidth = 281;
+constexpr int kMargin = 14;
+
+}  // namespace
+
+std::optional<std::string> GtkConversionUi::ChooseOutputFile(const std::string& folder, const std::string& songName) {
+    return RunSaveWaveDialog(owner_, folder, songName);
+}
+
+void GtkConversionUi::OpenProgress(int lower, int upper) {
+    CloseProgress();
+    lower_ = lower;
+    upper_ = upper;
+    cancelled_ = false;
+    window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_window_set_title(GTK_WINDOW(window_), "ウェーブファイルに変換中");
+    gtk_window_set_transient_for(GTK_WINDOW(window_), owner_);
+    gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
+    gtk_window_set_deletable(GTK_WINDOW(window_), FALSE);
+    gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+    gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_DIALOG);
+    gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER_ON_PARENT);
+    SetWindowIconFromResource(GTK_WINDOW(window_), ResourceId::kIcon);
+    // The window closes only when the conversion ends.
+    g_signal_connect(window_, "delete-event", G_CALLBACK(gtk_true), nullptr);
+
+    GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
+    gtk_container_set_border_width(GTK_CONTAINER(box), kMargin);
+    gtk_widget_set_size_request(box, kProgressWidth, -1);
+    bar_ = gtk_progress_bar_new();
+    label_ = gtk_label_new("1");
+    cancel_ = gtk_button_new_with_mnemonic("_Cancel");
+    gtk_widget_set_halign(cancel_, GTK_ALIGN_END);
+    g_signal_connect(cancel_, "clicked", G_CALLBACK(OnCancel), this);
+    gtk_box_pack_start(GTK_BOX(box), bar_, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), label_, FALSE, FALSE, 0);
+    gtk_box_pack_start(GTK_BOX(box), cancel_, FALSE, FALSE, 0);
+    gtk_container_add(GTK_CONTAINER(window_), box);
+
+    gtk_widget_set_sensitive(GTK_WIDGET(owner_), FALSE);
+    gtk_widget_show_all(window_);
+    PumpEvents();
+}
+
+void GtkConversionUi::PumpEvents() {
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+void GtkConversionUi::SetProgressPosition(int position) {
+    if (!bar_) return;
+    const double range = upper_ - lower_;
+    const double fraction = range > 0 ? (position - lower_) / range : 1.0;
+    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar_), std::clamp(fraction, 0.0, 1.0));
+}
+
+void GtkConversionUi::SetProgressText(const std::string& text) {
+    if (label_) gtk_label_set_text(GTK_LABEL(label_), text.c_str());
+}
+
+void GtkConversionUi::CloseProgress() {
+    if (!window_) return;
+    gtk_widget_destroy(window_);
+    window_ = bar_ = label_ = cancel_ = nullptr;
+    gtk_widget_set_sensitive(GTK_WIDGET(owner_), TRUE);
+    gtk_window_present(owner_);
+}
+
+void GtkConversionUi::OnCancel(GtkButton*, gpointer self) {
+    auto* ui = static_cast<GtkConversionUi*>(self);
+    ui->cancelled_ = true;
+    gtk_widget_set_sensitive(ui->cancel_, FALSE);
+}

@@ -1,0 +1,41 @@
+// The conversion's windows on GTK: the save dialog and the progress window
+// ("ウェーブファイルに変換中": bar, percentage and Cancel). While it is open
+// the main window takes no input and cannot be closed.
+#pragma once
+
+#include <gtk/gtk.h>
+
+#include "render/conversion_ui.h"
+
+class GtkConversionUi final : public ConversionUi {
+public:
+    // `owner` is the main window (borrowed).
+    explicit GtkConversionUi(GtkWindow* owner) : owner_(owner) {}
+    ~GtkConversionUi() override { CloseProgress(); }
+    GtkConversionUi(const GtkConversionUi&) = delete;
+    GtkConversionUi& operator=(const GtkConversionUi&) = delete;
+
+    // True while the progress window is open.
+    bool Converting() const { return window_ != nullptr; }
+
+    std::optional<std::string> ChooseOutputFile(const std::string& folder, const std::string& songName) override;
+    void OpenProgress(int lower, int upper) override;
+    // Runs every pending event, so that windows repaint and Cancel is heard.
+    void PumpEvents() override;
+    void SetProgressPosition(int position) override;
+    void SetProgressText(const std::string& text) override;
+    void CloseProgress() override;
+    bool CancelRequested() const override { return cancelled_; }
+
+private:
+    static void OnCancel(GtkButton* button, gpointer self);
+
+    GtkWindow* owner_;
+    GtkWidget* window_ = nullptr;
+    GtkWidget* bar_ = nullptr;
+    GtkWidget* label_ = nullptr;
+    GtkWidget* cancel_ = nullptr;
+    int lower_ = 0;
+    int upper_ = 0;
+    bool cancelled_ = false;
+};
