@@ -8,6 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev fluidsynth
   timgm6mb-soundfont
+  libgtk-3-dev fonts-liberation2 fonts-ipafont-gothic
+  xvfb xauth xdotool x11-utils imagemagick
 )
 if [ "${1:-}" = "--with-full-soundfont" ]; then
   packages+=(fluid-soundfont-gm)

@@ -4,6 +4,11 @@
  * reach them through the same loaded library as the binding (loading a path
  * twice yields the same library).
  *
+ * Call log: when the environment names a file in QNSTEST_CALL_LOG, DestroyM
+ * appends the calls its instance received there, one line each: the block,
+ * the QnsTestFunction number and the message in hex ("0 4 643c90"). Tests
+ * of the whole program read it.
+ *
  * Sound: while any note is held, every frame of both sides is a square wave
  * of amplitude 0.25 (period 100 frames). After the last note-off the
  * amplitude falls linearly to 0 over the tail (default 1000 frames); after

@@ -3,7 +3,10 @@
 // a fixed square wave while notes are held, exact zeros otherwise.
 #include <algorithm>
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "module/test/qnstest_api.h"
@@ -90,6 +93,21 @@ float Amplitude(Instance& instance) {
     return level;
 }
 
+// Appends the calls an instance received to the file named by
+// QNSTEST_CALL_LOG, one line each: block, function, message in hex.
+void AppendCallLog(int32_t handle) {
+    const char* path = std::getenv("QNSTEST_CALL_LOG");
+    if (path == nullptr || path[0] == '\0') return;
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> log(std::fopen(path, "a"), &std::fclose);
+    if (!log) return;
+    for (const Recorded& recorded : g_record.calls) {
+        const QnsTestCall& call = recorded.call;
+        if (call.instance == handle)
+            std::fprintf(log.get(), "%d %d %06x\n", static_cast<int>(call.block), static_cast<int>(call.function),
+                         static_cast<unsigned>(call.message));
+    }
+}
+
 }  // namespace
 
 extern "C" {
@@ -157,6 +175,7 @@ int32_t processReplacingM(int32_t instance, float** buffers, int32_t frames) {
 
 int32_t DestroyM(int32_t instance) {
     Note(QNSTEST_DESTROY, instance, 0, 0, 0);
+    AppendCallLog(instance);
     if (Instance* target = Find(instance)) target->live = false;
     return 0;
 }

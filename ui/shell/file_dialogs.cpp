@@ -8,6 +8,10 @@
 
 namespace {
 
+// A size that fits small screens; the user may enlarge the dialog.
+constexpr int kDialogWidth = 720;
+constexpr int kDialogHeight = 480;
+
 // A filter named `name` that matches `pattern` (GTK patterns are case-sensitive).
 void AddFilter(GtkWidget* dialog, const char* name, const char* pattern) {
     GtkFileFilter* filter = gtk_file_filter_new();
@@ -34,6 +38,7 @@ GtkWidget* NewChooser(GtkWindow* parent, const char* title, GtkFileChooserAction
     GtkWidget* dialog = gtk_file_chooser_dialog_new(title, parent, action, "_Cancel", GTK_RESPONSE_CANCEL,
                                                     acceptLabel, GTK_RESPONSE_ACCEPT, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
+    gtk_window_set_default_size(GTK_WINDOW(dialog), kDialogWidth, kDialogHeight);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
     if (!folder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder.c_str());
     return dialog;

@@ -5,6 +5,7 @@
 
 #include "tests/ui/window/fake_window_host.h"
 #include "ui/window/check_open_path.h"
+#include "ui/window/wave_file_name.h"
 
 namespace {
 
@@ -47,4 +48,11 @@ TEST(CheckOpenPath, ADotInAFolderNameDoesNotStartTheExtension) {
     const OpenPathParts dotted = SplitOpenPath("/m/take.2.mid");
     EXPECT_EQ(dotted.name, "take.2");
     EXPECT_EQ(dotted.extension, ".mid");
+}
+
+TEST(WithWaveExtension, OnlyANameWithoutExtensionGetsWav) {
+    EXPECT_EQ(WithWaveExtension("/out/practice"), "/out/practice.wav");
+    EXPECT_EQ(WithWaveExtension("/out/practice.wav"), "/out/practice.wav");
+    EXPECT_EQ(WithWaveExtension("/out/take.2"), "/out/take.2");
+    EXPECT_EQ(WithWaveExtension("/out.d/practice"), "/out.d/practice.wav");
 }
