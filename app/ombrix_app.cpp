@@ -5,6 +5,7 @@
 // window would run, standard error in batch mode.
 #include "app/ombrix_app.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "app/batch_steps.h"
@@ -58,7 +59,12 @@ int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* she
 
     std::string batchFolder;
     bool preCountArg = true;
-    ParseCommandLine(commandLine, batchFolder, preCountArg);
+    // A command line that names a file opens it in the window, even when its
+    // path happens to contain "-f" (".../my-fav.mid").
+    const std::string songPath(Trim(commandLine));
+    std::error_code ignored;
+    const bool namesSong = !songPath.empty() && std::filesystem::is_regular_file(songPath, ignored);
+    if (!namesSong) ParseCommandLine(commandLine, batchFolder, preCountArg);
     const bool interactive = batchFolder.empty();
     if (interactive && shell == nullptr) {
         std::cerr << kNoWindow << '\n';
@@ -81,7 +87,7 @@ int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* she
     dlg->m_strBatchFolder = std::move(batchFolder);
     dlg->m_bPreCountArg = preCountArg;
 
-    if (interactive) return shell->RunMainWindow(*dlg, CurrentSong(), std::string(Trim(commandLine)));
+    if (interactive) return shell->RunMainWindow(*dlg, CurrentSong(), songPath);
     ProgramBatchSteps steps(*dlg, CurrentSong());
     return ConvertFolder(*dlg, steps) ? kExitSuccess : kExitFailure;
 }
