@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/ombrix_dlg.h"
 #include "app/open_midi_file.h"
 #include "platform/display.h"
 #include "render/convert_song.h"
@@ -38,5 +39,5 @@ void ProgramBatchSteps::OpenSong(const std::string& path, UserReport& report) {
 }
 
 void ProgramBatchSteps::ConvertSong(const std::string& path, UserReport& report) {
-    ConvertSongToWav(dlg_, renderSong_, path, progress_, report);
+    ConvertSongToWav(dlg_.ConversionInput(), renderSong_, path, progress_, report);
 }

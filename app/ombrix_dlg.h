@@ -6,13 +6,17 @@
 #include <memory>
 #include <string>
 
-#include "app/song_options.h"
+#include "model/song_options.h"
 #include "model/song_container.h"
+#include "render/convert_song.h"
 #include "tone/tone_library.h"
 
 class COmbrixDlg {
 public:
     COmbrixDlg() { ResetSongOptions(m_songOptions); }
+
+    // The loaded song with its options, as a conversion reads it.
+    ConversionSource ConversionInput() { return {m_song, m_songOptions, m_strLastFolder, m_strSongName}; }
 
     // The loaded song, into which MIDI files are imported.
     SongContainer m_song{1};

@@ -4,7 +4,7 @@
 // same with the window's real switches and with plain objects.
 #pragma once
 
-#include "app/song_options.h"
+#include "model/song_options.h"
 
 // Control IDs of the main window's switches.
 namespace SwitchId {

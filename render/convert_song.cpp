@@ -3,7 +3,6 @@
 
 #include <vector>
 
-#include "app/ombrix_dlg.h"
 #include "platform/user_report.h"
 #include "render/block_loop.h"
 #include "render/conversion_ui.h"
@@ -43,10 +42,10 @@ private:
 
 // The output path: the batch's target, or the user's choice. Nothing when
 // the user does not confirm.
-std::optional<std::string> OutputPath(COmbrixDlg& dlg, const std::optional<std::string>& targetPath,
+std::optional<std::string> OutputPath(const ConversionSource& source, const std::optional<std::string>& targetPath,
                                       ConversionUi& ui) {
     if (targetPath) return targetPath;
-    return ui.ChooseOutputFile(dlg.m_strLastFolder, dlg.m_strSongName);
+    return ui.ChooseOutputFile(source.folder, source.name);
 }
 
 // Renders every block of the song into the file. False when a write fails.
@@ -60,13 +59,13 @@ bool RenderBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, 
 
 }  // namespace
 
-void ConvertSongToWav(COmbrixDlg& dlg, SongContainer& renderSong, const std::optional<std::string>& targetPath,
+void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
                       ConversionUi& ui, UserReport& report) {
-    if (dlg.m_strSongName.empty()) {
+    if (source.name.empty()) {
         report.Report(kNoSongLoadedMessage);
         return;
     }
-    const std::optional<std::string> path = OutputPath(dlg, targetPath, ui);
+    const std::optional<std::string> path = OutputPath(source, targetPath, ui);
     if (!path) return;
     WaveFile wave;
     if (path->size() > kMaxOutputPathBytes || !wave.Create(*path)) {
@@ -74,7 +73,7 @@ void ConvertSongToWav(COmbrixDlg& dlg, SongContainer& renderSong, const std::opt
         return;
     }
 
-    PrepareRenderSong(dlg, renderSong);
+    PrepareRenderSong(source.song, source.options, renderSong);
     bool written = false;
     {
         RenderSessionGuard session;

@@ -7,10 +7,21 @@
 #include <optional>
 #include <string>
 
-class COmbrixDlg;
+#include "model/song_options.h"
+
 class SongContainer;
 class ConversionUi;
 class UserReport;
+
+// What a conversion reads: the loaded song, the options applied to it, and
+// the folder and base name the save dialog starts from. An empty name means
+// that no song is loaded.
+struct ConversionSource {
+    SongContainer& song;
+    const SongOptions& options;
+    const std::string& folder;
+    const std::string& name;
+};
 
 // Messages of the conversion.
 inline constexpr char kNoSongLoadedMessage[] = "SMFが読み込まれていません";
@@ -20,10 +31,10 @@ inline constexpr char kInitializationFailedMessage[] = "初期化に失敗しま
 // The longest output path accepted (the file name buffer holds 520 characters).
 constexpr std::size_t kMaxOutputPathBytes = 519;
 
-// Converts the main window's loaded song, with its options, into a WAV file.
+// Converts the loaded song, with its options, into a WAV file.
 // Without `targetPath` the user chooses the file through `ui`. `renderSong`
 // is the program's render song, rebuilt for this conversion. Every failure
 // goes to `report`; a failed conversion leaves no file behind and an earlier
 // file of the same name untouched.
-void ConvertSongToWav(COmbrixDlg& dlg, SongContainer& renderSong, const std::optional<std::string>& targetPath,
+void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
                       ConversionUi& ui, UserReport& report);

@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/ombrix_dlg.h"
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
@@ -191,10 +190,6 @@ void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongCo
     CopyMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
     if (options.preCount) InsertPreCount(options, render);
-}
-
-void PrepareRenderSong(COmbrixDlg& dlg, SongContainer& render) {
-    PrepareRenderSong(dlg.m_song, dlg.m_songOptions, render);
 }
 
 void InsertPreCount(const SongOptions& options, SongContainer& render) {

@@ -2,16 +2,12 @@
 // muted and turned-down channels, the tempo percentage and the pre-count.
 #pragma once
 
-#include "app/song_options.h"
+#include "model/song_options.h"
 #include "model/song_container.h"
-
-class COmbrixDlg;
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
 // applied; `loaded` is only read.
 void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render);
-// The same for the main window's loaded song and options.
-void PrepareRenderSong(COmbrixDlg& dlg, SongContainer& render);
 // Moves everything from the song's first note on later by one pre-count
 // measure and puts the clicks into the first part on MIDI channel 10.
 // Does nothing for a song without notes.

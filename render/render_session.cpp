@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "model/song_container.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 #include "sequencer/engine.h"
 #include "sequencer/song_timeline.h"
 

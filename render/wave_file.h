@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/riff_writer.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 
 // The format chunk's fields: what the module's blocks hold.
 struct WaveFormat {

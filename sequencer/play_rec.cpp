@@ -2,7 +2,7 @@
 // the measure track and the end of the song.
 #include "model/measure.h"
 #include "model/song_container.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 #include "sequencer/engine.h"
 
 PlayRec::PlayRec(SongContainer& song, SynthModule& module) : ToQ1(song, module) {}

@@ -7,7 +7,7 @@
 #include "model/measure.h"
 #include "model/song_container.h"
 #include "platform/movable_block.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 #include "sequencer/engine.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <optional>
 #include <span>
 
-#include "app/song_options.h"
+#include "model/song_options.h"
 #include "model/song_container.h"
 #include "model/track_containers.h"
 #include "tone/tone_library.h"

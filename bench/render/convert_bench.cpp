@@ -9,14 +9,15 @@
 #include <random>
 #include <string>
 
-#include "app/ombrix_dlg.h"
 #include "model/measure.h"
 #include "model/slots.h"
+#include "model/song_container.h"
+#include "model/song_options.h"
 #include "module/test/qnstest_probe.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 #include "sequencer/song_timeline.h"
 
 namespace {
@@ -78,11 +79,14 @@ void BM_ConvertSong(benchmark::State& state) {
     probe.Reset();
     probe.SetRecording(false);
 
-    COmbrixDlg dlg;
-    dlg.m_strSongName = "bench";
-    dlg.m_songOptions.preCount = false;
+    SongContainer song{1};
+    SongOptions options;
+    ResetSongOptions(options);
+    options.preCount = false;
+    const std::string folder;
+    const std::string name = "bench";
     const int measures = minutes * 60000 / kMeasureMs;
-    GenerateSong(dlg.m_song, measures, withNotes);
+    GenerateSong(song, measures, withNotes);
     SongContainer render{1};
     SongTimeline timeline{render};
     g_pSongTimeline = &timeline;
@@ -94,7 +98,7 @@ void BM_ConvertSong(benchmark::State& state) {
     long growth = 0;
     for (auto _ : state) {
         const long before = ResidentBytes();
-        ConvertSongToWav(dlg, render, target.string(), ui, report);
+        ConvertSongToWav({song, options, folder, name}, render, target.string(), ui, report);
         growth = std::max(growth, ResidentBytes() - before);
     }
     const double songSeconds = (measures + 1) * kMeasureMs / 1000.0;  // the song ends after one more measure

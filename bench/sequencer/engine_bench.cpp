@@ -10,7 +10,7 @@
 #include "model/track.h"
 #include "model/track_containers.h"
 #include "module/test/qnstest_probe.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 #include "sequencer/engine.h"
 
 namespace {

@@ -1,6 +1,6 @@
 // Test fixture for whole conversions: the deterministic test module bound
-// through g_szModulePath, a timeline on the render song, a main window state
-// with a loaded song, and recorders for the reports and the window calls.
+// through g_szModulePath, a timeline on the render song, a loaded song with
+// its options, and recorders for the reports and the window calls.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,13 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "app/ombrix_dlg.h"
 #include "model/slots.h"
+#include "model/song_container.h"
+#include "model/song_options.h"
 #include "module/test/qnstest_probe.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 #include "sequencer/song_timeline.h"
 #include "tests/render/song_builder.h"
 #include "tests/render/temp_folder.h"
@@ -65,9 +66,10 @@ protected:
         probe->Reset();
 #endif
         g_pSongTimeline = &timeline;
-        dlg.m_strSongName = "song";
-        dlg.m_strLastFolder = folder.Path().string();
-        dlg.m_songOptions.preCount = false;
+        ResetSongOptions(options);
+        songName = "song";
+        lastFolder = folder.Path().string();
+        options.preCount = false;
     }
     void TearDown() override {
         g_pSongTimeline = nullptr;
@@ -78,12 +80,12 @@ protected:
     // until the start of the measure after the one holding its end tick (1920):
     // 3840 ticks, 4000 ms.
     void LoadOneMeasureSong(std::uint16_t gate = kTicksPerQuarter) {
-        PutMeasure(dlg.m_song, 0, 0x33);
-        Put(dlg.m_song, PartSlot(0), 0, Note(60, gate));
+        PutMeasure(song, 0, 0x33);
+        Put(song, PartSlot(0), 0, Note(60, gate));
     }
 
     // Converts the loaded song in batch form into `name` in the folder.
-    void ConvertTo(const std::string& name) { ConvertSongToWav(dlg, render, folder.File(name), ui, report); }
+    void ConvertTo(const std::string& name) { ConvertSongToWav(Source(), render, folder.File(name), ui, report); }
 
     // Number of blocks the module rendered.
     int RenderedBlocks() const {
@@ -92,8 +94,14 @@ protected:
         return blocks;
     }
 
+    // The loaded song as the conversion reads it.
+    ConversionSource Source() { return {song, options, lastFolder, songName}; }
+
     TempFolder folder;
-    COmbrixDlg dlg;
+    SongContainer song{1};
+    SongOptions options;
+    std::string lastFolder;
+    std::string songName;
     SongContainer render{1};
     SongTimeline timeline{render};
     RecordingReport report;

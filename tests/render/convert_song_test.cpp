@@ -87,9 +87,9 @@ TEST_F(ConversionTest, AModuleThatNeverFallsSilentStopsThirtySecondsAfterTheEnd)
 TEST_F(ConversionTest, ASongThatEndsInItsThirdBlockGivesTwoBlocks) {
     // Two 1/16 measures (2 x 120 ticks) at 1000.00 BPM last 30 ms: the end is
     // due in block 3 (34 ms), which is silent and not written.
-    ClearTempoTrack(dlg.m_song);
-    Put(dlg.m_song, kTempoSlot, 0, Tempo(100000));
-    PutMeasure(dlg.m_song, 0, 0x0F);
+    ClearTempoTrack(song);
+    Put(song, kTempoSlot, 0, Tempo(100000));
+    PutMeasure(song, 0, 0x0F);
     ConvertTo("song.wav");
     ASSERT_TRUE(report.messages.empty());
     EXPECT_EQ(RenderedBlocks(), 3);
@@ -98,7 +98,7 @@ TEST_F(ConversionTest, ASongThatEndsInItsThirdBlockGivesTwoBlocks) {
 
 TEST_F(ConversionTest, WithoutALoadedSongNothingIsWritten) {
     LoadOneMeasureSong();
-    dlg.m_strSongName.clear();
+    songName.clear();
     ConvertTo("song.wav");
     EXPECT_EQ(report.messages, Names{"SMFが読み込まれていません"});
     EXPECT_TRUE(folder.Entries().empty());
@@ -127,7 +127,7 @@ TEST_F(ConversionTest, AModuleThatCannotStartFailsInitialisationAndLeavesNoFile)
 
 TEST_F(ConversionTest, AFileThatCannotBeCreatedIsReportedBeforeTheModuleIsLoaded) {
     LoadOneMeasureSong();
-    ConvertSongToWav(dlg, render, folder.File("missing/song.wav"), ui, report);
+    ConvertSongToWav(Source(), render, folder.File("missing/song.wav"), ui, report);
     EXPECT_EQ(report.messages, Names{"ウェーブファイルの作成に失敗しました。"});
     EXPECT_TRUE(folder.Entries().empty());
     EXPECT_EQ(probe->Calls().size(), 0u);
@@ -157,7 +157,7 @@ TEST_F(ConversionTest, AWriteFailingMidwayEndsTheConversionAndKeepsAnEarlierFile
 
 TEST_F(ConversionTest, ACancelledSaveDialogEndsSilently) {
     LoadOneMeasureSong();
-    ConvertSongToWav(dlg, render, std::nullopt, ui, report);
+    ConvertSongToWav(Source(), render, std::nullopt, ui, report);
     EXPECT_EQ(ui.calls, Names{"choose " + folder.Path().string() + " song"});
     EXPECT_TRUE(report.messages.empty());
     EXPECT_TRUE(folder.Entries().empty());
@@ -167,7 +167,7 @@ TEST_F(ConversionTest, ACancelledSaveDialogEndsSilently) {
 TEST_F(ConversionTest, TheChosenFileIsWrittenWhileTheProgressWindowFollowsTheBlocks) {
     LoadOneMeasureSong();
     ui.choice = folder.File("chosen.wav");
-    ConvertSongToWav(dlg, render, std::nullopt, ui, report);
+    ConvertSongToWav(Source(), render, std::nullopt, ui, report);
     EXPECT_TRUE(report.messages.empty());
     EXPECT_EQ(folder.Entries(), Names{"chosen.wav"});
     EXPECT_EQ(ui.calls, (Names{"choose " + folder.Path().string() + " song", "open 0 4000", "close"}));
@@ -188,16 +188,16 @@ TEST_F(ConversionTest, TheChosenFileIsWrittenWhileTheProgressWindowFollowsTheBlo
 TEST_F(ConversionTest, EachConversionMeasuresItsOwnSongForTheProgressRange) {
     LoadOneMeasureSong();
     ConvertTo("first.wav");
-    dlg.m_songOptions.tempoPercent = 50;  // the same song at half speed lasts 8000 ms
+    options.tempoPercent = 50;  // the same song at half speed lasts 8000 ms
     ConvertTo("second.wav");
-    dlg.m_song.Clear();
-    dlg.m_song.Reset();
-    ClearTempoTrack(dlg.m_song);
-    Put(dlg.m_song, kTempoSlot, 0, Tempo(6000));  // 60.00 BPM: 4000 ms a measure, three measures
-    PutMeasure(dlg.m_song, 0, 0x33);
-    PutMeasure(dlg.m_song, 1920, 0x33);
-    Put(dlg.m_song, PartSlot(0), 0, Note(60, 480));
-    dlg.m_songOptions.tempoPercent = 100;
+    song.Clear();
+    song.Reset();
+    ClearTempoTrack(song);
+    Put(song, kTempoSlot, 0, Tempo(6000));  // 60.00 BPM: 4000 ms a measure, three measures
+    PutMeasure(song, 0, 0x33);
+    PutMeasure(song, 1920, 0x33);
+    Put(song, PartSlot(0), 0, Note(60, 480));
+    options.tempoPercent = 100;
     ConvertTo("third.wav");
     EXPECT_EQ(ui.calls, (Names{"open 0 4000", "close", "open 0 8000", "close", "open 0 12000", "close"}));
     EXPECT_TRUE(report.messages.empty());
@@ -205,9 +205,9 @@ TEST_F(ConversionTest, EachConversionMeasuresItsOwnSongForTheProgressRange) {
 
 TEST_F(ConversionTest, ThePreCountLengthensTheSong) {
     LoadOneMeasureSong();
-    Put(dlg.m_song, PartSlot(0), 1920, Note(62, 480));  // the song ends after measure 2
+    Put(song, PartSlot(0), 1920, Note(62, 480));  // the song ends after measure 2
     ConvertTo("plain.wav");
-    dlg.m_songOptions.preCount = true;  // the second note moves into measure 3
+    options.preCount = true;  // the second note moves into measure 3
     ConvertTo("counted.wav");
     EXPECT_EQ(ui.calls, (Names{"open 0 4000", "close", "open 0 6000", "close"}));
     EXPECT_EQ(DataBytes(ReadBytes(folder.File("counted.wav"))), 529 * kBlockBytesWritten);

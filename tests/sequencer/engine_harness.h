@@ -21,7 +21,7 @@
 #include "model/track.h"
 #include "model/track_containers.h"
 #include "module/test/qnstest_probe.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 #include "sequencer/engine.h"
 #include "tests/support/song_events.h"
 

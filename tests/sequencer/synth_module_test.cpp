@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "engine_harness.h"
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/song_options.h"
+#include "model/song_options.h"
 #include "model/song_container.h"
 #include "tests/tone/tone_test_folders.h"
 #include "tone/tone_library.h"

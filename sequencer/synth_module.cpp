@@ -1,5 +1,5 @@
 // Loading the synthesizer module, rendering blocks and unloading it.
-#include "render/synth_module.h"
+#include "sequencer/synth_module.h"
 
 #include <algorithm>
 
