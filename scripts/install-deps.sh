@@ -8,6 +8,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfluidsynth-dev fluidsynth
   timgm6mb-soundfont
+  libgtk-3-dev libcairo2-dev libpango1.0-dev
+  xvfb xauth xdotool imagemagick
+  fonts-ipafont-gothic fonts-liberation2
 )
 if [ "${1:-}" = "--with-full-soundfont" ]; then
   packages+=(fluid-soundfont-gm)
