@@ -116,7 +116,7 @@ void PartSection(cairo_t* cr)
 
 void ChannelSection(cairo_t* cr)
 {
-    Well(cr, 3, 202, 402, 328, 6);
+    Well(cr, 3, 202, 402, 327, 6);
     // Channel numbers beside the rows (row i at y = 209 + 20 i).
     for (int i = 0; i < 16; ++i) {
         const int top = 209 + 20 * i;
@@ -125,13 +125,13 @@ void ChannelSection(cairo_t* cr)
     // The switch columns: VOLUME DOWN at x 349, MUTE at x 372; a coloured
     // mark under each, matching its lamp and its label.
     SetColour(cr, Palette::kGreen, 0.9);
-    cairo_rectangle(cr, 350, 527, 14, 2);
+    cairo_rectangle(cr, 350, 530, 14, 2);
     cairo_fill(cr);
     SetColour(cr, Palette::kYellow, 0.9);
-    cairo_rectangle(cr, 373, 527, 14, 2);
+    cairo_rectangle(cr, 373, 530, 14, 2);
     cairo_fill(cr);
-    DrawText(cr, "VOLUME DOWN", 364, 541, 9, true, Mix(Palette::kGreen, Palette::kLabel, 0.35), Align::kRight, 0.6);
-    DrawText(cr, "MUTE", 380, 541, 9, true, Mix(Palette::kYellow, Palette::kLabel, 0.3), Align::kCentre, 0.6);
+    DrawText(cr, "VOLUME DOWN", 361, 542, 9, true, Mix(Palette::kGreen, Palette::kLabel, 0.35), Align::kRight, 0.6);
+    DrawText(cr, "MUTE", 380, 542, 9, true, Mix(Palette::kYellow, Palette::kLabel, 0.3), Align::kCentre, 0.6);
 }
 
 }  // namespace

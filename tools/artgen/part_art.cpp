@@ -212,10 +212,10 @@ void PartFace(cairo_t* cr, Part part, bool removed, bool pressed)
     if (removed) {
         Picture(cr, part, Mix(Palette::kLabelDim, face, 0.45), face);
         CrossOut(cr);
-        DrawText(cr, NameOf(part), kWidth / 2.0, 43, 9, true, Palette::kRed, Align::kCentre, 1.0);
+        DrawText(cr, NameOf(part), kWidth / 2.0, 44, 10, true, Palette::kRed, Align::kCentre, 1.0);
     } else {
         Picture(cr, part, pressed ? Mix(Palette::kLabel, Palette::kAccent, 0.45) : Palette::kLabel, face);
-        DrawText(cr, NameOf(part), kWidth / 2.0, 43, 9, true, Palette::kLabel, Align::kCentre, 1.0);
+        DrawText(cr, NameOf(part), kWidth / 2.0, 44, 10, true, Palette::kLabel, Align::kCentre, 1.0);
     }
     // Status lamp in the corner: green while the part plays, red once removed.
     Lamp(cr, 8, 7.5, 2.4, removed ? Palette::kRed : Palette::kGreen, true);
