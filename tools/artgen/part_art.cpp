@@ -23,6 +23,17 @@ void Ellipse(cairo_t* cr, double cx, double cy, double rx, double ry, double ang
     cairo_restore(cr);
 }
 
+// Saves the context and turns it so that a stringed instrument drawn along
+// the x axis lies slightly raised to the right, centred on the key; restore
+// when done.
+void LayDown(cairo_t* cr, double shiftX, double scale)
+{
+    cairo_save(cr);
+    cairo_translate(cr, kPictureX + shiftX, kPictureY);
+    cairo_rotate(cr, -0.22);
+    cairo_scale(cr, scale, scale);
+}
+
 // Two beamed eighth notes.
 void Melody(cairo_t* cr, Colour ink)
 {
@@ -48,10 +59,7 @@ void Melody(cairo_t* cr, Colour ink)
 // hole, bridge, neck and head with pegs.
 void Guitar(cairo_t* cr, Colour ink, Colour hole)
 {
-    cairo_save(cr);
-    cairo_translate(cr, kPictureX + 2, kPictureY);
-    cairo_rotate(cr, -0.22);
-    cairo_scale(cr, 0.9, 0.9);
+    LayDown(cr, 2, 0.9);
     SetColour(cr, ink);
     Ellipse(cr, -18, 0, 10, 10.5);
     cairo_fill(cr);
@@ -79,10 +87,7 @@ void Guitar(cairo_t* cr, Colour ink, Colour hole)
 // with four pegs.
 void Bass(cairo_t* cr, Colour ink, Colour detail)
 {
-    cairo_save(cr);
-    cairo_translate(cr, kPictureX + 1, kPictureY);
-    cairo_rotate(cr, -0.22);
-    cairo_scale(cr, 0.92, 0.92);
+    LayDown(cr, 1, 0.92);
     SetColour(cr, ink);
     // Body: rounded lower end and two horns toward the neck.
     cairo_move_to(cr, -14, -9);
