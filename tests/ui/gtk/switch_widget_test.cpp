@@ -159,6 +159,16 @@ TEST_F(SwitchWidgetTest, BrokenGrabReturnsToReleasedWithoutToggle)
     EXPECT_EQ(DrawnPixel(8, 7), off_->Pixel(8, 7));
 }
 
+TEST_F(SwitchWidgetTest, WidgetOutlivingItsWindowLetsGoCleanly)
+{
+    gtk_widget_destroy(window_);
+    window_ = nullptr;
+    DrainEvents();
+    widget_.reset();
+    control_.SetEnabled(false);  // no window left to repaint
+    EXPECT_FALSE(control_.Enabled());
+}
+
 TEST_F(SwitchWidgetTest, DisabledSwitchIgnoresThePointer)
 {
     control_.SetEnabled(false);
