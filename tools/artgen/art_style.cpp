@@ -118,8 +118,8 @@ void KeyCap(cairo_t* cr, int x, int y, int width, int height, double radius, boo
     const int inset = 1;
     const double top = y + inset + (pressed ? 1 : 0);
     const double capHeight = height - 2 * inset - (pressed ? 1 : 1);
-    const Colour capTop = pressed ? Mix(Palette::kKeyBottom, Palette::kRecess, 0.35) : Palette::kKeyTop;
-    const Colour capBottom = pressed ? Mix(Palette::kKeyBottom, Palette::kRecess, 0.15) : Palette::kKeyBottom;
+    const Colour capTop = pressed ? Mix(Palette::kKeyBottom, Palette::kRecess, 0.6) : Palette::kKeyTop;
+    const Colour capBottom = pressed ? Mix(Palette::kKeyBottom, Palette::kRecess, 0.35) : Palette::kKeyBottom;
     FillVertical(cr, x + inset, top, width - 2 * inset, capHeight, std::max(0.0, radius - 1), capTop, capBottom);
     // A sheen along the top edge of a raised cap; a shadow inside a pressed one.
     cairo_set_line_width(cr, 1.0);
