@@ -62,7 +62,13 @@ std::vector<Tile> LoadTiles()
     std::vector<Tile> tiles;
     for (const EmbeddedResource* resource : EmbeddedResources()) {
         std::unique_ptr<CQBXBitmap> image = LoadDib({resource->bytes, resource->size});
-        std::string caption = std::to_string(resource->id) + "  " + resource->name;
+        // The file name without its "<kind>_<id>_" prefix says what the image is.
+        std::string name = resource->name;
+        name = name.substr(std::min(name.size(), name.find('_', name.find('_') + 1) + 1));
+        if (resource->kind == ResourceKind::kIcon) {
+            name = "icon";
+        }
+        std::string caption = std::to_string(resource->id) + "  " + name;
         if (image) {
             caption += "  " + std::to_string(image->Width()) + " \u00d7 " + std::to_string(image->Height());
         } else {
