@@ -9,7 +9,10 @@ endif()
 file(READ "${INPUT}" hex OFFSET 14 HEX)
 string(LENGTH "${hex}" hexLength)
 math(EXPR byteCount "${hexLength} / 2")
-# Eight bytes a line keeps the generated source readable and the lines short.
+if(byteCount LESS 40)
+  message(FATAL_ERROR "${INPUT} is too short for a bitmap (${byteCount} bytes after the file header)")
+endif()
+# Sixteen bytes a line keeps the generated source readable and the lines short.
 string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
 string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){16})" "\\1\n" bytes "${bytes}")
 string(CONFIGURE [=[// Generated from @INPUT@; do not edit.
