@@ -10,16 +10,31 @@
 #include <fluidsynth.h>
 
 #include <filesystem>
+#include <iostream>
 
 namespace {
 
-// The first SoundFont candidate that exists and loads.
+// Tells the converter's user, on standard error, why the module cannot
+// start; once per process for the same cause, since the converter asks
+// again for every song.
+void TellUserOnce(const std::string& text) {
+    static std::string lastTold;
+    if (text == lastTold) return;
+    lastTold = text;
+    std::cerr << "QNStaff.so: " << text << '\n';
+}
+
+// The first SoundFont candidate that exists and loads; when none does, says why.
 std::shared_ptr<SharedSoundFont> FindSoundFont() {
-    for (const std::string& path : SoundFontCandidates(ModuleFolder())) {
+    const SoundFontSearch search = SoundFontCandidates(ModuleFolder());
+    std::string unusable;
+    for (const std::string& path : search.candidates) {
         std::error_code error;
         if (!std::filesystem::is_regular_file(path, error)) continue;
         if (std::shared_ptr<SharedSoundFont> font = SharedSoundFont::Acquire(path)) return font;
+        if (unusable.empty()) unusable = path;
     }
+    TellUserOnce(NoSoundFontMessage(search, unusable));
     return nullptr;
 }
 
