@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <fstream>
 #include <sstream>
 
@@ -11,6 +12,10 @@ namespace {
 
 // A configuration file is small; anything past this is not read.
 constexpr std::size_t kMaxConfigBytes = 64 * 1024;
+
+constexpr char kGainKey[] = "gain";
+constexpr double kMinGain = 0.0;
+constexpr double kMaxGain = 1.0;
 
 std::string_view Trim(std::string_view text) {
     const auto isSpace = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -51,4 +56,23 @@ std::optional<std::string> ConfigValue(const std::string& configText, std::strin
         return std::string(Trim(text.substr(equals + 1)));
     }
     return std::nullopt;
+}
+
+std::optional<double> GainFromConfig(const std::string& configText, const std::string& configPath,
+                                     std::string& problem) {
+    problem.clear();
+    const std::optional<std::string> value = ConfigValue(configText, kGainKey);
+    if (!value) return std::nullopt;
+    double gain = 0.0;
+    const char* end = value->data() + value->size();
+    const auto [stop, error] = std::from_chars(value->data(), end, gain);
+    // The comparison is false for a value that is not a number.
+    if (error != std::errc() || stop != end || !(gain >= kMinGain && gain <= kMaxGain)) {
+        std::ostringstream text;
+        text << "\"gain = " << *value << "\" in " << configPath << " is not a number from 0.0 to 1.0; the default gain "
+             << kDefaultOutputGain << " is used";
+        problem = text.str();
+        return std::nullopt;
+    }
+    return gain;
 }

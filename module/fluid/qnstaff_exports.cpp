@@ -1,6 +1,7 @@
 // The C entry points of QNStaff.so: each finds its instance and forwards.
 
 #include "module/fluid/instance_table.h"
+#include "module/fluid/module_config.h"
 #include "module/fluid/module_location.h"
 #include "module/fluid/qnstaff_test_hooks.h"
 #include "module/fluid/shared_soundfont.h"
@@ -38,6 +39,15 @@ std::shared_ptr<SharedSoundFont> FindSoundFont() {
     return nullptr;
 }
 
+// The output gain of QNStaff.conf, or the default; a bad value is told.
+double OutputGain() {
+    const std::string configPath = ModuleConfigPath(ModuleFolder());
+    std::string problem;
+    const std::optional<double> gain = GainFromConfig(ReadModuleConfig(configPath), configPath, problem);
+    if (!problem.empty()) TellUserOnce(problem);
+    return gain.value_or(kDefaultOutputGain);
+}
+
 // FluidSynth's warnings (substituted instruments and the like) would only
 // clutter the converter's output; errors still reach standard error.
 void QuietFluidSynthOnce() {
@@ -56,7 +66,7 @@ QNS_EXPORT int32_t qnsmain(void) {
     QuietFluidSynthOnce();
     std::shared_ptr<SharedSoundFont> font = FindSoundFont();
     if (!font) return 0;
-    return AddInstance(SynthInstance::Create(std::move(font)));
+    return AddInstance(SynthInstance::Create(std::move(font), OutputGain()));
 }
 
 QNS_EXPORT int32_t SetSamplingFreqM(int32_t instance, int32_t rate) {

@@ -38,6 +38,26 @@ TEST(ModuleConfigTest, TheFirstLineOfAKeyCountsWhateverItsCase) {
     EXPECT_EQ(ConfigValue("soundfont=\n", "soundfont"), "");
 }
 
+TEST(ModuleConfigTest, TheGainIsANumberFrom0To1) {
+    std::string problem;
+    EXPECT_EQ(GainFromConfig("gain = 0.3\n", "/m/QNStaff.conf", problem), 0.3);
+    EXPECT_EQ(problem, "");
+    EXPECT_EQ(GainFromConfig("GAIN=1\n", "/m/QNStaff.conf", problem), 1.0);
+    EXPECT_EQ(GainFromConfig("gain = 0\n", "/m/QNStaff.conf", problem), 0.0);
+    EXPECT_EQ(GainFromConfig("soundfont = /a.sf2\n", "/m/QNStaff.conf", problem), std::nullopt);
+    EXPECT_EQ(problem, "");  // no gain line: the default, quietly
+}
+
+TEST(ModuleConfigTest, AGainOutOfRangeOrNotANumberIsToldAndIgnored) {
+    for (const char* value : {"1.5", "-0.1", "loud", "0.3x", "nan", ""}) {
+        std::string problem;
+        EXPECT_EQ(GainFromConfig(std::string("gain = ") + value + "\n", "/m/QNStaff.conf", problem), std::nullopt)
+            << value;
+        EXPECT_EQ(problem, std::string("\"gain = ") + value +
+                               "\" in /m/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.15 is used");
+    }
+}
+
 TEST(SoundFontConfigTest, TheSoundFontLineNamesTheFile) {
     EXPECT_EQ(SoundFontFromConfig("soundfont=/data/piano.sf2\n", "/mod"), "/data/piano.sf2");
     EXPECT_EQ(SoundFontFromConfig("  SoundFont  =  /data/my piano.sf2  \r\n", "/mod"), "/data/my piano.sf2");
