@@ -186,6 +186,23 @@ TEST_F(QnStaffModuleTest, AfterTheNoteOffsTheOutputDecaysToExactZeros) {
     EXPECT_GT(silentAfterSeconds, 0.05);  // the release and reverb do ring on
 }
 
+TEST_F(QnStaffModuleTest, PitchBendTakesItsLowSevenBitsFirst) {
+    // E0 00 40 is the centre (8192): the note sounds exactly as unbent. Read
+    // the other way round it would be 64, almost two semitones down.
+    const int32_t unbent = Open();
+    Short(unbent, 0x90, 69, 100);
+    const int32_t centred = Open();
+    Short(centred, 0xE0, 0x00, 0x40);
+    Short(centred, 0x90, 69, 100);
+    const int32_t lowered = Open();
+    Short(lowered, 0xE0, 0x40, 0x00);
+    Short(lowered, 0x90, 69, 100);
+
+    const std::vector<int16_t> reference = Render(unbent, 20);
+    EXPECT_EQ(Render(centred, 20), reference);
+    EXPECT_NE(Render(lowered, 20), reference);
+}
+
 TEST_F(QnStaffModuleTest, OnlyChannel10PlaysDrumsAtFirst) {
     const int32_t synth = Open();
     EXPECT_EQ(DrumChannels(synth), std::vector<int>{9});
