@@ -74,7 +74,8 @@ std::string ModuleNotRegisteredHint(const RegistryRoots& roots, const std::strin
         !programFolder.empty() && std::filesystem::is_regular_file(programFolder + std::string(kModuleFileName), error);
     const std::string folder = moduleBeside ? programFolder.substr(0, programFolder.size() - 1)
                                             : std::string(kAnyModuleFolder);
-    return "ombrix: the synthesizer module is not registered: " + looked + " names the folder of QNStaff.so (a value of " +
-           std::to_string(kValueBufferBytes) + " bytes or more does not count); register it with: sh " +
-           programFolder + std::string(kRegisterScript) + " " + folder + " (add --system to register it for every user)";
+    return "ombrix: the synthesizer module is not registered: " + looked +
+           " names the folder of QNStaff.so (a value of " + std::to_string(kValueBufferBytes) +
+           " bytes or more does not count); register it with: sh " + programFolder + std::string(kRegisterScript) +
+           " " + folder + " (add --system to register it for every user)";
 }

@@ -72,7 +72,8 @@ protected:
         EXPECT_NE(synth, 0);
         if (synth == 0) return 0;
         Entry<SetSamplingFreqMFn>("SetSamplingFreqM")(synth, kRate);
-        for (uint32_t key : {60, 64, 67}) Entry<SendShortMsgMFn>("SendShortMsgM")(synth, 0, 0x90 | key << 8 | 100 << 16);
+        const auto sendShort = Entry<SendShortMsgMFn>("SendShortMsgM");
+        for (uint32_t key : {60, 64, 67}) sendShort(synth, 0, 0x90 | key << 8 | 100 << 16);
         std::vector<float> left(kFrames), right(kFrames);
         float* buffers[2] = {left.data(), right.data()};
         float peak = 0;

@@ -73,7 +73,8 @@ TEST_F(PatchedLibrary, AFileThatIsNoLibraryIsRefusedWithTheLoadersReason) {
 TEST(DynamicLibrary, AMissingFileAndAnEmptyPathSayWhy) {
     const DynamicLibrary missing = DynamicLibrary::Load("/nonexistent/QNStaff.so");
     EXPECT_FALSE(missing.Loaded());
-    EXPECT_EQ(missing.LoadError(), "/nonexistent/QNStaff.so: cannot open shared object file: No such file or directory");
+    EXPECT_EQ(missing.LoadError(),
+              "/nonexistent/QNStaff.so: cannot open shared object file: No such file or directory");
     EXPECT_EQ(DynamicLibrary::Load("").LoadError(), "no file name given");
 }
 
