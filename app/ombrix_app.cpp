@@ -54,6 +54,7 @@ int COmbrixApp::InitInstance(std::string_view commandLine) {
 
     if (!DiscoverSynthModule()) {
         ShowMessageBox(kModuleNotInstalledMessage);
+        std::cerr << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         return kExitFailure;
     }
 
