@@ -3,6 +3,8 @@
 // lies in that same folder.
 #pragma once
 
+#include <string>
+
 #include "platform/registry.h"
 
 // Full path of the synthesizer module library, zero-terminated; empty when
@@ -17,3 +19,12 @@ inline constexpr char kModuleNotInstalledMessage[] = "Tavolineがインストー
 // followed by "QNStaff.so" (a value without "/" gives the bare file name).
 // Returns true when a path was found; the library itself is not looked at.
 bool DiscoverSynthModule(const RegistryRoots& roots = DefaultRegistryRoots());
+
+// The file that registers the module, below the registry root `root`.
+std::string ModuleRegistrationFile(const std::string& root);
+
+// The English line start-up writes beside the message above: the files that
+// were looked at and the command that registers the module. `programFolder`
+// (with its trailing "/") holds register-module.sh, and QNStaff.so too when
+// the module was installed with the program.
+std::string ModuleNotRegisteredHint(const RegistryRoots& roots, const std::string& programFolder);

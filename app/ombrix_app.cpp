@@ -73,8 +73,8 @@ int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* she
     if (interactive && !shell->Start()) return kExitFailure;
 
     if (!DiscoverSynthModule()) {
+        std::cerr << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         if (interactive) {
-            std::cerr << "ombrix: no synthesizer module is registered; install the program or run scripts/register-module.sh <folder>\n";
             shell->ShowMessage(kModuleNotInstalledMessage);
         } else {
             ShowMessageBox(kModuleNotInstalledMessage);

@@ -4,16 +4,21 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 class DynamicLibrary {
 public:
     DynamicLibrary() = default;
 
-    // Loads the library at `path`; the result owns nothing when it cannot be loaded.
+    // Loads the library at `path`; the result owns nothing when it cannot be
+    // loaded, and then holds the loader's reason.
     static DynamicLibrary Load(const char* path);
 
     // True while a library is loaded.
     bool Loaded() const { return handle_ != nullptr; }
+    // Why the last Load failed, in the loader's words (missing file, wrong
+    // architecture, unresolved symbol); empty after a successful load.
+    const std::string& LoadError() const { return loadError_; }
     // Address of an exported symbol, or null when it is missing or nothing is loaded.
     void* Symbol(const char* name) const;
     // Unloads the library; the owner becomes empty.
@@ -24,4 +29,5 @@ private:
         void operator()(void* handle) const;
     };
     std::unique_ptr<void, Unloader> handle_;
+    std::string loadError_;
 };

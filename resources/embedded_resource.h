@@ -12,6 +12,7 @@ enum class ResourceKind { kBitmap, kIcon };
 struct EmbeddedResource {
     ResourceKind kind;
     int id;
+    const char* name;  // the file name without ".bmp"
     const std::uint8_t* bytes;
     std::size_t size;
 };

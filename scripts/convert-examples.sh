@@ -2,22 +2,27 @@
 # Main job: converts the example songs in examples/ into WAV files in
 # examples/Conv/, with the pre-count on, and shows the conversion log.
 # Installs what is missing, builds the program and the synthesizer module,
-# installs and registers the module. Safe to run again.
+# installs both (leaving `ombrix` on PATH) and registers the module. Safe to
+# run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-bash scripts/install-deps.sh --with-full-soundfont
+bash scripts/install-deps.sh --main-job
 
 build=${OMBRIX_BUILD_DIR:-build-release}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DOMBRIX_BUILD_TESTS=OFF -DOMBRIX_BUILD_BENCH=OFF
 cmake --build "$build" --target ombrix qnstaff -j"$(nproc)"
 
-# Root installs and registers the module system-wide, anyone else per user.
-if [ "$(id -u)" = 0 ]; then
-  cmake --install "$build" --component module
-else
-  cmake --install "$build" --component module --prefix "$HOME/.local"
-fi
+# Root installs below /usr/local and registers the module system-wide,
+# anyone else below ~/.local and for themselves.
+prefix=/usr/local
+[ "$(id -u)" = 0 ] || prefix=$HOME/.local
+cmake --install "$build" --prefix "$prefix"
+case ":$PATH:" in
+  *":$prefix/bin:"*) ;;
+  *) echo "Note: $prefix/bin is not on PATH; add it to run ombrix by name."
+     PATH=$prefix/bin:$PATH ;;
+esac
 
-"$build/bin/ombrix" "-f$PWD/examples,-p1"
+ombrix "-f$PWD/examples,-p1"
 echo "WAV files and CreateLog.log are in $PWD/examples/Conv/"

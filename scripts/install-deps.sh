@@ -1,19 +1,30 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever the build, the tests and the main job need and
-# is not installed yet. Safe to run again.
+# is not installed yet. Safe to run again. --main-job: only what building and
+# running the program needs (no test or benchmark libraries).
 set -euo pipefail
 
+# What building the program and the module needs.
 packages=(
   cmake g++ make pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libfluidsynth-dev fluidsynth
-  timgm6mb-soundfont
+  libfluidsynth-dev
   libgtk-3-dev fonts-liberation2 fonts-ipafont-gothic
-  xvfb xauth xdotool x11-utils imagemagick
 )
-if [ "${1:-}" = "--with-full-soundfont" ]; then
-  packages+=(fluid-soundfont-gm)
-fi
+# What the tests and benchmarks need besides.
+test_packages=(
+  libgtest-dev libgmock-dev libbenchmark-dev
+  fluidsynth
+  timgm6mb-soundfont
+  libgtk-3-dev libcairo2-dev libpango1.0-dev
+  xvfb xauth xdotool x11-utils imagemagick
+  fonts-ipafont-gothic fonts-liberation2
+)
+case "${1:-}" in
+  # The main job: the full General MIDI SoundFont, no test or benchmark libraries.
+  --main-job) packages+=(fluid-soundfont-gm) ;;
+  --with-full-soundfont) packages+=("${test_packages[@]}" fluid-soundfont-gm) ;;
+  *) packages+=("${test_packages[@]}") ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,9 @@
 #include "sequencer/synth_module.h"
 
 #include <algorithm>
+#include <iostream>
+#include <string>
+#include <string_view>
 
 char g_szModulePath[kModulePathBytes] = {};
 SynthModule* g_pSynthModule = nullptr;
@@ -13,35 +16,87 @@ constexpr float kPcmMax = 32767.0f;
 constexpr float kPcmMin = -32768.0f;
 constexpr int kFramesPerGroup = 8;
 
+constexpr std::string_view kMissingFileReason = "No such file or directory";
+
+// Looks up one export; a missing one is added to `missing`.
 template <typename Fn>
-bool Resolve(const DynamicLibrary& library, const char* name, Fn& out) {
+void Resolve(const DynamicLibrary& library, const char* name, Fn& out, std::string& missing) {
     out = reinterpret_cast<Fn>(library.Symbol(name));
-    return out != nullptr;
+    if (out != nullptr) return;
+    if (!missing.empty()) missing += ", ";
+    missing += name;
 }
 
-bool ResolveAll(const DynamicLibrary& library, SynthEntryPoints& entry) {
+// Looks up all seven exports; returns the names of the missing ones.
+std::string ResolveAll(const DynamicLibrary& library, SynthEntryPoints& entry) {
     // Every export is looked up, so that no call is made unless all seven exist.
-    bool ok = Resolve(library, "qnsmain", entry.qnsmain);
-    ok &= Resolve(library, "SendLongMsgM", entry.sendLongMsg);
-    ok &= Resolve(library, "SendShortMsgM", entry.sendShortMsg);
-    ok &= Resolve(library, "processReplacingM", entry.processReplacing);
-    ok &= Resolve(library, "SetPolyphonyM", entry.setPolyphony);
-    ok &= Resolve(library, "SetSamplingFreqM", entry.setSamplingFreq);
-    ok &= Resolve(library, "DestroyM", entry.destroy);
-    return ok;
+    std::string missing;
+    Resolve(library, "qnsmain", entry.qnsmain, missing);
+    Resolve(library, "SendLongMsgM", entry.sendLongMsg, missing);
+    Resolve(library, "SendShortMsgM", entry.sendShortMsg, missing);
+    Resolve(library, "processReplacingM", entry.processReplacing, missing);
+    Resolve(library, "SetPolyphonyM", entry.setPolyphony, missing);
+    Resolve(library, "SetSamplingFreqM", entry.setSamplingFreq, missing);
+    Resolve(library, "DestroyM", entry.destroy, missing);
+    return missing;
+}
+
+// Tells the user once per run why the module could not be bound; a batch
+// that fails on every file says it once, not for every file.
+void TellUserOnce(const std::string& text) {
+    static std::string lastTold;
+    if (text == lastTold) return;
+    lastTold = text;
+    std::cerr << "ombrix: " << text << '\n';
+}
+
+std::string LoadFailure(std::string_view path, std::string_view reason) {
+    // The loader's text usually starts with the path itself.
+    if (reason.starts_with(path) && reason.substr(path.size()).starts_with(": ")) {
+        reason.remove_prefix(path.size() + 2);
+    }
+    std::string text = "cannot load the synthesizer module " + std::string(path) + ": " + std::string(reason);
+    if (reason.find(kMissingFileReason) != std::string_view::npos) {
+        text += " (install the module there, or register the folder that holds QNStaff.so with register-module.sh)";
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string DescribeBindFailure(int result, std::string_view path, std::string_view detail) {
+    switch (result) {
+        case kBindLoadFailed: return LoadFailure(path, detail);
+        case kBindExportMissing:
+            return std::string(path) + " is not a synthesizer module: it lacks the entry point(s) " +
+                   std::string(detail);
+        case kBindCreateFailed:
+            return "the synthesizer module " + std::string(path) +
+                   " could not start (its own message above says why)";
+        default: return {};
+    }
+}
+
+namespace {
+
+int BindFailed(int result, std::string_view detail) {
+    TellUserOnce(DescribeBindFailure(result, g_szModulePath, detail));
+    return result;
 }
 
 }  // namespace
 
 int BindSynthModule(SynthModule& module) {
     DynamicLibrary library = DynamicLibrary::Load(g_szModulePath);
-    if (!library.Loaded()) return kBindLoadFailed;
+    if (!library.Loaded()) return BindFailed(kBindLoadFailed, library.LoadError());
 
     SynthEntryPoints entry;
-    if (!ResolveAll(library, entry)) return kBindExportMissing;
+    if (const std::string missing = ResolveAll(library, entry); !missing.empty()) {
+        return BindFailed(kBindExportMissing, missing);
+    }
 
     const std::int32_t handle = entry.qnsmain();
-    if (handle == 0) return kBindCreateFailed;
+    if (handle == 0) return BindFailed(kBindCreateFailed, {});
 
     module.library = std::move(library);
     module.entry = entry;

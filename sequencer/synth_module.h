@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -101,8 +103,12 @@ extern SynthModule* g_pSynthModule;
 
 // Loads the module named by g_szModulePath into `module` and creates its
 // instance. Returns 0, or kBindLoadFailed / kBindExportMissing /
-// kBindCreateFailed (nothing is left loaded then).
+// kBindCreateFailed (nothing is left loaded then); a failure is also told on
+// standard error in English, once per run for the same cause.
 int BindSynthModule(SynthModule& module);
+// The English line for binding result `result` of the module at `path`:
+// `detail` is the loader's reason or the missing entry points' names.
+std::string DescribeBindFailure(int result, std::string_view path, std::string_view detail);
 // Renders one block into `block` (at least kBlockBytes bytes) as interleaved
 // little-endian 16-bit stereo frames. Returns kSongOverResult when the song
 // has ended and the block starts with kSilentLeadFrames silent frames, else 0.

@@ -1,6 +1,7 @@
 // The C entry points of QNStaff.so: each finds its instance and forwards.
 
 #include "module/fluid/instance_table.h"
+#include "module/fluid/module_config.h"
 #include "module/fluid/module_location.h"
 #include "module/fluid/qnstaff_test_hooks.h"
 #include "module/fluid/shared_soundfont.h"
@@ -10,17 +11,41 @@
 #include <fluidsynth.h>
 
 #include <filesystem>
+#include <iostream>
 
 namespace {
 
-// The first SoundFont candidate that exists and loads.
+// Tells the converter's user, on standard error, why the module cannot
+// start; once per process for the same cause, since the converter asks
+// again for every song.
+void TellUserOnce(const std::string& text) {
+    static std::string lastTold;
+    if (text == lastTold) return;
+    lastTold = text;
+    std::cerr << "QNStaff.so: " << text << '\n';
+}
+
+// The first SoundFont candidate that exists and loads; when none does, says why.
 std::shared_ptr<SharedSoundFont> FindSoundFont() {
-    for (const std::string& path : SoundFontCandidates(ModuleFolder())) {
+    const SoundFontSearch search = SoundFontCandidates(ModuleFolder());
+    std::string unusable;
+    for (const std::string& path : search.candidates) {
         std::error_code error;
         if (!std::filesystem::is_regular_file(path, error)) continue;
         if (std::shared_ptr<SharedSoundFont> font = SharedSoundFont::Acquire(path)) return font;
+        if (unusable.empty()) unusable = path;
     }
+    TellUserOnce(NoSoundFontMessage(search, unusable));
     return nullptr;
+}
+
+// The output gain of QNStaff.conf, or the default; a bad value is told.
+double OutputGain() {
+    const std::string configPath = ModuleConfigPath(ModuleFolder());
+    std::string problem;
+    const std::optional<double> gain = GainFromConfig(ReadModuleConfig(configPath), configPath, problem);
+    if (!problem.empty()) TellUserOnce(problem);
+    return gain.value_or(kDefaultOutputGain);
 }
 
 // FluidSynth's warnings (substituted instruments and the like) would only
@@ -41,7 +66,7 @@ QNS_EXPORT int32_t qnsmain(void) {
     QuietFluidSynthOnce();
     std::shared_ptr<SharedSoundFont> font = FindSoundFont();
     if (!font) return 0;
-    return AddInstance(SynthInstance::Create(std::move(font)));
+    return AddInstance(SynthInstance::Create(std::move(font), OutputGain()));
 }
 
 QNS_EXPORT int32_t SetSamplingFreqM(int32_t instance, int32_t rate) {

@@ -1,25 +1,34 @@
-// Where the module finds its SoundFont: a file named in "QNStaff.conf"
-// beside the module, then the General MIDI SoundFonts Debian installs.
+// Where the module finds its SoundFont: the file named in "QNStaff.conf"
+// beside the module, else the General MIDI SoundFonts Debian installs.
 #pragma once
 
 #include <string>
 #include <vector>
 
-// The configuration file looked for in the module's folder.
-inline constexpr char kModuleConfigFileName[] = "QNStaff.conf";
-
 // Environment variable for tests only: when it is set, its value is the one
-// and only SoundFont candidate (a missing file then means no SoundFont).
+// and only SoundFont candidate, as if the configuration file named it.
 inline constexpr char kTestSoundFontVariable[] = "QNSTAFF_TEST_SOUNDFONT";
 
 // The SoundFont named by the "soundfont = <path>" line of the configuration
-// text (the first such line; "#" starts a comment line; the key is matched
-// without regard to case). A relative path is taken from `moduleFolder`.
-// Empty when the text names none.
+// text. A relative path is taken from `moduleFolder`. Empty when the text
+// names none.
 std::string SoundFontFromConfig(const std::string& configText, const std::string& moduleFolder);
 
-// The SoundFont files to try, best first: the one from the configuration file
-// in `moduleFolder` (when it names one), then the installed General MIDI
-// SoundFonts. Only the test variable's value when that is set. Files are not
-// checked for existence here.
-std::vector<std::string> SoundFontCandidates(const std::string& moduleFolder);
+// The SoundFont files to try, best first.
+struct SoundFontSearch {
+    std::vector<std::string> candidates;
+    // What named the one candidate (the configuration file, or the test
+    // variable); empty when the installed SoundFonts are searched.
+    std::string namedBy;
+};
+
+// The SoundFonts to try for the module in `moduleFolder`: only the one the
+// configuration file names (a named file that is missing is not replaced by
+// another), else the installed General MIDI SoundFonts. Only the test
+// variable's value when that is set. Files are not checked here.
+SoundFontSearch SoundFontCandidates(const std::string& moduleFolder);
+
+// The English line that says why no SoundFont could be used: `search` as
+// made above, `unusable` the candidate that exists but failed to load (empty
+// when none existed).
+std::string NoSoundFontMessage(const SoundFontSearch& search, const std::string& unusable);

@@ -17,11 +17,6 @@ constexpr int kMidiChannels = 16;
 // FluidSynth's drum bank, beyond the 0-127 a bank-select message can reach.
 constexpr int kDrumBank = 128;
 
-// Output gain. A dense 16-channel General MIDI song (bench/module) peaks at
-// 0.75 of full scale with FluidSynth's usual 0.2 on FluidR3_GM and 0.44 on
-// TimGM6mb; 0.15 leaves 5 dB of headroom so that denser songs rarely clip.
-constexpr double kOutputGain = 0.15;
-
 // Channel message kinds (the status byte's high nibble).
 constexpr std::uint8_t kNoteOff = 0x80;
 constexpr std::uint8_t kNoteOn = 0x90;
@@ -33,10 +28,11 @@ constexpr std::uint8_t kPitchBend = 0xE0;
 
 }  // namespace
 
-std::unique_ptr<SynthInstance> SynthInstance::Create(std::shared_ptr<SharedSoundFont> soundFont) {
+std::unique_ptr<SynthInstance> SynthInstance::Create(std::shared_ptr<SharedSoundFont> soundFont, double gain) {
     if (!soundFont) return nullptr;
     std::unique_ptr<SynthInstance> instance(new SynthInstance());
     instance->soundFont_ = std::move(soundFont);
+    instance->gain_ = gain;
     if (!instance->Build(kDefaultSampleRate, kDefaultPolyphony)) return nullptr;
     return instance;
 }
@@ -47,7 +43,7 @@ bool SynthInstance::Build(int sampleRate, int polyphony) {
     fluid_settings_t* settings = settingsOwner.get();
     fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
     fluid_settings_setint(settings, "synth.polyphony", polyphony);
-    fluid_settings_setnum(settings, "synth.gain", kOutputGain);
+    fluid_settings_setnum(settings, "synth.gain", gain_);
     fluid_settings_setint(settings, "synth.reverb.active", 1);
     fluid_settings_setint(settings, "synth.chorus.active", 1);
     // GS conventions: the bank-select MSB picks a variation tone; FluidSynth

@@ -10,9 +10,9 @@
 
 class SynthInstance {
 public:
-    // A fresh instance at 44100 Hz playing `soundFont`; null when FluidSynth
-    // can't make one.
-    static std::unique_ptr<SynthInstance> Create(std::shared_ptr<SharedSoundFont> soundFont);
+    // A fresh instance at 44100 Hz playing `soundFont` at output gain `gain`;
+    // null when FluidSynth can't make one.
+    static std::unique_ptr<SynthInstance> Create(std::shared_ptr<SharedSoundFont> soundFont, double gain);
 
     SynthInstance(const SynthInstance&) = delete;
     SynthInstance& operator=(const SynthInstance&) = delete;
@@ -45,4 +45,5 @@ private:
     FluidSettingsOwner settings_;
     FluidSynthOwner synth_;
     int sampleRate_ = 0;
+    double gain_ = 0.0;
 };

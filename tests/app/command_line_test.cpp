@@ -33,6 +33,7 @@ INSTANTIATE_TEST_SUITE_P(
                     CommandLineCase{"-f/songs,-p1", "/songs", true},
                     CommandLineCase{"-f/songs,-pyes", "/songs", false},         // anything but "1" is off
                     CommandLineCase{"-f/songs,", "/songs", true},               // default kept
+                    CommandLineCase{"-f/songs,-p0,x", "/songs", false},         // split at the first comma
                     CommandLineCase{"-f/songs -p0", "/songs -p0", true},        // no comma: -p is folder text
                     CommandLineCase{"-p0,-f/songs", "", true},                  // -f after the comma
                     CommandLineCase{"-f", "", true},                            // empty folder

@@ -113,4 +113,25 @@ TEST_F(ModuleDiscoveryTest, NoRegistryAtAllIsNotFound) {
     EXPECT_STREQ(g_szModulePath, "");
 }
 
+TEST_F(ModuleDiscoveryTest, TheHintNamesBothFilesLookedAtAndTheCommandForTheModuleBesideTheProgram) {
+    const std::string program = folder_.path() + "/lib/ombrix/";
+    std::filesystem::create_directories(program);
+    std::ofstream(program + "QNStaff.so") << "module";
+    EXPECT_EQ(ModuleNotRegisteredHint(roots_, program),
+              "ombrix: the synthesizer module is not registered: neither " + roots_.user + "/" + kLocalServerKey +
+                  "/@ nor " + roots_.system + "/" + kLocalServerKey +
+                  "/@ names the folder of QNStaff.so (a value of 128 bytes or more does not count); register it "
+                  "with: sh " + program + "register-module.sh " + folder_.path() +
+                  "/lib/ombrix (add --system to register it for every user)");
+}
+
+TEST_F(ModuleDiscoveryTest, WithoutTheModuleBesideTheProgramTheHintLeavesTheFolderToTheUser) {
+    roots_.user.clear();
+    const std::string hint = ModuleNotRegisteredHint(roots_, "/opt/build/bin/");
+    EXPECT_NE(hint.find("registered: neither " + roots_.system + "/" + kLocalServerKey + "/@ names"), std::string::npos)
+        << hint;
+    EXPECT_NE(hint.find("with: sh /opt/build/bin/register-module.sh <folder holding QNStaff.so> ("), std::string::npos)
+        << hint;
+}
+
 }  // namespace

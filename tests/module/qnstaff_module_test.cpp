@@ -157,6 +157,17 @@ TEST_F(QnStaffModuleTest, ACMajorChordRendersSound) {
     EXPECT_LT(Peak(pcm), 32767);  // a plain chord stays clear of clipping
 }
 
+TEST_F(QnStaffModuleTest, AChordPlaysAtTheDefaultLevel) {
+    // One velocity-100 triad peaks near 1230 of 32767 (about -28 dBFS) at the
+    // default gain, which keeps room for sixteen busy channels; a module twice
+    // or half as loud is out of this window.
+    const int32_t synth = Open();
+    for (uint8_t key : {60, 64, 67}) Short(synth, 0x90, key, 100);
+    const int peak = Peak(Render(synth, 44));
+    EXPECT_GT(peak, 1050);
+    EXPECT_LT(peak, 1450);
+}
+
 TEST_F(QnStaffModuleTest, AfterTheNoteOffsTheOutputDecaysToExactZeros) {
     const int32_t synth = Open();
     for (uint8_t key : {60, 64, 67}) Short(synth, 0x90, key, 100);
@@ -173,6 +184,23 @@ TEST_F(QnStaffModuleTest, AfterTheNoteOffsTheOutputDecaysToExactZeros) {
     const double silentAfterSeconds = static_cast<double>(lastNonZero / 2) / kRate;
     EXPECT_LT(silentAfterSeconds, 5.0);
     EXPECT_GT(silentAfterSeconds, 0.05);  // the release and reverb do ring on
+}
+
+TEST_F(QnStaffModuleTest, PitchBendTakesItsLowSevenBitsFirst) {
+    // E0 00 40 is the centre (8192): the note sounds exactly as unbent. Read
+    // the other way round it would be 64, almost two semitones down.
+    const int32_t unbent = Open();
+    Short(unbent, 0x90, 69, 100);
+    const int32_t centred = Open();
+    Short(centred, 0xE0, 0x00, 0x40);
+    Short(centred, 0x90, 69, 100);
+    const int32_t lowered = Open();
+    Short(lowered, 0xE0, 0x40, 0x00);
+    Short(lowered, 0x90, 69, 100);
+
+    const std::vector<int16_t> reference = Render(unbent, 20);
+    EXPECT_EQ(Render(centred, 20), reference);
+    EXPECT_NE(Render(lowered, 20), reference);
 }
 
 TEST_F(QnStaffModuleTest, OnlyChannel10PlaysDrumsAtFirst) {

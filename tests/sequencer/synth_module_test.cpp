@@ -45,6 +45,37 @@ TEST(BindSynthModule, AnInstanceThatCannotBeCreatedGivesMinus3) {
     ASSERT_EQ(harness.Probe().Calls().size(), 1u);  // only qnsmain was called
 }
 
+TEST(BindSynthModule, AFailureIsToldOnStandardErrorOncePerCause) {
+    SetModulePath("/nonexistent/told-once/QNStaff.so");
+    SynthModule module;
+    testing::internal::CaptureStderr();
+    BindSynthModule(module);
+    BindSynthModule(module);  // the next song of a batch fails the same way
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ombrix: cannot load the synthesizer module /nonexistent/told-once/QNStaff.so: cannot open shared object "
+              "file: No such file or directory (install the module there, or register the folder that holds "
+              "QNStaff.so with register-module.sh)\n");
+}
+
+TEST(BindSynthModule, TheMissingEntryPointsAreNamed) {
+    SynthModule module;
+    SetModulePath("/nonexistent/another-cause/QNStaff.so");
+    BindSynthModule(module);  // any other cause told last
+    SetModulePath("libm.so.6");
+    testing::internal::CaptureStderr();
+    BindSynthModule(module);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "ombrix: libm.so.6 is not a synthesizer module: it lacks the entry point(s) qnsmain, SendLongMsgM, "
+              "SendShortMsgM, processReplacingM, SetPolyphonyM, SetSamplingFreqM, DestroyM\n");
+}
+
+TEST(BindSynthModule, AModuleThatCannotStartIsToldToHaveSaidWhy) {
+    EXPECT_EQ(DescribeBindFailure(kBindCreateFailed, "/m/QNStaff.so", ""),
+              "the synthesizer module /m/QNStaff.so could not start (its own message above says why)");
+    EXPECT_EQ(DescribeBindFailure(kBindLoadFailed, "/m/QNStaff.so", "/m/QNStaff.so: wrong ELF class: ELFCLASS32"),
+              "cannot load the synthesizer module /m/QNStaff.so: wrong ELF class: ELFCLASS32");
+}
+
 TEST(BindSynthModule, BindingCreatesAnInstanceAndSetsRateAndPolyphony) {
     EngineHarness harness;
     SynthModule module;

@@ -18,6 +18,7 @@ constexpr std::size_t kCompressionField = 16;
 constexpr std::size_t kMinInfoHeaderSize = 40;
 constexpr std::uint32_t kUncompressed = 0;
 constexpr std::size_t kColourTableEntrySize = 4;  // blue, green, red, reserved
+static_assert(kCompressionField + 4 <= kMinInfoHeaderSize, "every field read lies inside the smallest header");
 
 std::uint32_t U32At(std::span<const std::uint8_t> bytes, std::size_t at)
 {

@@ -163,15 +163,27 @@ TEST_F(BatchRun, WithoutAModuleEntrySaysSoAndConvertsNothing) {
     const RunResult run = Run("-f" + songs);
     EXPECT_NE(run.status, 0);
     EXPECT_NE(run.err.find("Tavolineがインストールされていないため起動できません。"), std::string::npos);
+    // Beside it, in English: where the program looked and how to register.
+    EXPECT_NE(run.err.find("ombrix: the synthesizer module is not registered: neither " + config + "/" + kPlayerKey +
+                           "/@ nor /etc/registry/"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("register-module.sh"), std::string::npos);
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
 }
 
 TEST_F(BatchRun, WithAModuleThatCannotBeLoadedLogsTheFailedStart) {
     RegisterModule(root.path() + "/no-player-here");
     WriteBytes(songs + "/b.mid", OneNoteSmf());
-    EXPECT_EQ(Run("-f" + songs).status, 1);
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\n初期化に失敗しました\r\nEND\r\n");
     EXPECT_FALSE(fs::exists(songs + "/Conv/b.wav"));
+    // The cause, in English: the module's path and the loader's reason.
+    EXPECT_NE(run.err.find("ombrix: cannot load the synthesizer module " + root.path() +
+                           "/no-player-here/QNStaff.so: cannot open shared object file: No such file or directory"),
+              std::string::npos)
+        << run.err;
 }
 
 TEST_F(BatchRun, WithAnUnwritableLogStillConvertsAndSaysSo) {

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Takes the README's two screenshots of the window under a virtual X server:
+# no song loaded, and examples/HarborJig.mid loaded with the bass removed,
+# channel 5 muted, channel 4 turned down and the tempo at 90 %.
+# Usage: tools/window-screenshots.sh [<build folder> [<output folder>]]
+# (defaults: build, docs/images). Needs xvfb-run, xdotool and ImageMagick.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ -z "${OMBRIX_SHOTS_INNER:-}" ]; then
+    build=${1:-build}
+    out=${2:-docs/images}
+    [ -x "$build/bin/ombrix" ] || { echo "no program at $build/bin/ombrix; build it first" >&2; exit 1; }
+    [ -e "$build/module/test/QNStaff.so" ] || { echo "no test module in $build/module/test; build qnstest" >&2; exit 1; }
+    mkdir -p "$out"
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    OMBRIX_SHOTS_INNER=1 OMBRIX_SHOTS_WORK=$work GSETTINGS_BACKEND=memory NO_AT_BRIDGE=1 \
+        xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$(realpath "$build")" "$(realpath "$out")"
+    exit
+fi
+
+build=$1 out=$2 work=$OMBRIX_SHOTS_WORK
+export XDG_CONFIG_HOME=$work/config HOME=$work/home
+key="$XDG_CONFIG_HOME/registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32"
+mkdir -p "$key" "$HOME"
+printf '%s' "$build/module/test/player" >"$key/@"
+
+shoot() {  # song-argument output-file actions...
+    local song=$1 file=$2
+    shift 2
+    "$build/bin/ombrix" $song 2>/dev/null &
+    local pid=$! window=""
+    for _ in $(seq 100); do
+        window=$(xdotool search --onlyvisible --name '^Ombrix Converter' 2>/dev/null | head -1) && [ -n "$window" ] && break
+        sleep 0.1
+    done
+    sleep 0.5
+    for point in "$@"; do
+        xdotool mousemove --window "$window" ${point/,/ } click 1
+        sleep 0.15
+    done
+    sleep 0.3
+    import -window "$window" "$file"
+    xdotool windowfocus --sync "$window" key Escape 2>/dev/null
+    wait $pid
+    echo "wrote $file"
+}
+
+shoot "" "$out/window-no-song.png"
+# BASS, MUTE 5, VOLUME DOWN 4, then ten clicks on the tempo's down arrow.
+shoot "$PWD/examples/HarborJig.mid" "$out/window-song.png" 256,169 380,297 357,277 \
+    380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90
