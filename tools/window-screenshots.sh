@@ -3,13 +3,13 @@
 # no song loaded, and examples/HarborJig.mid loaded with the bass removed,
 # channel 5 muted, channel 4 turned down and the tempo at 90 %.
 # Usage: tools/window-screenshots.sh [<build folder> [<output folder>]]
-# (defaults: build, docs/images). Needs xvfb-run, xdotool and ImageMagick.
+# (defaults: build, docs). Needs xvfb-run, xdotool and ImageMagick.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ -z "${OMBRIX_SHOTS_INNER:-}" ]; then
     build=${1:-build}
-    out=${2:-docs/images}
+    out=${2:-docs}
     [ -x "$build/bin/ombrix" ] || { echo "no program at $build/bin/ombrix; build it first" >&2; exit 1; }
     [ -e "$build/module/test/QNStaff.so" ] || { echo "no test module in $build/module/test; build qnstest" >&2; exit 1; }
     mkdir -p "$out"
