@@ -15,11 +15,16 @@ constexpr std::size_t kWriteBufferBytes = 64 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
 constexpr std::uint32_t kRiffId = MakeFourCC("RIFF");
 
+// The start of the temporary names that process `pid` gives a file named `baseName`.
+std::string TemporaryNamePrefix(const std::string& baseName, int pid) {
+    return "." + baseName + ".part-" + std::to_string(pid) + "-";
+}
+
 // Creates a new file with a free temporary name in `folder`; -1 on failure.
 int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& baseName, std::string& pathOut) {
+    const std::string prefix = TemporaryNamePrefix(baseName, static_cast<int>(::getpid()));
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        std::filesystem::path candidate =
-            folder / ("." + baseName + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(attempt));
+        std::filesystem::path candidate = folder / (prefix + std::to_string(attempt));
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             pathOut = candidate.string();
@@ -31,6 +36,15 @@ int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& 
 }
 
 }  // namespace
+
+void RemoveTemporaryFilesOf(const std::string& targetPath, int pid) {
+    const std::filesystem::path target(targetPath);
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    const std::string prefix = TemporaryNamePrefix(target.filename().string(), pid);
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        ::unlink((folder / (prefix + std::to_string(attempt))).c_str());
+    }
+}
 
 RiffWriter::~RiffWriter() { Discard(); }
 
