@@ -18,6 +18,8 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // How long the program waits for the worker between progress updates.
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr int kWorkerFailed = 1;
+// How long a worker asked to end may take to remove its file.
+constexpr auto kStopGrace = std::chrono::seconds(2);
 
 // The progress window of a conversion in the worker: positions go into the pipe.
 class PipeProgressUi final : public ConversionUi {
@@ -74,6 +76,7 @@ void ConversionWorker::Start(const ConversionSource& source, SongContainer& rend
     outputPath_ = outputPath;
     startTime_ = lastProgress_ = Clock::now();
     child_ = ChildProcess::Start([&](int fd) {
+        RemoveTemporaryFilesOnTermination(outputPath);
         PipeProgressUi ui(fd);
         PipeReport report(fd);
         ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
@@ -111,6 +114,13 @@ bool ConversionWorker::Poll() {
         RemoveTemporaryFilesOf(outputPath_, pid_);
     }
     return end_ != WorkerEnd::kRunning;
+}
+
+void ConversionWorker::Stop() {
+    if (end_ != WorkerEnd::kRunning) return;
+    child_.Stop(kStopGrace);
+    end_ = WorkerEnd::kStopped;
+    RemoveTemporaryFilesOf(outputPath_, pid_);
 }
 
 void ConversionWorker::Finish(const ChildEnd& end) {

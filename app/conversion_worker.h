@@ -29,6 +29,7 @@ enum class WorkerEnd {
     kCrashed,     // the worker died by a signal or quit abnormally
     kStalled,     // the worker made no progress and was ended
     kNotStarted,  // no worker process could be made
+    kStopped,     // ended by Stop
 };
 
 class ConversionWorker {
@@ -47,6 +48,10 @@ public:
     // longer than the stall timeout; reaps a worker that has ended. True
     // once the conversion is over.
     bool Poll();
+
+    // Ends a running worker (the program is being stopped): asks it to end,
+    // which removes its unfinished file, and kills it if it does not.
+    void Stop();
 
     WorkerEnd End() const { return end_; }
     // The conversion's report lines in order; a crash or stall adds its line.

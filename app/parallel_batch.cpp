@@ -14,6 +14,7 @@
 #include "app/requested_options.h"
 #include "platform/display.h"
 #include "platform/environment.h"
+#include "platform/termination_signals.h"
 #include "platform/user_report.h"
 
 namespace {
@@ -21,6 +22,9 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kEndLine = "END";
+constexpr int kAllConverted = 0;
+constexpr int kSomeFailed = 1;
+constexpr int kSignalExitBase = 128;
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr char kClearLine[] = "\r\033[K";
 // The synthesizer module renders on all cores unless this says otherwise;
@@ -46,10 +50,10 @@ public:
         : dlg_(dlg), renderSong_(renderSong), request_(request), plan_(plan), settings_(settings),
           outcomes_(plan.files.size()), logs_(plan.logs.size()) {}
 
-    bool Run() {
+    int Run() {
         OpenLogs();
         start_ = Clock::now();
-        while (emitted_ < plan_.files.size()) {
+        while (emitted_ < plan_.files.size() && CaughtTerminationSignal() == 0) {
             while (running_.size() < static_cast<std::size_t>(settings_.jobs) && next_ < plan_.files.size()) {
                 StartFile(next_++);
             }
@@ -58,9 +62,10 @@ public:
             ShowProgress();
             if (!running_.empty()) WaitForReadable(RunningFds(), kPollInterval);
         }
+        if (const int signal = CaughtTerminationSignal(); signal != 0) return Stop(signal);
         ClearProgress();
         CloseLogs();
-        return allConverted_;
+        return allConverted_ ? kAllConverted : kSomeFailed;
     }
 
 private:
@@ -68,6 +73,18 @@ private:
         std::size_t index;
         std::unique_ptr<ConversionWorker> worker;
     };
+
+    // Ends the running workers, keeps what finished, and says what was left undone.
+    int Stop(int signal) {
+        for (Running& running : running_) running.worker->Stop();
+        running_.clear();
+        EmitFinished();
+        ClearProgress();
+        CloseLogs();
+        std::fprintf(stderr, "ombrix: stopped by signal %d (%s); %zu of %zu files not converted\n", signal,
+                     SignalDescription(signal).c_str(), plan_.files.size() - emitted_, plan_.files.size());
+        return kSignalExitBase + signal;
+    }
 
     void OpenLogs() {
         for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
@@ -219,8 +236,9 @@ private:
 
 std::string WrittenAsLine(const std::string& outputPath) { return "Written as " + FileName(outputPath); }
 
-bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
+int RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings) {
     if (settings.jobs > 1 && plan.files.size() > 1) SetEnvironmentDefault(kModuleRenderThreadsVariable, "1");
+    CatchTerminationSignals();
     return Batch(dlg, renderSong, request, plan, settings).Run();
 }

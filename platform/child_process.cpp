@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kChildSetupFailed = 127;
 constexpr std::size_t kReadChunk = 4096;
+constexpr useconds_t kStopPollMicroseconds = 10000;
 
 struct Pipe {
     int read = -1;
@@ -128,6 +129,23 @@ void ChildProcess::ReadErrors(std::string& into) { ReadAvailable(errorFd_, into)
 
 void ChildProcess::Kill() {
     if (pid_ > 0) ::kill(pid_, SIGKILL);
+}
+
+ChildEnd ChildProcess::Stop(std::chrono::milliseconds grace) {
+    if (pid_ <= 0) return {};
+    ::kill(pid_, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    int status = 0;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
+        if (done == pid_) {
+            pid_ = -1;
+            return WIFSIGNALED(status) ? ChildEnd{true, WTERMSIG(status)} : ChildEnd{false, WEXITSTATUS(status)};
+        }
+        ::usleep(kStopPollMicroseconds);
+    }
+    Kill();
+    return Wait();
 }
 
 ChildEnd ChildProcess::Wait() {

@@ -46,6 +46,9 @@ public:
     bool PipesClosed() const { return messageFd_ < 0 && errorFd_ < 0; }
     // Ends the child at once (SIGKILL).
     void Kill();
+    // Asks the child to end (SIGTERM), and kills it when it has not ended
+    // within `grace`; reaps it.
+    ChildEnd Stop(std::chrono::milliseconds grace);
     // Waits for the child to end and reaps it.
     ChildEnd Wait();
 

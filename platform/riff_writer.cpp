@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 
 namespace {
@@ -44,6 +45,34 @@ void RemoveTemporaryFilesOf(const std::string& targetPath, int pid) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         ::unlink((folder / (prefix + std::to_string(attempt))).c_str());
     }
+}
+
+namespace {
+
+// The temporary paths the signal handler removes, made before it is installed
+// (the handler itself only calls unlink and _exit, which are safe there).
+std::vector<std::string>& TerminationPaths() {
+    static std::vector<std::string> paths;
+    return paths;
+}
+
+extern "C" void RemoveTemporaryFilesAndExit(int signal) {
+    for (const std::string& path : TerminationPaths()) ::unlink(path.c_str());
+    ::_exit(128 + signal);
+}
+
+}  // namespace
+
+void RemoveTemporaryFilesOnTermination(const std::string& targetPath) {
+    const std::filesystem::path target(targetPath);
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    const std::string prefix = TemporaryNamePrefix(target.filename().string(), static_cast<int>(::getpid()));
+    std::vector<std::string>& paths = TerminationPaths();
+    paths.clear();
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        paths.push_back((folder / (prefix + std::to_string(attempt))).string());
+    }
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveTemporaryFilesAndExit);
 }
 
 RiffWriter::~RiffWriter() { Discard(); }
