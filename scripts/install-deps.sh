@@ -14,6 +14,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fluidsynth
   timgm6mb-soundfont
+  time
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.
