@@ -30,12 +30,12 @@ constexpr int kExitFailure = 1;
 constexpr std::string_view kNoWindow =
     "ombrix: this program has no window here; convert a folder with -f<folder>[,-p0|-p1]";
 
+}  // namespace
+
 std::unique_ptr<ToneLibrary> LoadToneLibrary() {
     ResolveSettingsFolder();
     return BuildToneLibrary(ToneFolders{ProgramFolder(), g_szSettingsFolder});
 }
-
-}  // namespace
 
 COmbrixApp::COmbrixApp()
     : trackContainers_(std::make_unique<CCPTrackContainers>()),
@@ -53,9 +53,13 @@ COmbrixApp::~COmbrixApp() {
     trackContainers_.reset();
 }
 
-int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* shell) {
+void COmbrixApp::CreateTimeline() {
     timeline_ = std::make_unique<SongTimeline>(*currentSong_);
     g_pSongTimeline = timeline_.get();
+}
+
+int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* shell) {
+    CreateTimeline();
 
     std::string batchFolder;
     bool preCountArg = true;

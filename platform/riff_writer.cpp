@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 
 namespace {
@@ -15,11 +16,16 @@ constexpr std::size_t kWriteBufferBytes = 64 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
 constexpr std::uint32_t kRiffId = MakeFourCC("RIFF");
 
+// The start of the temporary names that process `pid` gives a file named `baseName`.
+std::string TemporaryNamePrefix(const std::string& baseName, int pid) {
+    return "." + baseName + ".part-" + std::to_string(pid) + "-";
+}
+
 // Creates a new file with a free temporary name in `folder`; -1 on failure.
 int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& baseName, std::string& pathOut) {
+    const std::string prefix = TemporaryNamePrefix(baseName, static_cast<int>(::getpid()));
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        std::filesystem::path candidate =
-            folder / ("." + baseName + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(attempt));
+        std::filesystem::path candidate = folder / (prefix + std::to_string(attempt));
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             pathOut = candidate.string();
@@ -31,6 +37,43 @@ int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& 
 }
 
 }  // namespace
+
+void RemoveTemporaryFilesOf(const std::string& targetPath, int pid) {
+    const std::filesystem::path target(targetPath);
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    const std::string prefix = TemporaryNamePrefix(target.filename().string(), pid);
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        ::unlink((folder / (prefix + std::to_string(attempt))).c_str());
+    }
+}
+
+namespace {
+
+// The temporary paths the signal handler removes, made before it is installed
+// (the handler itself only calls unlink and _exit, which are safe there).
+std::vector<std::string>& TerminationPaths() {
+    static std::vector<std::string> paths;
+    return paths;
+}
+
+extern "C" void RemoveTemporaryFilesAndExit(int signal) {
+    for (const std::string& path : TerminationPaths()) ::unlink(path.c_str());
+    ::_exit(128 + signal);
+}
+
+}  // namespace
+
+void RemoveTemporaryFilesOnTermination(const std::string& targetPath) {
+    const std::filesystem::path target(targetPath);
+    const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
+    const std::string prefix = TemporaryNamePrefix(target.filename().string(), static_cast<int>(::getpid()));
+    std::vector<std::string>& paths = TerminationPaths();
+    paths.clear();
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        paths.push_back((folder / (prefix + std::to_string(attempt))).string());
+    }
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) std::signal(signal, RemoveTemporaryFilesAndExit);
+}
 
 RiffWriter::~RiffWriter() { Discard(); }
 

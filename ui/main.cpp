@@ -7,12 +7,15 @@
 
 #include "app/command_line.h"
 #include "app/ombrix_app.h"
+#include "app/option_command_line.h"
+#include "app/option_run.h"
 #ifdef OMBRIX_WITH_WINDOW
 #include "ui/shell/gtk_shell.h"
 #endif
 
 int main(int argc, char** argv) {
     try {
+        if (IsOptionCommandLine(argc, argv)) return RunOptionCommandLine(argc, argv);
 #ifdef OMBRIX_WITH_WINDOW
         GtkShell shell;
         InteractiveShell* window = &shell;

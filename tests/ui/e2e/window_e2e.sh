@@ -2,7 +2,8 @@
 # The window driven like a user drives it, under a virtual X server: LOAD a
 # song through the open dialog, mute a channel, remove the bass, turn a
 # channel down, set 80 %, CONVERT through the save dialog, close with Escape.
-# Then the test module's call log, the WAV, the caption, the pixels of the
+# Then the test module's call log, the WAV (byte for byte the option command
+# line's with the same choices), the caption, the pixels of the
 # skin and the settings file are checked; a second run opens a file that is
 # not MIDI and must show a message box.
 # Usage: window_e2e.sh <ombrix> <test module folder> <resources folder>
@@ -128,6 +129,10 @@ wait $pid || fail "exit status $?"
 
 wav=$work/songs/practice.wav
 [ "$(head -c 4 "$wav" 2>/dev/null)" = "RIFF" ] && [ "$(stat -c %s "$wav")" -gt 44 ] || fail "no WAV file at $wav"
+# The option command line with the same choices writes the same bytes.
+QNSTEST_CALL_LOG= "$program" --mute 1 --minus bass --volume-down 3 --no-precount --tempo 80 -q \
+    -o "$work/cli.wav" "$work/songs/song.mid" || fail "option command line status $?"
+cmp -s "$wav" "$work/cli.wav" || fail "the window's WAV differs from the option command line's"
 grep -qx "SongFile=$work/songs" "$XDG_CONFIG_HOME/Quorel/OMBRIX/Ombrix.ini" || fail "settings file lacks the folder"
 # Call log lines: block, function (4: short message), message as hex d2 d1 status.
 notes() { awk -v status="$1" '$2 == 4 && substr($3, 5, 2) == status && substr($3, 1, 2) != "00"' "$work/calls.log"; }

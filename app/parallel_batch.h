@@ -1,0 +1,35 @@
+// The option command line's conversions: the program opens each input in
+// turn (in input order) and hands the loaded song to a worker process, up to
+// a number of workers at once. Results, log blocks and error lines come out
+// in input order whatever finishes first, and each WAV file is the one an
+// in-process conversion writes.
+#pragma once
+
+#include <chrono>
+#include <optional>
+
+#include "app/conversion_plan.h"
+#include "app/conversion_worker.h"
+
+class COmbrixDlg;
+class SongContainer;
+struct ConversionRequest;
+
+struct BatchSettings {
+    int jobs = 1;               // conversions at once
+    bool showProgress = false;  // the progress line on standard error
+    std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
+};
+
+// The log line of a file written under another name than its own.
+std::string WrittenAsLine(const std::string& outputPath);
+
+// Converts every file of `plan` with the options of `request`, opening each
+// into `dlg` and rendering through `renderSong` in the workers; writes the
+// plan's logs and one line on standard error per failed file. The objects
+// are borrowed for the call. Returns the exit status: 0 when every file
+// converted, 1 when one failed, 128 + the signal's number when SIGINT,
+// SIGTERM or SIGHUP stopped the batch (the running workers are ended, their
+// unfinished files removed, and the logs keep the files finished before).
+int RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
+                      const ConversionPlan& plan, const BatchSettings& settings);
