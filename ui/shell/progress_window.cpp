@@ -2,6 +2,7 @@
 #include "ui/shell/progress_window.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "resources/resource_ids.h"
 #include "ui/gtk/window_icon.h"
@@ -12,6 +13,14 @@ namespace {
 // The progress window's client size and margins in pixels.
 constexpr int kProgressWidth = 281;
 constexpr int kMargin = 14;
+// Events are run at most this often during a conversion (a frame at 60 Hz).
+constexpr std::chrono::milliseconds kPumpInterval{16};
+// The bar moves in steps no finer than this (well below a pixel).
+constexpr double kFractionStep = 1.0 / 1000;
+
+void RunPendingEvents() {
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
 
 }  // namespace
 
@@ -24,6 +33,7 @@ void GtkConversionUi::OpenProgress(int lower, int upper) {
     lower_ = lower;
     upper_ = upper;
     cancelled_ = false;
+    fraction_ = -1.0;
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window_), "ウェーブファイルに変換中");
     gtk_window_set_transient_for(GTK_WINDOW(window_), owner_);
@@ -51,18 +61,25 @@ void GtkConversionUi::OpenProgress(int lower, int upper) {
 
     gtk_widget_set_sensitive(GTK_WIDGET(owner_), FALSE);
     gtk_widget_show_all(window_);
-    PumpEvents();
+    RunPendingEvents();
+    lastPump_ = std::chrono::steady_clock::now();
 }
 
 void GtkConversionUi::PumpEvents() {
-    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastPump_ < kPumpInterval) return;
+    lastPump_ = now;
+    RunPendingEvents();
 }
 
 void GtkConversionUi::SetProgressPosition(int position) {
     if (!bar_) return;
     const double range = upper_ - lower_;
     const double fraction = range > 0 ? (position - lower_) / range : 1.0;
-    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar_), std::clamp(fraction, 0.0, 1.0));
+    const double shown = std::clamp(fraction, 0.0, 1.0);
+    if (fraction_ >= 0.0 && std::abs(shown - fraction_) < kFractionStep && shown < 1.0) return;
+    fraction_ = shown;
+    gtk_progress_bar_set_fraction(GTK_PROGRESS_BAR(bar_), shown);
 }
 
 void GtkConversionUi::SetProgressText(const std::string& text) {

@@ -5,6 +5,8 @@
 
 #include <gtk/gtk.h>
 
+#include <chrono>
+
 #include "render/conversion_ui.h"
 
 class GtkConversionUi final : public ConversionUi {
@@ -20,7 +22,9 @@ public:
 
     std::optional<std::string> ChooseOutputFile(const std::string& folder, const std::string& songName) override;
     void OpenProgress(int lower, int upper) override;
-    // Runs every pending event, so that windows repaint and Cancel is heard.
+    // Runs every pending event, so that windows repaint and Cancel is heard;
+    // at most once a frame, since blocks come far faster than the screen
+    // refreshes.
     void PumpEvents() override;
     void SetProgressPosition(int position) override;
     void SetProgressText(const std::string& text) override;
@@ -37,5 +41,7 @@ private:
     GtkWidget* cancel_ = nullptr;
     int lower_ = 0;
     int upper_ = 0;
+    double fraction_ = -1.0;
+    std::chrono::steady_clock::time_point lastPump_;
     bool cancelled_ = false;
 };
