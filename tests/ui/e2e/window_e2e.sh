@@ -166,4 +166,23 @@ for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill $pid 2>/dev/null && fail "the window did not close"
 wait $pid 2>/dev/null
 
+# Without a registered module: the message box alone, then exit status 1
+# (not where the module is registered for the whole system).
+if [ -e "/etc/registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32/@" ]; then
+    echo "a module is registered in /etc/registry: the start without a module is not tried"
+else
+XDG_CONFIG_HOME=$work/empty-config "$program" >/dev/null 2>"$work/err2.txt" &
+pid=$!
+box=$(wait_window '^Ombrix Converter$') || fail "no message box without a module"
+if [ -n "$box" ]; then
+    grep -q 'Width: 408' <<<"$(xwininfo -id "$box")" && fail "the main window opened without a module"
+    xdotool windowfocus --sync "$box"; xdotool key Return
+fi
+for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill $pid 2>/dev/null && fail "the program went on without a module"
+wait $pid; status=$?
+[ "$status" -eq 1 ] || fail "exit status $status without a module"
+grep -q 'register' "$work/err2.txt" || fail "no English hint on standard error without a module"
+fi
+
 [ "$failures" -eq 0 ] && echo "PASSED" || { cat "$work/err.txt"; exit 1; }

@@ -18,6 +18,7 @@
 #include "tests/ui/window/recording_window_canvas.h"
 #include "ui/window/check_open_path.h"
 #include "ui/window/main_window.h"
+#include "ui/window/switch_layout.h"
 
 namespace {
 
@@ -99,6 +100,21 @@ TEST_F(MainWindowTest, StartsWith39SwitchesInPlaceAndOnlyLoadConvertAndPreCountE
     EXPECT_TRUE(Options().preCount);
     EXPECT_EQ(dlg.m_strLastFolder, "/home/user/songs");
     EXPECT_TRUE(dlg.m_strSongName.empty());
+}
+
+TEST_F(MainWindowTest, EverySwitchShowsItsOwnOffAndOnImages) {
+    for (const SwitchPlacement& place : MainWindowSwitches()) {
+        CQBXBitmapSwitch2* control = window.Switch(place.id);
+        control->SetEnabled(true);
+        for (const int state : {0, 1}) {
+            control->SetSwitchState(state, 0);
+            RecordingCanvas canvas;
+            control->OnPaint(canvas);
+            ASSERT_EQ(canvas.drawn.size(), 1u) << place.id;
+            EXPECT_EQ(canvas.drawn[0].image, window.Images().Get(state ? place.onImage : place.offImage)) << place.id;
+            EXPECT_NE(canvas.drawn[0].image, nullptr) << place.id;
+        }
+    }
 }
 
 TEST_F(MainWindowTest, DisabledChannelSwitchesShowTheirDisabledImage) {
