@@ -78,6 +78,8 @@ void GtkMainWindow::BuildWidgets() {
     gtk_drag_dest_add_uri_targets(window_);
     g_signal_connect(window_, "drag-data-received", G_CALLBACK(OnDrop), this);
     g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
+    // Losing the focus while an arrow is held ends the hold, as a lost grab does.
+    g_signal_connect(window_, "focus-out-event", G_CALLBACK(OnGrabBroken), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
 }
