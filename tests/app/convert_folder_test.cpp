@@ -93,6 +93,19 @@ TEST_F(ConvertFolderTest, KeepsGoingAfterAFailedFileAndReportsTheFailure) {
     EXPECT_EQ(ReadBytes(dir.path() + "/Conv/CreateLog.log"), dir.path() + "/bad.mid\r\nFile is not SMF\r\nEND\r\n");
 }
 
+TEST_F(ConvertFolderTest, EveryFileIsConvertedWhateverFailedBeforeIt) {
+    // Whatever order the folder lists them in, at least one failing file
+    // comes before another file.
+    for (const char* name : {"a-bad.mid", "b.mid", "c-bad.mid", "d.mid"}) Touch(dir.path() + "/" + name);
+    dlg.m_strBatchFolder = dir.path();
+    EXPECT_FALSE(ConvertFolder(dlg, steps));
+    EXPECT_EQ(steps.calls.size(), 8u);
+    const std::string log = ReadBytes(dir.path() + "/Conv/CreateLog.log");
+    for (const char* name : {"a-bad.mid", "b.mid", "c-bad.mid", "d.mid"}) {
+        EXPECT_NE(log.find(dir.path() + "/" + name + "\r\n"), std::string::npos) << name;
+    }
+}
+
 TEST_F(ConvertFolderTest, WithNothingToConvertCreatesNoConvFolder) {
     fs::create_directory(dir.path() + "/only-a-folder.mid");
     dlg.m_strBatchFolder = dir.path();
