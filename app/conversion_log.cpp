@@ -23,6 +23,10 @@ void ConversionLog::AppendLine(std::string_view text) {
     if (!file_) return;
     std::fwrite(text.data(), 1, text.size(), file_.get());
     std::fwrite(kLineEnd.data(), 1, kLineEnd.size(), file_.get());
+    // Each line reaches the file at once: an interrupted batch keeps the
+    // entries of what it has done, and a forked conversion inherits no
+    // pending bytes to write a second time.
+    std::fflush(file_.get());
 }
 
 bool ConversionLog::Close() {

@@ -18,7 +18,8 @@ public:
     // Creates (or empties) the log in `outputFolder`, which ends with "/".
     // The log stays closed when the file cannot be created.
     void Open(const std::string& outputFolder);
-    // Writes `text` and CR LF while the log is open; otherwise does nothing.
+    // Writes `text` and CR LF to the file at once while the log is open;
+    // otherwise does nothing.
     void AppendLine(std::string_view text);
     // Closes the file; false when it was not open or a write failed.
     bool Close();

@@ -24,12 +24,15 @@ std::string ReadBytes(const std::string& path) {
 
 void Touch(const std::string& path) { std::ofstream(path) << "x"; }
 
-// Records every step; a file whose name contains "bad" fails to open.
+// Records every step and what the log file held at each open; a file whose
+// name contains "bad" fails to open.
 class RecordingSteps : public BatchSteps {
 public:
     explicit RecordingSteps(COmbrixDlg& dlg) : dlg_(dlg) {}
     void OpenSong(const std::string& path, UserReport& report) override {
         calls.push_back("open " + path);
+        const std::string folder = path.substr(0, path.rfind('/'));
+        logAtOpen.push_back(ReadBytes(folder + "/Conv/CreateLog.log"));
         dlg_.m_songOptions.preCount = true;  // a successful open resets the options
         if (path.find("bad") != std::string::npos) report.Report("File is not SMF");
     }
@@ -37,6 +40,7 @@ public:
         calls.push_back("convert " + path + (dlg_.m_songOptions.preCount ? " pre-count" : ""));
     }
     std::vector<std::string> calls;
+    std::vector<std::string> logAtOpen;
 
 private:
     COmbrixDlg& dlg_;
@@ -104,6 +108,19 @@ TEST_F(ConvertFolderTest, EveryFileIsConvertedWhateverFailedBeforeIt) {
     for (const char* name : {"a-bad.mid", "b.mid", "c-bad.mid", "d.mid"}) {
         EXPECT_NE(log.find(dir.path() + "/" + name + "\r\n"), std::string::npos) << name;
     }
+}
+
+TEST_F(ConvertFolderTest, TheLogHoldsEachFinishedFileBeforeTheNextOneStarts) {
+    Touch(dir.path() + "/a.mid");
+    Touch(dir.path() + "/b.mid");
+    dlg.m_strBatchFolder = dir.path();
+    ConvertFolder(dlg, steps);
+    ASSERT_EQ(steps.logAtOpen.size(), 2u);
+    // At each open the file's own path line is already there, and at the
+    // second the whole block of the first.
+    const std::string first = steps.calls[0].substr(5);
+    EXPECT_EQ(steps.logAtOpen[0], first + "\r\n");
+    EXPECT_EQ(steps.logAtOpen[1].substr(0, first.size() + 7), first + "\r\nEND\r\n");
 }
 
 TEST_F(ConvertFolderTest, WithNothingToConvertCreatesNoConvFolder) {
