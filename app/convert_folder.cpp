@@ -11,6 +11,7 @@
 #include "app/ombrix_dlg.h"
 #include "app/path_limits.h"
 #include "platform/directory_listing.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -65,6 +66,7 @@ BatchFolders BatchFoldersFor(const std::string& batchFolder) {
 }
 
 bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
+    InstallInterruptCleanup();
     ConversionLog log;
     PublishedLog published(log);
 

@@ -42,5 +42,7 @@ BatchFolders BatchFoldersFor(const std::string& batchFolder);
 // Converts the folder `dlg.m_strBatchFolder` with the pre-count of
 // `dlg.m_bPreCountArg`, then shows the log (or says that it could not be
 // written, or that nothing matched). Returns true when every file converted
-// without an error.
+// without an error. An interrupt (Ctrl-C, SIGTERM) ends the program with
+// 128 + the signal's number: the unfinished WAV file is removed, an earlier
+// one of its name stays, and the log keeps the lines written so far.
 bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps);

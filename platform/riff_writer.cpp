@@ -15,16 +15,20 @@ constexpr std::size_t kWriteBufferBytes = 64 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
 constexpr std::uint32_t kRiffId = MakeFourCC("RIFF");
 
-// Creates a new file with a free temporary name in `folder`; -1 on failure.
-int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& baseName, std::string& pathOut) {
+// Creates a new file with a free temporary name in `folder`, watched for
+// removal on interrupt from before it exists; -1 on failure.
+int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& baseName, UnfinishedFile& unfinished,
+                        std::string& pathOut) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         std::filesystem::path candidate =
             folder / ("." + baseName + ".part-" + std::to_string(::getpid()) + "-" + std::to_string(attempt));
+        unfinished.Watch(candidate.string());
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             pathOut = candidate.string();
             return fd;
         }
+        unfinished.Forget();  // the name belongs to another file
         if (errno != EEXIST) return -1;
     }
     return -1;
@@ -48,12 +52,13 @@ bool RiffWriter::Open(const std::string& targetPath) {
     if (baseName.empty()) return false;
 
     std::string tempPath;
-    int fd = CreateTemporaryFile(folder, baseName, tempPath);
+    int fd = CreateTemporaryFile(folder, baseName, unfinished_, tempPath);
     if (fd < 0) return false;
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
         ::close(fd);
         ::unlink(tempPath.c_str());
+        unfinished_.Forget();
         return false;
     }
     file_.reset(file);
@@ -138,6 +143,7 @@ bool RiffWriter::Commit() {
     if (std::fclose(file_.release()) != 0) ok = false;
     if (ok && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) ok = false;
     if (!ok) ::unlink(tempPath_.c_str());
+    unfinished_.Forget();  // only now: until the rename the temporary file exists
     tempPath_.clear();
     chunks_.clear();
     return ok;
@@ -147,6 +153,7 @@ void RiffWriter::Discard() {
     if (!file_) return;
     file_.reset();
     ::unlink(tempPath_.c_str());
+    unfinished_.Forget();
     tempPath_.clear();
     chunks_.clear();
 }

@@ -3,7 +3,8 @@
 // size is patched when the writer ascends out of it. Every write is checked.
 // The file is written under a temporary name in the target's folder and only
 // renamed over the target by Commit, so a failed or abandoned file never
-// replaces an existing one.
+// replaces an existing one. While it is written, an interrupt of the program
+// removes it (see interrupt_cleanup.h).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/interrupt_cleanup.h"
 
 // Builds a four-character code from its text ("WAVE").
 constexpr std::uint32_t MakeFourCC(const char (&text)[5]) {
@@ -66,6 +69,7 @@ private:
     bool WriteU32(std::uint32_t value);
 
     std::unique_ptr<std::FILE, FileCloser> file_;
+    UnfinishedFile unfinished_;
     std::string targetPath_;
     std::string tempPath_;
     std::uint64_t length_ = 0;  // bytes written so far (the file's end)

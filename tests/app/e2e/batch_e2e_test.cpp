@@ -2,14 +2,19 @@
 // of MIDI files, the deterministic test module registered as the player's
 // module in a temporary configuration folder, no display.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../temp_folder.h"
@@ -44,6 +49,34 @@ std::string OneNoteSmf(int quarters = 2) {
     std::string file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, '\x01', '\xE0', 'M', 'T', 'r', 'k', 0, 0, 0,
                         static_cast<char>(track.size())};
     return file + track;
+}
+
+// A variable-length quantity of a track's delta time.
+std::string VarLength(std::uint32_t value) {
+    std::string bytes(1, static_cast<char>(value & 0x7F));
+    while ((value >>= 7) != 0) bytes.insert(bytes.begin(), static_cast<char>(0x80 | (value & 0x7F)));
+    return bytes;
+}
+
+// One C4 held for `minutes` minutes at 120 BPM: a conversion long enough to
+// be stopped in its middle (the test module renders it in about a second).
+std::string LongNoteSmf(int minutes) {
+    const std::uint32_t ticks = static_cast<std::uint32_t>(minutes) * 120 * 480;
+    std::string track = std::string("\x00\xFF\x51\x03\x07\xA1\x20\x00\x90\x3C\x64", 11) + VarLength(ticks) +
+                        std::string("\x80\x3C\x00\x00\xFF\x2F\x00", 7);
+    std::string file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, '\x01', '\xE0', 'M', 'T', 'r', 'k', 0, 0,
+                        static_cast<char>(track.size() >> 8), static_cast<char>(track.size() & 0xFF)};
+    return file + track;
+}
+
+// The temporary files a conversion leaves in `folder` while it writes.
+std::vector<fs::path> TemporaryFiles(const std::string& folder) {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().filename().string().find(".part-") != std::string::npos) found.push_back(entry.path());
+    }
+    return found;
 }
 
 struct RunResult {
@@ -82,6 +115,42 @@ protected:
         return result;
     }
 
+    // Starts the program on `folder` and sends it `signalNumber` once its
+    // temporary WAV file has grown past a few megabytes. Returns the wait
+    // status, or -1 when the conversion was never seen under way.
+    int RunAndStopMidway(const std::string& folder, int signalNumber) {
+        const std::string err = root.path() + "/stderr";
+        const pid_t child = fork();
+        if (child == 0) {
+            const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int nullFd = open("/dev/null", O_RDWR);
+            dup2(nullFd, STDIN_FILENO);
+            dup2(nullFd, STDOUT_FILENO);
+            dup2(errFd, STDERR_FILENO);
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            setenv("HOME", root.path().c_str(), 1);
+            const std::string argument = "-f" + folder;
+            execl(OMBRIX_PROGRAM, OMBRIX_PROGRAM, argument.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        constexpr std::uintmax_t kUnderWayBytes = 4u << 20;
+        bool underWay = false;
+        for (int poll = 0; poll < 20000 && !underWay; ++poll) {
+            for (const fs::path& temp : TemporaryFiles(folder + "/Conv")) {
+                std::error_code error;
+                if (fs::file_size(temp, error) >= kUnderWayBytes) underWay = true;
+            }
+            if (!underWay) std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        kill(child, signalNumber);
+        int status = 0;
+        waitpid(child, &status, 0);
+        stoppedErr = ReadBytes(err);
+        return underWay ? status : -1;
+    }
+
     // The log a batch writes for `files`, in the order the folder lists them.
     std::string ExpectedLog(const std::vector<std::pair<std::string, std::string>>& linesByName) {
         std::string log;
@@ -102,6 +171,7 @@ protected:
     TempFolder root;
     std::string songs;
     std::string config;
+    std::string stoppedErr;  // standard error of RunAndStopMidway
 };
 
 TEST_F(BatchRun, LogsAFailedFileAndConvertsTheGoodOne) {
@@ -201,6 +271,21 @@ TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("変換するMIDIファイルがありません。"), std::string::npos);
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(BatchRun, CtrlCOrSigtermRemovesTheUnfinishedFileKeepsTheEarlierWavAndTheLog) {
+    WriteBytes(songs + "/long.mid", LongNoteSmf(60));
+    fs::create_directories(songs + "/Conv");
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        WriteBytes(songs + "/Conv/long.wav", "earlier");
+        const int status = RunAndStopMidway(songs, signalNumber);
+        ASSERT_TRUE(WIFEXITED(status)) << signalNumber;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signalNumber);
+        EXPECT_TRUE(TemporaryFiles(songs + "/Conv").empty());
+        EXPECT_EQ(ReadBytes(songs + "/Conv/long.wav"), "earlier");
+        EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/long.mid\r\n");
+        EXPECT_NE(stoppedErr.find("interrupted"), std::string::npos);
+    }
 }
 
 TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {

@@ -1,0 +1,32 @@
+// What happens when the program is stopped from outside (Ctrl-C, SIGTERM,
+// a closed terminal): every unfinished file it is writing is removed, and
+// the program exits with 128 + the signal's number. The handlers and the
+// list of unfinished files are inherited by a forked process, which then
+// removes its own files.
+#pragma once
+
+#include <string>
+
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP. Calling it again
+// changes nothing.
+void InstallInterruptCleanup();
+
+// One unfinished file to remove if the program is interrupted while it is
+// being written. The file is left alone once the guard forgets it.
+class UnfinishedFile {
+public:
+    UnfinishedFile() = default;
+    ~UnfinishedFile() { Forget(); }
+    UnfinishedFile(const UnfinishedFile&) = delete;
+    UnfinishedFile& operator=(const UnfinishedFile&) = delete;
+
+    // Removes `path` on interrupt from now on (replacing what was watched
+    // before). False when the path is too long or too many files are
+    // watched at once; the file is then not removed on interrupt.
+    bool Watch(const std::string& path);
+    // Stops watching the file.
+    void Forget();
+
+private:
+    int slot_ = -1;
+};
