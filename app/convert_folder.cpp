@@ -13,6 +13,7 @@
 #include "platform/directory_listing.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/message_box.h"
+#include "platform/riff_writer.h"
 
 namespace {
 
@@ -86,6 +87,7 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
 
     std::error_code ignored;  // a folder that cannot be made shows up as failed files
     std::filesystem::create_directory(folders.output, ignored);
+    RemoveAbandonedTemporaryFiles(folders.output);
     OpenConversionLog(folders.output);
 
     bool allConverted = true;

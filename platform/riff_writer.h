@@ -26,6 +26,11 @@ constexpr std::uint32_t MakeFourCC(const char (&text)[5]) {
 // The largest file a RIFF size field can describe.
 constexpr std::uint64_t kRiffMaxFileBytes = 0xFFFFFFFFu;
 
+// Removes from `folder` the temporary files of writers whose process no
+// longer exists (a run killed outright leaves them). Files of running
+// processes and files of other names are left alone.
+void RemoveAbandonedTemporaryFiles(const std::string& folder);
+
 class RiffWriter {
 public:
     RiffWriter() = default;

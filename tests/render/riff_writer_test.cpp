@@ -3,7 +3,11 @@
 #include "platform/riff_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "tests/render/file_size_limit.h"
@@ -115,6 +119,28 @@ TEST(RiffWriter, WritesOutsideAChunkAreRefused) {
     const std::uint8_t byte = 0;
     EXPECT_EQ(writer.Write(&byte, 1), -1);
     EXPECT_FALSE(writer.Ascend());
+}
+
+TEST(RiffWriter, OnlyTemporaryFilesOfEndedProcessesAreRemovedAsAbandoned) {
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    const std::string dead = std::to_string(ended);
+    const std::string alive = std::to_string(getpid());
+    TempFolder folder;
+    const std::vector<std::string> kept = {
+        "song.wav", ".song.wav.part-" + alive + "-0",  // this process may still be writing it
+        "song.wav.part-" + dead + "-0",                // not the writer's own naming
+        ".song.wav.part-" + dead + "-x", ".song.wav.part-" + dead};
+    for (const std::string& name : kept) WriteText(folder.File(name), "x");
+    WriteText(folder.File(".song.wav.part-" + dead + "-0"), "abandoned");
+    WriteText(folder.File(".other.wav.part-" + dead + "-3"), "abandoned");
+    RemoveAbandonedTemporaryFiles(folder.Path().string());
+    std::vector<std::string> left = folder.Entries();
+    std::vector<std::string> expected = kept;
+    std::sort(left.begin(), left.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
 }
 
 }  // namespace

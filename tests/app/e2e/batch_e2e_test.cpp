@@ -288,6 +288,18 @@ TEST_F(BatchRun, CtrlCOrSigtermRemovesTheUnfinishedFileKeepsTheEarlierWavAndTheL
     }
 }
 
+TEST_F(BatchRun, ATemporaryFileLeftBySigkillIsRemovedByTheNextRun) {
+    WriteBytes(songs + "/long.mid", LongNoteSmf(60));
+    const int status = RunAndStopMidway(songs, SIGKILL);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(TemporaryFiles(songs + "/Conv").size(), 1u);  // nothing could remove it
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/long.mid\r\n");
+    WriteBytes(songs + "/long.mid", OneNoteSmf());
+    EXPECT_EQ(Run("-f" + songs).status, 0);
+    EXPECT_TRUE(TemporaryFiles(songs + "/Conv").empty());
+    EXPECT_TRUE(fs::exists(songs + "/Conv/long.wav"));
+}
+
 TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {
     const RunResult run = Run("");
     EXPECT_NE(run.status, 0);
