@@ -16,6 +16,7 @@ namespace {
 constexpr std::size_t kWriteBufferBytes = 64 * 1024;
 constexpr int kTemporaryNameAttempts = 100;
 constexpr std::uint32_t kRiffId = MakeFourCC("RIFF");
+constexpr mode_t kPermissionBits = 07777;
 
 constexpr std::string_view kTemporaryMark = ".part-";
 
@@ -80,8 +81,10 @@ bool RiffWriter::Open(const std::string& targetPath) {
     Discard();
     if (targetPath.empty()) return false;
     struct stat info {};
+    int replacedMode = -1;
     if (::stat(targetPath.c_str(), &info) == 0) {
         if (S_ISDIR(info.st_mode) || ::access(targetPath.c_str(), W_OK) != 0) return false;
+        replacedMode = static_cast<int>(info.st_mode & kPermissionBits);
     }
     std::filesystem::path target(targetPath);
     std::filesystem::path folder = target.parent_path();
@@ -103,6 +106,7 @@ bool RiffWriter::Open(const std::string& targetPath) {
     std::setvbuf(file, nullptr, _IOFBF, kWriteBufferBytes);
     targetPath_ = targetPath;
     tempPath_ = tempPath;
+    replacedMode_ = replacedMode;
     length_ = 0;
     failed_ = false;
     chunks_.clear();
@@ -177,6 +181,7 @@ bool RiffWriter::Ascend() {
 bool RiffWriter::Commit() {
     if (!file_) return false;
     bool ok = !failed_ && std::fflush(file_.get()) == 0;
+    if (ok && replacedMode_ >= 0 && ::fchmod(::fileno(file_.get()), static_cast<mode_t>(replacedMode_)) != 0) ok = false;
     // Close explicitly: the close can report a deferred write error.
     if (std::fclose(file_.release()) != 0) ok = false;
     if (ok && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) ok = false;

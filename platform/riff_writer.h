@@ -51,8 +51,9 @@ public:
     long Write(const void* data, long length);
     // Leaves the innermost chunk: pads it to an even length and patches its size.
     bool Ascend();
-    // Flushes and closes the file and renames it over the target. On failure
-    // the temporary file is removed and the target is left as it was.
+    // Flushes and closes the file and renames it over the target, which
+    // keeps the permissions of the file it replaces. On failure the
+    // temporary file is removed and the target is left as it was.
     bool Commit();
     // Closes and removes the temporary file; the target is left as it was.
     void Discard();
@@ -77,6 +78,7 @@ private:
     UnfinishedFile unfinished_;
     std::string targetPath_;
     std::string tempPath_;
+    int replacedMode_ = -1;     // permission bits of the file being replaced, -1 for a new file
     std::uint64_t length_ = 0;  // bytes written so far (the file's end)
     bool failed_ = false;
     std::vector<OpenChunk> chunks_;

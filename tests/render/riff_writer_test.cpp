@@ -3,6 +3,7 @@
 #include "platform/riff_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -79,6 +80,24 @@ TEST(RiffWriter, CommitReplacesAnEarlierFile) {
     RiffWriter writer;
     ASSERT_TRUE(WriteSmallRiff(writer, folder.File("song.wav"), {7, 7}));
     EXPECT_EQ(ReadBytes(folder.File("song.wav")).size(), 22u);
+}
+
+TEST(RiffWriter, AReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsualOnes) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                                 fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read}) {
+        WriteText(folder.File("song.wav"), "earlier");
+        fs::permissions(folder.File("song.wav"), mode);
+        RiffWriter writer;
+        ASSERT_TRUE(WriteSmallRiff(writer, folder.File("song.wav"), {1, 2}));
+        EXPECT_EQ(fs::status(folder.File("song.wav")).permissions(), mode);
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    RiffWriter writer;
+    ASSERT_TRUE(WriteSmallRiff(writer, folder.File("new.wav"), {1, 2}));
+    EXPECT_EQ(static_cast<mode_t>(fs::status(folder.File("new.wav")).permissions()), 0666 & ~mask);
 }
 
 TEST(RiffWriter, OpeningFailsInAMissingFolderOrOnAFolder) {
