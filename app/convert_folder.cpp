@@ -5,6 +5,7 @@
 #include "app/convert_folder.h"
 
 #include <filesystem>
+#include <set>
 #include <vector>
 
 #include "app/conversion_log.h"
@@ -14,6 +15,7 @@
 #include "platform/interrupt_cleanup.h"
 #include "platform/message_box.h"
 #include "platform/riff_writer.h"
+#include "platform/standard_error.h"
 
 namespace {
 
@@ -31,13 +33,19 @@ public:
     PublishedLog& operator=(const PublishedLog&) = delete;
 };
 
-// Converts one file; true when nothing was reported.
-bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const std::string& folder, const std::string& outputFolder,
-                const std::string& name) {
+// Converts one file into `wavName`; true when nothing was reported.
+bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders, const std::string& name,
+                const std::string& wavName) {
     ConversionLogReport report;
-    const std::string input = folder + "/" + name;
-    const std::string output = outputFolder + WavNameFor(name);
+    const std::string input = folders.prefix + "/" + name;
+    const std::string output = folders.output + wavName;
     AppendLogLine(input);
+    if (wavName != WavNameFor(name)) {
+        // Another file of the batch already took the usual name: say where this one went.
+        const std::string renamed = "Saved as " + wavName + " (" + WavNameFor(name) + " is taken by another file)";
+        AppendLogLine(renamed);
+        WriteErrorLine(input + ": " + renamed);
+    }
     if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
         report.Report(kPathTooLongLine);
     } else {
@@ -54,6 +62,26 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const std::string& folder, c
 
 std::string WavNameFor(const std::string& midiName) {
     return midiName.substr(0, midiName.size() - kWavExtension.size()) + std::string(kWavExtension);
+}
+
+std::vector<std::string> DistinctWavNames(const std::vector<std::string>& midiNames) {
+    std::set<std::string> taken;
+    for (const std::string& name : midiNames) taken.insert(WavNameFor(name));
+    std::set<std::string> given;
+    std::vector<std::string> wavNames;
+    for (const std::string& name : midiNames) {
+        std::string wavName = WavNameFor(name);
+        if (given.count(wavName) != 0) {
+            const std::string base = wavName.substr(0, wavName.size() - kWavExtension.size() - 1);
+            for (int n = 2; taken.count(wavName) != 0; ++n) {
+                wavName = base + " (" + std::to_string(n) + ")." + std::string(kWavExtension);
+            }
+            taken.insert(wavName);
+        }
+        given.insert(wavName);
+        wavNames.push_back(std::move(wavName));
+    }
+    return wavNames;
 }
 
 BatchFolders BatchFoldersFor(const std::string& batchFolder) {
@@ -91,8 +119,9 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     OpenConversionLog(folders.output);
 
     bool allConverted = true;
-    for (const std::string& name : names) {
-        allConverted = ConvertOne(dlg, steps, folders.prefix, folders.output, name) && allConverted;
+    const std::vector<std::string> wavNames = DistinctWavNames(names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        allConverted = ConvertOne(dlg, steps, folders, names[i], wavNames[i]) && allConverted;
     }
     CloseConversionLog();
     return allConverted;

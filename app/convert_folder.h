@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/user_report.h"
 
@@ -27,6 +28,11 @@ constexpr std::string_view kNothingToConvertMessage = "変換するMIDIファイ
 
 // The output name of a MIDI file name: its last three characters become "wav".
 std::string WavNameFor(const std::string& midiName);
+
+// The WAV names of a batch's MIDI files, in order: each file's WavNameFor,
+// except that a name an earlier file of the batch already takes becomes the
+// first "<name> (n).wav" (n = 2, 3, ...) that no file of the batch takes.
+std::vector<std::string> DistinctWavNames(const std::vector<std::string>& midiNames);
 
 // Where a batch over one folder reads and writes.
 struct BatchFolders {

@@ -157,6 +157,28 @@ TEST(BatchFolders, TheRootFolderIsListedAsTheRoot) {
     EXPECT_EQ(folders.output, "/Conv/");
 }
 
+TEST_F(ConvertFolderTest, TwoFilesWithTheSameWavNameGetTwoFilesAndTheLogSaysWhich) {
+    Touch(dir.path() + "/Song.mid");
+    Touch(dir.path() + "/Song.MID");
+    dlg.m_strBatchFolder = dir.path();
+    dlg.m_bPreCountArg = false;
+    EXPECT_TRUE(ConvertFolder(dlg, steps));
+    ASSERT_EQ(steps.calls.size(), 4u);
+    EXPECT_EQ(steps.calls[1], "convert " + dir.path() + "/Conv/Song.wav");
+    EXPECT_EQ(steps.calls[3], "convert " + dir.path() + "/Conv/Song (2).wav");
+    const std::string second = steps.calls[2].substr(5);
+    EXPECT_NE(ReadBytes(dir.path() + "/Conv/CreateLog.log")
+                  .find(second + "\r\nSaved as Song (2).wav (Song.wav is taken by another file)\r\nEND\r\n"),
+              std::string::npos);
+}
+
+TEST(WavName, ADuplicateTakesTheFirstNameNoFileOfTheBatchTakes) {
+    EXPECT_EQ(DistinctWavNames({"a.mid", "A.mid", "a.MID", "a (2).mid"}),
+              (std::vector<std::string>{"a.wav", "A.wav", "a (3).wav", "a (2).wav"}));
+    EXPECT_EQ(DistinctWavNames({"x.mid", "x.Mid", "x.MID"}),
+              (std::vector<std::string>{"x.wav", "x (2).wav", "x (3).wav"}));
+}
+
 TEST(WavName, ReplacesTheLastThreeCharacters) {
     EXPECT_EQ(WavNameFor("Song.mid"), "Song.wav");
     EXPECT_EQ(WavNameFor("Song.MID"), "Song.wav");
