@@ -1,6 +1,7 @@
 // The conversion log file and the program-wide access to it during a batch.
 #include "app/conversion_log.h"
 
+#include "app/path_limits.h"
 #include "platform/message_box.h"
 #include "platform/text_viewer.h"
 
@@ -16,7 +17,7 @@ constexpr std::string_view kLogNotWritten =
 
 void ConversionLog::Open(const std::string& outputFolder) {
     path_ = outputFolder + std::string(kConversionLogName);
-    file_.reset(std::fopen(path_.c_str(), "wb"));
+    file_.reset(FitsPathBuffer(path_) ? std::fopen(path_.c_str(), "wb") : nullptr);
 }
 
 void ConversionLog::AppendLine(std::string_view text) {

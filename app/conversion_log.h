@@ -16,7 +16,8 @@ constexpr std::string_view kConversionLogName = "CreateLog.log";
 class ConversionLog {
 public:
     // Creates (or empties) the log in `outputFolder`, which ends with "/".
-    // The log stays closed when the file cannot be created.
+    // The log stays closed when the file cannot be created or its path does
+    // not fit a path buffer.
     void Open(const std::string& outputFolder);
     // Writes `text` and CR LF to the file at once while the log is open;
     // otherwise does nothing.

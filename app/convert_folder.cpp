@@ -99,11 +99,9 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     ConversionLog log;
     PublishedLog published(log);
 
+    // Each path is checked where it is used: a folder whose log path is too
+    // long still converts the files whose own paths fit.
     const BatchFolders folders = BatchFoldersFor(dlg.m_strBatchFolder);
-    if (!FitsPathBuffer(folders.output + std::string(kConversionLogName))) {
-        ShowMessageBox(kPathTooLongLine);
-        return false;
-    }
     std::vector<std::string> names;
     for (const DirectoryEntry& entry : ListEntriesWithExtension(folders.listed, kMidiExtension)) {
         if (!entry.isDirectory) names.push_back(entry.name);

@@ -141,6 +141,20 @@ TEST_F(ConvertFolderTest, RefusesAPathTooLongInsteadOfCuttingIt) {
               dir.path() + "/" + name + "\r\nPath is too long\r\nEND\r\n");
 }
 
+TEST_F(ConvertFolderTest, AFolderTooLongOnlyForTheLogStillConvertsItsFiles) {
+    // A folder of 245 bytes: "a.mid" (251) and "Conv/a.wav" (256) fit a path
+    // buffer, "Conv/CreateLog.log" (264) does not.
+    const std::string folder = dir.path() + "/" + std::string(244 - dir.path().size(), 'f');
+    ASSERT_EQ(folder.size(), 245u);
+    fs::create_directory(folder);
+    Touch(folder + "/a.mid");
+    dlg.m_strBatchFolder = folder;
+    dlg.m_bPreCountArg = false;
+    EXPECT_TRUE(ConvertFolder(dlg, steps));
+    EXPECT_EQ(steps.calls, (std::vector<std::string>{"open " + folder + "/a.mid", "convert " + folder + "/Conv/a.wav"}));
+    EXPECT_FALSE(fs::exists(folder + "/Conv/CreateLog.log"));
+}
+
 TEST(BatchFolders, AFolderWithOrWithoutTrailingSlashGivesTheSamePaths) {
     for (const std::string given : {"/songs", "/songs/"}) {
         const BatchFolders folders = BatchFoldersFor(given);

@@ -300,6 +300,16 @@ TEST_F(BatchRun, ATemporaryFileLeftBySigkillIsRemovedByTheNextRun) {
     EXPECT_TRUE(fs::exists(songs + "/Conv/long.wav"));
 }
 
+TEST_F(BatchRun, AFolderTooLongOnlyForTheLogConvertsEveryFile) {
+    const std::string folder = songs + "/" + std::string(244 - songs.size(), 'f');  // 245 bytes
+    fs::create_directory(folder);
+    WriteBytes(folder + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + folder);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_GT(fs::file_size(folder + "/Conv/b.wav"), kWavHeaderBytes);
+    EXPECT_FALSE(fs::exists(folder + "/Conv/CreateLog.log"));
+}
+
 TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {
     const RunResult run = Run("");
     EXPECT_NE(run.status, 0);
