@@ -104,7 +104,12 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     const BatchFolders folders = BatchFoldersFor(dlg.m_strBatchFolder);
     std::vector<std::string> names;
     for (const DirectoryEntry& entry : ListEntriesWithExtension(folders.listed, kMidiExtension)) {
-        if (!entry.isDirectory) names.push_back(entry.name);
+        if (entry.isDirectory) continue;
+        // Still listed, so that the log names it; the import refuses it without waiting on it.
+        if (!entry.isRegularFile) {
+            WriteErrorLine(folders.prefix + "/" + entry.name + " is not a regular file (a FIFO, socket or device)");
+        }
+        names.push_back(entry.name);
     }
     if (names.empty()) {
         ShowMessageBox(kNothingToConvertMessage);

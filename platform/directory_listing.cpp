@@ -23,8 +23,10 @@ std::vector<DirectoryEntry> ListEntriesWithExtension(const std::string& folder, 
         if (error) break;
         const std::string name = it->path().filename().string();
         if (!EndsWithIgnoringCase(name, extension)) continue;
+        // The entry's type comes from stat alone: nothing is opened here.
         std::error_code statError;
-        entries.push_back({name, it->is_directory(statError)});
+        const std::filesystem::file_status status = it->status(statError);
+        entries.push_back({name, std::filesystem::is_directory(status), std::filesystem::is_regular_file(status)});
     }
     return entries;
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -308,6 +309,17 @@ TEST_F(BatchRun, AFolderTooLongOnlyForTheLogConvertsEveryFile) {
     EXPECT_EQ(run.status, 0);
     EXPECT_GT(fs::file_size(folder + "/Conv/b.wav"), kWavHeaderBytes);
     EXPECT_FALSE(fs::exists(folder + "/Conv/CreateLog.log"));
+}
+
+TEST_F(BatchRun, AFifoNamedLikeAMidiFileIsLoggedAsUnreadableWithoutBlockingTheBatch) {
+    ASSERT_EQ(mkfifo((songs + "/pipe.mid").c_str(), 0600), 0);  // nobody ever writes to it
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"),
+              ExpectedLog({{"pipe.mid", "FileNotFound\r\nSMFが読み込まれていません\r\n"}, {"b.mid", ""}}));
+    EXPECT_NE(run.err.find(songs + "/pipe.mid is not a regular file"), std::string::npos);
+    EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
 }
 
 TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {
