@@ -67,6 +67,8 @@ void InstallInterruptCleanup() {
         if (::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
         ::sigaction(signalNumber, &action, nullptr);
     }
+    // Writing past a file-size limit then fails with EFBIG like a full disk.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool UnfinishedFile::Watch(const std::string& path) {

@@ -2,13 +2,14 @@
 // a closed terminal): every unfinished file it is writing is removed, and
 // the program exits with 128 + the signal's number. The handlers and the
 // list of unfinished files are inherited by a forked process, which then
-// removes its own files.
+// removes its own files. A file-size limit (ulimit -f) makes a write fail
+// with its error instead of killing the program.
 #pragma once
 
 #include <string>
 
-// Installs the handlers for SIGINT, SIGTERM and SIGHUP. Calling it again
-// changes nothing.
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP and ignores SIGXFSZ.
+// Calling it again changes nothing.
 void InstallInterruptCleanup();
 
 // One unfinished file to remove if the program is interrupted while it is

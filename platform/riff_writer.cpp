@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <string_view>
 
@@ -79,24 +80,27 @@ RiffWriter::~RiffWriter() { Discard(); }
 
 bool RiffWriter::Open(const std::string& targetPath) {
     Discard();
-    if (targetPath.empty()) return false;
+    error_ = 0;
+    if (targetPath.empty()) return Fail(ENOENT);
     struct stat info {};
     int replacedMode = -1;
     if (::stat(targetPath.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode) || ::access(targetPath.c_str(), W_OK) != 0) return false;
+        if (S_ISDIR(info.st_mode)) return Fail(EISDIR);
+        if (::access(targetPath.c_str(), W_OK) != 0) return Fail(errno);
         replacedMode = static_cast<int>(info.st_mode & kPermissionBits);
     }
     std::filesystem::path target(targetPath);
     std::filesystem::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
     std::string baseName = target.filename().string();
-    if (baseName.empty()) return false;
+    if (baseName.empty()) return Fail(EISDIR);
 
     std::string tempPath;
     int fd = CreateTemporaryFile(folder, baseName, unfinished_, tempPath);
-    if (fd < 0) return false;
+    if (fd < 0) return Fail(errno);
     std::FILE* file = ::fdopen(fd, "wb");
     if (file == nullptr) {
+        Fail(errno);
         ::close(fd);
         ::unlink(tempPath.c_str());
         unfinished_.Forget();
@@ -113,16 +117,18 @@ bool RiffWriter::Open(const std::string& targetPath) {
     return true;
 }
 
+bool RiffWriter::Fail(int errorNumber) {
+    failed_ = true;
+    if (error_ == 0) error_ = errorNumber;
+    return false;
+}
+
+std::string RiffWriter::FailureReason() const { return std::strerror(error_ != 0 ? error_ : EIO); }
+
 bool RiffWriter::WriteRaw(const void* data, std::size_t length) {
     if (!file_ || failed_) return false;
-    if (length_ + length > kRiffMaxFileBytes) {
-        failed_ = true;
-        return false;
-    }
-    if (length > 0 && std::fwrite(data, 1, length, file_.get()) != length) {
-        failed_ = true;
-        return false;
-    }
+    if (length_ + length > kRiffMaxFileBytes) return Fail(EFBIG);
+    if (length > 0 && std::fwrite(data, 1, length, file_.get()) != length) return Fail(errno);
     length_ += length;
     return true;
 }
@@ -164,27 +170,25 @@ bool RiffWriter::Ascend() {
     }
     // Patch the size field in place, then return to the end of the file.
     const std::uint64_t end = length_;
-    if (::fseeko(file_.get(), static_cast<off_t>(chunk.sizeFieldAt), SEEK_SET) != 0) {
-        failed_ = true;
-        return false;
-    }
+    if (::fseeko(file_.get(), static_cast<off_t>(chunk.sizeFieldAt), SEEK_SET) != 0) return Fail(errno);
     length_ = chunk.sizeFieldAt;  // WriteU32 counts the patched bytes; restored below
     bool patched = WriteU32(static_cast<std::uint32_t>(size));
     length_ = end;
-    if (!patched || ::fseeko(file_.get(), 0, SEEK_END) != 0) {
-        failed_ = true;
-        return false;
-    }
+    if (!patched) return false;
+    if (::fseeko(file_.get(), 0, SEEK_END) != 0) return Fail(errno);
     return true;
 }
 
 bool RiffWriter::Commit() {
     if (!file_) return false;
-    bool ok = !failed_ && std::fflush(file_.get()) == 0;
-    if (ok && replacedMode_ >= 0 && ::fchmod(::fileno(file_.get()), static_cast<mode_t>(replacedMode_)) != 0) ok = false;
+    bool ok = !failed_;
+    if (ok && std::fflush(file_.get()) != 0) ok = Fail(errno);
+    if (ok && replacedMode_ >= 0 && ::fchmod(::fileno(file_.get()), static_cast<mode_t>(replacedMode_)) != 0) {
+        ok = Fail(errno);
+    }
     // Close explicitly: the close can report a deferred write error.
-    if (std::fclose(file_.release()) != 0) ok = false;
-    if (ok && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) ok = false;
+    if (std::fclose(file_.release()) != 0 && ok) ok = Fail(errno);
+    if (ok && ::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) ok = Fail(errno);
     if (!ok) ::unlink(tempPath_.c_str());
     unfinished_.Forget();  // only now: until the rename the temporary file exists
     tempPath_.clear();

@@ -59,6 +59,9 @@ public:
     void Discard();
 
     bool IsOpen() const { return file_ != nullptr; }
+    // The system's reason for the first failure since Open ("File too large",
+    // "No space left on device", "Permission denied").
+    std::string FailureReason() const;
     // The temporary file's path while the file is open.
     const std::string& TemporaryPath() const { return tempPath_; }
 
@@ -71,6 +74,8 @@ private:
         std::uint64_t dataStart = 0;    // file offset of the chunk's first data byte
     };
 
+    // Marks the writer failed, keeping the first error's number; returns false.
+    bool Fail(int errorNumber);
     bool WriteRaw(const void* data, std::size_t length);
     bool WriteU32(std::uint32_t value);
 
@@ -81,5 +86,6 @@ private:
     int replacedMode_ = -1;     // permission bits of the file being replaced, -1 for a new file
     std::uint64_t length_ = 0;  // bytes written so far (the file's end)
     bool failed_ = false;
+    int error_ = 0;  // errno of the first failure, 0 before
     std::vector<OpenChunk> chunks_;
 };

@@ -124,6 +124,7 @@ TEST(RiffWriter, AFailedWriteIsReportedAndTheFileIsNeverCommitted) {
         for (int i = 0; i < 200 && result >= 0; ++i) result = writer.Write(block.data(), 2000);
         EXPECT_EQ(result, -1);
     }
+    EXPECT_EQ(writer.FailureReason(), "File too large");
     EXPECT_EQ(writer.Write(block.data(), 2000), -1);  // stays failed
     EXPECT_FALSE(writer.Ascend());
     EXPECT_FALSE(writer.Commit());

@@ -102,10 +102,11 @@ protected:
         WriteBytes(config + "/" + kPlayerKey + "/@", folder + "/player");
     }
 
-    RunResult Run(const std::string& arguments) {
+    // Runs the program; `limits` are shell commands run before it ("ulimit -f 100").
+    RunResult Run(const std::string& arguments, const std::string& limits = "") {
         const std::string out = root.path() + "/stdout";
         const std::string err = root.path() + "/stderr";
-        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + config + "' HOME='" +
+        const std::string command = limits + (limits.empty() ? "" : "; ") + "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + config + "' HOME='" +
                                     root.path() + "' '" + OMBRIX_PROGRAM + "' " + arguments + " >'" + out +
                                     "' 2>'" + err + "' </dev/null";
         const int raw = std::system(command.c_str());
@@ -320,6 +321,20 @@ TEST_F(BatchRun, AFifoNamedLikeAMidiFileIsLoggedAsUnreadableWithoutBlockingTheBa
               ExpectedLog({{"pipe.mid", "FileNotFound\r\nSMFが読み込まれていません\r\n"}, {"b.mid", ""}}));
     EXPECT_NE(run.err.find(songs + "/pipe.mid is not a regular file"), std::string::npos);
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+TEST_F(BatchRun, AFileSizeLimitIsAWriteFailureWithItsReasonNotADeathBySignal) {
+    // Each song lasts a 4/4 measure at least: two seconds are far more than 100 kB.
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    WriteBytes(songs + "/c.mid", OneNoteSmf(1));
+    const RunResult run = Run("-f" + songs, "ulimit -f 100");
+    EXPECT_EQ(run.status, 1);  // exited, with a failed file
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"),
+              ExpectedLog({{"b.mid", "ウェーブファイルの作成に失敗しました。\r\n"},
+                           {"c.mid", "ウェーブファイルの作成に失敗しました。\r\n"}}));
+    EXPECT_NE(run.err.find("cannot write " + songs + "/Conv/b.wav: File too large"), std::string::npos);
+    // Nothing but the log is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 1);
 }
 
 TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {
