@@ -1,8 +1,12 @@
 // The conversion log file and the program-wide access to it during a batch.
 #include "app/conversion_log.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "app/path_limits.h"
 #include "platform/message_box.h"
+#include "platform/standard_error.h"
 #include "platform/text_viewer.h"
 
 ConversionLog* g_pConversionLog = nullptr;
@@ -17,7 +21,13 @@ constexpr std::string_view kLogNotWritten =
 
 void ConversionLog::Open(const std::string& outputFolder) {
     path_ = outputFolder + std::string(kConversionLogName);
-    file_.reset(FitsPathBuffer(path_) ? std::fopen(path_.c_str(), "wb") : nullptr);
+    failure_.clear();
+    if (!FitsPathBuffer(path_)) {
+        failure_ = "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+        return;
+    }
+    file_.reset(std::fopen(path_.c_str(), "wb"));
+    if (!file_) failure_ = std::strerror(errno);
 }
 
 void ConversionLog::AppendLine(std::string_view text) {
@@ -27,13 +37,14 @@ void ConversionLog::AppendLine(std::string_view text) {
     // Each line reaches the file at once: an interrupted batch keeps the
     // entries of what it has done, and a forked conversion inherits no
     // pending bytes to write a second time.
-    std::fflush(file_.get());
+    if (std::fflush(file_.get()) != 0 && failure_.empty()) failure_ = std::strerror(errno);
 }
 
 bool ConversionLog::Close() {
     if (!file_) return false;
     const bool writeFailed = std::ferror(file_.get()) != 0;
     const bool closeFailed = std::fclose(file_.release()) != 0;
+    if (closeFailed && failure_.empty()) failure_ = std::strerror(errno);
     return !writeFailed && !closeFailed;
 }
 
@@ -49,6 +60,8 @@ bool CloseConversionLog() {
     if (!g_pConversionLog) return false;
     if (!g_pConversionLog->Close()) {
         ShowMessageBox(kLogNotWritten);
+        WriteErrorLine("the log " + g_pConversionLog->Path() + " could not be written: " +
+                       g_pConversionLog->FailureReason());
         return false;
     }
     OpenTextViewer(g_pConversionLog->Path());

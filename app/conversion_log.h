@@ -28,6 +28,9 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     // The log's path; empty until Open has been called.
     const std::string& Path() const { return path_; }
+    // Why the log could not be created or written (the system's reason), or
+    // empty while nothing has failed.
+    const std::string& FailureReason() const { return failure_; }
 
 private:
     struct FileCloser {
@@ -35,6 +38,7 @@ private:
     };
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::string path_;
+    std::string failure_;
 };
 
 // The log of the running batch, or null outside a batch. Borrowed: the batch

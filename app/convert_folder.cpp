@@ -4,6 +4,7 @@
 // such); the user is told that there was nothing to do.
 #include "app/convert_folder.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <vector>
@@ -33,6 +34,11 @@ public:
     PublishedLog& operator=(const PublishedLog&) = delete;
 };
 
+// Whether the loaded song plays a note on any channel.
+bool HasNotes(const SongOptions& options) {
+    return std::any_of(options.channelUsed.begin(), options.channelUsed.end(), [](std::int32_t used) { return used != 0; });
+}
+
 // Converts one file into `wavName`; true when nothing was reported.
 bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders, const std::string& name,
                 const std::string& wavName) {
@@ -53,9 +59,54 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
         // After the open, which resets the options: every song follows the command line.
         dlg.m_songOptions.preCount = dlg.m_bPreCountArg;
         steps.ConvertSong(output, report);
+        if (report.Count() == 0 && !dlg.m_strSongName.empty() && !HasNotes(dlg.m_songOptions)) {
+            WriteErrorLine("warning: " + input + " has no notes, so " + output +
+                           (dlg.m_songOptions.preCount ? " holds only the pre-count" : " is silent"));
+        }
     }
     AppendLogLine(kEndLine);
     return report.Count() == 0;
+}
+
+// Names of the batch's MIDI files (folders skipped) into `names`. False,
+// after telling the user why, when the batch folder cannot be listed.
+bool ListMidiFiles(const BatchFolders& folders, std::vector<std::string>& names) {
+    std::error_code error;
+    const std::vector<DirectoryEntry> entries = ListEntriesWithExtension(folders.listed, kMidiExtension, &error);
+    if (error) {
+        std::error_code statError;
+        const std::filesystem::file_status status = std::filesystem::status(folders.listed, statError);
+        if (!std::filesystem::exists(status)) {
+            WriteErrorLine("the folder " + folders.listed + " does not exist; give the folder that holds the MIDI files");
+        } else if (!std::filesystem::is_directory(status)) {
+            WriteErrorLine(folders.listed + " is a file, not a folder; give the folder that holds the MIDI files");
+        } else {
+            WriteErrorLine("cannot read the folder " + folders.listed + ": " + error.message());
+        }
+        return false;
+    }
+    for (const DirectoryEntry& entry : entries) {
+        if (entry.isDirectory) continue;
+        // Still listed, so that the log names it; the import refuses it without waiting on it.
+        if (!entry.isRegularFile) {
+            WriteErrorLine(folders.prefix + "/" + entry.name + " is not a regular file (a FIFO, socket or device)");
+        }
+        names.push_back(entry.name);
+    }
+    return true;
+}
+
+// Creates the output folder unless it exists. False, after telling the user
+// the system's reason, when there is no folder to write into.
+bool MakeOutputFolder(const std::string& output) {
+    std::error_code error;
+    std::filesystem::create_directory(output, error);
+    std::error_code statError;
+    if (!error && std::filesystem::is_directory(output, statError)) return true;
+    const bool fileInTheWay = std::filesystem::exists(std::filesystem::path(output).parent_path(), statError);
+    const std::string reason = fileInTheWay ? "a file of that name is in the way" : error.message();
+    WriteErrorLine("cannot create the output folder " + output + ": " + reason + "; nothing was converted");
+    return false;
 }
 
 }  // namespace
@@ -103,21 +154,12 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     // long still converts the files whose own paths fit.
     const BatchFolders folders = BatchFoldersFor(dlg.m_strBatchFolder);
     std::vector<std::string> names;
-    for (const DirectoryEntry& entry : ListEntriesWithExtension(folders.listed, kMidiExtension)) {
-        if (entry.isDirectory) continue;
-        // Still listed, so that the log names it; the import refuses it without waiting on it.
-        if (!entry.isRegularFile) {
-            WriteErrorLine(folders.prefix + "/" + entry.name + " is not a regular file (a FIFO, socket or device)");
-        }
-        names.push_back(entry.name);
-    }
+    if (!ListMidiFiles(folders, names)) return false;
     if (names.empty()) {
         ShowMessageBox(kNothingToConvertMessage);
         return false;
     }
-
-    std::error_code ignored;  // a folder that cannot be made shows up as failed files
-    std::filesystem::create_directory(folders.output, ignored);
+    if (!MakeOutputFolder(folders.output)) return false;
     RemoveAbandonedTemporaryFiles(folders.output);
     OpenConversionLog(folders.output);
 

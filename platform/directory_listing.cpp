@@ -14,10 +14,12 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
 
 }  // namespace
 
-std::vector<DirectoryEntry> ListEntriesWithExtension(const std::string& folder, std::string_view extension) {
+std::vector<DirectoryEntry> ListEntriesWithExtension(const std::string& folder, std::string_view extension,
+                                                     std::error_code* openError) {
     std::vector<DirectoryEntry> entries;
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
+    if (openError != nullptr) *openError = error;
     if (error) return entries;
     for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
         if (error) break;

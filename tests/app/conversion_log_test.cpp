@@ -45,8 +45,16 @@ TEST(ConversionLog, ThatCannotBeCreatedStaysClosedAndIgnoresLines) {
     ConversionLog log;
     log.Open(dir.path() + "/");
     EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(log.FailureReason(), "Is a directory");
     log.AppendLine("lost");
     EXPECT_FALSE(log.Close());
+}
+
+TEST(ConversionLog, APathTooLongForAPathBufferIsRefusedWithThatReason) {
+    ConversionLog log;
+    log.Open("/" + std::string(250, 'f') + "/");  // 252 + "CreateLog.log" = 265 bytes
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(log.FailureReason(), "the path is longer than 259 bytes");
 }
 
 TEST(ConversionLog, AppendLogLineWritesOnlyWhileABatchLogIsPublished) {

@@ -264,7 +264,54 @@ TEST_F(BatchRun, WithAnUnwritableLogStillConvertsAndSaysSo) {
     const RunResult run = Run("-f" + songs);
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("他のプロセスが使用中のため、logファイルの書き出しが行なえませんでした。"), std::string::npos);
+    EXPECT_NE(run.err.find("the log " + songs + "/Conv/CreateLog.log could not be written: Is a directory"),
+              std::string::npos);
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+TEST_F(BatchRun, AMissingFolderOrAFileInsteadOfAFolderIsNamedAsSuch) {
+    const RunResult missing = Run("-f" + songs + "/nowhere");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("the folder " + songs + "/nowhere does not exist"), std::string::npos);
+    EXPECT_EQ(missing.err.find("変換するMIDIファイルがありません。"), std::string::npos);
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult file = Run("-f" + songs + "/b.mid");
+    EXPECT_EQ(file.status, 1);
+    EXPECT_NE(file.err.find(songs + "/b.mid is a file, not a folder"), std::string::npos);
+    EXPECT_EQ(file.err.find("変換するMIDIファイルがありません。"), std::string::npos);
+}
+
+TEST_F(BatchRun, AnOutputFolderThatCannotBeCreatedIsToldWithTheSystemsReason) {
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    WriteBytes(songs + "/Conv", "a file where the folder should go");
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot create the output folder " + songs + "/Conv/: a file of that name is in the way"),
+              std::string::npos);
+    EXPECT_EQ(ReadBytes(songs + "/Conv"), "a file where the folder should go");
+}
+
+TEST_F(BatchRun, AReadOnlyFolderIsToldAsPermissionDenied) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    fs::permissions(songs, fs::perms::owner_read | fs::perms::owner_exec);
+    const RunResult run = Run("-f" + songs);
+    fs::permissions(songs, fs::perms::owner_all);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot create the output folder " + songs + "/Conv/: Permission denied"),
+              std::string::npos);
+    EXPECT_EQ(run.err.find("他のプロセス"), std::string::npos);
+}
+
+TEST_F(BatchRun, ASongWithoutNotesIsConvertedWithAWarningThatItIsSilent) {
+    const std::string track = std::string("\x00\xFF\x51\x03\x07\xA1\x20\x00\xFF\x2F\x00", 11);
+    WriteBytes(songs + "/quiet.mid", std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0", 21) +
+                                         static_cast<char>(track.size()) + track);
+    const RunResult run = Run("'-f" + songs + ",-p0'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("warning: " + songs + "/quiet.mid has no notes, so " + songs + "/Conv/quiet.wav is silent"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(songs + "/Conv/quiet.wav"));
 }
 
 TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
