@@ -7,6 +7,7 @@
 #include "app/path_limits.h"
 #include "platform/message_box.h"
 #include "platform/standard_error.h"
+#include "platform/text.h"
 #include "platform/text_viewer.h"
 
 ConversionLog* g_pConversionLog = nullptr;
@@ -32,7 +33,9 @@ void ConversionLog::Open(const std::string& outputFolder) {
 
 void ConversionLog::AppendLine(std::string_view text) {
     if (!file_) return;
-    std::fwrite(text.data(), 1, text.size(), file_.get());
+    // One line per item: a line break inside a file name must not split it.
+    const std::string line = EscapeControlCharacters(text);
+    std::fwrite(line.data(), 1, line.size(), file_.get());
     std::fwrite(kLineEnd.data(), 1, kLineEnd.size(), file_.get());
     // Each line reaches the file at once: an interrupted batch keeps the
     // entries of what it has done, and a forked conversion inherits no

@@ -19,8 +19,8 @@ public:
     // The log stays closed when the file cannot be created or its path does
     // not fit a path buffer.
     void Open(const std::string& outputFolder);
-    // Writes `text` and CR LF to the file at once while the log is open;
-    // otherwise does nothing.
+    // Writes `text` (control characters escaped, so it stays one line) and
+    // CR LF to the file at once while the log is open; otherwise does nothing.
     void AppendLine(std::string_view text);
     // Closes the file; false when it was not open or a write failed.
     bool Close();

@@ -2,8 +2,12 @@
 #include "platform/standard_error.h"
 
 #include <cstdio>
+#include <string>
+
+#include "platform/text.h"
 
 void WriteErrorLine(std::string_view text) {
-    std::fprintf(stderr, "ombrix: %.*s\n", static_cast<int>(text.size()), text.data());
+    const std::string line = EscapeControlCharacters(text);
+    std::fprintf(stderr, "ombrix: %s\n", line.c_str());
     std::fflush(stderr);
 }

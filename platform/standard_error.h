@@ -4,5 +4,6 @@
 
 #include <string_view>
 
-// Writes "ombrix: " + `text` as one line on standard error.
+// Writes "ombrix: " + `text` as one line on standard error (control
+// characters escaped).
 void WriteErrorLine(std::string_view text);

@@ -29,6 +29,16 @@ TEST(ConversionLog, WritesEachLineWithCrLf) {
     EXPECT_EQ(ReadBytes(log.Path()), "/songs/a.mid\r\nEND\r\n");
 }
 
+TEST(ConversionLog, AFileNameWithLineBreaksStaysOneLine) {
+    TempFolder dir;
+    ConversionLog log;
+    log.Open(dir.path() + "/");
+    log.AppendLine("/songs/two\nlines\r.mid\t\x1B");
+    log.AppendLine("END");
+    log.Close();
+    EXPECT_EQ(ReadBytes(log.Path()), "/songs/two\\nlines\\r.mid\\t\\x1B\r\nEND\r\n");
+}
+
 TEST(ConversionLog, StartsAfreshOnEveryOpen) {
     TempFolder dir;
     std::ofstream(dir.path() + "/CreateLog.log") << "old run\r\n";

@@ -384,6 +384,13 @@ TEST_F(BatchRun, AFileSizeLimitIsAWriteFailureWithItsReasonNotADeathBySignal) {
     EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 1);
 }
 
+TEST_F(BatchRun, AFileNameWithALineBreakKeepsItsLogEntryOnOneLine) {
+    WriteBytes(songs + "/two\nlines.mid", OneNoteSmf());
+    EXPECT_EQ(Run("-f" + songs).status, 0);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/two\\nlines.mid\r\nEND\r\n");
+    EXPECT_TRUE(fs::exists(songs + "/Conv/two\nlines.wav"));
+}
+
 TEST_F(BatchRun, WithoutAFolderSaysTheWindowIsNotAvailable) {
     const RunResult run = Run("");
     EXPECT_NE(run.status, 0);
