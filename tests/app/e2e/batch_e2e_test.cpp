@@ -60,7 +60,7 @@ std::string VarLength(std::uint32_t value) {
 }
 
 // One C4 held for `minutes` minutes at 120 BPM: a conversion long enough to
-// be stopped in its middle (the test module renders it in about a second).
+// be stopped in its middle (the test module renders an hour in about a second).
 std::string LongNoteSmf(int minutes) {
     const std::uint32_t ticks = static_cast<std::uint32_t>(minutes) * 120 * 480;
     std::string track = std::string("\x00\xFF\x51\x03\x07\xA1\x20\x00\x90\x3C\x64", 11) + VarLength(ticks) +
@@ -323,7 +323,7 @@ TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
 }
 
 TEST_F(BatchRun, CtrlCOrSigtermRemovesTheUnfinishedFileKeepsTheEarlierWavAndTheLog) {
-    WriteBytes(songs + "/long.mid", LongNoteSmf(60));
+    WriteBytes(songs + "/long.mid", LongNoteSmf(180));
     fs::create_directories(songs + "/Conv");
     for (const int signalNumber : {SIGINT, SIGTERM}) {
         WriteBytes(songs + "/Conv/long.wav", "earlier");
@@ -338,7 +338,7 @@ TEST_F(BatchRun, CtrlCOrSigtermRemovesTheUnfinishedFileKeepsTheEarlierWavAndTheL
 }
 
 TEST_F(BatchRun, ATemporaryFileLeftBySigkillIsRemovedByTheNextRun) {
-    WriteBytes(songs + "/long.mid", LongNoteSmf(60));
+    WriteBytes(songs + "/long.mid", LongNoteSmf(180));
     const int status = RunAndStopMidway(songs, SIGKILL);
     ASSERT_TRUE(WIFSIGNALED(status));
     ASSERT_EQ(TemporaryFiles(songs + "/Conv").size(), 1u);  // nothing could remove it
