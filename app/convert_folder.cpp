@@ -1,7 +1,9 @@
 // The batch loop. Per file the log holds the input path, the errors of the
 // import and the conversion, and "END". A folder with no match creates no
 // "Conv" folder and no log (a folder whose only matches are folders counts as
-// such); the user is told that there was nothing to do.
+// such); the user is told that there was nothing to do. A folder that cannot
+// be listed, or an output folder that cannot be made, ends the batch with the
+// reason on standard error.
 #include "app/convert_folder.h"
 
 #include <algorithm>
