@@ -14,6 +14,9 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fluidsynth
   timgm6mb-soundfont
+  libgtk-3-dev libcairo2-dev libpango1.0-dev
+  xvfb xauth xdotool imagemagick
+  fonts-ipafont-gothic fonts-liberation2
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.
