@@ -3,10 +3,10 @@
 
 #include <cstdio>
 
+#include "app/conversion_worker.h"
 #include "app/ombrix_dlg.h"
 #include "app/open_midi_file.h"
 #include "platform/display.h"
-#include "render/convert_song.h"
 
 namespace {
 
@@ -39,5 +39,9 @@ void ProgramBatchSteps::OpenSong(const std::string& path, UserReport& report) {
 }
 
 void ProgramBatchSteps::ConvertSong(const std::string& path, UserReport& report) {
-    ConvertSongToWav(dlg_.ConversionInput(), renderSong_, path, progress_, report);
+    ConversionWorker worker;
+    worker.Start(dlg_.ConversionInput(), renderSong_, path, std::nullopt);
+    WaitForWorker(worker, progress_);
+    std::fputs(worker.ErrorOutput().c_str(), stderr);
+    for (const std::string& line : worker.Reports()) report.Report(line);
 }

@@ -1,6 +1,6 @@
 // The batch's steps on the program's own objects: the song is opened into
-// the main window object and converted through the render song, with the
-// progress shown as one terminal line per file.
+// the main window object and converted through the render song in a worker
+// process, with the progress shown as one terminal line per file.
 #pragma once
 
 #include <string>
@@ -34,7 +34,8 @@ private:
     std::string text_;
 };
 
-// Opens each file with OpenMidiFile and converts it with ConvertSongToWav.
+// Opens each file with OpenMidiFile and converts it with ConvertSongToWav in
+// a worker process, so that a module that crashes or hangs fails that file only.
 class ProgramBatchSteps final : public BatchSteps {
 public:
     // Both objects are borrowed for the batch's lifetime.

@@ -6,9 +6,12 @@
 
 #include "app/command_line.h"
 #include "app/ombrix_app.h"
+#include "app/option_command_line.h"
+#include "app/option_run.h"
 
 int main(int argc, char** argv) {
     try {
+        if (IsOptionCommandLine(argc, argv)) return RunOptionCommandLine(argc, argv);
         COmbrixApp app;
         return app.InitInstance(JoinArguments(argc, argv));
     } catch (const std::exception& error) {

@@ -25,12 +25,12 @@ constexpr int kExitFailure = 1;
 constexpr std::string_view kNoWindowYet =
     "ombrix: the main window is not available yet; convert a folder with -f<folder>[,-p0|-p1]";
 
+}  // namespace
+
 std::unique_ptr<ToneLibrary> LoadToneLibrary() {
     ResolveSettingsFolder();
     return BuildToneLibrary(ToneFolders{ProgramFolder(), g_szSettingsFolder});
 }
-
-}  // namespace
 
 COmbrixApp::COmbrixApp()
     : trackContainers_(std::make_unique<CCPTrackContainers>()),
@@ -48,9 +48,13 @@ COmbrixApp::~COmbrixApp() {
     trackContainers_.reset();
 }
 
-int COmbrixApp::InitInstance(std::string_view commandLine) {
+void COmbrixApp::CreateTimeline() {
     timeline_ = std::make_unique<SongTimeline>(*currentSong_);
     g_pSongTimeline = timeline_.get();
+}
+
+int COmbrixApp::InitInstance(std::string_view commandLine) {
+    CreateTimeline();
 
     if (!DiscoverSynthModule()) {
         ShowMessageBox(kModuleNotInstalledMessage);

@@ -10,6 +10,7 @@
 #include "model/track_containers.h"
 
 class SongTimeline;
+class ToneLibrary;
 
 class COmbrixApp {
 public:
@@ -20,6 +21,10 @@ public:
     ~COmbrixApp();
     COmbrixApp(const COmbrixApp&) = delete;
     COmbrixApp& operator=(const COmbrixApp&) = delete;
+
+    // Creates the song timeline on the current song and publishes it: the
+    // first step of start-up, which every conversion needs.
+    void CreateTimeline();
 
     // Runs the program on `commandLine` (the arguments after the program's
     // name joined by single spaces). Returns the process's exit status: 0
@@ -35,6 +40,9 @@ private:
     std::unique_ptr<SongContainer> currentSong_;
     std::unique_ptr<SongContainer> secondSong_;
 };
+
+// The tone library of the program's TONE folder and the user's copies.
+std::unique_ptr<ToneLibrary> LoadToneLibrary();
 
 // The application's track container, or null outside its lifetime. Borrowed.
 extern CCPTrackContainers* g_pCPTrackContainers;

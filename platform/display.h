@@ -6,3 +6,6 @@ bool HasDisplay();
 
 // True when standard error is a terminal, so a line may be rewritten in place.
 bool StandardErrorIsTerminal();
+
+// Width of the terminal on standard error in columns; 80 when it cannot be told.
+int TerminalColumns();

@@ -2,7 +2,9 @@
 // it as a line of the conversion log; interactive mode shows a message box.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 class UserReport {
 public:
@@ -15,4 +17,11 @@ public:
 class SilentReport final : public UserReport {
 public:
     void Report(std::string_view) override {}
+};
+
+// Keeps every message, in order, for the caller to pass on.
+class CollectingReport final : public UserReport {
+public:
+    void Report(std::string_view text) override { lines.emplace_back(text); }
+    std::vector<std::string> lines;
 };

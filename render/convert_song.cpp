@@ -6,6 +6,7 @@
 #include "platform/user_report.h"
 #include "render/block_loop.h"
 #include "render/conversion_ui.h"
+#include "render/normalize.h"
 #include "render/prepare_render_song.h"
 #include "render/progress_text.h"
 #include "render/render_session.h"
@@ -57,10 +58,29 @@ bool RenderBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, 
         [&progress](int elapsed) { progress.Update(elapsed); });
 }
 
+// Renders every block of the song, scales the whole song to `peakDbfs` and
+// writes it into the file. False when the write fails.
+bool RenderNormalizedBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
+                            double peakDbfs) {
+    std::vector<std::uint8_t> song;
+    {
+        ProgressWindow progress(ui, length);
+        RunBlockLoop(
+            block, [](std::span<std::uint8_t> out) { return RenderStep(out); },
+            [&song](std::span<const std::uint8_t> frames) {
+                song.insert(song.end(), frames.begin(), frames.end());
+                return true;
+            },
+            [&progress](int elapsed) { progress.Update(elapsed); });
+    }
+    ScaleSamples(song, NormalizeGain(PeakMagnitude(song), peakDbfs));
+    return wave.WriteFrames(song);
+}
+
 }  // namespace
 
 void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
-                      ConversionUi& ui, UserReport& report) {
+                      ConversionUi& ui, UserReport& report, std::optional<double> peakDbfs) {
     if (source.name.empty()) {
         report.Report(kNoSongLoadedMessage);
         return;
@@ -86,7 +106,8 @@ void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong,
             return;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        written = RenderBlocks(wave, block, length, ui);
+        written = peakDbfs ? RenderNormalizedBlocks(wave, block, length, ui, *peakDbfs)
+                           : RenderBlocks(wave, block, length, ui);
     }
     if (!written || !wave.Finish()) {
         wave.Abandon();

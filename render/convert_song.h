@@ -33,8 +33,10 @@ constexpr std::size_t kMaxOutputPathBytes = 519;
 
 // Converts the loaded song, with its options, into a WAV file.
 // Without `targetPath` the user chooses the file through `ui`. `renderSong`
-// is the program's render song, rebuilt for this conversion. Every failure
-// goes to `report`; a failed conversion leaves no file behind and an earlier
-// file of the same name untouched.
+// is the program's render song, rebuilt for this conversion. With
+// `peakDbfs`, the finished samples are scaled so that the loudest lies at
+// that level (they are held in memory until then). Every failure goes to
+// `report`; a failed conversion leaves no file behind and an earlier file of
+// the same name untouched.
 void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
-                      ConversionUi& ui, UserReport& report);
+                      ConversionUi& ui, UserReport& report, std::optional<double> peakDbfs = std::nullopt);

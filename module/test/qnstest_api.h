@@ -7,7 +7,13 @@
  * Sound: while any note is held, every frame of both sides is a square wave
  * of amplitude 0.25 (period 100 frames). After the last note-off the
  * amplitude falls linearly to 0 over the tail (default 1000 frames); after
- * that every sample is exactly 0. */
+ * that every sample is exactly 0.
+ *
+ * Faults: the module can be told to crash (SIGSEGV) or to hang (wait
+ * forever) in its n-th processReplacingM call of an instance, through the
+ * setters below or, for a whole program, the environment variables
+ * QNSTEST_CRASH_AT_BLOCK and QNSTEST_HANG_AT_BLOCK (read when an instance is
+ * made; they take precedence over the setters). */
 #pragma once
 
 #include <stdint.h>
@@ -58,6 +64,10 @@ QNS_EXPORT void qnstest_set_tail_frames(int32_t frames);
 QNS_EXPORT void qnstest_set_never_silent(int32_t on);
 /* Nonzero: qnsmain fails (returns 0). */
 QNS_EXPORT void qnstest_set_fail_create(int32_t on);
+/* From now on processReplacingM crashes in the instance's `block`-th call (counting from 1; 0 = never). */
+QNS_EXPORT void qnstest_set_crash_at_block(int32_t block);
+/* From now on processReplacingM never returns from the instance's `block`-th call (counting from 1; 0 = never). */
+QNS_EXPORT void qnstest_set_hang_at_block(int32_t block);
 /* Zero: calls are no longer recorded (for benchmarks); nonzero: recorded again (default). */
 QNS_EXPORT void qnstest_set_recording(int32_t on);
 /* Number of instances created and not yet destroyed. */

@@ -1,8 +1,12 @@
 // The deterministic test module: implements the seven module entry points,
 // records every call with its arguments and the block it came in, and renders
 // a fixed square wave while notes are held, exact zeros otherwise.
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -37,6 +41,8 @@ struct Settings {
     bool neverSilent = false;
     bool failCreate = false;
     bool recording = true;
+    int32_t crashAtBlock = 0;  // 0: never
+    int32_t hangAtBlock = 0;   // 0: never
 };
 
 struct Record {
@@ -82,6 +88,20 @@ void Release(Instance& instance, int channel, int key) {
     if (--instance.heldCount == 0) instance.tailLeft = g_settings.tailFrames;
 }
 
+// A block number from the environment, or `fallback` when the variable is not set.
+int32_t BlockFromEnvironment(const char* name, int32_t fallback) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0' ? static_cast<int32_t>(std::atoi(value)) : fallback;
+}
+
+// Crashes or hangs when the call about to render block `block` (from 1) is the one set.
+void FaultAt(int32_t block) {
+    if (block == g_settings.crashAtBlock) std::raise(SIGSEGV);
+    if (block == g_settings.hangAtBlock) {
+        for (;;) ::pause();
+    }
+}
+
 float Amplitude(Instance& instance) {
     if (instance.heldCount > 0 || g_settings.neverSilent) return kAmplitude;
     if (instance.tailLeft <= 0 || g_settings.tailFrames <= 0) return 0.0f;
@@ -95,6 +115,8 @@ float Amplitude(Instance& instance) {
 extern "C" {
 
 int32_t qnsmain(void) {
+    g_settings.crashAtBlock = BlockFromEnvironment("QNSTEST_CRASH_AT_BLOCK", g_settings.crashAtBlock);
+    g_settings.hangAtBlock = BlockFromEnvironment("QNSTEST_HANG_AT_BLOCK", g_settings.hangAtBlock);
     int32_t handle = 0;
     if (!g_settings.failCreate) {
         for (int i = 0; i < kMaxInstances; ++i) {
@@ -143,6 +165,7 @@ int32_t processReplacingM(int32_t instance, float** buffers, int32_t frames) {
     Note(QNSTEST_PROCESS_REPLACING, instance, frames, 0, 0);
     Instance* target = Find(instance);
     if (target == nullptr || buffers == nullptr) return 0;
+    FaultAt(target->blocks + 1);
     for (int32_t frame = 0; frame < frames; ++frame) {
         const float level = Amplitude(*target);
         const bool high = (target->phase / kHalfPeriodFrames) % 2 == 0;
@@ -189,6 +212,8 @@ void qnstest_set_tail_frames(int32_t frames) { g_settings.tailFrames = std::max(
 void qnstest_set_never_silent(int32_t on) { g_settings.neverSilent = on != 0; }
 void qnstest_set_fail_create(int32_t on) { g_settings.failCreate = on != 0; }
 void qnstest_set_recording(int32_t on) { g_settings.recording = on != 0; }
+void qnstest_set_crash_at_block(int32_t block) { g_settings.crashAtBlock = block; }
+void qnstest_set_hang_at_block(int32_t block) { g_settings.hangAtBlock = block; }
 
 int32_t qnstest_live_instances(void) {
     return static_cast<int32_t>(

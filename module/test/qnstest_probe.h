@@ -24,12 +24,14 @@ public:
         setRecording_ = Get<QnsTestSetFn>("qnstest_set_recording");
         liveInstances_ = Get<QnsTestCountFn>("qnstest_live_instances");
         heldNotes_ = Get<QnsTestHeldNotesFn>("qnstest_held_notes");
+        setCrashAtBlock_ = Get<QnsTestSetFn>("qnstest_set_crash_at_block");
+        setHangAtBlock_ = Get<QnsTestSetFn>("qnstest_set_hang_at_block");
     }
 
     // True when the module and all of its test exports were found.
     bool Loaded() const {
         return reset_ && callCount_ && call_ && callData_ && setLongAnswer_ && setTailFrames_ && setNeverSilent_ &&
-               setFailCreate_ && setRecording_ && liveInstances_ && heldNotes_;
+               setFailCreate_ && setRecording_ && liveInstances_ && heldNotes_ && setCrashAtBlock_ && setHangAtBlock_;
     }
 
     void Reset() const { reset_(); }
@@ -38,6 +40,9 @@ public:
     void SetNeverSilent(bool on) const { setNeverSilent_(on ? 1 : 0); }
     void SetFailCreate(bool on) const { setFailCreate_(on ? 1 : 0); }
     void SetRecording(bool on) const { setRecording_(on ? 1 : 0); }
+    // Makes the module crash, or hang, in its `block`-th render call (0: never).
+    void SetCrashAtBlock(int block) const { setCrashAtBlock_(block); }
+    void SetHangAtBlock(int block) const { setHangAtBlock_(block); }
     int LiveInstances() const { return liveInstances_(); }
     int HeldNotes(int instance) const { return heldNotes_(instance); }
 
@@ -72,4 +77,6 @@ private:
     QnsTestSetFn setRecording_ = nullptr;
     QnsTestCountFn liveInstances_ = nullptr;
     QnsTestHeldNotesFn heldNotes_ = nullptr;
+    QnsTestSetFn setCrashAtBlock_ = nullptr;
+    QnsTestSetFn setHangAtBlock_ = nullptr;
 };

@@ -1,0 +1,19 @@
+// The used channels of a song as text lines.
+#include "app/channel_listing.h"
+
+#include "app/option_values.h"
+#include "app/switch_board.h"
+
+std::vector<std::string> ChannelListing(const SongOptions& options) {
+    std::vector<std::string> lines;
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        if (options.channelUsed[channel] == 0) continue;
+        std::string parts;
+        for (const int id : PartSwitchesOfChannel(options, channel)) {
+            parts += (parts.empty() ? "" : ",") + std::string(PartName(id));
+        }
+        lines.push_back(std::to_string(channel + 1) + "\t" + (options.drumChannel[channel] != 0 ? "drum" : "-") + "\t" +
+                        (parts.empty() ? "-" : parts) + "\t" + options.toneName[channel]);
+    }
+    return lines;
+}

@@ -1,0 +1,147 @@
+// The worker process: in the child, ConvertSongToWav with a progress window
+// and a report that write into the pipe; in the program, the reading end.
+#include "app/conversion_worker.h"
+
+#include <filesystem>
+
+#include "app/worker_messages.h"
+#include "platform/riff_writer.h"
+#include "platform/user_report.h"
+#include "render/conversion_ui.h"
+#include "render/progress_text.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The worker sends its position at most this often; it is how the program
+// knows that the worker is alive.
+constexpr auto kProgressInterval = std::chrono::milliseconds(100);
+// How long the program waits for the worker between progress updates.
+constexpr auto kPollInterval = std::chrono::milliseconds(200);
+constexpr int kWorkerFailed = 1;
+
+// The progress window of a conversion in the worker: positions go into the pipe.
+class PipeProgressUi final : public ConversionUi {
+public:
+    explicit PipeProgressUi(int fd) : fd_(fd) {}
+    std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override { return {}; }
+    void OpenProgress(int, int upper) override {
+        length_ = upper;
+        Send(0);
+    }
+    void PumpEvents() override {}
+    void SetProgressPosition(int position) override {
+        if (Clock::now() - lastSent_ >= kProgressInterval) Send(position);
+    }
+    void SetProgressText(const std::string&) override {}
+    void CloseProgress() override {}
+
+private:
+    void Send(int position) {
+        lastSent_ = Clock::now();
+        WriteAllBytes(fd_, EncodeWorkerProgress(position, length_));
+    }
+    int fd_;
+    int length_ = 0;
+    Clock::time_point lastSent_;
+};
+
+// The conversion's reports in the worker: each line goes into the pipe.
+class PipeReport final : public UserReport {
+public:
+    explicit PipeReport(int fd) : fd_(fd) {}
+    void Report(std::string_view text) override {
+        ++count_;
+        WriteAllBytes(fd_, EncodeWorkerReport(text));
+    }
+    int Count() const { return count_; }
+
+private:
+    int fd_;
+    int count_ = 0;
+};
+
+}  // namespace
+
+std::string WorkerCrashedLine(int signal) { return "Conversion crashed (" + SignalDescription(signal) + ")"; }
+
+std::string WorkerStalledLine(std::chrono::milliseconds timeout) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
+    return "Conversion stopped: no progress for " + std::to_string(seconds) + " seconds";
+}
+
+void ConversionWorker::Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
+                             std::optional<double> peakDbfs) {
+    outputPath_ = outputPath;
+    startTime_ = lastProgress_ = Clock::now();
+    child_ = ChildProcess::Start([&](int fd) {
+        PipeProgressUi ui(fd);
+        PipeReport report(fd);
+        ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
+        return report.Count() == 0 ? 0 : kWorkerFailed;
+    });
+    if (!child_.Started()) {
+        end_ = WorkerEnd::kNotStarted;
+        reports_.push_back(kInitializationFailedMessage);
+        return;
+    }
+    end_ = WorkerEnd::kRunning;
+}
+
+bool ConversionWorker::Poll() {
+    if (end_ != WorkerEnd::kRunning) return true;
+    child_.ReadMessages(pending_);
+    child_.ReadErrors(errors_);
+    for (WorkerMessage& message : TakeWorkerMessages(pending_)) {
+        if (message.kind == WorkerMessageKind::kReport) {
+            reports_.push_back(std::move(message.text));
+        } else {
+            position_ = message.position;
+            length_ = message.length;
+            lastProgress_ = Clock::now();
+        }
+    }
+    if (child_.PipesClosed()) {
+        Finish(child_.Wait());
+    } else if (Clock::now() - lastProgress_ > stallTimeout_) {
+        child_.Kill();
+        child_.Wait();
+        end_ = WorkerEnd::kStalled;
+        reports_.push_back(WorkerStalledLine(stallTimeout_));
+        RemoveLeftovers();
+    }
+    return end_ != WorkerEnd::kRunning;
+}
+
+void ConversionWorker::RemoveLeftovers() const {
+    const std::filesystem::path folder = std::filesystem::path(outputPath_).parent_path();
+    RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+}
+
+void ConversionWorker::Finish(const ChildEnd& end) {
+    if (!end.signaled && (end.code == 0 || end.code == kWorkerFailed)) {
+        end_ = WorkerEnd::kFinished;
+        return;
+    }
+    end_ = WorkerEnd::kCrashed;
+    reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
+                                    : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
+    RemoveLeftovers();
+}
+
+void WaitForWorker(ConversionWorker& worker, ConversionUi& ui) {
+    bool open = false;
+    std::string text;
+    while (!worker.Poll()) {
+        if (worker.Length() > 0 || worker.Position() > 0) {
+            if (!open) ui.OpenProgress(0, worker.Length());
+            open = true;
+            ui.SetProgressPosition(worker.Position());
+            std::string now = ProgressPercentText(worker.Position(), 0, worker.Length());
+            if (now != text) ui.SetProgressText(text = std::move(now));
+        }
+        WaitForReadable(worker.Fds(), kPollInterval);
+    }
+    if (open) ui.CloseProgress();
+}

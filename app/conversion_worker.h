@@ -1,0 +1,81 @@
+// Converting a loaded song in a worker process. The worker is a copy of the
+// program made when it starts, so it converts exactly the song and options
+// of that moment and writes the same file an in-process conversion writes;
+// a module that crashes or hangs costs that one song only. The worker sends
+// its progress and report lines back through a pipe.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/child_process.h"
+#include "render/convert_song.h"
+
+class ConversionUi;
+
+// A worker that sends no progress for this long is ended.
+constexpr std::chrono::seconds kWorkerStallTimeout{60};
+
+// The log line of a conversion whose worker was killed by `signal`.
+std::string WorkerCrashedLine(int signal);
+// The log line of a conversion ended after `timeout` without progress.
+std::string WorkerStalledLine(std::chrono::milliseconds timeout);
+
+enum class WorkerEnd {
+    kRunning,     // not over yet
+    kFinished,    // the conversion ran to its end (its reports say whether it failed)
+    kCrashed,     // the worker died by a signal or quit abnormally
+    kStalled,     // the worker made no progress and was ended
+    kNotStarted,  // no worker process could be made
+};
+
+class ConversionWorker {
+public:
+    explicit ConversionWorker(std::chrono::milliseconds stallTimeout = kWorkerStallTimeout)
+        : stallTimeout_(stallTimeout) {}
+
+    // Starts converting `source` into `outputPath` in a worker process, as
+    // ConvertSongToWav does with `renderSong` and `peakDbfs`. The objects are
+    // only read here: the worker has its own copy of them.
+    void Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
+               std::optional<double> peakDbfs);
+    // The pipes to wait on while the worker runs.
+    std::vector<int> Fds() const { return {child_.MessageFd(), child_.ErrorFd()}; }
+    // Takes what the worker sent; ends a worker that has been silent for
+    // longer than the stall timeout; reaps a worker that has ended. True
+    // once the conversion is over.
+    bool Poll();
+
+    WorkerEnd End() const { return end_; }
+    // The conversion's report lines in order; a crash or stall adds its line.
+    const std::vector<std::string>& Reports() const { return reports_; }
+    // What the worker wrote on its standard error.
+    const std::string& ErrorOutput() const { return errors_; }
+    // The render position and the song's length in ms, as last reported.
+    int Position() const { return position_; }
+    int Length() const { return length_; }
+    // When the worker was started.
+    std::chrono::steady_clock::time_point StartTime() const { return startTime_; }
+
+private:
+    void Finish(const ChildEnd& end);
+    // Removes the unfinished file of a worker that was killed or crashed.
+    void RemoveLeftovers() const;
+
+    std::chrono::milliseconds stallTimeout_;
+    ChildProcess child_;
+    std::string outputPath_;
+    std::string pending_;
+    std::string errors_;
+    std::vector<std::string> reports_;
+    WorkerEnd end_ = WorkerEnd::kNotStarted;
+    int position_ = 0;
+    int length_ = 0;
+    std::chrono::steady_clock::time_point startTime_;
+    std::chrono::steady_clock::time_point lastProgress_;
+};
+
+// Runs a started worker to its end, showing its progress through `ui`.
+void WaitForWorker(ConversionWorker& worker, ConversionUi& ui);

@@ -1,0 +1,40 @@
+// The system's log lines and the English causes beside them.
+#include "app/failure_cause.h"
+
+#include <array>
+#include <string_view>
+
+#include "app/convert_folder.h"
+#include "render/convert_song.h"
+
+namespace {
+
+struct KnownLine {
+    std::string_view line;
+    std::string_view cause;  // empty: implied by an earlier line
+};
+
+constexpr std::array<KnownLine, 6> kKnownLines = {{
+    {"FileNotFound", "cannot be opened (missing, unreadable or not a regular file)"},
+    {"File is not SMF", "not a Standard MIDI File"},
+    {kNoSongLoadedMessage, ""},
+    {kInitializationFailedMessage, "the synthesizer module could not be started"},
+    {kWaveFileFailedMessage, "the WAV file could not be written"},
+    {kPathTooLongLine, "the path is too long"},
+}};
+
+}  // namespace
+
+std::string FailureLine(const std::string& file, const std::vector<std::string>& logLines) {
+    std::string causes;
+    for (const std::string& line : logLines) {
+        std::string_view cause = line;
+        for (const KnownLine& known : kKnownLines) {
+            if (known.line == line) cause = known.cause;
+        }
+        if (cause.empty()) continue;
+        causes += (causes.empty() ? "" : "; ") + std::string(cause);
+    }
+    if (causes.empty()) causes = "failed";
+    return file + ": " + causes;
+}

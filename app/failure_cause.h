@@ -1,0 +1,10 @@
+// One line in plain English for a file that failed: the file and the cause,
+// made from the lines its import and conversion wrote into the log.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// "song.mid: not a Standard MIDI File": `file`, then the English cause of
+// each log line (causes a line before already implies are left out).
+std::string FailureLine(const std::string& file, const std::vector<std::string>& logLines);

@@ -1,0 +1,198 @@
+// The option command line's table of options and its reader.
+#include "app/option_command_line.h"
+
+#include <array>
+#include <functional>
+#include <string_view>
+
+namespace {
+
+enum class Value { kNone, kRequired, kOptional };
+
+struct OptionSpec {
+    std::string_view name;  // long name without "--"
+    char shortName;         // 0 when there is none
+    Value value;
+};
+
+constexpr std::array<OptionSpec, 13> kOptions = {{
+    {"output", 'o', Value::kRequired},
+    {"mute", 0, Value::kRequired},
+    {"volume-down", 0, Value::kRequired},
+    {"minus", 0, Value::kRequired},
+    {"tempo", 0, Value::kRequired},
+    {"precount", 0, Value::kRequired},
+    {"no-precount", 0, Value::kNone},
+    {"normalize", 0, Value::kOptional},
+    {"list", 0, Value::kNone},
+    {"jobs", 'j', Value::kRequired},
+    {"quiet", 'q', Value::kNone},
+    {"help", 'h', Value::kNone},
+    {"version", 'V', Value::kNone},
+}};
+
+constexpr double kLowestPeakDbfs = -96.0;
+
+std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+
+// The option named `name` exactly, or the only one whose name it begins; an error otherwise.
+const OptionSpec* FindLong(std::string_view name, std::string& error) {
+    std::vector<const OptionSpec*> matches;
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.name == name) return &spec;
+        if (!name.empty() && spec.name.starts_with(name)) matches.push_back(&spec);
+    }
+    if (matches.size() == 1) return matches.front();
+    if (matches.empty()) {
+        error = "unknown option " + Quoted("--" + std::string(name));
+    } else {
+        error = "option " + Quoted("--" + std::string(name)) + " is ambiguous (";
+        for (const OptionSpec* spec : matches) error += (spec == matches.front() ? "--" : ", --") + std::string(spec->name);
+        error += ")";
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindShort(char name) {
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.shortName != 0 && spec.shortName == name) return &spec;
+    }
+    return nullptr;
+}
+
+// Stores one option's value into the request; an error text when the value is bad.
+std::string Apply(const OptionSpec& spec, const std::optional<std::string>& value, ConversionRequest& request) {
+    const std::string option = "--" + std::string(spec.name);
+    const std::string& text = value ? *value : std::string();
+    if (spec.name == "output") {
+        if (text.empty()) return "option --output needs a path";
+        request.output = text;
+    } else if (spec.name == "mute" || spec.name == "volume-down") {
+        const auto channels = ParseChannelList(text);
+        if (!channels) return "bad channel list " + Quoted(text) + " for " + option + " (channels 1-16, e.g. 3 or 2,5-7)";
+        ChannelSet& target = spec.name == "mute" ? request.mute : request.volumeDown;
+        for (int i = 0; i < kMidiChannels; ++i) target[i] = target[i] || (*channels)[i];
+    } else if (spec.name == "minus") {
+        const auto parts = ParsePartList(text);
+        if (!parts) return "bad part list " + Quoted(text) + " for --minus (melody, guitar, bass, drums)";
+        request.removedParts.insert(request.removedParts.end(), parts->begin(), parts->end());
+    } else if (spec.name == "tempo") {
+        const auto tempo = ParseWholeNumber(text, 1, 999);
+        if (!tempo) return "tempo " + Quoted(text) + " is not a whole percentage from 1 to 999";
+        request.tempoPercent = *tempo;
+    } else if (spec.name == "precount") {
+        if (text != "on" && text != "off") return "--precount takes on or off, not " + Quoted(text);
+        request.preCount = text == "on";
+    } else if (spec.name == "no-precount") {
+        request.preCount = false;
+    } else if (spec.name == "normalize") {
+        const auto level = value ? ParseDecimal(text, kLowestPeakDbfs, 0.0) : std::optional<double>(-1.0);
+        if (!level) return "level " + Quoted(text) + " for --normalize is not a number of dBFS from -96 to 0";
+        request.peakDbfs = level;
+    } else if (spec.name == "list") {
+        request.list = true;
+    } else if (spec.name == "jobs") {
+        const auto jobs = ParseWholeNumber(text, 1, kMaxJobs);
+        if (!jobs) return "jobs " + Quoted(text) + " is not a whole number from 1 to " + std::to_string(kMaxJobs);
+        request.jobs = *jobs;
+    } else if (spec.name == "quiet") {
+        request.quiet = true;
+    } else if (spec.name == "help") {
+        request.help = true;
+    } else if (spec.name == "version") {
+        request.version = true;
+    }
+    return {};
+}
+
+}  // namespace
+
+bool IsOptionCommandLine(int argc, const char* const* argv) {
+    return argc > 1 && std::string_view(argv[1]).starts_with("--");
+}
+
+ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments) {
+    ParsedCommandLine parsed;
+    ConversionRequest& request = parsed.request;
+    std::string& error = parsed.error;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < arguments.size() && error.empty(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasNext = i + 1 < arguments.size();
+        if (optionsEnded || argument == "-" || !argument.starts_with("-")) {
+            request.inputs.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument.starts_with("--")) {
+            const auto equals = argument.find('=');
+            const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
+            const OptionSpec* spec = FindLong(name, error);
+            if (spec == nullptr) break;
+            std::optional<std::string> value;
+            if (equals != std::string::npos) value = argument.substr(equals + 1);
+            const std::string option = "--" + std::string(spec->name);
+            if (spec->value == Value::kNone && value) {
+                error = "option " + option + " takes no value";
+            } else if (spec->value == Value::kRequired && !value) {
+                if (!hasNext) error = "option " + option + " needs a value";
+                else value = arguments[++i];
+            }
+            if (error.empty()) error = Apply(*spec, value, request);
+        } else {
+            // Short options, bundled ("-qj2") or with their value apart ("-j 2").
+            for (std::size_t at = 1; at < argument.size() && error.empty(); ++at) {
+                const OptionSpec* spec = FindShort(argument[at]);
+                if (spec == nullptr) {
+                    error = "unknown option " + Quoted(std::string("-") + argument[at]);
+                    break;
+                }
+                std::optional<std::string> value;
+                if (spec->value == Value::kRequired) {
+                    if (at + 1 < argument.size()) value = argument.substr(at + 1);
+                    else if (hasNext) value = arguments[++i];
+                    else error = std::string("option -") + argument[at] + " needs a value";
+                    at = argument.size();
+                }
+                if (error.empty()) error = Apply(*spec, value, request);
+            }
+        }
+    }
+    if (error.empty() && request.inputs.empty() && !request.help && !request.version) error = "no input given";
+    return parsed;
+}
+
+std::string OptionCommandLineUsage() {
+    return R"(Usage: ombrix --OPTION... INPUT...
+       ombrix -f<folder>[,-p0|-p1]
+Converts MIDI files into WAV files (44100 Hz, 16 bits, stereo) for practice
+tracks. The first form is read when the first argument begins with "--";
+options and inputs may then come in any order ("--" ends the options).
+
+  INPUT                 a MIDI file (any name), or a folder: its *.mid, *.midi,
+                        *.kar and *.rmi files (any case), not its subfolders
+  -o, --output PATH     one input file: the WAV file, or an existing folder to
+                        write <name>.wav into; otherwise a folder (created if
+                        missing). Default: <input's folder>/Conv/<name>.wav
+      --mute LIST       mute MIDI channels, e.g. 3 or 2,5-7 (1-16)
+      --volume-down LIST  halve the volume (CC 7) of these channels
+      --minus PARTS     remove parts as the EASY MINUS ONE switches do:
+                        melody,guitar,bass,drums (comma list)
+      --tempo PERCENT   1-999, default 100
+      --precount on|off pre-count measure of drum clicks, default on
+      --no-precount     the same as --precount off
+      --normalize[=DBFS]  scale each finished WAV so that its peak is at DBFS
+                        (default -1.0); silence stays silence
+      --list            do not convert: for each input print its used channels,
+                        one line each, tab-separated: channel (1-16), "drum" or
+                        "-", the part switch that removes it
+                        (melody|guitar|bass|drums|-), and the instrument name
+  -j, --jobs N          convert up to N files at once (default: the number of cores)
+  -q, --quiet           no progress output
+  -h, --help            show this help and exit
+  -V, --version         show the version and the synthesizer module found
+
+A folder given as input gets the conversion log CreateLog.log beside its WAV
+files. Exit status: 0 every input converted (or listed), 1 at least one input
+failed, 2 a usage error.
+)";
+}

@@ -1,0 +1,95 @@
+// Start-up for the option command line: the same application object, module
+// discovery and tone library as the specification's command line, then the
+// listing or the parallel batch.
+#include "app/option_run.h"
+
+#include <iostream>
+#include <thread>
+
+#include "app/channel_listing.h"
+#include "app/failure_cause.h"
+#include "app/module_discovery.h"
+#include "app/ombrix_app.h"
+#include "app/ombrix_dlg.h"
+#include "app/open_midi_file.h"
+#include "app/option_command_line.h"
+#include "app/parallel_batch.h"
+#include "platform/display.h"
+#include "platform/user_report.h"
+#include "tone/tone_library.h"
+
+namespace {
+
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr char kVersionLine[] = "ombrix 1.00";
+
+void PrintVersion() {
+    std::cout << kVersionLine << '\n';
+    if (DiscoverSynthModule()) {
+        std::cout << "module: " << g_szModulePath << '\n';
+    } else {
+        std::cout << "module: none registered\n";
+    }
+}
+
+// Prints the used channels of every input; with several files each line starts with the file's path.
+int ListChannels(COmbrixDlg& dlg, const ConversionPlan& plan) {
+    bool allListed = true;
+    const bool several = plan.files.size() > 1;
+    for (const PlannedFile& file : plan.files) {
+        CollectingReport report;
+        if (file.error.empty()) OpenMidiFile(dlg, file.input, report);
+        if (!file.error.empty() || !report.lines.empty() || dlg.m_strSongName.empty()) {
+            std::cerr << FailureLine(file.input, file.error.empty() ? report.lines : std::vector{file.error}) << '\n';
+            allListed = false;
+            continue;
+        }
+        for (const std::string& line : ChannelListing(dlg.m_songOptions)) {
+            std::cout << (several ? file.input + "\t" : "") << line << '\n';
+        }
+    }
+    return allListed ? kExitSuccess : kExitFailure;
+}
+
+int DefaultJobs() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxJobs));
+}
+
+}  // namespace
+
+int RunOptionCommandLine(int argc, const char* const* argv) {
+    const ParsedCommandLine parsed = ParseOptionCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.error.empty()) {
+        std::cerr << "ombrix: " << parsed.error << "; see ombrix --help\n";
+        return kExitUsage;
+    }
+    const ConversionRequest& request = parsed.request;
+    if (request.help) {
+        std::cout << OptionCommandLineUsage();
+        return kExitSuccess;
+    }
+    if (request.version) {
+        PrintVersion();
+        return kExitSuccess;
+    }
+
+    COmbrixApp app;
+    app.CreateTimeline();
+    COmbrixDlg dlg;
+    dlg.m_toneLibrary = LoadToneLibrary();
+    const ConversionPlan plan = PlanConversions(request.inputs, request.output);
+    if (request.list) return ListChannels(dlg, plan);
+
+    if (!DiscoverSynthModule()) {
+        std::cerr << kModuleNotInstalledMessage << '\n'
+                  << "ombrix: no synthesizer module is registered; see the README's set-up section\n";
+        return kExitFailure;
+    }
+    BatchSettings settings;
+    settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
+    settings.showProgress = !request.quiet && StandardErrorIsTerminal();
+    return RunParallelBatch(dlg, app.CurrentSong(), request, plan, settings) ? kExitSuccess : kExitFailure;
+}

@@ -1,0 +1,26 @@
+// The values the option command line takes: channel lists ("2,5-7"), part
+// lists ("melody,bass"), whole numbers in a range and decibel levels.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "model/song_options.h"
+
+// MIDI channels chosen by number (index 0 is channel 1).
+using ChannelSet = std::array<bool, kMidiChannels>;
+
+// Reads a comma list of channels 1-16 and ranges ("2,5-7"); nothing when any
+// item is not a channel, a range runs backwards, or the list is empty.
+std::optional<ChannelSet> ParseChannelList(std::string_view text);
+// Reads a comma list of the part names melody, guitar, bass and drums (any
+// case) into the control IDs of their part switches, in the order given.
+std::optional<std::vector<int>> ParsePartList(std::string_view text);
+// Reads a whole decimal number from `low` to `high`; nothing otherwise.
+std::optional<int> ParseWholeNumber(std::string_view text, int low, int high);
+// Reads a decimal number (such as "-1.5") from `low` to `high`.
+std::optional<double> ParseDecimal(std::string_view text, double low, double high);
+// The lower-case name of a part switch ("bass"), or "" for another ID.
+std::string_view PartName(int switchId);

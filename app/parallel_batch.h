@@ -1,0 +1,32 @@
+// The option command line's conversions: the program opens each input in
+// turn (in input order) and hands the loaded song to a worker process, up to
+// a number of workers at once. Results, log blocks and error lines come out
+// in input order whatever finishes first, and each WAV file is the one an
+// in-process conversion writes.
+#pragma once
+
+#include <chrono>
+#include <optional>
+
+#include "app/conversion_plan.h"
+#include "app/conversion_worker.h"
+
+class COmbrixDlg;
+class SongContainer;
+struct ConversionRequest;
+
+struct BatchSettings {
+    int jobs = 1;               // conversions at once
+    bool showProgress = false;  // the progress line on standard error
+    std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
+};
+
+// The log line of a file written under another name than its own.
+std::string WrittenAsLine(const std::string& outputPath);
+
+// Converts every file of `plan` with the options of `request`, opening each
+// into `dlg` and rendering through `renderSong` in the workers; writes the
+// plan's logs and one line on standard error per failed file. True when
+// every file converted. The objects are borrowed for the call.
+bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
+                      const ConversionPlan& plan, const BatchSettings& settings);

@@ -1,0 +1,18 @@
+// The option command line's options as switch clicks.
+#include "app/requested_options.h"
+
+#include "app/option_command_line.h"
+#include "app/switch_board.h"
+
+void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& options) {
+    SwitchBoard board(options);
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        if (request.volumeDown[channel]) board.Click(SwitchId::kFirstVolumeDown + channel, 1);
+    }
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        if (request.mute[channel]) board.Click(SwitchId::kFirstMute + channel, 1);
+    }
+    for (const int part : request.removedParts) board.Click(part, 1);
+    board.Click(SwitchId::kPreCount, request.preCount ? 1 : 0);
+    options.tempoPercent = request.tempoPercent;
+}

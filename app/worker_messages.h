@@ -1,0 +1,27 @@
+// What a conversion worker process tells the program, as records on a pipe:
+// one kind byte, the payload's length (4 bytes, little-endian), the payload.
+// Progress carries the render position and the song's length in ms (4 bytes
+// each, little-endian); a report carries one message line.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class WorkerMessageKind : std::uint8_t { kProgress = 1, kReport = 2 };
+
+struct WorkerMessage {
+    WorkerMessageKind kind = WorkerMessageKind::kReport;
+    std::string text;  // kReport: the message
+    int position = 0;  // kProgress: ms rendered so far
+    int length = 0;    // kProgress: the song's length in ms
+};
+
+// The record of a progress message.
+std::string EncodeWorkerProgress(int position, int length);
+// The record of a report line.
+std::string EncodeWorkerReport(std::string_view text);
+// Takes every complete record off the front of `buffer`; a partial record
+// stays for the next call. A record of an unknown kind is skipped.
+std::vector<WorkerMessage> TakeWorkerMessages(std::string& buffer);

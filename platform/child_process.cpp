@@ -1,0 +1,178 @@
+// Child processes on fork, pipes and poll.
+#include "platform/child_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int kChildSetupFailed = 127;
+constexpr std::size_t kReadChunk = 4096;
+
+struct Pipe {
+    int read = -1;
+    int write = -1;
+    bool Open() {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0) return false;
+        read = fds[0];
+        write = fds[1];
+        return true;
+    }
+    void CloseBoth() {
+        if (read >= 0) ::close(read);
+        if (write >= 0) ::close(write);
+        read = write = -1;
+    }
+};
+
+// Reads what is there without blocking; closes `fd` (sets it to -1) at the end of the pipe.
+void ReadAvailable(int& fd, std::string& into) {
+    if (fd < 0) return;
+    char buffer[kReadChunk];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            into.append(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        ::close(fd);  // end of the pipe, or an error that ends it alike
+        fd = -1;
+        return;
+    }
+}
+
+// In the child: the parent's death sends SIGTERM, and the signals the parent
+// handles fall back to their defaults.
+void PrepareChild(int parent) {
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    if (::getppid() != parent) ::_exit(kChildSetupFailed);
+    for (int signal : {SIGINT, SIGTERM, SIGPIPE, SIGHUP}) std::signal(signal, SIG_DFL);
+}
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        Kill();
+        Wait();
+    }
+    Close();
+}
+
+ChildProcess::ChildProcess(ChildProcess&& other) noexcept { *this = std::move(other); }
+
+ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
+    if (this != &other) {
+        if (pid_ > 0) {
+            Kill();
+            Wait();
+        }
+        Close();
+        pid_ = other.pid_;
+        messageFd_ = other.messageFd_;
+        errorFd_ = other.errorFd_;
+        other.pid_ = other.messageFd_ = other.errorFd_ = -1;
+    }
+    return *this;
+}
+
+ChildProcess ChildProcess::Start(const std::function<int(int messageFd)>& body) {
+    Pipe messages;
+    Pipe errors;
+    if (!messages.Open() || !errors.Open()) {
+        messages.CloseBoth();
+        errors.CloseBoth();
+        return {};
+    }
+    const int parent = static_cast<int>(::getpid());
+    std::fflush(nullptr);  // nothing buffered is written twice
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        messages.CloseBoth();
+        errors.CloseBoth();
+        return {};
+    }
+    if (pid == 0) {
+        PrepareChild(parent);
+        ::close(messages.read);
+        ::close(errors.read);
+        if (::dup2(errors.write, STDERR_FILENO) < 0) ::_exit(kChildSetupFailed);
+        ::close(errors.write);
+        const int status = body(messages.write);
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+    ::close(messages.write);
+    ::close(errors.write);
+    for (int fd : {messages.read, errors.read}) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    ChildProcess child;
+    child.pid_ = pid;
+    child.messageFd_ = messages.read;
+    child.errorFd_ = errors.read;
+    return child;
+}
+
+void ChildProcess::ReadMessages(std::string& into) { ReadAvailable(messageFd_, into); }
+void ChildProcess::ReadErrors(std::string& into) { ReadAvailable(errorFd_, into); }
+
+void ChildProcess::Kill() {
+    if (pid_ > 0) ::kill(pid_, SIGKILL);
+}
+
+ChildEnd ChildProcess::Wait() {
+    ChildEnd end;
+    if (pid_ <= 0) return end;
+    int status = 0;
+    while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    if (WIFSIGNALED(status)) {
+        end.signaled = true;
+        end.code = WTERMSIG(status);
+    } else if (WIFEXITED(status)) {
+        end.code = WEXITSTATUS(status);
+    }
+    return end;
+}
+
+void ChildProcess::Close() {
+    if (messageFd_ >= 0) ::close(messageFd_);
+    if (errorFd_ >= 0) ::close(errorFd_);
+    messageFd_ = errorFd_ = -1;
+}
+
+bool WriteAllBytes(int fd, std::span<const char> bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool WaitForReadable(const std::vector<int>& fds, std::chrono::milliseconds timeout) {
+    std::vector<pollfd> polled;
+    for (int fd : fds) {
+        if (fd >= 0) polled.push_back({fd, POLLIN, 0});
+    }
+    const int ready = ::poll(polled.data(), polled.size(), static_cast<int>(timeout.count()));
+    return ready > 0;
+}
+
+std::string SignalDescription(int signal) {
+    const char* text = ::strsignal(signal);
+    return text != nullptr ? text : "signal " + std::to_string(signal);
+}

@@ -1,0 +1,68 @@
+// Stand-in for running one piece of work in a separate process: the child is
+// a copy of the program made by fork, runs a function, and talks back through
+// a pipe; its standard error goes to a second pipe. A child that crashes or
+// hangs can be told apart and ended without taking the program down.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+// How a child process ended.
+struct ChildEnd {
+    bool signaled = false;  // killed by a signal (then `code` is its number)
+    int code = 0;           // exit status, or the signal's number
+};
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    // Kills and reaps a child that is still running.
+    ~ChildProcess();
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&& other) noexcept;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Forks a child that runs `body` with the write end of the message pipe
+    // and ends with its result as exit status, never returning into the
+    // caller. The child gets SIGTERM when the parent dies. Nothing is started
+    // (Started() false) when the pipes or the fork fail.
+    static ChildProcess Start(const std::function<int(int messageFd)>& body);
+
+    bool Started() const { return pid_ > 0; }
+    int Pid() const { return pid_; }
+    // Read ends of the message pipe and of the child's standard error; -1
+    // once the child has closed them and everything has been read.
+    int MessageFd() const { return messageFd_; }
+    int ErrorFd() const { return errorFd_; }
+    // Appends what can be read now from the message pipe or the error pipe,
+    // without waiting; closes a pipe at its end.
+    void ReadMessages(std::string& into);
+    void ReadErrors(std::string& into);
+    // True when both pipes are at their end.
+    bool PipesClosed() const { return messageFd_ < 0 && errorFd_ < 0; }
+    // Ends the child at once (SIGKILL).
+    void Kill();
+    // Waits for the child to end and reaps it.
+    ChildEnd Wait();
+
+private:
+    void Close();
+    int pid_ = -1;
+    int messageFd_ = -1;
+    int errorFd_ = -1;
+};
+
+// Writes all of `bytes` to `fd`, retrying interrupted and partial writes.
+// False when the write fails (the reader is gone).
+bool WriteAllBytes(int fd, std::span<const char> bytes);
+
+// Waits until one of `fds` (entries of -1 are ignored) can be read or
+// `timeout` has passed; returns whether anything is ready.
+bool WaitForReadable(const std::vector<int>& fds, std::chrono::milliseconds timeout);
+
+// The system's name of a signal ("Segmentation fault").
+std::string SignalDescription(int signal);
