@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/interrupt_cleanup.h"
+
 // How a child process ended.
 struct ChildEnd {
     bool signaled = false;  // killed by a signal (then `code` is its number)
@@ -52,6 +54,7 @@ public:
 private:
     void Close();
     int pid_ = -1;
+    InterruptedWorker interrupted_;  // stops the child when the program is interrupted
     int messageFd_ = -1;
     int errorFd_ = -1;
 };

@@ -1,10 +1,12 @@
-// Signal handlers that remove the watched unfinished files. The handler
-// may only use async-signal-safe calls (unlink, write, _exit), so the
-// watched paths live in fixed static slots that it reads without locking.
+// Signal handlers that stop the watched workers and remove the watched
+// unfinished files. The handler may only use async-signal-safe calls (kill,
+// waitpid, unlink, write, _exit), so the watched paths and workers live in
+// fixed static slots that it reads without locking.
 #include "platform/interrupt_cleanup.h"
 
 #include <limits.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
@@ -22,6 +24,24 @@ struct Slot {
     volatile sig_atomic_t armed = 0;
 };
 std::array<Slot, kWatchedFiles> g_slots;
+
+constexpr std::size_t kWatchedWorkers = 64;  // the most conversions that run at once
+struct WorkerSlot {
+    volatile sig_atomic_t pid = 0;
+    volatile sig_atomic_t owner = 0;  // the process that watches it
+};
+std::array<WorkerSlot, kWatchedWorkers> g_workers;
+
+// Stops the workers this process watches and waits until they have ended.
+void StopWorkers() {
+    const pid_t self = ::getpid();
+    for (WorkerSlot& worker : g_workers) {
+        if (worker.pid > 0 && worker.owner == self) ::kill(worker.pid, SIGTERM);
+    }
+    for (WorkerSlot& worker : g_workers) {
+        if (worker.pid > 0 && worker.owner == self) ::waitpid(worker.pid, nullptr, 0);
+    }
+}
 volatile sig_atomic_t g_installed = 0;
 volatile sig_atomic_t g_stderrIsTerminal = 0;
 
@@ -38,6 +58,7 @@ void WriteText(const char* text) {
 void OnStopSignal(int signalNumber) {
     // A progress line may be open on the terminal: end it first.
     if (g_stderrIsTerminal) WriteText("\n");
+    StopWorkers();
     bool removedAny = false;
     for (Slot& slot : g_slots) {
         if (!slot.armed) continue;
@@ -90,5 +111,25 @@ bool UnfinishedFile::Watch(const std::string& path) {
 void UnfinishedFile::Forget() {
     if (slot_ < 0) return;
     g_slots[static_cast<std::size_t>(slot_)].armed = 0;
+    slot_ = -1;
+}
+
+bool InterruptedWorker::Watch(int pid) {
+    Forget();
+    for (std::size_t i = 0; i < g_workers.size(); ++i) {
+        WorkerSlot& worker = g_workers[i];
+        if (worker.pid > 0) continue;
+        worker.owner = ::getpid();
+        std::atomic_signal_fence(std::memory_order_seq_cst);
+        worker.pid = pid;
+        slot_ = static_cast<int>(i);
+        return true;
+    }
+    return false;
+}
+
+void InterruptedWorker::Forget() {
+    if (slot_ < 0) return;
+    g_workers[static_cast<std::size_t>(slot_)].pid = 0;
     slot_ = -1;
 }

@@ -12,6 +12,28 @@
 // Calling it again changes nothing.
 void InstallInterruptCleanup();
 
+// A worker process to stop when the program is interrupted: the handler
+// sends it SIGTERM and waits for it to end, so that the worker has removed
+// its own unfinished files before the program exits. Only the process that
+// watches the worker stops it.
+class InterruptedWorker {
+public:
+    InterruptedWorker() = default;
+    ~InterruptedWorker() { Forget(); }
+    InterruptedWorker(const InterruptedWorker&) = delete;
+    InterruptedWorker& operator=(const InterruptedWorker&) = delete;
+
+    // Stops process `pid` on interrupt from now on. False when too many
+    // workers are watched at once; that one then only gets the SIGTERM
+    // that its parent's death sends it.
+    bool Watch(int pid);
+    // Stops watching the worker (before it is reaped).
+    void Forget();
+
+private:
+    int slot_ = -1;
+};
+
 // One unfinished file to remove if the program is interrupted while it is
 // being written. The file is left alone once the guard forgets it.
 class UnfinishedFile {
