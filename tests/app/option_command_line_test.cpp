@@ -1,0 +1,139 @@
+// The option command line: option forms, values, and the usage errors that
+// make the program exit with status 2.
+#include <gtest/gtest.h>
+
+#include "app/option_command_line.h"
+#include "app/song_options_logic.h"
+
+namespace {
+
+ParsedCommandLine Parse(std::vector<std::string> arguments) { return ParseOptionCommandLine(arguments); }
+
+ChannelSet Channels(std::initializer_list<int> numbers) {
+    ChannelSet set{};
+    for (int n : numbers) set[n - 1] = true;
+    return set;
+}
+
+TEST(OptionCommandLine, IsChosenOnlyWhenTheFirstArgumentBeginsWithTwoDashes) {
+    const char* option[] = {"ombrix", "--tempo", "80", "a.mid"};
+    const char* dashes[] = {"ombrix", "--"};
+    const char* batch[] = {"ombrix", "-f/songs,-p0"};
+    const char* later[] = {"ombrix", "a.mid", "--tempo"};
+    EXPECT_TRUE(IsOptionCommandLine(4, option));
+    EXPECT_TRUE(IsOptionCommandLine(2, dashes));
+    EXPECT_FALSE(IsOptionCommandLine(2, batch));
+    EXPECT_FALSE(IsOptionCommandLine(3, later));
+    EXPECT_FALSE(IsOptionCommandLine(1, option));
+}
+
+TEST(OptionCommandLine, ReadsEveryOptionInAnyOrderWithInputsBetween) {
+    const ParsedCommandLine parsed =
+        Parse({"--mute", "3", "a.mid", "--volume-down=2,5-7", "--minus", "bass,Drums", "--tempo=80", "--no-precount",
+               "songs", "--normalize", "-o", "out", "-j2", "-q", "--list"});
+    ASSERT_EQ(parsed.error, "");
+    const ConversionRequest& r = parsed.request;
+    EXPECT_EQ(r.inputs, (std::vector<std::string>{"a.mid", "songs"}));
+    EXPECT_EQ(r.mute, Channels({3}));
+    EXPECT_EQ(r.volumeDown, Channels({2, 5, 6, 7}));
+    EXPECT_EQ(r.removedParts, (std::vector<int>{SwitchId::kBass, SwitchId::kDrums}));
+    EXPECT_EQ(r.tempoPercent, 80);
+    EXPECT_FALSE(r.preCount);
+    ASSERT_TRUE(r.peakDbfs.has_value());
+    EXPECT_DOUBLE_EQ(*r.peakDbfs, -1.0);
+    EXPECT_EQ(r.output, "out");
+    EXPECT_EQ(r.jobs, 2);
+    EXPECT_TRUE(r.quiet);
+    EXPECT_TRUE(r.list);
+}
+
+TEST(OptionCommandLine, DefaultsAreTheWindowsDefaults) {
+    const ConversionRequest r = Parse({"--", "a.mid"}).request;
+    EXPECT_EQ(r.tempoPercent, 100);
+    EXPECT_TRUE(r.preCount);
+    EXPECT_FALSE(r.peakDbfs.has_value());
+    EXPECT_EQ(r.jobs, 0);
+    EXPECT_EQ(r.mute, ChannelSet{});
+}
+
+TEST(OptionCommandLine, RepeatedChannelOptionsAddUpAndTheLastTempoWins) {
+    const ConversionRequest r = Parse({"--mute", "1", "--mute=16", "--tempo", "50", "--tempo", "120", "x"}).request;
+    EXPECT_EQ(r.mute, Channels({1, 16}));
+    EXPECT_EQ(r.tempoPercent, 120);
+}
+
+TEST(OptionCommandLine, DoubleDashEndsTheOptions) {
+    const ConversionRequest r = Parse({"--", "--tempo", "-q"}).request;
+    EXPECT_EQ(r.inputs, (std::vector<std::string>{"--tempo", "-q"}));
+    EXPECT_FALSE(r.quiet);
+}
+
+TEST(OptionCommandLine, ShortOptionsBundleAndTakeTheirValueAttachedOrApart) {
+    const ConversionRequest r = Parse({"--tempo=100", "-qj", "3", "-oout.wav", "x"}).request;
+    EXPECT_TRUE(r.quiet);
+    EXPECT_EQ(r.jobs, 3);
+    EXPECT_EQ(r.output, "out.wav");
+}
+
+TEST(OptionCommandLine, AnUnambiguousBeginningNamesALongOption) {
+    EXPECT_EQ(Parse({"--temp", "70", "x"}).request.tempoPercent, 70);
+    EXPECT_NE(Parse({"--m", "1", "x"}).error.find("ambiguous (--mute, --minus)"), std::string::npos);
+}
+
+TEST(OptionCommandLine, NormalizeTakesItsLevelOnlyAfterAnEqualsSign) {
+    const ConversionRequest r = Parse({"--normalize=-3.5", "x"}).request;
+    EXPECT_DOUBLE_EQ(*r.peakDbfs, -3.5);
+    // Apart, the value is an input, as GNU optional values are.
+    EXPECT_EQ(Parse({"--normalize", "-3", "x"}).error, "unknown option '-3'");
+}
+
+TEST(OptionCommandLine, PrecountTakesOnOrOff) {
+    EXPECT_FALSE(Parse({"--precount", "off", "x"}).request.preCount);
+    EXPECT_TRUE(Parse({"--no-precount", "--precount=on", "x"}).request.preCount);
+}
+
+TEST(OptionCommandLine, HelpAndVersionNeedNoInput) {
+    EXPECT_TRUE(Parse({"--help"}).request.help);
+    EXPECT_TRUE(Parse({"--version"}).request.version);
+    EXPECT_EQ(Parse({"--help"}).error, "");
+}
+
+TEST(OptionCommandLine, EveryUsageErrorNamesTheProblem) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--bogus", "x"}, "unknown option '--bogus'"},
+        {{"--list", "-z", "x"}, "unknown option '-z'"},
+        {{"--mute", "0", "x"}, "bad channel list '0' for --mute"},
+        {{"--mute", "17", "x"}, "bad channel list '17'"},
+        {{"--volume-down", "7-5", "x"}, "bad channel list '7-5' for --volume-down"},
+        {{"--mute", "2,,3", "x"}, "bad channel list '2,,3'"},
+        {{"--mute", "x"}, "bad channel list 'x'"},
+        {{"--minus", "voice", "x"}, "bad part list 'voice'"},
+        {{"--tempo", "0", "x"}, "tempo '0' is not a whole percentage from 1 to 999"},
+        {{"--tempo", "1000", "x"}, "tempo '1000'"},
+        {{"--tempo", "8.5", "x"}, "tempo '8.5'"},
+        {{"--precount", "maybe", "x"}, "--precount takes on or off"},
+        {{"--normalize=3", "x"}, "level '3' for --normalize"},
+        {{"--normalize=loud", "x"}, "level 'loud'"},
+        {{"--jobs", "0", "x"}, "jobs '0'"},
+        {{"--list=yes", "x"}, "option --list takes no value"},
+        {{"x", "--tempo"}, "option --tempo needs a value"},
+        {{"--list", "x", "-j"}, "option -j needs a value"},
+        {{"--tempo", "80"}, "no input given"},
+        {{"--"}, "no input given"},
+    };
+    for (const auto& [arguments, error] : cases) {
+        const std::string got = Parse(arguments).error;
+        EXPECT_NE(got.find(error), std::string::npos) << "got \"" << got << "\" for " << arguments.front();
+    }
+}
+
+TEST(OptionValues, ReadChannelAndPartLists) {
+    EXPECT_EQ(ParseChannelList(" 2 , 5-7 "), Channels({2, 5, 6, 7}));
+    EXPECT_EQ(ParseChannelList("16-16"), Channels({16}));
+    EXPECT_FALSE(ParseChannelList("").has_value());
+    EXPECT_FALSE(ParseChannelList("3-").has_value());
+    EXPECT_EQ(ParsePartList("MELODY,guitar"), (std::vector<int>{SwitchId::kMelody, SwitchId::kGuitar}));
+    EXPECT_FALSE(ParsePartList("bass,").has_value());
+}
+
+}  // namespace
