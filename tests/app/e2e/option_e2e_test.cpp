@@ -1,0 +1,169 @@
+// The ombrix program on its option command line ("--..."), run as a user
+// runs it: the deterministic test module registered in a temporary
+// configuration folder, no display, standard error on a file (no progress).
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "../module_fixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kPlayerKey[] = "registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32";
+constexpr std::size_t kWavHeaderBytes = 44;
+
+struct ProgramRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class OptionRun : public testing::Test {
+protected:
+    void SetUp() override {
+        songs = root.path() + "/songs";
+        fs::create_directories(songs);
+        fs::create_directories(root.path() + "/config/" + kPlayerKey);
+        std::ofstream(root.path() + "/config/" + kPlayerKey + "/@") << OMBRIX_TEST_MODULE_DIR << "/player";
+    }
+
+    // Runs the program with `arguments` (already quoted for the shell) and `environment` settings.
+    ProgramRun Ombrix(const std::string& arguments, const std::string& environment = "") {
+        const std::string out = root.path() + "/stdout";
+        const std::string err = root.path() + "/stderr";
+        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QNSTEST_CRASH_AT_BLOCK XDG_CONFIG_HOME='" +
+                                    root.path() + "/config' HOME='" + root.path() + "' " + environment + " '" +
+                                    OMBRIX_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+    }
+
+    void Song(const std::string& name, int quarters = 1) {
+        const smftest::Bytes bytes = PracticeSong(quarters);
+        std::ofstream(songs + "/" + name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+
+    // The largest sample magnitude of a WAV file's data.
+    int Peak(const std::string& path) {
+        const std::string wav = ReadFileBytes(path);
+        int peak = 0;
+        for (std::size_t i = kWavHeaderBytes; i + 1 < wav.size(); i += 2) {
+            const auto sample = static_cast<std::int16_t>(static_cast<std::uint16_t>(
+                static_cast<unsigned char>(wav[i]) | (static_cast<unsigned char>(wav[i + 1]) << 8)));
+            peak = std::max(peak, std::abs(static_cast<int>(sample)));
+        }
+        return peak;
+    }
+
+    TempFolder root;
+    std::string songs;
+};
+
+TEST_F(OptionRun, EveryUsageErrorExitsWithStatus2AndPointsToHelp) {
+    for (const std::string arguments : {"--bogus x", "--mute 0 x", "--volume-down 3-1 x", "--minus voice x", "--tempo 0 x",
+                                        "--tempo 1000 x", "--precount maybe x", "--normalize=2 x", "--jobs 0 x", "--tempo 80",
+                                        "--", "--list=1 x", "'--tempo'"}) {
+        const ProgramRun run = Ombrix(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("see ombrix --help"), std::string::npos) << arguments;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << arguments;
+    }
+}
+
+TEST_F(OptionRun, HelpAndVersionAnswerOnStandardOutput) {
+    const ProgramRun help = Ombrix("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--minus PARTS"), std::string::npos);
+    EXPECT_NE(help.out.find("-f<folder>[,-p0|-p1]"), std::string::npos);
+    const ProgramRun version = Ombrix("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "ombrix 1.00\nmodule: " + std::string(OMBRIX_TEST_MODULE_DIR) + "/QNStaff.so\n");
+}
+
+TEST_F(OptionRun, ListsTheUsedChannelsWithDrumsPartsAndNames) {
+    Song("song.mid");
+    const ProgramRun run = Ombrix("--list '" + songs + "/song.mid'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("1\t-\t-\t"), std::string::npos);
+    EXPECT_NE(run.out.find("\n2\t-\tbass\t"), std::string::npos);
+    EXPECT_NE(run.out.find("\n5\t-\tguitar\t"), std::string::npos);
+    EXPECT_NE(run.out.find("\n10\tdrum\tdrums\tStandard Set\n"), std::string::npos);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5);
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));  // listing converts nothing
+}
+
+TEST_F(OptionRun, AFolderConvertsInNameOrderWithItsLogAndOneLinePerFailedFile) {
+    Song("b.mid");
+    Song("a.MIDI");
+    std::ofstream(songs + "/c.kar") << "plain text";
+    const ProgramRun run = Ombrix("--jobs=2 '" + songs + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/c.kar: not a Standard MIDI File\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.MIDI\r\nEND\r\n" + songs + "/b.mid\r\nEND\r\n" +
+                                                                 songs + "/c.kar\r\nFile is not SMF\r\nEND\r\n");
+    EXPECT_GT(fs::file_size(songs + "/Conv/a.wav"), kWavHeaderBytes);
+    EXPECT_FALSE(fs::exists(songs + "/Conv/c.wav"));
+}
+
+TEST_F(OptionRun, TwoJobsWriteTheSameFilesAsOne) {
+    for (int i = 1; i <= 5; ++i) Song("song" + std::to_string(i) + ".mid", i * 2);
+    ASSERT_EQ(Ombrix("--jobs 1 --tempo 90 --minus bass -o '" + root.path() + "/one' '" + songs + "'").status, 0);
+    ASSERT_EQ(Ombrix("--jobs 2 --tempo 90 --minus bass -o '" + root.path() + "/two' '" + songs + "'").status, 0);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(root.path() + "/one")) names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names.size(), 6u);  // five songs and the log
+    for (const std::string& name : names) {
+        EXPECT_EQ(ReadFileBytes(root.path() + "/two/" + name), ReadFileBytes(root.path() + "/one/" + name)) << name;
+    }
+}
+
+TEST_F(OptionRun, OutputNamesTheWavFileOfASingleInput) {
+    Song("song.mid");
+    EXPECT_EQ(Ombrix("--quiet '" + songs + "/song.mid' -o '" + root.path() + "/practice.wav'").status, 0);
+    EXPECT_TRUE(fs::exists(root.path() + "/practice.wav"));
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(OptionRun, NormalizeBringsThePeakToTheLevel) {
+    Song("song.mid");
+    ASSERT_EQ(Ombrix("--no-precount '" + songs + "/song.mid'").status, 0);
+    EXPECT_EQ(Peak(songs + "/Conv/song.wav"), 8191);  // the test module's square wave at 0.25
+    ASSERT_EQ(Ombrix("--normalize=-6 '" + songs + "/song.mid'").status, 0);
+    EXPECT_EQ(Peak(songs + "/Conv/song.wav"), static_cast<int>(std::lround(32767 * std::pow(10.0, -6.0 / 20))));
+}
+
+TEST_F(OptionRun, ACrashingModuleCostsOneSongAndKeepsItsEarlierFile) {
+    // The module crashes at block 200 (2.3 s): the long song crashes, the short one converts.
+    Song("a.mid", 8);
+    Song("b.mid", 1);
+    fs::create_directory(songs + "/Conv");
+    std::ofstream(songs + "/Conv/a.wav") << "earlier";
+    const ProgramRun run = Ombrix("--normalize --no-precount '" + songs + "'", "QNSTEST_CRASH_AT_BLOCK=200");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/a.mid: Conversion crashed (Segmentation fault)\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/a.wav"), "earlier");
+    EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 3);  // no temporary file
+}
+
+TEST_F(OptionRun, TheFolderBatchAlsoLogsACrashAndGoesOn) {
+    Song("a.mid", 8);
+    Song("b.mid", 1);
+    const ProgramRun run = Ombrix("'-f" + songs + ",-p0'", "QNSTEST_CRASH_AT_BLOCK=200");
+    EXPECT_EQ(run.status, 1);
+    const std::string log = ReadFileBytes(songs + "/Conv/CreateLog.log");
+    EXPECT_NE(log.find(songs + "/a.mid\r\nConversion crashed (Segmentation fault)\r\nEND\r\n"), std::string::npos);
+    EXPECT_NE(log.find(songs + "/b.mid\r\nEND\r\n"), std::string::npos);
+    EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+}  // namespace
