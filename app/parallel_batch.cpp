@@ -13,6 +13,7 @@
 #include "app/progress_line.h"
 #include "app/requested_options.h"
 #include "platform/display.h"
+#include "platform/environment.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/user_report.h"
 
@@ -23,6 +24,9 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr char kClearLine[] = "\r\033[K";
+// The synthesizer module renders on all cores unless this says otherwise;
+// with several conversions at once, each keeps to one core.
+constexpr char kModuleRenderThreadsVariable[] = "QNSTAFF_CPU_CORES";
 
 // What became of one file.
 struct Outcome {
@@ -218,6 +222,7 @@ std::string WrittenAsLine(const std::string& outputPath) { return "Written as " 
 
 bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings) {
+    if (settings.jobs > 1 && plan.files.size() > 1) SetEnvironmentDefault(kModuleRenderThreadsVariable, "1");
     InstallInterruptCleanup();
     return Batch(dlg, renderSong, request, plan, settings).Run();
 }

@@ -26,7 +26,7 @@ std::string ProgressLine(const std::vector<RunningFile>& running, int total, dou
     for (const RunningFile& file : running) {
         if (!line.empty()) line += " | ";
         line += std::to_string(file.number) + "/" + std::to_string(total) + " " + file.name + " " +
-                ProgressPercentText(file.positionMs, 0, file.lengthMs);
+                (file.lengthMs > 0 ? ProgressPercentText(file.positionMs, 0, file.lengthMs) : std::string("0%"));
     }
     if (realTimeFactor >= kMinShownFactor) {
         char factor[32];

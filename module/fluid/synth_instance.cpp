@@ -4,6 +4,10 @@
 
 #include "module/fluid/exclusive_message.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <thread>
+
 namespace {
 
 constexpr int kDefaultSampleRate = 44100;
@@ -16,6 +20,22 @@ constexpr int kMaxPolyphony = 65535;
 constexpr int kMidiChannels = 16;
 // FluidSynth's drum bank, beyond the 0-127 a bank-select message can reach.
 constexpr int kDrumBank = 128;
+
+// FluidSynth renders the voices of one synthesizer on up to this many
+// threads. Its output is the same, byte for byte, on any number of them;
+// only the time differs.
+constexpr int kMaxRenderThreads = 8;
+// Environment variable that sets the number of render threads: a program
+// that runs several conversions at once sets it to 1.
+constexpr char kRenderThreadsVariable[] = "QNSTAFF_CPU_CORES";
+
+// Render threads: the variable's value, or one per core.
+int RenderThreads() {
+    const char* value = std::getenv(kRenderThreadsVariable);
+    const int wanted = value != nullptr && value[0] != '\0' ? std::atoi(value)
+                                                            : static_cast<int>(std::thread::hardware_concurrency());
+    return std::clamp(wanted, 1, kMaxRenderThreads);
+}
 
 // Channel message kinds (the status byte's high nibble).
 constexpr std::uint8_t kNoteOff = 0x80;
@@ -51,6 +71,7 @@ bool SynthInstance::Build(int sampleRate, int polyphony) {
     fluid_settings_setstr(settings, "synth.midi-bank-select", "gs");
     // Calls come from one thread at a time.
     fluid_settings_setint(settings, "synth.threadsafe-api", 0);
+    fluid_settings_setint(settings, "synth.cpu-cores", RenderThreads());
     FluidSynthOwner synthOwner(new_fluid_synth(settings));
     if (!synthOwner || !soundFont_->AddTo(synthOwner.get())) return false;
     fluid_synth_program_reset(synthOwner.get());
