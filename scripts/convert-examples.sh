@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Main job: converts the example songs in examples/ into WAV files in
-# examples/Conv/, with the pre-count on, and shows the conversion log.
+# examples/Conv/, with the pre-count on, and shows the conversion log; then
+# writes a practice version of each without its melody into
+# examples/Conv/minus-melody/.
 # Installs what is missing, builds the program and the synthesizer module,
 # installs both (leaving `ombrix` on PATH) and registers the module. Safe to
 # run again.
@@ -26,3 +28,6 @@ esac
 
 ombrix "-f$PWD/examples,-p1"
 echo "WAV files and CreateLog.log are in $PWD/examples/Conv/"
+
+ombrix --minus melody --output "$PWD/examples/Conv/minus-melody" "$PWD/examples"
+echo "Versions without the melody are in $PWD/examples/Conv/minus-melody/"

@@ -330,6 +330,25 @@ TEST_F(QnStaffModuleTest, TwoInstancesPlayIndependently) {
     EXPECT_EQ(Peak(Render(silent, 10)), 0);
 }
 
+TEST_F(QnStaffModuleTest, RenderingOnSeveralThreadsGivesTheSameSamplesAsOnOne) {
+    // Many voices on all channels, so that every render thread has work.
+    const auto play = [this](const char* threads) {
+        setenv("QNSTAFF_CPU_CORES", threads, 1);
+        const int32_t instance = Open();
+        unsetenv("QNSTAFF_CPU_CORES");
+        for (int channel = 0; channel < 16; ++channel) {
+            Short(instance, static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(channel * 7));
+            for (int key = 40; key < 90; key += 5) Short(instance, static_cast<uint8_t>(0x90 | channel), key, 90);
+        }
+        std::vector<int16_t> pcm = Render(instance, 60);
+        Close(instance);
+        return pcm;
+    };
+    const std::vector<int16_t> one = play("1");
+    EXPECT_GT(Peak(one), 100);
+    EXPECT_EQ(play("4"), one);
+}
+
 TEST_F(QnStaffModuleTest, WithoutSoundFontNoInstanceIsMade) {
     UseSoundFont("/nonexistent/none.sf2");
     EXPECT_EQ(module_.qnsmain(), 0);
