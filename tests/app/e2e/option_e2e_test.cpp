@@ -3,7 +3,9 @@
 // configuration folder, no display, standard error on a file (no progress).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -44,6 +46,38 @@ protected:
                                     OMBRIX_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(out), ReadFileBytes(err)};
+    }
+
+    // Starts the program on `arguments` with the test module hanging at block
+    // 600 (6.8 s), waits until the unfinished file of the hung song "b.mid" exists, sends
+    // `signal` to the program and returns its exit status (-1 if it never got there).
+    int InterruptWhileHung(const std::string& arguments, const std::string& signal) {
+        const std::string status = root.path() + "/status";
+        const std::string script = "cd '" + root.path() + "' && env -u DISPLAY XDG_CONFIG_HOME='" + root.path() +
+                                   "/config' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' " + arguments +
+                                   " >/dev/null 2>stderr </dev/null & pid=$!; "
+                                   "for i in $(seq 300); do ls -a '" + songs + "/Conv' 2>/dev/null | grep -q 'b.wav.part' && break; sleep 0.05; done; "
+                                   "kill -" + signal + " $pid; wait $pid; echo $? > '" + status + "'";
+        std::system(script.c_str());
+        const std::string text = ReadFileBytes(status);
+        return text.empty() ? -1 : std::stoi(text);
+    }
+
+    // The names in the songs' Conv folder, once no unfinished file is left (at most 5 s).
+    std::vector<std::string> ConvFilesWhenSettled() {
+        std::vector<std::string> names;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            names.clear();
+            bool unfinished = false;
+            for (const auto& entry : fs::directory_iterator(songs + "/Conv")) {
+                names.push_back(entry.path().filename().string());
+                unfinished = unfinished || names.back().find(".part-") != std::string::npos;
+            }
+            if (!unfinished) break;
+            usleep(50000);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
     }
 
     void Song(const std::string& name, int quarters = 1) {
@@ -164,6 +198,30 @@ TEST_F(OptionRun, TheFolderBatchAlsoLogsACrashAndGoesOn) {
     EXPECT_NE(log.find(songs + "/a.mid\r\nConversion crashed (Segmentation fault)\r\nEND\r\n"), std::string::npos);
     EXPECT_NE(log.find(songs + "/b.mid\r\nEND\r\n"), std::string::npos);
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, SigtermEndsTheRunningWorkerRemovesItsFileAndKeepsTheLogOfTheFinished) {
+    Song("a.mid", 1);   // 4 s: converts before the hang
+    Song("b.mid", 16);  // hangs at 6.8 s
+    EXPECT_EQ(InterruptWhileHung("--jobs=1 --no-precount '" + songs + "'", "TERM"), 128 + 15);
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav"}));
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n");
+}
+
+TEST_F(OptionRun, AProgramKilledOutrightTakesItsWorkerAndItsUnfinishedFileWithIt) {
+    Song("b.mid", 16);
+    EXPECT_EQ(InterruptWhileHung("--jobs=1 --no-precount '" + songs + "'", "KILL"), 128 + 9);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+TEST_F(OptionRun, TheFolderBatchStoppedBySigtermLeavesNoUnfinishedFile) {
+    Song("b.mid", 16);
+    EXPECT_EQ(InterruptWhileHung("'-f" + songs + ",-p0'", "TERM"), 128 + 15);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
 }
 
 }  // namespace
