@@ -17,6 +17,7 @@ test_packages=(
   libgtk-3-dev libcairo2-dev libpango1.0-dev
   xvfb xauth xdotool imagemagick
   fonts-ipafont-gothic fonts-liberation2
+  time
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.
