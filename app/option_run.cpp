@@ -15,6 +15,7 @@
 #include "app/option_command_line.h"
 #include "app/parallel_batch.h"
 #include "platform/display.h"
+#include "platform/program_folder.h"
 #include "platform/user_report.h"
 #include "tone/tone_library.h"
 
@@ -85,7 +86,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
 
     if (!DiscoverSynthModule()) {
         std::cerr << kModuleNotInstalledMessage << '\n'
-                  << "ombrix: no synthesizer module is registered; see the README's set-up section\n";
+                  << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         return kExitFailure;
     }
     BatchSettings settings;
