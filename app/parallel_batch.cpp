@@ -35,7 +35,6 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     std::string errorOutput;         // what the worker wrote on standard error
-    int lengthMs = 0;
 };
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
@@ -134,7 +133,6 @@ private:
             outcome.lines = worker.Reports();
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             outcome.errorOutput = worker.ErrorOutput();
-            outcome.lengthMs = worker.Length();
             finishedMs_ += outcome.failed ? 0 : worker.Length();
             it = running_.erase(it);
         }
