@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "app/conversion_log.h"
 #include "app/failure_cause.h"
@@ -15,6 +16,9 @@
 #include "platform/display.h"
 #include "platform/environment.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/riff_writer.h"
+#include "platform/standard_error.h"
+#include "platform/text.h"
 #include "platform/user_report.h"
 
 namespace {
@@ -75,14 +79,17 @@ private:
             std::error_code ignored;  // a folder that cannot be made shows up as a log that cannot be opened
             std::filesystem::create_directories(folder, ignored);
             logs_[i].Open(folder.string() + "/");
-            if (!logs_[i].IsOpen()) std::fprintf(stderr, "ombrix: cannot write the conversion log %s\n", plan_.logs[i].c_str());
+            if (!logs_[i].IsOpen()) {
+                WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + logs_[i].FailureReason());
+            }
         }
     }
 
     void CloseLogs() {
         for (std::size_t i = 0; i < logs_.size(); ++i) {
             if (logs_[i].IsOpen() && !logs_[i].Close()) {
-                std::fprintf(stderr, "ombrix: the conversion log %s could not be written completely\n", plan_.logs[i].c_str());
+                WriteErrorLine("the conversion log " + plan_.logs[i] + " could not be written completely: " +
+                               logs_[i].FailureReason());
             }
         }
     }
@@ -105,6 +112,10 @@ private:
         std::error_code error;
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
+        // Unfinished files of earlier runs that were killed outright.
+        if (!error && cleanedFolders_.insert(folder.string()).second) {
+            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+        }
         if (error) {
             Fail(outcome, {kWaveFileFailedMessage});
             outcome.detail = "cannot create the folder " + folder.string() + ": " + error.message();
@@ -153,13 +164,13 @@ private:
             }
             std::fputs(outcome.errorOutput.c_str(), stderr);
             if (!file.renamed.empty() && !outcome.failed) {
-                std::fprintf(stderr, "ombrix: %s: written as %s, since %s has the same WAV name\n", file.input.c_str(),
-                             file.output.c_str(), file.renamed.c_str());
+                WriteErrorLine(file.input + ": written as " + file.output + ", since " + file.renamed +
+                               " has the same WAV name");
             }
             if (outcome.failed) {
                 std::string line = FailureLine(file.input, outcome.lines);
                 if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
-                std::fprintf(stderr, "%s\n", line.c_str());
+                std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
                 allConverted_ = false;
             }
             ++emitted_;
@@ -206,6 +217,7 @@ private:
     std::vector<Outcome> outcomes_;
     std::vector<ConversionLog> logs_;
     std::vector<Running> running_;
+    std::set<std::string> cleanedFolders_;
     std::size_t next_ = 0;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;
