@@ -49,31 +49,30 @@ std::optional<std::string> OutputPath(const ConversionSource& source, const std:
     return ui.ChooseOutputFile(source.folder, source.name);
 }
 
-// Renders every block of the song into the file. False when a write fails.
-bool RenderBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui) {
+// Renders every block of the song with the progress window open and hands
+// each block that belongs to the song to `write`. False when a write fails.
+template <typename Write>
+bool RenderBlocks(std::vector<std::uint8_t>& block, int length, ConversionUi& ui, Write write) {
     ProgressWindow progress(ui, length);
     return RunBlockLoop(
-        block, [](std::span<std::uint8_t> out) { return RenderStep(out); },
-        [&wave](std::span<const std::uint8_t> frames) { return wave.WriteFrames(frames); },
+        block, [](std::span<std::uint8_t> out) { return RenderStep(out); }, write,
         [&progress](int elapsed) { progress.Update(elapsed); });
 }
 
-// Renders every block of the song, scales the whole song to `peakDbfs` and
-// writes it into the file. False when the write fails.
-bool RenderNormalizedBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                            double peakDbfs) {
-    std::vector<std::uint8_t> song;
-    {
-        ProgressWindow progress(ui, length);
-        RunBlockLoop(
-            block, [](std::span<std::uint8_t> out) { return RenderStep(out); },
-            [&song](std::span<const std::uint8_t> frames) {
-                song.insert(song.end(), frames.begin(), frames.end());
-                return true;
-            },
-            [&progress](int elapsed) { progress.Update(elapsed); });
+// Renders the song into the file; with `peakDbfs`, the whole song is held
+// and scaled to that peak first. False when a write fails.
+bool RenderInto(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
+                std::optional<double> peakDbfs) {
+    if (!peakDbfs) {
+        return RenderBlocks(block, length, ui,
+                            [&wave](std::span<const std::uint8_t> frames) { return wave.WriteFrames(frames); });
     }
-    ScaleSamples(song, NormalizeGain(PeakMagnitude(song), peakDbfs));
+    std::vector<std::uint8_t> song;
+    RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
+        song.insert(song.end(), frames.begin(), frames.end());
+        return true;
+    });
+    ScaleSamples(song, NormalizeGain(PeakMagnitude(song), *peakDbfs));
     return wave.WriteFrames(song);
 }
 
@@ -106,8 +105,7 @@ void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong,
             return;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        written = peakDbfs ? RenderNormalizedBlocks(wave, block, length, ui, *peakDbfs)
-                           : RenderBlocks(wave, block, length, ui);
+        written = RenderInto(wave, block, length, ui, peakDbfs);
     }
     if (!written || !wave.Finish()) {
         wave.Abandon();
