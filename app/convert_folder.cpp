@@ -36,11 +36,6 @@ public:
     PublishedLog& operator=(const PublishedLog&) = delete;
 };
 
-// Whether the loaded song plays a note on any channel.
-bool HasNotes(const SongOptions& options) {
-    return std::any_of(options.channelUsed.begin(), options.channelUsed.end(), [](std::int32_t used) { return used != 0; });
-}
-
 // Converts one file into `wavName`; true when nothing was reported.
 bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders, const std::string& name,
                 const std::string& wavName) {
@@ -50,7 +45,7 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
     AppendLogLine(input);
     if (wavName != WavNameFor(name)) {
         // Another file of the batch already took the usual name: say where this one went.
-        const std::string renamed = "Saved as " + wavName + " (" + WavNameFor(name) + " is taken by another file)";
+        const std::string renamed = SavedAsLine(wavName, WavNameFor(name));
         AppendLogLine(renamed);
         WriteErrorLine(input + ": " + renamed);
     }
@@ -62,8 +57,7 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
         dlg.m_songOptions.preCount = dlg.m_bPreCountArg;
         steps.ConvertSong(output, report);
         if (report.Count() == 0 && !dlg.m_strSongName.empty() && !HasNotes(dlg.m_songOptions)) {
-            WriteErrorLine("warning: " + input + " has no notes, so " + output +
-                           (dlg.m_songOptions.preCount ? " holds only the pre-count" : " is silent"));
+            WriteErrorLine(SilentSongWarning(input, output));
         }
     }
     AppendLogLine(kEndLine);
@@ -115,6 +109,19 @@ bool MakeOutputFolder(const std::string& output) {
 
 std::string WavNameFor(const std::string& midiName) {
     return midiName.substr(0, midiName.size() - kWavExtension.size()) + std::string(kWavExtension);
+}
+
+bool HasNotes(const SongOptions& options) {
+    return std::any_of(options.channelUsed.begin(), options.channelUsed.end(), [](std::int32_t used) { return used != 0; });
+}
+
+std::string SilentSongWarning(const std::string& input, const std::string& output) {
+    // A song without notes gets no pre-count either.
+    return "warning: " + input + " has no notes, so " + output + " is silent";
+}
+
+std::string SavedAsLine(const std::string& wavName, const std::string& usualName) {
+    return "Saved as " + wavName + " (" + usualName + " is taken by another file)";
 }
 
 std::vector<std::string> DistinctWavNames(const std::vector<std::string>& midiNames) {

@@ -10,6 +10,7 @@
 #include "platform/user_report.h"
 
 class COmbrixDlg;
+struct SongOptions;
 
 // What the batch does with one file; errors go to the given report.
 class BatchSteps {
@@ -28,6 +29,16 @@ constexpr std::string_view kNothingToConvertMessage = "変換するMIDIファイ
 
 // The output name of a MIDI file name: its last three characters become "wav".
 std::string WavNameFor(const std::string& midiName);
+
+// The log line of a file saved as `wavName` because another file of the
+// batch takes its usual name `usualName`.
+std::string SavedAsLine(const std::string& wavName, const std::string& usualName);
+
+// The warning for a song without notes converted from `input` into `output`.
+std::string SilentSongWarning(const std::string& input, const std::string& output);
+
+// Whether a song opened with these options plays a note on any channel.
+bool HasNotes(const SongOptions& options);
 
 // The WAV names of a batch's MIDI files, in order: each file's WavNameFor,
 // except that a name an earlier file of the batch already takes becomes the

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "app/conversion_log.h"
+#include "app/convert_folder.h"
 #include "app/failure_cause.h"
 #include "app/ombrix_dlg.h"
 #include "app/open_midi_file.h"
@@ -39,7 +40,15 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     std::string errorOutput;         // what the worker wrote on standard error
+    bool silent = false;             // the song has no notes
 };
+
+// The log line of a file written under a numbered name.
+std::string SavedAs(const PlannedFile& file) {
+    const std::filesystem::path usual = std::filesystem::path(file.output).parent_path() /
+                                        (std::filesystem::path(file.input).stem().string() + ".wav");
+    return SavedAsLine(std::filesystem::path(file.output).filename().string(), usual.filename().string());
+}
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
@@ -109,6 +118,7 @@ private:
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
+        outcome.silent = !HasNotes(dlg_.m_songOptions);
         std::error_code error;
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
@@ -158,15 +168,13 @@ private:
             if (file.log >= 0) {
                 ConversionLog& log = logs_[static_cast<std::size_t>(file.log)];
                 log.AppendLine(file.input);
-                if (!file.renamed.empty() && !outcome.failed) log.AppendLine(WrittenAsLine(file.output));
+                if (!file.renamed.empty() && !outcome.failed) log.AppendLine(SavedAs(file));
                 for (const std::string& line : outcome.lines) log.AppendLine(line);
                 log.AppendLine(kEndLine);
             }
             std::fputs(outcome.errorOutput.c_str(), stderr);
-            if (!file.renamed.empty() && !outcome.failed) {
-                WriteErrorLine(file.input + ": written as " + file.output + ", since " + file.renamed +
-                               " has the same WAV name");
-            }
+            if (!file.renamed.empty() && !outcome.failed) WriteErrorLine(file.input + ": " + SavedAs(file));
+            if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
             if (outcome.failed) {
                 std::string line = FailureLine(file.input, outcome.lines);
                 if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
@@ -227,8 +235,6 @@ private:
 };
 
 }  // namespace
-
-std::string WrittenAsLine(const std::string& outputPath) { return "Written as " + FileName(outputPath); }
 
 bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings) {

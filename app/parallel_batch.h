@@ -21,9 +21,6 @@ struct BatchSettings {
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
 };
 
-// The log line of a file written under another name than its own.
-std::string WrittenAsLine(const std::string& outputPath);
-
 // Converts every file of `plan` with the options of `request`, opening each
 // into `dlg` and rendering through `renderSong` in the workers; writes the
 // plan's logs and one line on standard error per failed file. True when
