@@ -1,7 +1,13 @@
 // The conversion log file and the program-wide access to it during a batch.
 #include "app/conversion_log.h"
 
+#include <cerrno>
+#include <cstring>
+
+#include "app/path_limits.h"
 #include "platform/message_box.h"
+#include "platform/standard_error.h"
+#include "platform/text.h"
 #include "platform/text_viewer.h"
 
 ConversionLog* g_pConversionLog = nullptr;
@@ -16,19 +22,32 @@ constexpr std::string_view kLogNotWritten =
 
 void ConversionLog::Open(const std::string& outputFolder) {
     path_ = outputFolder + std::string(kConversionLogName);
+    failure_.clear();
+    if (!FitsPathBuffer(path_)) {
+        failure_ = "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+        return;
+    }
     file_.reset(std::fopen(path_.c_str(), "wb"));
+    if (!file_) failure_ = std::strerror(errno);
 }
 
 void ConversionLog::AppendLine(std::string_view text) {
     if (!file_) return;
-    std::fwrite(text.data(), 1, text.size(), file_.get());
+    // One line per item: a line break inside a file name must not split it.
+    const std::string line = EscapeControlCharacters(text);
+    std::fwrite(line.data(), 1, line.size(), file_.get());
     std::fwrite(kLineEnd.data(), 1, kLineEnd.size(), file_.get());
+    // Each line reaches the file at once: an interrupted batch keeps the
+    // entries of what it has done, and a forked conversion inherits no
+    // pending bytes to write a second time.
+    if (std::fflush(file_.get()) != 0 && failure_.empty()) failure_ = std::strerror(errno);
 }
 
 bool ConversionLog::Close() {
     if (!file_) return false;
     const bool writeFailed = std::ferror(file_.get()) != 0;
     const bool closeFailed = std::fclose(file_.release()) != 0;
+    if (closeFailed && failure_.empty()) failure_ = std::strerror(errno);
     return !writeFailed && !closeFailed;
 }
 
@@ -44,6 +63,8 @@ bool CloseConversionLog() {
     if (!g_pConversionLog) return false;
     if (!g_pConversionLog->Close()) {
         ShowMessageBox(kLogNotWritten);
+        WriteErrorLine("the log " + g_pConversionLog->Path() + " could not be written: " +
+                       g_pConversionLog->FailureReason());
         return false;
     }
     OpenTextViewer(g_pConversionLog->Path());

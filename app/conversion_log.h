@@ -16,9 +16,11 @@ constexpr std::string_view kConversionLogName = "CreateLog.log";
 class ConversionLog {
 public:
     // Creates (or empties) the log in `outputFolder`, which ends with "/".
-    // The log stays closed when the file cannot be created.
+    // The log stays closed when the file cannot be created or its path does
+    // not fit a path buffer.
     void Open(const std::string& outputFolder);
-    // Writes `text` and CR LF while the log is open; otherwise does nothing.
+    // Writes `text` (control characters escaped, so it stays one line) and
+    // CR LF to the file at once while the log is open; otherwise does nothing.
     void AppendLine(std::string_view text);
     // Closes the file; false when it was not open or a write failed.
     bool Close();
@@ -26,6 +28,9 @@ public:
     bool IsOpen() const { return file_ != nullptr; }
     // The log's path; empty until Open has been called.
     const std::string& Path() const { return path_; }
+    // Why the log could not be created or written (the system's reason), or
+    // empty while nothing has failed.
+    const std::string& FailureReason() const { return failure_; }
 
 private:
     struct FileCloser {
@@ -33,6 +38,7 @@ private:
     };
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::string path_;
+    std::string failure_;
 };
 
 // The log of the running batch, or null outside a batch. Borrowed: the batch

@@ -2,6 +2,8 @@
 // and a report that write into the pipe; in the program, the reading end.
 #include "app/conversion_worker.h"
 
+#include <filesystem>
+
 #include "app/worker_messages.h"
 #include "platform/riff_writer.h"
 #include "platform/user_report.h"
@@ -18,8 +20,6 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 // How long the program waits for the worker between progress updates.
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr int kWorkerFailed = 1;
-// How long a worker asked to end may take to remove its file.
-constexpr auto kStopGrace = std::chrono::seconds(2);
 
 // The progress window of a conversion in the worker: positions go into the pipe.
 class PipeProgressUi final : public ConversionUi {
@@ -76,7 +76,6 @@ void ConversionWorker::Start(const ConversionSource& source, SongContainer& rend
     outputPath_ = outputPath;
     startTime_ = lastProgress_ = Clock::now();
     child_ = ChildProcess::Start([&](int fd) {
-        RemoveTemporaryFilesOnTermination(outputPath);
         PipeProgressUi ui(fd);
         PipeReport report(fd);
         ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
@@ -87,7 +86,6 @@ void ConversionWorker::Start(const ConversionSource& source, SongContainer& rend
         reports_.push_back(kInitializationFailedMessage);
         return;
     }
-    pid_ = child_.Pid();
     end_ = WorkerEnd::kRunning;
 }
 
@@ -111,16 +109,14 @@ bool ConversionWorker::Poll() {
         child_.Wait();
         end_ = WorkerEnd::kStalled;
         reports_.push_back(WorkerStalledLine(stallTimeout_));
-        RemoveTemporaryFilesOf(outputPath_, pid_);
+        RemoveLeftovers();
     }
     return end_ != WorkerEnd::kRunning;
 }
 
-void ConversionWorker::Stop() {
-    if (end_ != WorkerEnd::kRunning) return;
-    child_.Stop(kStopGrace);
-    end_ = WorkerEnd::kStopped;
-    RemoveTemporaryFilesOf(outputPath_, pid_);
+void ConversionWorker::RemoveLeftovers() const {
+    const std::filesystem::path folder = std::filesystem::path(outputPath_).parent_path();
+    RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
 }
 
 void ConversionWorker::Finish(const ChildEnd& end) {
@@ -131,7 +127,7 @@ void ConversionWorker::Finish(const ChildEnd& end) {
     end_ = WorkerEnd::kCrashed;
     reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
                                     : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
-    RemoveTemporaryFilesOf(outputPath_, pid_);
+    RemoveLeftovers();
 }
 
 void WaitForWorker(ConversionWorker& worker, ConversionUi& ui) {

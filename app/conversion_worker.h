@@ -29,7 +29,6 @@ enum class WorkerEnd {
     kCrashed,     // the worker died by a signal or quit abnormally
     kStalled,     // the worker made no progress and was ended
     kNotStarted,  // no worker process could be made
-    kStopped,     // ended by Stop
 };
 
 class ConversionWorker {
@@ -49,10 +48,6 @@ public:
     // once the conversion is over.
     bool Poll();
 
-    // Ends a running worker (the program is being stopped): asks it to end,
-    // which removes its unfinished file, and kills it if it does not.
-    void Stop();
-
     WorkerEnd End() const { return end_; }
     // The conversion's report lines in order; a crash or stall adds its line.
     const std::vector<std::string>& Reports() const { return reports_; }
@@ -66,10 +61,11 @@ public:
 
 private:
     void Finish(const ChildEnd& end);
+    // Removes the unfinished file of a worker that was killed or crashed.
+    void RemoveLeftovers() const;
 
     std::chrono::milliseconds stallTimeout_;
     ChildProcess child_;
-    int pid_ = 0;
     std::string outputPath_;
     std::string pending_;
     std::string errors_;

@@ -5,10 +5,12 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/user_report.h"
 
 class COmbrixDlg;
+struct SongOptions;
 
 // What the batch does with one file; errors go to the given report.
 class BatchSteps {
@@ -28,6 +30,21 @@ constexpr std::string_view kNothingToConvertMessage = "変換するMIDIファイ
 // The output name of a MIDI file name: its last three characters become "wav".
 std::string WavNameFor(const std::string& midiName);
 
+// The log line of a file saved as `wavName` because another file of the
+// batch takes its usual name `usualName`.
+std::string SavedAsLine(const std::string& wavName, const std::string& usualName);
+
+// The warning for a song without notes converted from `input` into `output`.
+std::string SilentSongWarning(const std::string& input, const std::string& output);
+
+// Whether a song opened with these options plays a note on any channel.
+bool HasNotes(const SongOptions& options);
+
+// The WAV names of a batch's MIDI files, in order: each file's WavNameFor,
+// except that a name an earlier file of the batch already takes becomes the
+// first "<name> (n).wav" (n = 2, 3, ...) that no file of the batch takes.
+std::vector<std::string> DistinctWavNames(const std::vector<std::string>& midiNames);
+
 // Where a batch over one folder reads and writes.
 struct BatchFolders {
     std::string listed;  // the folder whose entries are converted
@@ -42,5 +59,7 @@ BatchFolders BatchFoldersFor(const std::string& batchFolder);
 // Converts the folder `dlg.m_strBatchFolder` with the pre-count of
 // `dlg.m_bPreCountArg`, then shows the log (or says that it could not be
 // written, or that nothing matched). Returns true when every file converted
-// without an error.
+// without an error. An interrupt (Ctrl-C, SIGTERM) ends the program with
+// 128 + the signal's number: the unfinished WAV file is removed, an earlier
+// one of its name stays, and the log keeps the lines written so far.
 bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps);

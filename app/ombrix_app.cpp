@@ -77,12 +77,10 @@ int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* she
     if (interactive && !shell->Start()) return kExitFailure;
 
     if (!DiscoverSynthModule()) {
+        // The English hint comes first in interactive mode: the box waits for OK.
+        if (!interactive) ShowMessageBox(kModuleNotInstalledMessage);
         std::cerr << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
-        if (interactive) {
-            shell->ShowMessage(kModuleNotInstalledMessage);
-        } else {
-            ShowMessageBox(kModuleNotInstalledMessage);
-        }
+        if (interactive) shell->ShowMessage(kModuleNotInstalledMessage);
         return kExitFailure;
     }
 

@@ -92,5 +92,5 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
-    return RunParallelBatch(dlg, app.CurrentSong(), request, plan, settings);
+    return RunParallelBatch(dlg, app.CurrentSong(), request, plan, settings) ? kExitSuccess : kExitFailure;
 }

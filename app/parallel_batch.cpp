@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "app/conversion_log.h"
+#include "app/convert_folder.h"
 #include "app/failure_cause.h"
 #include "app/ombrix_dlg.h"
 #include "app/open_midi_file.h"
@@ -14,7 +16,10 @@
 #include "app/requested_options.h"
 #include "platform/display.h"
 #include "platform/environment.h"
-#include "platform/termination_signals.h"
+#include "platform/interrupt_cleanup.h"
+#include "platform/riff_writer.h"
+#include "platform/standard_error.h"
+#include "platform/text.h"
 #include "platform/user_report.h"
 
 namespace {
@@ -22,9 +27,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kEndLine = "END";
-constexpr int kAllConverted = 0;
-constexpr int kSomeFailed = 1;
-constexpr int kSignalExitBase = 128;
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr char kClearLine[] = "\r\033[K";
 // The synthesizer module renders on all cores unless this says otherwise;
@@ -38,8 +40,15 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     std::string errorOutput;         // what the worker wrote on standard error
-    int lengthMs = 0;
+    bool silent = false;             // the song has no notes
 };
+
+// The log line of a file written under a numbered name.
+std::string SavedAs(const PlannedFile& file) {
+    const std::filesystem::path usual = std::filesystem::path(file.output).parent_path() /
+                                        (std::filesystem::path(file.input).stem().string() + ".wav");
+    return SavedAsLine(std::filesystem::path(file.output).filename().string(), usual.filename().string());
+}
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
@@ -50,10 +59,10 @@ public:
         : dlg_(dlg), renderSong_(renderSong), request_(request), plan_(plan), settings_(settings),
           outcomes_(plan.files.size()), logs_(plan.logs.size()) {}
 
-    int Run() {
+    bool Run() {
         OpenLogs();
         start_ = Clock::now();
-        while (emitted_ < plan_.files.size() && CaughtTerminationSignal() == 0) {
+        while (emitted_ < plan_.files.size()) {
             while (running_.size() < static_cast<std::size_t>(settings_.jobs) && next_ < plan_.files.size()) {
                 StartFile(next_++);
             }
@@ -62,10 +71,9 @@ public:
             ShowProgress();
             if (!running_.empty()) WaitForReadable(RunningFds(), kPollInterval);
         }
-        if (const int signal = CaughtTerminationSignal(); signal != 0) return Stop(signal);
         ClearProgress();
         CloseLogs();
-        return allConverted_ ? kAllConverted : kSomeFailed;
+        return allConverted_;
     }
 
 private:
@@ -74,32 +82,23 @@ private:
         std::unique_ptr<ConversionWorker> worker;
     };
 
-    // Ends the running workers, keeps what finished, and says what was left undone.
-    int Stop(int signal) {
-        for (Running& running : running_) running.worker->Stop();
-        running_.clear();
-        EmitFinished();
-        ClearProgress();
-        CloseLogs();
-        std::fprintf(stderr, "ombrix: stopped by signal %d (%s); %zu of %zu files not converted\n", signal,
-                     SignalDescription(signal).c_str(), plan_.files.size() - emitted_, plan_.files.size());
-        return kSignalExitBase + signal;
-    }
-
     void OpenLogs() {
         for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
             const std::filesystem::path folder = std::filesystem::path(plan_.logs[i]).parent_path();
             std::error_code ignored;  // a folder that cannot be made shows up as a log that cannot be opened
             std::filesystem::create_directories(folder, ignored);
             logs_[i].Open(folder.string() + "/");
-            if (!logs_[i].IsOpen()) std::fprintf(stderr, "ombrix: cannot write the conversion log %s\n", plan_.logs[i].c_str());
+            if (!logs_[i].IsOpen()) {
+                WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + logs_[i].FailureReason());
+            }
         }
     }
 
     void CloseLogs() {
         for (std::size_t i = 0; i < logs_.size(); ++i) {
             if (logs_[i].IsOpen() && !logs_[i].Close()) {
-                std::fprintf(stderr, "ombrix: the conversion log %s could not be written completely\n", plan_.logs[i].c_str());
+                WriteErrorLine("the conversion log " + plan_.logs[i] + " could not be written completely: " +
+                               logs_[i].FailureReason());
             }
         }
     }
@@ -119,9 +118,14 @@ private:
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
+        outcome.silent = !HasNotes(dlg_.m_songOptions);
         std::error_code error;
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
+        // Unfinished files of earlier runs that were killed outright.
+        if (!error && cleanedFolders_.insert(folder.string()).second) {
+            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+        }
         if (error) {
             Fail(outcome, {kWaveFileFailedMessage});
             outcome.detail = "cannot create the folder " + folder.string() + ": " + error.message();
@@ -150,7 +154,6 @@ private:
             outcome.lines = worker.Reports();
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             outcome.errorOutput = worker.ErrorOutput();
-            outcome.lengthMs = worker.Length();
             finishedMs_ += outcome.failed ? 0 : worker.Length();
             it = running_.erase(it);
         }
@@ -165,19 +168,17 @@ private:
             if (file.log >= 0) {
                 ConversionLog& log = logs_[static_cast<std::size_t>(file.log)];
                 log.AppendLine(file.input);
-                if (!file.renamed.empty() && !outcome.failed) log.AppendLine(WrittenAsLine(file.output));
+                if (!file.renamed.empty() && !outcome.failed) log.AppendLine(SavedAs(file));
                 for (const std::string& line : outcome.lines) log.AppendLine(line);
                 log.AppendLine(kEndLine);
             }
             std::fputs(outcome.errorOutput.c_str(), stderr);
-            if (!file.renamed.empty() && !outcome.failed) {
-                std::fprintf(stderr, "ombrix: %s: written as %s, since %s has the same WAV name\n", file.input.c_str(),
-                             file.output.c_str(), file.renamed.c_str());
-            }
+            if (!file.renamed.empty() && !outcome.failed) WriteErrorLine(file.input + ": " + SavedAs(file));
+            if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
             if (outcome.failed) {
                 std::string line = FailureLine(file.input, outcome.lines);
                 if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
-                std::fprintf(stderr, "%s\n", line.c_str());
+                std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
                 allConverted_ = false;
             }
             ++emitted_;
@@ -224,6 +225,7 @@ private:
     std::vector<Outcome> outcomes_;
     std::vector<ConversionLog> logs_;
     std::vector<Running> running_;
+    std::set<std::string> cleanedFolders_;
     std::size_t next_ = 0;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;
@@ -234,11 +236,9 @@ private:
 
 }  // namespace
 
-std::string WrittenAsLine(const std::string& outputPath) { return "Written as " + FileName(outputPath); }
-
-int RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
+bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings) {
     if (settings.jobs > 1 && plan.files.size() > 1) SetEnvironmentDefault(kModuleRenderThreadsVariable, "1");
-    CatchTerminationSignals();
+    InstallInterruptCleanup();
     return Batch(dlg, renderSong, request, plan, settings).Run();
 }

@@ -21,15 +21,9 @@ struct BatchSettings {
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
 };
 
-// The log line of a file written under another name than its own.
-std::string WrittenAsLine(const std::string& outputPath);
-
 // Converts every file of `plan` with the options of `request`, opening each
 // into `dlg` and rendering through `renderSong` in the workers; writes the
-// plan's logs and one line on standard error per failed file. The objects
-// are borrowed for the call. Returns the exit status: 0 when every file
-// converted, 1 when one failed, 128 + the signal's number when SIGINT,
-// SIGTERM or SIGHUP stopped the batch (the running workers are ended, their
-// unfinished files removed, and the logs keep the files finished before).
-int RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
+// plan's logs and one line on standard error per failed file. True when
+// every file converted. The objects are borrowed for the call.
+bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings);

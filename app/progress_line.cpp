@@ -1,6 +1,7 @@
 // Formatting of the progress line.
 #include "app/progress_line.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "render/progress_text.h"
@@ -26,7 +27,9 @@ std::string ProgressLine(const std::vector<RunningFile>& running, int total, dou
     for (const RunningFile& file : running) {
         if (!line.empty()) line += " | ";
         line += std::to_string(file.number) + "/" + std::to_string(total) + " " + file.name + " " +
-                (file.lengthMs > 0 ? ProgressPercentText(file.positionMs, 0, file.lengthMs) : std::string("0%"));
+                // The tail after the song's end stays at 100 %, where the window's text would wrap.
+                (file.lengthMs > 0 ? ProgressPercentText(std::min(file.positionMs, file.lengthMs), 0, file.lengthMs)
+                                   : std::string("0%"));
     }
     if (realTimeFactor >= kMinShownFactor) {
         char factor[32];

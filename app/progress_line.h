@@ -15,5 +15,7 @@ struct RunningFile {
 };
 
 // "3/8 Song.mid 42% | 4/8 Other.mid 7% | 35.2x real time", cut to `columns`
-// characters (counting UTF-8 characters, never splitting one).
+// characters (counting UTF-8 characters, never splitting one). A file stays
+// at 100 % while the sound after its end renders, and shows 0 % until its
+// length is known.
 std::string ProgressLine(const std::vector<RunningFile>& running, int total, double realTimeFactor, int columns);

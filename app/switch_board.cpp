@@ -1,6 +1,8 @@
 // The window's switches as plain state.
 #include "app/switch_board.h"
 
+#include <array>
+
 namespace {
 
 constexpr std::array<int, 4> kPartSwitches = {SwitchId::kMelody, SwitchId::kGuitar, SwitchId::kBass, SwitchId::kDrums};

@@ -5,8 +5,8 @@
 #pragma once
 
 #include <map>
+#include <vector>
 
-#include "app/option_values.h"
 #include "app/song_options_logic.h"
 
 class SwitchBoard final : public OptionSwitches {

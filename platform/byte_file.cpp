@@ -1,7 +1,9 @@
 // Buffered read-only file access for the byte and line readers.
 #include "platform/byte_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -9,23 +11,34 @@ namespace {
 constexpr std::size_t kBufferBytes = 64 * 1024;
 constexpr int kLineFeed = '\n';
 constexpr int kCarriageReturn = '\r';
+
+// Opens `path` for reading if it is a regular file; null otherwise. The open
+// does not wait: a FIFO without a writer would block a plain open forever.
+std::FILE* OpenRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    // Only a regular file can be read: a folder, a FIFO or a device opens but
+    // holds no bytes of its own.
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) file = ::fdopen(fd, "rb");
+    if (file == nullptr) ::close(fd);
+    return file;
+}
+
 }  // namespace
 
 bool Myifstream::Open(const std::string& path) {
     Close();
     status = 0;
-    std::FILE* raw = std::fopen(path.c_str(), "rb");
+    std::FILE* raw = OpenRegularFile(path);
     if (raw == nullptr) {
         status |= kOpenFailed;
         return false;
     }
     file_.reset(raw);
-    // Only a regular file can be read: a folder or a device opens but
-    // holds no bytes of its own.
-    struct stat info {};
-    const bool regular = fstat(fileno(raw), &info) == 0 && S_ISREG(info.st_mode);
     long end = -1;
-    if (regular && std::fseek(raw, 0, SEEK_END) == 0) end = std::ftell(raw);
+    if (std::fseek(raw, 0, SEEK_END) == 0) end = std::ftell(raw);
     if (end < 0) {
         Close();
         status |= kOpenFailed;

@@ -23,9 +23,9 @@ public:
     Myifstream(const Myifstream&) = delete;
     Myifstream& operator=(const Myifstream&) = delete;
 
-    // Opens a regular file read-only at position 0; on failure (a folder or
-    // device included) sets kOpenFailed in `status` and returns false. An
-    // open file is closed first.
+    // Opens a regular file read-only at position 0; on failure (a folder, a
+    // FIFO or a device included, without waiting on any of them) sets
+    // kOpenFailed in `status` and returns false. An open file is closed first.
     bool Open(const std::string& path);
     // Closes the file (nothing happens when none is open).
     void Close();

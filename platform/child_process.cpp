@@ -16,7 +16,6 @@ namespace {
 
 constexpr int kChildSetupFailed = 127;
 constexpr std::size_t kReadChunk = 4096;
-constexpr useconds_t kStopPollMicroseconds = 10000;
 
 struct Pipe {
     int read = -1;
@@ -53,12 +52,12 @@ void ReadAvailable(int& fd, std::string& into) {
     }
 }
 
-// In the child: the parent's death sends SIGTERM, and the signals the parent
-// handles fall back to their defaults.
+// In the child: the parent's death sends SIGTERM. The signal handlers are
+// the parent's, so the child removes its own unfinished files when it is
+// stopped (see interrupt_cleanup.h).
 void PrepareChild(int parent) {
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(kChildSetupFailed);
-    for (int signal : {SIGINT, SIGTERM, SIGPIPE, SIGHUP}) std::signal(signal, SIG_DFL);
 }
 
 }  // namespace
@@ -81,6 +80,8 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
         }
         Close();
         pid_ = other.pid_;
+        other.interrupted_.Forget();
+        if (pid_ > 0) interrupted_.Watch(pid_);
         messageFd_ = other.messageFd_;
         errorFd_ = other.errorFd_;
         other.pid_ = other.messageFd_ = other.errorFd_ = -1;
@@ -119,6 +120,7 @@ ChildProcess ChildProcess::Start(const std::function<int(int messageFd)>& body) 
     for (int fd : {messages.read, errors.read}) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     ChildProcess child;
     child.pid_ = pid;
+    child.interrupted_.Watch(pid);
     child.messageFd_ = messages.read;
     child.errorFd_ = errors.read;
     return child;
@@ -131,26 +133,10 @@ void ChildProcess::Kill() {
     if (pid_ > 0) ::kill(pid_, SIGKILL);
 }
 
-ChildEnd ChildProcess::Stop(std::chrono::milliseconds grace) {
-    if (pid_ <= 0) return {};
-    ::kill(pid_, SIGTERM);
-    const auto deadline = std::chrono::steady_clock::now() + grace;
-    int status = 0;
-    while (std::chrono::steady_clock::now() < deadline) {
-        const pid_t done = ::waitpid(pid_, &status, WNOHANG);
-        if (done == pid_) {
-            pid_ = -1;
-            return WIFSIGNALED(status) ? ChildEnd{true, WTERMSIG(status)} : ChildEnd{false, WEXITSTATUS(status)};
-        }
-        ::usleep(kStopPollMicroseconds);
-    }
-    Kill();
-    return Wait();
-}
-
 ChildEnd ChildProcess::Wait() {
     ChildEnd end;
     if (pid_ <= 0) return end;
+    interrupted_.Forget();  // before the reaping, after which the number may be reused
     int status = 0;
     while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/interrupt_cleanup.h"
+
 // How a child process ended.
 struct ChildEnd {
     bool signaled = false;  // killed by a signal (then `code` is its number)
@@ -46,15 +48,13 @@ public:
     bool PipesClosed() const { return messageFd_ < 0 && errorFd_ < 0; }
     // Ends the child at once (SIGKILL).
     void Kill();
-    // Asks the child to end (SIGTERM), and kills it when it has not ended
-    // within `grace`; reaps it.
-    ChildEnd Stop(std::chrono::milliseconds grace);
     // Waits for the child to end and reaps it.
     ChildEnd Wait();
 
 private:
     void Close();
     int pid_ = -1;
+    InterruptedWorker interrupted_;  // stops the child when the program is interrupted
     int messageFd_ = -1;
     int errorFd_ = -1;
 };

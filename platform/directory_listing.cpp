@@ -14,17 +14,21 @@ bool EndsWithIgnoringCase(std::string_view name, std::string_view suffix) {
 
 }  // namespace
 
-std::vector<DirectoryEntry> ListEntriesWithExtension(const std::string& folder, std::string_view extension) {
+std::vector<DirectoryEntry> ListEntriesWithExtension(const std::string& folder, std::string_view extension,
+                                                     std::error_code* openError) {
     std::vector<DirectoryEntry> entries;
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
+    if (openError != nullptr) *openError = error;
     if (error) return entries;
     for (const std::filesystem::directory_iterator end; it != end; it.increment(error)) {
         if (error) break;
         const std::string name = it->path().filename().string();
         if (!EndsWithIgnoringCase(name, extension)) continue;
+        // The entry's type comes from stat alone: nothing is opened here.
         std::error_code statError;
-        entries.push_back({name, it->is_directory(statError)});
+        const std::filesystem::file_status status = it->status(statError);
+        entries.push_back({name, std::filesystem::is_directory(status), std::filesystem::is_regular_file(status)});
     }
     return entries;
 }

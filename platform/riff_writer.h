@@ -3,7 +3,8 @@
 // size is patched when the writer ascends out of it. Every write is checked.
 // The file is written under a temporary name in the target's folder and only
 // renamed over the target by Commit, so a failed or abandoned file never
-// replaces an existing one.
+// replaces an existing one. While it is written, an interrupt of the program
+// removes it (see interrupt_cleanup.h).
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "platform/interrupt_cleanup.h"
 
 // Builds a four-character code from its text ("WAVE").
 constexpr std::uint32_t MakeFourCC(const char (&text)[5]) {
@@ -32,6 +35,11 @@ void RemoveTemporaryFilesOnTermination(const std::string& targetPath);
 // The largest file a RIFF size field can describe.
 constexpr std::uint64_t kRiffMaxFileBytes = 0xFFFFFFFFu;
 
+// Removes from `folder` the temporary files of writers whose process no
+// longer exists (a run killed outright leaves them). Files of running
+// processes and files of other names are left alone.
+void RemoveAbandonedTemporaryFiles(const std::string& folder);
+
 class RiffWriter {
 public:
     RiffWriter() = default;
@@ -52,13 +60,17 @@ public:
     long Write(const void* data, long length);
     // Leaves the innermost chunk: pads it to an even length and patches its size.
     bool Ascend();
-    // Flushes and closes the file and renames it over the target. On failure
-    // the temporary file is removed and the target is left as it was.
+    // Flushes and closes the file and renames it over the target, which
+    // keeps the permissions of the file it replaces. On failure the
+    // temporary file is removed and the target is left as it was.
     bool Commit();
     // Closes and removes the temporary file; the target is left as it was.
     void Discard();
 
     bool IsOpen() const { return file_ != nullptr; }
+    // The system's reason for the first failure since Open ("File too large",
+    // "No space left on device", "Permission denied").
+    std::string FailureReason() const;
     // The temporary file's path while the file is open.
     const std::string& TemporaryPath() const { return tempPath_; }
 
@@ -71,13 +83,18 @@ private:
         std::uint64_t dataStart = 0;    // file offset of the chunk's first data byte
     };
 
+    // Marks the writer failed, keeping the first error's number; returns false.
+    bool Fail(int errorNumber);
     bool WriteRaw(const void* data, std::size_t length);
     bool WriteU32(std::uint32_t value);
 
     std::unique_ptr<std::FILE, FileCloser> file_;
+    UnfinishedFile unfinished_;
     std::string targetPath_;
     std::string tempPath_;
+    int replacedMode_ = -1;     // permission bits of the file being replaced, -1 for a new file
     std::uint64_t length_ = 0;  // bytes written so far (the file's end)
     bool failed_ = false;
+    int error_ = 0;  // errno of the first failure, 0 before
     std::vector<OpenChunk> chunks_;
 };

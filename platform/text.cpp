@@ -21,3 +21,28 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
+
+std::string EscapeControlCharacters(std::string_view text) {
+    constexpr char kHexDigits[] = "0123456789ABCDEF";
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7F;
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= kFirstPrintable && byte != kDelete) {
+            escaped.push_back(c);
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else {
+            escaped += "\\x";
+            escaped.push_back(kHexDigits[byte >> 4]);
+            escaped.push_back(kHexDigits[byte & 0x0F]);
+        }
+    }
+    return escaped;
+}

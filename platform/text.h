@@ -1,7 +1,8 @@
-// Small text helpers shared by the file and command-line readers: trimming
-// and ASCII case-insensitive comparison.
+// Small text helpers shared by the file and command-line readers: trimming,
+// ASCII case-insensitive comparison, and control characters made visible.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Spaces, tabs and line endings.
@@ -11,3 +12,7 @@ inline constexpr std::string_view kLineBlanks = " \t\r\n";
 std::string_view Trim(std::string_view text, std::string_view blanks = kLineBlanks);
 // Whether `a` and `b` are equal when ASCII letters are compared without case.
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+// `text` with every control character written as an escape ("\n", "\r",
+// "\t", or "\xNN"), so that a file name holding a line break stays on one
+// line of a log.
+std::string EscapeControlCharacters(std::string_view text);

@@ -52,39 +52,40 @@ std::optional<std::string> OutputPath(const ConversionSource& source, const std:
 // How the block loop ended.
 enum class BlocksResult { kWritten, kWriteFailed, kCancelled };
 
-// Renders every block of the song into the file, until the song ends, a
+// Renders every block of the song with the progress window open and hands
+// each block that belongs to the song to `write`, until the song ends, a
 // write fails or the user cancels.
-BlocksResult RenderBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui) {
+template <typename Write>
+BlocksResult RenderBlocks(std::vector<std::uint8_t>& block, int length, ConversionUi& ui, Write write) {
     ProgressWindow progress(ui, length);
     bool cancelled = false;
     const bool written = RunBlockLoop(
         block, [](std::span<std::uint8_t> out) { return RenderStep(out); },
         [&](std::span<const std::uint8_t> frames) {
             cancelled = ui.CancelRequested();
-            return !cancelled && wave.WriteFrames(frames);
+            return !cancelled && write(frames);
         },
         [&progress](int elapsed) { progress.Update(elapsed); });
     if (cancelled) return BlocksResult::kCancelled;
     return written ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
-// Renders every block of the song, scales the whole song to `peakDbfs` and
-// writes it into the file. False when the write fails.
-bool RenderNormalizedBlocks(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                            double peakDbfs) {
-    std::vector<std::uint8_t> song;
-    {
-        ProgressWindow progress(ui, length);
-        RunBlockLoop(
-            block, [](std::span<std::uint8_t> out) { return RenderStep(out); },
-            [&song](std::span<const std::uint8_t> frames) {
-                song.insert(song.end(), frames.begin(), frames.end());
-                return true;
-            },
-            [&progress](int elapsed) { progress.Update(elapsed); });
+// Renders the song into the file; with `peakDbfs`, the whole song is held
+// and scaled to that peak first.
+BlocksResult RenderInto(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
+                        std::optional<double> peakDbfs) {
+    if (!peakDbfs) {
+        return RenderBlocks(block, length, ui,
+                            [&wave](std::span<const std::uint8_t> frames) { return wave.WriteFrames(frames); });
     }
-    ScaleSamples(song, NormalizeGain(PeakMagnitude(song), peakDbfs));
-    return wave.WriteFrames(song);
+    std::vector<std::uint8_t> song;
+    const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
+        song.insert(song.end(), frames.begin(), frames.end());
+        return true;
+    });
+    if (rendered != BlocksResult::kWritten) return rendered;
+    ScaleSamples(song, NormalizeGain(PeakMagnitude(song), *peakDbfs));
+    return wave.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
 }  // namespace
@@ -116,12 +117,7 @@ void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong,
             return;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        if (peakDbfs) {
-            result = RenderNormalizedBlocks(wave, block, length, ui, *peakDbfs) ? BlocksResult::kWritten
-                                                                                : BlocksResult::kWriteFailed;
-        } else {
-            result = RenderBlocks(wave, block, length, ui);
-        }
+        result = RenderInto(wave, block, length, ui, peakDbfs);
     }
     if (result == BlocksResult::kCancelled) {
         wave.Abandon();

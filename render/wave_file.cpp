@@ -1,6 +1,8 @@
 // WAV layout on the RIFF writer.
 #include "render/wave_file.h"
 
+#include "platform/standard_error.h"
+
 namespace {
 
 void PutU16(std::uint8_t* at, std::uint16_t value) {
@@ -25,24 +27,35 @@ std::array<std::uint8_t, kWaveFormatBytes> EncodeWaveFormat(const WaveFormat& fo
     return bytes;
 }
 
+bool WaveFile::TellFailure(const char* what) {
+    if (!told_) WriteErrorLine(std::string("cannot ") + what + " " + path_ + ": " + riff_.FailureReason());
+    told_ = true;
+    return false;
+}
+
 bool WaveFile::Create(const std::string& path) {
-    if (!riff_.Open(path)) return false;
+    path_ = path;
+    told_ = false;
+    if (!riff_.Open(path)) return TellFailure("create");
     const auto format = EncodeWaveFormat(WaveFormat{});
     const bool written = riff_.CreateRiffChunk(MakeFourCC("WAVE")) &&
                          riff_.CreateChunk(MakeFourCC("fmt "), kWaveFormatBytes) &&
                          riff_.Write(format.data(), kWaveFormatBytes) == kWaveFormatBytes && riff_.Ascend() &&
                          riff_.CreateChunk(MakeFourCC("data"), 0);
-    if (!written) riff_.Discard();
-    return written;
+    if (written) return true;
+    TellFailure("write");
+    riff_.Discard();
+    return false;
 }
 
 bool WaveFile::WriteFrames(std::span<const std::uint8_t> frames) {
     const long length = static_cast<long>(frames.size());
-    return riff_.Write(frames.data(), length) == length;
+    return riff_.Write(frames.data(), length) == length || TellFailure("write");
 }
 
 bool WaveFile::Finish() {
     if (riff_.Ascend() && riff_.Ascend() && riff_.Commit()) return true;
+    TellFailure("finish");
     riff_.Discard();
     return false;
 }

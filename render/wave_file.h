@@ -26,6 +26,8 @@ constexpr int kWaveFormatBytes = 16;
 // The format chunk's 16 bytes, little-endian.
 std::array<std::uint8_t, kWaveFormatBytes> EncodeWaveFormat(const WaveFormat& format);
 
+// Every failure is also told on standard error with the file and the
+// system's reason, once per file.
 class WaveFile {
 public:
     // Opens the file and writes the RIFF header, the format chunk and the
@@ -40,5 +42,10 @@ public:
     void Abandon() { riff_.Discard(); }
 
 private:
+    // Tells the user what failed (`what`: "create", "write") and why; returns false.
+    bool TellFailure(const char* what);
+
     RiffWriter riff_;
+    std::string path_;
+    bool told_ = false;
 };

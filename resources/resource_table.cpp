@@ -1,8 +1,6 @@
 // Lookup over the table of embedded resources that the build generates.
 #include "resources/resource_table.h"
 
-#include <algorithm>
-
 #include "resources/embedded_resource.h"
 #include "resources/embedded_table.h"
 

@@ -2,9 +2,10 @@
 #include "sequencer/synth_module.h"
 
 #include <algorithm>
-#include <iostream>
 #include <string>
 #include <string_view>
+
+#include "platform/standard_error.h"
 
 char g_szModulePath[kModulePathBytes] = {};
 SynthModule* g_pSynthModule = nullptr;
@@ -47,7 +48,7 @@ void TellUserOnce(const std::string& text) {
     static std::string lastTold;
     if (text == lastTold) return;
     lastTold = text;
-    std::cerr << "ombrix: " << text << '\n';
+    WriteErrorLine(text);
 }
 
 std::string LoadFailure(std::string_view path, std::string_view reason) {

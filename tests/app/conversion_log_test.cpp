@@ -29,6 +29,16 @@ TEST(ConversionLog, WritesEachLineWithCrLf) {
     EXPECT_EQ(ReadBytes(log.Path()), "/songs/a.mid\r\nEND\r\n");
 }
 
+TEST(ConversionLog, AFileNameWithLineBreaksStaysOneLine) {
+    TempFolder dir;
+    ConversionLog log;
+    log.Open(dir.path() + "/");
+    log.AppendLine("/songs/two\nlines\r.mid\t\x1B");
+    log.AppendLine("END");
+    log.Close();
+    EXPECT_EQ(ReadBytes(log.Path()), "/songs/two\\nlines\\r.mid\\t\\x1B\r\nEND\r\n");
+}
+
 TEST(ConversionLog, StartsAfreshOnEveryOpen) {
     TempFolder dir;
     std::ofstream(dir.path() + "/CreateLog.log") << "old run\r\n";
@@ -45,8 +55,16 @@ TEST(ConversionLog, ThatCannotBeCreatedStaysClosedAndIgnoresLines) {
     ConversionLog log;
     log.Open(dir.path() + "/");
     EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(log.FailureReason(), "Is a directory");
     log.AppendLine("lost");
     EXPECT_FALSE(log.Close());
+}
+
+TEST(ConversionLog, APathTooLongForAPathBufferIsRefusedWithThatReason) {
+    ConversionLog log;
+    log.Open("/" + std::string(250, 'f') + "/");  // 252 + "CreateLog.log" = 265 bytes
+    EXPECT_FALSE(log.IsOpen());
+    EXPECT_EQ(log.FailureReason(), "the path is longer than 259 bytes");
 }
 
 TEST(ConversionLog, AppendLogLineWritesOnlyWhileABatchLogIsPublished) {

@@ -7,8 +7,8 @@
 namespace {
 
 TEST(ProgressLine, ShowsEachRunningFileAndTheRealTimeFactor) {
-    const std::vector<RunningFile> running = {{3, "a.mid", 420, 1000}, {4, "b.mid", 0, 2000}};
-    EXPECT_EQ(ProgressLine(running, 8, 35.25, 200), "3/8 a.mid 42% | 4/8 b.mid 0% | 35.2x real time");
+    const std::vector<RunningFile> running = {{3, "a.mid", 420, 1000}, {4, "b.mid", 0, 0}, {5, "c.mid", 2100, 2000}};
+    EXPECT_EQ(ProgressLine(running, 8, 35.25, 200), "3/8 a.mid 42% | 4/8 b.mid 0% | 5/8 c.mid 100% | 35.2x real time");
 }
 
 TEST(ProgressLine, IsCutToTheTerminalWithoutSplittingACharacter) {

@@ -1,5 +1,6 @@
 // The byte and line file reader: bounded reads, seeking and line splitting.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/byte_file.h"
 #include "smf_test_support.h"
@@ -23,6 +24,16 @@ TEST(Myifstream, AFolderCannotBeOpenedAsAFile) {
     EXPECT_FALSE(file.Open(folder.string()));
     EXPECT_EQ(file.status & Myifstream::kOpenFailed, Myifstream::kOpenFailed);
     EXPECT_EQ(file.ReadByte(), -1);
+}
+
+TEST(Myifstream, AFifoIsRefusedAtOnceInsteadOfWaitingForAWriter) {
+    const auto fifo = std::filesystem::path(FileOf("x")).parent_path() / "pipe.mid";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    Myifstream file;
+    EXPECT_FALSE(file.Open(fifo.string()));  // a plain open would never return
+    EXPECT_EQ(file.status & Myifstream::kOpenFailed, Myifstream::kOpenFailed);
+    std::filesystem::remove(fifo);
 }
 
 TEST(Myifstream, BytesAreReadUntilTheEndAndThenMinusOne) {

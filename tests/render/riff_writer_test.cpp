@@ -3,7 +3,12 @@
 #include "platform/riff_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "tests/render/file_size_limit.h"
@@ -77,6 +82,24 @@ TEST(RiffWriter, CommitReplacesAnEarlierFile) {
     EXPECT_EQ(ReadBytes(folder.File("song.wav")).size(), 22u);
 }
 
+TEST(RiffWriter, AReplacedFileKeepsItsPermissionsAndANewOneGetsTheUsualOnes) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    for (const fs::perms mode : {fs::perms::owner_read | fs::perms::owner_write,
+                                 fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read}) {
+        WriteText(folder.File("song.wav"), "earlier");
+        fs::permissions(folder.File("song.wav"), mode);
+        RiffWriter writer;
+        ASSERT_TRUE(WriteSmallRiff(writer, folder.File("song.wav"), {1, 2}));
+        EXPECT_EQ(fs::status(folder.File("song.wav")).permissions(), mode);
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    RiffWriter writer;
+    ASSERT_TRUE(WriteSmallRiff(writer, folder.File("new.wav"), {1, 2}));
+    EXPECT_EQ(static_cast<mode_t>(fs::status(folder.File("new.wav")).permissions()), 0666 & ~mask);
+}
+
 TEST(RiffWriter, OpeningFailsInAMissingFolderOrOnAFolder) {
     TempFolder folder;
     RiffWriter writer;
@@ -101,6 +124,7 @@ TEST(RiffWriter, AFailedWriteIsReportedAndTheFileIsNeverCommitted) {
         for (int i = 0; i < 200 && result >= 0; ++i) result = writer.Write(block.data(), 2000);
         EXPECT_EQ(result, -1);
     }
+    EXPECT_EQ(writer.FailureReason(), "File too large");
     EXPECT_EQ(writer.Write(block.data(), 2000), -1);  // stays failed
     EXPECT_FALSE(writer.Ascend());
     EXPECT_FALSE(writer.Commit());
@@ -115,6 +139,28 @@ TEST(RiffWriter, WritesOutsideAChunkAreRefused) {
     const std::uint8_t byte = 0;
     EXPECT_EQ(writer.Write(&byte, 1), -1);
     EXPECT_FALSE(writer.Ascend());
+}
+
+TEST(RiffWriter, OnlyTemporaryFilesOfEndedProcessesAreRemovedAsAbandoned) {
+    const pid_t ended = fork();
+    if (ended == 0) _exit(0);
+    waitpid(ended, nullptr, 0);
+    const std::string dead = std::to_string(ended);
+    const std::string alive = std::to_string(getpid());
+    TempFolder folder;
+    const std::vector<std::string> kept = {
+        "song.wav", ".song.wav.part-" + alive + "-0",  // this process may still be writing it
+        "song.wav.part-" + dead + "-0",                // not the writer's own naming
+        ".song.wav.part-" + dead + "-x", ".song.wav.part-" + dead};
+    for (const std::string& name : kept) WriteText(folder.File(name), "x");
+    WriteText(folder.File(".song.wav.part-" + dead + "-0"), "abandoned");
+    WriteText(folder.File(".other.wav.part-" + dead + "-3"), "abandoned");
+    RemoveAbandonedTemporaryFiles(folder.Path().string());
+    std::vector<std::string> left = folder.Entries();
+    std::vector<std::string> expected = kept;
+    std::sort(left.begin(), left.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(left, expected);
 }
 
 }  // namespace

@@ -153,4 +153,26 @@ TEST(RenderSynthBlock, TheSongIsOverOnlyWhenEndedAndTheBlockStartsSilent) {
     EXPECT_EQ(RenderSynthBlock(module, block), kSongOverResult);
 }
 
+TEST(RenderSynthBlock, OneSilentFrameAtTheStartOfABlockDoesNotEndTheSong) {
+    // A sound that passes through zero right at the block's start (as a real
+    // tail does now and then) is still sounding: 16 silent frames end the
+    // song, 15 do not.
+    constexpr std::int32_t kSilentFrames = 15;
+    EngineHarness harness;
+    SynthModule module;
+    ASSERT_EQ(BindSynthModule(module), 0);
+    module.entry.processReplacing = [](std::int32_t, float** buffers, std::int32_t frames) -> std::int32_t {
+        for (std::int32_t frame = 0; frame < frames; ++frame) {
+            const float sample = frame < kSilentFrames ? 0.0f : 0.25f;
+            buffers[0][frame] = sample;
+            buffers[1][frame] = sample;
+        }
+        return 0;
+    };
+    module.endOfSong = 1;
+    std::array<std::uint8_t, kBlockBytes> block{};
+    EXPECT_EQ(RenderSynthBlock(module, block), 0);
+    EXPECT_EQ(FrameSample(block, kSilentFrames, 0), 8191);
+}
+
 }  // namespace

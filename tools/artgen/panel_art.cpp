@@ -130,8 +130,8 @@ void ChannelSection(cairo_t* cr)
     SetColour(cr, Palette::kYellow, 0.9);
     cairo_rectangle(cr, 373, 530, 14, 2);
     cairo_fill(cr);
-    DrawText(cr, "VOLUME DOWN", 361, 542, 9, true, Mix(Palette::kGreen, Palette::kLabel, 0.35), Align::kRight, 0.6);
-    DrawText(cr, "MUTE", 380, 542, 9, true, Mix(Palette::kYellow, Palette::kLabel, 0.3), Align::kCentre, 0.6);
+    DrawText(cr, "VOLUME DOWN", 358, 542, 10, true, Mix(Palette::kGreen, Palette::kLabel, 0.35), Align::kRight, 0.6);
+    DrawText(cr, "MUTE", 381, 542, 10, true, Mix(Palette::kYellow, Palette::kLabel, 0.3), Align::kCentre, 0.6);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Icon images as GdkPixbufs.
 #include "ui/gtk/window_icon.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "ui/controls/dib.h"

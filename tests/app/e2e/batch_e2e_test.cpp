@@ -2,14 +2,20 @@
 // of MIDI files, the deterministic test module registered as the player's
 // module in a temporary configuration folder, no display.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../temp_folder.h"
@@ -46,6 +52,34 @@ std::string OneNoteSmf(int quarters = 2) {
     return file + track;
 }
 
+// A variable-length quantity of a track's delta time.
+std::string VarLength(std::uint32_t value) {
+    std::string bytes(1, static_cast<char>(value & 0x7F));
+    while ((value >>= 7) != 0) bytes.insert(bytes.begin(), static_cast<char>(0x80 | (value & 0x7F)));
+    return bytes;
+}
+
+// One C4 held for `minutes` minutes at 120 BPM: a conversion long enough to
+// be stopped in its middle (the test module renders an hour in about a second).
+std::string LongNoteSmf(int minutes) {
+    const std::uint32_t ticks = static_cast<std::uint32_t>(minutes) * 120 * 480;
+    std::string track = std::string("\x00\xFF\x51\x03\x07\xA1\x20\x00\x90\x3C\x64", 11) + VarLength(ticks) +
+                        std::string("\x80\x3C\x00\x00\xFF\x2F\x00", 7);
+    std::string file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, '\x01', '\xE0', 'M', 'T', 'r', 'k', 0, 0,
+                        static_cast<char>(track.size() >> 8), static_cast<char>(track.size() & 0xFF)};
+    return file + track;
+}
+
+// The temporary files a conversion leaves in `folder` while it writes.
+std::vector<fs::path> TemporaryFiles(const std::string& folder) {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        if (entry.path().filename().string().find(".part-") != std::string::npos) found.push_back(entry.path());
+    }
+    return found;
+}
+
 struct RunResult {
     int status = -1;
     std::string out;
@@ -68,10 +102,11 @@ protected:
         WriteBytes(config + "/" + kPlayerKey + "/@", folder + "/player");
     }
 
-    RunResult Run(const std::string& arguments) {
+    // Runs the program; `limits` are shell commands run before it ("ulimit -f 100").
+    RunResult Run(const std::string& arguments, const std::string& limits = "") {
         const std::string out = root.path() + "/stdout";
         const std::string err = root.path() + "/stderr";
-        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + config + "' HOME='" +
+        const std::string command = limits + (limits.empty() ? "" : "; ") + "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + config + "' HOME='" +
                                     root.path() + "' '" + OMBRIX_PROGRAM + "' " + arguments + " >'" + out +
                                     "' 2>'" + err + "' </dev/null";
         const int raw = std::system(command.c_str());
@@ -80,6 +115,42 @@ protected:
         result.out = ReadBytes(out);
         result.err = ReadBytes(err);
         return result;
+    }
+
+    // Starts the program on `folder` and sends it `signalNumber` once its
+    // temporary WAV file has grown past a few megabytes. Returns the wait
+    // status, or -1 when the conversion was never seen under way.
+    int RunAndStopMidway(const std::string& folder, int signalNumber) {
+        const std::string err = root.path() + "/stderr";
+        const pid_t child = fork();
+        if (child == 0) {
+            const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int nullFd = open("/dev/null", O_RDWR);
+            dup2(nullFd, STDIN_FILENO);
+            dup2(nullFd, STDOUT_FILENO);
+            dup2(errFd, STDERR_FILENO);
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+            setenv("HOME", root.path().c_str(), 1);
+            const std::string argument = "-f" + folder;
+            execl(OMBRIX_PROGRAM, OMBRIX_PROGRAM, argument.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        constexpr std::uintmax_t kUnderWayBytes = 4u << 20;
+        bool underWay = false;
+        for (int poll = 0; poll < 20000 && !underWay; ++poll) {
+            for (const fs::path& temp : TemporaryFiles(folder + "/Conv")) {
+                std::error_code error;
+                if (fs::file_size(temp, error) >= kUnderWayBytes) underWay = true;
+            }
+            if (!underWay) std::this_thread::sleep_for(std::chrono::microseconds(500));
+        }
+        kill(child, signalNumber);
+        int status = 0;
+        waitpid(child, &status, 0);
+        stoppedErr = ReadBytes(err);
+        return underWay ? status : -1;
     }
 
     // The log a batch writes for `files`, in the order the folder lists them.
@@ -102,6 +173,7 @@ protected:
     TempFolder root;
     std::string songs;
     std::string config;
+    std::string stoppedErr;  // standard error of RunAndStopMidway
 };
 
 TEST_F(BatchRun, LogsAFailedFileAndConvertsTheGoodOne) {
@@ -192,7 +264,54 @@ TEST_F(BatchRun, WithAnUnwritableLogStillConvertsAndSaysSo) {
     const RunResult run = Run("-f" + songs);
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("他のプロセスが使用中のため、logファイルの書き出しが行なえませんでした。"), std::string::npos);
+    EXPECT_NE(run.err.find("the log " + songs + "/Conv/CreateLog.log could not be written: Is a directory"),
+              std::string::npos);
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+TEST_F(BatchRun, AMissingFolderOrAFileInsteadOfAFolderIsNamedAsSuch) {
+    const RunResult missing = Run("-f" + songs + "/nowhere");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("the folder " + songs + "/nowhere does not exist"), std::string::npos);
+    EXPECT_EQ(missing.err.find("変換するMIDIファイルがありません。"), std::string::npos);
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult file = Run("-f" + songs + "/b.mid");
+    EXPECT_EQ(file.status, 1);
+    EXPECT_NE(file.err.find(songs + "/b.mid is a file, not a folder"), std::string::npos);
+    EXPECT_EQ(file.err.find("変換するMIDIファイルがありません。"), std::string::npos);
+}
+
+TEST_F(BatchRun, AnOutputFolderThatCannotBeCreatedIsToldWithTheSystemsReason) {
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    WriteBytes(songs + "/Conv", "a file where the folder should go");
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot create the output folder " + songs + "/Conv/: a file of that name is in the way"),
+              std::string::npos);
+    EXPECT_EQ(ReadBytes(songs + "/Conv"), "a file where the folder should go");
+}
+
+TEST_F(BatchRun, AReadOnlyFolderIsToldAsPermissionDenied) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    fs::permissions(songs, fs::perms::owner_read | fs::perms::owner_exec);
+    const RunResult run = Run("-f" + songs);
+    fs::permissions(songs, fs::perms::owner_all);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot create the output folder " + songs + "/Conv/: Permission denied"),
+              std::string::npos);
+    EXPECT_EQ(run.err.find("他のプロセス"), std::string::npos);
+}
+
+TEST_F(BatchRun, ASongWithoutNotesIsConvertedWithAWarningThatItIsSilent) {
+    const std::string track = std::string("\x00\xFF\x51\x03\x07\xA1\x20\x00\xFF\x2F\x00", 11);
+    WriteBytes(songs + "/quiet.mid", std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0", 21) +
+                                         static_cast<char>(track.size()) + track);
+    const RunResult run = Run("'-f" + songs + ",-p0'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.err.find("warning: " + songs + "/quiet.mid has no notes, so " + songs + "/Conv/quiet.wav is silent"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(songs + "/Conv/quiet.wav"));
 }
 
 TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
@@ -201,6 +320,90 @@ TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("変換するMIDIファイルがありません。"), std::string::npos);
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(BatchRun, CtrlCOrSigtermRemovesTheUnfinishedFileKeepsTheEarlierWavAndTheLog) {
+    WriteBytes(songs + "/long.mid", LongNoteSmf(180));
+    fs::create_directories(songs + "/Conv");
+    for (const int signalNumber : {SIGINT, SIGTERM}) {
+        WriteBytes(songs + "/Conv/long.wav", "earlier");
+        const int status = RunAndStopMidway(songs, signalNumber);
+        ASSERT_TRUE(WIFEXITED(status)) << signalNumber;
+        EXPECT_EQ(WEXITSTATUS(status), 128 + signalNumber);
+        EXPECT_TRUE(TemporaryFiles(songs + "/Conv").empty());
+        EXPECT_EQ(ReadBytes(songs + "/Conv/long.wav"), "earlier");
+        EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/long.mid\r\n");
+        EXPECT_NE(stoppedErr.find("interrupted"), std::string::npos);
+    }
+}
+
+TEST_F(BatchRun, AProgramKilledOutrightLeavesNoTemporaryFile) {
+    // The conversion runs in a worker process, which is stopped when the
+    // program dies and then removes its file itself.
+    WriteBytes(songs + "/long.mid", LongNoteSmf(180));
+    const int status = RunAndStopMidway(songs, SIGKILL);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    for (int wait = 0; wait < 100 && !TemporaryFiles(songs + "/Conv").empty(); ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_TRUE(TemporaryFiles(songs + "/Conv").empty());
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/long.mid\r\n");
+}
+
+TEST_F(BatchRun, ATemporaryFileLeftByAProcessKilledOutrightIsRemovedByTheNextRun) {
+    // A process that no longer exists: a child that has been reaped.
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    fs::create_directories(songs + "/Conv");
+    const std::string stale = songs + "/Conv/.long.wav.part-" + std::to_string(gone) + "-0";
+    WriteBytes(stale, "left by a killed run");
+    WriteBytes(songs + "/long.mid", OneNoteSmf());
+    EXPECT_EQ(Run("-f" + songs).status, 0);
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_TRUE(fs::exists(songs + "/Conv/long.wav"));
+}
+
+TEST_F(BatchRun, AFolderTooLongOnlyForTheLogConvertsEveryFile) {
+    const std::string folder = songs + "/" + std::string(244 - songs.size(), 'f');  // 245 bytes
+    fs::create_directory(folder);
+    WriteBytes(folder + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + folder);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_GT(fs::file_size(folder + "/Conv/b.wav"), kWavHeaderBytes);
+    EXPECT_FALSE(fs::exists(folder + "/Conv/CreateLog.log"));
+}
+
+TEST_F(BatchRun, AFifoNamedLikeAMidiFileIsLoggedAsUnreadableWithoutBlockingTheBatch) {
+    ASSERT_EQ(mkfifo((songs + "/pipe.mid").c_str(), 0600), 0);  // nobody ever writes to it
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"),
+              ExpectedLog({{"pipe.mid", "FileNotFound\r\nSMFが読み込まれていません\r\n"}, {"b.mid", ""}}));
+    EXPECT_NE(run.err.find(songs + "/pipe.mid is not a regular file"), std::string::npos);
+    EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+}
+
+TEST_F(BatchRun, AFileSizeLimitIsAWriteFailureWithItsReasonNotADeathBySignal) {
+    // Each song lasts a 4/4 measure at least: two seconds are far more than 100 kB.
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    WriteBytes(songs + "/c.mid", OneNoteSmf(1));
+    const RunResult run = Run("-f" + songs, "ulimit -f 100");
+    EXPECT_EQ(run.status, 1);  // exited, with a failed file
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"),
+              ExpectedLog({{"b.mid", "ウェーブファイルの作成に失敗しました。\r\n"},
+                           {"c.mid", "ウェーブファイルの作成に失敗しました。\r\n"}}));
+    EXPECT_NE(run.err.find("cannot write " + songs + "/Conv/b.wav: File too large"), std::string::npos);
+    // Nothing but the log is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 1);
+}
+
+TEST_F(BatchRun, AFileNameWithALineBreakKeepsItsLogEntryOnOneLine) {
+    WriteBytes(songs + "/two\nlines.mid", OneNoteSmf());
+    EXPECT_EQ(Run("-f" + songs).status, 0);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/two\\nlines.mid\r\nEND\r\n");
+    EXPECT_TRUE(fs::exists(songs + "/Conv/two\nlines.wav"));
 }
 
 TEST_F(BatchRun, WithoutAFolderAndWithoutADisplaySaysSoInOneLineAndFails) {
