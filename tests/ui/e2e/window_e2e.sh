@@ -77,10 +77,23 @@ differing() {  # shot geometry bitmap sx sy
     "$convert_im" "$3" -crop "$size+$4+$5" +repage "$work/b.png"
     "$compare_im" -metric AE "$work/a.png" "$work/b.png" null: 2>&1
 }
-expect_skin() {  # what geometry bitmap sx sy
-    local diff
-    diff=$(differing "$work/shot.png" "$2" "$resources/$3" "$4" "$5")
-    [ "$diff" = "0" ] || fail "$1: $diff pixels differ from the skin"
+# Checks of the skin, each "what|geometry|bitmap|sx|sy": screenshots are
+# taken until every check holds (the window may still be repainting), for up
+# to 5 s; then the checks that still fail are reported.
+expect_skin() {
+    local attempt check what geometry bitmap sx sy diff failed
+    for attempt in $(seq 15); do
+        import -window "$window" "$work/shot.png"
+        failed=()
+        for check in "$@"; do
+            IFS='|' read -r what geometry bitmap sx sy <<<"$check"
+            diff=$(differing "$work/shot.png" "$geometry" "$resources/$bitmap" "$sx" "$sy")
+            [ "$diff" = "0" ] || failed+=("$what: $diff pixels differ from the skin")
+        done
+        [ "${#failed[@]}" -eq 0 ] && return 0
+        sleep 0.3
+    done
+    for check in "${failed[@]}"; do fail "$check"; done
 }
 
 "$program" >"$work/out.txt" 2>"$work/err.txt" &
@@ -88,9 +101,7 @@ pid=$!
 window=$(wait_window "^Ombrix Converter$") || { fail "no main window"; cat "$work/err.txt"; exit 1; }
 geometry=$(xwininfo -id "$window")
 grep -q 'Width: 408' <<<"$geometry" && grep -q 'Height: 544' <<<"$geometry" || fail "client area is not 408 x 544"
-sleep 0.3
-import -window "$window" "$work/shot.png"
-expect_skin "tempo shows - without a song" 30x34+249+59 bitmap_153_digits.bmp 330 0
+expect_skin "tempo shows - without a song|30x34+249+59|bitmap_153_digits.bmp|330|0"
 
 click 64 63                                            # LOAD
 dialog=$(wait_window 'MIDIファイルを開く') || fail "no open dialog"
@@ -103,16 +114,14 @@ click 256 169                                          # BASS removed (mutes cha
 click 357 257                                          # VOLUME DOWN channel 3
 click 255 108                                          # PRE COUNT off
 xdotool mousemove --window "$window" 380 90 click --repeat 20 --delay 40 1   # tempo down to 80
-sleep 0.4
-import -window "$window" "$work/shot.png"
-expect_skin "tempo hundreds blank" 30x34+249+59 bitmap_153_digits.bmp 300 0
-expect_skin "tempo tens 8" 30x34+280+59 bitmap_153_digits.bmp 240 0
-expect_skin "tempo units 0" 30x34+311+59 bitmap_153_digits.bmp 0 0
-expect_skin "MUTE 1 on" 16x16+372+209 bitmap_145_mute_on.bmp 0 0
-expect_skin "MUTE 2 on through BASS" 16x16+372+229 bitmap_145_mute_on.bmp 0 0
-expect_skin "BASS removed" 80x48+216+145 bitmap_132_bass_on.bmp 0 0
-expect_skin "row 3 lit" 90x16+236+249 bitmap_143_row_used.bmp 210 0
-expect_skin "row 4 unlit" 90x16+236+269 bitmap_142_row_unused.bmp 210 0
+expect_skin "tempo hundreds blank|30x34+249+59|bitmap_153_digits.bmp|300|0" \
+    "tempo tens 8|30x34+280+59|bitmap_153_digits.bmp|240|0" \
+    "tempo units 0|30x34+311+59|bitmap_153_digits.bmp|0|0" \
+    "MUTE 1 on|16x16+372+209|bitmap_145_mute_on.bmp|0|0" \
+    "MUTE 2 on through BASS|16x16+372+229|bitmap_145_mute_on.bmp|0|0" \
+    "BASS removed|80x48+216+145|bitmap_132_bass_on.bmp|0|0" \
+    "row 3 lit|90x16+236+249|bitmap_143_row_used.bmp|210|0" \
+    "row 4 unlit|90x16+236+269|bitmap_142_row_unused.bmp|210|0"
 
 click 166 63                                           # CONVERT
 dialog=$(wait_window 'オーディオファイルの保存') || fail "no save dialog"
@@ -185,4 +194,4 @@ wait $pid; status=$?
 grep -q 'register' "$work/err2.txt" || fail "no English hint on standard error without a module"
 fi
 
-[ "$failures" -eq 0 ] && echo "PASSED" || { cat "$work/err.txt"; exit 1; }
+[ "$failures" -eq 0 ] && echo "PASSED" || { grep -v -e Gtk-CRITICAL -e '^$' "$work/err.txt"; exit 1; }
