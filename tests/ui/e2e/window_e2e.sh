@@ -50,9 +50,10 @@ length=$(printf "$track" | wc -c)
 printf "MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\\x$(printf %02x "$length")$track" >"$work/songs/song.mid"
 printf 'not a song' >"$work/songs/notes.mid"
 
-# Waits up to 10 s for a visible window whose name matches $1; prints its id.
+# Waits up to $2 tenths of a second (default 100) for a visible window whose
+# name matches $1; prints its id.
 wait_window() {
-    for _ in $(seq 100); do
+    for _ in $(seq "${2:-100}"); do
         local id
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1)
         if [ -n "$id" ]; then echo "$id"; return 0; fi
@@ -98,7 +99,8 @@ expect_skin() {
 
 "$program" >"$work/out.txt" 2>"$work/err.txt" &
 pid=$!
-window=$(wait_window "^Ombrix Converter$") || { fail "no main window"; cat "$work/err.txt"; exit 1; }
+# The first start may build the font cache: up to 30 s.
+window=$(wait_window "^Ombrix Converter$" 300) || { fail "no main window"; cat "$work/err.txt"; exit 1; }
 geometry=$(xwininfo -id "$window")
 grep -q 'Width: 408' <<<"$geometry" && grep -q 'Height: 544' <<<"$geometry" || fail "client area is not 408 x 544"
 expect_skin "tempo shows - without a song|30x34+249+59|bitmap_153_digits.bmp|330|0"
