@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "platform/display.h"
 #include "ui/shell/gtk_main_window.h"
 #include "ui/shell/message_dialogs.h"
 
@@ -12,13 +13,22 @@ namespace {
 
 // The skin is pixel art laid out for 96 dpi.
 constexpr double kScreenDpi = 96.0;
+// A display server that is busy starting up (a virtual one, say) can refuse
+// a connection now and then; a named display is tried a few times.
+constexpr int kDisplayAttempts = 5;
+constexpr gulong kDisplayRetryMicroseconds = 100000;
 
 }  // namespace
 
 bool GtkShell::Start() {
     g_set_prgname("ombrix");
     g_set_application_name("Ombrix Converter");
-    if (!gtk_init_check(nullptr, nullptr)) {
+    bool opened = gtk_init_check(nullptr, nullptr);
+    for (int attempt = 1; !opened && HasDisplay() && attempt < kDisplayAttempts; ++attempt) {
+        g_usleep(kDisplayRetryMicroseconds);
+        opened = gtk_init_check(nullptr, nullptr);
+    }
+    if (!opened) {
         std::cerr << kNoDisplayMessage << '\n';
         return false;
     }

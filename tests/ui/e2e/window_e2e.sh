@@ -100,7 +100,15 @@ expect_skin() {
 "$program" >"$work/out.txt" 2>"$work/err.txt" &
 pid=$!
 # The first start may build the font cache: up to 30 s.
-window=$(wait_window "^Ombrix Converter$" 300) || { fail "no main window"; cat "$work/err.txt"; exit 1; }
+window=$(wait_window "^Ombrix Converter$" 300) || {
+    fail "no main window (program $(kill -0 $pid 2>/dev/null && echo running || echo ended);" \
+         "windows named so: $(xdotool search --name 'Ombrix' 2>/dev/null | tr '\n' ' '))"
+    kill $pid 2>/dev/null
+    wait $pid
+    echo "exit status $?"
+    cat "$work/err.txt"
+    exit 1
+}
 geometry=$(xwininfo -id "$window")
 grep -q 'Width: 408' <<<"$geometry" && grep -q 'Height: 544' <<<"$geometry" || fail "client area is not 408 x 544"
 expect_skin "tempo shows - without a song|30x34+249+59|bitmap_153_digits.bmp|330|0"
