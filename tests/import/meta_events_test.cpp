@@ -241,6 +241,15 @@ TEST(PreCount, TheLongestMeterAmongTheFirstFiveMeasuresIsChosen) {
     EXPECT_EQ(im.load.preCount.clicksPerMeasure, 2);
 }
 
+TEST(PreCount, AMeterLastingExactlyFiveMeasuresLetsTheWalkGoOnToTheNext) {
+    // 3/4 for exactly five measures has not passed five yet, so 4/4 (ten
+    // measures) is walked too and chosen.
+    Imported im;
+    Import(im, Smf(0, 480, {Chunk().TimeSig(0, 3, 2).TimeSig(5 * 1440, 4, 2).End(10 * 1920)}));
+    EXPECT_EQ(im.load.preCount.clickTicks, 480);
+    EXPECT_EQ(im.load.preCount.clicksPerMeasure, 4);
+}
+
 TEST(PartEnable, PartsUpToTheLastOneWithEventsAreMovedToPortZero) {
     std::vector<Chunk> chunks;
     for (int i = 0; i < 18; ++i) {

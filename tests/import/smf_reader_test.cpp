@@ -152,6 +152,19 @@ TEST(SmfEvents, ProgramChangeAndChannelPressureTakeOneDataByte) {
     EXPECT_EQ(events[2].event.U8(5), 99);
 }
 
+TEST(SmfEvents, DataBytesWithTheTopBitSetKeepOnlyTheirLowSevenBits) {
+    Imported im;
+    smftest::ImportBytes(
+        Smf(0, 480, {Chunk().At(0, {0x90, 0xBC, 0xE4}).At(0, {0xC0, 0xF5}).At(0, {0xB0, 0x87, 0xFF}).End(10)}), im);
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].Kind(), 0x3C);
+    EXPECT_EQ(events[0].event.Velocity(), 0x64);
+    EXPECT_EQ(events[1].event.U8(4), 0x75);
+    EXPECT_EQ(events[2].event.U8(4), 7);
+    EXPECT_EQ(events[2].event.U8(5), 0x7F);
+}
+
 TEST(SmfEvents, AnEscapeEventIsSkippedAndLeavesNoTrace) {
     Imported im;
     smftest::ImportBytes(Smf(0, 480, {Chunk().At(0, {0xF7, 2, 0x43, 0x10}).At(0, {0xC0, 1}).End()}), im);
