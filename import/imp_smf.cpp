@@ -121,9 +121,7 @@ void ImpSmf::ScanHomeChannels() {
         channelSeen_ = 0;
         currentSlot_ = ChunkSlot();
         ChunkId id{};
-        if (!file.Read4(id) || !IsChunkId(id, "MTrk")) break;
-        ChunkId length{};
-        file.Read4(length);
+        if (!OpenChunk(id) || !IsChunkId(id, "MTrk")) break;
         for (;;) {
             ReadVarLen();
             if (ReadEventHead() != kEventRead) break;
@@ -134,6 +132,7 @@ void ImpSmf::ScanHomeChannels() {
                 SkipBytes(ReadVarLen());
             }
         }
+        LeaveChunk();
         if (chunkNumber_ == 0 && !channelSeen_) shift_ = true;
         ++chunkNumber_;
     }
@@ -142,9 +141,7 @@ void ImpSmf::ScanHomeChannels() {
 
 int ImpSmf::ParseTrackChunk(SongContainer& song) {
     ChunkId id{};
-    if (!file.Read4(id) || !(IsChunkId(id, "MTrk") || IsChunkId(id, "XFIH") || IsChunkId(id, "XFKM"))) return -1;
-    ChunkId length{};
-    file.Read4(length);  // a chunk ends at its end-of-track event, whatever its length says
+    if (!OpenChunk(id) || !IsTrackChunk(id)) return -1;
 
     RestartTicks();
     for (;;) {
@@ -152,6 +149,7 @@ int ImpSmf::ParseTrackChunk(SongContainer& song) {
         if (ReadEventHead() != kEventRead) {
             FlushHeldNotes(currentTick_);
             SetCurrentTime(currentTick_);
+            LeaveChunk();
             return 0;
         }
         if (status < SmfByte::kExclusive)
@@ -217,7 +215,7 @@ void ImpSmf::ExclusiveMessage(SongContainer& song) {
     }
     // A message too long for an entry, or cut off by the end of the file,
     // is skipped: its event keeps an empty entry, which sends nothing.
-    if (length >= kMaxExclusiveBytes || length > file.Remaining()) {
+    if (length >= kMaxExclusiveBytes || length > Remaining()) {
         SkipBytes(length);
         ++exclusiveCount_;
         return;

@@ -47,7 +47,7 @@ void SeekTick(TrackCursor& cursor, int tick) {
 }  // namespace
 
 void ImpSmf::TempoEvent() {
-    const int length = file.ReadByte();
+    const int length = NextByte();
     if (length < 0) return;
     std::uint8_t body[kTempoLength] = {};
     if (length != kTempoLength) {
@@ -93,7 +93,7 @@ void ImpSmf::MeterOrKeyEvent(bool isTimeSignature) {
         while (measureEnd_ < t) AppendMeasure();
     }
 
-    const int length = file.ReadByte();
+    const int length = NextByte();
     if (length < 0) return;
     const int expected = isTimeSignature ? kTimeSignatureLength : kKeySignatureLength;
     if (length != expected) {

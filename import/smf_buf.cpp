@@ -24,6 +24,10 @@ constexpr std::int64_t kMaxRawTicks = std::int64_t{1} << 40;
 
 bool IsChunkId(const ChunkId& id, const char* text) { return std::memcmp(id.data(), text, id.size()) == 0; }
 
+bool IsTrackChunk(const ChunkId& id) {
+    return IsChunkId(id, "MTrk") || IsChunkId(id, "XFIH") || IsChunkId(id, "XFKM");
+}
+
 int SmfBuf::OpenSmf(const std::string& path) {
     if (!file.Open(path)) return ImportResult::kFileNotFound;
 
@@ -58,6 +62,8 @@ int SmfBuf::OpenSmf(const std::string& path) {
     }
     const int format = f1 * 256 + f2;
     division = d1 * 256 + d2;
+    dataEnd_ = file.Length();
+    declaredEnd_ = -1;
 
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
     if (!(file.Read4(id) && IsChunkId(id, "MTrk"))) {
@@ -67,12 +73,34 @@ int SmfBuf::OpenSmf(const std::string& path) {
     return format;
 }
 
+bool SmfBuf::OpenChunk(ChunkId& id) {
+    dataEnd_ = file.Length();
+    declaredEnd_ = -1;
+    ChunkId length{};
+    if (!file.Read4(id) || !file.Read4(length)) return false;
+    const std::int64_t declared = (std::int64_t{length[0]} << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
+    // A length that runs past the file is not trusted: the chunk then ends
+    // only at its end-of-track event or at the end of the file.
+    if (declared <= file.Remaining()) declaredEnd_ = dataEnd_ = file.Position() + declared;
+    return true;
+}
+
+void SmfBuf::LeaveChunk() {
+    if (declaredEnd_ >= 0) file.Seek(declaredEnd_, Myifstream::SeekFrom::kBegin);
+    dataEnd_ = file.Length();
+    declaredEnd_ = -1;
+}
+
+int SmfBuf::NextByte() { return file.Position() < dataEnd_ ? file.ReadByte() : -1; }
+
+std::int64_t SmfBuf::Remaining() const { return std::max<std::int64_t>(dataEnd_ - file.Position(), 0); }
+
 int SmfBuf::ReadVarLen() {
-    int b = file.ReadByte();
+    int b = NextByte();
     if (b < 0) return 0;
     std::int64_t value = b & kSevenBits;
     while (b & kVarLenContinue) {
-        b = file.ReadByte();
+        b = NextByte();
         if (b < 0) break;
         value = std::min<std::int64_t>(value * 128 + (b & kSevenBits), std::numeric_limits<int>::max());
     }
@@ -80,14 +108,14 @@ int SmfBuf::ReadVarLen() {
 }
 
 int SmfBuf::ReadEventHead() {
-    const int b = file.ReadByte();
+    const int b = NextByte();
     status = b;
     if (b < 0) return kChunkEnd;
 
     if (b < kFirstSystemStatus) {
         if (b >= kFirstStatus) {
             runningStatus = b;
-            const int d = file.ReadByte();
+            const int d = NextByte();
             if (d < 0) return kChunkEnd;
             data1 = d & kSevenBits;
         } else {
@@ -99,7 +127,7 @@ int SmfBuf::ReadEventHead() {
         if ((status & kOneDataByteMask) == kOneDataByteStatus) {
             data2 = kNoSecondDataByte;
         } else {
-            const int d = file.ReadByte();
+            const int d = NextByte();
             if (d < 0) return kChunkEnd;
             data2 = d & kSevenBits;
         }
@@ -107,10 +135,10 @@ int SmfBuf::ReadEventHead() {
     }
 
     if (b == SmfByte::kMeta) {
-        data1 = file.ReadByte();
+        data1 = NextByte();
         if (data1 < 0) return kChunkEnd;
         if (data1 == SmfByte::kMetaEndOfTrack) {
-            file.ReadByte();  // its length byte
+            NextByte();  // its length byte
             return kChunkEnd;
         }
     }
@@ -132,14 +160,16 @@ int SmfBuf::AdvanceTicks(int delta) {
     return moved;
 }
 
-void SmfBuf::SkipBytes(int count) { file.Seek(count, Myifstream::SeekFrom::kCurrent); }
+void SmfBuf::SkipBytes(int count) {
+    file.Seek(std::min<std::int64_t>(std::max(count, 0), Remaining()), Myifstream::SeekFrom::kCurrent);
+}
 
 std::string SmfBuf::ReadText(int length, int keep) {
     std::string text;
-    const int kept = static_cast<int>(std::min<std::int64_t>({length, keep, file.Remaining()}));
+    const int kept = static_cast<int>(std::min<std::int64_t>({length, keep, Remaining()}));
     text.reserve(static_cast<std::size_t>(std::max(kept, 0)));
     for (int i = 0; i < kept; ++i) {
-        const int b = file.ReadByte();
+        const int b = NextByte();
         if (b < 0) break;
         text.push_back(static_cast<char>(b));
     }
@@ -149,7 +179,7 @@ std::string SmfBuf::ReadText(int length, int keep) {
 
 bool SmfBuf::ReadBytes(std::uint8_t* out, int count) {
     for (int i = 0; i < count; ++i) {
-        const int b = file.ReadByte();
+        const int b = NextByte();
         if (b < 0) return false;
         out[i] = static_cast<std::uint8_t>(b);
     }

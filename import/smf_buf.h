@@ -28,8 +28,6 @@ constexpr int kChunkEnd = 1;
 constexpr int kHeaderPrefixBytes = 128;
 // The header is taken to be 8 + 6 bytes; the first chunk starts behind it.
 constexpr int kFirstChunkOffset = 14;
-// Chunk identifier and length.
-constexpr int kChunkHeaderBytes = 8;
 // Song ticks are kept at or below this (4.8 hours at 120 BPM), so that a
 // file with absurd delta times cannot make the song grow without bound.
 constexpr int kMaxImportTick = 1 << 24;
@@ -55,12 +53,28 @@ constexpr int kMetaKeySignature = 0x59;
 using ChunkId = std::array<std::uint8_t, 4>;
 bool IsChunkId(const ChunkId& id, const char* text);
 
+// The chunk identifiers read as track chunks ("XFIH" and "XFKM" carry meta
+// events like a track).
+bool IsTrackChunk(const ChunkId& id);
+
 class SmfBuf {
 public:
     // Opens the file and checks its header. Returns the format (0 or more),
     // or ImportResult::kFileNotFound / kNoHeader / kNoTrack (the file is then
     // closed).
     int OpenSmf(const std::string& path);
+    // Reads the 8-byte header of the chunk at the position and limits reading
+    // to its declared length when that fits in the file. False when the
+    // header is cut off by the end of the file.
+    bool OpenChunk(ChunkId& id);
+    // Leaves the open chunk: the position moves to its declared end (or stays
+    // where reading stopped when the length runs past the file).
+    void LeaveChunk();
+    // The next byte of the open chunk (of the file outside chunks), or -1 at
+    // its end.
+    int NextByte();
+    // Bytes left before the end of the open chunk.
+    std::int64_t Remaining() const;
     // Reads a variable-length number; stops at the end of the data and
     // saturates instead of overflowing.
     int ReadVarLen();
@@ -72,7 +86,7 @@ public:
     int AdvanceTicks(int delta);
     // Restarts the tick conversion at the start of a chunk.
     void RestartTicks();
-    // Skips `count` bytes (at most to the end of the file).
+    // Skips `count` bytes (at most to the end of the chunk).
     void SkipBytes(int count);
     // Reads a text of `length` bytes keeping at most `keep` of them; the rest
     // is skipped. Stops early at the end of the data.
@@ -104,4 +118,8 @@ public:
 protected:
     // Reads `count` bytes into `out`; false when the data ends first.
     bool ReadBytes(std::uint8_t* out, int count);
+
+private:
+    std::int64_t dataEnd_ = 0;      // reads stop here: the chunk's end, or the file's
+    std::int64_t declaredEnd_ = -1; // where the next chunk starts; -1: where reading stopped
 };

@@ -198,6 +198,69 @@ TEST(SmfEvents, ANoteStillHeldAtTheChunkEndIsClosedThere) {
     EXPECT_EQ(events.back().tick, 300) << "the track reaches the chunk's end";
 }
 
+TEST(SmfChunks, BytesAfterTheEndOfTrackEventUpToTheDeclaredEndAreSkipped) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End().Raw({0, 0, 0, 0}),
+                                      Chunk().At(0, {0xC1, 2}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
+    ASSERT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u) << "the second chunk is read";
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1))[0].event.U8(4), 2);
+}
+
+TEST(SmfChunks, AChunkWithoutEndOfTrackEndsAtItsDeclaredLength) {
+    // Without the length, "MTrk" of the next header would be read as running
+    // status data: program changes 0x4D, 0x72, ...
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60),
+                                      Chunk().At(0, {0xC1, 2}).End(960)}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    const auto first = smftest::Sounding(im.song, PartSlot(0));
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[1].Gate(), 480);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 480) << "no events invented after it";
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(1)).back().tick, 960);
+}
+
+TEST(SmfChunks, AnExclusiveLengthPastTheChunkEndDoesNotSwallowTheNextChunk) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).At(0, {0xF0, 0x7F, 0x41, 0x10, 0xF7}),
+                                      Chunk().At(0, {0xC1, 2}).End(480)}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(im.song.exclusiveTable->lengths[0], 0) << "the cut-off message is not stored";
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+}
+
+TEST(SmfChunks, ADataByteWithoutRunningStatusEndsOnlyItsOwnChunk) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {60, 100}).At(0, {0xC0, 1}).End(),
+                                      Chunk().At(0, {0xC1, 2}).End(), Chunk().At(0, {0xC2, 3}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    // The broken first chunk holds no channel message, so the next one is part 0.
+    const auto part0 = smftest::Sounding(im.song, PartSlot(0));
+    const auto part1 = smftest::Sounding(im.song, PartSlot(1));
+    ASSERT_EQ(part0.size(), 1u);
+    ASSERT_EQ(part1.size(), 1u);
+    EXPECT_EQ(part0[0].event.U8(4), 2);
+    EXPECT_EQ(part1[0].event.U8(4), 3);
+}
+
+TEST(SmfChunks, ALengthRunningPastTheFileIsReadUpToTheEndOfTrackEvent) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End().DeclaredLength(0x7FFFFFFF),
+                                      Chunk().At(0, {0xC1, 2}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+}
+
 TEST(SmfMapping, Format0PutsEachChannelIntoItsPart) {
     Imported im;
     smftest::ImportBytes(Smf(0, 480, {Chunk()
