@@ -66,9 +66,9 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     SetGrid(kImportGrid);
     ForgetRunningStatus();
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
-    while (file.Position() < file.Length()) {
-        // Chunks beyond the last part slot have nowhere to go.
-        if (ChunkSlot() > kLastPartSlot) break;
+    ChunkId id{};
+    // Chunks beyond the last part slot have nowhere to go.
+    while (ChunkSlot() <= kLastPartSlot && OpenTrackChunk(id)) {
         channelSeen_ = 0;
         currentTick_ = 0;
         currentSlot_ = ChunkSlot();
@@ -77,7 +77,7 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
         for (auto& cursor : slotCursors_) Seek(*cursor, 0, 0);
         chunkTouched_.fill(0);
 
-        if (ParseTrackChunk(song) != 0) break;
+        ParseTrackChunk(song);
         CloseChunk();
 
         // A first chunk without channel messages (tempo, meter and the like)
@@ -117,11 +117,11 @@ void ImpSmf::ScanHomeChannels() {
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
     ForgetRunningStatus();
     shift_ = false;
-    while (file.Position() < file.Length() && ChunkSlot() <= kLastPartSlot) {
+    ChunkId id{};
+    // The same chunks as the chunk loop, so that both number the slots alike.
+    while (ChunkSlot() <= kLastPartSlot && OpenTrackChunk(id)) {
         channelSeen_ = 0;
         currentSlot_ = ChunkSlot();
-        ChunkId id{};
-        if (!OpenChunk(id) || !IsChunkId(id, "MTrk")) break;
         for (;;) {
             ReadVarLen();
             if (ReadEventHead() != kEventRead) break;
@@ -139,10 +139,7 @@ void ImpSmf::ScanHomeChannels() {
     file.Close();
 }
 
-int ImpSmf::ParseTrackChunk(SongContainer& song) {
-    ChunkId id{};
-    if (!OpenChunk(id) || !IsTrackChunk(id)) return -1;
-
+void ImpSmf::ParseTrackChunk(SongContainer& song) {
     RestartTicks();
     for (;;) {
         currentTick_ += AdvanceTicks(ReadVarLen());
@@ -150,7 +147,7 @@ int ImpSmf::ParseTrackChunk(SongContainer& song) {
             FlushHeldNotes(currentTick_);
             SetCurrentTime(currentTick_);
             LeaveChunk();
-            return 0;
+            return;
         }
         if (status < SmfByte::kExclusive)
             ChannelMessage(song);

@@ -41,9 +41,8 @@ private:
     // Format 1: the MIDI channel each part slot carries, from the first
     // channel message of each chunk.
     void ScanHomeChannels();
-    // Reads one chunk. Returns 0 when it ended, -1 when its identifier is
-    // not accepted.
-    int ParseTrackChunk(SongContainer& song);
+    // Reads the events of the open track chunk.
+    void ParseTrackChunk(SongContainer& song);
     // Gives every slot the chunk wrote into its length up to the chunk's end.
     void CloseChunk();
 

@@ -24,7 +24,7 @@ void SmfBuf::ScanLeadingInfo() {
     ForgetRunningStatus();
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
     ChunkId id{};
-    if (!OpenChunk(id)) return;
+    if (!OpenTrackChunk(id)) return;
 
     // Reads the first text of a kind; later ones are skipped.
     auto firstText = [this](bool& have, std::string& text, int keep) {

@@ -65,8 +65,11 @@ int SmfBuf::OpenSmf(const std::string& path) {
     dataEnd_ = file.Length();
     declaredEnd_ = -1;
 
+    // Chunks of kinds this reader does not know may come first; a file
+    // without any "MTrk" is no Standard MIDI File.
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
-    if (!(file.Read4(id) && IsChunkId(id, "MTrk"))) {
+    while (OpenChunk(id) && !IsChunkId(id, "MTrk")) file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
+    if (!IsChunkId(id, "MTrk")) {
         file.Close();
         return ImportResult::kNoTrack;
     }
@@ -81,8 +84,18 @@ bool SmfBuf::OpenChunk(ChunkId& id) {
     const std::int64_t declared = (std::int64_t{length[0]} << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
     // A length that runs past the file is not trusted: the chunk then ends
     // only at its end-of-track event or at the end of the file.
-    if (declared <= file.Remaining()) declaredEnd_ = dataEnd_ = file.Position() + declared;
+    skipTo_ = file.Position() + declared;
+    if (declared <= file.Remaining()) declaredEnd_ = dataEnd_ = skipTo_;
     return true;
+}
+
+bool SmfBuf::OpenTrackChunk(ChunkId& id) {
+    while (file.Position() < file.Length()) {
+        if (!OpenChunk(id)) return false;
+        if (IsTrackChunk(id)) return true;
+        file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
+    }
+    return false;
 }
 
 void SmfBuf::LeaveChunk() {

@@ -70,6 +70,9 @@ public:
     // Leaves the open chunk: the position moves to its declared end (or stays
     // where reading stopped when the length runs past the file).
     void LeaveChunk();
+    // Opens the next track chunk from the position on, skipping chunks of
+    // other kinds by their length. False when the file holds no more.
+    bool OpenTrackChunk(ChunkId& id);
     // The next byte of the open chunk (of the file outside chunks), or -1 at
     // its end.
     int NextByte();
@@ -122,4 +125,5 @@ protected:
 private:
     std::int64_t dataEnd_ = 0;      // reads stop here: the chunk's end, or the file's
     std::int64_t declaredEnd_ = -1; // where the next chunk starts; -1: where reading stopped
+    std::int64_t skipTo_ = 0;       // the declared end, even past the file
 };

@@ -43,12 +43,21 @@ TEST(SmfHeader, AFileWithoutMThdIsNotSmf) {
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
-TEST(SmfHeader, AHeaderWithoutMTrkBehindItIsNotSmf) {
-    Bytes bytes = Smf(0, 480, {Chunk("XFIH").End()});
+TEST(SmfHeader, AFileWithoutAnyMTrkIsNotSmf) {
+    Bytes bytes = Smf(0, 480, {Chunk("XFIH").End(), Chunk("JUNK").End()});
     Imported im;
     smftest::ImportBytes(bytes, im);
     EXPECT_EQ(im.load.result, ImportResult::kNoTrack);
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+}
+
+TEST(SmfHeader, AnUnknownChunkRightAfterTheHeaderIsSkipped) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk("JUNK").Raw({1, 2, 3}), Chunk().Text(0, 0x03, "Song").At(0, {0xC0, 1}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(im.song.infoStrings[InfoString::kTitle], "Song") << "the lead-in scan reads the first track chunk";
+    EXPECT_EQ(smftest::Sounding(im.song, kSlot0).size(), 1u);
 }
 
 TEST(SmfHeader, AHeaderCutShortIsMissingItsTrackChunk) {
@@ -324,14 +333,34 @@ TEST(SmfMapping, XfChunksAreReadLikeTracksAndCountAsChunks) {
     EXPECT_EQ(smftest::Sounding(im.song, PartSlot(3)).size(), 1u) << "the fourth chunk is part 3";
 }
 
-TEST(SmfMapping, AnUnknownChunkEndsTheImportKeepingWhatWasRead) {
+TEST(SmfMapping, UnknownChunksAreSkippedByTheirLengthAndUseNoPart) {
+    // A 4-byte vendor chunk after the conductor chunk, and one before it.
     Imported im;
-    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("JUNK").At(0, {0xC1, 1}).End(),
-                                      Chunk().At(0, {0xC2, 1}).End()}),
+    smftest::ImportBytes(Smf(1, 480, {Chunk("JUNK").Raw({1, 2, 3, 4, 5, 6}), Chunk().Tempo(0, 500000).End(),
+                                      Chunk("Vend").Raw({0, 0, 0, 0}), Chunk().At(0, {0xC0, 1}).End(),
+                                      Chunk("JUNK").At(0, {0xC5, 1}).End(), Chunk().At(0, {0xC2, 1}).End()}),
                          im);
-    EXPECT_EQ(im.load.result, 0);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, kTempoSlot).size(), 1u);
     EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
-    EXPECT_EQ(im.song.SlotTrack(PartSlot(2)), nullptr);
+    ASSERT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u) << "the last chunk is the second part";
+    EXPECT_EQ(im.song.partChannel[1] & 0x0F, 2);
+    EXPECT_EQ(im.song.SlotTrack(PartSlot(5)), nullptr) << "nothing of the unknown chunk is read";
+}
+
+TEST(SmfMapping, TheHomeChannelScanNumbersChunksLikeTheChunkLoop) {
+    // Chunk 4 (slot 11 once the unknown and XF chunks are counted right)
+    // sends on channel 1, the home of the second track chunk.
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("JUNK").Raw({9, 9}),
+                                      Chunk().At(0, {0xC1, 1}).End(), Chunk("XFKM").Text(0, 0x05, "la").End(),
+                                      Chunk().At(0, {0xC3, 2}).At(10, {0xC1, 7}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    const auto part1 = smftest::Sounding(im.song, PartSlot(1));
+    ASSERT_EQ(part1.size(), 2u);
+    EXPECT_EQ(part1[1].event.U8(4), 7);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(3)).size(), 1u);
 }
 
 TEST(SmfMapping, ChunksBeyondTheLastPartAreIgnored) {
