@@ -3,19 +3,14 @@
 #include "import/imp_smf.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "import/song_passes.h"
-#include "model/exclusive_table.h"
 
 namespace {
 constexpr int kChannelMask = 0x0F;
 constexpr int kStatusMask = 0xF0;
 constexpr int kPortMask = 0xF0;
 constexpr int kMidiChannels = 16;
-constexpr std::uint8_t kPlaceholderStatus = 0xF8;
-// An exclusive entry's length is a 16-bit count that includes the leading 0xF0.
-constexpr int kMaxExclusiveBytes = 0xFFFF;
 
 // Empties a track, releasing the payloads of its events first.
 void EmptyTrack(TrackCursor& cursor) {
@@ -36,6 +31,8 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     keyMinor = 0;
     exclusiveCount_ = 0;
     exclusiveOverflow_ = 0;
+    packetOpen_ = false;
+    packet_.clear();
     timeSigHistory_.clear();
     preCount = PreCount{};
 
@@ -144,6 +141,7 @@ void ImpSmf::ParseTrackChunk(SongContainer& song) {
     for (;;) {
         currentTick_ += AdvanceTicks(ReadVarLen());
         if (ReadEventHead() != kEventRead) {
+            FinishPacket(song);
             FlushHeldNotes(currentTick_);
             SetCurrentTime(currentTick_);
             LeaveChunk();
@@ -155,8 +153,10 @@ void ImpSmf::ParseTrackChunk(SongContainer& song) {
             ExclusiveMessage(song);
         else if (status == SmfByte::kMeta)
             MetaEvent(song);
+        else if (status == SmfByte::kEscape)
+            EscapeEvent(song);
         else
-            SkipBytes(ReadVarLen());  // 0xF7 escapes and other system bytes leave no trace
+            SkipBytes(ReadVarLen());  // other system bytes leave no trace
     }
 }
 
@@ -195,33 +195,6 @@ void ImpSmf::ChannelMessage(SongContainer& song) {
                  currentTick_);
     chunkTouched_[slot] = 1;
     channelSeen_ = 1;
-}
-
-void ImpSmf::ExclusiveMessage(SongContainer& song) {
-    const WriterMessage message =
-        exclusiveOverflow_ ? WriterMessage::Channel(kPlaceholderStatus, 0, 0, currentSlot_)
-                           : WriterMessage::Exclusive(static_cast<std::uint16_t>(exclusiveCount_), currentSlot_);
-    WriteMessage(message, currentTick_);
-    chunkTouched_[currentSlot_] = 1;
-
-    const int length = ReadVarLen();
-    if (exclusiveOverflow_ || exclusiveCount_ >= kMaxStoredExclusives) {
-        exclusiveOverflow_ = 1;
-        SkipBytes(length);
-        return;
-    }
-    // A message too long for an entry, or cut off by the end of the file,
-    // is skipped: its event keeps an empty entry, which sends nothing.
-    if (length >= kMaxExclusiveBytes || length > Remaining()) {
-        SkipBytes(length);
-        ++exclusiveCount_;
-        return;
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length) + 1);
-    bytes[0] = SmfByte::kExclusive;
-    ReadBytes(bytes.data() + 1, length);
-    if (ExclusiveStore(exclusiveCount_, *song.exclusiveTable, length + 1, bytes.data()) != 0) exclusiveOverflow_ = 1;
-    ++exclusiveCount_;
 }
 
 void ImpSmf::MetaEvent(SongContainer& song) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "import/smf_buf.h"
 #include "import/time_signature.h"
@@ -47,8 +48,21 @@ private:
     void CloseChunk();
 
     void ChannelMessage(SongContainer& song);
-    void ExclusiveMessage(SongContainer& song);
     void MetaEvent(SongContainer& song);
+
+    // Exclusive messages: an F0 event, possibly the first packet of a
+    // message that F7 packets continue; an F7 event, a continuation packet
+    // or an escape that may carry one whole message.
+    void ExclusiveMessage(SongContainer& song);
+    void EscapeEvent(SongContainer& song);
+    // Writes the exclusive event of a new message at the current tick.
+    // Returns the table index for its bytes, or -1 when none are stored.
+    int BeginExclusive();
+    // Stores the message whose packets are being collected, as far as it
+    // came; nothing happens when none is.
+    void FinishPacket(SongContainer& song);
+    // Stores a message under `index`; one too long for an entry stays empty.
+    void StoreExclusive(SongContainer& song, int index, const std::vector<std::uint8_t>& bytes);
 
     // Meta handlers; each reads the rest of its event.
     void TempoEvent();
@@ -66,6 +80,9 @@ private:
     int currentTick_ = 0;
     int exclusiveCount_ = 0;
     int exclusiveOverflow_ = 0;
+    bool packetOpen_ = false;  // a message split into packets is being collected
+    int packetIndex_ = -1;     // its table index, or -1 when it is not stored
+    std::vector<std::uint8_t> packet_;
     int format_ = 0;
     int chunkNumber_ = 0;
     int currentSlot_ = kFirstPartSlot;

@@ -398,6 +398,54 @@ TEST(SmfExclusive, After512MessagesOneEmptyEntryFollowsAndTheRestAreSkipped) {
     EXPECT_EQ(smftest::Sounding(im.song, kSlot0).back().Kind(), 0xC0) << "reading stays in step";
 }
 
+Bytes EntryBytes(const SongContainer& song, int index) {
+    const ExclusiveTable& table = *song.exclusiveTable;
+    const std::uint8_t* bytes = table.handles[index].Peek();
+    return table.lengths[index] == 0 ? Bytes{} : Bytes(bytes, bytes + table.lengths[index]);
+}
+
+TEST(SmfExclusive, AMessageSplitIntoPacketsIsStoredAsOneMessageAtItsFirstTick) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk()
+                                          .At(10, {0xF0, 0x03, 0x43, 0x12, 0x00})
+                                          .At(200, {0xF7, 0x06, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00})
+                                          .At(100, {0xF7, 0x04, 0x43, 0x12, 0x00, 0xF7})
+                                          .Exclusive(0, {0x41, 0xF7})
+                                          .End()}),
+                         im);
+    EXPECT_EQ(EntryBytes(im.song, 0),
+              (Bytes{0xF0, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00, 0xF7}));
+    EXPECT_EQ(EntryBytes(im.song, 1), (Bytes{0xF0, 0x41, 0xF7}));
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].tick, 10);
+    EXPECT_EQ(events[0].event.U16(4), 0);
+    EXPECT_EQ(events[1].tick, 310);
+    EXPECT_EQ(events[1].event.U16(4), 1);
+}
+
+TEST(SmfExclusive, AMessageWithoutItsClosingByteAndNoPacketsIsStoredAsItIs) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().Exclusive(0, {0x41, 0x10}).At(0, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(EntryBytes(im.song, 0), (Bytes{0xF0, 0x41, 0x10}));
+}
+
+TEST(SmfExclusive, AnEscapeCarryingOneWholeMessageIsStoredAsThatMessage) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk()
+                                          .At(0, {0xC0, 1})
+                                          .At(480, {0xF7, 0x06, 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7})
+                                          .At(0, {0xF7, 0x03, 0xF0, 0xF8, 0xF7})  // not a message
+                                          .End()}),
+                         im);
+    EXPECT_EQ(EntryBytes(im.song, 0), (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_EQ(im.song.exclusiveTable->count, 1);
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].Kind(), EventKind::kExclusive);
+    EXPECT_EQ(events[1].tick, 480);
+}
+
 TEST(SmfExclusive, AMessageCutOffByTheEndOfTheFileIsNotStored) {
     Bytes bytes = Smf(0, 480, {Chunk().At(0, {0xC0, 1}).At(0, {0xF0, 0x40, 0x43, 0x10})});
     Imported im;
