@@ -55,6 +55,9 @@ void ImpSmf::TempoEvent() {
         return;
     }
     if (!ReadBytes(body, kTempoLength)) return;
+    // Frame-timed files keep the song's default tempo, which their ticks
+    // were converted with.
+    if (smpteTiming) return;
     const std::int64_t micros = (body[0] << 16) | (body[1] << 8) | body[2];
     const std::int64_t tempo = micros == 0 ? kSlowestTempo : kTempoDividend / micros;
     WriteMessage(WriterMessage::Tempo(static_cast<std::int32_t>(std::clamp<std::int64_t>(tempo, kSlowestTempo,

@@ -18,8 +18,14 @@ constexpr int kFirstSystemStatus = 0xF0;
 constexpr int kOneDataByteMask = 0xE0;  // program change and channel pressure share 0xC0
 constexpr int kOneDataByteStatus = 0xC0;
 constexpr int kNoSecondDataByte = 255;
-// Raw tick sums stay far below the point where x 480 could overflow.
+// Raw tick sums stay far below the point where x 96000 could overflow.
 constexpr std::int64_t kMaxRawTicks = std::int64_t{1} << 40;
+constexpr int kSmpteBit = 0x80;
+// Song ticks of a second at the song's default 120 BPM.
+constexpr int kSmpteSongTicksPerSecond = 2 * kTicksPerQuarter;
+constexpr int kDropFrameRate = 29;
+constexpr int kDropFrameHundredths = 2997;
+constexpr int kHundredths = 100;
 }  // namespace
 
 bool IsChunkId(const ChunkId& id, const char* text) { return std::memcmp(id.data(), text, id.size()) == 0; }
@@ -55,13 +61,12 @@ int SmfBuf::OpenSmf(const std::string& path) {
         file.Close();
         return ImportResult::kNoTrack;
     }
-    // A division of 0 ticks per quarter cannot convert any time.
-    if (d1 == 0 && d2 == 0) {
+    const int format = f1 * 256 + f2;
+    division = d1 * 256 + d2;
+    if (!SetTickScale(d1, d2)) {
         file.Close();
         return ImportResult::kNoHeader;
     }
-    const int format = f1 * 256 + f2;
-    division = d1 * 256 + d2;
     dataEnd_ = file.Length();
     declaredEnd_ = -1;
 
@@ -158,6 +163,29 @@ int SmfBuf::ReadEventHead() {
     return kEventRead;
 }
 
+bool SmfBuf::SetTickScale(int high, int low) {
+    smpteTiming = (high & kSmpteBit) != 0;
+    if (!smpteTiming) {
+        // A division of 0 ticks per quarter cannot convert any time.
+        tickScale_ = kTicksPerQuarter;
+        tickDivisor_ = high * 256 + low;
+        return tickDivisor_ != 0;
+    }
+    // Frames per second (negative in the high byte) and ticks per frame. The
+    // song plays such a file at its default 120 BPM, where a second is two
+    // quarters; 29 stands for the 29.97 frames of drop-frame timing.
+    const int framesPerSecond = 256 - high;
+    const int ticksPerFrame = low;
+    if (ticksPerFrame == 0) return false;
+    tickScale_ = kSmpteSongTicksPerSecond;
+    tickDivisor_ = static_cast<std::int64_t>(framesPerSecond) * ticksPerFrame;
+    if (framesPerSecond == kDropFrameRate) {
+        tickScale_ *= kHundredths;
+        tickDivisor_ = static_cast<std::int64_t>(kDropFrameHundredths) * ticksPerFrame;
+    }
+    return true;
+}
+
 void SmfBuf::RestartTicks() {
     rawTicks = 0;
     songTicks = 0;
@@ -167,7 +195,7 @@ int SmfBuf::AdvanceTicks(int delta) {
     // The song tick is taken from the accumulated raw count, so truncation
     // never adds up along a chunk.
     rawTicks = std::min(rawTicks + delta, kMaxRawTicks);
-    const std::int64_t ticks = std::min<std::int64_t>(rawTicks * kTicksPerQuarter / division, kMaxImportTick);
+    const std::int64_t ticks = std::min<std::int64_t>(rawTicks * tickScale_ / tickDivisor_, kMaxImportTick);
     const auto moved = static_cast<int>(ticks - songTicks);
     songTicks = ticks;
     return moved;

@@ -16,7 +16,7 @@
 namespace ImportResult {
 constexpr int kOk = 0;
 constexpr int kFileNotFound = -1;
-constexpr int kNoHeader = -2;  // no "MThd" at byte 0 or 128, or a division of 0
+constexpr int kNoHeader = -2;  // no "MThd" at byte 0 or 128, or a division that counts no time
 constexpr int kNoTrack = -4;   // no "MTrk" right after the header (or no room for one)
 }  // namespace ImportResult
 
@@ -87,6 +87,9 @@ public:
     int ReadEventHead();
     // Adds a delta time in file ticks; returns how far the song tick moved.
     int AdvanceTicks(int delta);
+    // Sets the tick conversion from the header's division bytes; false for
+    // a division that counts no time (0 ticks per quarter or per frame).
+    bool SetTickScale(int high, int low);
     // Restarts the tick conversion at the start of a chunk.
     void RestartTicks();
     // Skips `count` bytes (at most to the end of the chunk).
@@ -105,6 +108,8 @@ public:
     int headerOffset = 0;
     Myifstream file;
     int division = 0;
+    // The division's top bit: times count frames of a second, not quarters.
+    bool smpteTiming = false;
     std::string copyrightText;  // at most 127 bytes
     std::string commentText;    // at most 999 bytes
     int keySharpsFlats = 0;
@@ -123,6 +128,9 @@ protected:
     bool ReadBytes(std::uint8_t* out, int count);
 
 private:
+    // Song ticks = raw ticks x tickScale_ / tickDivisor_.
+    std::int64_t tickScale_ = kTicksPerQuarter;
+    std::int64_t tickDivisor_ = 1;
     std::int64_t dataEnd_ = 0;      // reads stop here: the chunk's end, or the file's
     std::int64_t declaredEnd_ = -1; // where the next chunk starts; -1: where reading stopped
     std::int64_t skipTo_ = 0;       // the declared end, even past the file

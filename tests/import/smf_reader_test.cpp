@@ -115,11 +115,29 @@ TEST(SmfTicks, TruncationIsTakenFromTheAccumulatedRawCount) {
     EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), (std::vector<int>{0, 0, 1}));
 }
 
-TEST(SmfTicks, ASmpteDivisionIsReadAsTicksPerQuarter) {
-    const int division = 0xE728;  // top bit set: frames and ticks per frame
+TEST(SmfTicks, ASmpteDivisionCountsFramesPlayedAtTheDefault120Bpm) {
+    // 25 frames of 40 ticks: 1000 ticks a second; a second is 960 song ticks.
+    const int division = 0xE728;
     Imported im;
-    smftest::ImportBytes(Smf(0, division, {Chunk().At(division, {0xC0, 1}).End()}), im);
-    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), std::vector<int>{480});
+    smftest::ImportBytes(
+        Smf(0, division, {Chunk().Tempo(0, 1000000).At(1000, {0xC0, 1}).At(180000, {0xC0, 2}).End()}), im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), (std::vector<int>{960, 181 * 960}));
+    EXPECT_TRUE(smftest::Sounding(im.song, kTempoSlot).empty()) << "the file's tempo is not used";
+}
+
+TEST(SmfTicks, ADropFrameSmpteDivisionCounts2997FramesIn100Seconds) {
+    const int division = 0xE364;  // 29.97 frames of 100 ticks
+    Imported im;
+    smftest::ImportBytes(Smf(0, division, {Chunk().At(2997, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), std::vector<int>{960});
+}
+
+TEST(SmfTicks, ASmpteDivisionWithoutTicksPerFrameIsNotSmf) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 0xE700, {Chunk().At(0, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(im.load.result, ImportResult::kNoHeader);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
 TEST(SmfTicks, HugeDeltaTimesStopAtTheImportLimit) {
