@@ -21,6 +21,12 @@ constexpr int kNoSecondDataByte = 255;
 // Raw tick sums stay far below the point where x 96000 could overflow.
 constexpr std::int64_t kMaxRawTicks = std::int64_t{1} << 40;
 constexpr int kSmpteBit = 0x80;
+// A RIFF file: "RIFF", its length, the form "RMID", then the chunks.
+constexpr int kRiffFormAt = 8;
+constexpr int kRiffFirstChunkAt = 12;
+constexpr int kRiffChunkHeaderBytes = 8;
+// Keeps every offset computed from the header inside an int.
+constexpr std::int64_t kLargestHeaderOffset = std::int64_t{1} << 30;
 // Song ticks of a second at the song's default 120 BPM.
 constexpr int kSmpteSongTicksPerSecond = 2 * kTicksPerQuarter;
 constexpr int kDropFrameRate = 29;
@@ -38,9 +44,15 @@ int SmfBuf::OpenSmf(const std::string& path) {
     if (!file.Open(path)) return ImportResult::kFileNotFound;
 
     ChunkId id{};
+    smfEnd_ = file.Length();
     file.Seek(0, Myifstream::SeekFrom::kBegin);
     if (file.Read4(id) && IsChunkId(id, "MThd")) {
         headerOffset = 0;
+    } else if (IsChunkId(id, "RIFF")) {
+        if (!FindRmidData()) {
+            file.Close();
+            return ImportResult::kNoHeader;
+        }
     } else {
         file.Seek(kHeaderPrefixBytes, Myifstream::SeekFrom::kBegin);
         if (!(file.Read4(id) && IsChunkId(id, "MThd"))) {
@@ -67,7 +79,7 @@ int SmfBuf::OpenSmf(const std::string& path) {
         file.Close();
         return ImportResult::kNoHeader;
     }
-    dataEnd_ = file.Length();
+    dataEnd_ = smfEnd_;
     declaredEnd_ = -1;
 
     // Chunks of kinds this reader does not know may come first; a file
@@ -81,21 +93,43 @@ int SmfBuf::OpenSmf(const std::string& path) {
     return format;
 }
 
+bool SmfBuf::FindRmidData() {
+    ChunkId form{};
+    file.Seek(kRiffFormAt, Myifstream::SeekFrom::kBegin);
+    if (!file.Read4(form) || !IsChunkId(form, "RMID")) return false;
+    // RIFF chunks: identifier, little-endian length, data padded to an even
+    // length.
+    std::int64_t at = kRiffFirstChunkAt;
+    ChunkId id{};
+    ChunkId length{};
+    while (file.Seek(at, Myifstream::SeekFrom::kBegin) == at && file.Read4(id) && file.Read4(length)) {
+        const std::int64_t size = (std::int64_t{length[3]} << 24) | (length[2] << 16) | (length[1] << 8) | length[0];
+        if (IsChunkId(id, "data")) {
+            headerOffset = static_cast<int>(std::min<std::int64_t>(at + kRiffChunkHeaderBytes, kLargestHeaderOffset));
+            smfEnd_ = std::min(file.Length(), at + kRiffChunkHeaderBytes + size);
+            file.Seek(headerOffset, Myifstream::SeekFrom::kBegin);
+            return file.Read4(id) && IsChunkId(id, "MThd");
+        }
+        at += kRiffChunkHeaderBytes + size + (size & 1);
+    }
+    return false;
+}
+
 bool SmfBuf::OpenChunk(ChunkId& id) {
-    dataEnd_ = file.Length();
+    dataEnd_ = smfEnd_;
     declaredEnd_ = -1;
     ChunkId length{};
-    if (!file.Read4(id) || !file.Read4(length)) return false;
+    if (!file.Read4(id) || !file.Read4(length) || file.Position() > smfEnd_) return false;
     const std::int64_t declared = (std::int64_t{length[0]} << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
-    // A length that runs past the file is not trusted: the chunk then ends
-    // only at its end-of-track event or at the end of the file.
+    // A length that runs past the data is not trusted: the chunk then ends
+    // only at its end-of-track event or at the end of the data.
     skipTo_ = file.Position() + declared;
-    if (declared <= file.Remaining()) declaredEnd_ = dataEnd_ = skipTo_;
+    if (declared <= Remaining()) declaredEnd_ = dataEnd_ = skipTo_;
     return true;
 }
 
 bool SmfBuf::OpenTrackChunk(ChunkId& id) {
-    while (file.Position() < file.Length()) {
+    while (file.Position() < smfEnd_) {
         if (!OpenChunk(id)) return false;
         if (IsTrackChunk(id)) return true;
         file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
@@ -105,7 +139,7 @@ bool SmfBuf::OpenTrackChunk(ChunkId& id) {
 
 void SmfBuf::LeaveChunk() {
     if (declaredEnd_ >= 0) file.Seek(declaredEnd_, Myifstream::SeekFrom::kBegin);
-    dataEnd_ = file.Length();
+    dataEnd_ = smfEnd_;
     declaredEnd_ = -1;
 }
 

@@ -24,7 +24,8 @@ constexpr int kNoTrack = -4;   // no "MTrk" right after the header (or no room f
 constexpr int kEventRead = 0;
 constexpr int kChunkEnd = 1;
 
-// Where "MThd" may stand besides byte 0: behind a 128-byte prefix.
+// Where "MThd" may stand besides byte 0: behind a 128-byte prefix (or at the
+// start of the "data" chunk of a RIFF "RMID" file).
 constexpr int kHeaderPrefixBytes = 128;
 // The header is taken to be 8 + 6 bytes; the first chunk starts behind it.
 constexpr int kFirstChunkOffset = 14;
@@ -124,6 +125,9 @@ public:
     std::int64_t songTicks = 0;
 
 protected:
+    // In a RIFF "RMID" file, finds the "data" chunk and the header at its
+    // start; false when there is none.
+    bool FindRmidData();
     // Reads `count` bytes into `out`; false when the data ends first.
     bool ReadBytes(std::uint8_t* out, int count);
 
@@ -131,6 +135,7 @@ private:
     // Song ticks = raw ticks x tickScale_ / tickDivisor_.
     std::int64_t tickScale_ = kTicksPerQuarter;
     std::int64_t tickDivisor_ = 1;
+    std::int64_t smfEnd_ = 0;       // end of the MIDI file data: the file's, or its RIFF chunk's
     std::int64_t dataEnd_ = 0;      // reads stop here: the chunk's end, or the file's
     std::int64_t declaredEnd_ = -1; // where the next chunk starts; -1: where reading stopped
     std::int64_t skipTo_ = 0;       // the declared end, even past the file

@@ -94,6 +94,54 @@ TEST(SmfHeader, AFileBehindA128BytePrefixImportsLikeTheSameFileWithoutIt) {
     for (std::size_t i = 0; i < ea.size(); ++i) EXPECT_EQ(ea[i].event, eb[i].event);
 }
 
+// A RIFF "RMID" file around `smf`, with an "INFO" list before and after.
+Bytes Rmid(const Bytes& smf) {
+    auto le32 = [](std::size_t n) {
+        return Bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n >> 16),
+                     static_cast<std::uint8_t>(n >> 24)};
+    };
+    Bytes body{'R', 'M', 'I', 'D'};
+    const Bytes list{'L', 'I', 'S', 'T', 5, 0, 0, 0, 'I', 'N', 'F', 'O', 'x', 0};  // odd length, padded
+    body.insert(body.end(), list.begin(), list.end());
+    const Bytes data{'d', 'a', 't', 'a'};
+    body.insert(body.end(), data.begin(), data.end());
+    const Bytes size = le32(smf.size());
+    body.insert(body.end(), size.begin(), size.end());
+    body.insert(body.end(), smf.begin(), smf.end());
+    body.insert(body.end(), list.begin(), list.end());
+    Bytes file{'R', 'I', 'F', 'F'};
+    const Bytes total = le32(body.size());
+    file.insert(file.end(), total.begin(), total.end());
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+
+TEST(SmfHeader, ARiffRmidFileImportsLikeTheMidiFileInItsDataChunk) {
+    const Bytes plain = Smf(1, 96, {Chunk().Text(0, 0x03, "Song").Tempo(0, 600000).End(),
+                                    Chunk().NoteOn(0, 0, 60, 100).NoteOff(96, 0, 60).End(),
+                                    Chunk().At(0, {0xC1, 5}).End(192)});
+    Imported a, b;
+    smftest::ImportBytes(plain, a);
+    smftest::ImportBytes(Rmid(plain), b);
+    ASSERT_EQ(b.load.result, 0);
+    EXPECT_EQ(b.song.infoStrings[InfoString::kTitle], "Song");
+    for (int slot : {kTempoSlot, PartSlot(0), PartSlot(1), PartSlot(2)}) {
+        const auto ea = smftest::Events(a.song, slot);
+        const auto eb = smftest::Events(b.song, slot);
+        ASSERT_EQ(ea.size(), eb.size()) << slot;
+        for (std::size_t i = 0; i < ea.size(); ++i) EXPECT_EQ(ea[i].event, eb[i].event) << slot;
+    }
+}
+
+TEST(SmfHeader, ARiffFileWithoutMidiDataIsNotSmf) {
+    Bytes wave = Rmid(Smf(0, 480, {Chunk().End()}));
+    wave[8] = 'W';  // "WMID": another form
+    Imported im;
+    smftest::ImportBytes(wave, im);
+    EXPECT_EQ(im.load.result, ImportResult::kNoHeader);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+}
+
 TEST(SmfHeader, AHeaderLengthAboveSixIsReadAsSix) {
     Bytes bytes = Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).End()});
     bytes[7] = 10;  // the header claims 10 bytes; the chunk still starts at 14
