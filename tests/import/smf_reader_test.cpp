@@ -264,6 +264,24 @@ TEST(SmfEvents, NotesOfAFileArePairedAndLongOnesSplit) {
     EXPECT_EQ(notes[2].Gate(), 1160);
 }
 
+TEST(SmfEvents, ADensePassageOfAFormat0FileKeepsEveryHeldNote) {
+    // 100 notes held at once over four channels, then released together.
+    Chunk chunk;
+    for (int i = 0; i < 100; ++i) chunk.NoteOn(0, i % 4, 20 + i, 90);
+    chunk.At(480, {0xC0, 1});
+    for (int i = 0; i < 100; ++i) chunk.NoteOff(0, i % 4, 20 + i);
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {chunk.End()}), im);
+    int notes = 0;
+    for (int part = 0; part < 4; ++part)
+        for (const auto& e : smftest::Sounding(im.song, PartSlot(part)))
+            if (e.event.IsNote()) {
+                ++notes;
+                EXPECT_EQ(e.Gate(), 480);
+            }
+    EXPECT_EQ(notes, 100);
+}
+
 TEST(SmfEvents, ANoteStillHeldAtTheChunkEndIsClosedThere) {
     Imported im;
     smftest::ImportBytes(Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).End(300)}), im);
