@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include <iostream>
+#include <memory>
+
 #include "import/song_passes.h"
 
 namespace {
@@ -76,6 +79,7 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
 
         ParseTrackChunk(song);
         CloseChunk();
+        if (EventLimitReached()) break;
 
         // A first chunk without channel messages (tempo, meter and the like)
         // does not use up a part.
@@ -83,6 +87,17 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
         ++chunkNumber_;
     }
 
+    if (EventLimitReached()) {
+        CloseCursors();
+        file.Close();
+        std::cerr << path << ": the song would hold more than " << kMaxSongEvents
+                  << " events (notes held for hours, or far too many); it is not imported.\n";
+        report.Report("File is too large");
+        return ImportResult::kTooLarge;
+    }
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (!staged_[slot].Empty()) staged_[slot].WriteInto(*slotCursors_[slot]);
+    if (!stagedLyrics_.Empty()) stagedLyrics_.WriteInto(*lyricCursor_);
     CloseCursors();
     file.Close();
     preCount = ComputePreCount(timeSigHistory_, currentTick_);
@@ -97,13 +112,25 @@ void ImpSmf::OpenCursors(SongContainer& song) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         slotCursors_[slot] = song.NewCursor(slot);
         EmptyTrack(*slotCursors_[slot]);
-        SetCursor(slot, slotCursors_[slot].get());
     }
+    // The writer writes each chunk into tracks of its own, which are
+    // gathered when the chunk ends.
+    staging_ = std::make_unique<TrackContainers>(0, 0);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (slot != kTempoSlot && !IsPartSlot(slot)) continue;
+        stagingCursors_[slot] = staging_->NewCursor(slot);
+        SetCursor(slot, stagingCursors_[slot].get());
+    }
+    for (auto& staged : staged_) staged = StagedEvents{};
+    stagedLyrics_ = StagedEvents{};
+    SetEventLimit(kMaxSongEvents);
     measureEnd_ = 0;
 }
 
 void ImpSmf::CloseCursors() {
     ForgetCursors();
+    for (auto& cursor : stagingCursors_) cursor.reset();
+    staging_.reset();
     for (auto& cursor : slotCursors_) cursor.reset();
     lyricCursor_.reset();
 }
@@ -162,12 +189,15 @@ void ImpSmf::ParseTrackChunk(SongContainer& song) {
 
 void ImpSmf::CloseChunk() {
     CloseHeldNotes();
-    // A rest moves the slot's target to the current time without storing
-    // anything; the track is then padded up to it.
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (!chunkTouched_[slot]) continue;
-        PutEvent(MakeEvent(EventKind::kRest), slot);
-        SeekOrExtend(*slotCursors_[slot], -1);
+        if (!stagingCursors_[slot]) continue;
+        // Every track the chunk sent messages to reaches the chunk's end.
+        if (chunkTouched_[slot]) staged_[slot].Reach(CurrentTime());
+        if (!Touched(slot)) continue;
+        TrackCursor& staging = *stagingCursors_[slot];
+        staged_[slot].AddTrack(*staging.track);
+        ClearTrack(*staging.track);
+        Seek(staging, 0, 0);
     }
 }
 

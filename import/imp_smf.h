@@ -6,10 +6,12 @@
 
 #include <array>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "import/smf_buf.h"
+#include "import/staged_events.h"
 #include "import/time_signature.h"
 #include "model/song_container.h"
 #include "platform/user_report.h"
@@ -19,6 +21,11 @@
 constexpr int kMaxStoredExclusives = 512;
 // The importer's event grid in ticks.
 constexpr int kImportGrid = 60;
+// Events the writer may store for one song (50 MB of events; a 4 MB file
+// of messages makes at most 1.4 million). Notes held for hours are split
+// into thousands of pieces each; a file that would need more is refused
+// instead of filling the memory.
+constexpr std::int64_t kMaxSongEvents = std::int64_t{1} << 22;
 
 class ImpSmf : public ToQ2, public SmfBuf {
 public:
@@ -94,5 +101,11 @@ private:
     std::array<int, kSlotCount> chunkTouched_{};
     std::deque<TimeSigEntry> timeSigHistory_;
     std::array<OwnedCursor, kSlotCount> slotCursors_;
+    // The tracks the writer fills during one chunk (tempo and parts), and
+    // what every track gathered from the chunks so far.
+    std::unique_ptr<TrackContainers> staging_;
+    std::array<OwnedCursor, kSlotCount> stagingCursors_;
+    std::array<StagedEvents, kSlotCount> staged_;
+    StagedEvents stagedLyrics_;
     int measureEnd_ = 0;  // tick of the measure track's end marker
 };

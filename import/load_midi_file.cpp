@@ -11,5 +11,10 @@ MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserRepo
     MidiFileLoad load;
     load.result = importer.ImportSmf(path, song, report);
     load.preCount = importer.preCount;
+    // An import refused halfway leaves nothing of the file behind.
+    if (load.result != ImportResult::kOk) {
+        song.Clear();
+        song.Reset();
+    }
     return load;
 }

@@ -16,5 +16,5 @@ struct MidiFileLoad {
 
 // Clears and resets `song`, then imports the file at `path` into it.
 // Failures are reported through `report` ("FileNotFound", "File is not
-// SMF"); the song then stays empty.
+// SMF", "File is too large"); the song is then left empty.
 MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserReport& report);

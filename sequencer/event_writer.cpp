@@ -93,9 +93,21 @@ int ToQ2::PutEvent(const TrackEvent& event, int slot) {
     TrackEvent ev = event;
     ev.SetStep(0);
     ev.SetOffset(offset);
-    const int countBefore = cursor->track->count;
+    if (!ev.IsRest()) {
+        if (eventsLeft_ <= 0) {
+            limitReached_ = true;
+            return 0;
+        }
+        --eventsLeft_;
+    }
+    const Track& track = *cursor->track;
+    const int countBefore = track.count;
     const int index = InsertAtTime(*cursor, ev);
-    if (index >= 0 && cursor->track->count > countBefore) ShiftPendingAfterInsert(slot, index);
+    // Only an insertion in front of other events moves any note; writing in
+    // time order only ever lands in front of the end marker.
+    const bool eventsFollow =
+        index + 2 < track.count || (index + 2 == track.count && !EventAt(track, track.count - 1).IsEnd());
+    if (index >= 0 && track.count > countBefore && eventsFollow) ShiftPendingAfterInsert(slot, index);
     return index;
 }
 
@@ -254,7 +266,7 @@ void ToQ2::NoteOff(int slot, std::uint8_t note) {
 }
 
 void ToQ2::FlushHeldNotes(int time) {
-    while (pendingHead_ != kNone) {
+    while (pendingHead_ != kNone && !limitReached_) {
         const std::int32_t e = pendingHead_;
         PendingNote& entry = pendingNotes_[e];
         const std::int64_t pieceTime = static_cast<std::int64_t>(entry.onTime) + maxGate_;

@@ -66,8 +66,8 @@ public:
     void WriteMessage(const WriterMessage& message, int time);
     // Stores an event into a slot at the current time, on the grid (or
     // exactly, in exact mode). Returns the stored event's index; 0 for an
-    // empty event or a slot without cursor; -1 for a rest, which only moves
-    // the slot's target.
+    // empty event, a slot without cursor or an event past the limit; -1 for
+    // a rest, which only moves the slot's target.
     int PutEvent(const TrackEvent& event, int slot);
     // Splits every pending note whose maximum gate ends before `time`.
     void FlushHeldNotes(int time);
@@ -84,6 +84,14 @@ public:
     void SetExactOffset(std::int8_t offset) { exactOffset_ = offset; }
     // Positions are kept below this tick (outside exact mode).
     void SetTimeLimit(std::int32_t limit) { writeLimit_ = limit; }
+    // Lets PutEvent store at most `events` more events; it refuses the ones
+    // after them, and held notes are then no longer split.
+    void SetEventLimit(std::int64_t events) {
+        eventsLeft_ = events;
+        limitReached_ = false;
+    }
+    // True once an event was refused for the limit.
+    bool EventLimitReached() const { return limitReached_; }
     void SetMaxGate(int ticks) { maxGate_ = ticks > 0 ? ticks : 1; }
     int MaxGate() const { return maxGate_; }
     void SetCurrentTime(int time) { writeTime_ = time; }
@@ -128,6 +136,8 @@ private:
     int exactMode_ = 0;
     std::int8_t exactOffset_ = 0;
     std::int32_t writeLimit_ = kNoTimeLimit;
+    std::int64_t eventsLeft_ = INT64_MAX;
+    bool limitReached_ = false;
 
     // Pending notes in on-time order, as a list linked through the entries;
     // entries freed by note-offs are chained for reuse. The list holds every

@@ -122,6 +122,18 @@ TEST_F(EventWriterTest, EveryKeyOfEverySlotCanBeHeldAtOnce) {
     writer_.ForgetCursors();
 }
 
+TEST_F(EventWriterTest, EventsPastTheLimitAreRefusedAndHeldNotesNoLongerSplit) {
+    writer_.SetExactMode(true);
+    writer_.SetEventLimit(3);
+    On(0, 60);
+    On(0, 62);
+    EXPECT_FALSE(writer_.EventLimitReached());
+    writer_.SetCurrentTime(100000);
+    writer_.FlushHeldNotes(100000);  // would be 100 pieces
+    EXPECT_TRUE(writer_.EventLimitReached());
+    EXPECT_EQ(Notes().size(), 3u);
+}
+
 TEST_F(EventWriterTest, EventsAreStoredOnTheGridWithTheRemainderAsOffset) {
     writer_.SetGrid(60);
     writer_.WriteMessage(WriterMessage::Channel(0xC0, 5, 255, kPart), 31);

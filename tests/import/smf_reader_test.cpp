@@ -407,6 +407,31 @@ TEST(SmfMapping, AMessageOnAnotherChunksHomeChannelGoesToThatChunksPart) {
     EXPECT_EQ(smftest::Sounding(im.song, PartSlot(4)).size(), 1u);
 }
 
+TEST(SmfMapping, NotesCrossingIntoAnEarlierPartMergeInTimeOrderAndHeldOnesAreSplitThere) {
+    // Chunk 1 sends on channel 0, the home of chunk 0: a note held over two
+    // measures and a program change at a tick chunk 0 also uses.
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).At(480, {0xC0, 2}).At(3000, {0xC0, 3}).End(),
+                                      Chunk()
+                                          .At(0, {0xC1, 9})
+                                          .NoteOn(0, 0, 60, 100)
+                                          .At(480, {0xC0, 4})
+                                          .NoteOff(4000, 0, 60)
+                                          .End(500)}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    std::vector<std::pair<int, int>> part0;
+    for (const auto& e : smftest::Sounding(im.song, PartSlot(0))) part0.emplace_back(e.tick, e.Kind());
+    EXPECT_EQ(part0, (std::vector<std::pair<int, int>>{
+                         {0, 0xC0}, {0, 60}, {480, 0xC0}, {480, 0xC0}, {1920, 60}, {3480, 0xC0}, {3840, 60}}));
+    const auto events = smftest::Sounding(im.song, PartSlot(0));
+    EXPECT_EQ(events[2].event.U8(4), 2) << "the part's own event first";
+    EXPECT_EQ(events[3].event.U8(4), 4);
+    EXPECT_EQ(events[6].Gate(), 4480 - 3840);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 4980) << "the part reaches the end of chunk 1";
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(1)).back().tick, 4980);
+}
+
 TEST(SmfMapping, XfChunksAreReadLikeTracksAndCountAsChunks) {
     Imported im;
     smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("XFIH").Text(0, 0x05, "la").End(),
@@ -454,6 +479,22 @@ TEST(SmfMapping, ChunksBeyondTheLastPartAreIgnored) {
     smftest::ImportBytes(Smf(1, 480, chunks), im);
     ASSERT_EQ(im.load.result, 0);
     EXPECT_EQ(smftest::Sounding(im.song, kLastPartSlot).size(), 1u);
+}
+
+TEST(SmfLimits, AFileWhoseHeldNotesWouldFillTheMemoryIsRefusedAndLeavesNothing) {
+    // Every key of every channel held for the longest song: 2048 notes of
+    // 8738 pieces each.
+    Chunk chunk;
+    chunk.Text(0, 0x03, "Organ").TimeSig(0, 3, 2);
+    for (int c = 0; c < 16; ++c)
+        for (int k = 0; k < 128; ++k) chunk.NoteOn(0, c, k, 100);
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {chunk.At(kMaxImportTick, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(im.load.result, ImportResult::kTooLarge);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is too large"});
+    EXPECT_EQ(im.song.SlotTrack(PartSlot(0)), nullptr);
+    EXPECT_EQ(im.song.SlotTrack(kMeasureSlot), nullptr);
+    EXPECT_EQ(im.song.infoStrings[InfoString::kTitle], "");
 }
 
 TEST(SmfExclusive, MessagesAreStoredWithTheLeadingF0) {
