@@ -90,7 +90,7 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     if (EventLimitReached()) {
         CloseCursors();
         file.Close();
-        std::cerr << path << ": the song would hold more than " << kMaxSongEvents
+        std::cerr << path << ": the song would hold more than " << eventLimit
                   << " events (notes held for hours, or far too many); it is not imported.\n";
         report.Report("File is too large");
         return ImportResult::kTooLarge;
@@ -123,7 +123,7 @@ void ImpSmf::OpenCursors(SongContainer& song) {
     }
     for (auto& staged : staged_) staged = StagedEvents{};
     stagedLyrics_ = StagedEvents{};
-    SetEventLimit(kMaxSongEvents);
+    SetEventLimit(eventLimit);
     measureEnd_ = 0;
 }
 

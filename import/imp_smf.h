@@ -21,11 +21,6 @@
 constexpr int kMaxStoredExclusives = 512;
 // The importer's event grid in ticks.
 constexpr int kImportGrid = 60;
-// Events the writer may store for one song (50 MB of events; a 4 MB file
-// of messages makes at most 1.4 million). Notes held for hours are split
-// into thousands of pieces each; a file that would need more is refused
-// instead of filling the memory.
-constexpr std::int64_t kMaxSongEvents = std::int64_t{1} << 22;
 
 class ImpSmf : public ToQ2, public SmfBuf {
 public:
@@ -38,6 +33,8 @@ public:
 
     // Pre-count click length and clicks per measure, set by ImportSmf.
     PreCount preCount;
+    // Events the song may hold; a file that needs more is refused.
+    std::int64_t eventLimit = kMaxSongEvents;
 
 private:
     // Opens the lyric cursor and one cursor per slot, emptying every track.

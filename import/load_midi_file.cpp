@@ -4,10 +4,12 @@
 #include "import/imp_smf.h"
 #include "model/song_container.h"
 
-MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserReport& report) {
+MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserReport& report,
+                          std::int64_t eventLimit) {
     song.Clear();
     song.Reset();
     ImpSmf importer;
+    importer.eventLimit = eventLimit;
     MidiFileLoad load;
     load.result = importer.ImportSmf(path, song, report);
     load.preCount = importer.preCount;

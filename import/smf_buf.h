@@ -33,6 +33,11 @@ constexpr int kFirstChunkOffset = 14;
 // Song ticks are kept at or below this (4.8 hours at 120 BPM), so that a
 // file with absurd delta times cannot make the song grow without bound.
 constexpr int kMaxImportTick = 1 << 24;
+// Events the writer may store for one song (50 MB of events; a 4 MB file
+// of messages makes at most 1.4 million). Notes held for hours are split
+// into thousands of pieces each; a file that would need more is refused
+// instead of filling the memory.
+constexpr std::int64_t kMaxSongEvents = std::int64_t{1} << 22;
 
 // Status and meta bytes of the file format.
 namespace SmfByte {
