@@ -4,10 +4,11 @@
 
 #include <algorithm>
 
-#include <iostream>
 #include <memory>
+#include <string>
 
 #include "import/song_passes.h"
+#include "platform/standard_error.h"
 
 namespace {
 constexpr int kChannelMask = 0x0F;
@@ -90,8 +91,8 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     if (EventLimitReached()) {
         CloseCursors();
         file.Close();
-        std::cerr << path << ": the song would hold more than " << eventLimit
-                  << " events (notes held for hours, or far too many); it is not imported.\n";
+        WriteErrorLine(path + ": not imported: the song would need more than " + std::to_string(eventLimit) +
+                       " events (notes held for hours without a note-off, or far too many notes)");
         report.Report("File is too large");
         return ImportResult::kTooLarge;
     }
