@@ -3,7 +3,6 @@
 #include "import/imp_smf.h"
 
 #include <algorithm>
-
 #include <memory>
 #include <string>
 

@@ -16,7 +16,7 @@
 namespace ImportResult {
 constexpr int kOk = 0;
 constexpr int kFileNotFound = -1;
-constexpr int kNoHeader = -2;  // no "MThd" at byte 0 or 128, or a division that counts no time
+constexpr int kNoHeader = -2;  // no "MThd" (at byte 0, 128 or in an RMID "data" chunk), or a division that counts no time
 constexpr int kNoTrack = -4;   // no "MTrk" chunk in the file
 constexpr int kTooLarge = -5;  // the song would hold more events than the import allows
 }  // namespace ImportResult
