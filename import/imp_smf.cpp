@@ -3,19 +3,17 @@
 #include "import/imp_smf.h"
 
 #include <algorithm>
-#include <vector>
+#include <memory>
+#include <string>
 
 #include "import/song_passes.h"
-#include "model/exclusive_table.h"
+#include "platform/standard_error.h"
 
 namespace {
 constexpr int kChannelMask = 0x0F;
 constexpr int kStatusMask = 0xF0;
 constexpr int kPortMask = 0xF0;
 constexpr int kMidiChannels = 16;
-constexpr std::uint8_t kPlaceholderStatus = 0xF8;
-// An exclusive entry's length is a 16-bit count that includes the leading 0xF0.
-constexpr int kMaxExclusiveBytes = 0xFFFF;
 
 // Empties a track, releasing the payloads of its events first.
 void EmptyTrack(TrackCursor& cursor) {
@@ -36,6 +34,8 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     keyMinor = 0;
     exclusiveCount_ = 0;
     exclusiveOverflow_ = 0;
+    packetOpen_ = false;
+    packet_.clear();
     timeSigHistory_.clear();
     preCount = PreCount{};
 
@@ -66,9 +66,9 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     SetGrid(kImportGrid);
     ForgetRunningStatus();
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
-    while (file.Position() < file.Length()) {
-        // Chunks beyond the last part slot have nowhere to go.
-        if (ChunkSlot() > kLastPartSlot) break;
+    ChunkId id{};
+    // Chunks beyond the last part slot have nowhere to go.
+    while (ChunkSlot() <= kLastPartSlot && OpenTrackChunk(id)) {
         channelSeen_ = 0;
         currentTick_ = 0;
         currentSlot_ = ChunkSlot();
@@ -77,8 +77,9 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
         for (auto& cursor : slotCursors_) Seek(*cursor, 0, 0);
         chunkTouched_.fill(0);
 
-        if (ParseTrackChunk(song) != 0) break;
+        ParseTrackChunk(song);
         CloseChunk();
+        if (EventLimitReached()) break;
 
         // A first chunk without channel messages (tempo, meter and the like)
         // does not use up a part.
@@ -86,6 +87,17 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
         ++chunkNumber_;
     }
 
+    if (EventLimitReached()) {
+        CloseCursors();
+        file.Close();
+        WriteErrorLine(path + ": not imported: the song would need more than " + std::to_string(eventLimit) +
+                       " events (notes held for hours without a note-off, or far too many notes)");
+        report.Report("File is too large");
+        return ImportResult::kTooLarge;
+    }
+    for (int slot = 0; slot < kSlotCount; ++slot)
+        if (!staged_[slot].Empty()) staged_[slot].WriteInto(*slotCursors_[slot]);
+    if (!stagedLyrics_.Empty()) stagedLyrics_.WriteInto(*lyricCursor_);
     CloseCursors();
     file.Close();
     preCount = ComputePreCount(timeSigHistory_, currentTick_);
@@ -100,13 +112,25 @@ void ImpSmf::OpenCursors(SongContainer& song) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
         slotCursors_[slot] = song.NewCursor(slot);
         EmptyTrack(*slotCursors_[slot]);
-        SetCursor(slot, slotCursors_[slot].get());
     }
+    // The writer writes each chunk into tracks of its own, which are
+    // gathered when the chunk ends.
+    staging_ = std::make_unique<TrackContainers>(0, 0);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+        if (slot != kTempoSlot && !IsPartSlot(slot)) continue;
+        stagingCursors_[slot] = staging_->NewCursor(slot);
+        SetCursor(slot, stagingCursors_[slot].get());
+    }
+    for (auto& staged : staged_) staged = StagedEvents{};
+    stagedLyrics_ = StagedEvents{};
+    SetEventLimit(eventLimit);
     measureEnd_ = 0;
 }
 
 void ImpSmf::CloseCursors() {
     ForgetCursors();
+    for (auto& cursor : stagingCursors_) cursor.reset();
+    staging_.reset();
     for (auto& cursor : slotCursors_) cursor.reset();
     lyricCursor_.reset();
 }
@@ -117,13 +141,11 @@ void ImpSmf::ScanHomeChannels() {
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
     ForgetRunningStatus();
     shift_ = false;
-    while (file.Position() < file.Length() && ChunkSlot() <= kLastPartSlot) {
+    ChunkId id{};
+    // The same chunks as the chunk loop, so that both number the slots alike.
+    while (ChunkSlot() <= kLastPartSlot && OpenTrackChunk(id)) {
         channelSeen_ = 0;
         currentSlot_ = ChunkSlot();
-        ChunkId id{};
-        if (!file.Read4(id) || !IsChunkId(id, "MTrk")) break;
-        ChunkId length{};
-        file.Read4(length);
         for (;;) {
             ReadVarLen();
             if (ReadEventHead() != kEventRead) break;
@@ -134,25 +156,23 @@ void ImpSmf::ScanHomeChannels() {
                 SkipBytes(ReadVarLen());
             }
         }
+        LeaveChunk();
         if (chunkNumber_ == 0 && !channelSeen_) shift_ = true;
         ++chunkNumber_;
     }
     file.Close();
 }
 
-int ImpSmf::ParseTrackChunk(SongContainer& song) {
-    ChunkId id{};
-    if (!file.Read4(id) || !(IsChunkId(id, "MTrk") || IsChunkId(id, "XFIH") || IsChunkId(id, "XFKM"))) return -1;
-    ChunkId length{};
-    file.Read4(length);  // a chunk ends at its end-of-track event, whatever its length says
-
+void ImpSmf::ParseTrackChunk(SongContainer& song) {
     RestartTicks();
     for (;;) {
         currentTick_ += AdvanceTicks(ReadVarLen());
         if (ReadEventHead() != kEventRead) {
+            FinishPacket(song);
             FlushHeldNotes(currentTick_);
             SetCurrentTime(currentTick_);
-            return 0;
+            LeaveChunk();
+            return;
         }
         if (status < SmfByte::kExclusive)
             ChannelMessage(song);
@@ -160,19 +180,24 @@ int ImpSmf::ParseTrackChunk(SongContainer& song) {
             ExclusiveMessage(song);
         else if (status == SmfByte::kMeta)
             MetaEvent(song);
+        else if (status == SmfByte::kEscape)
+            EscapeEvent(song);
         else
-            SkipBytes(ReadVarLen());  // 0xF7 escapes and other system bytes leave no trace
+            SkipBytes(ReadVarLen());  // other system bytes leave no trace
     }
 }
 
 void ImpSmf::CloseChunk() {
     CloseHeldNotes();
-    // A rest moves the slot's target to the current time without storing
-    // anything; the track is then padded up to it.
     for (int slot = 0; slot < kSlotCount; ++slot) {
-        if (!chunkTouched_[slot]) continue;
-        PutEvent(MakeEvent(EventKind::kRest), slot);
-        SeekOrExtend(*slotCursors_[slot], -1);
+        if (!stagingCursors_[slot]) continue;
+        // Every track the chunk sent messages to reaches the chunk's end.
+        if (chunkTouched_[slot]) staged_[slot].Reach(CurrentTime());
+        if (!Touched(slot)) continue;
+        TrackCursor& staging = *stagingCursors_[slot];
+        staged_[slot].AddTrack(*staging.track);
+        ClearTrack(*staging.track);
+        Seek(staging, 0, 0);
     }
 }
 
@@ -200,33 +225,6 @@ void ImpSmf::ChannelMessage(SongContainer& song) {
                  currentTick_);
     chunkTouched_[slot] = 1;
     channelSeen_ = 1;
-}
-
-void ImpSmf::ExclusiveMessage(SongContainer& song) {
-    const WriterMessage message =
-        exclusiveOverflow_ ? WriterMessage::Channel(kPlaceholderStatus, 0, 0, currentSlot_)
-                           : WriterMessage::Exclusive(static_cast<std::uint16_t>(exclusiveCount_), currentSlot_);
-    WriteMessage(message, currentTick_);
-    chunkTouched_[currentSlot_] = 1;
-
-    const int length = ReadVarLen();
-    if (exclusiveOverflow_ || exclusiveCount_ >= kMaxStoredExclusives) {
-        exclusiveOverflow_ = 1;
-        SkipBytes(length);
-        return;
-    }
-    // A message too long for an entry, or cut off by the end of the file,
-    // is skipped: its event keeps an empty entry, which sends nothing.
-    if (length >= kMaxExclusiveBytes || length > file.Remaining()) {
-        SkipBytes(length);
-        ++exclusiveCount_;
-        return;
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length) + 1);
-    bytes[0] = SmfByte::kExclusive;
-    ReadBytes(bytes.data() + 1, length);
-    if (ExclusiveStore(exclusiveCount_, *song.exclusiveTable, length + 1, bytes.data()) != 0) exclusiveOverflow_ = 1;
-    ++exclusiveCount_;
 }
 
 void ImpSmf::MetaEvent(SongContainer& song) {

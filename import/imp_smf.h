@@ -6,9 +6,12 @@
 
 #include <array>
 #include <deque>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "import/smf_buf.h"
+#include "import/staged_events.h"
 #include "import/time_signature.h"
 #include "model/song_container.h"
 #include "platform/user_report.h"
@@ -30,6 +33,8 @@ public:
 
     // Pre-count click length and clicks per measure, set by ImportSmf.
     PreCount preCount;
+    // Events the song may hold; a file that needs more is refused.
+    std::int64_t eventLimit = kMaxSongEvents;
 
 private:
     // Opens the lyric cursor and one cursor per slot, emptying every track.
@@ -41,15 +46,27 @@ private:
     // Format 1: the MIDI channel each part slot carries, from the first
     // channel message of each chunk.
     void ScanHomeChannels();
-    // Reads one chunk. Returns 0 when it ended, -1 when its identifier is
-    // not accepted.
-    int ParseTrackChunk(SongContainer& song);
+    // Reads the events of the open track chunk.
+    void ParseTrackChunk(SongContainer& song);
     // Gives every slot the chunk wrote into its length up to the chunk's end.
     void CloseChunk();
 
     void ChannelMessage(SongContainer& song);
-    void ExclusiveMessage(SongContainer& song);
     void MetaEvent(SongContainer& song);
+
+    // Exclusive messages: an F0 event, possibly the first packet of a
+    // message that F7 packets continue; an F7 event, a continuation packet
+    // or an escape that may carry one whole message.
+    void ExclusiveMessage(SongContainer& song);
+    void EscapeEvent(SongContainer& song);
+    // Writes the exclusive event of a new message at the current tick.
+    // Returns the table index for its bytes, or -1 when none are stored.
+    int BeginExclusive();
+    // Stores the message whose packets are being collected, as far as it
+    // came; nothing happens when none is.
+    void FinishPacket(SongContainer& song);
+    // Stores a message under `index`; one too long for an entry stays empty.
+    void StoreExclusive(SongContainer& song, int index, const std::vector<std::uint8_t>& bytes);
 
     // Meta handlers; each reads the rest of its event.
     void TempoEvent();
@@ -67,6 +84,9 @@ private:
     int currentTick_ = 0;
     int exclusiveCount_ = 0;
     int exclusiveOverflow_ = 0;
+    bool packetOpen_ = false;  // a message split into packets is being collected
+    int packetIndex_ = -1;     // its table index, or -1 when it is not stored
+    std::vector<std::uint8_t> packet_;
     int format_ = 0;
     int chunkNumber_ = 0;
     int currentSlot_ = kFirstPartSlot;
@@ -78,5 +98,11 @@ private:
     std::array<int, kSlotCount> chunkTouched_{};
     std::deque<TimeSigEntry> timeSigHistory_;
     std::array<OwnedCursor, kSlotCount> slotCursors_;
+    // The tracks the writer fills during one chunk (tempo and parts), and
+    // what every track gathered from the chunks so far.
+    std::unique_ptr<TrackContainers> staging_;
+    std::array<OwnedCursor, kSlotCount> stagingCursors_;
+    std::array<StagedEvents, kSlotCount> staged_;
+    StagedEvents stagedLyrics_;
     int measureEnd_ = 0;  // tick of the measure track's end marker
 };

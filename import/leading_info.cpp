@@ -7,7 +7,6 @@
 #include "model/measure.h"
 
 namespace {
-constexpr int kFirstEventOffset = kFirstChunkOffset + kChunkHeaderBytes;
 constexpr int kTitleBytes = 127;
 constexpr int kCopyrightBytes = 127;
 constexpr int kCommentBytes = 999;
@@ -23,7 +22,9 @@ void SmfBuf::ScanLeadingInfo() {
     bool haveCopyright = false;
     bool haveComment = false;
     ForgetRunningStatus();
-    file.Seek(headerOffset + kFirstEventOffset, Myifstream::SeekFrom::kBegin);
+    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
+    ChunkId id{};
+    if (!OpenTrackChunk(id)) return;
 
     // Reads the first text of a kind; later ones are skipped.
     auto firstText = [this](bool& have, std::string& text, int keep) {
@@ -54,7 +55,7 @@ void SmfBuf::ScanLeadingInfo() {
                 break;
             case SmfByte::kMetaTimeSignature:
             case SmfByte::kMetaKeySignature: {
-                const int length = file.ReadByte();
+                const int length = NextByte();
                 if (length < 0) return;
                 std::uint8_t body[kTimeSignatureLength] = {};
                 if (data1 == SmfByte::kMetaTimeSignature && length == kTimeSignatureLength) {
@@ -73,7 +74,7 @@ void SmfBuf::ScanLeadingInfo() {
             case SmfByte::kMetaTempo:
             case SmfByte::kMetaSmpteOffset: {
                 // Fixed-size events with a one-byte length: not used here.
-                const int length = file.ReadByte();
+                const int length = NextByte();
                 if (length < 0) return;
                 SkipBytes(length);
                 break;

@@ -2,8 +2,10 @@
 // into it and hand back what the main window finishes the command with.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
+#include "import/smf_buf.h"
 #include "import/time_signature.h"
 
 class SongContainer;
@@ -16,5 +18,7 @@ struct MidiFileLoad {
 
 // Clears and resets `song`, then imports the file at `path` into it.
 // Failures are reported through `report` ("FileNotFound", "File is not
-// SMF"); the song then stays empty.
-MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserReport& report);
+// SMF", "File is too large"); the song is then left empty.
+// `eventLimit` bounds the events the song may hold (see kMaxSongEvents).
+MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserReport& report,
+                          std::int64_t eventLimit = kMaxSongEvents);

@@ -44,10 +44,37 @@ void SeekTick(TrackCursor& cursor, int tick) {
     else
         Seek(cursor, tick, 0);
 }
+
+// Puts the cursor where an absolute Seek to `tick` would, walking back from
+// where it stands instead of from the start: meter changes at one tick come
+// one after another right behind the measure just appended.
+void SeekBackTo(TrackCursor& cursor, int tick) {
+    const Track& track = *cursor.track;
+    if (cursor.position >= track.count || cursor.positionTick < tick) {
+        SeekTick(cursor, tick);
+        return;
+    }
+    // Back to the first event at or after the tick.
+    int position = cursor.position;
+    int at = cursor.positionTick;
+    while (position > 0 && at - EventAt(track, position - 1).Step() >= tick) {
+        --position;
+        at -= EventAt(track, position).Step();
+    }
+    // An event after the tick: the one before it spans the tick.
+    if (at > tick && position > 0) {
+        --position;
+        at -= EventAt(track, position).Step();
+    }
+    cursor.position = position;
+    cursor.positionTick = at;
+    cursor.targetTick = tick;
+    cursor.current = &EventAt(track, position);
+}
 }  // namespace
 
 void ImpSmf::TempoEvent() {
-    const int length = file.ReadByte();
+    const int length = NextByte();
     if (length < 0) return;
     std::uint8_t body[kTempoLength] = {};
     if (length != kTempoLength) {
@@ -55,6 +82,9 @@ void ImpSmf::TempoEvent() {
         return;
     }
     if (!ReadBytes(body, kTempoLength)) return;
+    // Frame-timed files keep the song's default tempo, which their ticks
+    // were converted with.
+    if (smpteTiming) return;
     const std::int64_t micros = (body[0] << 16) | (body[1] << 8) | body[2];
     const std::int64_t tempo = micros == 0 ? kSlowestTempo : kTempoDividend / micros;
     WriteMessage(WriterMessage::Tempo(static_cast<std::int32_t>(std::clamp<std::int64_t>(tempo, kSlowestTempo,
@@ -93,7 +123,7 @@ void ImpSmf::MeterOrKeyEvent(bool isTimeSignature) {
         while (measureEnd_ < t) AppendMeasure();
     }
 
-    const int length = file.ReadByte();
+    const int length = NextByte();
     if (length < 0) return;
     const int expected = isTimeSignature ? kTimeSignatureLength : kKeySignatureLength;
     if (length != expected) {
@@ -118,7 +148,7 @@ void ImpSmf::MeterOrKeyEvent(bool isTimeSignature) {
     if (t < end) {
         // The track already reaches past t: patch the first measure start at
         // or after t; later measures pick the change up when appended.
-        Seek(measures, t, 0);
+        SeekBackTo(measures, t);
         const int index = measures.positionTick < t ? measures.position + 1 : measures.position;
         if (index >= measures.track->count) return;
         TrackEvent event;
@@ -161,6 +191,12 @@ void ImpSmf::LyricEvent() {
     // Payload: a 32-bit flag word 0, then the text and its terminating zero.
     std::vector<std::uint8_t> payload(kLyricFlagBytes + text.size() + 1, 0);
     std::copy(text.begin(), text.end(), payload.begin() + kLyricFlagBytes);
-    SeekTick(*lyricCursor_, currentTick_);
-    InsertWithPayload(static_cast<int>(payload.size()), *lyricCursor_, MakeEvent(EventKind::kLyric), payload.data());
+    TrackEvent lyric = MakeEvent(EventKind::kLyric);
+    int indexAt = 0;
+    if (PayloadIndexOffset(lyric.Kind(), lyric.Offset(), indexAt))
+        lyric.SetU16(indexAt, AddEventPayload(*lyricCursor_, lyric.Kind(), payload.data(),
+                                              static_cast<int>(payload.size())));
+    // Lyrics of later chunks fall between earlier ones: they are gathered
+    // and written into the lyric track after the last chunk.
+    stagedLyrics_.Add(TimedEvent{currentTick_, lyric});
 }

@@ -18,19 +18,41 @@ constexpr int kFirstSystemStatus = 0xF0;
 constexpr int kOneDataByteMask = 0xE0;  // program change and channel pressure share 0xC0
 constexpr int kOneDataByteStatus = 0xC0;
 constexpr int kNoSecondDataByte = 255;
-// Raw tick sums stay far below the point where x 480 could overflow.
+// Raw tick sums stay far below the point where x 96000 could overflow.
 constexpr std::int64_t kMaxRawTicks = std::int64_t{1} << 40;
+constexpr int kSmpteBit = 0x80;
+// A RIFF file: "RIFF", its length, the form "RMID", then the chunks.
+constexpr int kRiffFormAt = 8;
+constexpr int kRiffFirstChunkAt = 12;
+constexpr int kRiffChunkHeaderBytes = 8;
+// Keeps every offset computed from the header inside an int.
+constexpr std::int64_t kLargestHeaderOffset = std::int64_t{1} << 30;
+// Song ticks of a second at the song's default 120 BPM.
+constexpr int kSmpteSongTicksPerSecond = 2 * kTicksPerQuarter;
+constexpr int kDropFrameRate = 29;
+constexpr int kDropFrameHundredths = 2997;
+constexpr int kHundredths = 100;
 }  // namespace
 
 bool IsChunkId(const ChunkId& id, const char* text) { return std::memcmp(id.data(), text, id.size()) == 0; }
+
+bool IsTrackChunk(const ChunkId& id) {
+    return IsChunkId(id, "MTrk") || IsChunkId(id, "XFIH") || IsChunkId(id, "XFKM");
+}
 
 int SmfBuf::OpenSmf(const std::string& path) {
     if (!file.Open(path)) return ImportResult::kFileNotFound;
 
     ChunkId id{};
+    smfEnd_ = file.Length();
     file.Seek(0, Myifstream::SeekFrom::kBegin);
     if (file.Read4(id) && IsChunkId(id, "MThd")) {
         headerOffset = 0;
+    } else if (IsChunkId(id, "RIFF")) {
+        if (!FindRmidData()) {
+            file.Close();
+            return ImportResult::kNoHeader;
+        }
     } else {
         file.Seek(kHeaderPrefixBytes, Myifstream::SeekFrom::kBegin);
         if (!(file.Read4(id) && IsChunkId(id, "MThd"))) {
@@ -51,28 +73,86 @@ int SmfBuf::OpenSmf(const std::string& path) {
         file.Close();
         return ImportResult::kNoTrack;
     }
-    // A division of 0 ticks per quarter cannot convert any time.
-    if (d1 == 0 && d2 == 0) {
+    const int format = f1 * 256 + f2;
+    division = d1 * 256 + d2;
+    if (!SetTickScale(d1, d2)) {
         file.Close();
         return ImportResult::kNoHeader;
     }
-    const int format = f1 * 256 + f2;
-    division = d1 * 256 + d2;
+    dataEnd_ = smfEnd_;
+    declaredEnd_ = -1;
 
+    // Chunks of kinds this reader does not know may come first; a file
+    // without any "MTrk" is no Standard MIDI File.
     file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
-    if (!(file.Read4(id) && IsChunkId(id, "MTrk"))) {
+    while (OpenChunk(id) && !IsChunkId(id, "MTrk")) file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
+    if (!IsChunkId(id, "MTrk")) {
         file.Close();
         return ImportResult::kNoTrack;
     }
     return format;
 }
 
+bool SmfBuf::FindRmidData() {
+    ChunkId form{};
+    file.Seek(kRiffFormAt, Myifstream::SeekFrom::kBegin);
+    if (!file.Read4(form) || !IsChunkId(form, "RMID")) return false;
+    // RIFF chunks: identifier, little-endian length, data padded to an even
+    // length.
+    std::int64_t at = kRiffFirstChunkAt;
+    ChunkId id{};
+    ChunkId length{};
+    while (file.Seek(at, Myifstream::SeekFrom::kBegin) == at && file.Read4(id) && file.Read4(length)) {
+        const std::int64_t size = (std::int64_t{length[3]} << 24) | (length[2] << 16) | (length[1] << 8) | length[0];
+        if (IsChunkId(id, "data")) {
+            headerOffset = static_cast<int>(std::min<std::int64_t>(at + kRiffChunkHeaderBytes, kLargestHeaderOffset));
+            smfEnd_ = std::min(file.Length(), at + kRiffChunkHeaderBytes + size);
+            file.Seek(headerOffset, Myifstream::SeekFrom::kBegin);
+            return file.Read4(id) && IsChunkId(id, "MThd");
+        }
+        at += kRiffChunkHeaderBytes + size + (size & 1);
+    }
+    return false;
+}
+
+bool SmfBuf::OpenChunk(ChunkId& id) {
+    dataEnd_ = smfEnd_;
+    declaredEnd_ = -1;
+    ChunkId length{};
+    if (!file.Read4(id) || !file.Read4(length) || file.Position() > smfEnd_) return false;
+    const std::int64_t declared = (std::int64_t{length[0]} << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
+    // A length that runs past the data is not trusted: the chunk then ends
+    // only at its end-of-track event or at the end of the data.
+    skipTo_ = file.Position() + declared;
+    if (declared <= Remaining()) declaredEnd_ = dataEnd_ = skipTo_;
+    return true;
+}
+
+bool SmfBuf::OpenTrackChunk(ChunkId& id) {
+    while (file.Position() < smfEnd_) {
+        if (!OpenChunk(id)) return false;
+        if (IsTrackChunk(id)) return true;
+        file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
+    }
+    return false;
+}
+
+void SmfBuf::LeaveChunk() {
+    if (declaredEnd_ >= 0) file.Seek(declaredEnd_, Myifstream::SeekFrom::kBegin);
+    dataEnd_ = smfEnd_;
+    declaredEnd_ = -1;
+}
+
+int SmfBuf::NextByte() { return file.Position() < dataEnd_ ? file.ReadByte() : -1; }
+
+std::int64_t SmfBuf::Remaining() const { return std::max<std::int64_t>(dataEnd_ - file.Position(), 0); }
+
 int SmfBuf::ReadVarLen() {
-    int b = file.ReadByte();
+    int b = NextByte();
     if (b < 0) return 0;
     std::int64_t value = b & kSevenBits;
     while (b & kVarLenContinue) {
-        b = file.ReadByte();
+        b = NextByte();
         if (b < 0) break;
         value = std::min<std::int64_t>(value * 128 + (b & kSevenBits), std::numeric_limits<int>::max());
     }
@@ -80,14 +160,14 @@ int SmfBuf::ReadVarLen() {
 }
 
 int SmfBuf::ReadEventHead() {
-    const int b = file.ReadByte();
+    const int b = NextByte();
     status = b;
     if (b < 0) return kChunkEnd;
 
     if (b < kFirstSystemStatus) {
         if (b >= kFirstStatus) {
             runningStatus = b;
-            const int d = file.ReadByte();
+            const int d = NextByte();
             if (d < 0) return kChunkEnd;
             data1 = d & kSevenBits;
         } else {
@@ -99,7 +179,7 @@ int SmfBuf::ReadEventHead() {
         if ((status & kOneDataByteMask) == kOneDataByteStatus) {
             data2 = kNoSecondDataByte;
         } else {
-            const int d = file.ReadByte();
+            const int d = NextByte();
             if (d < 0) return kChunkEnd;
             data2 = d & kSevenBits;
         }
@@ -107,14 +187,37 @@ int SmfBuf::ReadEventHead() {
     }
 
     if (b == SmfByte::kMeta) {
-        data1 = file.ReadByte();
+        data1 = NextByte();
         if (data1 < 0) return kChunkEnd;
         if (data1 == SmfByte::kMetaEndOfTrack) {
-            file.ReadByte();  // its length byte
+            NextByte();  // its length byte
             return kChunkEnd;
         }
     }
     return kEventRead;
+}
+
+bool SmfBuf::SetTickScale(int high, int low) {
+    smpteTiming = (high & kSmpteBit) != 0;
+    if (!smpteTiming) {
+        // A division of 0 ticks per quarter cannot convert any time.
+        tickScale_ = kTicksPerQuarter;
+        tickDivisor_ = high * 256 + low;
+        return tickDivisor_ != 0;
+    }
+    // Frames per second (negative in the high byte) and ticks per frame. The
+    // song plays such a file at its default 120 BPM, where a second is two
+    // quarters; 29 stands for the 29.97 frames of drop-frame timing.
+    const int framesPerSecond = 256 - high;
+    const int ticksPerFrame = low;
+    if (ticksPerFrame == 0) return false;
+    tickScale_ = kSmpteSongTicksPerSecond;
+    tickDivisor_ = static_cast<std::int64_t>(framesPerSecond) * ticksPerFrame;
+    if (framesPerSecond == kDropFrameRate) {
+        tickScale_ *= kHundredths;
+        tickDivisor_ = static_cast<std::int64_t>(kDropFrameHundredths) * ticksPerFrame;
+    }
+    return true;
 }
 
 void SmfBuf::RestartTicks() {
@@ -126,20 +229,22 @@ int SmfBuf::AdvanceTicks(int delta) {
     // The song tick is taken from the accumulated raw count, so truncation
     // never adds up along a chunk.
     rawTicks = std::min(rawTicks + delta, kMaxRawTicks);
-    const std::int64_t ticks = std::min<std::int64_t>(rawTicks * kTicksPerQuarter / division, kMaxImportTick);
+    const std::int64_t ticks = std::min<std::int64_t>(rawTicks * tickScale_ / tickDivisor_, kMaxImportTick);
     const auto moved = static_cast<int>(ticks - songTicks);
     songTicks = ticks;
     return moved;
 }
 
-void SmfBuf::SkipBytes(int count) { file.Seek(count, Myifstream::SeekFrom::kCurrent); }
+void SmfBuf::SkipBytes(int count) {
+    file.Seek(std::min<std::int64_t>(std::max(count, 0), Remaining()), Myifstream::SeekFrom::kCurrent);
+}
 
 std::string SmfBuf::ReadText(int length, int keep) {
     std::string text;
-    const int kept = static_cast<int>(std::min<std::int64_t>({length, keep, file.Remaining()}));
+    const int kept = static_cast<int>(std::min<std::int64_t>({length, keep, Remaining()}));
     text.reserve(static_cast<std::size_t>(std::max(kept, 0)));
     for (int i = 0; i < kept; ++i) {
-        const int b = file.ReadByte();
+        const int b = NextByte();
         if (b < 0) break;
         text.push_back(static_cast<char>(b));
     }
@@ -149,7 +254,7 @@ std::string SmfBuf::ReadText(int length, int keep) {
 
 bool SmfBuf::ReadBytes(std::uint8_t* out, int count) {
     for (int i = 0; i < count; ++i) {
-        const int b = file.ReadByte();
+        const int b = NextByte();
         if (b < 0) return false;
         out[i] = static_cast<std::uint8_t>(b);
     }

@@ -16,23 +16,28 @@
 namespace ImportResult {
 constexpr int kOk = 0;
 constexpr int kFileNotFound = -1;
-constexpr int kNoHeader = -2;  // no "MThd" at byte 0 or 128, or a division of 0
-constexpr int kNoTrack = -4;   // no "MTrk" right after the header (or no room for one)
+constexpr int kNoHeader = -2;  // no "MThd" (at byte 0, 128 or in an RMID "data" chunk), or a division that counts no time
+constexpr int kNoTrack = -4;   // no "MTrk" chunk in the file
+constexpr int kTooLarge = -5;  // the song would hold more events than the import allows
 }  // namespace ImportResult
 
 // ReadEventHead's answers.
 constexpr int kEventRead = 0;
 constexpr int kChunkEnd = 1;
 
-// Where "MThd" may stand besides byte 0: behind a 128-byte prefix.
+// Where "MThd" may stand besides byte 0: behind a 128-byte prefix (or at the
+// start of the "data" chunk of a RIFF "RMID" file).
 constexpr int kHeaderPrefixBytes = 128;
 // The header is taken to be 8 + 6 bytes; the first chunk starts behind it.
 constexpr int kFirstChunkOffset = 14;
-// Chunk identifier and length.
-constexpr int kChunkHeaderBytes = 8;
 // Song ticks are kept at or below this (4.8 hours at 120 BPM), so that a
 // file with absurd delta times cannot make the song grow without bound.
 constexpr int kMaxImportTick = 1 << 24;
+// Events the writer may store for one song (50 MB of events; a 4 MB file
+// of messages makes at most 1.4 million). Notes held for hours are split
+// into thousands of pieces each; a file that would need more is refused
+// instead of filling the memory.
+constexpr std::int64_t kMaxSongEvents = std::int64_t{1} << 22;
 
 // Status and meta bytes of the file format.
 namespace SmfByte {
@@ -55,12 +60,31 @@ constexpr int kMetaKeySignature = 0x59;
 using ChunkId = std::array<std::uint8_t, 4>;
 bool IsChunkId(const ChunkId& id, const char* text);
 
+// The chunk identifiers read as track chunks ("XFIH" and "XFKM" carry meta
+// events like a track).
+bool IsTrackChunk(const ChunkId& id);
+
 class SmfBuf {
 public:
     // Opens the file and checks its header. Returns the format (0 or more),
     // or ImportResult::kFileNotFound / kNoHeader / kNoTrack (the file is then
     // closed).
     int OpenSmf(const std::string& path);
+    // Reads the 8-byte header of the chunk at the position and limits reading
+    // to its declared length when that fits in the file. False when the
+    // header is cut off by the end of the file.
+    bool OpenChunk(ChunkId& id);
+    // Leaves the open chunk: the position moves to its declared end (or stays
+    // where reading stopped when the length runs past the file).
+    void LeaveChunk();
+    // Opens the next track chunk from the position on, skipping chunks of
+    // other kinds by their length. False when the file holds no more.
+    bool OpenTrackChunk(ChunkId& id);
+    // The next byte of the open chunk (of the file outside chunks), or -1 at
+    // its end.
+    int NextByte();
+    // Bytes left before the end of the open chunk.
+    std::int64_t Remaining() const;
     // Reads a variable-length number; stops at the end of the data and
     // saturates instead of overflowing.
     int ReadVarLen();
@@ -70,9 +94,12 @@ public:
     int ReadEventHead();
     // Adds a delta time in file ticks; returns how far the song tick moved.
     int AdvanceTicks(int delta);
+    // Sets the tick conversion from the header's division bytes; false for
+    // a division that counts no time (0 ticks per quarter or per frame).
+    bool SetTickScale(int high, int low);
     // Restarts the tick conversion at the start of a chunk.
     void RestartTicks();
-    // Skips `count` bytes (at most to the end of the file).
+    // Skips `count` bytes (at most to the end of the chunk).
     void SkipBytes(int count);
     // Reads a text of `length` bytes keeping at most `keep` of them; the rest
     // is skipped. Stops early at the end of the data.
@@ -88,6 +115,8 @@ public:
     int headerOffset = 0;
     Myifstream file;
     int division = 0;
+    // The division's top bit: times count frames of a second, not quarters.
+    bool smpteTiming = false;
     std::string copyrightText;  // at most 127 bytes
     std::string commentText;    // at most 999 bytes
     int keySharpsFlats = 0;
@@ -102,6 +131,18 @@ public:
     std::int64_t songTicks = 0;
 
 protected:
+    // In a RIFF "RMID" file, finds the "data" chunk and the header at its
+    // start; false when there is none.
+    bool FindRmidData();
     // Reads `count` bytes into `out`; false when the data ends first.
     bool ReadBytes(std::uint8_t* out, int count);
+
+private:
+    // Song ticks = raw ticks x tickScale_ / tickDivisor_.
+    std::int64_t tickScale_ = kTicksPerQuarter;
+    std::int64_t tickDivisor_ = 1;
+    std::int64_t smfEnd_ = 0;       // end of the MIDI file data: the file's, or its RIFF chunk's
+    std::int64_t dataEnd_ = 0;      // reads stop here: the chunk's end, or the file's
+    std::int64_t declaredEnd_ = -1; // where the next chunk starts; -1: where reading stopped
+    std::int64_t skipTo_ = 0;       // the declared end, even past the file
 };

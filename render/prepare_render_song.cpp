@@ -95,8 +95,10 @@ void ScaleTempo(TrackEvent& event, int tempoPercent) {
 }
 
 void CopyExclusiveTable(const ExclusiveTable& from, ExclusiveTable& to) {
-    const int count = std::min(from.count, kExclusiveEntries);
-    for (int i = 0; i < count; ++i) {
+    // The count covers only entries that hold a message, and an import may
+    // leave an entry empty (a message too long or cut off), so the entries in
+    // use can reach past it: every entry is looked at.
+    for (int i = 0; i < kExclusiveEntries; ++i) {
         MovableBlock copy;
         const int length = ExclusiveCopy(from, i, copy);
         if (length <= 0) continue;

@@ -58,17 +58,15 @@ void ToQ2::BeginWriting() {
     writtenSlots_.fill(0);
     writeTime_ = 0;
     writeLimit_ = kNoTimeLimit;
-    pendingHead_ = pendingTail_ = kNone;
-    for (int i = 0; i < kPendingNoteEntries; ++i) {
-        pendingNotes_[i] = PendingNote{};
-        pendingNotes_[i].next = i + 1 < kPendingNoteEntries ? static_cast<std::uint8_t>(i + 1) : kNone;
-    }
-    pendingFree_ = 0;
+    for (std::int32_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next)
+        PendingOf(pendingNotes_[e].slot, pendingNotes_[e].note) = kNone;
+    pendingNotes_.clear();
+    pendingHead_ = pendingTail_ = pendingFree_ = kNone;
 }
 
 int ToQ2::PendingNotes() const {
     int n = 0;
-    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) ++n;
+    for (std::int32_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) ++n;
     return n;
 }
 
@@ -95,9 +93,21 @@ int ToQ2::PutEvent(const TrackEvent& event, int slot) {
     TrackEvent ev = event;
     ev.SetStep(0);
     ev.SetOffset(offset);
-    const int countBefore = cursor->track->count;
+    if (!ev.IsRest()) {
+        if (eventsLeft_ <= 0) {
+            limitReached_ = true;
+            return 0;
+        }
+        --eventsLeft_;
+    }
+    const Track& track = *cursor->track;
+    const int countBefore = track.count;
     const int index = InsertAtTime(*cursor, ev);
-    if (index >= 0 && cursor->track->count > countBefore) ShiftPendingAfterInsert(slot, index);
+    // Only an insertion in front of other events moves any note; writing in
+    // time order only ever lands in front of the end marker.
+    const bool eventsFollow =
+        index + 2 < track.count || (index + 2 == track.count && !EventAt(track, track.count - 1).IsEnd());
+    if (index >= 0 && track.count > countBefore && eventsFollow) ShiftPendingAfterInsert(slot, index);
     return index;
 }
 
@@ -106,7 +116,7 @@ void ToQ2::ShiftPendingAfterInsert(int slot, int insertedIndex) {
     // time than the last one) moves every later event up by one; pending
     // notes at or after it must follow. Insertions beyond the end pad with
     // rests after every existing note, so they move nothing.
-    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) {
+    for (std::int32_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) {
         PendingNote& entry = pendingNotes_[e];
         if (entry.slot == slot && entry.eventIndex >= insertedIndex) ++entry.eventIndex;
     }
@@ -172,20 +182,14 @@ void ToQ2::WriteMessage(const WriterMessage& message, int time) {
     PutEvent(ev, slot);
 }
 
-std::uint8_t ToQ2::FindPending(int slot, std::uint8_t note) const {
-    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next)
-        if (pendingNotes_[e].slot == slot && pendingNotes_[e].note == note) return e;
-    return kNone;
-}
-
-void ToQ2::Unlink(std::uint8_t e) {
+void ToQ2::Unlink(std::int32_t e) {
     PendingNote& entry = pendingNotes_[e];
     if (entry.prev != kNone) pendingNotes_[entry.prev].next = entry.next; else pendingHead_ = entry.next;
     if (entry.next != kNone) pendingNotes_[entry.next].prev = entry.prev; else pendingTail_ = entry.prev;
     entry.next = entry.prev = kNone;
 }
 
-void ToQ2::Append(std::uint8_t e) {
+void ToQ2::Append(std::int32_t e) {
     PendingNote& entry = pendingNotes_[e];
     entry.prev = pendingTail_;
     entry.next = kNone;
@@ -206,7 +210,7 @@ void ToQ2::CloseNote(const PendingNote& entry, int gate) {
 
 void ToQ2::NoteOn(int slot, std::uint8_t note, std::uint8_t velocity) {
     note &= EventKind::kNoteLast;
-    const std::uint8_t found = FindPending(slot, note);
+    const std::int32_t found = PendingOf(slot, note);
     if (found != kNone) {
         PendingNote& entry = pendingNotes_[found];
         if (entry.onTime == writeTime_) {
@@ -231,18 +235,22 @@ void ToQ2::NoteOn(int slot, std::uint8_t note, std::uint8_t velocity) {
         Append(found);
         return;
     }
-    if (pendingFree_ == kNone) return;  // every entry is in use: the note is dropped
     const int index = PutEvent(MakeOpenNote(note, velocity), slot);
-    const std::uint8_t e = pendingFree_;
-    pendingFree_ = pendingNotes_[e].next;
-    PendingNote& entry = pendingNotes_[e];
-    entry = PendingNote{writeTime_, index, static_cast<std::int16_t>(slot), 1, note, velocity, kNone, kNone};
+    std::int32_t e = pendingFree_;
+    if (e != kNone) {
+        pendingFree_ = pendingNotes_[e].next;
+    } else {
+        e = static_cast<std::int32_t>(pendingNotes_.size());
+        pendingNotes_.emplace_back();
+    }
+    pendingNotes_[e] = PendingNote{writeTime_, index, slot, 1, note, velocity, kNone, kNone};
+    PendingOf(slot, note) = e;
     Append(e);
 }
 
 void ToQ2::NoteOff(int slot, std::uint8_t note) {
     note &= EventKind::kNoteLast;
-    const std::uint8_t found = FindPending(slot, note);
+    const std::int32_t found = PendingOf(slot, note);
     if (found == kNone) return;
     PendingNote& entry = pendingNotes_[found];
     if (entry.nesting >= 2) {
@@ -250,6 +258,7 @@ void ToQ2::NoteOff(int slot, std::uint8_t note) {
         return;
     }
     Unlink(found);
+    PendingOf(slot, note) = kNone;
     entry.next = pendingFree_;
     pendingFree_ = found;
     const int gate = writeTime_ - entry.onTime;
@@ -257,8 +266,8 @@ void ToQ2::NoteOff(int slot, std::uint8_t note) {
 }
 
 void ToQ2::FlushHeldNotes(int time) {
-    while (pendingHead_ != kNone) {
-        const std::uint8_t e = pendingHead_;
+    while (pendingHead_ != kNone && !limitReached_) {
+        const std::int32_t e = pendingHead_;
         PendingNote& entry = pendingNotes_[e];
         const std::int64_t pieceTime = static_cast<std::int64_t>(entry.onTime) + maxGate_;
         if (pieceTime >= time) break;
@@ -274,7 +283,7 @@ void ToQ2::FlushHeldNotes(int time) {
 }
 
 void ToQ2::CloseHeldNotes() {
-    for (std::uint8_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) {
+    for (std::int32_t e = pendingHead_; e != kNone; e = pendingNotes_[e].next) {
         const PendingNote& entry = pendingNotes_[e];
         TrackCursor* cursor = writeCursors_[entry.slot];
         if (cursor == nullptr || cursor->track == nullptr) continue;

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "model/slots.h"
 #include "model/track.h"
@@ -31,8 +32,6 @@ struct WriterMessage {
     std::uint16_t High16() const { return static_cast<std::uint16_t>(value >> 16); }
 };
 
-// Sounding notes the writer can hold at once; a further note-on is dropped.
-constexpr int kPendingNoteEntries = 63;
 // Notes held longer than this many ticks are split (one 4/4 measure).
 constexpr int kDefaultMaxGate = 1920;
 constexpr int kDefaultGrid = 120;
@@ -67,8 +66,8 @@ public:
     void WriteMessage(const WriterMessage& message, int time);
     // Stores an event into a slot at the current time, on the grid (or
     // exactly, in exact mode). Returns the stored event's index; 0 for an
-    // empty event or a slot without cursor; -1 for a rest, which only moves
-    // the slot's target.
+    // empty event, a slot without cursor or an event past the limit; -1 for
+    // a rest, which only moves the slot's target.
     int PutEvent(const TrackEvent& event, int slot);
     // Splits every pending note whose maximum gate ends before `time`.
     void FlushHeldNotes(int time);
@@ -85,6 +84,14 @@ public:
     void SetExactOffset(std::int8_t offset) { exactOffset_ = offset; }
     // Positions are kept below this tick (outside exact mode).
     void SetTimeLimit(std::int32_t limit) { writeLimit_ = limit; }
+    // Lets PutEvent store at most `events` more events; it refuses the ones
+    // after them, and held notes are then no longer split.
+    void SetEventLimit(std::int64_t events) {
+        eventsLeft_ = events;
+        limitReached_ = false;
+    }
+    // True once an event was refused for the limit.
+    bool EventLimitReached() const { return limitReached_; }
     void SetMaxGate(int ticks) { maxGate_ = ticks > 0 ? ticks : 1; }
     int MaxGate() const { return maxGate_; }
     void SetCurrentTime(int time) { writeTime_ = time; }
@@ -95,26 +102,28 @@ public:
     int PendingNotes() const;
 
 private:
-    static constexpr std::uint8_t kNone = 64;  // end of a pending-list chain
+    static constexpr std::int32_t kNone = -1;  // end of a pending-list chain
+    static constexpr int kNotesPerSlot = 128;
 
     struct PendingNote {
         std::int32_t onTime = 0;
         std::int32_t eventIndex = 0;
-        std::int16_t slot = 0;
+        std::int32_t slot = 0;
         std::int32_t nesting = 0;
         std::uint8_t note = 0;
         std::uint8_t velocity = 0;
-        std::uint8_t next = kNone;
-        std::uint8_t prev = kNone;
+        std::int32_t next = kNone;
+        std::int32_t prev = kNone;
     };
 
     void NoteOn(int slot, std::uint8_t note, std::uint8_t velocity);
     void NoteOff(int slot, std::uint8_t note);
-    std::uint8_t FindPending(int slot, std::uint8_t note) const;
+    // The pending entry of a key of a slot (one at most), or kNone.
+    std::int32_t& PendingOf(int slot, std::uint8_t note) { return pendingByKey_[slot * kNotesPerSlot + note]; }
     // Rewrites the note of a pending entry with a final gate.
     void CloseNote(const PendingNote& entry, int gate);
-    void Unlink(std::uint8_t entry);
-    void Append(std::uint8_t entry);
+    void Unlink(std::int32_t entry);
+    void Append(std::int32_t entry);
     // Keeps pending note indices pointing at their notes after an insertion.
     void ShiftPendingAfterInsert(int slot, int insertedIndex);
 
@@ -127,11 +136,17 @@ private:
     int exactMode_ = 0;
     std::int8_t exactOffset_ = 0;
     std::int32_t writeLimit_ = kNoTimeLimit;
+    std::int64_t eventsLeft_ = INT64_MAX;
+    bool limitReached_ = false;
 
-    std::array<PendingNote, kPendingNoteEntries> pendingNotes_{};
-    std::uint8_t pendingHead_ = kNone;
-    std::uint8_t pendingTail_ = kNone;
-    std::uint8_t pendingFree_ = kNone;
+    // Pending notes in on-time order, as a list linked through the entries;
+    // entries freed by note-offs are chained for reuse. The list holds every
+    // key a pass keeps sounding, however many.
+    std::vector<PendingNote> pendingNotes_;
+    std::int32_t pendingHead_ = kNone;
+    std::int32_t pendingTail_ = kNone;
+    std::int32_t pendingFree_ = kNone;
+    std::vector<std::int32_t> pendingByKey_ = std::vector<std::int32_t>(kSlotCount * kNotesPerSlot, kNone);
 };
 
 // A note event as the writer stores it while its note-off has not come:

@@ -102,13 +102,36 @@ TEST_F(EventWriterTest, ANoteOffWithoutPendingNoteIsIgnored) {
     EXPECT_EQ(writer_.PendingNotes(), 0);
 }
 
-TEST_F(EventWriterTest, ASixtyFourthHeldNoteIsDropped) {
+TEST_F(EventWriterTest, EveryKeyOfEverySlotCanBeHeldAtOnce) {
     writer_.SetExactMode(true);
-    for (int key = 0; key < 64; ++key) On(0, key);
-    EXPECT_EQ(writer_.PendingNotes(), kPendingNoteEntries);
-    EXPECT_EQ(Notes().size(), 63u);
-    Off(10, 63);  // the dropped note has nothing to close
-    EXPECT_EQ(writer_.PendingNotes(), kPendingNoteEntries);
+    CursorGuard second(song_, kPart + 1);
+    writer_.SetCursor(kPart + 1, &second.Get());
+    for (int slot : {kPart, kPart + 1})
+        for (int key = 0; key < 128; ++key) writer_.WriteMessage(WriterMessage::Channel(0x90, key, 100, slot), key);
+    EXPECT_EQ(writer_.PendingNotes(), 256);
+    for (int key = 127; key >= 0; --key) Off(1000, key);
+    EXPECT_EQ(writer_.PendingNotes(), 128);
+    const auto notes = Notes();
+    ASSERT_EQ(notes.size(), 128u);
+    for (const Ev& n : notes) {
+        EXPECT_EQ(n.Gate(), 1000 - n.tick) << n.Kind();
+        EXPECT_FALSE(Open(n));
+    }
+    On(1100, 5);  // a freed entry is taken again
+    EXPECT_EQ(writer_.PendingNotes(), 129);
+    writer_.ForgetCursors();
+}
+
+TEST_F(EventWriterTest, EventsPastTheLimitAreRefusedAndHeldNotesNoLongerSplit) {
+    writer_.SetExactMode(true);
+    writer_.SetEventLimit(3);
+    On(0, 60);
+    On(0, 62);
+    EXPECT_FALSE(writer_.EventLimitReached());
+    writer_.SetCurrentTime(100000);
+    writer_.FlushHeldNotes(100000);  // would be 100 pieces
+    EXPECT_TRUE(writer_.EventLimitReached());
+    EXPECT_EQ(Notes().size(), 3u);
 }
 
 TEST_F(EventWriterTest, EventsAreStoredOnTheGridWithTheRemainderAsOffset) {

@@ -104,6 +104,17 @@ TEST(MeasureTrack, AMeterInsideAnExistingMeasurePatchesTheNextMeasureStart) {
     EXPECT_EQ(m.starts[1][1], 0x13) << "2/4 lands on the measure after tick 1000";
 }
 
+TEST(MeasureTrack, SeveralMetersAtOneTickLeaveTheLastOnTheMeasureStartedThere) {
+    Imported im;
+    Import(im, Smf(0, 480, {Chunk().TimeSig(0, 3, 2).TimeSig(3 * 1440, 4, 2).TimeSig(0, 2, 2).TimeSig(0, 6, 3).End()}));
+    const Measures m = MeasureTrack(im.song);
+    ASSERT_EQ(m.starts.size(), 4u);
+    EXPECT_EQ(m.starts[3][0], 3 * 1440);
+    EXPECT_EQ(m.starts[3][1], 0x57) << "6/8, the last one, patched in";
+    EXPECT_EQ(m.end, 3 * 1440 + 1920) << "the measure keeps the length it was appended with";
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(m.starts[i][1], 0x23);
+}
+
 TEST(MeasureTrack, AKeySignatureAloneWritesOneFourFourMeasureWithThatKey) {
     Imported im;
     Import(im, Smf(0, 480, {Chunk().KeySig(0, -3, 1).End()}));
@@ -239,6 +250,15 @@ TEST(PreCount, TheLongestMeterAmongTheFirstFiveMeasuresIsChosen) {
                                 10 * 1440)}));
     EXPECT_EQ(im.load.preCount.clickTicks, 480);
     EXPECT_EQ(im.load.preCount.clicksPerMeasure, 2);
+}
+
+TEST(PreCount, AMeterLastingExactlyFiveMeasuresLetsTheWalkGoOnToTheNext) {
+    // 3/4 for exactly five measures has not passed five yet, so 4/4 (ten
+    // measures) is walked too and chosen.
+    Imported im;
+    Import(im, Smf(0, 480, {Chunk().TimeSig(0, 3, 2).TimeSig(5 * 1440, 4, 2).End(10 * 1920)}));
+    EXPECT_EQ(im.load.preCount.clickTicks, 480);
+    EXPECT_EQ(im.load.preCount.clicksPerMeasure, 4);
 }
 
 TEST(PartEnable, PartsUpToTheLastOneWithEventsAreMovedToPortZero) {

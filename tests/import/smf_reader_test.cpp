@@ -43,12 +43,21 @@ TEST(SmfHeader, AFileWithoutMThdIsNotSmf) {
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
-TEST(SmfHeader, AHeaderWithoutMTrkBehindItIsNotSmf) {
-    Bytes bytes = Smf(0, 480, {Chunk("XFIH").End()});
+TEST(SmfHeader, AFileWithoutAnyMTrkIsNotSmf) {
+    Bytes bytes = Smf(0, 480, {Chunk("XFIH").End(), Chunk("JUNK").End()});
     Imported im;
     smftest::ImportBytes(bytes, im);
     EXPECT_EQ(im.load.result, ImportResult::kNoTrack);
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+}
+
+TEST(SmfHeader, AnUnknownChunkRightAfterTheHeaderIsSkipped) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk("JUNK").Raw({1, 2, 3}), Chunk().Text(0, 0x03, "Song").At(0, {0xC0, 1}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(im.song.infoStrings[InfoString::kTitle], "Song") << "the lead-in scan reads the first track chunk";
+    EXPECT_EQ(smftest::Sounding(im.song, kSlot0).size(), 1u);
 }
 
 TEST(SmfHeader, AHeaderCutShortIsMissingItsTrackChunk) {
@@ -85,6 +94,54 @@ TEST(SmfHeader, AFileBehindA128BytePrefixImportsLikeTheSameFileWithoutIt) {
     for (std::size_t i = 0; i < ea.size(); ++i) EXPECT_EQ(ea[i].event, eb[i].event);
 }
 
+// A RIFF "RMID" file around `smf`, with an "INFO" list before and after.
+Bytes Rmid(const Bytes& smf) {
+    auto le32 = [](std::size_t n) {
+        return Bytes{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n >> 16),
+                     static_cast<std::uint8_t>(n >> 24)};
+    };
+    Bytes body{'R', 'M', 'I', 'D'};
+    const Bytes list{'L', 'I', 'S', 'T', 5, 0, 0, 0, 'I', 'N', 'F', 'O', 'x', 0};  // odd length, padded
+    body.insert(body.end(), list.begin(), list.end());
+    const Bytes data{'d', 'a', 't', 'a'};
+    body.insert(body.end(), data.begin(), data.end());
+    const Bytes size = le32(smf.size());
+    body.insert(body.end(), size.begin(), size.end());
+    body.insert(body.end(), smf.begin(), smf.end());
+    body.insert(body.end(), list.begin(), list.end());
+    Bytes file{'R', 'I', 'F', 'F'};
+    const Bytes total = le32(body.size());
+    file.insert(file.end(), total.begin(), total.end());
+    file.insert(file.end(), body.begin(), body.end());
+    return file;
+}
+
+TEST(SmfHeader, ARiffRmidFileImportsLikeTheMidiFileInItsDataChunk) {
+    const Bytes plain = Smf(1, 96, {Chunk().Text(0, 0x03, "Song").Tempo(0, 600000).End(),
+                                    Chunk().NoteOn(0, 0, 60, 100).NoteOff(96, 0, 60).End(),
+                                    Chunk().At(0, {0xC1, 5}).End(192)});
+    Imported a, b;
+    smftest::ImportBytes(plain, a);
+    smftest::ImportBytes(Rmid(plain), b);
+    ASSERT_EQ(b.load.result, 0);
+    EXPECT_EQ(b.song.infoStrings[InfoString::kTitle], "Song");
+    for (int slot : {kTempoSlot, PartSlot(0), PartSlot(1), PartSlot(2)}) {
+        const auto ea = smftest::Events(a.song, slot);
+        const auto eb = smftest::Events(b.song, slot);
+        ASSERT_EQ(ea.size(), eb.size()) << slot;
+        for (std::size_t i = 0; i < ea.size(); ++i) EXPECT_EQ(ea[i].event, eb[i].event) << slot;
+    }
+}
+
+TEST(SmfHeader, ARiffFileWithoutMidiDataIsNotSmf) {
+    Bytes wave = Rmid(Smf(0, 480, {Chunk().End()}));
+    wave[8] = 'W';  // "WMID": another form
+    Imported im;
+    smftest::ImportBytes(wave, im);
+    EXPECT_EQ(im.load.result, ImportResult::kNoHeader);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
+}
+
 TEST(SmfHeader, AHeaderLengthAboveSixIsReadAsSix) {
     Bytes bytes = Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).End()});
     bytes[7] = 10;  // the header claims 10 bytes; the chunk still starts at 14
@@ -106,11 +163,29 @@ TEST(SmfTicks, TruncationIsTakenFromTheAccumulatedRawCount) {
     EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), (std::vector<int>{0, 0, 1}));
 }
 
-TEST(SmfTicks, ASmpteDivisionIsReadAsTicksPerQuarter) {
-    const int division = 0xE728;  // top bit set: frames and ticks per frame
+TEST(SmfTicks, ASmpteDivisionCountsFramesPlayedAtTheDefault120Bpm) {
+    // 25 frames of 40 ticks: 1000 ticks a second; a second is 960 song ticks.
+    const int division = 0xE728;
     Imported im;
-    smftest::ImportBytes(Smf(0, division, {Chunk().At(division, {0xC0, 1}).End()}), im);
-    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), std::vector<int>{480});
+    smftest::ImportBytes(
+        Smf(0, division, {Chunk().Tempo(0, 1000000).At(1000, {0xC0, 1}).At(180000, {0xC0, 2}).End()}), im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), (std::vector<int>{960, 181 * 960}));
+    EXPECT_TRUE(smftest::Sounding(im.song, kTempoSlot).empty()) << "the file's tempo is not used";
+}
+
+TEST(SmfTicks, ADropFrameSmpteDivisionCounts2997FramesIn100Seconds) {
+    const int division = 0xE364;  // 29.97 frames of 100 ticks
+    Imported im;
+    smftest::ImportBytes(Smf(0, division, {Chunk().At(2997, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(Ticks(smftest::Sounding(im.song, kSlot0)), std::vector<int>{960});
+}
+
+TEST(SmfTicks, ASmpteDivisionWithoutTicksPerFrameIsNotSmf) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 0xE700, {Chunk().At(0, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(im.load.result, ImportResult::kNoHeader);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
 TEST(SmfTicks, HugeDeltaTimesStopAtTheImportLimit) {
@@ -152,6 +227,19 @@ TEST(SmfEvents, ProgramChangeAndChannelPressureTakeOneDataByte) {
     EXPECT_EQ(events[2].event.U8(5), 99);
 }
 
+TEST(SmfEvents, DataBytesWithTheTopBitSetKeepOnlyTheirLowSevenBits) {
+    Imported im;
+    smftest::ImportBytes(
+        Smf(0, 480, {Chunk().At(0, {0x90, 0xBC, 0xE4}).At(0, {0xC0, 0xF5}).At(0, {0xB0, 0x87, 0xFF}).End(10)}), im);
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].Kind(), 0x3C);
+    EXPECT_EQ(events[0].event.Velocity(), 0x64);
+    EXPECT_EQ(events[1].event.U8(4), 0x75);
+    EXPECT_EQ(events[2].event.U8(4), 7);
+    EXPECT_EQ(events[2].event.U8(5), 0x7F);
+}
+
 TEST(SmfEvents, AnEscapeEventIsSkippedAndLeavesNoTrace) {
     Imported im;
     smftest::ImportBytes(Smf(0, 480, {Chunk().At(0, {0xF7, 2, 0x43, 0x10}).At(0, {0xC0, 1}).End()}), im);
@@ -176,6 +264,24 @@ TEST(SmfEvents, NotesOfAFileArePairedAndLongOnesSplit) {
     EXPECT_EQ(notes[2].Gate(), 1160);
 }
 
+TEST(SmfEvents, ADensePassageOfAFormat0FileKeepsEveryHeldNote) {
+    // 100 notes held at once over four channels, then released together.
+    Chunk chunk;
+    for (int i = 0; i < 100; ++i) chunk.NoteOn(0, i % 4, 20 + i, 90);
+    chunk.At(480, {0xC0, 1});
+    for (int i = 0; i < 100; ++i) chunk.NoteOff(0, i % 4, 20 + i);
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {chunk.End()}), im);
+    int notes = 0;
+    for (int part = 0; part < 4; ++part)
+        for (const auto& e : smftest::Sounding(im.song, PartSlot(part)))
+            if (e.event.IsNote()) {
+                ++notes;
+                EXPECT_EQ(e.Gate(), 480);
+            }
+    EXPECT_EQ(notes, 100);
+}
+
 TEST(SmfEvents, ANoteStillHeldAtTheChunkEndIsClosedThere) {
     Imported im;
     smftest::ImportBytes(Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).End(300)}), im);
@@ -183,6 +289,69 @@ TEST(SmfEvents, ANoteStillHeldAtTheChunkEndIsClosedThere) {
     EXPECT_EQ(events.front().Gate(), 301);
     EXPECT_TRUE(events.back().event.IsEnd());
     EXPECT_EQ(events.back().tick, 300) << "the track reaches the chunk's end";
+}
+
+TEST(SmfChunks, BytesAfterTheEndOfTrackEventUpToTheDeclaredEndAreSkipped) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End().Raw({0, 0, 0, 0}),
+                                      Chunk().At(0, {0xC1, 2}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
+    ASSERT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u) << "the second chunk is read";
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1))[0].event.U8(4), 2);
+}
+
+TEST(SmfChunks, AChunkWithoutEndOfTrackEndsAtItsDeclaredLength) {
+    // Without the length, "MTrk" of the next header would be read as running
+    // status data: program changes 0x4D, 0x72, ...
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).NoteOn(0, 0, 60, 90).NoteOff(480, 0, 60),
+                                      Chunk().At(0, {0xC1, 2}).End(960)}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    const auto first = smftest::Sounding(im.song, PartSlot(0));
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[1].Gate(), 480);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 480) << "no events invented after it";
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(1)).back().tick, 960);
+}
+
+TEST(SmfChunks, AnExclusiveLengthPastTheChunkEndDoesNotSwallowTheNextChunk) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).At(0, {0xF0, 0x7F, 0x41, 0x10, 0xF7}),
+                                      Chunk().At(0, {0xC1, 2}).End(480)}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(im.song.exclusiveTable->lengths[0], 0) << "the cut-off message is not stored";
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+}
+
+TEST(SmfChunks, ADataByteWithoutRunningStatusEndsOnlyItsOwnChunk) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {60, 100}).At(0, {0xC0, 1}).End(),
+                                      Chunk().At(0, {0xC1, 2}).End(), Chunk().At(0, {0xC2, 3}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    // The broken first chunk holds no channel message, so the next one is part 0.
+    const auto part0 = smftest::Sounding(im.song, PartSlot(0));
+    const auto part1 = smftest::Sounding(im.song, PartSlot(1));
+    ASSERT_EQ(part0.size(), 1u);
+    ASSERT_EQ(part1.size(), 1u);
+    EXPECT_EQ(part0[0].event.U8(4), 2);
+    EXPECT_EQ(part1[0].event.U8(4), 3);
+}
+
+TEST(SmfChunks, ALengthRunningPastTheFileIsReadUpToTheEndOfTrackEvent) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End().DeclaredLength(0x7FFFFFFF),
+                                      Chunk().At(0, {0xC1, 2}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
 }
 
 TEST(SmfMapping, Format0PutsEachChannelIntoItsPart) {
@@ -238,6 +407,31 @@ TEST(SmfMapping, AMessageOnAnotherChunksHomeChannelGoesToThatChunksPart) {
     EXPECT_EQ(smftest::Sounding(im.song, PartSlot(4)).size(), 1u);
 }
 
+TEST(SmfMapping, NotesCrossingIntoAnEarlierPartMergeInTimeOrderAndHeldOnesAreSplitThere) {
+    // Chunk 1 sends on channel 0, the home of chunk 0: a note held over two
+    // measures and a program change at a tick chunk 0 also uses.
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).At(480, {0xC0, 2}).At(3000, {0xC0, 3}).End(),
+                                      Chunk()
+                                          .At(0, {0xC1, 9})
+                                          .NoteOn(0, 0, 60, 100)
+                                          .At(480, {0xC0, 4})
+                                          .NoteOff(4000, 0, 60)
+                                          .End(500)}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    std::vector<std::pair<int, int>> part0;
+    for (const auto& e : smftest::Sounding(im.song, PartSlot(0))) part0.emplace_back(e.tick, e.Kind());
+    EXPECT_EQ(part0, (std::vector<std::pair<int, int>>{
+                         {0, 0xC0}, {0, 60}, {480, 0xC0}, {480, 0xC0}, {1920, 60}, {3480, 0xC0}, {3840, 60}}));
+    const auto events = smftest::Sounding(im.song, PartSlot(0));
+    EXPECT_EQ(events[2].event.U8(4), 2) << "the part's own event first";
+    EXPECT_EQ(events[3].event.U8(4), 4);
+    EXPECT_EQ(events[6].Gate(), 4480 - 3840);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 4980) << "the part reaches the end of chunk 1";
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(1)).back().tick, 4980);
+}
+
 TEST(SmfMapping, XfChunksAreReadLikeTracksAndCountAsChunks) {
     Imported im;
     smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("XFIH").Text(0, 0x05, "la").End(),
@@ -248,14 +442,34 @@ TEST(SmfMapping, XfChunksAreReadLikeTracksAndCountAsChunks) {
     EXPECT_EQ(smftest::Sounding(im.song, PartSlot(3)).size(), 1u) << "the fourth chunk is part 3";
 }
 
-TEST(SmfMapping, AnUnknownChunkEndsTheImportKeepingWhatWasRead) {
+TEST(SmfMapping, UnknownChunksAreSkippedByTheirLengthAndUseNoPart) {
+    // A 4-byte vendor chunk after the conductor chunk, and one before it.
     Imported im;
-    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("JUNK").At(0, {0xC1, 1}).End(),
-                                      Chunk().At(0, {0xC2, 1}).End()}),
+    smftest::ImportBytes(Smf(1, 480, {Chunk("JUNK").Raw({1, 2, 3, 4, 5, 6}), Chunk().Tempo(0, 500000).End(),
+                                      Chunk("Vend").Raw({0, 0, 0, 0}), Chunk().At(0, {0xC0, 1}).End(),
+                                      Chunk("JUNK").At(0, {0xC5, 1}).End(), Chunk().At(0, {0xC2, 1}).End()}),
                          im);
-    EXPECT_EQ(im.load.result, 0);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, kTempoSlot).size(), 1u);
     EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
-    EXPECT_EQ(im.song.SlotTrack(PartSlot(2)), nullptr);
+    ASSERT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u) << "the last chunk is the second part";
+    EXPECT_EQ(im.song.partChannel[1] & 0x0F, 2);
+    EXPECT_EQ(im.song.SlotTrack(PartSlot(5)), nullptr) << "nothing of the unknown chunk is read";
+}
+
+TEST(SmfMapping, TheHomeChannelScanNumbersChunksLikeTheChunkLoop) {
+    // Chunk 4 (slot 11 once the unknown and XF chunks are counted right)
+    // sends on channel 1, the home of the second track chunk.
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk("JUNK").Raw({9, 9}),
+                                      Chunk().At(0, {0xC1, 1}).End(), Chunk("XFKM").Text(0, 0x05, "la").End(),
+                                      Chunk().At(0, {0xC3, 2}).At(10, {0xC1, 7}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    const auto part1 = smftest::Sounding(im.song, PartSlot(1));
+    ASSERT_EQ(part1.size(), 2u);
+    EXPECT_EQ(part1[1].event.U8(4), 7);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(3)).size(), 1u);
 }
 
 TEST(SmfMapping, ChunksBeyondTheLastPartAreIgnored) {
@@ -265,6 +479,22 @@ TEST(SmfMapping, ChunksBeyondTheLastPartAreIgnored) {
     smftest::ImportBytes(Smf(1, 480, chunks), im);
     ASSERT_EQ(im.load.result, 0);
     EXPECT_EQ(smftest::Sounding(im.song, kLastPartSlot).size(), 1u);
+}
+
+TEST(SmfLimits, AFileWhoseHeldNotesWouldFillTheMemoryIsRefusedAndLeavesNothing) {
+    // Every key of every channel held for the longest song: 2048 notes of
+    // 8738 pieces each.
+    Chunk chunk;
+    chunk.Text(0, 0x03, "Organ").TimeSig(0, 3, 2);
+    for (int c = 0; c < 16; ++c)
+        for (int k = 0; k < 128; ++k) chunk.NoteOn(0, c, k, 100);
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {chunk.At(kMaxImportTick, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(im.load.result, ImportResult::kTooLarge);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is too large"});
+    EXPECT_EQ(im.song.SlotTrack(PartSlot(0)), nullptr);
+    EXPECT_EQ(im.song.SlotTrack(kMeasureSlot), nullptr);
+    EXPECT_EQ(im.song.infoStrings[InfoString::kTitle], "");
 }
 
 TEST(SmfExclusive, MessagesAreStoredWithTheLeadingF0) {
@@ -291,6 +521,54 @@ TEST(SmfExclusive, After512MessagesOneEmptyEntryFollowsAndTheRestAreSkipped) {
         if (e.Kind() == EventKind::kExclusive) ++exclusiveEvents;
     EXPECT_EQ(exclusiveEvents, 513);
     EXPECT_EQ(smftest::Sounding(im.song, kSlot0).back().Kind(), 0xC0) << "reading stays in step";
+}
+
+Bytes EntryBytes(const SongContainer& song, int index) {
+    const ExclusiveTable& table = *song.exclusiveTable;
+    const std::uint8_t* bytes = table.handles[index].Peek();
+    return table.lengths[index] == 0 ? Bytes{} : Bytes(bytes, bytes + table.lengths[index]);
+}
+
+TEST(SmfExclusive, AMessageSplitIntoPacketsIsStoredAsOneMessageAtItsFirstTick) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk()
+                                          .At(10, {0xF0, 0x03, 0x43, 0x12, 0x00})
+                                          .At(200, {0xF7, 0x06, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00})
+                                          .At(100, {0xF7, 0x04, 0x43, 0x12, 0x00, 0xF7})
+                                          .Exclusive(0, {0x41, 0xF7})
+                                          .End()}),
+                         im);
+    EXPECT_EQ(EntryBytes(im.song, 0),
+              (Bytes{0xF0, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00, 0xF7}));
+    EXPECT_EQ(EntryBytes(im.song, 1), (Bytes{0xF0, 0x41, 0xF7}));
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0].tick, 10);
+    EXPECT_EQ(events[0].event.U16(4), 0);
+    EXPECT_EQ(events[1].tick, 310);
+    EXPECT_EQ(events[1].event.U16(4), 1);
+}
+
+TEST(SmfExclusive, AMessageWithoutItsClosingByteAndNoPacketsIsStoredAsItIs) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk().Exclusive(0, {0x41, 0x10}).At(0, {0xC0, 1}).End()}), im);
+    EXPECT_EQ(EntryBytes(im.song, 0), (Bytes{0xF0, 0x41, 0x10}));
+}
+
+TEST(SmfExclusive, AnEscapeCarryingOneWholeMessageIsStoredAsThatMessage) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk()
+                                          .At(0, {0xC0, 1})
+                                          .At(480, {0xF7, 0x06, 0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7})
+                                          .At(0, {0xF7, 0x03, 0xF0, 0xF8, 0xF7})  // not a message
+                                          .End()}),
+                         im);
+    EXPECT_EQ(EntryBytes(im.song, 0), (Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+    EXPECT_EQ(im.song.exclusiveTable->count, 1);
+    const auto events = smftest::Sounding(im.song, kSlot0);
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].Kind(), EventKind::kExclusive);
+    EXPECT_EQ(events[1].tick, 480);
 }
 
 TEST(SmfExclusive, AMessageCutOffByTheEndOfTheFileIsNotStored) {

@@ -72,11 +72,22 @@ public:
         return *this;
     }
     Chunk& End(std::uint32_t delta = 0) { return At(delta, {0xFF, 0x2F, 0x00}); }
+    // Bytes without a delta time in front (padding, broken events).
+    Chunk& Raw(const Bytes& bytes) {
+        Append(bytes);
+        return *this;
+    }
+    // Makes the header state `length` instead of the body's real length.
+    Chunk& DeclaredLength(std::uint32_t length) {
+        declaredLength_ = length;
+        declared_ = true;
+        return *this;
+    }
 
     // Identifier, big-endian length, body.
     Bytes Serialize() const {
         Bytes out(id_.begin(), id_.end());
-        const auto n = static_cast<std::uint32_t>(body_.size());
+        const auto n = declared_ ? declaredLength_ : static_cast<std::uint32_t>(body_.size());
         for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(n >> shift));
         out.insert(out.end(), body_.begin(), body_.end());
         return out;
@@ -86,6 +97,8 @@ private:
     void Append(const Bytes& bytes) { body_.insert(body_.end(), bytes.begin(), bytes.end()); }
     std::string id_;
     Bytes body_;
+    std::uint32_t declaredLength_ = 0;
+    bool declared_ = false;
 };
 
 // "MThd", length 6, format, track count, division, then the chunks.

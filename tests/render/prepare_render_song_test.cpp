@@ -66,6 +66,23 @@ TEST_F(PrepareRenderSongTest, AMutedChannelKeepsOnlyItsExclusiveMessagesAtTheirT
     EXPECT_EQ(render.exclusiveTable->count, 2);
 }
 
+TEST_F(PrepareRenderSongTest, MessagesAfterAnEmptyExclusiveEntryAreCopiedToo) {
+    // Entry 1 stayed empty (a dump too long to store): the count is 2 while
+    // entry 2, a GM System On, is in use.
+    const std::uint8_t gsReset[] = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
+    const std::uint8_t gmOn[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+    ASSERT_EQ(ExclusiveStore(0, *loaded.exclusiveTable, sizeof gsReset, gsReset), 0);
+    ASSERT_EQ(ExclusiveStore(2, *loaded.exclusiveTable, sizeof gmOn, gmOn), 0);
+    ASSERT_EQ(loaded.exclusiveTable->count, 2);
+    Put(loaded, kPart0, 0, Exclusive(0));
+    Put(loaded, kPart0, 10, Exclusive(1));
+    Put(loaded, kPart0, 20, Exclusive(2));
+    PrepareRenderSong(loaded, Defaults(), render);
+    EXPECT_EQ(ExclusiveBytes(render, 2), ExclusiveBytes(loaded, 2));
+    EXPECT_TRUE(ExclusiveBytes(render, 1).empty());
+    EXPECT_EQ(render.exclusiveTable->count, 2);
+}
+
 TEST_F(PrepareRenderSongTest, VolumeDownHalvesChannelVolumeButNeverToZero) {
     Put(loaded, kPart0, 0, Control(7, 127));
     Put(loaded, kPart0, 100, Control(7, 1));

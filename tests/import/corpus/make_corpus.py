@@ -2,8 +2,12 @@
 """Writes the malformed MIDI files of the bad-input corpus.
 
 One folder per defect; the file "expect" in each folder says what every file
-there must import as: "ok" (a possibly partial import, result 0) or
-"not-smf" (rejected with "File is not SMF"). Run from this folder.
+there must import as: "ok" (a possibly partial import, result 0), "not-smf"
+(rejected with "File is not SMF") or "too-large" (rejected with "File is too
+large"). Beside each file, "<name>.summary" says what it imports to (parts
+with their notes and events, song length, exclusive entries, lyrics); the
+corpus test compares it, and writes it anew when OMBRIX_WRITE_SUMMARIES is
+set, for review. Run from this folder.
 """
 import os
 import random
@@ -49,6 +53,7 @@ CORPUS = {
     },
     ("zero-division", "not-smf"): {
         "division_0.mid": header(division=0) + chunk(NOTES + END),
+        "frames_without_ticks.mid": header(fmt=0, division=0xE300) + chunk(NOTES + END),
     },
     ("garbage", "not-smf"): {
         f"random_{i}.mid": random.Random(i).randbytes(64 + 37 * i) for i in range(4)
@@ -101,6 +106,47 @@ CORPUS = {
     ("missing-end-of-track", "ok"): {
         "runs_into_next_chunk.mid": header(tracks=2) + chunk(NOTES) + chunk(NOTES + END),
         "no_end_at_all.mid": header() + chunk(NOTES),
+    },
+    ("unknown-chunks", "ok"): {
+        "vendor_chunk_after_conductor.mid": header(tracks=2) + chunk(b"\x00\xff\x51\x03\x07\xa1\x20" + END) +
+        chunk(b"\x00\x00\x00\x00", b"Vend") + chunk(NOTES + END),
+        "unknown_chunk_first.mid": header(fmt=0) + chunk(b"\x01\x02\x03", b"JUNK") + chunk(NOTES + END),
+        "unknown_chunk_between_homes.mid": header(tracks=3) + chunk(b"\x00\xc0\x01" + END) +
+        chunk(b"\x00\xc1\x01" + END, b"JUNK") + chunk(b"\x00\xc2\x01\x00\x90\x3c\x64\x60\x80\x3c\x00" + END),
+    },
+    ("declared-chunk-end", "ok"): {
+        "padding_after_end_of_track.mid": header(tracks=2) + chunk(NOTES + END + b"\x00" * 6) + chunk(NOTES + END),
+        "exclusive_length_past_chunk.mid": header(tracks=2) + chunk(b"\x00\xc0\x01\x00\xf0\x7f\x41\xf7") +
+        chunk(NOTES + END),
+        "data_byte_without_status_then_tracks.mid": header(tracks=3) + chunk(b"\x00\x3c\x64" + END) +
+        chunk(NOTES + END) + chunk(b"\x00\xc1\x02" + END),
+    },
+    ("split-exclusive", "ok"): {
+        "three_packets.mid": header(fmt=0) + chunk(b"\x00\xf0\x03\x43\x12\x00\x60\xf7\x06\x43\x12\x00\x43\x12\x00"
+                                                   b"\x60\xf7\x04\x43\x12\x00\xf7" + NOTES + END),
+        "escape_with_whole_message.mid": header(fmt=0) + chunk(b"\x00\xf7\x06\xf0\x7e\x7f\x09\x01\xf7" + NOTES + END),
+        "packet_never_closed.mid": header(fmt=0) + chunk(b"\x00\xf0\x02\x41\x10\x00\xf7\x01\x20" + NOTES + END),
+        "long_dump_between_resets.mid": header(fmt=0) + chunk(
+            b"\x00\xf0\x0a\x41\x10\x42\x12\x40\x00\x7f\x00\x41\xf7" + b"\x00\xf0" + varlen(0x10000) +
+            b"\x41" * 0xFFFF + b"\xf7" + b"\x00\xf0\x05\x7e\x7f\x09\x01\xf7" + NOTES + END),
+    },
+    ("smpte-division", "ok"): {
+        "25_fps_40_ticks.mid": header(fmt=0, division=0xE728) + chunk(
+            b"\x00\xff\x51\x03\x0f\x42\x40\x00\x90\x3c\x64\x87\x68\x80\x3c\x00" + END),
+    },
+    ("riff-rmid", "ok"): {
+        "rmid_with_info.mid": b"RIFF" + (4 + 8 + len(GOOD) + 14).to_bytes(4, "little") + b"RMID" + b"data" +
+        len(GOOD).to_bytes(4, "little") + GOOD + b"LIST" + (5).to_bytes(4, "little") + b"INFOx\x00",
+    },
+    ("crossing-held-notes", "ok"): {
+        "two_chunks_hold_into_each_other.mid": header(tracks=2, division=1) + b"".join(
+            chunk(b"".join(b"\x00" + bytes([0x90 | (c if k % 2 == 0 else 1 - c), k + 1, 100]) for k in range(16)) +
+                  b"\x81\x00\xc0\x01" + END) for c in range(2)),
+    },
+    ("too-large", "too-large"): {
+        "every_key_held_for_hours.mid": header(fmt=0, division=1) + chunk(
+            b"".join(b"\x00" + bytes([0x90 | c, k, 100]) for c in range(16) for k in range(128)) +
+            varlen(0x0FFFFFFF) + b"\xc0\x01" + END),
     },
     ("held-notes", "ok"): {
         "64_notes_held_far.mid": header(division=1) + chunk(
