@@ -33,6 +33,7 @@ GtkMainWindow::GtkMainWindow(COmbrixDlg& dlg, SongContainer& renderSong)
 }
 
 GtkMainWindow::~GtkMainWindow() {
+    *alive_ = false;
     for (const auto& [id, source] : timers_) g_source_remove(source);
     conversion_.reset();
     switchWidgets_.clear();
@@ -146,6 +147,9 @@ std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& fold
 void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
 
 void GtkMainWindow::Post(std::function<void()> task) {
+    task = [alive = alive_, task = std::move(task)] {
+        if (*alive) task();
+    };
     g_idle_add_full(
         G_PRIORITY_DEFAULT_IDLE,
         +[](gpointer data) -> gboolean {

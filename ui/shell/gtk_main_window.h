@@ -71,4 +71,6 @@ private:
     std::vector<std::unique_ptr<SwitchWidget>> switchWidgets_;
     std::map<int, guint> timers_;
     bool destroyed_ = false;
+    // Cleared when this object goes: a posted task that runs later does nothing.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
