@@ -224,7 +224,7 @@ void GtkMainWindow::OnDestroy(GtkWidget*, gpointer self) {
     for (const auto& [id, source] : window->timers_) g_source_remove(source);
     window->timers_.clear();
     window->logic_.OnDestroy();
-    gtk_main_quit();
+    if (gtk_main_level() > 0) gtk_main_quit();
 }
 
 void GtkMainWindow::OnDrop(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint,

@@ -1,0 +1,159 @@
+// The GTK side of the window under a virtual X server: the progress window's
+// hold on its owner and its Cancel, and the main window's widgets, timers and
+// posted tasks.
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+
+#include <chrono>
+#include <memory>
+
+#include "app/ombrix_dlg.h"
+#include "sequencer/song_timeline.h"
+#include "ui/shell/gtk_main_window.h"
+#include "ui/shell/gtk_shell.h"
+#include "ui/shell/progress_window.h"
+#include "ui/window/tempo_buttons.h"
+
+namespace {
+
+bool GtkStarted() {
+    static const bool started = GtkShell().Start();
+    return started;
+}
+
+#define SKIP_WITHOUT_DISPLAY() \
+    if (!GtkStarted()) GTEST_SKIP() << "no X display: run under xvfb-run (tests/ui/gtk/run_with_display.sh)"
+
+void DrainEvents() {
+    while (gtk_events_pending()) gtk_main_iteration_do(FALSE);
+}
+
+// Runs the event loop for `ms` milliseconds.
+void RunFor(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (std::chrono::steady_clock::now() < end) {
+        gtk_main_iteration_do(FALSE);
+        g_usleep(1000);
+    }
+}
+
+// The visible toplevel titled `title`, or null.
+GtkWidget* Toplevel(const char* title) {
+    GtkWidget* found = nullptr;
+    GList* toplevels = gtk_window_list_toplevels();
+    for (GList* item = toplevels; item; item = item->next)
+        if (g_strcmp0(gtk_window_get_title(GTK_WINDOW(item->data)), title) == 0) found = GTK_WIDGET(item->data);
+    g_list_free(toplevels);
+    return found;
+}
+
+// The first descendant of `widget` of `type`, or null.
+GtkWidget* Find(GtkWidget* widget, GType type) {
+    if (G_TYPE_CHECK_INSTANCE_TYPE(widget, type)) return widget;
+    if (!GTK_IS_CONTAINER(widget)) return nullptr;
+    GtkWidget* found = nullptr;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* item = children; item && !found; item = item->next) found = Find(GTK_WIDGET(item->data), type);
+    g_list_free(children);
+    return found;
+}
+
+}  // namespace
+
+TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHeard) {
+    SKIP_WITHOUT_DISPLAY();
+    GtkWidget* owner = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_widget_show(owner);
+    GtkConversionUi ui(GTK_WINDOW(owner));
+    ui.OpenProgress(0, 4000);
+    EXPECT_TRUE(ui.Converting());
+    EXPECT_FALSE(gtk_widget_get_sensitive(owner));
+    GtkWidget* window = Toplevel("ウェーブファイルに変換中");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(window)));
+    EXPECT_FALSE(gtk_window_get_deletable(GTK_WINDOW(window)));
+
+    // The close request of the window manager is refused.
+    GdkEvent* close = gdk_event_new(GDK_DELETE);
+    close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+    gtk_main_do_event(close);
+    gdk_event_free(close);
+    DrainEvents();
+    EXPECT_EQ(Toplevel("ウェーブファイルに変換中"), window);
+
+    ui.SetProgressPosition(1000);
+    ui.SetProgressText("25%");
+    GtkWidget* bar = Find(window, GTK_TYPE_PROGRESS_BAR);
+    ASSERT_NE(bar, nullptr);
+    EXPECT_DOUBLE_EQ(gtk_progress_bar_get_fraction(GTK_PROGRESS_BAR(bar)), 0.25);
+    GtkWidget* label = Find(window, GTK_TYPE_LABEL);
+    ASSERT_NE(label, nullptr);
+    EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), "25%");
+
+    EXPECT_FALSE(ui.CancelRequested());
+    gtk_button_clicked(GTK_BUTTON(Find(window, GTK_TYPE_BUTTON)));
+    EXPECT_TRUE(ui.CancelRequested());
+
+    ui.CloseProgress();
+    EXPECT_FALSE(ui.Converting());
+    EXPECT_TRUE(gtk_widget_get_sensitive(owner));
+    DrainEvents();
+    EXPECT_EQ(Toplevel("ウェーブファイルに変換中"), nullptr);
+    gtk_widget_destroy(owner);
+}
+
+class GtkMainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!GtkStarted()) GTEST_SKIP() << "no X display: run under xvfb-run (tests/ui/gtk/run_with_display.sh)";
+        g_pSongTimeline = &timeline;
+        window = std::make_unique<GtkMainWindow>(dlg, render);
+    }
+    void TearDown() override { g_pSongTimeline = nullptr; }
+
+    COmbrixDlg dlg;
+    SongContainer render{1};
+    SongTimeline timeline{render};
+    std::unique_ptr<GtkMainWindow> window;
+};
+
+TEST_F(GtkMainWindowTest, TheClientAreaIsTheSkinWithOneWidgetPerSwitch) {
+    GtkWidget* toplevel = Toplevel(kWindowCaption);
+    ASSERT_NE(toplevel, nullptr);
+    EXPECT_FALSE(gtk_window_get_resizable(GTK_WINDOW(toplevel)));
+    GtkWidget* fixed = Find(toplevel, GTK_TYPE_FIXED);
+    ASSERT_NE(fixed, nullptr);
+    GList* children = gtk_container_get_children(GTK_CONTAINER(fixed));
+    EXPECT_EQ(g_list_length(children), 1u + 39u);
+    int width = 0;
+    int height = 0;
+    gtk_widget_get_size_request(GTK_WIDGET(children->data), &width, &height);
+    EXPECT_EQ(width, kClientWidth);
+    EXPECT_EQ(height, kClientHeight);
+    g_list_free(children);
+    window->SetCaption("Ombrix Converter [song.mid]");
+    EXPECT_STREQ(gtk_window_get_title(GTK_WINDOW(toplevel)), "Ombrix Converter [song.mid]");
+}
+
+TEST_F(GtkMainWindowTest, ARunningTimerStepsTheTempoUntilItIsKilled) {
+    dlg.m_strSongName = "song";
+    window->SetTimer(kTempoUpTimer, 5);
+    RunFor(60);
+    window->KillTimer(kTempoUpTimer);
+    const int reached = dlg.m_songOptions.tempoPercent;
+    EXPECT_GT(reached, 101);
+    RunFor(30);
+    EXPECT_EQ(dlg.m_songOptions.tempoPercent, reached);
+}
+
+TEST_F(GtkMainWindowTest, PostedTasksRunLaterAndNotAfterTheWindowIsGone) {
+    int runs = 0;
+    window->Post([&runs] { ++runs; });
+    EXPECT_EQ(runs, 0);
+    DrainEvents();
+    EXPECT_EQ(runs, 1);
+    window->Post([&runs] { ++runs; });
+    window.reset();
+    DrainEvents();
+    EXPECT_EQ(runs, 1);
+}
