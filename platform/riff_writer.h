@@ -23,15 +23,6 @@ constexpr std::uint32_t MakeFourCC(const char (&text)[5]) {
            (static_cast<std::uint32_t>(static_cast<unsigned char>(text[3])) << 24);
 }
 
-// Removes the temporary files that process `pid` left beside `targetPath`
-// (a writer in a process that was killed never removes its own).
-void RemoveTemporaryFilesOf(const std::string& targetPath, int pid);
-
-// For a process that writes only the file at `targetPath` (a worker): from
-// now on SIGINT, SIGTERM and SIGHUP remove this process's temporary files
-// beside it and end the process with status 128 + the signal's number.
-void RemoveTemporaryFilesOnTermination(const std::string& targetPath);
-
 // The largest file a RIFF size field can describe.
 constexpr std::uint64_t kRiffMaxFileBytes = 0xFFFFFFFFu;
 
