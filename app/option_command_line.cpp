@@ -108,7 +108,13 @@ std::string Apply(const OptionSpec& spec, const std::optional<std::string>& valu
 }  // namespace
 
 bool IsOptionCommandLine(int argc, const char* const* argv) {
-    return argc > 1 && std::string_view(argv[1]).starts_with("--");
+    if (argc < 2) return false;
+    const std::string_view first(argv[1]);
+    if (first.starts_with("--")) return true;
+    // "ombrix -h", "ombrix -V", "ombrix -q ..." and the like: short options
+    // that the folder command line never uses, so that they are not taken
+    // for a window start.
+    return first.size() >= 2 && first[0] == '-' && std::string_view("hVqoj").find(first[1]) != std::string_view::npos;
 }
 
 ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments) {
@@ -165,8 +171,9 @@ std::string OptionCommandLineUsage() {
     return R"(Usage: ombrix --OPTION... INPUT...
        ombrix -f<folder>[,-p0|-p1]
 Converts MIDI files into WAV files (44100 Hz, 16 bits, stereo) for practice
-tracks. The first form is read when the first argument begins with "--";
-options and inputs may then come in any order ("--" ends the options).
+tracks. The first form is read when the first argument begins with "--" or
+is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
+("--" ends the options).
 
   INPUT                 a MIDI file (any name), or a folder: its *.mid, *.midi,
                         *.kar and *.rmi files (any case), not its subfolders

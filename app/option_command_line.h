@@ -38,7 +38,8 @@ struct ParsedCommandLine {
 constexpr int kMaxJobs = 64;
 
 // True when the arguments after the program's name are for this command
-// line: the first of them begins with "--".
+// line: the first of them begins with "--", or is one of the short options
+// -h, -V, -q, -o, -j (alone, bundled or with its value attached).
 bool IsOptionCommandLine(int argc, const char* const* argv);
 // Reads the arguments after the program's name.
 ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments);

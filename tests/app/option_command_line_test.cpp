@@ -15,15 +15,27 @@ ChannelSet Channels(std::initializer_list<int> numbers) {
     return set;
 }
 
-TEST(OptionCommandLine, IsChosenOnlyWhenTheFirstArgumentBeginsWithTwoDashes) {
+TEST(OptionCommandLine, IsChosenWhenTheFirstArgumentIsALongOptionOrOneOfItsShortOnes) {
     const char* option[] = {"ombrix", "--tempo", "80", "a.mid"};
     const char* dashes[] = {"ombrix", "--"};
+    const char* help[] = {"ombrix", "-h"};
+    const char* version[] = {"ombrix", "-V"};
+    const char* bundled[] = {"ombrix", "-qj2", "a.mid"};
+    const char* output[] = {"ombrix", "-oout", "a.mid"};
     const char* batch[] = {"ombrix", "-f/songs,-p0"};
+    const char* precount[] = {"ombrix", "-p0,-f/songs"};
     const char* later[] = {"ombrix", "a.mid", "--tempo"};
+    const char* dash[] = {"ombrix", "-"};
     EXPECT_TRUE(IsOptionCommandLine(4, option));
     EXPECT_TRUE(IsOptionCommandLine(2, dashes));
+    EXPECT_TRUE(IsOptionCommandLine(2, help));
+    EXPECT_TRUE(IsOptionCommandLine(2, version));
+    EXPECT_TRUE(IsOptionCommandLine(3, bundled));
+    EXPECT_TRUE(IsOptionCommandLine(3, output));
     EXPECT_FALSE(IsOptionCommandLine(2, batch));
+    EXPECT_FALSE(IsOptionCommandLine(2, precount));
     EXPECT_FALSE(IsOptionCommandLine(3, later));
+    EXPECT_FALSE(IsOptionCommandLine(2, dash));
     EXPECT_FALSE(IsOptionCommandLine(1, option));
 }
 
