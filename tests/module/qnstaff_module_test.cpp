@@ -330,10 +330,13 @@ TEST_F(QnStaffModuleTest, TwoInstancesPlayIndependently) {
     EXPECT_EQ(Peak(Render(silent, 10)), 0);
 }
 
-TEST_F(QnStaffModuleTest, RenderingOnSeveralThreadsGivesTheSameSamplesAsOnOne) {
-    // Many voices on all channels, so that every render thread has work.
+TEST_F(QnStaffModuleTest, WithoutTheThreadsVariableRenderingIsOnOneThread) {
+    // Many voices on all channels, so that extra render threads would have
+    // work; while another instance holds the SoundFont, as in a conversion
+    // with several songs. Repeated, since extra threads show only sometimes.
+    const int32_t holder = Open();
     const auto play = [this](const char* threads) {
-        setenv("QNSTAFF_CPU_CORES", threads, 1);
+        if (threads != nullptr) setenv("QNSTAFF_CPU_CORES", threads, 1);
         const int32_t instance = Open();
         unsetenv("QNSTAFF_CPU_CORES");
         for (int channel = 0; channel < 16; ++channel) {
@@ -346,7 +349,8 @@ TEST_F(QnStaffModuleTest, RenderingOnSeveralThreadsGivesTheSameSamplesAsOnOne) {
     };
     const std::vector<int16_t> one = play("1");
     EXPECT_GT(Peak(one), 100);
-    EXPECT_EQ(play("4"), one);
+    for (int run = 0; run < 5; ++run) ASSERT_EQ(play(nullptr), one) << "run " << run;
+    Close(holder);
 }
 
 TEST_F(QnStaffModuleTest, WithoutSoundFontNoInstanceIsMade) {
