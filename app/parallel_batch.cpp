@@ -29,8 +29,8 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr char kClearLine[] = "\r\033[K";
-// The synthesizer module renders on all cores unless this says otherwise;
-// with several conversions at once, each keeps to one core.
+// The synthesizer module's render threads: one, its default, for each of
+// several conversions at once, unless the user set the variable.
 constexpr char kModuleRenderThreadsVariable[] = "QNSTAFF_CPU_CORES";
 
 // What became of one file.

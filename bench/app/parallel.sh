@@ -3,8 +3,10 @@
 # (16 busy channels, 48 to 104 seconds each) through the FluidSynth module:
 # --jobs 1 against --jobs 2, wall-clock and CPU (user + system) time, and
 # checks that both runs write identical files. Then one song (the window's
-# case) with the module rendering on one thread against one per core
-# (FluidSynth's synth.cpu-cores), again checking that the files are identical. The machine's load average is
+# case) with the module rendering on one thread, its default, against one per
+# core (FluidSynth's synth.cpu-cores, asked for with QNSTAFF_CPU_CORES), and
+# says whether those two files are identical: with extra render threads they
+# need not be, which is why they are only had on request. The machine's load average is
 # printed before and after, since other work on the machine skews wall time.
 #
 #   bench/app/parallel.sh <build-dir> [soundfont]
@@ -49,17 +51,16 @@ else
   exit 1
 fi
 
-single() {  # threads (empty: the module's default, one per core)
+single() {  # threads (empty: the module's default, one)
   /usr/bin/time -f '%e %U %S' -o "$work/single-time" env ${1:+QNSTAFF_CPU_CORES=$1} \
-    "$build/bin/ombrix" --quiet -o "$work/single-${1:-all}.wav" "$work/songs/song8.mid"
-  awk -v threads="${1:-one per core}" '{ printf "one song, %s render thread(s): %6.2f s wall  %6.2f s CPU\n", threads, $1, $2 + $3 }' \
+    "$build/bin/ombrix" --quiet -o "$work/single-${1:-default}.wav" "$work/songs/song8.mid"
+  awk -v threads="${1:-default (one)}" '{ printf "one song, %s render thread(s): %6.2f s wall  %6.2f s CPU\n", threads, $1, $2 + $3 }' \
     "$work/single-time"
 }
-single 1
 single ""
-if cmp -s "$work/single-1.wav" "$work/single-all.wav"; then
-  echo "identical single-song files: yes"
+single "$(nproc)"
+if cmp -s "$work/single-default.wav" "$work/single-$(nproc).wav"; then
+  echo "one thread and one per core give identical files: yes (this time)"
 else
-  echo "identical single-song files: NO"
-  exit 1
+  echo "one thread and one per core give identical files: no"
 fi

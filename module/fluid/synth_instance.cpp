@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <thread>
 
 namespace {
 
@@ -21,19 +20,19 @@ constexpr int kMidiChannels = 16;
 // FluidSynth's drum bank, beyond the 0-127 a bank-select message can reach.
 constexpr int kDrumBank = 128;
 
-// FluidSynth renders the voices of one synthesizer on up to this many
-// threads. Its output is the same, byte for byte, on any number of them;
-// only the time differs.
+// FluidSynth can render the voices of one synthesizer on up to this many
+// threads. The default is one: several synthesizers share one loaded
+// SoundFont, and with extra render threads their samples come out
+// differently from run to run under load, so a song's WAV would not be the
+// same twice. More threads are an explicit choice, traded for that.
 constexpr int kMaxRenderThreads = 8;
-// Environment variable that sets the number of render threads: a program
-// that runs several conversions at once sets it to 1.
+// Environment variable that asks for more than one render thread.
 constexpr char kRenderThreadsVariable[] = "QNSTAFF_CPU_CORES";
 
-// Render threads: the variable's value, or one per core.
+// Render threads: the variable's value, else one.
 int RenderThreads() {
     const char* value = std::getenv(kRenderThreadsVariable);
-    const int wanted = value != nullptr && value[0] != '\0' ? std::atoi(value)
-                                                            : static_cast<int>(std::thread::hardware_concurrency());
+    const int wanted = value != nullptr && value[0] != '\0' ? std::atoi(value) : 1;
     return std::clamp(wanted, 1, kMaxRenderThreads);
 }
 

@@ -16,6 +16,8 @@
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -330,12 +332,20 @@ TEST_F(QnStaffModuleTest, TwoInstancesPlayIndependently) {
     EXPECT_EQ(Peak(Render(silent, 10)), 0);
 }
 
-TEST_F(QnStaffModuleTest, RenderingOnSeveralThreadsGivesTheSameSamplesAsOnOne) {
-    // Many voices on all channels, so that every render thread has work.
+TEST_F(QnStaffModuleTest, WithoutTheThreadsVariableRenderingIsOnOneThread) {
+    // Many voices on all channels, so that extra render threads would have
+    // work; while another instance holds the SoundFont, as in a conversion
+    // with several songs. Repeated, since extra threads show only sometimes.
+    const char* const exported = std::getenv("QNSTAFF_CPU_CORES");
+    const std::optional<std::string> saved = exported != nullptr ? std::optional<std::string>(exported) : std::nullopt;
+    const int32_t holder = Open();
     const auto play = [this](const char* threads) {
-        setenv("QNSTAFF_CPU_CORES", threads, 1);
+        if (threads != nullptr) {
+            setenv("QNSTAFF_CPU_CORES", threads, 1);
+        } else {
+            unsetenv("QNSTAFF_CPU_CORES");
+        }
         const int32_t instance = Open();
-        unsetenv("QNSTAFF_CPU_CORES");
         for (int channel = 0; channel < 16; ++channel) {
             Short(instance, static_cast<uint8_t>(0xC0 | channel), static_cast<uint8_t>(channel * 7));
             for (int key = 40; key < 90; key += 5) Short(instance, static_cast<uint8_t>(0x90 | channel), key, 90);
@@ -346,7 +356,36 @@ TEST_F(QnStaffModuleTest, RenderingOnSeveralThreadsGivesTheSameSamplesAsOnOne) {
     };
     const std::vector<int16_t> one = play("1");
     EXPECT_GT(Peak(one), 100);
-    EXPECT_EQ(play("4"), one);
+    for (int run = 0; run < 5; ++run) EXPECT_EQ(play(nullptr), one) << "run " << run;
+    Close(holder);
+    if (saved) {
+        setenv("QNSTAFF_CPU_CORES", saved->c_str(), 1);
+    } else {
+        unsetenv("QNSTAFF_CPU_CORES");
+    }
+}
+
+TEST_F(QnStaffModuleTest, AnInstanceOnSeveralRenderThreadsGoesWhileItsNotesSound) {
+    // Freeing a synthesizer unloads the samples of its programs while its
+    // extra render threads may still take one more pass over its voices.
+    // Repeated, since that pass comes only sometimes.
+    const char* const exported = std::getenv("QNSTAFF_CPU_CORES");
+    const std::optional<std::string> saved = exported != nullptr ? std::optional<std::string>(exported) : std::nullopt;
+    setenv("QNSTAFF_CPU_CORES", "2", 1);
+    for (int round = 0; round < 300; ++round) {
+        const int32_t synth = Open();
+        Short(synth, 0xC0, 40);
+        Long(synth, RhythmPart(0x1, 0x01));
+        for (uint8_t key : {60, 64, 67}) Short(synth, 0x90, key, 127);
+        const int peak = Peak(Render(synth, 3));
+        Close(synth);
+        ASSERT_GT(peak, 100) << "round " << round;
+    }
+    if (saved) {
+        setenv("QNSTAFF_CPU_CORES", saved->c_str(), 1);
+    } else {
+        unsetenv("QNSTAFF_CPU_CORES");
+    }
 }
 
 TEST_F(QnStaffModuleTest, WithoutSoundFontNoInstanceIsMade) {
