@@ -9,13 +9,13 @@ namespace {
 
 enum class Value { kNone, kRequired, kOptional };
 
-struct OptionSpec {
+struct OptionDefinition {
     std::string_view name;  // long name without "--"
     char shortName;         // 0 when there is none
     Value value;
 };
 
-constexpr std::array<OptionSpec, 13> kOptions = {{
+constexpr std::array<OptionDefinition, 13> kOptions = {{
     {"output", 'o', Value::kRequired},
     {"mute", 0, Value::kRequired},
     {"volume-down", 0, Value::kRequired},
@@ -36,70 +36,70 @@ constexpr double kLowestPeakDbfs = -96.0;
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
 // The option named `name` exactly, or the only one whose name it begins; an error otherwise.
-const OptionSpec* FindLong(std::string_view name, std::string& error) {
-    std::vector<const OptionSpec*> matches;
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.name == name) return &spec;
-        if (!name.empty() && spec.name.starts_with(name)) matches.push_back(&spec);
+const OptionDefinition* FindLong(std::string_view name, std::string& error) {
+    std::vector<const OptionDefinition*> matches;
+    for (const OptionDefinition& definition : kOptions) {
+        if (definition.name == name) return &definition;
+        if (!name.empty() && definition.name.starts_with(name)) matches.push_back(&definition);
     }
     if (matches.size() == 1) return matches.front();
     if (matches.empty()) {
         error = "unknown option " + Quoted("--" + std::string(name));
     } else {
         error = "option " + Quoted("--" + std::string(name)) + " is ambiguous (";
-        for (const OptionSpec* spec : matches) error += (spec == matches.front() ? "--" : ", --") + std::string(spec->name);
+        for (const OptionDefinition* definition : matches) error += (definition == matches.front() ? "--" : ", --") + std::string(definition->name);
         error += ")";
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(char name) {
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const OptionDefinition* FindShort(char name) {
+    for (const OptionDefinition& definition : kOptions) {
+        if (definition.shortName != 0 && definition.shortName == name) return &definition;
     }
     return nullptr;
 }
 
 // Stores one option's value into the request; an error text when the value is bad.
-std::string Apply(const OptionSpec& spec, const std::optional<std::string>& value, ConversionRequest& request) {
-    const std::string option = "--" + std::string(spec.name);
+std::string Apply(const OptionDefinition& definition, const std::optional<std::string>& value, ConversionRequest& request) {
+    const std::string option = "--" + std::string(definition.name);
     const std::string& text = value ? *value : std::string();
-    if (spec.name == "output") {
+    if (definition.name == "output") {
         if (text.empty()) return "option --output needs a path";
         request.output = text;
-    } else if (spec.name == "mute" || spec.name == "volume-down") {
+    } else if (definition.name == "mute" || definition.name == "volume-down") {
         const auto channels = ParseChannelList(text);
         if (!channels) return "bad channel list " + Quoted(text) + " for " + option + " (channels 1-16, e.g. 3 or 2,5-7)";
-        ChannelSet& target = spec.name == "mute" ? request.mute : request.volumeDown;
+        ChannelSet& target = definition.name == "mute" ? request.mute : request.volumeDown;
         for (int i = 0; i < kMidiChannels; ++i) target[i] = target[i] || (*channels)[i];
-    } else if (spec.name == "minus") {
+    } else if (definition.name == "minus") {
         const auto parts = ParsePartList(text);
         if (!parts) return "bad part list " + Quoted(text) + " for --minus (melody, guitar, bass, drums)";
         request.removedParts.insert(request.removedParts.end(), parts->begin(), parts->end());
-    } else if (spec.name == "tempo") {
+    } else if (definition.name == "tempo") {
         const auto tempo = ParseWholeNumber(text, 1, 999);
         if (!tempo) return "tempo " + Quoted(text) + " is not a whole percentage from 1 to 999";
         request.tempoPercent = *tempo;
-    } else if (spec.name == "precount") {
+    } else if (definition.name == "precount") {
         if (text != "on" && text != "off") return "--precount takes on or off, not " + Quoted(text);
         request.preCount = text == "on";
-    } else if (spec.name == "no-precount") {
+    } else if (definition.name == "no-precount") {
         request.preCount = false;
-    } else if (spec.name == "normalize") {
+    } else if (definition.name == "normalize") {
         const auto level = value ? ParseDecimal(text, kLowestPeakDbfs, 0.0) : std::optional<double>(-1.0);
         if (!level) return "level " + Quoted(text) + " for --normalize is not a number of dBFS from -96 to 0";
         request.peakDbfs = level;
-    } else if (spec.name == "list") {
+    } else if (definition.name == "list") {
         request.list = true;
-    } else if (spec.name == "jobs") {
+    } else if (definition.name == "jobs") {
         const auto jobs = ParseWholeNumber(text, 1, kMaxJobs);
         if (!jobs) return "jobs " + Quoted(text) + " is not a whole number from 1 to " + std::to_string(kMaxJobs);
         request.jobs = *jobs;
-    } else if (spec.name == "quiet") {
+    } else if (definition.name == "quiet") {
         request.quiet = true;
-    } else if (spec.name == "help") {
+    } else if (definition.name == "help") {
         request.help = true;
-    } else if (spec.name == "version") {
+    } else if (definition.name == "version") {
         request.version = true;
     }
     return {};
@@ -132,34 +132,34 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         } else if (argument.starts_with("--")) {
             const auto equals = argument.find('=');
             const std::string name = argument.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionSpec* spec = FindLong(name, error);
-            if (spec == nullptr) break;
+            const OptionDefinition* definition = FindLong(name, error);
+            if (definition == nullptr) break;
             std::optional<std::string> value;
             if (equals != std::string::npos) value = argument.substr(equals + 1);
-            const std::string option = "--" + std::string(spec->name);
-            if (spec->value == Value::kNone && value) {
+            const std::string option = "--" + std::string(definition->name);
+            if (definition->value == Value::kNone && value) {
                 error = "option " + option + " takes no value";
-            } else if (spec->value == Value::kRequired && !value) {
+            } else if (definition->value == Value::kRequired && !value) {
                 if (!hasNext) error = "option " + option + " needs a value";
                 else value = arguments[++i];
             }
-            if (error.empty()) error = Apply(*spec, value, request);
+            if (error.empty()) error = Apply(*definition, value, request);
         } else {
             // Short options, bundled ("-qj2") or with their value apart ("-j 2").
             for (std::size_t at = 1; at < argument.size() && error.empty(); ++at) {
-                const OptionSpec* spec = FindShort(argument[at]);
-                if (spec == nullptr) {
+                const OptionDefinition* definition = FindShort(argument[at]);
+                if (definition == nullptr) {
                     error = "unknown option " + Quoted(std::string("-") + argument[at]);
                     break;
                 }
                 std::optional<std::string> value;
-                if (spec->value == Value::kRequired) {
+                if (definition->value == Value::kRequired) {
                     if (at + 1 < argument.size()) value = argument.substr(at + 1);
                     else if (hasNext) value = arguments[++i];
                     else error = std::string("option -") + argument[at] + " needs a value";
                     at = argument.size();
                 }
-                if (error.empty()) error = Apply(*spec, value, request);
+                if (error.empty()) error = Apply(*definition, value, request);
             }
         }
     }

@@ -1,5 +1,5 @@
 // Start-up for the option command line: the same application object, module
-// discovery and tone library as the specification's command line, then the
+// discovery and tone library as the folder command line, then the
 // listing or the parallel batch.
 #include "app/option_run.h"
 
