@@ -15,7 +15,6 @@
 #include "app/progress_line.h"
 #include "app/requested_options.h"
 #include "platform/display.h"
-#include "platform/environment.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
@@ -29,9 +28,6 @@ using Clock = std::chrono::steady_clock;
 constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr char kClearLine[] = "\r\033[K";
-// The synthesizer module's render threads: one, its default, for each of
-// several conversions at once, unless the user set the variable.
-constexpr char kModuleRenderThreadsVariable[] = "QNSTAFF_CPU_CORES";
 
 // What became of one file.
 struct Outcome {
@@ -238,7 +234,6 @@ private:
 
 bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings) {
-    if (settings.jobs > 1 && plan.files.size() > 1) SetEnvironmentDefault(kModuleRenderThreadsVariable, "1");
     InstallInterruptCleanup();
     return Batch(dlg, renderSong, request, plan, settings).Run();
 }
