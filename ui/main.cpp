@@ -5,10 +5,10 @@
 #include <exception>
 #include <iostream>
 
-#include "app/command_line.h"
-#include "app/ombrix_app.h"
-#include "app/option_command_line.h"
-#include "app/option_run.h"
+#include "app/startup/command_line.h"
+#include "app/startup/ombrix_app.h"
+#include "app/options/option_command_line.h"
+#include "app/options/option_run.h"
 #ifdef OMBRIX_WITH_WINDOW
 #include "ui/shell/gtk_shell.h"
 #endif

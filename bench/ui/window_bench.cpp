@@ -12,8 +12,8 @@
 #include <iostream>
 #include <string>
 
-#include "app/ombrix_dlg.h"
-#include "app/open_midi_file.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"

@@ -1,9 +1,9 @@
 // The used channels that --list prints, with the part switch that removes
 // each, as the window's switches decide it.
-#include "app/channel_listing.h"
-#include "app/option_command_line.h"
-#include "app/requested_options.h"
-#include "app/switch_board.h"
+#include "app/options/channel_listing.h"
+#include "app/options/option_command_line.h"
+#include "app/options/requested_options.h"
+#include "app/song/switch_board.h"
 #include "module_fixture.h"
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/command_line.h"
+#include "app/startup/command_line.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/conversion_log.h"
+#include "app/batch/conversion_log.h"
 #include "temp_folder.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/conversion_plan.h"
+#include "app/options/conversion_plan.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;

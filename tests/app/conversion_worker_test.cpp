@@ -2,10 +2,10 @@
 // module that crashes or hangs at a set block costs only that song.
 #include <filesystem>
 
-#include "app/batch_steps.h"
-#include "app/conversion_worker.h"
-#include "app/convert_folder.h"
-#include "app/worker_messages.h"
+#include "app/batch/batch_steps.h"
+#include "app/workers/conversion_worker.h"
+#include "app/batch/convert_folder.h"
+#include "app/workers/worker_messages.h"
 #include "module_fixture.h"
 #include "render/conversion_ui.h"
 

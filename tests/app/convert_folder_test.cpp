@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/convert_folder.h"
-#include "app/ombrix_dlg.h"
+#include "app/batch/convert_folder.h"
+#include "app/song/ombrix_dlg.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;

@@ -1,7 +1,7 @@
 // Module discovery: the player's LocalServer32 default value, cut after its
 // last "/", with "QNStaff.so" appended; every way of not finding it.
 
-#include "app/module_discovery.h"
+#include "app/startup/module_discovery.h"
 
 #include "temp_folder.h"
 

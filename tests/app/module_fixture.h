@@ -12,8 +12,8 @@
 #include <memory>
 #include <string>
 
-#include "app/ombrix_dlg.h"
-#include "app/open_midi_file.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
 #include "module/test/qnstest_probe.h"
 #include "platform/user_report.h"
 #include "sequencer/song_timeline.h"

@@ -1,7 +1,7 @@
 // Splitting an opened file's path into the folder and song name the window keeps.
 #include <gtest/gtest.h>
 
-#include "app/open_midi_file.h"
+#include "app/song/open_midi_file.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // make the program exit with status 2.
 #include <gtest/gtest.h>
 
-#include "app/option_command_line.h"
-#include "app/song_options_logic.h"
+#include "app/options/option_command_line.h"
+#include "app/song/song_options_logic.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // read.
 #include <algorithm>
 
-#include "app/option_command_line.h"
-#include "app/requested_options.h"
+#include "app/options/option_command_line.h"
+#include "app/options/requested_options.h"
 #include "module_fixture.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"

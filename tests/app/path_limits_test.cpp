@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/path_limits.h"
+#include "app/song/path_limits.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The progress line of the option command line.
 #include <gtest/gtest.h>
 
-#include "app/failure_cause.h"
-#include "app/progress_line.h"
+#include "app/batch/failure_cause.h"
+#include "app/options/progress_line.h"
 
 namespace {
 

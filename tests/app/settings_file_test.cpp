@@ -7,7 +7,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/settings_file.h"
+#include "app/startup/settings_file.h"
 #include "platform/ini_file.h"
 #include "temp_folder.h"
 

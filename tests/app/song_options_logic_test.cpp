@@ -1,6 +1,6 @@
 // The song options' reaction to switch notifications and the part-removal
 // rules, driven through plain switches that report back like the window's.
-#include "app/song_options_logic.h"
+#include "app/song/song_options_logic.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // touches it), message boxes before the window exists, and the main window.
 #pragma once
 
-#include "app/interactive_shell.h"
+#include "app/startup/interactive_shell.h"
 
 // What interactive mode says on standard error when no display can be opened.
 inline constexpr char kNoDisplayMessage[] =

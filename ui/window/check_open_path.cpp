@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "app/path_limits.h"
+#include "app/song/path_limits.h"
 #include "platform/user_report.h"
 
 namespace {

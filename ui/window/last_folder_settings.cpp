@@ -3,7 +3,7 @@
 
 #include <iostream>
 
-#include "app/settings_file.h"
+#include "app/startup/settings_file.h"
 #include "platform/program_folder.h"
 
 std::string ProgramLastFolderSettings::ReadLastFolder() {

@@ -3,8 +3,8 @@
 
 #include <optional>
 
-#include "app/ombrix_dlg.h"
-#include "app/open_midi_file.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
 #include "render/convert_song.h"
 #include "resources/resource_ids.h"
 #include "ui/window/check_open_path.h"

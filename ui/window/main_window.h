@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/song_options_logic.h"
+#include "app/song/song_options_logic.h"
 #include "ui/controls/bitmap_switch.h"
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_canvas.h"

@@ -1,7 +1,7 @@
 // The switch table of the main window.
 #include "ui/window/switch_layout.h"
 
-#include "app/song_options_logic.h"
+#include "app/song/song_options_logic.h"
 #include "resources/resource_ids.h"
 
 namespace {

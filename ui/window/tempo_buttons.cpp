@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/ombrix_dlg.h"
+#include "app/song/ombrix_dlg.h"
 #include "resources/resource_ids.h"
 #include "ui/window/client_area.h"
 #include "ui/window/window_images.h"

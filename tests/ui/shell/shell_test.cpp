@@ -7,7 +7,7 @@
 #include <chrono>
 #include <memory>
 
-#include "app/ombrix_dlg.h"
+#include "app/song/ombrix_dlg.h"
 #include "sequencer/song_timeline.h"
 #include "ui/shell/gtk_main_window.h"
 #include "ui/shell/gtk_shell.h"

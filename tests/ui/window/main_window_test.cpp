@@ -7,7 +7,7 @@
 #include <fstream>
 #include <memory>
 
-#include "app/ombrix_dlg.h"
+#include "app/song/ombrix_dlg.h"
 #include "module/test/qnstest_probe.h"
 #include "resources/resource_ids.h"
 #include "sequencer/song_timeline.h"

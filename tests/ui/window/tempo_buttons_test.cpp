@@ -1,7 +1,7 @@
 // The tempo display and its arrow buttons, on a manual clock.
 #include <gtest/gtest.h>
 
-#include "app/ombrix_dlg.h"
+#include "app/song/ombrix_dlg.h"
 #include "resources/resource_ids.h"
 #include "tests/ui/window/fake_window_host.h"
 #include "tests/ui/window/recording_window_canvas.h"

@@ -1,5 +1,5 @@
 // Formatting of the progress line.
-#include "app/progress_line.h"
+#include "app/options/progress_line.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -3,18 +3,18 @@
 // library, then the batch or the window. The command line is read first
 // only to choose where the module message goes: a message box when the
 // window would run, standard error in batch mode.
-#include "app/ombrix_app.h"
+#include "app/startup/ombrix_app.h"
 
 #include <filesystem>
 #include <iostream>
 
-#include "app/batch_steps.h"
-#include "app/command_line.h"
-#include "app/convert_folder.h"
-#include "app/interactive_shell.h"
-#include "app/module_discovery.h"
-#include "app/ombrix_dlg.h"
-#include "app/settings_file.h"
+#include "app/batch/batch_steps.h"
+#include "app/startup/command_line.h"
+#include "app/batch/convert_folder.h"
+#include "app/startup/interactive_shell.h"
+#include "app/startup/module_discovery.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/startup/settings_file.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
 #include "platform/text.h"

@@ -1,19 +1,19 @@
 // The loop over the plan's files with a set of running workers.
-#include "app/parallel_batch.h"
+#include "app/options/parallel_batch.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <set>
 
-#include "app/conversion_log.h"
-#include "app/convert_folder.h"
-#include "app/failure_cause.h"
-#include "app/ombrix_dlg.h"
-#include "app/open_midi_file.h"
-#include "app/option_command_line.h"
-#include "app/progress_line.h"
-#include "app/requested_options.h"
+#include "app/batch/conversion_log.h"
+#include "app/batch/convert_folder.h"
+#include "app/batch/failure_cause.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
+#include "app/options/option_command_line.h"
+#include "app/options/progress_line.h"
+#include "app/options/requested_options.h"
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/riff_writer.h"

@@ -8,8 +8,8 @@
 #include <chrono>
 #include <optional>
 
-#include "app/conversion_plan.h"
-#include "app/conversion_worker.h"
+#include "app/options/conversion_plan.h"
+#include "app/workers/conversion_worker.h"
 
 class COmbrixDlg;
 class SongContainer;

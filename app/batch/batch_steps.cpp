@@ -1,11 +1,11 @@
 // The batch's real steps and its terminal progress line.
-#include "app/batch_steps.h"
+#include "app/batch/batch_steps.h"
 
 #include <cstdio>
 
-#include "app/conversion_worker.h"
-#include "app/ombrix_dlg.h"
-#include "app/open_midi_file.h"
+#include "app/workers/conversion_worker.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
 #include "platform/display.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The used channels of a song as text lines.
-#include "app/channel_listing.h"
+#include "app/options/channel_listing.h"
 
-#include "app/option_values.h"
-#include "app/switch_board.h"
+#include "app/options/option_values.h"
+#include "app/song/switch_board.h"
 
 std::vector<std::string> ChannelListing(const SongOptions& options) {
     std::vector<std::string> lines;

@@ -1,5 +1,5 @@
 // The window's switches as plain state.
-#include "app/switch_board.h"
+#include "app/song/switch_board.h"
 
 #include <array>
 

@@ -1,6 +1,6 @@
 // Module discovery through the registry stand-in.
 
-#include "app/module_discovery.h"
+#include "app/startup/module_discovery.h"
 
 #include <cstring>
 #include <filesystem>

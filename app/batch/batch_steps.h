@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/convert_folder.h"
+#include "app/batch/convert_folder.h"
 #include "render/conversion_ui.h"
 
 class COmbrixDlg;

@@ -1,5 +1,5 @@
 // The song options' reaction to the main window's switches.
-#include "app/song_options_logic.h"
+#include "app/song/song_options_logic.h"
 
 namespace {
 

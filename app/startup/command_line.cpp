@@ -1,7 +1,7 @@
 // Command-line parsing: the text is split at its first comma into a folder
 // part and an option part; searches are case-sensitive and find the first
 // occurrence; text before "-f" is ignored and quotation marks are kept.
-#include "app/command_line.h"
+#include "app/startup/command_line.h"
 
 #include "platform/text.h"
 

@@ -1,8 +1,8 @@
 // The option command line's options as switch clicks.
-#include "app/requested_options.h"
+#include "app/options/requested_options.h"
 
-#include "app/option_command_line.h"
-#include "app/switch_board.h"
+#include "app/options/option_command_line.h"
+#include "app/song/switch_board.h"
 
 void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& options) {
     SwitchBoard board(options);

@@ -4,16 +4,16 @@
 // such); the user is told that there was nothing to do. A folder that cannot
 // be listed, or an output folder that cannot be made, ends the batch with the
 // reason on standard error.
-#include "app/convert_folder.h"
+#include "app/batch/convert_folder.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <set>
 #include <vector>
 
-#include "app/conversion_log.h"
-#include "app/ombrix_dlg.h"
-#include "app/path_limits.h"
+#include "app/batch/conversion_log.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/path_limits.h"
 #include "platform/directory_listing.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/message_box.h"

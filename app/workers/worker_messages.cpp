@@ -1,5 +1,5 @@
 // Encoding and decoding of the worker's pipe records.
-#include "app/worker_messages.h"
+#include "app/workers/worker_messages.h"
 
 namespace {
 

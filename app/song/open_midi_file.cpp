@@ -1,7 +1,7 @@
 // The path-given song open of the main window object.
-#include "app/open_midi_file.h"
+#include "app/song/open_midi_file.h"
 
-#include "app/ombrix_dlg.h"
+#include "app/song/ombrix_dlg.h"
 #include "import/load_midi_file.h"
 #include "platform/user_report.h"
 #include "tone/channel_info.h"

@@ -1,10 +1,10 @@
 // The system's log lines and the English causes beside them.
-#include "app/failure_cause.h"
+#include "app/batch/failure_cause.h"
 
 #include <array>
 #include <string_view>
 
-#include "app/convert_folder.h"
+#include "app/batch/convert_folder.h"
 #include "render/convert_song.h"
 
 namespace {

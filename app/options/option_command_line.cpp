@@ -1,5 +1,5 @@
 // The option command line's table of options and its reader.
-#include "app/option_command_line.h"
+#include "app/options/option_command_line.h"
 
 #include <array>
 #include <functional>

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/option_values.h"
+#include "app/options/option_values.h"
 
 // Everything the option command line asks for.
 struct ConversionRequest {

@@ -1,11 +1,11 @@
 // Readers of the option command line's values.
-#include "app/option_values.h"
+#include "app/options/option_values.h"
 
 #include <charconv>
 #include <cstdlib>
 #include <string>
 
-#include "app/song_options_logic.h"
+#include "app/song/song_options_logic.h"
 #include "platform/text.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-#include "app/song_options_logic.h"
+#include "app/song/song_options_logic.h"
 
 class SwitchBoard final : public OptionSwitches {
 public:

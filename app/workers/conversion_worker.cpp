@@ -1,10 +1,10 @@
 // The worker process: in the child, ConvertSongToWav with a progress window
 // and a report that write into the pipe; in the program, the reading end.
-#include "app/conversion_worker.h"
+#include "app/workers/conversion_worker.h"
 
 #include <filesystem>
 
-#include "app/worker_messages.h"
+#include "app/workers/worker_messages.h"
 #include "platform/riff_writer.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"

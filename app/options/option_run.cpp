@@ -1,19 +1,19 @@
 // Start-up for the option command line: the same application object, module
 // discovery and tone library as the folder command line, then the
 // listing or the parallel batch.
-#include "app/option_run.h"
+#include "app/options/option_run.h"
 
 #include <iostream>
 #include <thread>
 
-#include "app/channel_listing.h"
-#include "app/failure_cause.h"
-#include "app/module_discovery.h"
-#include "app/ombrix_app.h"
-#include "app/ombrix_dlg.h"
-#include "app/open_midi_file.h"
-#include "app/option_command_line.h"
-#include "app/parallel_batch.h"
+#include "app/options/channel_listing.h"
+#include "app/batch/failure_cause.h"
+#include "app/startup/module_discovery.h"
+#include "app/startup/ombrix_app.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
+#include "app/options/option_command_line.h"
+#include "app/options/parallel_batch.h"
 #include "platform/display.h"
 #include "platform/program_folder.h"
 #include "platform/user_report.h"

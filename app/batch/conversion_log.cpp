@@ -1,10 +1,10 @@
 // The conversion log file and the program-wide access to it during a batch.
-#include "app/conversion_log.h"
+#include "app/batch/conversion_log.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "app/path_limits.h"
+#include "app/song/path_limits.h"
 #include "platform/message_box.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"

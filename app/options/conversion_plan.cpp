@@ -1,12 +1,12 @@
 // Expanding the inputs into files and output paths.
-#include "app/conversion_plan.h"
+#include "app/options/conversion_plan.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <map>
 #include <system_error>
 
-#include "app/conversion_log.h"
+#include "app/batch/conversion_log.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;

@@ -1,11 +1,11 @@
 // Settings folder resolution, recursive folder creation and the remembered
 // song folder, on the XDG folders and the INI stand-in.
-#include "app/settings_file.h"
+#include "app/startup/settings_file.h"
 
 #include <filesystem>
 #include <vector>
 
-#include "app/path_limits.h"
+#include "app/song/path_limits.h"
 #include "platform/ini_file.h"
 #include "platform/known_folders.h"
 #include "platform/program_folder.h"
