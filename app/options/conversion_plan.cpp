@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/batch/conversion_log.h"
+#include "app/song/midi_file_name.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -16,13 +17,6 @@ namespace {
 constexpr std::string_view kOutputSubfolder = "Conv";
 constexpr std::string_view kWavExtension = ".wav";
 
-bool IsMidiName(const std::string& name) {
-    const fs::path path(name);
-    const std::string extension = path.extension().string();
-    return std::any_of(std::begin(kMidiExtensions), std::end(kMidiExtensions),
-                       [&extension](const char* known) { return EqualsIgnoringCase(extension, known); });
-}
-
 // The MIDI files of `folder`, in name order; folders among them are left out.
 std::vector<std::string> MidiFilesOf(const fs::path& folder) {
     std::vector<std::string> names;
@@ -30,7 +24,7 @@ std::vector<std::string> MidiFilesOf(const fs::path& folder) {
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code statError;
         const std::string name = it->path().filename().string();
-        if (IsMidiName(name) && !it->is_directory(statError)) names.push_back(name);
+        if (HasMidiExtension(name) && !it->is_directory(statError)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;

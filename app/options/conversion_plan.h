@@ -22,9 +22,6 @@ struct ConversionPlan {
     std::vector<std::string> logs;   // paths of the conversion logs to write
 };
 
-// Extensions a folder's MIDI files have (compared without case).
-inline constexpr const char* kMidiExtensions[] = {".mid", ".midi", ".kar", ".rmi"};
-
 // Plans the conversion of `inputs` with the --output path `output`. Two
 // inputs whose WAV files would have the same path get distinct names: the
 // later one gets " (2)", " (3)", ... before ".wav".

@@ -32,6 +32,10 @@ constexpr std::array<OptionDefinition, 13> kOptions = {{
 }};
 
 constexpr double kLowestPeakDbfs = -96.0;
+// The short options, each also the first letter after "-" of an argument
+// that chooses this command line.
+constexpr std::string_view kShortOptionNames = "hVqoj";
+constexpr std::string_view kFolderBatchSwitch = "-f";
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
@@ -110,11 +114,19 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
 bool IsOptionCommandLine(int argc, const char* const* argv) {
     if (argc < 2) return false;
     const std::string_view first(argv[1]);
-    if (first.starts_with("--")) return true;
     // "ombrix -h", "ombrix -V", "ombrix -q ..." and the like: short options
     // that the folder command line never uses, so that they are not taken
-    // for a window start.
-    return first.size() >= 2 && first[0] == '-' && std::string_view("hVqoj").find(first[1]) != std::string_view::npos;
+    // for a window start; first, they may be bundled or carry their value.
+    if (first.size() >= 2 && first[0] == '-' && kShortOptionNames.find(first[1]) != std::string_view::npos) return true;
+    // Anywhere else on the line, as "ombrix song.mid --tempo 80" puts them:
+    // a long option, or a short one standing alone.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument.starts_with("--")) return true;
+        if (argument.size() == 2 && argument[0] == '-' && kShortOptionNames.find(argument[1]) != std::string_view::npos)
+            return true;
+    }
+    return false;
 }
 
 ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments) {
@@ -144,6 +156,10 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
                 else value = arguments[++i];
             }
             if (error.empty()) error = Apply(*definition, value, request);
+        } else if (argument.starts_with(kFolderBatchSwitch)) {
+            // The folder batch's form mixed with options: the folder batch
+            // takes none, while this command line converts folders too.
+            error = Quoted(argument) + " is the folder batch's form, which takes no options; give the folder as an input instead (ombrix --OPTION... FOLDER)";
         } else {
             // Short options, bundled ("-qj2") or with their value apart ("-j 2").
             for (std::size_t at = 1; at < argument.size() && error.empty(); ++at) {
@@ -171,9 +187,10 @@ std::string OptionCommandLineUsage() {
     return R"(Usage: ombrix --OPTION... INPUT...
        ombrix -f<folder>[,-p0|-p1]
 Converts MIDI files into WAV files (44100 Hz, 16 bits, stereo) for practice
-tracks. The first form is read when the first argument begins with "--" or
-is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
-("--" ends the options).
+tracks. The first form is read whenever an argument begins with "--" or is
+one of -h, -V, -q, -o, -j, wherever it stands; options and inputs come in
+any order ("--" ends the options). Without any of them, the line opens a
+song in the window ("ombrix song.mid") or converts a folder (-f).
 
   INPUT                 a MIDI file (any name), or a folder: its *.mid, *.midi,
                         *.kar and *.rmi files (any case), not its subfolders

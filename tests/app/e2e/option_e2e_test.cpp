@@ -135,6 +135,16 @@ TEST_F(OptionRun, ListsTheUsedChannelsWithDrumsPartsAndNames) {
     EXPECT_FALSE(fs::exists(songs + "/Conv"));  // listing converts nothing
 }
 
+TEST_F(OptionRun, OptionsAfterTheSongConvertAsOptionsBeforeIt) {
+    Song("song.mid");
+    const std::string song = "'" + songs + "/song.mid'";
+    ASSERT_EQ(Ombrix("-q " + song + " --tempo 80 --minus bass -o '" + root.path() + "/after.wav'").status, 0);
+    ASSERT_EQ(Ombrix("-q --tempo 80 --minus bass -o '" + root.path() + "/before.wav' " + song).status, 0);
+    const std::string after = ReadFileBytes(root.path() + "/after.wav");
+    EXPECT_GT(after.size(), kWavHeaderBytes);
+    EXPECT_EQ(after, ReadFileBytes(root.path() + "/before.wav"));
+}
+
 TEST_F(OptionRun, AFolderConvertsInNameOrderWithItsLogAndOneLinePerFailedFile) {
     Song("b.mid");
     Song("a.MIDI");
