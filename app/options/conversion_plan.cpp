@@ -33,6 +33,12 @@ std::vector<std::string> MidiFilesOf(const fs::path& folder) {
 // The WAV file name of a MIDI file: its name without extension, then ".wav".
 std::string WavNameOf(const fs::path& input) { return input.stem().string() + std::string(kWavExtension); }
 
+// The WAV file that --output names for a single input: ".wav" is added to
+// a name without an extension, as the window's save dialog does.
+std::string WavPathNamed(const std::string& output) {
+    return fs::path(output).has_extension() ? output : output + std::string(kWavExtension);
+}
+
 // The folder a WAV file of `inputFolder` goes into.
 fs::path OutputFolderFor(const fs::path& inputFolder, const std::optional<std::string>& output) {
     if (output) return fs::path(*output);
@@ -97,8 +103,8 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
         PlannedFile file{input, {}, -1, {}, {}};
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
-        } else if (oneFile && output && !fs::is_directory(*output, error)) {
-            file.output = *output;
+        } else if (oneFile && output && !fs::is_directory(*output, error) && fs::path(*output).has_filename()) {
+            file.output = WavPathNamed(*output);
         } else {
             file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename())).string();
         }

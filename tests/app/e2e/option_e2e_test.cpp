@@ -193,6 +193,20 @@ TEST_F(OptionRun, OutputNamesTheWavFileOfASingleInput) {
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
 }
 
+TEST_F(OptionRun, EachWrittenFileIsNamedOnStandardOutputUnlessQuiet) {
+    Song("a.mid");
+    Song("b.mid");
+    const ProgramRun run = Ombrix("-- '" + songs + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, songs + "/Conv/a.wav\n" + songs + "/Conv/b.wav\n");
+    // An output name without an extension gets ".wav".
+    const ProgramRun named = Ombrix("'" + songs + "/a.mid' -o '" + root.path() + "/take1'");
+    EXPECT_EQ(named.status, 0);
+    EXPECT_EQ(named.out, root.path() + "/take1.wav\n");
+    EXPECT_TRUE(fs::exists(root.path() + "/take1.wav"));
+    EXPECT_EQ(Ombrix("-q '" + songs + "'").out, "");
+}
+
 TEST_F(OptionRun, NormalizeBringsThePeakToTheLevel) {
     Song("song.mid");
     ASSERT_EQ(Ombrix("--no-precount '" + songs + "/song.mid'").status, 0);
