@@ -194,11 +194,14 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
 
   INPUT                 a MIDI file (any name), or a folder: its *.mid, *.midi,
                         *.kar and *.rmi files (any case), not its subfolders
-  -o, --output PATH     one input file: the WAV file, or an existing folder to
-                        write <name>.wav into; otherwise a folder (created if
-                        missing). Default: <input's folder>/Conv/<name>.wav
+  -o, --output PATH     one input file: the WAV file (".wav" added to a name
+                        without extension), or an existing folder or one
+                        ending in "/" to write <name>.wav into; otherwise a
+                        folder (created if missing).
+                        Default: <input's folder>/Conv/<name>.wav
       --mute LIST       mute MIDI channels, e.g. 3 or 2,5-7 (1-16)
-      --volume-down LIST  halve the volume (CC 7) of these channels
+      --volume-down LIST  halve the volume (CC 7) of these channels (one that
+                        sets none before its first note starts at 50)
       --minus PARTS     remove parts as the EASY MINUS ONE switches do:
                         melody,guitar,bass,drums (comma list)
       --tempo PERCENT   1-999, default 100
@@ -211,12 +214,14 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         "-", the part switch that removes it
                         (melody|guitar|bass|drums|-), and the instrument name
   -j, --jobs N          convert up to N files at once (default: the number of cores)
-  -q, --quiet           no progress output
+  -q, --quiet           no progress output, and no list of written files
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 
-A folder given as input gets the conversion log CreateLog.log beside its WAV
-files. Exit status: 0 every input converted (or listed), 1 at least one input
-failed, 2 a usage error.
+Each written WAV file's path is printed on standard output. A folder given as
+input gets the conversion log CreateLog.log beside its WAV files. Which
+channels each part takes (the bass instruments, the track the song names as
+its melody) is told in the README. Exit status: 0 every input converted (or
+listed), 1 at least one input failed, 2 a usage error.
 )";
 }
