@@ -220,6 +220,13 @@ TEST_F(MainWindowTest, AFailedOpenShowsNoSongEverywhere) {
     EXPECT_TRUE(canvas.texts.empty());
 }
 
+TEST_F(MainWindowTest, AMissingSongNamedOnTheCommandLineIsToldNotFound) {
+    window.OpenSong(folder.path() + "/my-fav.mid");
+    EXPECT_EQ(host.messages.texts, std::vector<std::string>{"FileNotFound"});
+    EXPECT_EQ(host.caption, "Ombrix Converter");
+    EXPECT_TRUE(dlg.m_strSongName.empty());
+}
+
 TEST_F(MainWindowTest, ATooLongPathIsRefusedAndTheSongStays) {
     Load(WriteFile("three.mid", ThreeChannelSong()));
     Load("/" + std::string(300, 'x') + ".mid");
