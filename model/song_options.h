@@ -25,6 +25,9 @@ struct SongOptions {
     std::int32_t resetMode = 1;
     std::int32_t clickTicks = 480;
     std::int32_t clicksPerMeasure = 4;
+    // The channel index the song names as its melody (track name or
+    // lyrics), -1 when it names none.
+    std::int32_t melodyChannel = -1;
 };
 
 // Sets every field to its default.

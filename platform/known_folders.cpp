@@ -11,14 +11,6 @@
 
 namespace {
 
-std::string HomeFolder() {
-    if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
-    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && entry->pw_dir[0] == '/') {
-        return entry->pw_dir;
-    }
-    return {};
-}
-
 std::string WithoutTrailingSlash(std::string path) {
     while (path.size() > 1 && path.back() == '/') path.pop_back();
     return path;
@@ -47,6 +39,14 @@ std::string DocumentsFromUserDirs(const std::string& configHome, const std::stri
 }
 
 }  // namespace
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && home[0] == '/') return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir && entry->pw_dir[0] == '/') {
+        return entry->pw_dir;
+    }
+    return {};
+}
 
 std::string ConfigHomeFolder() {
     if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {

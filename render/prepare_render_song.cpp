@@ -2,6 +2,7 @@
 #include "render/prepare_render_song.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -14,6 +15,9 @@ namespace {
 constexpr int kHighestRoutedChannel = 15;  // channel entries above this leave a part unrouted
 constexpr int kDrumChannelNibble = 9;       // MIDI channel 10 in the low four bits
 constexpr std::uint8_t kVolumeController = 7;
+// Where a turned-down channel that sets no volume of its own starts: half
+// the General MIDI default of 100.
+constexpr std::uint8_t kTurnedDownStartVolume = 50;
 constexpr int kMinRenderTempo = 2000;   // 20.00 BPM
 constexpr int kMaxRenderTempo = 50000;  // 500.00 BPM
 constexpr double kPercent = 100.0;
@@ -48,6 +52,12 @@ void CopyAllEvents(TrackCursor& destination, TrackCursor& source) {
     if (n > 0) InsertCopies(destination, source, n, true);
 }
 
+// Puts `event` at the destination's position and moves past it.
+void AppendEvent(TrackCursor& destination, const TrackEvent& event) {
+    InsertSlots(destination, 1, false);
+    Write(destination, event, true);
+}
+
 // Copies the events of `source` but its end marker one by one, each changed
 // by `transform` on the way.
 template <typename Transform>
@@ -56,8 +66,7 @@ void CopyEventsTransformed(TrackCursor& destination, TrackCursor& source, Transf
     for (int i = 0; i < n; ++i) {
         TrackEvent event = EventAt(*source.track, i);
         transform(event);
-        InsertSlots(destination, 1, false);
-        Write(destination, event, true);
+        AppendEvent(destination, event);
     }
 }
 
@@ -107,7 +116,62 @@ void CopyExclusiveTable(const ExclusiveTable& from, ExclusiveTable& to) {
     }
 }
 
-void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& render, int part) {
+// The note of a turned-down channel that the starting volume goes in front
+// of: the channel's first note, when no part of the channel sets the volume
+// at or before its tick.
+struct StartVolumeNote {
+    int part = -1;  // -1: the channel needs no starting volume
+    int index = 0;  // the note's event index in its part
+};
+
+std::array<StartVolumeNote, kMidiChannels> StartVolumeNotes(SongContainer& loaded, const SongOptions& options) {
+    std::array<int, kMidiChannels> firstNoteTick;
+    std::array<int, kMidiChannels> firstVolumeTick;
+    firstNoteTick.fill(-1);
+    firstVolumeTick.fill(-1);
+    std::array<StartVolumeNote, kMidiChannels> notes{};
+    for (int part = 0; part < kPartCount; ++part) {
+        const int channel = loaded.partChannel[part];
+        const Track* track = loaded.SlotTrack(PartSlot(part));
+        if (channel > kHighestRoutedChannel || track == nullptr || !options.volumeDown[channel]) continue;
+        int tick = 0;
+        bool noteSeen = false;
+        for (int i = 0; i < EventsBeforeEnd(*track); ++i) {
+            const TrackEvent& event = EventAt(*track, i);
+            if (event.IsNote() && !noteSeen && (firstNoteTick[channel] < 0 || tick < firstNoteTick[channel])) {
+                firstNoteTick[channel] = tick;
+                notes[channel] = {part, i};
+            }
+            noteSeen = noteSeen || event.IsNote();
+            const bool volume = event.Kind() == EventKind::kControl && event.U8(4) == kVolumeController;
+            if (volume && (firstVolumeTick[channel] < 0 || tick < firstVolumeTick[channel])) firstVolumeTick[channel] = tick;
+            tick += event.Step();
+        }
+    }
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        const bool volumeFirst = firstVolumeTick[channel] >= 0 && firstVolumeTick[channel] <= firstNoteTick[channel];
+        if (firstNoteTick[channel] < 0 || volumeFirst) notes[channel].part = -1;
+    }
+    return notes;
+}
+
+// Copies a turned-down part: volumes halved, and the starting volume in
+// front of the event `startAt` (-1: none).
+void CopyTurnedDown(TrackCursor& destination, TrackCursor& source, int startAt) {
+    TrackEvent start = MakeEvent(EventKind::kControl);
+    start.SetU8(4, kVolumeController);
+    start.SetU8(5, kTurnedDownStartVolume);
+    const int n = EventsBeforeEnd(*source.track);
+    for (int i = 0; i < n; ++i) {
+        if (i == startAt) AppendEvent(destination, start);
+        TrackEvent event = EventAt(*source.track, i);
+        HalveVolume(event);
+        AppendEvent(destination, event);
+    }
+}
+
+void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& render, int part,
+              const StartVolumeNote& startVolume) {
     const int slot = PartSlot(part);
     const int channel = loaded.partChannel[part];
     if (channel > kHighestRoutedChannel || loaded.SlotTrack(slot) == nullptr) return;
@@ -119,7 +183,7 @@ void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& 
     } else if (!options.volumeDown[channel]) {
         CopyAllEvents(*destination, *source);
     } else {
-        CopyEventsTransformed(*destination, *source, HalveVolume);
+        CopyTurnedDown(*destination, *source, startVolume.part == part ? startVolume.index : -1);
     }
 }
 
@@ -187,7 +251,11 @@ void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongCo
     render.Clear();
     render.Reset();
     CopyExclusiveTable(*loaded.exclusiveTable, *render.exclusiveTable);
-    for (int part = 0; part < kPartCount; ++part) CopyPart(loaded, options, render, part);
+    const std::array<StartVolumeNote, kMidiChannels> startVolumes = StartVolumeNotes(loaded, options);
+    for (int part = 0; part < kPartCount; ++part) {
+        const int channel = loaded.partChannel[part];
+        CopyPart(loaded, options, render, part, startVolumes[channel & 0x0F]);
+    }
     CopyTempoTrack(loaded, options.tempoPercent, render);
     CopyMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());

@@ -1,14 +1,25 @@
 #!/usr/bin/env bash
 # Installs with apt-get whatever the build, the tests and the main job need and
-# is not installed yet. Safe to run again. --main-job: only what building and
-# running the program needs (no test or benchmark libraries).
+# is not installed yet. Safe to run again. --main-job: only what building the
+# program and running its batch needs (no test or benchmark libraries, no
+# window fonts).
+#
+# As root it installs what is missing. As another user it goes on when
+# nothing is missing, uses `sudo -n` when sudo needs no password, and
+# otherwise names the missing packages and the one command that installs
+# them, and exits with status 1.
 set -euo pipefail
 
-# What building the program and the module needs.
+# What building the program and the module needs; the GTK headers give the
+# program its window.
 packages=(
   cmake g++ make pkg-config
   libfluidsynth-dev
-  libgtk-3-dev fonts-liberation2 fonts-ipafont-gothic
+  libgtk-3-dev
+)
+# What the window draws its texts with (the Debian package depends on them too).
+window_fonts=(
+  fonts-liberation2 fonts-ipafont-gothic
 )
 # What the tests and benchmarks need besides.
 test_packages=(
@@ -17,7 +28,7 @@ test_packages=(
   timgm6mb-soundfont
   libgtk-3-dev libcairo2-dev libpango1.0-dev
   xvfb xauth xdotool x11-utils imagemagick
-  fonts-ipafont-gothic fonts-liberation2
+  "${window_fonts[@]}"
   time
 )
 case "${1:-}" in
@@ -30,12 +41,29 @@ esac
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
+    case " ${missing[*]} " in *" $p "*) ;; *) missing+=("$p") ;; esac
   fi
 done
-if [ "${#missing[@]}" -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
+[ "${#missing[@]}" -eq 0 ] && exit 0
+
+# Runs apt-get as root: directly, or through sudo without a password.
+apt_get() {
+  if [ "$(id -u)" = 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get "$@"
+  else
+    sudo -n env DEBIAN_FRONTEND=noninteractive apt-get "$@"
+  fi
+}
+
+if [ "$(id -u)" != 0 ] && ! { command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; }; then
+  {
+    echo "Missing packages: ${missing[*]}"
+    echo "Installing them needs root. Run this once, then run this script again:"
+    echo "  sudo apt-get install ${missing[*]}"
+  } >&2
+  exit 1
 fi
+
+echo "Installing: ${missing[*]}"
+apt_get update -qq
+apt_get install -y -qq --no-install-recommends "${missing[@]}"

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/batch/conversion_log.h"
+#include "app/song/midi_file_name.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -16,13 +17,6 @@ namespace {
 constexpr std::string_view kOutputSubfolder = "Conv";
 constexpr std::string_view kWavExtension = ".wav";
 
-bool IsMidiName(const std::string& name) {
-    const fs::path path(name);
-    const std::string extension = path.extension().string();
-    return std::any_of(std::begin(kMidiExtensions), std::end(kMidiExtensions),
-                       [&extension](const char* known) { return EqualsIgnoringCase(extension, known); });
-}
-
 // The MIDI files of `folder`, in name order; folders among them are left out.
 std::vector<std::string> MidiFilesOf(const fs::path& folder) {
     std::vector<std::string> names;
@@ -30,7 +24,7 @@ std::vector<std::string> MidiFilesOf(const fs::path& folder) {
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code statError;
         const std::string name = it->path().filename().string();
-        if (IsMidiName(name) && !it->is_directory(statError)) names.push_back(name);
+        if (HasMidiExtension(name) && !it->is_directory(statError)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -38,6 +32,12 @@ std::vector<std::string> MidiFilesOf(const fs::path& folder) {
 
 // The WAV file name of a MIDI file: its name without extension, then ".wav".
 std::string WavNameOf(const fs::path& input) { return input.stem().string() + std::string(kWavExtension); }
+
+// The WAV file that --output names for a single input: ".wav" is added to
+// a name without an extension, as the window's save dialog does.
+std::string WavPathNamed(const std::string& output) {
+    return fs::path(output).has_extension() ? output : output + std::string(kWavExtension);
+}
 
 // The folder a WAV file of `inputFolder` goes into.
 fs::path OutputFolderFor(const fs::path& inputFolder, const std::optional<std::string>& output) {
@@ -103,8 +103,8 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
         PlannedFile file{input, {}, -1, {}, {}};
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
-        } else if (oneFile && output && !fs::is_directory(*output, error)) {
-            file.output = *output;
+        } else if (oneFile && output && !fs::is_directory(*output, error) && fs::path(*output).has_filename()) {
+            file.output = WavPathNamed(*output);
         } else {
             file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename())).string();
         }

@@ -22,10 +22,10 @@ struct ConversionPlan {
     std::vector<std::string> logs;   // paths of the conversion logs to write
 };
 
-// Extensions a folder's MIDI files have (compared without case).
-inline constexpr const char* kMidiExtensions[] = {".mid", ".midi", ".kar", ".rmi"};
-
-// Plans the conversion of `inputs` with the --output path `output`. Two
+// Plans the conversion of `inputs` with the --output path `output`: for a
+// single input file the WAV file (".wav" added to a name without an
+// extension) unless it is an existing folder or ends in "/"; otherwise the
+// folder every WAV file goes into. Two
 // inputs whose WAV files would have the same path get distinct names: the
 // later one gets " (2)", " (3)", ... before ".wav".
 ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output);

@@ -32,6 +32,10 @@ constexpr std::array<OptionDefinition, 13> kOptions = {{
 }};
 
 constexpr double kLowestPeakDbfs = -96.0;
+// The short options, each also the first letter after "-" of an argument
+// that chooses this command line.
+constexpr std::string_view kShortOptionNames = "hVqoj";
+constexpr std::string_view kFolderBatchSwitch = "-f";
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
@@ -110,11 +114,19 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
 bool IsOptionCommandLine(int argc, const char* const* argv) {
     if (argc < 2) return false;
     const std::string_view first(argv[1]);
-    if (first.starts_with("--")) return true;
     // "ombrix -h", "ombrix -V", "ombrix -q ..." and the like: short options
     // that the folder command line never uses, so that they are not taken
-    // for a window start.
-    return first.size() >= 2 && first[0] == '-' && std::string_view("hVqoj").find(first[1]) != std::string_view::npos;
+    // for a window start; first, they may be bundled or carry their value.
+    if (first.size() >= 2 && first[0] == '-' && kShortOptionNames.find(first[1]) != std::string_view::npos) return true;
+    // Anywhere else on the line, as "ombrix song.mid --tempo 80" puts them:
+    // a long option, or a short one standing alone.
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument(argv[i]);
+        if (argument.starts_with("--")) return true;
+        if (argument.size() == 2 && argument[0] == '-' && kShortOptionNames.find(argument[1]) != std::string_view::npos)
+            return true;
+    }
+    return false;
 }
 
 ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments) {
@@ -144,6 +156,10 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
                 else value = arguments[++i];
             }
             if (error.empty()) error = Apply(*definition, value, request);
+        } else if (argument.starts_with(kFolderBatchSwitch)) {
+            // The folder batch's form mixed with options: the folder batch
+            // takes none, while this command line converts folders too.
+            error = Quoted(argument) + " is the folder batch's form, which takes no options; give the folder as an input instead (ombrix --OPTION... FOLDER)";
         } else {
             // Short options, bundled ("-qj2") or with their value apart ("-j 2").
             for (std::size_t at = 1; at < argument.size() && error.empty(); ++at) {
@@ -171,17 +187,21 @@ std::string OptionCommandLineUsage() {
     return R"(Usage: ombrix --OPTION... INPUT...
        ombrix -f<folder>[,-p0|-p1]
 Converts MIDI files into WAV files (44100 Hz, 16 bits, stereo) for practice
-tracks. The first form is read when the first argument begins with "--" or
-is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
-("--" ends the options).
+tracks. The first form is read whenever an argument begins with "--" or is
+one of -h, -V, -q, -o, -j, wherever it stands; options and inputs come in
+any order ("--" ends the options). Without any of them, the line opens a
+song in the window ("ombrix song.mid") or converts a folder (-f).
 
   INPUT                 a MIDI file (any name), or a folder: its *.mid, *.midi,
                         *.kar and *.rmi files (any case), not its subfolders
-  -o, --output PATH     one input file: the WAV file, or an existing folder to
-                        write <name>.wav into; otherwise a folder (created if
-                        missing). Default: <input's folder>/Conv/<name>.wav
+  -o, --output PATH     one input file: the WAV file (".wav" added to a name
+                        without extension), or an existing folder or one
+                        ending in "/" to write <name>.wav into; otherwise a
+                        folder (created if missing).
+                        Default: <input's folder>/Conv/<name>.wav
       --mute LIST       mute MIDI channels, e.g. 3 or 2,5-7 (1-16)
-      --volume-down LIST  halve the volume (CC 7) of these channels
+      --volume-down LIST  halve the volume (CC 7) of these channels (one that
+                        sets none before its first note starts at 50)
       --minus PARTS     remove parts as the EASY MINUS ONE switches do:
                         melody,guitar,bass,drums (comma list)
       --tempo PERCENT   1-999, default 100
@@ -194,12 +214,14 @@ is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
                         "-", the part switch that removes it
                         (melody|guitar|bass|drums|-), and the instrument name
   -j, --jobs N          convert up to N files at once (default: the number of cores)
-  -q, --quiet           no progress output
+  -q, --quiet           no progress output, and no list of written files
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 
-A folder given as input gets the conversion log CreateLog.log beside its WAV
-files. Exit status: 0 every input converted (or listed), 1 at least one input
-failed, 2 a usage error.
+Each written WAV file's path is printed on standard output. A folder given as
+input gets the conversion log CreateLog.log beside its WAV files. Which
+channels each part takes (the bass instruments, the track the song names as
+its melody) is told in the README. Exit status: 0 every input converted (or
+listed), 1 at least one input failed, 2 a usage error.
 )";
 }

@@ -1,8 +1,9 @@
 // The program's second command line, GNU style: options that reach every
 // option of the main window (mute, volume down, part removal, tempo,
-// pre-count), plus output, listing, normalizing and parallel jobs. It is read
-// when the first argument begins with "--"; options and inputs come in any
-// order, values as "--opt value" or "--opt=value", and "--" ends the options.
+// pre-count), plus output, listing, normalizing and parallel jobs. It reads
+// the whole line when any argument is one of its options; options and inputs
+// come in any order, values as "--opt value" or "--opt=value", and "--" ends
+// the options.
 #pragma once
 
 #include <optional>
@@ -38,8 +39,10 @@ struct ParsedCommandLine {
 constexpr int kMaxJobs = 64;
 
 // True when the arguments after the program's name are for this command
-// line: the first of them begins with "--", or is one of the short options
-// -h, -V, -q, -o, -j (alone, bundled or with its value attached).
+// line: one of them, wherever it stands, begins with "--" or is one of the
+// short options -h, -V, -q, -o, -j; the first may also bundle them or carry
+// its value ("-qj2", "-oout.wav"). The folder batch's "-f<folder>" and a bare
+// song name for the window have none of these.
 bool IsOptionCommandLine(int argc, const char* const* argv);
 // Reads the arguments after the program's name.
 ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments);

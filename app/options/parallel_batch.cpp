@@ -171,6 +171,10 @@ private:
             std::fputs(outcome.errorOutput.c_str(), stderr);
             if (!file.renamed.empty() && !outcome.failed) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
+            if (settings_.printWritten && !outcome.failed) {
+                std::printf("%s\n", file.output.c_str());
+                std::fflush(stdout);
+            }
             if (outcome.failed) {
                 std::string line = FailureLine(file.input, outcome.lines);
                 if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";

@@ -18,6 +18,7 @@ struct ConversionRequest;
 struct BatchSettings {
     int jobs = 1;               // conversions at once
     bool showProgress = false;  // the progress line on standard error
+    bool printWritten = false;  // each written WAV file's path on standard output
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
 };
 

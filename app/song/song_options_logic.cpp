@@ -1,6 +1,8 @@
 // The song options' reaction to the main window's switches.
 #include "app/song/song_options_logic.h"
 
+#include "tone/instrument_family.h"
+
 namespace {
 
 // The state is the low bit of a notified value; a right-button toggle adds 0x10000 above it.
@@ -8,21 +10,39 @@ constexpr int kStateBit = 1;
 
 bool IsGuitarProgram(int program) { return program >= kFirstGuitarProgram && program <= kLastGuitarProgram; }
 
-// True when `channel` belongs to the part that the part switch `id` removes.
-bool ChannelInPart(const SongOptions& options, int id, int channel) {
-    switch (id) {
-        case SwitchId::kMelody:
-            return channel == kMelodyChannelIndex;
-        case SwitchId::kBass:
-            return channel == kBassChannelIndex;
-        case SwitchId::kDrums:
-            return options.drumChannel[channel] != 0;
-        case SwitchId::kGuitar:
-            return options.drumChannel[channel] == 0 && channel != kBassChannelIndex &&
-                   channel != kMelodyChannelIndex && IsGuitarProgram(options.program[channel]);
-        default:
-            return false;
+bool IsDrum(const SongOptions& options, int channel) { return options.drumChannel[channel] != 0; }
+
+// A used, non-drum channel with a bass instrument, other than the named melody.
+bool HasBassInstrument(const SongOptions& options, int channel) {
+    return options.channelUsed[channel] != 0 && !IsDrum(options, channel) && channel != options.melodyChannel &&
+           IsBassInstrument(options.program[channel], options.toneName[channel]);
+}
+
+bool AnyBassInstrument(const SongOptions& options) {
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        if (HasBassInstrument(options, channel)) return true;
     }
+    return false;
+}
+
+int MelodyChannel(const SongOptions& options) {
+    if (options.melodyChannel >= 0 && options.melodyChannel < kMidiChannels) return options.melodyChannel;
+    const bool usable = !IsDrum(options, kMelodyChannelIndex) && !HasBassInstrument(options, kMelodyChannelIndex);
+    return usable ? kMelodyChannelIndex : -1;
+}
+
+bool IsBassChannel(const SongOptions& options, int channel) {
+    if (AnyBassInstrument(options)) return HasBassInstrument(options, channel);
+    return channel == kBassChannelIndex && !IsDrum(options, channel) && channel != MelodyChannel(options);
+}
+
+constexpr int kPartSwitches[] = {SwitchId::kBass, SwitchId::kMelody, SwitchId::kDrums, SwitchId::kGuitar};
+
+bool& PartFlag(SongOptions& options, int id) {
+    return id == SwitchId::kBass    ? options.minusBass
+           : id == SwitchId::kDrums ? options.minusDrums
+           : id == SwitchId::kGuitar ? options.minusGuitar
+                                     : options.minusMelody;
 }
 
 // Clears a part's flag and turns its switch off quietly when it is on.
@@ -32,6 +52,23 @@ void ReleasePart(bool& flag, OptionSwitches& switches, int id) {
 }
 
 }  // namespace
+
+bool PartTakesChannel(const SongOptions& options, int id, int channel) {
+    if (channel < 0 || channel >= kMidiChannels) return false;
+    switch (id) {
+        case SwitchId::kMelody:
+            return channel == MelodyChannel(options);
+        case SwitchId::kBass:
+            return IsBassChannel(options, channel);
+        case SwitchId::kDrums:
+            return IsDrum(options, channel);
+        case SwitchId::kGuitar:
+            return !IsDrum(options, channel) && !IsBassChannel(options, channel) && channel != MelodyChannel(options) &&
+                   IsGuitarProgram(options.program[channel]);
+        default:
+            return false;
+    }
+}
 
 SwitchCommand OnSwitchNotify(SongOptions& options, OptionSwitches& switches, int id, int value) {
     const int state = value & kStateBit;
@@ -46,11 +83,7 @@ SwitchCommand OnSwitchNotify(SongOptions& options, OptionSwitches& switches, int
     } else if (id == SwitchId::kPreCount) {
         options.preCount = state != 0;
     } else if (id == SwitchId::kBass || id == SwitchId::kDrums || id == SwitchId::kGuitar || id == SwitchId::kMelody) {
-        bool& flag = id == SwitchId::kBass    ? options.minusBass
-                     : id == SwitchId::kDrums ? options.minusDrums
-                     : id == SwitchId::kGuitar ? options.minusGuitar
-                                               : options.minusMelody;
-        flag = state != 0;
+        PartFlag(options, id) = state != 0;
         ApplyMinusOne(options, switches, id, state);
     }
     return SwitchCommand::kNone;
@@ -58,7 +91,7 @@ SwitchCommand OnSwitchNotify(SongOptions& options, OptionSwitches& switches, int
 
 void ApplyMinusOne(SongOptions& options, OptionSwitches& switches, int id, int state) {
     for (int channel = 0; channel < kMidiChannels; ++channel) {
-        if (!ChannelInPart(options, id, channel)) continue;
+        if (!PartTakesChannel(options, id, channel)) continue;
         // The flag is set even when the channel's switch is disabled and stays as it is.
         options.mute[channel] = state;
         switches.SetSwitchState(SwitchId::kFirstMute + channel, state, true);
@@ -67,14 +100,8 @@ void ApplyMinusOne(SongOptions& options, OptionSwitches& switches, int id, int s
 
 void SyncPartSwitchOnUnmute(SongOptions& options, OptionSwitches& switches, int channel) {
     if (channel < 0 || channel >= kMidiChannels) return;
-    if (channel == kBassChannelIndex) {
-        ReleasePart(options.minusBass, switches, SwitchId::kBass);
-    } else if (channel == kMelodyChannelIndex) {
-        ReleasePart(options.minusMelody, switches, SwitchId::kMelody);
-    } else if (options.drumChannel[channel] != 0) {
-        ReleasePart(options.minusDrums, switches, SwitchId::kDrums);
-    } else if (IsGuitarProgram(options.program[channel])) {
-        ReleasePart(options.minusGuitar, switches, SwitchId::kGuitar);
+    for (const int id : kPartSwitches) {
+        if (PartTakesChannel(options, id, channel)) ReleasePart(PartFlag(options, id), switches, id);
     }
 }
 

@@ -19,7 +19,9 @@ constexpr int kGuitar = 172;
 constexpr int kMelody = 173;
 }  // namespace SwitchId
 
-// Channel indexes and programs of the parts a switch removes.
+// Channel indexes and programs of the parts a switch removes: the channels
+// a song of the original convention has its bass and melody on, which count
+// when the song has no bass instrument or names no melody.
 constexpr int kBassChannelIndex = 1;    // MIDI channel 2
 constexpr int kMelodyChannelIndex = 3;  // MIDI channel 4
 constexpr int kFirstGuitarProgram = 24;
@@ -43,6 +45,17 @@ public:
 // What the window still has to do after a switch notification.
 enum class SwitchCommand { kNone, kOpenSong, kConvertSong };
 
+// True when the part switch `id` takes channel `channel` (index 0-15):
+// - MELODY: the channel the song names as its melody, else channel 4 unless
+//   that plays drums or a bass;
+// - BASS: every used channel with a bass instrument that plays no drums and
+//   is not the named melody; without any, channel 2 unless that plays drums
+//   or is the melody;
+// - DRUMS: every drum channel;
+// - GUITAR: every other channel with a guitar program that BASS and MELODY
+//   do not take.
+bool PartTakesChannel(const SongOptions& options, int id, int channel);
+
 // Applies a switch notification to `options`. `value` is the switch's new
 // state; a toggle with the right button adds 0x10000, and only the low bit
 // counts, so either button turns an option off alike. LOAD and CONVERT are
@@ -54,9 +67,9 @@ SwitchCommand OnSwitchNotify(SongOptions& options, OptionSwitches& switches, int
 // notification.
 void ApplyMinusOne(SongOptions& options, OptionSwitches& switches, int id, int state);
 
-// After the MUTE of `channel` was turned off: the part that channel belongs
-// to is no longer wholly removed, so its flag is cleared and its switch
-// turned off without notification.
+// After the MUTE of `channel` was turned off: the parts that channel belongs
+// to are no longer wholly removed, so their flags are cleared and their
+// switches turned off without notification.
 void SyncPartSwitchOnUnmute(SongOptions& options, OptionSwitches& switches, int channel);
 
 // Enables the VOLUME DOWN and MUTE switches of the channels the song uses,

@@ -14,3 +14,13 @@ void ParseCommandLine(std::string_view text, std::string& batchFolder, bool& pre
 // The arguments after the program's name joined by single spaces: the text
 // that ParseCommandLine reads.
 std::string JoinArguments(int argc, const char* const* argv);
+
+// The song that `text` (as for ParseCommandLine) names for the window, or
+// empty when it names none: an existing file, or a name with a MIDI file's
+// extension even when no such file exists, unless the text begins with "-f".
+std::string SongNamedBy(std::string_view text);
+
+// What the program says when it cannot show its window (no display, or
+// built without one): for a command line that names a song, how to convert
+// it without the window; otherwise how to convert a folder.
+std::string NoWindowMessage(std::string_view songPath, bool windowBuilt);

@@ -12,8 +12,8 @@ class SongContainer;
 class InteractiveShell {
 public:
     virtual ~InteractiveShell() = default;
-    // Connects to the display. False when there is none; the user has then
-    // been told on standard error.
+    // Connects to the display. False when there is none; the caller tells
+    // the user.
     virtual bool Start() = 0;
     // Shows `text` in a message box and returns when it is acknowledged
     // (only after Start succeeded).

@@ -5,7 +5,6 @@
 // window would run, standard error in batch mode.
 #include "app/startup/ombrix_app.h"
 
-#include <filesystem>
 #include <iostream>
 
 #include "app/batch/batch_steps.h"
@@ -17,6 +16,7 @@
 #include "app/startup/settings_file.h"
 #include "platform/message_box.h"
 #include "platform/program_folder.h"
+#include "platform/standard_error.h"
 #include "platform/text.h"
 #include "sequencer/song_timeline.h"
 #include "tone/tone_library.h"
@@ -27,8 +27,6 @@ namespace {
 
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
-constexpr std::string_view kNoWindow =
-    "ombrix: this program has no window here; convert a folder with -f<folder>[,-p0|-p1]";
 
 }  // namespace
 
@@ -63,18 +61,13 @@ int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* she
 
     std::string batchFolder;
     bool preCountArg = true;
-    // A command line that names a file opens it in the window, even when its
-    // path happens to contain "-f" (".../my-fav.mid").
-    const std::string songPath(Trim(commandLine));
-    std::error_code ignored;
-    const bool namesSong = !songPath.empty() && std::filesystem::is_regular_file(songPath, ignored);
-    if (!namesSong) ParseCommandLine(commandLine, batchFolder, preCountArg);
+    const std::string songPath = SongNamedBy(commandLine);
+    if (songPath.empty()) ParseCommandLine(commandLine, batchFolder, preCountArg);
     const bool interactive = batchFolder.empty();
-    if (interactive && shell == nullptr) {
-        std::cerr << kNoWindow << '\n';
+    if (interactive && (shell == nullptr || !shell->Start())) {
+        WriteErrorLine(NoWindowMessage(songPath, shell != nullptr));
         return kExitFailure;
     }
-    if (interactive && !shell->Start()) return kExitFailure;
 
     if (!DiscoverSynthModule()) {
         // The English hint comes first in interactive mode: the box waits for OK.

@@ -22,17 +22,22 @@ TEST_F(ChannelListingTest, ListsDrumsOnChannel10AndTheGuitarProgramsChannel) {
                                                  }));
 }
 
-TEST(SwitchBoardTest, AChannelOfTwoPartsListsBoth) {
+TEST(SwitchBoardTest, EveryChannelBelongsToOnePartAtMost) {
     SongOptions options;
     ResetSongOptions(options);
     options.channelUsed[3] = 1;
-    options.drumChannel[3] = 1;  // channel 4 marked as a drum channel
+    options.drumChannel[3] = 1;  // channel 4 marked as a drum channel: drums, not the melody
     options.channelUsed[2] = 1;
     options.program[2] = 30;
-    EXPECT_EQ(PartSwitchesOfChannel(options, 3), (std::vector<int>{SwitchId::kMelody, SwitchId::kDrums}));
+    EXPECT_EQ(PartSwitchesOfChannel(options, 3), (std::vector<int>{SwitchId::kDrums}));
     EXPECT_EQ(PartSwitchesOfChannel(options, 2), (std::vector<int>{SwitchId::kGuitar}));
-    options.program[1] = 27;  // a guitar program on the bass channel is bass
+    options.program[1] = 27;  // a guitar program on channel 2 of a song without a bass instrument is bass
     EXPECT_EQ(PartSwitchesOfChannel(options, 1), (std::vector<int>{SwitchId::kBass}));
+    options.channelUsed[1] = 1;
+    options.channelUsed[4] = 1;
+    options.program[4] = 34;  // a bass elsewhere: channel 2 is a guitar again
+    EXPECT_EQ(PartSwitchesOfChannel(options, 4), (std::vector<int>{SwitchId::kBass}));
+    EXPECT_EQ(PartSwitchesOfChannel(options, 1), (std::vector<int>{SwitchId::kGuitar}));
 }
 
 TEST(SwitchBoardTest, OptionsOnUnusedChannelsChangeNothingButARemovedPartStillMutes) {

@@ -4,7 +4,10 @@
 
 #include <string>
 
+#include <fstream>
+
 #include "app/startup/command_line.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -56,6 +59,35 @@ TEST(CommandLine, WithoutCommaSwitchesThePreCountOn) {
     bool preCount = false;
     ParseCommandLine("-f/songs", folder, preCount);
     EXPECT_TRUE(preCount);
+}
+
+TEST(CommandLine, NamesASongByAnExistingFileOrAMidiExtension) {
+    TempFolder folder;
+    const std::string existing = folder.path() + "/my-fav.song";
+    std::ofstream(existing) << "x";
+    EXPECT_EQ(SongNamedBy(existing), existing);
+    EXPECT_EQ(SongNamedBy(" " + existing + " "), existing);
+    // A missing MIDI file is a song all the same, never a batch of "av.mid".
+    EXPECT_EQ(SongNamedBy("my-fav.mid"), "my-fav.mid");
+    EXPECT_EQ(SongNamedBy(folder.path() + "/gone-fast.KAR"), folder.path() + "/gone-fast.KAR");
+    EXPECT_EQ(SongNamedBy("x-f.midi"), "x-f.midi");
+    EXPECT_EQ(SongNamedBy("a.rmi"), "a.rmi");
+    // The folder batch's forms and other names are no songs.
+    EXPECT_EQ(SongNamedBy("-f/songs/x.mid"), "");
+    EXPECT_EQ(SongNamedBy("-f/songs,-p0"), "");
+    EXPECT_EQ(SongNamedBy("my-folder"), "");
+    EXPECT_EQ(SongNamedBy(""), "");
+    EXPECT_EQ(SongNamedBy(folder.path()), "");  // a folder
+}
+
+TEST(CommandLine, WithoutAWindowTellsHowToConvertTheNamedSong) {
+    EXPECT_EQ(NoWindowMessage("", true), "no display; the window needs X11 or Wayland (convert a folder with -f<folder>)");
+    EXPECT_EQ(NoWindowMessage("song.mid", true),
+              "no display; the window needs X11 or Wayland. Convert the song without it: "
+              "ombrix --tempo 100 song.mid (every option: ombrix --help)");
+    EXPECT_EQ(NoWindowMessage("it's mine.mid", false),
+              "this program has no window here. Convert the song without it: "
+              "ombrix --tempo 100 'it'\\''s mine.mid' (every option: ombrix --help)");
 }
 
 }  // namespace

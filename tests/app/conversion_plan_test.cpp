@@ -59,6 +59,14 @@ TEST_F(ConversionPlanTest, OutputNamesTheFileForOneInputOrAFolderToWriteInto) {
     EXPECT_EQ(two.files[1].output, dir.path() + "/new/b.wav");
 }
 
+TEST_F(ConversionPlanTest, OutputWithoutAnExtensionGetsWavAndOneEndingInASlashIsAFolder) {
+    const std::string song = Touch("a.mid");
+    EXPECT_EQ(PlanConversions({song}, dir.path() + "/take1").files[0].output, dir.path() + "/take1.wav");
+    EXPECT_EQ(PlanConversions({song}, "take1").files[0].output, "take1.wav");
+    EXPECT_EQ(PlanConversions({song}, dir.path() + "/take.WAV").files[0].output, dir.path() + "/take.WAV");
+    EXPECT_EQ(PlanConversions({song}, dir.path() + "/new/").files[0].output, dir.path() + "/new/a.wav");
+}
+
 TEST_F(ConversionPlanTest, AFolderWithOutputPutsItsLogBesideTheWavFiles) {
     Touch("songs/a.mid");
     const ConversionPlan plan = PlanConversions({dir.path() + "/songs"}, dir.path() + "/out");

@@ -15,28 +15,66 @@ ChannelSet Channels(std::initializer_list<int> numbers) {
     return set;
 }
 
-TEST(OptionCommandLine, IsChosenWhenTheFirstArgumentIsALongOptionOrOneOfItsShortOnes) {
-    const char* option[] = {"ombrix", "--tempo", "80", "a.mid"};
-    const char* dashes[] = {"ombrix", "--"};
-    const char* help[] = {"ombrix", "-h"};
-    const char* version[] = {"ombrix", "-V"};
-    const char* bundled[] = {"ombrix", "-qj2", "a.mid"};
-    const char* output[] = {"ombrix", "-oout", "a.mid"};
-    const char* batch[] = {"ombrix", "-f/songs,-p0"};
-    const char* precount[] = {"ombrix", "-p0,-f/songs"};
-    const char* later[] = {"ombrix", "a.mid", "--tempo"};
-    const char* dash[] = {"ombrix", "-"};
-    EXPECT_TRUE(IsOptionCommandLine(4, option));
-    EXPECT_TRUE(IsOptionCommandLine(2, dashes));
-    EXPECT_TRUE(IsOptionCommandLine(2, help));
-    EXPECT_TRUE(IsOptionCommandLine(2, version));
-    EXPECT_TRUE(IsOptionCommandLine(3, bundled));
-    EXPECT_TRUE(IsOptionCommandLine(3, output));
-    EXPECT_FALSE(IsOptionCommandLine(2, batch));
-    EXPECT_FALSE(IsOptionCommandLine(2, precount));
-    EXPECT_FALSE(IsOptionCommandLine(3, later));
-    EXPECT_FALSE(IsOptionCommandLine(2, dash));
-    EXPECT_FALSE(IsOptionCommandLine(1, option));
+// Whether the option command line reads `arguments` (the program's name is added).
+bool ChoosesOptions(std::vector<std::string> arguments) {
+    std::vector<const char*> argv = {"ombrix"};
+    for (const std::string& argument : arguments) argv.push_back(argument.c_str());
+    return IsOptionCommandLine(static_cast<int>(argv.size()), argv.data());
+}
+
+TEST(OptionCommandLine, IsChosenByAnyOfItsOptionsWhereverItStands) {
+    // Before the files, between them and after them.
+    EXPECT_TRUE(ChoosesOptions({"--tempo", "80", "a.mid"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "--tempo", "80", "--minus", "bass"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "--list", "b.mid"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "-o", "a.wav"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "b.mid", "-q"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "-j", "2"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "-h"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "-V"}));
+    EXPECT_TRUE(ChoosesOptions({"a.mid", "--", "-b.mid"}));
+    EXPECT_TRUE(ChoosesOptions({"--"}));
+    // First, the short options may be bundled or carry their value.
+    EXPECT_TRUE(ChoosesOptions({"-qj2", "a.mid"}));
+    EXPECT_TRUE(ChoosesOptions({"-oout", "a.mid"}));
+}
+
+TEST(OptionCommandLine, LeavesTheFolderBatchAndABareSongToTheirOwnCommandLines) {
+    EXPECT_FALSE(ChoosesOptions({}));
+    EXPECT_FALSE(ChoosesOptions({"-f/songs,-p0"}));
+    EXPECT_FALSE(ChoosesOptions({"-f/my", "songs,-p1"}));  // a folder with a space, unquoted
+    EXPECT_FALSE(ChoosesOptions({"-p0,-f/songs"}));
+    EXPECT_FALSE(ChoosesOptions({"a.mid"}));
+    EXPECT_FALSE(ChoosesOptions({"my", "song.mid"}));  // a name with a space, unquoted
+    EXPECT_FALSE(ChoosesOptions({"song -o.mid"}));     // an option inside one argument is no option
+    EXPECT_FALSE(ChoosesOptions({"-"}));
+    // After the first argument only the short options standing alone count.
+    EXPECT_FALSE(ChoosesOptions({"a.mid", "-j2"}));
+    EXPECT_FALSE(ChoosesOptions({"my", "-ok.mid"}));
+}
+
+TEST(OptionCommandLine, TakesAValueThatLooksLikeAnOptionAsTheValue) {
+    const ParsedCommandLine shortForm = Parse({"song.mid", "-o", "--weird.wav"});
+    ASSERT_EQ(shortForm.error, "");
+    EXPECT_EQ(shortForm.request.output, "--weird.wav");
+    EXPECT_EQ(shortForm.request.inputs, (std::vector<std::string>{"song.mid"}));
+    const ParsedCommandLine longForm = Parse({"--output", "-f.wav", "song.mid", "--mute", "3"});
+    ASSERT_EQ(longForm.error, "");
+    EXPECT_EQ(longForm.request.output, "-f.wav");
+}
+
+TEST(OptionCommandLine, ReadsOptionsAfterTheFilesAsBefore) {
+    const ParsedCommandLine after = Parse({"song.mid", "--tempo", "80", "--minus", "bass"});
+    const ParsedCommandLine before = Parse({"--tempo", "80", "--minus", "bass", "song.mid"});
+    ASSERT_EQ(after.error, "");
+    EXPECT_EQ(after.request.inputs, before.request.inputs);
+    EXPECT_EQ(after.request.tempoPercent, 80);
+    EXPECT_EQ(after.request.removedParts, before.request.removedParts);
+}
+
+TEST(OptionCommandLine, SendsTheFolderBatchFormMixedWithOptionsToTheFolderAsInput) {
+    const ParsedCommandLine parsed = Parse({"-f/songs", "--tempo", "80"});
+    EXPECT_NE(parsed.error.find("'-f/songs' is the folder batch's form"), std::string::npos) << parsed.error;
 }
 
 TEST(OptionCommandLine, ReadsEveryOptionInAnyOrderWithInputsBetween) {

@@ -140,6 +140,27 @@ TEST_F(SongOptionsLogic, UnmutingChannel2Or4ReleasesBassOrMelody) {
     EXPECT_EQ(switches.State(SwitchId::kMelody), 0);
 }
 
+TEST_F(SongOptionsLogic, BassAndMelodyFollowTheSongsBassAndNamedMelody) {
+    options.channelUsed[1] = options.channelUsed[2] = options.channelUsed[3] = options.channelUsed[5] = 1;
+    options.program[1] = 27;  // a clean guitar on channel 2
+    options.program[2] = 33;  // the bass on channel 3
+    options.melodyChannel = 5;
+    switches.Click(SwitchId::kBass);
+    switches.Click(SwitchId::kMelody);
+    switches.Click(SwitchId::kGuitar);
+    EXPECT_EQ(options.mute[2], 1);
+    EXPECT_EQ(options.mute[5], 1);
+    EXPECT_EQ(options.mute[1], 1);  // by GUITAR
+    EXPECT_EQ(options.mute[3], 0);
+    switches.Click(Mute(2));  // the bass back: BASS is released, the others stay
+    EXPECT_FALSE(options.minusBass);
+    EXPECT_EQ(switches.State(SwitchId::kBass), 0);
+    EXPECT_TRUE(options.minusMelody);
+    EXPECT_TRUE(options.minusGuitar);
+    switches.Click(Mute(5));
+    EXPECT_FALSE(options.minusMelody);
+}
+
 TEST_F(SongOptionsLogic, UnmutingAChannelOfNoPartChangesNoPartSwitch) {
     switches.Click(SwitchId::kBass);
     switches.Click(Mute(0));  // on

@@ -6,6 +6,7 @@
 
 #include "platform/byte_file.h"
 #include "tests/tone/tone_test_folders.h"
+#include "tone/instrument_family.h"
 #include "tone/tone_lookup.h"
 
 namespace {
@@ -189,6 +190,36 @@ TEST_F(InstalledToneFiles, IncludeADrumKeySetWithTheStandardKeys) {
     ASSERT_NE(table, nullptr);
     ASSERT_NE(table->Find(36), nullptr);
     EXPECT_EQ(table->Find(36)->Name(), "Bass Drum 1");
+}
+
+TEST_F(InstalledToneFiles, NameABassExactlyWhereTheBassFamilyIs) {
+    const std::pair<const char*, int> pages[] = {{"QNS", 0}, {"GM2", 0}, {"GM2", 121}};
+    int basses = 0;
+    for (const auto& [map, page] : pages) {
+        for (int column = 0; column < 128; ++column) {
+            for (int program = 0; program < 128; ++program) {
+                const std::string name = LookupToneName(library_, map, page, column, program);
+                if (name.empty()) continue;
+                const bool family = program >= kFirstBassProgram && program <= kLastBassProgram;
+                // The name alone says the same as the program.
+                EXPECT_EQ(IsBassInstrument(0, name), family) << map << " " << page << " " << column << " " << name;
+                basses += family ? 1 : 0;
+            }
+        }
+    }
+    EXPECT_GE(basses, 24);
+}
+
+TEST(BassInstrument, GoesByTheFamilyOrTheLastWordOfTheName) {
+    EXPECT_TRUE(IsBassInstrument(33, ""));
+    EXPECT_TRUE(IsBassInstrument(39, "Piano 1"));  // a program of the family whatever the map calls it
+    EXPECT_FALSE(IsBassInstrument(31, ""));
+    EXPECT_FALSE(IsBassInstrument(40, ""));
+    for (const char* name : {"Fingered Bass", "Synth Bass 3 (resonance)", "Syn.Bass", "WOOD BASS", "Bass"})
+        EXPECT_TRUE(IsBassInstrument(0, name)) << name;
+    for (const char* name : {"Bassoon", "Contrabass", "Concert Bass Drum", "Bass Hit Plus", "Lead 8 (bass + lead)",
+                             "Bass & Lead", "Acoustic Bass String Slap", ""})
+        EXPECT_FALSE(IsBassInstrument(0, name)) << name;
 }
 
 }  // namespace

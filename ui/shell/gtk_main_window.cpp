@@ -13,6 +13,8 @@ namespace {
 
 constexpr guint kLeftButton = 1;
 constexpr guint kRightButton = 3;
+// The switch's control ID, kept on its widget.
+constexpr char kSwitchIdKey[] = "ombrix-switch-id";
 
 }  // namespace
 
@@ -36,6 +38,7 @@ GtkMainWindow::~GtkMainWindow() {
     *alive_ = false;
     for (const auto& [id, source] : timers_) g_source_remove(source);
     conversion_.reset();
+    for (const auto& widget : switchWidgets_) g_signal_handlers_disconnect_by_data(widget->Widget(), this);
     switchWidgets_.clear();
     if (!destroyed_) gtk_widget_destroy(window_);
     g_object_unref(window_);
@@ -60,6 +63,12 @@ void GtkMainWindow::BuildWidgets() {
     for (CQBXBitmapSwitch2* control : logic_.Switches()) {
         auto widget = std::make_unique<SwitchWidget>(*control);
         gtk_fixed_put(GTK_FIXED(fixed), widget->Widget(), control->Rect().x, control->Rect().y);
+        // Where the pointer rests: the window marks what a part switch would mute.
+        GtkWidget* area = widget->Widget();
+        gtk_widget_add_events(area, GDK_ENTER_NOTIFY_MASK | GDK_LEAVE_NOTIFY_MASK);
+        g_object_set_data(G_OBJECT(area), kSwitchIdKey, GINT_TO_POINTER(control->Id()));
+        g_signal_connect(area, "enter-notify-event", G_CALLBACK(OnSwitchCrossing), this);
+        g_signal_connect(area, "leave-notify-event", G_CALLBACK(OnSwitchCrossing), this);
         switchWidgets_.push_back(std::move(widget));
     }
     gtk_container_add(GTK_CONTAINER(window_), fixed);
@@ -83,6 +92,12 @@ void GtkMainWindow::BuildWidgets() {
     g_signal_connect(window_, "focus-out-event", G_CALLBACK(OnGrabBroken), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
+}
+
+gboolean GtkMainWindow::OnSwitchCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer self) {
+    const int id = event->type == GDK_ENTER_NOTIFY ? GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget), kSwitchIdKey)) : 0;
+    static_cast<GtkMainWindow*>(self)->logic_.OnPointerOverSwitch(id);
+    return FALSE;
 }
 
 int GtkMainWindow::Run(const std::string& songPath) {

@@ -55,6 +55,7 @@ private:
     static gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer self);
     static gboolean OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self);
     static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
+    static gboolean OnSwitchCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static void OnDestroy(GtkWidget*, gpointer self);
     static void OnDrop(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint, guint time,

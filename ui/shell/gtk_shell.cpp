@@ -3,8 +3,6 @@
 
 #include <gtk/gtk.h>
 
-#include <iostream>
-
 #include "platform/display.h"
 #include "ui/shell/gtk_main_window.h"
 #include "ui/shell/message_dialogs.h"
@@ -28,10 +26,7 @@ bool GtkShell::Start() {
         g_usleep(kDisplayRetryMicroseconds);
         opened = gtk_init_check(nullptr, nullptr);
     }
-    if (!opened) {
-        std::cerr << kNoDisplayMessage << '\n';
-        return false;
-    }
+    if (!opened) return false;
     gdk_screen_set_resolution(gdk_screen_get_default(), kScreenDpi);
     return true;
 }

@@ -4,10 +4,6 @@
 
 #include "app/startup/interactive_shell.h"
 
-// What interactive mode says on standard error when no display can be opened.
-inline constexpr char kNoDisplayMessage[] =
-    "ombrix: no display; the window needs X11 or Wayland (convert a folder with -f<folder>)";
-
 class GtkShell final : public InteractiveShell {
 public:
     bool Start() override;

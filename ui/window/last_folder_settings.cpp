@@ -1,17 +1,20 @@
 // The remembered folder in the settings file.
 #include "ui/window/last_folder_settings.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "app/startup/settings_file.h"
-#include "platform/program_folder.h"
+#include "platform/known_folders.h"
+
+std::string DialogStartFolder(const std::string& remembered, const std::string& documents, const std::string& home) {
+    std::error_code error;
+    if (!remembered.empty() && std::filesystem::is_directory(remembered, error)) return remembered;
+    return documents.empty() ? home : documents;
+}
 
 std::string ProgramLastFolderSettings::ReadLastFolder() {
-    std::string folder = ::ReadLastFolder();
-    if (!folder.empty()) return folder;
-    folder = ProgramFolder();
-    if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    return folder;
+    return DialogStartFolder(::ReadLastFolder(), DocumentsFolder(), HomeFolder());
 }
 
 void ProgramLastFolderSettings::WriteLastFolder(std::string_view folder) {

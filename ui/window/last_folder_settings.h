@@ -13,8 +13,13 @@ public:
     virtual void WriteLastFolder(std::string_view folder) = 0;
 };
 
-// The settings file of the current user; without a remembered folder the
-// program's own folder is the start.
+// Where the dialogs start: the `remembered` folder while it exists, else the
+// documents folder, else the home folder (never the program's own folder).
+// Empty arguments stand for none.
+std::string DialogStartFolder(const std::string& remembered, const std::string& documents, const std::string& home);
+
+// The settings file of the current user; the dialogs start as
+// DialogStartFolder says.
 class ProgramLastFolderSettings final : public LastFolderSettings {
 public:
     std::string ReadLastFolder() override;

@@ -1,13 +1,17 @@
 // The main window's handlers and commands.
 #include "ui/window/main_window.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
+#include "platform/translation.h"
 #include "render/convert_song.h"
 #include "resources/resource_ids.h"
 #include "ui/window/check_open_path.h"
+#include "ui/window/conversion_watch.h"
 #include "ui/window/last_folder_settings.h"
 #include "ui/window/main_window_host.h"
 #include "ui/window/switch_layout.h"
@@ -86,7 +90,13 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
         const PixelRect bar = ChannelRowBarRect(channel);
         if (const CQBXBitmap* image = images_.Get(used ? ResourceId::kRowUsed : ResourceId::kRowUnused))
             canvas.DrawImage(*image, {0, 0, image->Width(), image->Height()}, bar.x, bar.y);
-        if (used) canvas.DrawText(kChannelNameX, ChannelNameY(channel), options.toneName[channel], kChannelNameColour);
+        if (!used) continue;
+        if (MarksChannel(channel)) {
+            canvas.DrawText(kChannelNameX, ChannelNameY(channel), kMarkedChannelMark + options.toneName[channel],
+                            kMarkedChannelNameColour);
+        } else {
+            canvas.DrawText(kChannelNameX, ChannelNameY(channel), options.toneName[channel], kChannelNameColour);
+        }
     }
     tempo_.Paint(canvas, images_);
 }
@@ -107,7 +117,22 @@ void MainWindow::CommandLoad() {
 }
 
 void MainWindow::CommandConvert() {
-    ConvertSongToWav(dlg_.ConversionInput(), renderSong_, std::nullopt, host_.Conversion(), host_.Messages());
+    ConversionWatch watch(host_.Conversion(), host_.Messages());
+    ConvertSongToWav(dlg_.ConversionInput(), renderSong_, std::nullopt, watch, watch);
+    if (const std::optional<std::string> saved = watch.SavedFile()) {
+        host_.SetCaption(songCaption_ + " " + Tr("saved to") + " " + *saved);
+    }
+}
+
+void MainWindow::OnPointerOverSwitch(int id) {
+    if (id == hoveredSwitch_) return;
+    hoveredSwitch_ = id;
+    host_.InvalidateRect({0, 0, kClientWidth, kClientHeight});
+}
+
+bool MainWindow::MarksChannel(int channel) const {
+    const bool partSwitch = std::find(std::begin(kPartSwitches), std::end(kPartSwitches), hoveredSwitch_) != std::end(kPartSwitches);
+    return partSwitch && Enabled(hoveredSwitch_) && PartTakesChannel(dlg_.m_songOptions, hoveredSwitch_, channel);
 }
 
 void MainWindow::OpenSong(const std::string& path) {
@@ -128,7 +153,8 @@ void MainWindow::RefreshAfterOpen(const std::string& path) {
     // The open reset the options; the pre-count stays what the switch shows.
     options.preCount = State(SwitchId::kPreCount) != 0;
     EnableChannelSwitches(options, *this);
-    host_.SetCaption(std::string(kWindowCaption) + " [" + FileNameOf(path) + "]");
+    songCaption_ = std::string(kWindowCaption) + " [" + FileNameOf(path) + "]";
+    host_.SetCaption(songCaption_);
     for (const int id : kPartSwitches) SetSwitchState(id, PartFlag(options, id) ? 1 : 0, true);
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         for (const int id : {SwitchId::kFirstVolumeDown + channel, SwitchId::kFirstMute + channel}) {
@@ -148,6 +174,7 @@ void MainWindow::ShowNoSong() {
         SetSwitchEnabled(SwitchId::kFirstMute + channel, false);
     }
     for (const int id : kPartSwitches) SetSwitchEnabled(id, false);
+    songCaption_ = kWindowCaption;
     host_.SetCaption(kWindowCaption);
     host_.InvalidateRect({0, 0, kClientWidth, kClientHeight});
 }

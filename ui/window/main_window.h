@@ -30,6 +30,10 @@ inline constexpr int kAboutCommand = 16;
 // Channel names: colour, and where the row bar and the text of a channel sit.
 inline constexpr TextColour kChannelNameColour{172, 99, 43};
 PixelRect ChannelRowBarRect(int channel);
+// The names of the rows that a part switch would mute, while the pointer
+// rests on that switch: this colour, and this mark in front.
+inline constexpr TextColour kMarkedChannelNameColour{176, 24, 24};
+inline constexpr char kMarkedChannelMark[] = "\u00D7 ";
 // Top-left corner of the name in a channel's row.
 inline constexpr int kChannelNameX = 30;
 int ChannelNameY(int channel);
@@ -61,9 +65,14 @@ public:
     // The window is going away: remembers the last folder.
     void OnDestroy();
 
+    // The pointer now rests on switch `id` (0: on none). While it rests on
+    // an enabled part switch, the rows of the used channels that switch
+    // would mute are marked.
+    void OnPointerOverSwitch(int id);
     // The LOAD command: the open dialog, then OpenSong.
     void CommandLoad();
-    // The CONVERT command: the save dialog and the conversion.
+    // The CONVERT command: the save dialog and the conversion; the caption
+    // then says where the file was saved.
     void CommandConvert();
     // Opens the MIDI file at `path` as LOAD does after its dialog: checks
     // the path, imports the file and refreshes the whole window. A failed
@@ -88,6 +97,8 @@ public:
 
 private:
     void ShowNoSong();
+    // True while the row of `channel` is marked for the part switch the pointer rests on.
+    bool MarksChannel(int channel) const;
     void RefreshAfterOpen(const std::string& path);
 
     COmbrixDlg& dlg_;
@@ -97,4 +108,6 @@ private:
     WindowImages images_;
     std::vector<std::unique_ptr<CQBXBitmapSwitch2>> switches_;
     TempoButtons tempo_;
+    int hoveredSwitch_ = 0;    // the switch the pointer rests on, 0: none
+    std::string songCaption_ = kWindowCaption;  // the caption of the song shown
 };

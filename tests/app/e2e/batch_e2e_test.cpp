@@ -412,4 +412,20 @@ TEST_F(BatchRun, WithoutAFolderAndWithoutADisplaySaysSoInOneLineAndFails) {
     EXPECT_EQ(run.err, "ombrix: no display; the window needs X11 or Wayland (convert a folder with -f<folder>)\n");
 }
 
+TEST_F(BatchRun, WithoutADisplayASongNamedAloneIsToldHowToConvertItWithoutTheWindow) {
+    WriteBytes(songs + "/song.mid", OneNoteSmf());
+    const RunResult run = Run("'" + songs + "/song.mid'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ombrix: no display; the window needs X11 or Wayland. Convert the song without it: ombrix --tempo 100 " +
+                           songs + "/song.mid (every option: ombrix --help)\n");
+}
+
+TEST_F(BatchRun, AMissingMidiFileWhosePathHoldsDashFIsASongNotAFolderBatch) {
+    const RunResult run = Run("'" + songs + "/my-fav.mid'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Convert the song without it"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists("av.mid"));
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
 }  // namespace

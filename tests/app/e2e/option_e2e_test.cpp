@@ -135,6 +135,16 @@ TEST_F(OptionRun, ListsTheUsedChannelsWithDrumsPartsAndNames) {
     EXPECT_FALSE(fs::exists(songs + "/Conv"));  // listing converts nothing
 }
 
+TEST_F(OptionRun, OptionsAfterTheSongConvertAsOptionsBeforeIt) {
+    Song("song.mid");
+    const std::string song = "'" + songs + "/song.mid'";
+    ASSERT_EQ(Ombrix("-q " + song + " --tempo 80 --minus bass -o '" + root.path() + "/after.wav'").status, 0);
+    ASSERT_EQ(Ombrix("-q --tempo 80 --minus bass -o '" + root.path() + "/before.wav' " + song).status, 0);
+    const std::string after = ReadFileBytes(root.path() + "/after.wav");
+    EXPECT_GT(after.size(), kWavHeaderBytes);
+    EXPECT_EQ(after, ReadFileBytes(root.path() + "/before.wav"));
+}
+
 TEST_F(OptionRun, AFolderConvertsInNameOrderWithItsLogAndOneLinePerFailedFile) {
     Song("b.mid");
     Song("a.MIDI");
@@ -181,6 +191,20 @@ TEST_F(OptionRun, OutputNamesTheWavFileOfASingleInput) {
     EXPECT_EQ(Ombrix("--quiet '" + songs + "/song.mid' -o '" + root.path() + "/practice.wav'").status, 0);
     EXPECT_TRUE(fs::exists(root.path() + "/practice.wav"));
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(OptionRun, EachWrittenFileIsNamedOnStandardOutputUnlessQuiet) {
+    Song("a.mid");
+    Song("b.mid");
+    const ProgramRun run = Ombrix("-- '" + songs + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, songs + "/Conv/a.wav\n" + songs + "/Conv/b.wav\n");
+    // An output name without an extension gets ".wav".
+    const ProgramRun named = Ombrix("'" + songs + "/a.mid' -o '" + root.path() + "/take1'");
+    EXPECT_EQ(named.status, 0);
+    EXPECT_EQ(named.out, root.path() + "/take1.wav\n");
+    EXPECT_TRUE(fs::exists(root.path() + "/take1.wav"));
+    EXPECT_EQ(Ombrix("-q '" + songs + "'").out, "");
 }
 
 TEST_F(OptionRun, NormalizeBringsThePeakToTheLevel) {

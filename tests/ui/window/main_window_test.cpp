@@ -220,6 +220,13 @@ TEST_F(MainWindowTest, AFailedOpenShowsNoSongEverywhere) {
     EXPECT_TRUE(canvas.texts.empty());
 }
 
+TEST_F(MainWindowTest, AMissingSongNamedOnTheCommandLineIsToldNotFound) {
+    window.OpenSong(folder.path() + "/my-fav.mid");
+    EXPECT_EQ(host.messages.texts, std::vector<std::string>{"FileNotFound"});
+    EXPECT_EQ(host.caption, "Ombrix Converter");
+    EXPECT_TRUE(dlg.m_strSongName.empty());
+}
+
 TEST_F(MainWindowTest, ATooLongPathIsRefusedAndTheSongStays) {
     Load(WriteFile("three.mid", ThreeChannelSong()));
     Load("/" + std::string(300, 'x') + ".mid");
@@ -248,6 +255,38 @@ TEST_F(MainWindowTest, ConvertWithoutASongSaysSoAndCancelWritesNothing) {
     EXPECT_EQ(host.conversion.asked, std::vector<std::string>{folder.path() + "|three"});
     EXPECT_EQ(host.conversion.opened, 0);
     EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_EQ(host.caption, "Ombrix Converter [three.mid]");  // nothing saved, nothing said
+}
+
+TEST_F(MainWindowTest, APartSwitchUnderThePointerMarksTheRowsItWouldMute) {
+    const auto names = [this] {
+        RecordingWindowCanvas canvas;
+        window.OnPaint(canvas);
+        return canvas.texts;
+    };
+    window.OnPointerOverSwitch(SwitchId::kBass);  // no song: nothing to mark
+    for (const DrawnText& text : names()) EXPECT_EQ(text.colour, kChannelNameColour);
+    window.OnPointerOverSwitch(0);
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    const std::vector<DrawnText> plain = names();
+    host.invalidated.clear();
+    window.OnPointerOverSwitch(SwitchId::kBass);
+    EXPECT_FALSE(host.invalidated.empty());
+    std::vector<DrawnText> marked = names();
+    ASSERT_EQ(marked.size(), 3u);
+    EXPECT_EQ(marked[0], plain[0]);
+    EXPECT_EQ(marked[1], (DrawnText{plain[1].x, plain[1].y, kMarkedChannelMark + Options().toneName[kBassChannel],
+                                    kMarkedChannelNameColour}));
+    EXPECT_EQ(marked[2], plain[2]);
+    window.OnPointerOverSwitch(SwitchId::kDrums);
+    marked = names();
+    EXPECT_EQ(marked[1], plain[1]);
+    EXPECT_EQ(marked[2].colour, kMarkedChannelNameColour);
+    // Other switches and no switch mark nothing; the layout never moves.
+    for (const int id : {SwitchId::kFirstMute, 0}) {
+        window.OnPointerOverSwitch(id);
+        EXPECT_EQ(names(), plain) << id;
+    }
 }
 
 #ifdef QNSTEST_MODULE_PATH
@@ -269,6 +308,7 @@ TEST_F(MainWindowTest, ConvertRendersTheSongWithTheWindowsOptions) {
     EXPECT_EQ(host.conversion.opened, 1);
     EXPECT_EQ(host.conversion.closed, 1);
     EXPECT_GT(std::filesystem::file_size(wav), 44u);
+    EXPECT_EQ(host.caption, "Ombrix Converter [three.mid] saved to " + wav);
     int drumNotes = 0;
     for (const QnsTestCall& call : probe.Calls()) {
         if (call.function != QNSTEST_SEND_SHORT || (call.message & 0xF0) != 0x90 || ((call.message >> 16) & 0x7F) == 0)
@@ -301,4 +341,12 @@ TEST_F(MainWindowTest, ClicksOnTheBackgroundDriveTheTempoArrows) {
     host.Advance(250, [this](int id) { window.OnTimer(id); });
     window.OnLButtonUp();
     EXPECT_EQ(Options().tempoPercent, 99);
+}
+
+TEST(DialogStartFolder, IsTheRememberedFolderWhileItExistsElseDocumentsElseHome) {
+    TempFolder folder;
+    EXPECT_EQ(DialogStartFolder(folder.path(), "/docs", "/home/u"), folder.path());
+    EXPECT_EQ(DialogStartFolder(folder.path() + "/gone", "/docs", "/home/u"), "/docs");
+    EXPECT_EQ(DialogStartFolder("", "/docs", "/home/u"), "/docs");
+    EXPECT_EQ(DialogStartFolder("", "", "/home/u"), "/home/u");
 }
