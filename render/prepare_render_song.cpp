@@ -2,21 +2,18 @@
 #include "render/prepare_render_song.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
+#include "sequencer/tempo_clock.h"
 
 namespace {
 
 constexpr int kHighestRoutedChannel = 15;  // channel entries above this leave a part unrouted
 constexpr int kDrumChannelNibble = 9;       // MIDI channel 10 in the low four bits
 constexpr std::uint8_t kVolumeController = 7;
-constexpr int kMinRenderTempo = 2000;   // 20.00 BPM
-constexpr int kMaxRenderTempo = 50000;  // 500.00 BPM
-constexpr double kPercent = 100.0;
 // The longest measure a time signature can describe (255 whole notes); a
 // longer pre-count can only come from corrupt values and is not inserted.
 constexpr std::int64_t kMaxPreCountTicks = 255LL * kTicksPerWhole;
@@ -85,13 +82,10 @@ void HalveVolume(TrackEvent& event) {
     event.SetU8(5, std::max<std::uint8_t>(value >> 1, 1));
 }
 
-// Scales a tempo event by the percentage and keeps it inside the render limits.
+// Scales a tempo event by the percentage as the clock plays it.
 void ScaleTempo(TrackEvent& event, int tempoPercent) {
     if (event.Kind() != EventKind::kTempo) return;
-    double scaled = std::trunc(static_cast<double>(event.U32(4)) * (tempoPercent / kPercent));
-    if (scaled <= kMinRenderTempo) scaled = kMinRenderTempo;
-    if (scaled > kMaxRenderTempo) scaled = kMaxRenderTempo;
-    event.SetI32(4, static_cast<std::int32_t>(scaled));
+    event.SetI32(4, EffectiveTempo(event.I32(4), tempoPercent));
 }
 
 void CopyExclusiveTable(const ExclusiveTable& from, ExclusiveTable& to) {
@@ -128,7 +122,7 @@ void CopyTempoTrack(SongContainer& loaded, int tempoPercent, SongContainer& rend
     EmptyToEndMarker(*destination);
     if (loaded.SlotTrack(kTempoSlot) == nullptr) return;
     CursorGuard source(loaded, kTempoSlot);
-    if (tempoPercent == static_cast<int>(kPercent)) {
+    if (tempoPercent == kFullTempoScale) {
         CopyAllEvents(*destination, *source);
     } else {
         CopyEventsTransformed(*destination, *source,
