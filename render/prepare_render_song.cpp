@@ -117,10 +117,29 @@ void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& 
     }
 }
 
+// True when the track holds a tempo event at tick 0.
+bool StartsWithTempo(const Track& track) {
+    for (int i = 0; i < EventsBeforeEnd(track); ++i) {
+        const TrackEvent& event = EventAt(track, i);
+        if (event.Kind() == EventKind::kTempo) return true;
+        if (event.Step() != 0) return false;
+    }
+    return false;
+}
+
 void CopyTempoTrack(SongContainer& loaded, int tempoPercent, SongContainer& render) {
     CursorGuard destination(render, kTempoSlot);
     EmptyToEndMarker(*destination);
-    if (loaded.SlotTrack(kTempoSlot) == nullptr) return;
+    const Track* track = loaded.SlotTrack(kTempoSlot);
+    if (tempoPercent != kFullTempoScale && (track == nullptr || !StartsWithTempo(*track))) {
+        // Until its first tempo event a song plays at the default tempo,
+        // which the percentage scales like any other.
+        TrackEvent start = MakeEvent(EventKind::kTempo);
+        start.SetI32(4, EffectiveTempo(kDefaultTempo, tempoPercent));
+        InsertSlots(*destination, 1, false);
+        Write(*destination, start, true);
+    }
+    if (track == nullptr) return;
     CursorGuard source(loaded, kTempoSlot);
     if (tempoPercent == kFullTempoScale) {
         CopyAllEvents(*destination, *source);

@@ -145,6 +145,18 @@ TEST_F(PrepareRenderSongTest, ASongWithoutTempoEventsLosesTheDefaultTempo) {
     EXPECT_TRUE(EventsOf(render, kTempo).empty());
 }
 
+TEST_F(PrepareRenderSongTest, TheTempoPercentageAlsoScalesTheDefaultTempoOfASongThatStatesNone) {
+    ClearTempoTrack(loaded);
+    SongOptions options = Defaults();
+    options.tempoPercent = 50;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(6000)}}));
+
+    Put(loaded, kTempo, 960, Tempo(15000));  // the song's first tempo comes later
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(6000)}, {960, Tempo(7500)}}));
+}
+
 TEST_F(PrepareRenderSongTest, TheMeasureTrackIsCopied) {
     PutMeasure(loaded, 0, 0x33);
     PutMeasure(loaded, 1920, 0x22);
