@@ -10,10 +10,11 @@ class TrackContainers;
 
 // Milliseconds per tick times the tempo: 60000 ms / 480 ticks x 100.
 constexpr double kTickMsTimesTempo = 12500.0;
-// The tempi the clock plays, in hundredths of BPM. The slowest tempo a file
-// can state (16,777,215 us a quarter, 3.57 BPM) is played as it is, also
-// scaled down to 1 %: only a tempo that would reach 0 is held at 0.01 BPM.
-// The clock counts whole milliseconds, so the fastest tempo it follows is a
+// The tempi the clock plays, in hundredths of BPM (a scaled tempo is
+// truncated to that step too). Nothing a file states is raised: its slowest
+// tempo (16,777,215 us a quarter, 3.57 BPM) plays as 3.57 BPM, and at 1 % as
+// 0.03 BPM; only a scaled tempo that would reach 0 is held at 0.01 BPM. The
+// clock counts whole milliseconds, so the fastest tempo it follows is a
 // quarter note a millisecond (60,000 BPM, 1000 us a quarter; far above any
 // written music); faster ones play at that.
 constexpr int kMinEffectiveTempo = 1;
