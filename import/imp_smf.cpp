@@ -64,8 +64,7 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     chunkNumber_ = 0;
     shift_ = false;
     SetGrid(kImportGrid);
-    ForgetRunningStatus();
-    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
+    file.Seek(FirstChunkAt(), Myifstream::SeekFrom::kBegin);
     ChunkId id{};
     // Chunks beyond the last part slot have nowhere to go.
     while (ChunkSlot() <= kLastPartSlot && OpenTrackChunk(id)) {
@@ -138,8 +137,7 @@ void ImpSmf::CloseCursors() {
 int ImpSmf::ChunkSlot() const { return (shift_ ? kFirstPartSlot - 1 : kFirstPartSlot) + chunkNumber_; }
 
 void ImpSmf::ScanHomeChannels() {
-    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
-    ForgetRunningStatus();
+    file.Seek(FirstChunkAt(), Myifstream::SeekFrom::kBegin);
     shift_ = false;
     ChunkId id{};
     // The same chunks as the chunk loop, so that both number the slots alike.
@@ -152,7 +150,7 @@ void ImpSmf::ScanHomeChannels() {
             if (status < SmfByte::kExclusive) {
                 if (!channelSeen_) homeChannel_[currentSlot_] = status & kChannelMask;
                 channelSeen_ = 1;
-            } else {
+            } else if (HasLengthField()) {
                 SkipBytes(ReadVarLen());
             }
         }
@@ -182,8 +180,7 @@ void ImpSmf::ParseTrackChunk(SongContainer& song) {
             MetaEvent(song);
         else if (status == SmfByte::kEscape)
             EscapeEvent(song);
-        else
-            SkipBytes(ReadVarLen());  // other system bytes leave no trace
+        // Other system messages, read with their data bytes, leave no trace.
     }
 }
 

@@ -21,8 +21,7 @@ void SmfBuf::ScanLeadingInfo() {
     bool haveTitle = false;
     bool haveCopyright = false;
     bool haveComment = false;
-    ForgetRunningStatus();
-    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
+    file.Seek(FirstChunkAt(), Myifstream::SeekFrom::kBegin);
     ChunkId id{};
     if (!OpenTrackChunk(id)) return;
 
@@ -40,7 +39,7 @@ void SmfBuf::ScanLeadingInfo() {
     while (ReadVarLen() == 0 && ReadEventHead() == kEventRead) {
         if (status < SmfByte::kExclusive) continue;
         if (status != SmfByte::kMeta) {
-            SkipBytes(ReadVarLen());
+            if (HasLengthField()) SkipBytes(ReadVarLen());
             continue;
         }
         switch (data1) {

@@ -6,6 +6,7 @@
 
 #include "import/imp_smf.h"
 #include "model/measure.h"
+#include "sequencer/tempo_clock.h"
 
 namespace {
 constexpr int kTempoLength = 3;
@@ -13,8 +14,6 @@ constexpr int kTimeSignatureLength = 4;
 constexpr int kKeySignatureLength = 2;
 // Tempo in BPM x 100 from microseconds per quarter note.
 constexpr std::int64_t kTempoDividend = 6'000'000'000;
-constexpr int kSlowestTempo = 2000;   // 20.00 BPM
-constexpr int kFastestTempo = 50000;  // 500.00 BPM
 constexpr std::uint8_t kMeasureMarker = 0xFF;
 constexpr int kMeasureSignatureAt = 5;
 constexpr int kMeasureKeyAt = 6;
@@ -85,11 +84,13 @@ void ImpSmf::TempoEvent() {
     // Frame-timed files keep the song's default tempo, which their ticks
     // were converted with.
     if (smpteTiming) return;
+    // Zero microseconds a quarter states no tempo. Every other value fits
+    // the clock's range down to the slowest, 16,777,215 us (3.57 BPM); the
+    // few that are faster than the clock follows are held at its limit.
     const std::int64_t micros = (body[0] << 16) | (body[1] << 8) | body[2];
-    const std::int64_t tempo = micros == 0 ? kSlowestTempo : kTempoDividend / micros;
-    WriteMessage(WriterMessage::Tempo(static_cast<std::int32_t>(std::clamp<std::int64_t>(tempo, kSlowestTempo,
-                                                                                         kFastestTempo))),
-                 currentTick_);
+    if (micros == 0) return;
+    const std::int64_t tempo = std::min<std::int64_t>(kTempoDividend / micros, kMaxEffectiveTempo);
+    WriteMessage(WriterMessage::Tempo(static_cast<std::int32_t>(tempo)), currentTick_);
 }
 
 void ImpSmf::SeekMeasureEnd() {

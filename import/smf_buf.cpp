@@ -9,6 +9,7 @@
 #include "model/track_event.h"
 
 namespace {
+constexpr int kHeaderLengthAt = 4;
 constexpr int kFormatAt = 8;
 constexpr int kDivisionAt = 12;
 constexpr int kVarLenContinue = 0x80;
@@ -18,6 +19,9 @@ constexpr int kFirstSystemStatus = 0xF0;
 constexpr int kOneDataByteMask = 0xE0;  // program change and channel pressure share 0xC0
 constexpr int kOneDataByteStatus = 0xC0;
 constexpr int kNoSecondDataByte = 255;
+constexpr int kQuarterFrame = 0xF1;
+constexpr int kSongPosition = 0xF2;
+constexpr int kSongSelect = 0xF3;
 // Raw tick sums stay far below the point where x 96000 could overflow.
 constexpr std::int64_t kMaxRawTicks = std::int64_t{1} << 40;
 constexpr int kSmpteBit = 0x80;
@@ -32,6 +36,11 @@ constexpr int kSmpteSongTicksPerSecond = 2 * kTicksPerQuarter;
 constexpr int kDropFrameRate = 29;
 constexpr int kDropFrameHundredths = 2997;
 constexpr int kHundredths = 100;
+
+// A four-byte big-endian length.
+std::int64_t BigEndian(const ChunkId& bytes) {
+    return (std::int64_t{bytes[0]} << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
+}
 }  // namespace
 
 bool IsChunkId(const ChunkId& id, const char* text) { return std::memcmp(id.data(), text, id.size()) == 0; }
@@ -62,6 +71,9 @@ int SmfBuf::OpenSmf(const std::string& path) {
         headerOffset = kHeaderPrefixBytes;
     }
 
+    file.Seek(headerOffset + kHeaderLengthAt, Myifstream::SeekFrom::kBegin);
+    ChunkId length{};
+    const bool haveLength = file.Read4(length);
     file.Seek(headerOffset + kFormatAt, Myifstream::SeekFrom::kBegin);
     const int f1 = file.ReadByte();
     const int f2 = file.ReadByte();
@@ -69,10 +81,18 @@ int SmfBuf::OpenSmf(const std::string& path) {
     const int d1 = file.ReadByte();
     const int d2 = file.ReadByte();
     // A header cut short has no track chunk behind it.
-    if (f1 < 0 || f2 < 0 || d1 < 0 || d2 < 0) {
+    if (!haveLength || f1 < 0 || f2 < 0 || d1 < 0 || d2 < 0) {
         file.Close();
         return ImportResult::kNoTrack;
     }
+    // A longer header may carry fields of a later revision: they are skipped.
+    // One shorter than its three fields is no header.
+    const std::int64_t headerLength = BigEndian(length);
+    if (headerLength < kHeaderDataBytes) {
+        file.Close();
+        return ImportResult::kNoHeader;
+    }
+    firstChunkAt_ = headerOffset + kChunkHeaderBytes + headerLength;
     const int format = f1 * 256 + f2;
     division = d1 * 256 + d2;
     if (!SetTickScale(d1, d2)) {
@@ -84,7 +104,7 @@ int SmfBuf::OpenSmf(const std::string& path) {
 
     // Chunks of kinds this reader does not know may come first; a file
     // without any "MTrk" is no Standard MIDI File.
-    file.Seek(headerOffset + kFirstChunkOffset, Myifstream::SeekFrom::kBegin);
+    file.Seek(firstChunkAt_, Myifstream::SeekFrom::kBegin);
     while (OpenChunk(id) && !IsChunkId(id, "MTrk")) file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
     if (!IsChunkId(id, "MTrk")) {
         file.Close();
@@ -118,9 +138,11 @@ bool SmfBuf::FindRmidData() {
 bool SmfBuf::OpenChunk(ChunkId& id) {
     dataEnd_ = smfEnd_;
     declaredEnd_ = -1;
+    // Running status never reaches from one chunk into the next.
+    runningStatus = 0;
     ChunkId length{};
     if (!file.Read4(id) || !file.Read4(length) || file.Position() > smfEnd_) return false;
-    const std::int64_t declared = (std::int64_t{length[0]} << 24) | (length[1] << 16) | (length[2] << 8) | length[3];
+    const std::int64_t declared = BigEndian(length);
     // A length that runs past the data is not trusted: the chunk then ends
     // only at its end-of-track event or at the end of the data.
     skipTo_ = file.Position() + declared;
@@ -193,8 +215,25 @@ int SmfBuf::ReadEventHead() {
             NextByte();  // its length byte
             return kChunkEnd;
         }
+        return kEventRead;
+    }
+    if (!HasLengthField()) {
+        // System common and real-time messages: song position pointer (F2)
+        // has two data bytes, time code quarter frame (F1) and song select
+        // (F3) one, the rest none.
+        const int count = b == kSongPosition ? 2 : (b == kQuarterFrame || b == kSongSelect) ? 1 : 0;
+        data1 = data2 = 0;
+        for (int i = 0; i < count; ++i) {
+            const int d = NextByte();
+            if (d < 0) return kChunkEnd;
+            (i == 0 ? data1 : data2) = d & kSevenBits;
+        }
     }
     return kEventRead;
+}
+
+bool SmfBuf::HasLengthField() const {
+    return status == SmfByte::kExclusive || status == SmfByte::kEscape || status == SmfByte::kMeta;
 }
 
 bool SmfBuf::SetTickScale(int high, int low) {

@@ -16,7 +16,8 @@
 namespace ImportResult {
 constexpr int kOk = 0;
 constexpr int kFileNotFound = -1;
-constexpr int kNoHeader = -2;  // no "MThd" (at byte 0, 128 or in an RMID "data" chunk), or a division that counts no time
+constexpr int kNoHeader = -2;  // no "MThd" (at byte 0, 128 or in an RMID "data" chunk), a header shorter than
+                               // 6 bytes, or a division that counts no time
 constexpr int kNoTrack = -4;   // no "MTrk" chunk in the file
 constexpr int kTooLarge = -5;  // the song would hold more events than the import allows
 }  // namespace ImportResult
@@ -28,8 +29,10 @@ constexpr int kChunkEnd = 1;
 // Where "MThd" may stand besides byte 0: behind a 128-byte prefix (or at the
 // start of the "data" chunk of a RIFF "RMID" file).
 constexpr int kHeaderPrefixBytes = 128;
-// The header is taken to be 8 + 6 bytes; the first chunk starts behind it.
-constexpr int kFirstChunkOffset = 14;
+// "MThd" and its length take 8 bytes; its data (format, track count,
+// division) 6 more. A longer header's further bytes are skipped.
+constexpr int kChunkHeaderBytes = 8;
+constexpr int kHeaderDataBytes = 6;
 // Song ticks are kept at or below this (4.8 hours at 120 BPM), so that a
 // file with absurd delta times cannot make the song grow without bound.
 constexpr int kMaxImportTick = 1 << 24;
@@ -89,9 +92,14 @@ public:
     // saturates instead of overflowing.
     int ReadVarLen();
     // Reads a status (applying running status) and its data bytes, or a meta
-    // type. Returns kEventRead, or kChunkEnd at an end-of-track event, at the
-    // end of the data, or at a data byte with no running status before it.
+    // type. A one-byte system message (system common or real time) is read
+    // with the data bytes its status has, leaving running status as it was.
+    // Returns kEventRead, or kChunkEnd at an end-of-track event, at the end of
+    // the data, or at a data byte with no running status before it.
     int ReadEventHead();
+    // True for the events whose head is followed by a variable-length count
+    // of bytes: exclusive messages, escapes and meta events.
+    bool HasLengthField() const;
     // Adds a delta time in file ticks; returns how far the song tick moved.
     int AdvanceTicks(int delta);
     // Sets the tick conversion from the header's division bytes; false for
@@ -104,8 +112,8 @@ public:
     // Reads a text of `length` bytes keeping at most `keep` of them; the rest
     // is skipped. Stops early at the end of the data.
     std::string ReadText(int length, int keep);
-    // Forgets the running status (a new pass over the file starts).
-    void ForgetRunningStatus() { runningStatus = 0; }
+    // Where the first chunk behind the header starts.
+    std::int64_t FirstChunkAt() const { return firstChunkAt_; }
 
     // Fills title, copyright and comment and the current meter and key from
     // tick 0 of the first chunk.
@@ -126,7 +134,7 @@ public:
     int status = 0;
     int data1 = 0;  // first data byte, or the meta type
     int data2 = 0;  // second data byte; 255 for program change and channel pressure
-    int runningStatus = 0;  // 0: none yet
+    int runningStatus = 0;  // 0: none yet; every chunk starts without one
     std::int64_t rawTicks = 0;
     std::int64_t songTicks = 0;
 
@@ -141,6 +149,7 @@ private:
     // Song ticks = raw ticks x tickScale_ / tickDivisor_.
     std::int64_t tickScale_ = kTicksPerQuarter;
     std::int64_t tickDivisor_ = 1;
+    std::int64_t firstChunkAt_ = 0;
     std::int64_t smfEnd_ = 0;       // end of the MIDI file data: the file's, or its RIFF chunk's
     std::int64_t dataEnd_ = 0;      // reads stop here: the chunk's end, or the file's
     std::int64_t declaredEnd_ = -1; // where the next chunk starts; -1: where reading stopped

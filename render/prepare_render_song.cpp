@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
+#include "sequencer/tempo_clock.h"
 
 namespace {
 
@@ -18,9 +18,6 @@ constexpr std::uint8_t kVolumeController = 7;
 // Where a turned-down channel that sets no volume of its own starts: half
 // the General MIDI default of 100.
 constexpr std::uint8_t kTurnedDownStartVolume = 50;
-constexpr int kMinRenderTempo = 2000;   // 20.00 BPM
-constexpr int kMaxRenderTempo = 50000;  // 500.00 BPM
-constexpr double kPercent = 100.0;
 // The longest measure a time signature can describe (255 whole notes); a
 // longer pre-count can only come from corrupt values and is not inserted.
 constexpr std::int64_t kMaxPreCountTicks = 255LL * kTicksPerWhole;
@@ -94,13 +91,10 @@ void HalveVolume(TrackEvent& event) {
     event.SetU8(5, std::max<std::uint8_t>(value >> 1, 1));
 }
 
-// Scales a tempo event by the percentage and keeps it inside the render limits.
+// Scales a tempo event by the percentage as the clock plays it.
 void ScaleTempo(TrackEvent& event, int tempoPercent) {
     if (event.Kind() != EventKind::kTempo) return;
-    double scaled = std::trunc(static_cast<double>(event.U32(4)) * (tempoPercent / kPercent));
-    if (scaled <= kMinRenderTempo) scaled = kMinRenderTempo;
-    if (scaled > kMaxRenderTempo) scaled = kMaxRenderTempo;
-    event.SetI32(4, static_cast<std::int32_t>(scaled));
+    event.SetI32(4, EffectiveTempo(event.I32(4), tempoPercent));
 }
 
 void CopyExclusiveTable(const ExclusiveTable& from, ExclusiveTable& to) {
@@ -187,12 +181,31 @@ void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& 
     }
 }
 
+// True when the track holds a tempo event at tick 0.
+bool StartsWithTempo(const Track& track) {
+    for (int i = 0; i < EventsBeforeEnd(track); ++i) {
+        const TrackEvent& event = EventAt(track, i);
+        if (event.Kind() == EventKind::kTempo) return true;
+        if (event.Step() != 0) return false;
+    }
+    return false;
+}
+
 void CopyTempoTrack(SongContainer& loaded, int tempoPercent, SongContainer& render) {
     CursorGuard destination(render, kTempoSlot);
     EmptyToEndMarker(*destination);
-    if (loaded.SlotTrack(kTempoSlot) == nullptr) return;
+    const Track* track = loaded.SlotTrack(kTempoSlot);
+    if (tempoPercent != kFullTempoScale && (track == nullptr || !StartsWithTempo(*track))) {
+        // Until its first tempo event a song plays at the default tempo,
+        // which the percentage scales like any other.
+        TrackEvent start = MakeEvent(EventKind::kTempo);
+        start.SetI32(4, EffectiveTempo(kDefaultTempo, tempoPercent));
+        InsertSlots(*destination, 1, false);
+        Write(*destination, start, true);
+    }
+    if (track == nullptr) return;
     CursorGuard source(loaded, kTempoSlot);
-    if (tempoPercent == static_cast<int>(kPercent)) {
+    if (tempoPercent == kFullTempoScale) {
         CopyAllEvents(*destination, *source);
     } else {
         CopyEventsTransformed(*destination, *source,

@@ -10,9 +10,15 @@ class TrackContainers;
 
 // Milliseconds per tick times the tempo: 60000 ms / 480 ticks x 100.
 constexpr double kTickMsTimesTempo = 12500.0;
-// Effective tempi are kept between 10.00 and 1000.00 BPM.
-constexpr int kMinEffectiveTempo = 1000;
-constexpr int kMaxEffectiveTempo = 100000;
+// The tempi the clock plays, in hundredths of BPM (a scaled tempo is
+// truncated to that step too). Nothing a file states is raised: its slowest
+// tempo (16,777,215 us a quarter, 3.57 BPM) plays as 3.57 BPM, and at 1 % as
+// 0.03 BPM; only a scaled tempo that would reach 0 is held at 0.01 BPM. The
+// clock counts whole milliseconds, so the fastest tempo it follows is a
+// quarter note a millisecond (60,000 BPM, 1000 us a quarter; far above any
+// written music); faster ones play at that.
+constexpr int kMinEffectiveTempo = 1;
+constexpr int kMaxEffectiveTempo = 6'000'000;
 constexpr int kFullTempoScale = 100;  // percent
 
 // The tempo actually played for a raw tempo at a scale in percent, clamped.

@@ -127,7 +127,7 @@ TEST(BadInput, EveryTruncationOfARichFileImportsSafely) {
     for (std::size_t n = 0; n <= full.size(); ++n) {
         Imported im;
         smftest::ImportBytes(Bytes(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n)), im);
-        if (n < kFirstChunkOffset + 4)  // up to "MTrk"
+        if (n < kChunkHeaderBytes + kHeaderDataBytes + 4)  // up to "MTrk"
             EXPECT_LT(im.load.result, 0) << n;
         else
             EXPECT_EQ(im.load.result, 0) << n;

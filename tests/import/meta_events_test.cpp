@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "import/song_passes.h"
+#include "sequencer/tempo_clock.h"
 #include "smf_test_support.h"
 
 namespace {
@@ -53,14 +54,14 @@ TEST(Tempo, MicrosecondsPerQuarterBecomeHundredthsOfBpm) {
     EXPECT_EQ(tempo[1].event.I32(4), 15000);
 }
 
-TEST(Tempo, TemposAreClampedTo20To500Bpm) {
+TEST(Tempo, EveryTempoAFileCanStateIsKeptUpToTheClocksFastest) {
     Imported im;
-    Import(im, Smf(0, 480, {Chunk().Tempo(0, 0).Tempo(0, 100).Tempo(0, 0xFFFFFF).End()}));
+    Import(im, Smf(0, 480, {Chunk().Tempo(0, 7500000).Tempo(480, 0xFFFFFF).Tempo(0, 0).Tempo(0, 100).End()}));
     const auto tempo = smftest::Sounding(im.song, kTempoSlot);
-    ASSERT_EQ(tempo.size(), 3u);
-    EXPECT_EQ(tempo[0].event.I32(4), 2000);
-    EXPECT_EQ(tempo[1].event.I32(4), 50000);
-    EXPECT_EQ(tempo[2].event.I32(4), 2000);
+    ASSERT_EQ(tempo.size(), 3u) << "zero microseconds a quarter states no tempo";
+    EXPECT_EQ(tempo[0].event.I32(4), 800);  // a fermata's 8.00 BPM
+    EXPECT_EQ(tempo[1].event.I32(4), 357);  // the slowest: 3.57 BPM
+    EXPECT_EQ(tempo[2].event.I32(4), kMaxEffectiveTempo);
 }
 
 TEST(Tempo, ATempoEventOfAnotherLengthIsSkippedByItsLength) {

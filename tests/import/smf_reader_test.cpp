@@ -142,13 +142,34 @@ TEST(SmfHeader, ARiffFileWithoutMidiDataIsNotSmf) {
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
-TEST(SmfHeader, AHeaderLengthAboveSixIsReadAsSix) {
-    Bytes bytes = Smf(0, 480, {Chunk().NoteOn(0, 0, 60, 100).End()});
-    bytes[7] = 10;  // the header claims 10 bytes; the chunk still starts at 14
+// A file with the header's length field set to `length`: the header's data
+// is padded with zeros to that length.
+Bytes WithHeaderLength(Bytes bytes, std::uint8_t length) {
+    bytes[7] = length;
+    if (length > kHeaderDataBytes)
+        bytes.insert(bytes.begin() + kChunkHeaderBytes + kHeaderDataBytes, length - kHeaderDataBytes, 0);
+    return bytes;
+}
+
+TEST(SmfHeader, AHeaderLongerThanSixBytesImportsLikeItsSixByteTwin) {
+    const Bytes twin = Smf(1, 96, {Chunk().Tempo(0, 600000).End(), Chunk().NoteOn(0, 2, 60, 100).NoteOff(96, 2, 60).End()});
+    Imported six;
+    Imported ten;
+    smftest::ImportBytes(twin, six);
+    smftest::ImportBytes(WithHeaderLength(twin, 10), ten);
+    ASSERT_EQ(ten.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(ten.song, kTempoSlot).size(), 1u) << "the first chunk starts behind the header";
+    const auto notes = smftest::Sounding(ten.song, kSlot0);
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_EQ(notes[0].Gate(), 480);
+    EXPECT_EQ(Ticks(smftest::Events(ten.song, kSlot0)), Ticks(smftest::Events(six.song, kSlot0)));
+}
+
+TEST(SmfHeader, AHeaderShorterThanSixBytesIsNotSmf) {
     Imported im;
-    smftest::ImportBytes(bytes, im);
-    ASSERT_EQ(im.load.result, 0);
-    EXPECT_EQ(smftest::Sounding(im.song, kSlot0).size(), 1u);
+    smftest::ImportBytes(WithHeaderLength(Smf(0, 480, {Chunk().At(0, {0xC0, 1}).End()}), 5), im);
+    EXPECT_EQ(im.load.result, ImportResult::kNoHeader);
+    EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
 TEST(SmfTicks, Division96ScalesTicksTo480PerQuarter) {
@@ -205,14 +226,76 @@ TEST(SmfEvents, RunningStatusCarriesAcrossAMetaEvent) {
     EXPECT_EQ(notes[1].Kind(), 62);
 }
 
-TEST(SmfEvents, RunningStatusCarriesIntoTheNextChunk) {
+TEST(SmfEvents, EveryChunkStartsWithoutRunningStatus) {
     Imported im;
-    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC4, 1}).End(), Chunk().At(0, {5}).End()}), im);
-    const auto second = smftest::Sounding(im.song, PartSlot(1));
-    ASSERT_EQ(second.size(), 1u);
-    EXPECT_EQ(second[0].Kind(), 0xC0);
-    EXPECT_EQ(second[0].event.U8(4), 5);
-    EXPECT_EQ(im.song.partChannel[1], 0x04);
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(0, {0xC4, 1}).End(), Chunk().At(0, {5}).At(0, {0xC5, 2}).End()}),
+                         im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
+    EXPECT_TRUE(smftest::Sounding(im.song, PartSlot(1)).empty()) << "a data byte first ends the second chunk";
+}
+
+// One bar of one note in a conductor chunk and a note chunk, as the header
+// counts them, then a chunk the header does not count: a sequencer's own
+// data (read as a long delta time) and zeros.
+Bytes OneBarWithTrailingZeroChunk() {
+    Bytes bytes = Smf(1, 480, {Chunk().TimeSig(0, 4, 2).Tempo(0, 500000).End(1920),
+                               Chunk().NoteOn(0, 0, 60, 100).NoteOff(1920, 0, 60).End(),
+                               Chunk().Raw({0x8F, 0xFF, 0x7F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00})});
+    bytes[11] = 2;
+    return bytes;
+}
+
+TEST(SmfChunks, ZerosInAChunkPastTheHeadersCountAddNothing) {
+    Imported im;
+    smftest::ImportBytes(OneBarWithTrailingZeroChunk(), im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(SongLengthTicks(im.song), 1920);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(0)).size(), 1u);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 1920);
+}
+
+TEST(SmfChunks, MusicInChunksPastTheHeadersCountIsRead) {
+    Bytes bytes = Smf(1, 480, {Chunk().At(0, {0xC0, 1}).End(), Chunk().At(0, {0xC1, 2}).End()});
+    bytes[11] = 1;
+    Imported im;
+    smftest::ImportBytes(bytes, im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(1)).size(), 1u);
+}
+
+// A scale of C major on channel 1 in one running status, with `system` (a
+// one-byte system message and its data bytes) after the third note, behind a
+// conductor chunk that has the same message in front of its title.
+Bytes ScaleWith(const Bytes& system) {
+    const std::uint8_t keys[] = {60, 62, 64, 65, 67, 69, 71, 72};
+    Chunk scale;
+    scale.At(0, {0x91, keys[0], 100}).At(240, {keys[0], 0});
+    for (int i = 1; i < 8; ++i) {
+        if (i == 3) scale.At(0, {}).Raw(system);
+        scale.At(0, {keys[i], 100}).At(240, {keys[i], 0});
+    }
+    Chunk conductor;
+    conductor.At(0, {}).Raw(system);
+    return Smf(1, 480, {conductor.Text(0, 0x03, "Scale").Tempo(0, 500000).End(), scale.End()});
+}
+
+TEST(SmfEvents, OneByteSystemMessagesAreSkippedWithTheirDataBytesKeepingRunningStatus) {
+    const std::vector<Bytes> messages = {{0xF1, 0x10}, {0xF2, 0x20, 0x01}, {0xF3, 0x02}, {0xF4}, {0xF5},
+                                         {0xF6},       {0xF8},             {0xF9},       {0xFA}, {0xFB},
+                                         {0xFC},       {0xFD},             {0xFE}};
+    for (const Bytes& message : messages) {
+        Imported im;
+        smftest::ImportBytes(ScaleWith(message), im);
+        ASSERT_EQ(im.load.result, 0);
+        const auto notes = smftest::Sounding(im.song, PartSlot(0));
+        ASSERT_EQ(notes.size(), 8u) << std::hex << int{message[0]};
+        EXPECT_EQ(notes[7].Kind(), 72);
+        EXPECT_EQ(notes[7].tick, 7 * 240);
+        EXPECT_EQ(im.song.partChannel[0] & 0x0F, 1);
+        EXPECT_EQ(im.song.infoStrings[InfoString::kTitle], "Scale") << std::hex << int{message[0]};
+        EXPECT_EQ(smftest::Sounding(im.song, kTempoSlot).size(), 1u);
+    }
 }
 
 TEST(SmfEvents, ProgramChangeAndChannelPressureTakeOneDataByte) {
@@ -472,6 +555,40 @@ TEST(SmfMapping, TheHomeChannelScanNumbersChunksLikeTheChunkLoop) {
     EXPECT_EQ(smftest::Sounding(im.song, PartSlot(3)).size(), 1u);
 }
 
+TEST(SmfMapping, EventsOfSeveralChunksAtOneTickKeepTheChunksOrder) {
+    // The first chunk sets the program of channel 1 at every beat; the second
+    // (home of channel 2) plays the notes of channel 1 at the same ticks.
+    Chunk programs;
+    Chunk notes;
+    notes.At(0, {0xC2, 0});
+    for (int beat = 0; beat < 40; ++beat) {
+        programs.At(beat == 0 ? 0 : 480, {0xC0, static_cast<std::uint8_t>(beat)});
+        notes.NoteOn(beat == 0 ? 0 : 240, 0, 60, 100).NoteOff(240, 0, 60);
+    }
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {programs.End(), notes.End()}), im);
+    const auto part0 = smftest::Sounding(im.song, PartSlot(0));
+    ASSERT_EQ(part0.size(), 80u);
+    for (int beat = 0; beat < 40; ++beat) {
+        EXPECT_EQ(part0[2 * beat].Kind(), EventKind::kProgram) << beat;
+        EXPECT_EQ(part0[2 * beat].event.U8(4), beat);
+        EXPECT_EQ(part0[2 * beat + 1].Kind(), 60) << beat;
+        EXPECT_EQ(part0[2 * beat + 1].tick, beat * 480);
+    }
+}
+
+TEST(SmfMapping, AChunkSteppingBackByOneTickIntoAnotherPartMergesInTimeOrder) {
+    Imported im;
+    smftest::ImportBytes(Smf(1, 480, {Chunk().At(480, {0xC0, 1}).End(),
+                                      Chunk().At(0, {0xC1, 2}).NoteOn(479, 0, 60, 100).NoteOff(1, 0, 60).End()}),
+                         im);
+    const auto part0 = smftest::Sounding(im.song, PartSlot(0));
+    ASSERT_EQ(part0.size(), 2u);
+    EXPECT_EQ(Ticks(part0), (std::vector<int>{479, 480}));
+    EXPECT_EQ(part0[0].Kind(), 60);
+    EXPECT_EQ(smftest::Events(im.song, PartSlot(0)).back().tick, 480);
+}
+
 TEST(SmfMapping, ChunksBeyondTheLastPartAreIgnored) {
     std::vector<Chunk> chunks;
     for (int i = 0; i < 300; ++i) chunks.push_back(Chunk().At(0, {static_cast<std::uint8_t>(0xC0 | (i % 16)), 1}).End());
@@ -547,6 +664,20 @@ TEST(SmfExclusive, AMessageSplitIntoPacketsIsStoredAsOneMessageAtItsFirstTick) {
     EXPECT_EQ(events[0].event.U16(4), 0);
     EXPECT_EQ(events[1].tick, 310);
     EXPECT_EQ(events[1].event.U16(4), 1);
+}
+
+TEST(SmfExclusive, APacketedMessageEndsAtItsOwnClosingByteBeforeAnEscape) {
+    Imported im;
+    smftest::ImportBytes(Smf(0, 480, {Chunk()
+                                          .At(0, {0xF0, 0x03, 0x43, 0x12, 0x00})
+                                          .At(10, {0xF7, 0x04, 0x43, 0x12, 0x00, 0xF7})
+                                          .At(10, {0xF7, 0x01, 0xF6})  // a tune request as an escape
+                                          .At(0, {0xC0, 1})
+                                          .End()}),
+                         im);
+    EXPECT_EQ(EntryBytes(im.song, 0), (Bytes{0xF0, 0x43, 0x12, 0x00, 0x43, 0x12, 0x00, 0xF7}));
+    EXPECT_EQ(im.song.exclusiveTable->count, 1);
+    EXPECT_EQ(smftest::Sounding(im.song, kSlot0).size(), 2u);
 }
 
 TEST(SmfExclusive, AMessageWithoutItsClosingByteAndNoPacketsIsStoredAsItIs) {

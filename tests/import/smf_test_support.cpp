@@ -7,12 +7,28 @@
 
 namespace smftest {
 
+namespace {
+// The run's scratch folder, removed with everything in it when the tests end.
+struct ScratchFolder {
+    ScratchFolder()
+        : path(std::filesystem::temp_directory_path() /
+               ("ombrix_import_tests_" + std::to_string(std::random_device{}()))) {
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::filesystem::path path;
+};
+}  // namespace
+
 std::string WriteTempFile(const Bytes& bytes) {
     static std::atomic<int> counter{0};
-    static const std::string run = std::to_string(std::random_device{}());
-    const auto dir = std::filesystem::temp_directory_path() / ("ombrix_import_tests_" + run);
-    std::filesystem::create_directories(dir);
-    const auto path = dir / ("t" + std::to_string(counter++) + ".mid");
+    static const ScratchFolder folder;
+    const auto path = folder.path / ("t" + std::to_string(counter++) + ".mid");
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path.string();

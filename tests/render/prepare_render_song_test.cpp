@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "model/slots.h"
+#include "sequencer/tempo_clock.h"
 #include "tests/render/song_builder.h"
 
 namespace {
@@ -112,22 +113,22 @@ TEST_F(PrepareRenderSongTest, PartsRoutedToNoChannelAreLeftOutButTheChannelTable
     EXPECT_EQ(render.partChannel[17], 0x11);
 }
 
-TEST_F(PrepareRenderSongTest, TheTempoPercentageScalesEveryTempoWithinTheLimits) {
+TEST_F(PrepareRenderSongTest, TheTempoPercentageScalesEveryTempoAsTheClockPlaysIt) {
     ClearTempoTrack(loaded);
     Put(loaded, kTempo, 0, Tempo(12000));
-    Put(loaded, kTempo, 1920, Tempo(3000));
-    Put(loaded, kTempo, 3840, Tempo(20000));
+    Put(loaded, kTempo, 1920, Tempo(357));  // the slowest tempo a file states
+    Put(loaded, kTempo, 3840, Tempo(2000000));
     SongOptions options = Defaults();
 
-    options.tempoPercent = 50;
+    options.tempoPercent = 1;
     PrepareRenderSong(loaded, options, render);
     EXPECT_EQ(EventsOf(render, kTempo),
-              (std::vector<TimedEvent>{{0, Tempo(6000)}, {1920, Tempo(2000)}, {3840, Tempo(10000)}}));
+              (std::vector<TimedEvent>{{0, Tempo(120)}, {1920, Tempo(3)}, {3840, Tempo(20000)}}));
 
-    options.tempoPercent = 300;
+    options.tempoPercent = 999;
     PrepareRenderSong(loaded, options, render);
-    EXPECT_EQ(EventsOf(render, kTempo),
-              (std::vector<TimedEvent>{{0, Tempo(36000)}, {1920, Tempo(9000)}, {3840, Tempo(50000)}}));
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{
+                                            {0, Tempo(119880)}, {1920, Tempo(3566)}, {3840, Tempo(kMaxEffectiveTempo)}}));
 }
 
 TEST_F(PrepareRenderSongTest, AtOneHundredPercentTheTempoTrackIsCopiedAsItIs) {
@@ -142,6 +143,18 @@ TEST_F(PrepareRenderSongTest, ASongWithoutTempoEventsLosesTheDefaultTempo) {
     ClearTempoTrack(loaded);
     PrepareRenderSong(loaded, Defaults(), render);
     EXPECT_TRUE(EventsOf(render, kTempo).empty());
+}
+
+TEST_F(PrepareRenderSongTest, TheTempoPercentageAlsoScalesTheDefaultTempoOfASongThatStatesNone) {
+    ClearTempoTrack(loaded);
+    SongOptions options = Defaults();
+    options.tempoPercent = 50;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(6000)}}));
+
+    Put(loaded, kTempo, 960, Tempo(15000));  // the song's first tempo comes later
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(6000)}, {960, Tempo(7500)}}));
 }
 
 TEST_F(PrepareRenderSongTest, TheMeasureTrackIsCopied) {

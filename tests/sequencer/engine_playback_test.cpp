@@ -44,10 +44,12 @@ INSTANTIATE_TEST_SUITE_P(Tempos, NoteTiming,
                          ::testing::Values(TempoCase{12000, 480, 480, 500, 1000},   // 120.00 BPM
                                            TempoCase{6000, 480, 480, 1000, 2000},   // 60.00 BPM
                                            TempoCase{15000, 96, 960, 80, 880},      // 150.00 BPM
-                                           TempoCase{500, 48, 48, 600, 1200},       // 5.00 plays as 10.00
-                                           TempoCase{1000, 48, 48, 600, 1200},      // 10.00
-                                           TempoCase{200000, 960, 960, 120, 240},   // 2000.00 plays as 1000.00
-                                           TempoCase{100000, 960, 960, 120, 240}));  // 1000.00
+                                           TempoCase{800, 480, 480, 7500, 15000},   // a fermata's 8.00
+                                           TempoCase{500, 48, 48, 1200, 2400},      // 5.00
+                                           TempoCase{357, 48, 48, 1681, 3361},      // 3.57, the slowest in a file
+                                           TempoCase{200000, 960, 960, 60, 120},    // 2000.00
+                                           TempoCase{kMaxEffectiveTempo, 48000, 48000, 100, 200},  // 60000.00
+                                           TempoCase{2 * kMaxEffectiveTempo, 48000, 48000, 100, 200}));
 
 TEST(EnginePlayback, ATempoChangeRetimesWhatFollowsFromItsTick) {
     EngineHarness h;

@@ -16,24 +16,30 @@ TempoClock ClockAt(int tempo, int startMs = 0, int startTick = 0) {
 
 TEST(TempoClock, AMeasureAt120BpmLastsTwoSeconds) { EXPECT_EQ(ClockAt(12000).TickToMs(1920), 2000); }
 
-TEST(TempoClock, TemposBelow10BpmPlayAt10Bpm) {
-    EXPECT_EQ(ClockAt(500).TickToMs(48), 600);   // 5.00 BPM plays as 10.00: 12.5 ms a tick
-    EXPECT_EQ(ClockAt(1000).TickToMs(48), 600);  // 10.00 BPM itself is kept
+TEST(TempoClock, EveryTempoAFileCanStateIsPlayedAsItIs) {
+    EXPECT_EQ(ClockAt(800).TickToMs(480), 7500);   // a fermata's 8.00 BPM: 7.5 s a beat
+    EXPECT_EQ(ClockAt(357).TickToMs(480), 16807);  // 3.57 BPM, 16,777,215 us a quarter, truncated to 0.01 BPM
+    EXPECT_EQ(ClockAt(200000).TickToMs(960), 60);  // 2000.00 BPM
 }
 
-TEST(TempoClock, TemposAbove1000BpmPlayAt1000Bpm) {
-    EXPECT_EQ(ClockAt(200000).TickToMs(960), 120);  // 2000.00 BPM plays as 1000.00: 0.125 ms a tick
-    EXPECT_EQ(ClockAt(100000).TickToMs(960), 120);
+TEST(TempoClock, TemposAboveAQuarterAMillisecondPlayAtThatLimit) {
+    EXPECT_EQ(ClockAt(kMaxEffectiveTempo).TickToMs(480 * 1000), 1000);
+    EXPECT_EQ(ClockAt(kMaxEffectiveTempo * 3).TickToMs(480 * 1000), 1000);
 }
 
-TEST(TempoClock, TheScaleIsAppliedBeforeTheClamp) {
+TEST(TempoClock, TheScaleSlowsEveryTempoDownToOneHundredthOfABpm) {
     TempoClock clock;
     clock.tempoScale = 50;
     clock.StartClock(0, 0, 12000);  // 60.00 BPM
     EXPECT_EQ(clock.TickToMs(480), 1000);
-    clock.tempoScale = 5;
-    clock.StartClock(0, 0, 12000);  // 6.00 BPM, clamped to 10.00
-    EXPECT_EQ(clock.TickToMs(48), 600);
+    clock.tempoScale = 1;
+    clock.StartClock(0, 0, 800);  // 0.08 BPM: 750 s a beat
+    EXPECT_EQ(clock.TickToMs(480), 750000);
+    clock.StartClock(0, 0, 50);  // 0.005 BPM is held at 0.01 BPM
+    EXPECT_EQ(clock.TickToMs(1), 12500);
+    clock.tempoScale = 999;
+    clock.StartClock(0, 0, kMaxEffectiveTempo);
+    EXPECT_EQ(clock.TickToMs(480), 1);
 }
 
 TEST(TempoClock, HalfMillisecondsRoundUp) {
@@ -61,7 +67,8 @@ TEST(TempoClock, ATempoChangeStartsANewSegmentAtTheCurrentTick) {
 }
 
 TEST(TempoClock, TheFarthestTickStaysInsideTheIntRange) {
-    EXPECT_EQ(ClockAt(1000).TickToMs(0x7FFFFFFF), 0x7FFFFFFF);
+    EXPECT_EQ(ClockAt(kMinEffectiveTempo).TickToMs(0x7FFFFFFF), 0x7FFFFFFF);
+    EXPECT_EQ(ClockAt(kMinEffectiveTempo, 0x7FFFFFF0).TickToMs(1), 0x7FFFFFFF);
 }
 
 class TempoTrack : public ::testing::Test {
@@ -99,7 +106,21 @@ TEST_F(TempoTrack, TicksToMsTruncatesWhileTickRangeMsDoesNot) {
 
 TEST_F(TempoTrack, ATempoOfZeroIsTimedAtTheSlowestPlayableTempo) {
     SetTempos(song, {{0, 0}});
-    EXPECT_EQ(TicksToMs(song, 0, 48, 100), 600);
+    EXPECT_EQ(TicksToMs(song, 0, 48, 100), 48 * 12500);
+}
+
+TEST_F(TempoTrack, AFermataAtTheSlowestTempoIsTimedAlsoAtOnePercent) {
+    // One beat at 3.57 BPM between beats at 120.00 BPM. At 1 % the tempo
+    // keeps its steps of 0.01 BPM: 3.57 becomes 0.03 BPM.
+    SetTempos(song, {{0, 12000}, {480, 357}, {960, 12000}});
+    EXPECT_EQ(TicksToMs(song, 0, 1440, 100), 500 + 16806 + 500);
+    EXPECT_EQ(TicksToMs(song, 0, 1440, 1), 50000 + 2000000 + 50000);
+    EXPECT_NEAR(TickRangeMs(song, 0, 1440), 500 + 480 * 12500.0 / 357 + 500, 1e-6);
+}
+
+TEST_F(TempoTrack, ASongOfSlowTemposLongerThanTheIntRangeIsCutAtItsEnd) {
+    SetTempos(song, {{0, 1}});
+    EXPECT_EQ(TicksToMs(song, 0, 1 << 24, 1), 0x7FFFFFFF);
 }
 
 }  // namespace

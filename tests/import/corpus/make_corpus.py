@@ -158,6 +158,43 @@ CORPUS = {
             b"".join(b"\x00" + bytes([0x90, k, 100]) for k in range(40, 63)) + varlen(0x0FFFFFFF) + b"\xc0\x01" + END),
         "data_bytes_with_high_bit.mid": header() + chunk(b"\x00\x90\x3c\x64\x00\x90\xfc\xfb\x00\xc0\xf5" + END),
     },
+    ("system-bytes-in-track", "ok"): {
+        # a C-major scale in running status with one system common or
+        # real-time message (and its data bytes) between two notes
+        f"scale_with_{status:02x}.mid": header(tracks=1) + chunk(
+            b"\x00\x90\x3c\x64\x81\x70\x3c\x00" + b"".join(
+                (b"\x00" + bytes([status]) + bytes([0x10] * data) if k == 64 else b"") +
+                b"\x00" + bytes([k, 100]) + b"\x81\x70" + bytes([k, 0])
+                for k in (62, 64, 65, 67, 69, 71, 72)) + END)
+        for status, data in ((0xF1, 1), (0xF2, 2), (0xF3, 1), (0xF4, 0), (0xF5, 0), (0xF6, 0), (0xF8, 0),
+                             (0xF9, 0), (0xFA, 0), (0xFB, 0), (0xFC, 0), (0xFD, 0), (0xFE, 0))
+    },
+    ("chunks-past-track-count", "ok"): {
+        # one bar of one note; the header counts two chunks, a third holds a
+        # sequencer's own data and zeros
+        "one_bar_then_zero_chunk.mid": header(tracks=2) +
+        chunk(b"\x00\xff\x58\x04\x04\x02\x18\x08\x00\xff\x51\x03\x07\xa1\x20\x8f\x00\xff\x2f\x00") +
+        chunk(b"\x00\x90\x3c\x64\x8f\x00\x80\x3c\x00" + END) +
+        chunk(b"\x8f\xff\x7f" + b"\x00" * 64),
+        # the header counts one chunk, the file holds two of music
+        "undercounted_music.mid": header(tracks=1) + chunk(NOTES + END) + chunk(b"\x00\xc1\x05" + NOTES + END),
+    },
+    ("slow-tempos", "ok"): {
+        "fermata_8_bpm.mid": header(tracks=1) + chunk(
+            b"\x00\xff\x51\x03\x72\x70\xe0" + b"\x00\x90\x3c\x64\x83\x60\x80\x3c\x00" +
+            b"\x00\xff\x51\x03\x07\xa1\x20" + NOTES + END),
+        "slowest_and_zero.mid": header(tracks=1) + chunk(
+            b"\x00\xff\x51\x03\xff\xff\xff\x00\xff\x51\x03\x00\x00\x00\x00\xff\x51\x03\x00\x00\x01" +
+            NOTES + END),
+    },
+    ("long-header", "ok"): {
+        "header_length_10.mid": header(length=10) + b"\x00\x01\x02\x03" + chunk(NOTES + END),
+        "header_length_10_with_prefix.mid": b"\x00" * 128 + header(length=10) + b"MTrk" + chunk(NOTES + END),
+    },
+    ("short-header", "not-smf"): {
+        "header_length_5.mid": header(length=5) + chunk(NOTES + END),
+        "header_length_0.mid": header(length=0) + chunk(NOTES + END),
+    },
 }
 
 
