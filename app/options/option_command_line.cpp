@@ -5,6 +5,8 @@
 #include <functional>
 #include <string_view>
 
+#include "platform/translation.h"
+
 namespace {
 
 enum class Value { kNone, kRequired, kOptional };
@@ -168,7 +170,7 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
 }
 
 std::string OptionCommandLineUsage() {
-    return R"(Usage: ombrix --OPTION... INPUT...
+    return Tr(R"(Usage: ombrix --OPTION... INPUT...
        ombrix -f<folder>[,-p0|-p1]
 Converts MIDI files into WAV files (44100 Hz, 16 bits, stereo) for practice
 tracks. The first form is read when the first argument begins with "--" or
@@ -201,5 +203,5 @@ is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
 A folder given as input gets the conversion log CreateLog.log beside its WAV
 files. Exit status: 0 every input converted (or listed), 1 at least one input
 failed, 2 a usage error.
-)";
+)");
 }

@@ -4,13 +4,10 @@
 
 #include "app/startup/interactive_shell.h"
 
-// What interactive mode says on standard error when no display can be opened.
-inline constexpr char kNoDisplayMessage[] =
-    "ombrix: no display; the window needs X11 or Wayland (convert a folder with -f<folder>)";
 
 class GtkShell final : public InteractiveShell {
 public:
     bool Start() override;
-    void ShowMessage(std::string_view text) override;
+    void ShowMessage(std::string_view text, std::string_view explanation) override;
     int RunMainWindow(COmbrixDlg& dlg, SongContainer& renderSong, const std::string& songPath) override;
 };

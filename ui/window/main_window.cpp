@@ -5,13 +5,17 @@
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
-#include "render/convert_song.h"
+#include "platform/standard_error.h"
+#include "platform/user_report.h"
+#include "render/conversion_ui.h"
 #include "resources/resource_ids.h"
 #include "ui/window/check_open_path.h"
 #include "ui/window/last_folder_settings.h"
 #include "ui/window/main_window_host.h"
 #include "ui/window/switch_layout.h"
 #include "ui/window/window_canvas.h"
+#include "ui/window/window_messages.h"
+#include "ui/window/worker_conversion.h"
 
 namespace {
 
@@ -95,8 +99,26 @@ void MainWindow::OnLButtonDown(int x, int y) { tempo_.OnButtonDown(x, y); }
 
 void MainWindow::OnLButtonUp() { tempo_.OnButtonUp(); }
 
+void MainWindow::OnCaptureLost() {
+    tempo_.OnCaptureLost();
+    for (auto& control : switches_) control->OnCaptureLost();
+}
+
+void MainWindow::OnTempoKey(bool up, bool pressed) {
+    if (!pressed) {
+        tempo_.OnButtonUp();
+        return;
+    }
+    if (tempo_.UpPressed() || tempo_.DownPressed()) return;
+    const PixelRect& arrow = up ? kTempoUpRect : kTempoDownRect;
+    tempo_.OnButtonDown(arrow.x + arrow.width / 2, arrow.y + arrow.height / 2);
+}
+
 void MainWindow::OnSysCommand(int id) {
-    if ((id & kSystemCommandMask) == kAboutCommand) host_.ShowAbout();
+    if ((id & kSystemCommandMask) != kAboutCommand) return;
+    // The About box takes the pointer: whatever is held is let go first.
+    OnCaptureLost();
+    host_.ShowAbout();
 }
 
 void MainWindow::OnDestroy() { settings_.WriteLastFolder(dlg_.m_strLastFolder); }
@@ -107,15 +129,24 @@ void MainWindow::CommandLoad() {
 }
 
 void MainWindow::CommandConvert() {
-    ConvertSongToWav(dlg_.ConversionInput(), renderSong_, std::nullopt, host_.Conversion(), host_.Messages());
+    const ConversionSource source = dlg_.ConversionInput();
+    if (source.name.empty()) {
+        host_.Messages().Report(kNoSongLoadedMessage);
+        return;
+    }
+    const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
+    if (path) ConvertInWorker(source, renderSong_, *path, host_.Conversion(), host_.Messages(), stallTimeout_);
 }
 
 void MainWindow::OpenSong(const std::string& path) {
     if (!CheckOpenPath(path, host_.Messages())) return;
     host_.RepaintNow();
     host_.SetWaitCursor(true);
-    OpenMidiFile(dlg_, path, host_.Messages());
+    CollectingReport report;
+    ErrorLineCopy explanation;
+    OpenMidiFile(dlg_, path, report);
     host_.SetWaitCursor(false);
+    for (const std::string& line : report.lines) host_.Messages().Explain(line, explanation.Text());
     if (dlg_.m_strSongName.empty()) {
         ShowNoSong();
     } else {

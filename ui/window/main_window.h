@@ -5,11 +5,13 @@
 // directly.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/song/song_options_logic.h"
+#include "app/workers/conversion_worker.h"
 #include "ui/controls/bitmap_switch.h"
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_canvas.h"
@@ -53,8 +55,13 @@ public:
     void OnLButtonDown(int x, int y);
     void OnLButtonDblClk(int x, int y) { OnLButtonDown(x, y); }
     void OnLButtonUp();
-    // The toolkit took the mouse capture away.
-    void OnCaptureLost() { tempo_.OnCaptureLost(); }
+    // Something else took the pointer or the keyboard (a modal dialog, the
+    // focus moving away, the window hidden): a held arrow or switch is let
+    // go without effect.
+    void OnCaptureLost();
+    // A tempo key (Up, Down, +, -) pressed or released: the same as holding
+    // that arrow; the keyboard's own repeat is ignored.
+    void OnTempoKey(bool up, bool pressed);
     void OnTimer(int id) { tempo_.OnTimer(id); }
     // Command `id` of the window menu; kAboutCommand opens the About box.
     void OnSysCommand(int id);
@@ -63,8 +70,10 @@ public:
 
     // The LOAD command: the open dialog, then OpenSong.
     void CommandLoad();
-    // The CONVERT command: the save dialog and the conversion.
+    // The CONVERT command: the save dialog and the conversion in a worker.
     void CommandConvert();
+    // A conversion whose worker sends no progress for `timeout` is ended.
+    void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
     // Opens the MIDI file at `path` as LOAD does after its dialog: checks
     // the path, imports the file and refreshes the whole window. A failed
     // import leaves the window showing no song.
@@ -97,4 +106,5 @@ private:
     WindowImages images_;
     std::vector<std::unique_ptr<CQBXBitmapSwitch2>> switches_;
     TempoButtons tempo_;
+    std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };
