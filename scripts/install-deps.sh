@@ -9,6 +9,7 @@ packages=(
   cmake g++ make pkg-config
   libfluidsynth-dev
   libgtk-3-dev fonts-liberation2 fonts-ipafont-gothic
+  gettext
 )
 # What the tests and benchmarks need besides.
 test_packages=(
@@ -19,6 +20,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic fonts-liberation2
   time
+  locales
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.
