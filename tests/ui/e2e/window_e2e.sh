@@ -264,7 +264,17 @@ if start_with_song QNSTEST_HANG_AT_BLOCK=5; then
     [ "$elapsed" -le 1000 ] || fail "Cancel took $elapsed ms while the module stalled"
     [ -e "$work/songs/stall.wav" ] && fail "a cancelled conversion left stall.wav"
     [ "$(leftovers)" -eq 0 ] || fail "a temporary file stayed after Cancel"
-    close_window "after Cancel"
+    # SIGTERM to the window during a conversion removes the unfinished file.
+    xdotool windowfocus --sync "$window"; xdotool key ctrl+s
+    dialog=$(wait_window "$save_title") || fail "no save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "term.wav"; xdotool key Return
+    wait_window "$progress_title" >/dev/null || fail "no progress window"
+    sleep 0.5
+    [ "$(leftovers)" -eq 1 ] || fail "no temporary file while converting"
+    kill -TERM $pid; wait $pid; status=$?
+    [ "$status" -eq 143 ] || fail "exit status $status after SIGTERM"
+    [ "$(leftovers)" -eq 0 ] || fail "SIGTERM left the temporary file"
+    [ -e "$work/songs/term.wav" ] && fail "SIGTERM left term.wav"
 fi
 
 # Hold the up arrow, F1, let go, close About: the tempo stands still. Then
