@@ -34,6 +34,15 @@ bool PartFlag(const SongOptions& options, int id) {
     }
 }
 
+int PartDisabledImage(int id) {
+    switch (id) {
+        case SwitchId::kBass: return ResourceId::kBassDisabled;
+        case SwitchId::kDrums: return ResourceId::kDrumsDisabled;
+        case SwitchId::kGuitar: return ResourceId::kGuitarDisabled;
+        default: return ResourceId::kMelodyDisabled;
+    }
+}
+
 std::string FileNameOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -45,7 +54,6 @@ PixelRect ChannelRowBarRect(int channel) {
     return {kChannelBarX, kChannelRowTop + kChannelRowPitch * channel - 1, 301, 16};
 }
 
-int ChannelNameY(int channel) { return kChannelRowTop + kChannelRowPitch * channel; }
 
 MainWindow::MainWindow(COmbrixDlg& dlg, SongContainer& renderSong, MainWindowHost& host, LastFolderSettings& settings)
     : dlg_(dlg), renderSong_(renderSong), host_(host), settings_(settings), tempo_(dlg, host, host) {}
@@ -71,6 +79,8 @@ void MainWindow::OnInitDialog() {
     Switch(SwitchId::kPreCount)->SetSwitchState(options.preCount ? 1 : 0, 1);
     for (const int id : kPartSwitches) {
         Switch(id)->SetSwitchState(PartFlag(options, id) ? 1 : 0, 1);
+        // Without a song a part switch shows dimmed, its lamp dark.
+        Switch(id)->SetDisabledImage(images_.Get(PartDisabledImage(id)));
         Switch(id)->SetEnabled(false);
     }
     dlg_.m_strLastFolder = settings_.ReadLastFolder();
@@ -90,7 +100,7 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
         const PixelRect bar = ChannelRowBarRect(channel);
         if (const CQBXBitmap* image = images_.Get(used ? ResourceId::kRowUsed : ResourceId::kRowUnused))
             canvas.DrawImage(*image, {0, 0, image->Width(), image->Height()}, bar.x, bar.y);
-        if (used) canvas.DrawText(kChannelNameX, ChannelNameY(channel), options.toneName[channel], kChannelNameColour);
+        if (used) canvas.DrawText(kChannelNameX, bar.y, bar.height, options.toneName[channel], kChannelNameColour);
     }
     tempo_.Paint(canvas, images_);
 }

@@ -32,9 +32,8 @@ inline constexpr int kAboutCommand = 16;
 // Channel names: colour, and where the row bar and the text of a channel sit.
 inline constexpr TextColour kChannelNameColour{172, 99, 43};
 PixelRect ChannelRowBarRect(int channel);
-// Top-left corner of the name in a channel's row.
+// Where the name in a channel's row starts; it is centred in the row's bar.
 inline constexpr int kChannelNameX = 30;
-int ChannelNameY(int channel);
 
 class MainWindow final : public SwitchNotifyTarget, public OptionSwitches {
 public:

@@ -119,13 +119,28 @@ window=$(wait_window "^Ombrix Converter$" 300) || {
 }
 geometry=$(xwininfo -id "$window")
 grep -q 'Width: 408' <<<"$geometry" && grep -q 'Height: 544' <<<"$geometry" || fail "client area is not 408 x 544"
-expect_skin "tempo shows - without a song|30x34+249+59|bitmap_153_digits.bmp|330|0"
+expect_skin "tempo shows - without a song|30x34+249+59|bitmap_153_digits.bmp|330|0" \
+    "MELODY dark without a song|80x48+27+145|bitmap_159_melody_disabled.bmp|0|0" \
+    "DRUMS dark without a song|80x48+311+145|bitmap_156_drums_disabled.bmp|0|0"
 
 click 64 63                                            # LOAD
 dialog=$(wait_window "$open_title") || fail "no open dialog"
 xdotool windowfocus --sync "$dialog"; xdotool key ctrl+l; sleep 0.2
 xdotool type --delay 5 "songs/song.mid"; xdotool key Return
 wait_name "$window" "Ombrix Converter [song.mid]" || fail "caption after LOAD: $(xdotool getwindowname "$window")"
+
+# The name in row 1 (bar at y 209, 16 high) sits in the middle: as many
+# rows of the bar above its ink as below (one apart at most).
+import -window "$window" "$work/shot.png"
+ink=$("$convert_im" "$work/shot.png" -crop 90x14+30+210 +repage -colorspace gray -threshold 75% -negate txt:- |
+      awk -F'[,:]' 'NR > 1 && /#FFFFFF|white/ {print $2}' | sort -n | uniq)
+if [ -z "$ink" ]; then
+    fail "no name in row 1"
+else
+    above=$(head -1 <<<"$ink") below=$((13 - $(tail -1 <<<"$ink")))
+    [ $((above - below)) -le 1 ] && [ $((below - above)) -le 1 ] ||
+        fail "the name in row 1 is not centred: $above rows above it, $below below"
+fi
 
 click 380 217                                          # MUTE channel 1
 click 256 169                                          # BASS removed (mutes channel 2)

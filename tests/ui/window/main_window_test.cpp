@@ -128,6 +128,18 @@ TEST_F(MainWindowTest, DisabledChannelSwitchesShowTheirDisabledImage) {
     EXPECT_EQ(canvas.drawn[0].image, window.Images().Get(ResourceId::kChannelSwitchDisabled));
 }
 
+TEST_F(MainWindowTest, PartSwitchesLookDarkWithoutASongAndShowTheirStripsWithOne) {
+    RecordingCanvas before;
+    window.Switch(SwitchId::kBass)->OnPaint(before);
+    ASSERT_EQ(before.drawn.size(), 1u);
+    EXPECT_EQ(before.drawn[0].image, window.Images().Get(ResourceId::kBassDisabled));
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    RecordingCanvas after;
+    window.Switch(SwitchId::kBass)->OnPaint(after);
+    ASSERT_EQ(after.drawn.size(), 1u);
+    EXPECT_EQ(after.drawn[0].image, window.Images().Get(ResourceId::kBassOff));
+}
+
 TEST_F(MainWindowTest, PaintLightsAndNamesOnlyTheUsedChannels) {
     Load(WriteFile("three.mid", ThreeChannelSong()));
     RecordingWindowCanvas canvas;
@@ -142,8 +154,8 @@ TEST_F(MainWindowTest, PaintLightsAndNamesOnlyTheUsedChannels) {
         EXPECT_EQ(bar.y, 209 + 20 * channel);
     }
     ASSERT_EQ(canvas.texts.size(), 3u);
-    EXPECT_EQ(canvas.texts[0], (DrawnText{30, 210, Options().toneName[0], kChannelNameColour}));
-    EXPECT_EQ(canvas.texts[2].y, 210 + 20 * kDrumChannel);
+    EXPECT_EQ(canvas.texts[0], (DrawnText{30, 209, 16, Options().toneName[0], kChannelNameColour}));
+    EXPECT_EQ(canvas.texts[2].top, 209 + 20 * kDrumChannel);
 }
 
 TEST_F(MainWindowTest, LoadOpensTheChosenSongAndEnablesItsChannels) {
