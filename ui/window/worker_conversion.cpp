@@ -2,6 +2,7 @@
 // window's events, and stop the worker when the user cancels.
 #include "ui/window/worker_conversion.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <vector>
@@ -49,6 +50,8 @@ bool FollowWorker(ConversionWorker& worker, ConversionUi& ui) {
 // with the worker's explanation; a crash or a stall says so under the
 // failure's own text.
 void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
+    // What the worker wrote on standard error goes there too, as it did before the worker.
+    std::fputs(worker.ErrorOutput().c_str(), stderr);
     std::vector<std::string> reports = worker.Reports();
     std::string explanation = ExplanationOf(worker.ErrorOutput());
     if ((worker.End() == WorkerEnd::kCrashed || worker.End() == WorkerEnd::kStalled) && !reports.empty()) {
