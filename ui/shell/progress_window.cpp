@@ -38,7 +38,9 @@ void GtkConversionUi::OpenProgress(int lower, int upper) {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     gtk_window_set_title(GTK_WINDOW(window_), Tr("Converting to a wave file"));
     gtk_window_set_transient_for(GTK_WINDOW(window_), owner_);
-    gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
+    // Not modal: GTK drops the close request of every window outside a modal
+    // grab, and the main window's close button must cancel the conversion.
+    // The main window takes no input while it is insensitive.
     gtk_window_set_deletable(GTK_WINDOW(window_), FALSE);
     gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
     gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_DIALOG);

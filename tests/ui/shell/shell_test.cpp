@@ -80,7 +80,7 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     EXPECT_FALSE(gtk_widget_get_sensitive(owner));
     GtkWidget* window = Toplevel(Tr("Converting to a wave file"));
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(window)));
+    EXPECT_TRUE(gtk_window_get_transient_for(GTK_WINDOW(window)) == GTK_WINDOW(owner));
     EXPECT_FALSE(gtk_window_get_deletable(GTK_WINDOW(window)));
 
     // The close request of the window manager is refused.
@@ -175,4 +175,27 @@ TEST_F(GtkMainWindowTest, PostedTasksRunLaterAndNotAfterTheWindowIsGone) {
     window.reset();
     DrainEvents();
     EXPECT_EQ(runs, 1);
+}
+
+TEST_F(GtkMainWindowTest, TheCloseButtonDuringAConversionCancelsItAndClosesOnceItHasEnded) {
+    GtkWidget* toplevel = Toplevel(kWindowCaption);
+    ASSERT_NE(toplevel, nullptr);
+    gtk_widget_show(toplevel);
+    bool cancelled = false;
+    bool stillOpenWhileConverting = false;
+    // A posted task stands in for CONVERT: it runs the progress window until Cancel is heard.
+    window->Post([&] {
+        window->Conversion().OpenProgress(0, 100);
+        GdkEvent* close = gdk_event_new(GDK_DELETE);
+        close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(toplevel)));
+        gtk_main_do_event(close);
+        gdk_event_free(close);
+        cancelled = window->Conversion().CancelRequested();
+        stillOpenWhileConverting = Toplevel(kWindowCaption) != nullptr;
+        window->Conversion().CloseProgress();
+    });
+    DrainEvents();
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(stillOpenWhileConverting);
+    EXPECT_EQ(Toplevel(kWindowCaption), nullptr);  // closed once the conversion ended
 }
