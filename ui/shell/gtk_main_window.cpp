@@ -49,7 +49,7 @@ GtkMainWindow::GtkMainWindow(COmbrixDlg& dlg, SongContainer& renderSong)
     g_object_ref_sink(window_);
     messages_ = std::make_unique<MessageBoxReport>(GTK_WINDOW(window_));
     // A message box takes the pointer: whatever is held is let go first.
-    messages_->SetBeforeShow(+[](void* self) { static_cast<GtkMainWindow*>(self)->logic_.OnCaptureLost(); }, this);
+    messages_->SetBeforeShow([this] { logic_.OnCaptureLost(); });
     conversion_ = std::make_unique<GtkConversionUi>(GTK_WINDOW(window_));
     font_ = NewChannelNameFont();
     logic_.OnInitDialog();

@@ -40,6 +40,6 @@ bool AskYesNo(GtkWindow* parent, const std::string& question) {
 }
 
 void MessageBoxReport::Explain(std::string_view text, std::string_view explanation) {
-    if (beforeShow_) beforeShow_(beforeShowData_);
+    if (beforeShow_) beforeShow_();
     ShowMessageDialog(parent_, text, explanation);
 }

@@ -4,6 +4,7 @@
 
 #include <gtk/gtk.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,13 +24,9 @@ class MessageBoxReport final : public WindowMessages {
 public:
     explicit MessageBoxReport(GtkWindow* parent) : parent_(parent) {}
     void Explain(std::string_view text, std::string_view explanation) override;
-    void SetBeforeShow(void (*beforeShow)(void*), void* data) {
-        beforeShow_ = beforeShow;
-        beforeShowData_ = data;
-    }
+    void SetBeforeShow(std::function<void()> beforeShow) { beforeShow_ = std::move(beforeShow); }
 
 private:
     GtkWindow* parent_;
-    void (*beforeShow_)(void*) = nullptr;
-    void* beforeShowData_ = nullptr;
+    std::function<void()> beforeShow_;
 };
