@@ -177,6 +177,7 @@ bool WaitForReadable(const std::vector<int>& fds, std::chrono::milliseconds time
 }
 
 std::string SignalDescription(int signal) {
-    const char* text = ::strsignal(signal);
+    // The English description whatever the locale: it goes into conversion logs.
+    const char* text = ::sigdescr_np(signal);
     return text != nullptr ? text : "signal " + std::to_string(signal);
 }

@@ -67,5 +67,6 @@ bool WriteAllBytes(int fd, std::span<const char> bytes);
 // `timeout` has passed; returns whether anything is ready.
 bool WaitForReadable(const std::vector<int>& fds, std::chrono::milliseconds timeout);
 
-// The system's name of a signal ("Segmentation fault").
+// The system's name of a signal ("Segmentation fault"), in English in
+// every locale.
 std::string SignalDescription(int signal);

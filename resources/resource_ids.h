@@ -27,6 +27,10 @@ constexpr int kTempoDownPressed = 152;
 constexpr int kDigits = 153;               // 360 x 34: "0"-"9", blank, "-"
 constexpr int kPreCountOn = 154;           // 14 x 28 check box strips
 constexpr int kPreCountOff = 155;
+constexpr int kDrumsDisabled = 156;        // 80 x 48 part switches without a song
+constexpr int kBassDisabled = 157;
+constexpr int kGuitarDisabled = 158;
+constexpr int kMelodyDisabled = 159;
 }  // namespace ResourceId
 
 // Width of one cell of the digit strip, and the cells of blank and "-".

@@ -16,6 +16,7 @@ packages=(
   cmake g++ make pkg-config
   libfluidsynth-dev
   libgtk-3-dev
+  gettext
 )
 # What the window draws its texts with (the Debian package depends on them too).
 window_fonts=(
@@ -30,6 +31,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils imagemagick
   "${window_fonts[@]}"
   time
+  locales
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.

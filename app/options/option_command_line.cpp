@@ -5,6 +5,8 @@
 #include <functional>
 #include <string_view>
 
+#include "platform/translation.h"
+
 namespace {
 
 enum class Value { kNone, kRequired, kOptional };
@@ -184,7 +186,7 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
 }
 
 std::string OptionCommandLineUsage() {
-    return R"(Usage: ombrix --OPTION... INPUT...
+    return Tr(R"(Usage: ombrix --OPTION... INPUT...
        ombrix -f<folder>[,-p0|-p1]
 Converts MIDI files into WAV files (44100 Hz, 16 bits, stereo) for practice
 tracks. The first form is read whenever an argument begins with "--" or is
@@ -223,5 +225,5 @@ input gets the conversion log CreateLog.log beside its WAV files. Which
 channels each part takes (the bass instruments, the track the song names as
 its melody) is told in the README. Exit status: 0 every input converted (or
 listed), 1 at least one input failed, 2 a usage error.
-)";
+)");
 }

@@ -15,9 +15,10 @@ public:
     // Connects to the display. False when there is none; the caller tells
     // the user.
     virtual bool Start() = 0;
-    // Shows `text` in a message box and returns when it is acknowledged
-    // (only after Start succeeded).
-    virtual void ShowMessage(std::string_view text) = 0;
+    // Shows `text` in a message box, with `explanation` (what to do, in
+    // English) under it, and returns when it is acknowledged (only after
+    // Start succeeded).
+    virtual void ShowMessage(std::string_view text, std::string_view explanation) = 0;
     // Shows the main window on `dlg` and returns the exit status when it is
     // closed. Conversions render through `renderSong`; a non-empty
     // `songPath` is opened first. Both objects are borrowed.

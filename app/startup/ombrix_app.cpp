@@ -72,8 +72,13 @@ int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* she
     if (!DiscoverSynthModule()) {
         // The English hint comes first in interactive mode: the box waits for OK.
         if (!interactive) ShowMessageBox(kModuleNotInstalledMessage);
-        std::cerr << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
-        if (interactive) shell->ShowMessage(kModuleNotInstalledMessage);
+        const std::string hint = ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder());
+        std::cerr << hint << '\n';
+        // The box shows the hint without the program's name in front.
+        constexpr std::string_view kPrefix = "ombrix: ";
+        if (interactive)
+            shell->ShowMessage(kModuleNotInstalledMessage,
+                               std::string_view(hint).substr(hint.starts_with(kPrefix) ? kPrefix.size() : 0));
         return kExitFailure;
     }
 

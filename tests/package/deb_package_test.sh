@@ -16,13 +16,15 @@ expect_equal "$(dpkg-deb -f "$deb" Package)" ombrix "package name"
 expect_equal "$(dpkg-deb -f "$deb" Version)" 1.00 "version"
 expect_equal "$(dpkg-deb -f "$deb" Architecture)" amd64 "architecture"
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libfluidsynth3 fluid-soundfont-gm libgtk-3-0 libstdc++6; do
+for needed in libfluidsynth3 fluid-soundfont-gm libgtk-3-0 libstdc++6 "fonts-ipafont-gothic | fonts-noto-cjk" \
+              fonts-liberation2; do
   expect_contains "$depends" "$needed" "Depends"
 done
 
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/lib/ombrix/ombrix ./usr/lib/ombrix/QNStaff.so ./usr/lib/ombrix/register-module.sh \
-            ./usr/lib/ombrix/TONE/GM2/GM2.TNF "./usr/bin/ombrix -> ../lib/ombrix/ombrix"; do
+            ./usr/lib/ombrix/TONE/GM2/GM2.TNF "./usr/bin/ombrix -> ../lib/ombrix/ombrix" \
+            ./usr/share/locale/ja/LC_MESSAGES/ombrix.mo; do
   expect_contains "$contents" "$path" "package contents"
 done
 case "$contents" in *gtest*|*benchmark*|*module/test*|*_tests*) fail "test files in the package" ;; esac

@@ -40,11 +40,16 @@ const std::vector<ExpectedImage> kWindowImages = {
     {ResourceId::kBassOn, 80, 96},
     {ResourceId::kDrumsOff, 80, 96},
     {ResourceId::kDrumsOn, 80, 96},
+    // The part switches' look without a song: single images.
+    {ResourceId::kMelodyDisabled, 80, 48},
+    {ResourceId::kGuitarDisabled, 80, 48},
+    {ResourceId::kBassDisabled, 80, 48},
+    {ResourceId::kDrumsDisabled, 80, 48},
 };
 
 TEST(ResourceImagesTest, EveryWindowImageLoadsWithItsSizeAndNoPalette)
 {
-    ASSERT_EQ(kWindowImages.size(), 24u);
+    ASSERT_EQ(kWindowImages.size(), 28u);
     for (const ExpectedImage& expected : kWindowImages) {
         std::optional<DibPalette> palette;
         const auto image = LoadDibResource(expected.id, &palette);

@@ -32,6 +32,8 @@ void PaintPreCountStrip(cairo_t* cr, bool ticked);
 enum class Part { kMelody, kGuitar, kBass, kDrums };
 // A part switch strip, 80 x 96: the part present (off) or removed (on).
 void PaintPartStrip(cairo_t* cr, Part part, bool removed);
+// A part switch while no song is loaded, 80 x 48: dimmed, its lamp dark.
+void PaintPartDisabled(cairo_t* cr, Part part);
 
 // The digit strip, 360 x 34: twelve 30-wide cells "0"-"9", blank, "-".
 void PaintDigitStrip(cairo_t* cr);

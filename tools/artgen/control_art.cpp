@@ -151,6 +151,11 @@ void PaintPreCountStrip(cairo_t* cr, bool ticked)
         SetColour(c, Palette::kPanelBottom);
         cairo_paint(c);
         Well(c, 0, 0, 14, 14, 2);
+        // A light rim, so that the empty box stands out from the panel (over 3:1).
+        SetColour(c, Palette::kLabelDim);
+        cairo_set_line_width(c, 1.2);
+        RoundedRect(c, 1.1, 1.1, 11.8, 11.8, 1.6);
+        cairo_stroke(c);
         if (pressed) {
             SetColour(c, Palette::kAccent, 0.35);
             RoundedRect(c, 2, 2, 10, 10, 1);

@@ -47,6 +47,10 @@ std::vector<ImageJob> Jobs()
         {"bitmap_153_digits.bmp", 360, 34, PaintDigitStrip},
         {"bitmap_154_precount_on.bmp", 14, 28, [](cairo_t* cr) { PaintPreCountStrip(cr, true); }},
         {"bitmap_155_precount_off.bmp", 14, 28, [](cairo_t* cr) { PaintPreCountStrip(cr, false); }},
+        {"bitmap_156_drums_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kDrums); }},
+        {"bitmap_157_bass_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kBass); }},
+        {"bitmap_158_guitar_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kGuitar); }},
+        {"bitmap_159_melody_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kMelody); }},
     };
     for (const int size : {16, 32, 48}) {
         jobs.push_back({"icon_128_" + std::to_string(size) + ".bmp", size, size,

@@ -122,16 +122,17 @@ void ChannelSection(cairo_t* cr)
         const int top = 209 + 20 * i;
         DrawText(cr, std::to_string(i + 1), 21, top + 12, 10, true, Palette::kLabelDim, Align::kRight);
     }
-    // The switch columns: VOLUME DOWN at x 349, MUTE at x 372; a coloured
-    // mark under each, matching its lamp and its label.
+    // The switch columns: VOLUME DOWN at x 349, MUTE at x 372, 23 pixels
+    // apart; a coloured mark under each, matching its lamp, and a short
+    // label centred under it, so that the two never run together.
     SetColour(cr, Palette::kGreen, 0.9);
     cairo_rectangle(cr, 350, 530, 14, 2);
     cairo_fill(cr);
     SetColour(cr, Palette::kYellow, 0.9);
     cairo_rectangle(cr, 373, 530, 14, 2);
     cairo_fill(cr);
-    DrawText(cr, "VOLUME DOWN", 358, 542, 10, true, Mix(Palette::kGreen, Palette::kLabel, 0.35), Align::kRight, 0.6);
-    DrawText(cr, "MUTE", 381, 542, 10, true, Mix(Palette::kYellow, Palette::kLabel, 0.3), Align::kCentre, 0.6);
+    DrawText(cr, "VOL", 357, 540, 8, true, Mix(Palette::kGreen, Palette::kLabel, 0.35), Align::kCentre, 0.0);
+    DrawText(cr, "MUTE", 380, 540, 8, true, Mix(Palette::kYellow, Palette::kLabel, 0.3), Align::kCentre, 0.0);
 }
 
 }  // namespace

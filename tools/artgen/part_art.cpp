@@ -229,6 +229,17 @@ void PartFace(cairo_t* cr, Part part, bool removed, bool pressed)
 
 }  // namespace
 
+void PaintPartDisabled(cairo_t* cr, Part part)
+{
+    SetColour(cr, Palette::kRecess);
+    cairo_paint(cr);
+    KeyCap(cr, 0, 0, kWidth, kHeight, 5, false);
+    const Colour ink = Mix(Palette::kLabelDim, Palette::kKeyBottom, 0.35);
+    Picture(cr, part, ink, Palette::kKeyBottom);
+    DrawText(cr, NameOf(part), kWidth / 2.0, 44, 10, true, ink, Align::kCentre, 1.0);
+    Lamp(cr, 8, 7.5, 2.4, Palette::kGreen, false);
+}
+
 void PaintPartStrip(cairo_t* cr, Part part, bool removed)
 {
     PaintStrip(cr, kHeight, [part, removed](cairo_t* c, bool pressed) { PartFace(c, part, removed, pressed); });

@@ -15,6 +15,8 @@
 #include "resources/resource_ids.h"
 #include "ui/controls/dib.h"
 #include "ui/gtk/cairo_canvas.h"
+#include "ui/shell/pango_window_canvas.h"
+#include "ui/window/main_window.h"
 
 namespace {
 
@@ -106,7 +108,7 @@ void DrawMockUp(cairo_t* cr, double x, double y)
     put(load(ResourceId::kTempoDown), 369, 77, 0, 22);
     put(load(ResourceId::kPreCountOn), 248, 101, 0, 14);
     put(load(ResourceId::kMelodyOn), 27, 145, 0, 48);
-    put(load(ResourceId::kGuitarOff), 122, 145, 0, 48);
+    put(load(ResourceId::kGuitarDisabled), 122, 145, 0, 48);  // as without a song
     put(load(ResourceId::kBassOff), 216, 145, 48, 48);  // held down
     put(load(ResourceId::kDrumsOff), 311, 145, 0, 48);
     const auto rowUsed = load(ResourceId::kRowUsed);
@@ -115,23 +117,16 @@ void DrawMockUp(cairo_t* cr, double x, double y)
     const auto disabled = load(ResourceId::kChannelSwitchDisabled);
     const auto volumeDown = load(ResourceId::kVolumeDownOn);
     const auto mute = load(ResourceId::kMuteOn);
-    const char* names[16] = {"Piano 1", "Fingered Bs.", "Strings", "Flute", "", "", "", "", "", "Standard Set",
+    PangoFontDescription* font = NewChannelNameFont();
+    PangoWindowCanvas names(cr, font);
+    const char* rowNames[16] = {"Piano 1", "Fingered Bs.", "Strings", "Flute", "", "", "", "", "", "Standard Set",
                              "", "", "", "", "", ""};
     for (int i = 0; i < 16; ++i) {
         const int top = 209 + 20 * i;
-        const bool used = names[i][0] != '\0';
+        const bool used = rowNames[i][0] != '\0';
         put(used ? rowUsed : rowUnused, 26, top - 1, 0, 16);
         if (used) {
-            PangoLayout* layout = pango_cairo_create_layout(cr);
-            PangoFontDescription* font = pango_font_description_from_string("Arial Bold 9");
-            pango_font_description_set_weight(font, static_cast<PangoWeight>(600));
-            pango_layout_set_font_description(layout, font);
-            pango_font_description_free(font);
-            pango_layout_set_text(layout, names[i], -1);
-            cairo_set_source_rgb(cr, 172 / 255.0, 99 / 255.0, 43 / 255.0);
-            cairo_move_to(cr, 30, top);
-            pango_cairo_show_layout(cr, layout);
-            g_object_unref(layout);
+            names.DrawText(kChannelNameX, top - 1, 16, rowNames[i], kChannelNameColour);
             put(i == 2 ? volumeDown : off, 349, top, 0, 16);
             put(i == 3 ? mute : off, 372, top, i == 0 ? 16 : 0, 16);
         } else if (disabled) {
@@ -139,6 +134,7 @@ void DrawMockUp(cairo_t* cr, double x, double y)
             canvas.DrawImage(*disabled, {0, 0, 16, 16}, 372, top);
         }
     }
+    pango_font_description_free(font);
     cairo_restore(cr);
 }
 

@@ -1,7 +1,11 @@
 // File chooser dialogs (GtkFileChooserDialog, never the portal chooser).
 #include "ui/shell/file_dialogs.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <initializer_list>
+
+#include "platform/translation.h"
 
 #include "ui/shell/message_dialogs.h"
 #include "ui/window/wave_file_name.h"
@@ -12,16 +16,36 @@ namespace {
 constexpr int kDialogWidth = 720;
 constexpr int kDialogHeight = 480;
 
-// A filter named `name` that matches `pattern` (GTK patterns are case-sensitive).
-void AddFilter(GtkWidget* dialog, const char* name, const char* pattern) {
+// A filter named `name` that matches every pattern of `patterns` (GTK
+// patterns are case-sensitive, so each spells both cases).
+void AddFilter(GtkWidget* dialog, const char* name, std::initializer_list<const char*> patterns) {
     GtkFileFilter* filter = gtk_file_filter_new();
     gtk_file_filter_set_name(filter, name);
-    gtk_file_filter_add_pattern(filter, pattern);
+    for (const char* pattern : patterns) gtk_file_filter_add_pattern(filter, pattern);
     gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), filter);
 }
 
-// Runs `dialog` and destroys it; the chosen file name, or nothing.
-std::optional<std::string> RunChooser(GtkWidget* dialog) {
+// The file chooser picks its own size once it is shown (a remembered one,
+// or one from its contents), whatever was asked for: a dialog larger than
+// the monitor's work area is shrunk to it, so that its buttons stay on
+// the screen.
+void FitToWorkArea(GtkWidget* dialog, gpointer) {
+    GdkWindow* window = gtk_widget_get_window(dialog);
+    if (!window) return;
+    GdkMonitor* monitor = gdk_display_get_monitor_at_window(gdk_window_get_display(window), window);
+    if (!monitor) return;
+    GdkRectangle area{};
+    gdk_monitor_get_workarea(monitor, &area);
+    int width = 0;
+    int height = 0;
+    gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
+    if (width <= area.width && height <= area.height) return;
+    gtk_window_resize(GTK_WINDOW(dialog), std::min(width, area.width), std::min(height, area.height));
+    gtk_window_move(GTK_WINDOW(dialog), area.x, area.y);
+}
+
+// The chosen file name, or nothing; the dialog stays for another round.
+std::optional<std::string> RunOnce(GtkWidget* dialog) {
     std::optional<std::string> chosen;
     if (gtk_dialog_run(GTK_DIALOG(dialog)) == GTK_RESPONSE_ACCEPT) {
         if (gchar* name = gtk_file_chooser_get_filename(GTK_FILE_CHOOSER(dialog))) {
@@ -29,16 +53,20 @@ std::optional<std::string> RunChooser(GtkWidget* dialog) {
             g_free(name);
         }
     }
-    gtk_widget_destroy(dialog);
     return chosen;
 }
 
 GtkWidget* NewChooser(GtkWindow* parent, const char* title, GtkFileChooserAction action, const char* acceptLabel,
                       const std::string& folder) {
-    GtkWidget* dialog = gtk_file_chooser_dialog_new(title, parent, action, "_Cancel", GTK_RESPONSE_CANCEL,
+    GtkWidget* dialog = gtk_file_chooser_dialog_new(title, parent, action, Tr("_Cancel"), GTK_RESPONSE_CANCEL,
                                                     acceptLabel, GTK_RESPONSE_ACCEPT, nullptr);
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_ACCEPT);
     gtk_window_set_default_size(GTK_WINDOW(dialog), kDialogWidth, kDialogHeight);
+    g_signal_connect_after(dialog, "map", G_CALLBACK(FitToWorkArea), nullptr);
+    g_signal_connect_after(dialog, "size-allocate", G_CALLBACK(+[](GtkWidget* widget, GdkRectangle*, gpointer) {
+                               FitToWorkArea(widget, nullptr);
+                           }),
+                           nullptr);
     gtk_file_chooser_set_local_only(GTK_FILE_CHOOSER(dialog), TRUE);
     if (!folder.empty()) gtk_file_chooser_set_current_folder(GTK_FILE_CHOOSER(dialog), folder.c_str());
     return dialog;
@@ -47,25 +75,35 @@ GtkWidget* NewChooser(GtkWindow* parent, const char* title, GtkFileChooserAction
 }  // namespace
 
 std::optional<std::string> RunOpenMidiDialog(GtkWindow* parent, const std::string& folder) {
-    GtkWidget* dialog = NewChooser(parent, "MIDIファイルを開く", GTK_FILE_CHOOSER_ACTION_OPEN, "_Open", folder);
-    AddFilter(dialog, "MIDIファイル(*.mid)", "*.[mM][iI][dD]");
-    return RunChooser(dialog);
+    GtkWidget* dialog = NewChooser(parent, Tr("Open a MIDI file"), GTK_FILE_CHOOSER_ACTION_OPEN, Tr("_Open"), folder);
+    AddFilter(dialog, Tr("MIDI files"), {"*.[mM][iI][dD]", "*.[mM][iI][dD][iI]", "*.[kK][aA][rR]", "*.[rR][mM][iI]"});
+    AddFilter(dialog, Tr("All files"), {"*"});
+    const std::optional<std::string> chosen = RunOnce(dialog);
+    gtk_widget_destroy(dialog);
+    return chosen;
 }
 
 std::optional<std::string> RunSaveWaveDialog(GtkWindow* parent, const std::string& folder, const std::string& songName) {
-    GtkWidget* dialog = NewChooser(parent, "オーディオファイルの保存", GTK_FILE_CHOOSER_ACTION_SAVE, "_Save", folder);
-    AddFilter(dialog, "ウェーブファイル (*.wav)", "*.[wW][aA][vV]");
+    GtkWidget* dialog = NewChooser(parent, Tr("Save the audio file"), GTK_FILE_CHOOSER_ACTION_SAVE, Tr("_Save"), folder);
+    AddFilter(dialog, Tr("Wave files (*.wav)"), {"*.[wW][aA][vV]"});
     gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), (songName + ".wav").c_str());
     gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), TRUE);
-    const std::optional<std::string> typed = RunChooser(dialog);
-    if (!typed) return typed;
-    // GTK has confirmed the typed name; a name that only now gets its extension is asked about here.
-    const std::string path = WithWaveExtension(*typed);
-    std::error_code error;
-    if (path != *typed && std::filesystem::exists(path, error)) {
-        const std::string question = "A file named \"" + std::filesystem::path(path).filename().string() +
-                                     "\" already exists. Do you want to replace it?";
-        if (!AskYesNo(parent, question)) return std::nullopt;
+    std::optional<std::string> chosen;
+    while (const std::optional<std::string> typed = RunOnce(dialog)) {
+        // GTK has confirmed the typed name; a name that only now gets its extension is asked about here,
+        // and "No" goes back to the dialog with the name as it was.
+        const std::string path = WithWaveExtension(*typed);
+        std::error_code error;
+        if (path != *typed && std::filesystem::exists(path, error)) {
+            gchar* question = g_strdup_printf(Tr("A file named \"%s\" already exists. Do you want to replace it?"),
+                                              std::filesystem::path(path).filename().c_str());
+            const bool replace = AskYesNo(GTK_WINDOW(dialog), question);
+            g_free(question);
+            if (!replace) continue;
+        }
+        chosen = path;
+        break;
     }
-    return path;
+    gtk_widget_destroy(dialog);
+    return chosen;
 }

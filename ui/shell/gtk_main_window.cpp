@@ -2,6 +2,9 @@
 #include "ui/shell/gtk_main_window.h"
 
 #include <filesystem>
+#include <optional>
+
+#include "platform/translation.h"
 
 #include "resources/resource_ids.h"
 #include "ui/gtk/window_icon.h"
@@ -16,6 +19,25 @@ constexpr guint kRightButton = 3;
 // The switch's control ID, kept on its widget.
 constexpr char kSwitchIdKey[] = "ombrix-switch-id";
 
+// Whether `keyval` is a tempo key: true for up (Up, +), false for down
+// (Down, -), nothing for other keys.
+std::optional<bool> TempoKeyUp(guint keyval) {
+    switch (keyval) {
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up:
+        case GDK_KEY_plus:
+        case GDK_KEY_KP_Add:
+            return true;
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down:
+        case GDK_KEY_minus:
+        case GDK_KEY_KP_Subtract:
+            return false;
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
 
 struct GtkMainWindow::TimerTick {
@@ -28,6 +50,8 @@ GtkMainWindow::GtkMainWindow(COmbrixDlg& dlg, SongContainer& renderSong)
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_ref_sink(window_);
     messages_ = std::make_unique<MessageBoxReport>(GTK_WINDOW(window_));
+    // A message box takes the pointer: whatever is held is let go first.
+    messages_->SetBeforeShow([this] { logic_.OnCaptureLost(); });
     conversion_ = std::make_unique<GtkConversionUi>(GTK_WINDOW(window_));
     font_ = NewChannelNameFont();
     logic_.OnInitDialog();
@@ -59,6 +83,8 @@ void GtkMainWindow::BuildWidgets() {
     g_signal_connect(area_, "button-press-event", G_CALLBACK(OnPress), this);
     g_signal_connect(area_, "button-release-event", G_CALLBACK(OnRelease), this);
     g_signal_connect(area_, "grab-broken-event", G_CALLBACK(OnGrabBroken), this);
+    // A modal dialog's grab raises no grab-broken event, only grab-notify.
+    g_signal_connect(area_, "grab-notify", G_CALLBACK(OnGrabNotify), this);
     gtk_fixed_put(GTK_FIXED(fixed), area_, 0, 0);
     for (CQBXBitmapSwitch2* control : logic_.Switches()) {
         auto widget = std::make_unique<SwitchWidget>(*control);
@@ -69,13 +95,14 @@ void GtkMainWindow::BuildWidgets() {
         g_object_set_data(G_OBJECT(area), kSwitchIdKey, GINT_TO_POINTER(control->Id()));
         g_signal_connect(area, "enter-notify-event", G_CALLBACK(OnSwitchCrossing), this);
         g_signal_connect(area, "leave-notify-event", G_CALLBACK(OnSwitchCrossing), this);
+        g_signal_connect(area, "grab-notify", G_CALLBACK(OnGrabNotify), this);
         switchWidgets_.push_back(std::move(widget));
     }
     gtk_container_add(GTK_CONTAINER(window_), fixed);
 
     // GTK cannot add to the window manager's menu: About sits in a context menu of the background and on F1.
     menu_ = gtk_menu_new();
-    GtkWidget* about = gtk_menu_item_new_with_mnemonic("バージョン情報 (_A)...");
+    GtkWidget* about = gtk_menu_item_new_with_mnemonic(Tr("_About..."));
     g_signal_connect_swapped(about, "activate", G_CALLBACK(+[](gpointer self) {
                                  static_cast<GtkMainWindow*>(self)->logic_.OnSysCommand(kAboutCommand);
                              }),
@@ -88,8 +115,10 @@ void GtkMainWindow::BuildWidgets() {
     gtk_drag_dest_add_uri_targets(window_);
     g_signal_connect(window_, "drag-data-received", G_CALLBACK(OnDrop), this);
     g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
-    // Losing the focus while an arrow is held ends the hold, as a lost grab does.
+    g_signal_connect(window_, "key-release-event", G_CALLBACK(OnKeyRelease), this);
+    // Losing the focus or being hidden while something is held ends the hold, as a lost grab does.
     g_signal_connect(window_, "focus-out-event", G_CALLBACK(OnGrabBroken), this);
+    g_signal_connect(window_, "unmap-event", G_CALLBACK(OnGrabBroken), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
 }
@@ -162,8 +191,10 @@ std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& fold
 void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
 
 void GtkMainWindow::Post(std::function<void()> task) {
-    task = [alive = alive_, task = std::move(task)] {
-        if (*alive) task();
+    task = [this, alive = alive_, task = std::move(task)] {
+        if (!*alive) return;
+        task();
+        if (closePending_ && !conversion_->Converting()) RequestClose();
     };
     g_idle_add_full(
         G_PRIORITY_DEFAULT_IDLE,
@@ -176,8 +207,13 @@ void GtkMainWindow::Post(std::function<void()> task) {
 }
 
 void GtkMainWindow::RequestClose() {
-    // A running conversion keeps the window open; it ends on its own or through Cancel.
-    if (conversion_->Converting() || destroyed_) return;
+    if (destroyed_) return;
+    // A running conversion is cancelled first; the window closes once it has ended.
+    if (conversion_->Converting()) {
+        closePending_ = true;
+        conversion_->Cancel();
+        return;
+    }
     gtk_widget_destroy(window_);
 }
 
@@ -207,6 +243,10 @@ gboolean GtkMainWindow::OnRelease(GtkWidget*, GdkEventButton* event, gpointer se
     return TRUE;
 }
 
+void GtkMainWindow::OnGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer self) {
+    if (!wasGrabbed) static_cast<GtkMainWindow*>(self)->logic_.OnCaptureLost();
+}
+
 gboolean GtkMainWindow::OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self) {
     static_cast<GtkMainWindow*>(self)->logic_.OnCaptureLost();
     return FALSE;
@@ -214,6 +254,22 @@ gboolean GtkMainWindow::OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self) {
 
 gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
+    if (const std::optional<bool> up = TempoKeyUp(event->keyval)) {
+        window->logic_.OnTempoKey(*up, true);
+        return TRUE;
+    }
+    if ((event->state & gtk_accelerator_get_default_mod_mask()) == GDK_CONTROL_MASK) {
+        switch (gdk_keyval_to_lower(event->keyval)) {
+            case GDK_KEY_o:
+                window->Post([window] { window->logic_.CommandLoad(); });
+                return TRUE;
+            case GDK_KEY_s:
+                window->Post([window] { window->logic_.CommandConvert(); });
+                return TRUE;
+            default:
+                return FALSE;
+        }
+    }
     switch (event->keyval) {
         case GDK_KEY_Escape:
         case GDK_KEY_Return:
@@ -226,6 +282,12 @@ gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
         default:
             return FALSE;
     }
+}
+
+gboolean GtkMainWindow::OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self) {
+    const std::optional<bool> up = TempoKeyUp(event->keyval);
+    if (up) static_cast<GtkMainWindow*>(self)->logic_.OnTempoKey(*up, false);
+    return up.has_value();
 }
 
 gboolean GtkMainWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {

@@ -44,7 +44,7 @@ public:
     void ShowAbout() override;
     void Post(std::function<void()> task) override;
     ConversionUi& Conversion() override { return *conversion_; }
-    UserReport& Messages() override { return *messages_; }
+    WindowMessages& Messages() override { return *messages_; }
 
 private:
     struct TimerTick;
@@ -54,8 +54,10 @@ private:
     static gboolean OnPress(GtkWidget*, GdkEventButton* event, gpointer self);
     static gboolean OnRelease(GtkWidget*, GdkEventButton* event, gpointer self);
     static gboolean OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self);
+    static void OnGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer self);
     static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
     static gboolean OnSwitchCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
+    static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static void OnDestroy(GtkWidget*, gpointer self);
     static void OnDrop(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint, guint time,
@@ -72,6 +74,9 @@ private:
     std::vector<std::unique_ptr<SwitchWidget>> switchWidgets_;
     std::map<int, guint> timers_;
     bool destroyed_ = false;
+    // The close button was pressed during a conversion: the window closes
+    // once the cancelled conversion has ended.
+    bool closePending_ = false;
     // Cleared when this object goes: a posted task that runs later does nothing.
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };

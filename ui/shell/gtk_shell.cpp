@@ -4,6 +4,8 @@
 #include <gtk/gtk.h>
 
 #include "platform/display.h"
+#include "platform/standard_error.h"
+#include "platform/translation.h"
 #include "ui/shell/gtk_main_window.h"
 #include "ui/shell/message_dialogs.h"
 
@@ -21,6 +23,9 @@ constexpr gulong kDisplayRetryMicroseconds = 100000;
 bool GtkShell::Start() {
     g_set_prgname("ombrix");
     g_set_application_name("Ombrix Converter");
+    // The locale for messages is already chosen; numbers keep the C locale,
+    // so that nothing written into files changes with the user's language.
+    gtk_disable_setlocale();
     bool opened = gtk_init_check(nullptr, nullptr);
     for (int attempt = 1; !opened && HasDisplay() && attempt < kDisplayAttempts; ++attempt) {
         g_usleep(kDisplayRetryMicroseconds);
@@ -31,7 +36,9 @@ bool GtkShell::Start() {
     return true;
 }
 
-void GtkShell::ShowMessage(std::string_view text) { ShowMessageDialog(nullptr, text); }
+void GtkShell::ShowMessage(std::string_view text, std::string_view explanation) {
+    ShowMessageDialog(nullptr, text, explanation);
+}
 
 int GtkShell::RunMainWindow(COmbrixDlg& dlg, SongContainer& renderSong, const std::string& songPath) {
     GtkMainWindow window(dlg, renderSong);

@@ -7,6 +7,6 @@
 class GtkShell final : public InteractiveShell {
 public:
     bool Start() override;
-    void ShowMessage(std::string_view text) override;
+    void ShowMessage(std::string_view text, std::string_view explanation) override;
     int RunMainWindow(COmbrixDlg& dlg, SongContainer& renderSong, const std::string& songPath) override;
 };

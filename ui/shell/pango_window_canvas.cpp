@@ -19,7 +19,7 @@ PangoFontDescription* NewChannelNameFont() {
     return font;
 }
 
-void PangoWindowCanvas::DrawText(int x, int y, std::string_view text, TextColour colour) {
+void PangoWindowCanvas::DrawText(int x, int top, int height, std::string_view text, TextColour colour) {
     // Names come from tone files a user may edit: never hand pango broken UTF-8.
     gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
     PangoLayout* layout = pango_cairo_create_layout(cr_);
@@ -32,6 +32,12 @@ void PangoWindowCanvas::DrawText(int x, int y, std::string_view text, TextColour
     cairo_font_options_destroy(options);
     pango_layout_context_changed(layout);
     pango_layout_set_font_description(layout, font_);
+    // The capital letters' extent, the same for every name, places the line:
+    // names with and without descenders sit alike.
+    pango_layout_set_text(layout, "H", -1);
+    PangoRectangle capital{};
+    pango_layout_get_pixel_extents(layout, &capital, nullptr);
+    const int y = top + (height - capital.height + 1) / 2 - capital.y;
     pango_layout_set_text(layout, valid, -1);
     cairo_save(cr_);
     cairo_set_operator(cr_, CAIRO_OPERATOR_OVER);

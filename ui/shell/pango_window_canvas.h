@@ -20,7 +20,7 @@ public:
     void DrawImage(const CQBXBitmap& image, PixelRect source, int x, int y) override {
         images_.DrawImage(image, source, x, y);
     }
-    void DrawText(int x, int y, std::string_view text, TextColour colour) override;
+    void DrawText(int x, int top, int height, std::string_view text, TextColour colour) override;
 
 private:
     cairo_t* cr_;

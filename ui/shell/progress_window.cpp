@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/translation.h"
 #include "resources/resource_ids.h"
 #include "ui/gtk/window_icon.h"
 #include "ui/shell/file_dialogs.h"
@@ -35,9 +36,11 @@ void GtkConversionUi::OpenProgress(int lower, int upper) {
     cancelled_ = false;
     fraction_ = -1.0;
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(window_), "ウェーブファイルに変換中");
+    gtk_window_set_title(GTK_WINDOW(window_), Tr("Converting to a wave file"));
     gtk_window_set_transient_for(GTK_WINDOW(window_), owner_);
-    gtk_window_set_modal(GTK_WINDOW(window_), TRUE);
+    // Not modal: GTK drops the close request of every window outside a modal
+    // grab, and the main window's close button must cancel the conversion.
+    // The main window takes no input while it is insensitive.
     gtk_window_set_deletable(GTK_WINDOW(window_), FALSE);
     gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
     gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_DIALOG);
@@ -45,13 +48,16 @@ void GtkConversionUi::OpenProgress(int lower, int upper) {
     SetWindowIconFromResource(GTK_WINDOW(window_), ResourceId::kIcon);
     // The window closes only when the conversion ends.
     g_signal_connect(window_, "delete-event", G_CALLBACK(gtk_true), nullptr);
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
 
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_container_set_border_width(GTK_CONTAINER(box), kMargin);
     gtk_widget_set_size_request(box, kProgressWidth, -1);
     bar_ = gtk_progress_bar_new();
     label_ = gtk_label_new("1");
-    cancel_ = gtk_button_new_with_mnemonic("_Cancel");
+    cancel_ = gtk_button_new_with_mnemonic(Tr("_Cancel"));
+    // Enter must not stop the conversion: the button never holds the focus.
+    gtk_widget_set_can_focus(cancel_, FALSE);
     gtk_widget_set_halign(cancel_, GTK_ALIGN_END);
     g_signal_connect(cancel_, "clicked", G_CALLBACK(OnCancel), this);
     gtk_box_pack_start(GTK_BOX(box), bar_, FALSE, FALSE, 0);
@@ -94,8 +100,24 @@ void GtkConversionUi::CloseProgress() {
     gtk_window_present(owner_);
 }
 
-void GtkConversionUi::OnCancel(GtkButton*, gpointer self) {
-    auto* ui = static_cast<GtkConversionUi*>(self);
-    ui->cancelled_ = true;
-    gtk_widget_set_sensitive(ui->cancel_, FALSE);
+void GtkConversionUi::Cancel() {
+    cancelled_ = true;
+    if (cancel_) gtk_widget_set_sensitive(cancel_, FALSE);
+}
+
+void GtkConversionUi::OnCancel(GtkButton*, gpointer self) { static_cast<GtkConversionUi*>(self)->Cancel(); }
+
+gboolean GtkConversionUi::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
+    switch (event->keyval) {
+        case GDK_KEY_Escape:
+            static_cast<GtkConversionUi*>(self)->Cancel();
+            return TRUE;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+        case GDK_KEY_ISO_Enter:
+        case GDK_KEY_space:
+            return TRUE;
+        default:
+            return FALSE;
+    }
 }

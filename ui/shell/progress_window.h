@@ -1,6 +1,6 @@
 // The conversion's windows on GTK: the save dialog and the progress window
-// ("ウェーブファイルに変換中": bar, percentage and Cancel). While it is open
-// the main window takes no input and cannot be closed.
+// (bar, percentage and Cancel; Escape cancels, Enter does nothing). While it
+// is open the main window takes no input; closing it cancels first.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -30,9 +30,12 @@ public:
     void SetProgressText(const std::string& text) override;
     void CloseProgress() override;
     bool CancelRequested() const override { return cancelled_; }
+    // Asks the running conversion to stop, as the Cancel button does.
+    void Cancel();
 
 private:
     static void OnCancel(GtkButton* button, gpointer self);
+    static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
 
     GtkWindow* owner_;
     GtkWidget* window_ = nullptr;

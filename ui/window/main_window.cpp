@@ -7,15 +7,18 @@
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
+#include "platform/standard_error.h"
 #include "platform/translation.h"
-#include "render/convert_song.h"
+#include "platform/user_report.h"
+#include "render/conversion_ui.h"
 #include "resources/resource_ids.h"
 #include "ui/window/check_open_path.h"
-#include "ui/window/conversion_watch.h"
 #include "ui/window/last_folder_settings.h"
 #include "ui/window/main_window_host.h"
 #include "ui/window/switch_layout.h"
 #include "ui/window/window_canvas.h"
+#include "ui/window/window_messages.h"
+#include "ui/window/worker_conversion.h"
 
 namespace {
 
@@ -34,6 +37,15 @@ bool PartFlag(const SongOptions& options, int id) {
     }
 }
 
+int PartDisabledImage(int id) {
+    switch (id) {
+        case SwitchId::kBass: return ResourceId::kBassDisabled;
+        case SwitchId::kDrums: return ResourceId::kDrumsDisabled;
+        case SwitchId::kGuitar: return ResourceId::kGuitarDisabled;
+        default: return ResourceId::kMelodyDisabled;
+    }
+}
+
 std::string FileNameOf(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -45,7 +57,6 @@ PixelRect ChannelRowBarRect(int channel) {
     return {kChannelBarX, kChannelRowTop + kChannelRowPitch * channel - 1, 301, 16};
 }
 
-int ChannelNameY(int channel) { return kChannelRowTop + kChannelRowPitch * channel; }
 
 MainWindow::MainWindow(COmbrixDlg& dlg, SongContainer& renderSong, MainWindowHost& host, LastFolderSettings& settings)
     : dlg_(dlg), renderSong_(renderSong), host_(host), settings_(settings), tempo_(dlg, host, host) {}
@@ -71,6 +82,8 @@ void MainWindow::OnInitDialog() {
     Switch(SwitchId::kPreCount)->SetSwitchState(options.preCount ? 1 : 0, 1);
     for (const int id : kPartSwitches) {
         Switch(id)->SetSwitchState(PartFlag(options, id) ? 1 : 0, 1);
+        // Without a song a part switch shows dimmed, its lamp dark.
+        Switch(id)->SetDisabledImage(images_.Get(PartDisabledImage(id)));
         Switch(id)->SetEnabled(false);
     }
     dlg_.m_strLastFolder = settings_.ReadLastFolder();
@@ -92,10 +105,10 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
             canvas.DrawImage(*image, {0, 0, image->Width(), image->Height()}, bar.x, bar.y);
         if (!used) continue;
         if (MarksChannel(channel)) {
-            canvas.DrawText(kChannelNameX, ChannelNameY(channel), kMarkedChannelMark + options.toneName[channel],
+            canvas.DrawText(kChannelNameX, bar.y, bar.height, kMarkedChannelMark + options.toneName[channel],
                             kMarkedChannelNameColour);
         } else {
-            canvas.DrawText(kChannelNameX, ChannelNameY(channel), options.toneName[channel], kChannelNameColour);
+            canvas.DrawText(kChannelNameX, bar.y, bar.height, options.toneName[channel], kChannelNameColour);
         }
     }
     tempo_.Paint(canvas, images_);
@@ -105,8 +118,26 @@ void MainWindow::OnLButtonDown(int x, int y) { tempo_.OnButtonDown(x, y); }
 
 void MainWindow::OnLButtonUp() { tempo_.OnButtonUp(); }
 
+void MainWindow::OnCaptureLost() {
+    tempo_.OnCaptureLost();
+    for (auto& control : switches_) control->OnCaptureLost();
+}
+
+void MainWindow::OnTempoKey(bool up, bool pressed) {
+    if (!pressed) {
+        tempo_.OnButtonUp();
+        return;
+    }
+    if (tempo_.UpPressed() || tempo_.DownPressed()) return;
+    const PixelRect& arrow = up ? kTempoUpRect : kTempoDownRect;
+    tempo_.OnButtonDown(arrow.x + arrow.width / 2, arrow.y + arrow.height / 2);
+}
+
 void MainWindow::OnSysCommand(int id) {
-    if ((id & kSystemCommandMask) == kAboutCommand) host_.ShowAbout();
+    if ((id & kSystemCommandMask) != kAboutCommand) return;
+    // The About box takes the pointer: whatever is held is let go first.
+    OnCaptureLost();
+    host_.ShowAbout();
 }
 
 void MainWindow::OnDestroy() { settings_.WriteLastFolder(dlg_.m_strLastFolder); }
@@ -117,10 +148,14 @@ void MainWindow::CommandLoad() {
 }
 
 void MainWindow::CommandConvert() {
-    ConversionWatch watch(host_.Conversion(), host_.Messages());
-    ConvertSongToWav(dlg_.ConversionInput(), renderSong_, std::nullopt, watch, watch);
-    if (const std::optional<std::string> saved = watch.SavedFile()) {
-        host_.SetCaption(songCaption_ + " " + Tr("saved to") + " " + *saved);
+    const ConversionSource source = dlg_.ConversionInput();
+    if (source.name.empty()) {
+        host_.Messages().Report(kNoSongLoadedMessage);
+        return;
+    }
+    const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
+    if (path && ConvertInWorker(source, renderSong_, *path, host_.Conversion(), host_.Messages(), stallTimeout_)) {
+        host_.SetCaption(songCaption_ + " " + Tr("saved to") + " " + *path);
     }
 }
 
@@ -139,8 +174,11 @@ void MainWindow::OpenSong(const std::string& path) {
     if (!CheckOpenPath(path, host_.Messages())) return;
     host_.RepaintNow();
     host_.SetWaitCursor(true);
-    OpenMidiFile(dlg_, path, host_.Messages());
+    CollectingReport report;
+    ErrorLineCopy explanation;
+    OpenMidiFile(dlg_, path, report);
     host_.SetWaitCursor(false);
+    for (const std::string& line : report.lines) host_.Messages().Explain(line, explanation.Text());
     if (dlg_.m_strSongName.empty()) {
         ShowNoSong();
     } else {

@@ -5,11 +5,13 @@
 // directly.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/song/song_options_logic.h"
+#include "app/workers/conversion_worker.h"
 #include "ui/controls/bitmap_switch.h"
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_canvas.h"
@@ -34,9 +36,8 @@ PixelRect ChannelRowBarRect(int channel);
 // rests on that switch: this colour, and this mark in front.
 inline constexpr TextColour kMarkedChannelNameColour{176, 24, 24};
 inline constexpr char kMarkedChannelMark[] = "\u00D7 ";
-// Top-left corner of the name in a channel's row.
+// Where the name in a channel's row starts; it is centred in the row's bar.
 inline constexpr int kChannelNameX = 30;
-int ChannelNameY(int channel);
 
 class MainWindow final : public SwitchNotifyTarget, public OptionSwitches {
 public:
@@ -57,8 +58,13 @@ public:
     void OnLButtonDown(int x, int y);
     void OnLButtonDblClk(int x, int y) { OnLButtonDown(x, y); }
     void OnLButtonUp();
-    // The toolkit took the mouse capture away.
-    void OnCaptureLost() { tempo_.OnCaptureLost(); }
+    // Something else took the pointer or the keyboard (a modal dialog, the
+    // focus moving away, the window hidden): a held arrow or switch is let
+    // go without effect.
+    void OnCaptureLost();
+    // A tempo key (Up, Down, +, -) pressed or released: the same as holding
+    // that arrow; the keyboard's own repeat is ignored.
+    void OnTempoKey(bool up, bool pressed);
     void OnTimer(int id) { tempo_.OnTimer(id); }
     // Command `id` of the window menu; kAboutCommand opens the About box.
     void OnSysCommand(int id);
@@ -71,9 +77,11 @@ public:
     void OnPointerOverSwitch(int id);
     // The LOAD command: the open dialog, then OpenSong.
     void CommandLoad();
-    // The CONVERT command: the save dialog and the conversion; the caption
-    // then says where the file was saved.
+    // The CONVERT command: the save dialog and the conversion in a worker;
+    // the caption then says where the file was saved.
     void CommandConvert();
+    // A conversion whose worker sends no progress for `timeout` is ended.
+    void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
     // Opens the MIDI file at `path` as LOAD does after its dialog: checks
     // the path, imports the file and refreshes the whole window. A failed
     // import leaves the window showing no song.
@@ -110,4 +118,5 @@ private:
     TempoButtons tempo_;
     int hoveredSwitch_ = 0;    // the switch the pointer rests on, 0: none
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
+    std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };

@@ -11,7 +11,7 @@
 #include "ui/window/window_timers.h"
 
 class ConversionUi;
-class UserReport;
+class WindowMessages;
 
 class MainWindowHost : public ClientArea, public WindowTimers {
 public:
@@ -30,5 +30,5 @@ public:
     // The save dialog and progress window of conversions.
     virtual ConversionUi& Conversion() = 0;
     // Message boxes.
-    virtual UserReport& Messages() = 0;
+    virtual WindowMessages& Messages() = 0;
 };

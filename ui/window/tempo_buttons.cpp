@@ -20,6 +20,9 @@ std::array<int, 3> TempoDigitCells(int tempoPercent, bool songLoaded) {
 bool TempoButtons::OnButtonDown(int x, int y) {
     const bool up = kTempoUpRect.Contains(x, y);
     if (!up && !kTempoDownRect.Contains(x, y)) return false;
+    // A press that comes while the other arrow is still held (its release
+    // went elsewhere) ends that hold first.
+    OnButtonUp();
     area_.SetCapture();
     (up ? upPressed_ : downPressed_) = true;
     area_.InvalidateRect(up ? kTempoUpRect : kTempoDownRect);

@@ -17,7 +17,9 @@ struct TextColour {
 
 class WindowCanvas : public Canvas {
 public:
-    // Writes `text` (UTF-8) with its top-left corner at (x, y), in the
-    // window's font and `colour`, on a transparent background.
-    virtual void DrawText(int x, int y, std::string_view text, TextColour colour) = 0;
+    // Writes `text` (UTF-8) from x on, centred vertically in the band of
+    // `height` pixels from `top` (its capital letters as high above the
+    // middle as below), in the window's font and `colour`, on a transparent
+    // background.
+    virtual void DrawText(int x, int top, int height, std::string_view text, TextColour colour) = 0;
 };

@@ -9,7 +9,8 @@ void WindowImages::LoadAll() {
     for (const int id : {kBackground, kDrumsOn, kDrumsOff, kBassOn, kBassOff, kGuitarOn, kGuitarOff, kMelodyOn,
                          kMelodyOff, kLoad, kConvert, kRowUnused, kRowUsed, kMuteOn, kChannelSwitchOff,
                          kChannelSwitchDisabled, kVolumeDownOn, kTempoUp, kTempoUpPressed, kTempoDown,
-                         kTempoDownPressed, kDigits, kPreCountOn, kPreCountOff}) {
+                         kTempoDownPressed, kDigits, kPreCountOn, kPreCountOff, kDrumsDisabled, kBassDisabled,
+                         kGuitarDisabled, kMelodyDisabled}) {
         // The palette of a true-colour bitmap is never needed.
         if (auto image = LoadDibResource(id)) images_[id] = std::move(image);
     }

@@ -176,6 +176,19 @@ protected:
     std::string stoppedErr;  // standard error of RunAndStopMidway
 };
 
+// The system gives its reasons (strerror, the loader's) in the locale's
+// language; tests of their English wording run with English messages.
+constexpr char kEnglishSystemReasons[] = "export LC_ALL=C.UTF-8";
+
+TEST_F(BatchRun, TheLogKeepsItsLinesUnderAJapaneseLocale) {
+    WriteBytes(songs + "/a.mid", "this is plain text, not MIDI");
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs, "export LC_ALL=ja_JP.UTF-8");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"),
+              ExpectedLog({{"a.mid", "File is not SMF\r\nSMFが読み込まれていません\r\n"}, {"b.mid", ""}}));
+}
+
 TEST_F(BatchRun, LogsAFailedFileAndConvertsTheGoodOne) {
     WriteBytes(songs + "/a.mid", "this is plain text, not MIDI");
     WriteBytes(songs + "/b.mid", OneNoteSmf());
@@ -247,7 +260,7 @@ TEST_F(BatchRun, WithoutAModuleEntrySaysSoAndConvertsNothing) {
 TEST_F(BatchRun, WithAModuleThatCannotBeLoadedLogsTheFailedStart) {
     RegisterModule(root.path() + "/no-player-here");
     WriteBytes(songs + "/b.mid", OneNoteSmf());
-    const RunResult run = Run("-f" + songs);
+    const RunResult run = Run("-f" + songs, kEnglishSystemReasons);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\n初期化に失敗しました\r\nEND\r\n");
     EXPECT_FALSE(fs::exists(songs + "/Conv/b.wav"));
@@ -261,7 +274,7 @@ TEST_F(BatchRun, WithAModuleThatCannotBeLoadedLogsTheFailedStart) {
 TEST_F(BatchRun, WithAnUnwritableLogStillConvertsAndSaysSo) {
     fs::create_directories(songs + "/Conv/CreateLog.log");  // a folder where the log should go
     WriteBytes(songs + "/b.mid", OneNoteSmf());
-    const RunResult run = Run("-f" + songs);
+    const RunResult run = Run("-f" + songs, kEnglishSystemReasons);
     EXPECT_EQ(run.status, 0);
     EXPECT_NE(run.err.find("他のプロセスが使用中のため、logファイルの書き出しが行なえませんでした。"), std::string::npos);
     EXPECT_NE(run.err.find("the log " + songs + "/Conv/CreateLog.log could not be written: Is a directory"),
@@ -295,7 +308,7 @@ TEST_F(BatchRun, AReadOnlyFolderIsToldAsPermissionDenied) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     WriteBytes(songs + "/b.mid", OneNoteSmf());
     fs::permissions(songs, fs::perms::owner_read | fs::perms::owner_exec);
-    const RunResult run = Run("-f" + songs);
+    const RunResult run = Run("-f" + songs, kEnglishSystemReasons);
     fs::permissions(songs, fs::perms::owner_all);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot create the output folder " + songs + "/Conv/: Permission denied"),
@@ -389,7 +402,7 @@ TEST_F(BatchRun, AFileSizeLimitIsAWriteFailureWithItsReasonNotADeathBySignal) {
     // Each song lasts a 4/4 measure at least: two seconds are far more than 100 kB.
     WriteBytes(songs + "/b.mid", OneNoteSmf());
     WriteBytes(songs + "/c.mid", OneNoteSmf(1));
-    const RunResult run = Run("-f" + songs, "ulimit -f 100");
+    const RunResult run = Run("-f" + songs, std::string(kEnglishSystemReasons) + "; ulimit -f 100");
     EXPECT_EQ(run.status, 1);  // exited, with a failed file
     EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"),
               ExpectedLog({{"b.mid", "ウェーブファイルの作成に失敗しました。\r\n"},

@@ -31,6 +31,14 @@ fi
 
 work=$OMBRIX_E2E_WORK
 touch "$work/started"
+# The window speaks the locale's language: Japanese titles under a Japanese
+# locale, English ones under any other (or none).
+case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
+    ja_JP*) open_title='MIDIファイルを開く' save_title='オーディオファイルの保存'
+            progress_title='ウェーブファイルに変換中' about_title='バージョン情報' ;;
+    *) open_title='Open a MIDI file' save_title='Save the audio file'
+       progress_title='Converting to a wave file' about_title='About Ombrix Converter' ;;
+esac
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 convert_im=/usr/bin/convert-im6.q16
@@ -111,13 +119,28 @@ window=$(wait_window "^Ombrix Converter$" 300) || {
 }
 geometry=$(xwininfo -id "$window")
 grep -q 'Width: 408' <<<"$geometry" && grep -q 'Height: 544' <<<"$geometry" || fail "client area is not 408 x 544"
-expect_skin "tempo shows - without a song|30x34+249+59|bitmap_153_digits.bmp|330|0"
+expect_skin "tempo shows - without a song|30x34+249+59|bitmap_153_digits.bmp|330|0" \
+    "MELODY dark without a song|80x48+27+145|bitmap_159_melody_disabled.bmp|0|0" \
+    "DRUMS dark without a song|80x48+311+145|bitmap_156_drums_disabled.bmp|0|0"
 
 click 64 63                                            # LOAD
-dialog=$(wait_window 'MIDIファイルを開く') || fail "no open dialog"
+dialog=$(wait_window "$open_title") || fail "no open dialog"
 xdotool windowfocus --sync "$dialog"; xdotool key ctrl+l; sleep 0.2
 xdotool type --delay 5 "songs/song.mid"; xdotool key Return
 wait_name "$window" "Ombrix Converter [song.mid]" || fail "caption after LOAD: $(xdotool getwindowname "$window")"
+
+# The name in row 1 (bar at y 209, 16 high) sits in the middle: as many
+# rows of the bar above its ink as below (one apart at most).
+import -window "$window" "$work/shot.png"
+ink=$("$convert_im" "$work/shot.png" -crop 90x14+30+210 +repage -colorspace gray -threshold 75% -negate txt:- |
+      awk -F'[,:]' 'NR > 1 && /#FFFFFF|white/ {print $2}' | sort -n | uniq)
+if [ -z "$ink" ]; then
+    fail "no name in row 1"
+else
+    above=$(head -1 <<<"$ink") below=$((13 - $(tail -1 <<<"$ink")))
+    [ $((above - below)) -le 1 ] && [ $((below - above)) -le 1 ] ||
+        fail "the name in row 1 is not centred: $above rows above it, $below below"
+fi
 
 click 380 217                                          # MUTE channel 1
 click 256 169                                          # BASS removed (mutes channel 2)
@@ -134,11 +157,11 @@ expect_skin "tempo hundreds blank|30x34+249+59|bitmap_153_digits.bmp|300|0" \
     "row 4 unlit|90x16+236+269|bitmap_142_row_unused.bmp|210|0"
 
 click 166 63                                           # CONVERT
-dialog=$(wait_window 'オーディオファイルの保存') || fail "no save dialog"
+dialog=$(wait_window "$save_title") || fail "no save dialog"
 xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; sleep 0.1
 xdotool type --delay 5 "practice"; xdotool key Return
 for _ in $(seq 100); do
-    [ -s "$work/calls.log" ] && [ -z "$(xdotool search --onlyvisible --name 'ウェーブファイルに変換中' 2>/dev/null)" ] && break
+    [ -s "$work/calls.log" ] && [ -z "$(xdotool search --onlyvisible --name "$progress_title" 2>/dev/null)" ] && break
     sleep 0.1
 done
 xdotool windowfocus --sync "$window"; xdotool key Escape
@@ -184,6 +207,120 @@ fi
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill $pid 2>/dev/null && fail "the window did not close"
 wait $pid 2>/dev/null
+
+# Starts the program on song.mid with the environment given as arguments;
+# sets pid and window.
+start_with_song() {
+    env "$@" "$program" "$work/songs/song.mid" >/dev/null 2>"$work/err3.txt" &
+    pid=$!
+    window=$(wait_window '^Ombrix Converter \[song.mid\]$' 100) || { fail "no window with song.mid ($*)"; return 1; }
+    xdotool windowfocus --sync "$window"
+}
+# A message box: a window named like the program that is not the main window.
+find_box() {
+    local id
+    for _ in $(seq "${1:-100}"); do
+        for id in $(xdotool search --onlyvisible --name '^Ombrix Converter$' 2>/dev/null); do
+            grep -q 'Width: 408' <<<"$(xwininfo -id "$id")" || { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
+}
+close_window() {
+    xdotool windowfocus --sync "$window"; xdotool key Escape
+    for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+    kill $pid 2>/dev/null && fail "the window did not close ($1)"
+    wait $pid || fail "exit status $? ($1)"
+}
+leftovers() { find "$work/songs" -name '.*.part-*' | wc -l; }
+tempo_cells() {
+    import -window "$window" "$work/t.png"; "$convert_im" "$work/t.png" -crop 92x34+249+59 +repage "$work/$1.png"
+}
+
+# Ctrl+S, a name without extension that exists: "No" goes back to the save
+# dialog with the name kept, "Yes" converts; the module crashes at block 5.
+printf 'older' >"$work/songs/crash.wav"
+if start_with_song QNSTEST_CRASH_AT_BLOCK=5; then
+    xdotool key ctrl+s
+    dialog=$(wait_window "$save_title") || fail "Ctrl+S opened no save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "crash"; xdotool key Return
+    box=$(find_box) || fail "no overwrite question for crash.wav"
+    xdotool windowfocus --sync "$box"; xdotool key alt+n; sleep 0.3
+    dialog=$(wait_window "$save_title" 20) || fail "No did not return to the save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key Return
+    box=$(find_box) || fail "the name was not kept after No (no second question)"
+    xdotool windowfocus --sync "$box"; xdotool key alt+y
+    sleep 0.5
+    box=$(find_box) || fail "no message box after the crash"
+    kill -0 $pid 2>/dev/null || fail "the window died with the module"
+    [ "$(cat "$work/songs/crash.wav")" = "older" ] || fail "the older crash.wav was not kept"
+    [ "$(leftovers)" -eq 0 ] || fail "a temporary file stayed after the crash"
+    [ -n "$box" ] && { xdotool windowfocus --sync "$box"; xdotool key Return; sleep 0.3; }
+    close_window "after a crash"
+fi
+
+# A stalled module: Enter does nothing, Escape cancels within a second.
+if start_with_song QNSTEST_HANG_AT_BLOCK=5; then
+    xdotool key ctrl+s
+    dialog=$(wait_window "$save_title") || fail "no save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "stall.wav"; xdotool key Return
+    progress=$(wait_window "$progress_title") || fail "no progress window"
+    sleep 0.5
+    xdotool windowfocus --sync "$progress"; xdotool key Return; sleep 0.5
+    [ -n "$(xdotool search --onlyvisible --name "$progress_title" 2>/dev/null)" ] || fail "Enter ended the conversion"
+    start=$(date +%s%N)
+    xdotool key Escape
+    while [ -n "$(xdotool search --onlyvisible --name "$progress_title" 2>/dev/null)" ]; do
+        [ $(( ($(date +%s%N) - start) / 1000000 )) -gt 3000 ] && break
+        sleep 0.05
+    done
+    elapsed=$(( ($(date +%s%N) - start) / 1000000 ))
+    [ "$elapsed" -le 1000 ] || fail "Cancel took $elapsed ms while the module stalled"
+    [ -e "$work/songs/stall.wav" ] && fail "a cancelled conversion left stall.wav"
+    [ "$(leftovers)" -eq 0 ] || fail "a temporary file stayed after Cancel"
+    # SIGTERM to the window during a conversion removes the unfinished file.
+    xdotool windowfocus --sync "$window"; xdotool key ctrl+s
+    dialog=$(wait_window "$save_title") || fail "no save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "term.wav"; xdotool key Return
+    wait_window "$progress_title" >/dev/null || fail "no progress window"
+    sleep 0.5
+    [ "$(leftovers)" -eq 1 ] || fail "no temporary file while converting"
+    kill -TERM $pid; wait $pid; status=$?
+    [ "$status" -eq 143 ] || fail "exit status $status after SIGTERM"
+    [ "$(leftovers)" -eq 0 ] || fail "SIGTERM left the temporary file"
+    [ -e "$work/songs/term.wav" ] && fail "SIGTERM left term.wav"
+fi
+
+# Hold the up arrow, F1, let go, close About: the tempo stands still. Then
+# the keyboard: Up three times, Down and minus once each.
+if start_with_song; then
+    xdotool mousemove --window "$window" 380 60 mousedown 1; sleep 0.3
+    xdotool key F1
+    about=$(wait_window "$about_title") || fail "F1 opened no About box"
+    xdotool mouseup 1; sleep 0.2
+    [ -n "$about" ] && { xdotool windowfocus --sync "$about"; xdotool key Escape; }
+    sleep 0.3; tempo_cells held1; sleep 1; tempo_cells held2
+    [ "$("$compare_im" -metric AE "$work/held1.png" "$work/held2.png" null: 2>&1)" = "0" ] ||
+        fail "the tempo kept moving after the About box took the release"
+    expect_skin "up arrow released after About|22x22+369+55|bitmap_149_tempo_up.bmp|0|0"
+    close_window "after About"
+fi
+if start_with_song; then
+    for key in Up Up Up Down minus; do xdotool key "$key"; sleep 0.1; done
+    expect_skin "keys: hundreds 1|30x34+249+59|bitmap_153_digits.bmp|30|0" \
+        "keys: tens 0|30x34+280+59|bitmap_153_digits.bmp|0|0" \
+        "keys: units 1|30x34+311+59|bitmap_153_digits.bmp|30|0"
+    xdotool key ctrl+o
+    dialog=$(wait_window "$open_title") || fail "Ctrl+O opened no open dialog"
+    if [ -n "$dialog" ]; then
+        size=$(xwininfo -id "$dialog")
+        w=$(awk '/Width:/ {print $2}' <<<"$size") h=$(awk '/Height:/ {print $2}' <<<"$size")
+        [ "$w" -le 1024 ] && [ "$h" -le 768 ] || fail "the open dialog is $w x $h on a 1024 x 768 screen"
+        xdotool windowfocus --sync "$dialog"; xdotool key Escape; sleep 0.3
+    fi
+    close_window "after the keys"
+fi
 
 # Without a registered module: the message box alone, then exit status 1
 # (not where the module is registered for the whole system).

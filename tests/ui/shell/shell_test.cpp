@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/song/ombrix_dlg.h"
+#include "platform/translation.h"
 #include "sequencer/song_timeline.h"
 #include "ui/shell/gtk_main_window.h"
 #include "ui/shell/gtk_shell.h"
@@ -58,6 +59,15 @@ GtkWidget* Find(GtkWidget* widget, GType type) {
     return found;
 }
 
+// Hands `window` a press of the key `keyval`, as GDK delivers it.
+void PressKey(GtkWidget* window, guint keyval) {
+    GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+    key->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
+    key->key.keyval = keyval;
+    gtk_widget_event(window, key);
+    gdk_event_free(key);
+}
+
 }  // namespace
 
 TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHeard) {
@@ -68,9 +78,9 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     ui.OpenProgress(0, 4000);
     EXPECT_TRUE(ui.Converting());
     EXPECT_FALSE(gtk_widget_get_sensitive(owner));
-    GtkWidget* window = Toplevel("ウェーブファイルに変換中");
+    GtkWidget* window = Toplevel(Tr("Converting to a wave file"));
     ASSERT_NE(window, nullptr);
-    EXPECT_TRUE(gtk_window_get_modal(GTK_WINDOW(window)));
+    EXPECT_TRUE(gtk_window_get_transient_for(GTK_WINDOW(window)) == GTK_WINDOW(owner));
     EXPECT_FALSE(gtk_window_get_deletable(GTK_WINDOW(window)));
 
     // The close request of the window manager is refused.
@@ -79,7 +89,7 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     gtk_main_do_event(close);
     gdk_event_free(close);
     DrainEvents();
-    EXPECT_EQ(Toplevel("ウェーブファイルに変換中"), window);
+    EXPECT_EQ(Toplevel(Tr("Converting to a wave file")), window);
 
     ui.SetProgressPosition(1000);
     ui.SetProgressText("25%");
@@ -91,14 +101,23 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     EXPECT_STREQ(gtk_label_get_text(GTK_LABEL(label)), "25%");
 
     EXPECT_FALSE(ui.CancelRequested());
+    PressKey(window, GDK_KEY_Return);  // Enter does nothing here
+    EXPECT_FALSE(ui.CancelRequested());
     gtk_button_clicked(GTK_BUTTON(Find(window, GTK_TYPE_BUTTON)));
+    EXPECT_TRUE(ui.CancelRequested());
+    // A new conversion starts uncancelled; Escape cancels it.
+    ui.OpenProgress(0, 4000);
+    EXPECT_FALSE(ui.CancelRequested());
+    window = Toplevel(Tr("Converting to a wave file"));
+    ASSERT_NE(window, nullptr);
+    PressKey(window, GDK_KEY_Escape);
     EXPECT_TRUE(ui.CancelRequested());
 
     ui.CloseProgress();
     EXPECT_FALSE(ui.Converting());
     EXPECT_TRUE(gtk_widget_get_sensitive(owner));
     DrainEvents();
-    EXPECT_EQ(Toplevel("ウェーブファイルに変換中"), nullptr);
+    EXPECT_EQ(Toplevel(Tr("Converting to a wave file")), nullptr);
     gtk_widget_destroy(owner);
 }
 
@@ -156,4 +175,27 @@ TEST_F(GtkMainWindowTest, PostedTasksRunLaterAndNotAfterTheWindowIsGone) {
     window.reset();
     DrainEvents();
     EXPECT_EQ(runs, 1);
+}
+
+TEST_F(GtkMainWindowTest, TheCloseButtonDuringAConversionCancelsItAndClosesOnceItHasEnded) {
+    GtkWidget* toplevel = Toplevel(kWindowCaption);
+    ASSERT_NE(toplevel, nullptr);
+    gtk_widget_show(toplevel);
+    bool cancelled = false;
+    bool stillOpenWhileConverting = false;
+    // A posted task stands in for CONVERT: it runs the progress window until Cancel is heard.
+    window->Post([&] {
+        window->Conversion().OpenProgress(0, 100);
+        GdkEvent* close = gdk_event_new(GDK_DELETE);
+        close->any.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(toplevel)));
+        gtk_main_do_event(close);
+        gdk_event_free(close);
+        cancelled = window->Conversion().CancelRequested();
+        stillOpenWhileConverting = Toplevel(kWindowCaption) != nullptr;
+        window->Conversion().CloseProgress();
+    });
+    DrainEvents();
+    EXPECT_TRUE(cancelled);
+    EXPECT_TRUE(stillOpenWhileConverting);
+    EXPECT_EQ(Toplevel(kWindowCaption), nullptr);  // closed once the conversion ended
 }

@@ -13,14 +13,20 @@
 #include "render/conversion_ui.h"
 #include "ui/window/last_folder_settings.h"
 #include "ui/window/main_window_host.h"
+#include "ui/window/window_messages.h"
 
-class RecordedMessages : public UserReport {
+class RecordedMessages : public WindowMessages {
 public:
-    void Report(std::string_view text) override { texts.emplace_back(text); }
+    void Explain(std::string_view text, std::string_view explanation) override {
+        texts.emplace_back(text);
+        explanations.emplace_back(explanation);
+    }
     std::vector<std::string> texts;
+    std::vector<std::string> explanations;
 };
 
-// The save dialog answers `saveChoice`; progress calls are counted.
+// The save dialog answers `saveChoice`; progress calls are counted; Cancel
+// can be pressed after a number of event runs.
 class FakeConversionUi : public ConversionUi {
 public:
     std::optional<std::string> ChooseOutputFile(const std::string& folder, const std::string& name) override {
@@ -28,14 +34,18 @@ public:
         return saveChoice;
     }
     void OpenProgress(int, int upper) override { progressUpper = upper; ++opened; }
-    void PumpEvents() override {}
+    void PumpEvents() override { ++pumps; }
     void SetProgressPosition(int) override {}
+    // Cancel is pressed once the events have run `cancelAfterPumps` times.
+    bool CancelRequested() const override { return cancelAfterPumps >= 0 && pumps >= cancelAfterPumps; }
     void SetProgressText(const std::string& text) override { lastText = text; }
     void CloseProgress() override { ++closed; }
 
     std::optional<std::string> saveChoice;
     std::vector<std::string> asked;
     int progressUpper = -1;
+    int pumps = 0;
+    int cancelAfterPumps = -1;
     int opened = 0;
     int closed = 0;
     std::string lastText;
@@ -58,7 +68,7 @@ public:
     void ShowAbout() override { ++abouts; }
     void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
     ConversionUi& Conversion() override { return conversion; }
-    UserReport& Messages() override { return messages; }
+    WindowMessages& Messages() override { return messages; }
 
     // Runs the posted commands in order.
     void RunPosted() {

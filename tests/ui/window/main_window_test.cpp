@@ -5,10 +5,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "app/song/ombrix_dlg.h"
 #include "module/test/qnstest_probe.h"
+#include "platform/user_report.h"
+#include "render/conversion_ui.h"
+#include "render/convert_song.h"
 #include "resources/resource_ids.h"
 #include "sequencer/song_timeline.h"
 #include "sequencer/synth_module.h"
@@ -124,6 +128,18 @@ TEST_F(MainWindowTest, DisabledChannelSwitchesShowTheirDisabledImage) {
     EXPECT_EQ(canvas.drawn[0].image, window.Images().Get(ResourceId::kChannelSwitchDisabled));
 }
 
+TEST_F(MainWindowTest, PartSwitchesLookDarkWithoutASongAndShowTheirStripsWithOne) {
+    RecordingCanvas before;
+    window.Switch(SwitchId::kBass)->OnPaint(before);
+    ASSERT_EQ(before.drawn.size(), 1u);
+    EXPECT_EQ(before.drawn[0].image, window.Images().Get(ResourceId::kBassDisabled));
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    RecordingCanvas after;
+    window.Switch(SwitchId::kBass)->OnPaint(after);
+    ASSERT_EQ(after.drawn.size(), 1u);
+    EXPECT_EQ(after.drawn[0].image, window.Images().Get(ResourceId::kBassOff));
+}
+
 TEST_F(MainWindowTest, PaintLightsAndNamesOnlyTheUsedChannels) {
     Load(WriteFile("three.mid", ThreeChannelSong()));
     RecordingWindowCanvas canvas;
@@ -138,8 +154,8 @@ TEST_F(MainWindowTest, PaintLightsAndNamesOnlyTheUsedChannels) {
         EXPECT_EQ(bar.y, 209 + 20 * channel);
     }
     ASSERT_EQ(canvas.texts.size(), 3u);
-    EXPECT_EQ(canvas.texts[0], (DrawnText{30, 210, Options().toneName[0], kChannelNameColour}));
-    EXPECT_EQ(canvas.texts[2].y, 210 + 20 * kDrumChannel);
+    EXPECT_EQ(canvas.texts[0], (DrawnText{30, 209, 16, Options().toneName[0], kChannelNameColour}));
+    EXPECT_EQ(canvas.texts[2].top, 209 + 20 * kDrumChannel);
 }
 
 TEST_F(MainWindowTest, LoadOpensTheChosenSongAndEnablesItsChannels) {
@@ -275,7 +291,7 @@ TEST_F(MainWindowTest, APartSwitchUnderThePointerMarksTheRowsItWouldMute) {
     std::vector<DrawnText> marked = names();
     ASSERT_EQ(marked.size(), 3u);
     EXPECT_EQ(marked[0], plain[0]);
-    EXPECT_EQ(marked[1], (DrawnText{plain[1].x, plain[1].y, kMarkedChannelMark + Options().toneName[kBassChannel],
+    EXPECT_EQ(marked[1], (DrawnText{plain[1].x, plain[1].top, plain[1].height, kMarkedChannelMark + Options().toneName[kBassChannel],
                                     kMarkedChannelNameColour}));
     EXPECT_EQ(marked[2], plain[2]);
     window.OnPointerOverSwitch(SwitchId::kDrums);
@@ -290,34 +306,131 @@ TEST_F(MainWindowTest, APartSwitchUnderThePointerMarksTheRowsItWouldMute) {
 }
 
 #ifdef QNSTEST_MODULE_PATH
-TEST_F(MainWindowTest, ConvertRendersTheSongWithTheWindowsOptions) {
-    std::snprintf(g_szModulePath, sizeof g_szModulePath, "%s", QNSTEST_MODULE_PATH);
-    QnsTestProbe probe(QNSTEST_MODULE_PATH);
-    ASSERT_TRUE(probe.Loaded());
-    probe.Reset();
-    Load(WriteFile("three.mid", ThreeChannelSong()));
+// Conversions through the test module, which runs in the worker process: the
+// module's calls come back through its call log file.
+class WindowConversionTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        std::snprintf(g_szModulePath, sizeof g_szModulePath, "%s", QNSTEST_MODULE_PATH);
+        ASSERT_TRUE(probe.Loaded());
+        probe.Reset();
+        setenv("QNSTEST_CALL_LOG", callLog().c_str(), 1);
+        Load(WriteFile("three.mid", ThreeChannelSong()));
+    }
+    void TearDown() override {
+        unsetenv("QNSTEST_CALL_LOG");
+        probe.Reset();
+        g_szModulePath[0] = '\0';
+        MainWindowTest::TearDown();
+    }
+    std::string callLog() const { return folder.path() + "/calls.log"; }
+    // Converts into `name` in the test folder.
+    std::string Convert(const std::string& name) {
+        const std::string wav = folder.path() + "/" + name;
+        host.conversion.saveChoice = wav;
+        Click(SwitchId::kConvert);
+        return wav;
+    }
+    std::string Bytes(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+    // Names in the test folder besides the song, the call log and `known`.
+    std::vector<std::string> OtherFiles(const std::string& known) const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            const std::string name = entry.path().filename().string();
+            if (name != "three.mid" && name != "calls.log" && name != known) names.push_back(name);
+        }
+        return names;
+    }
+
+    QnsTestProbe probe{QNSTEST_MODULE_PATH};
+};
+
+TEST_F(WindowConversionTest, RendersTheSongWithTheWindowsOptionsInAWorker) {
     Click(SwitchId::kPreCount);        // no clicks in front
     Click(SwitchId::kFirstMute);       // channel 1 muted
     Click(SwitchId::kBass);            // channel 2 removed
-    const std::string wav = folder.path() + "/out.wav";
-    host.conversion.saveChoice = wav;
-    Click(SwitchId::kConvert);
-    g_szModulePath[0] = '\0';
+    const std::string wav = Convert("out.wav");
 
     EXPECT_TRUE(host.messages.texts.empty());
     EXPECT_EQ(host.conversion.opened, 1);
     EXPECT_EQ(host.conversion.closed, 1);
     EXPECT_GT(std::filesystem::file_size(wav), 44u);
     EXPECT_EQ(host.caption, "Ombrix Converter [three.mid] saved to " + wav);
-    int drumNotes = 0;
-    for (const QnsTestCall& call : probe.Calls()) {
-        if (call.function != QNSTEST_SEND_SHORT || (call.message & 0xF0) != 0x90 || ((call.message >> 16) & 0x7F) == 0)
-            continue;
-        const int channel = static_cast<int>(call.message & 0x0F);
-        EXPECT_TRUE(channel == kDrumChannel) << "note on channel " << channel + 1;
+    // Call log lines: block, function, message in hex (d2 d1 status).
+    std::ifstream log(callLog());
+    int block = 0, function = 0, drumNotes = 0;
+    std::string message;
+    while (log >> block >> function >> std::hex >> message >> std::dec) {
+        const unsigned value = static_cast<unsigned>(std::stoul(message, nullptr, 16));
+        if (function != QNSTEST_SEND_SHORT || (value & 0xF0) != 0x90 || ((value >> 16) & 0x7F) == 0) continue;
+        const int channel = static_cast<int>(value & 0x0F);
+        EXPECT_EQ(channel, kDrumChannel) << "note on channel " << channel + 1;
         if (channel == kDrumChannel) ++drumNotes;
     }
     EXPECT_EQ(drumNotes, 1);
+    // The worker writes what an in-process conversion writes.
+    HeadlessConversionUi ui;
+    CollectingReport report;
+    ConvertSongToWav(dlg.ConversionInput(), renderSong, folder.path() + "/here.wav", ui, report);
+    EXPECT_EQ(Bytes(wav), Bytes(folder.path() + "/here.wav"));
+}
+
+TEST_F(WindowConversionTest, AModuleCrashCostsOnlyThatConversion) {
+    std::ofstream(folder.path() + "/song.wav") << "older";
+    probe.SetCrashAtBlock(3);
+    Convert("song.wav");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    EXPECT_NE(host.messages.explanations[0].find("Conversion crashed (Segmentation fault)"), std::string::npos);
+    EXPECT_EQ(Bytes(folder.path() + "/song.wav"), "older");
+    EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
+    EXPECT_EQ(host.conversion.closed, 1);
+
+    // The window converts again as before.
+    probe.SetCrashAtBlock(-1);
+    host.messages.texts.clear();
+    Convert("song.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_GT(std::filesystem::file_size(folder.path() + "/song.wav"), 44u);
+}
+
+TEST_F(WindowConversionTest, AStalledModuleIsEndedAndSaysSo) {
+    probe.SetHangAtBlock(2);
+    window.SetStallTimeout(std::chrono::milliseconds(300));
+    Convert("stalled.wav");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    EXPECT_NE(host.messages.explanations[0].find("no progress"), std::string::npos);
+    EXPECT_EQ(OtherFiles(""), std::vector<std::string>{});
+}
+
+TEST_F(WindowConversionTest, CancelStopsAStalledWorkerAndLeavesNothing) {
+    std::ofstream(folder.path() + "/song.wav") << "older";
+    probe.SetHangAtBlock(2);
+    host.conversion.cancelAfterPumps = 5;
+    Convert("song.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_EQ(host.conversion.closed, 1);
+    EXPECT_EQ(Bytes(folder.path() + "/song.wav"), "older");
+    EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
+}
+
+TEST_F(WindowConversionTest, TheWorkersExplanationStandsUnderTheFailure) {
+    Convert("no-such-folder/song.wav");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    EXPECT_NE(host.messages.explanations[0].find("No such file or directory"), std::string::npos)
+        << host.messages.explanations[0];
+    EXPECT_EQ(host.messages.explanations[0].find("ombrix: "), std::string::npos);
+}
+
+TEST_F(WindowConversionTest, TemporaryFilesOfDeadProcessesAreRemovedFirst) {
+    // A process id that cannot exist owns this leftover.
+    const std::string leftover = folder.path() + "/.song.wav.part-999999999-1";
+    std::ofstream(leftover) << "x";
+    Convert("song.wav");
+    EXPECT_FALSE(std::filesystem::exists(leftover));
 }
 #endif
 
@@ -349,4 +462,52 @@ TEST(DialogStartFolder, IsTheRememberedFolderWhileItExistsElseDocumentsElseHome)
     EXPECT_EQ(DialogStartFolder(folder.path() + "/gone", "/docs", "/home/u"), "/docs");
     EXPECT_EQ(DialogStartFolder("", "/docs", "/home/u"), "/docs");
     EXPECT_EQ(DialogStartFolder("", "", "/home/u"), "/home/u");
+}
+
+TEST_F(MainWindowTest, AboutWhileAnArrowIsHeldEndsTheHold) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    window.OnLButtonDown(380, 60);       // up held: 101
+    window.OnSysCommand(kAboutCommand);  // F1: the About box takes the release
+    host.Advance(1000, [this](int id) { window.OnTimer(id); });
+    EXPECT_EQ(Options().tempoPercent, 101);
+    EXPECT_TRUE(host.timers.empty());
+    // A click on the other arrow works alone and ends cleanly.
+    window.OnLButtonDown(380, 90);
+    window.OnLButtonUp();
+    EXPECT_EQ(Options().tempoPercent, 100);
+    EXPECT_FALSE(window.Tempo().UpPressed() || window.Tempo().DownPressed());
+}
+
+TEST_F(MainWindowTest, APressOnOneArrowWhileTheOtherIsStuckReleasesTheStuckOne) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    window.OnLButtonDown(380, 60);  // its release went elsewhere
+    window.OnLButtonDown(380, 90);
+    window.OnLButtonUp();
+    host.Advance(1000, [this](int id) { window.OnTimer(id); });
+    EXPECT_EQ(Options().tempoPercent, 100);
+    EXPECT_TRUE(host.timers.empty());
+}
+
+TEST_F(MainWindowTest, ALostCaptureReleasesAHeldSwitchWithoutAToggle) {
+    CQBXBitmapSwitch2* preCount = window.Switch(SwitchId::kPreCount);
+    const int before = window.State(SwitchId::kPreCount);
+    preCount->OnButtonDown(MouseButton::kLeft);
+    window.OnCaptureLost();
+    preCount->OnButtonUp(MouseButton::kLeft);  // the release the dialog took never arrives here as a toggle
+    EXPECT_EQ(window.State(SwitchId::kPreCount), before);
+    EXPECT_FALSE(preCount->Pressed());
+    EXPECT_EQ(Options().preCount, before != 0);
+}
+
+TEST_F(MainWindowTest, TempoKeysStepAndRepeatLikeTheArrows) {
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    window.OnTempoKey(true, true);
+    window.OnTempoKey(true, true);  // the keyboard's own repeat
+    host.Advance(250, [this](int id) { window.OnTimer(id); });
+    window.OnTempoKey(true, false);
+    EXPECT_EQ(Options().tempoPercent, 103);
+    window.OnTempoKey(false, true);
+    window.OnTempoKey(false, false);
+    EXPECT_EQ(Options().tempoPercent, 102);
+    EXPECT_TRUE(host.timers.empty());
 }

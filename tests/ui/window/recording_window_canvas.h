@@ -9,7 +9,8 @@
 
 struct DrawnText {
     int x;
-    int y;
+    int top;
+    int height;
     std::string text;
     TextColour colour;
     bool operator==(const DrawnText&) const = default;
@@ -20,8 +21,8 @@ public:
     void DrawImage(const CQBXBitmap& image, PixelRect source, int x, int y) override {
         drawn.push_back({&image, source, x, y});
     }
-    void DrawText(int x, int y, std::string_view text, TextColour colour) override {
-        texts.push_back({x, y, std::string(text), colour});
+    void DrawText(int x, int top, int height, std::string_view text, TextColour colour) override {
+        texts.push_back({x, top, height, std::string(text), colour});
     }
 
     std::vector<DrawnImage> drawn;

@@ -1,0 +1,61 @@
+// The window's texts through the message catalogue: with a Japanese locale
+// every message box shows the program's own Japanese bytes, with any other
+// locale its English source text.
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <string>
+
+#include "app/startup/module_discovery.h"
+#include "platform/translation.h"
+#include "render/convert_song.h"
+#include "ui/window/check_open_path.h"
+#include "ui/window/window_texts.h"
+
+namespace {
+
+const char* const kOwnMessages[] = {
+    kNoSongLoadedMessage, kWaveFileFailedMessage, kInitializationFailedMessage, kModuleNotInstalledMessage,
+    kPathTooLongMessage,  kFolderTooLongMessage,  kNameTooLongMessage,          kExtensionTooLongMessage,
+    "FileNotFound",       "File is not SMF",
+};
+
+// Switches the messages' locale for one test and back.
+class MessageLocale {
+public:
+    explicit MessageLocale(const char* name) : old_(std::setlocale(LC_MESSAGES, nullptr)) {
+        ok_ = std::setlocale(LC_MESSAGES, name) != nullptr;
+    }
+    ~MessageLocale() { std::setlocale(LC_MESSAGES, old_.c_str()); }
+    bool Ok() const { return ok_; }
+
+private:
+    std::string old_;
+    bool ok_ = false;
+};
+
+class WindowTextsTest : public testing::Test {
+protected:
+    void SetUp() override { StartTranslation(OMBRIX_LOCALE_FOLDER); }
+};
+
+TEST_F(WindowTextsTest, AJapaneseLocaleShowsTheProgramsOwnTextsByteForByte) {
+    MessageLocale japanese("ja_JP.UTF-8");
+    if (!japanese.Ok()) GTEST_SKIP() << "the locale ja_JP.UTF-8 is not generated";
+    for (const char* message : kOwnMessages) EXPECT_EQ(ShownText(message), message);
+    EXPECT_STREQ(Tr("Converting to a wave file"), "ウェーブファイルに変換中");
+    EXPECT_STREQ(Tr("Open a MIDI file"), "MIDIファイルを開く");
+}
+
+TEST_F(WindowTextsTest, OtherLocalesShowEnglishAndForeignTextsPassUnchanged) {
+    MessageLocale plain("C");
+    ASSERT_TRUE(plain.Ok());
+    for (const char* message : kOwnMessages) {
+        const std::string shown = ShownText(message);
+        EXPECT_NE(shown, message);
+        for (const unsigned char c : shown) EXPECT_LT(c, 0x80) << shown;
+    }
+    EXPECT_EQ(ShownText("Conversion crashed (Segmentation fault)"), "Conversion crashed (Segmentation fault)");
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+// The conversion loop of the window: poll the worker, move the bar, run the
+// window's events, and stop the worker when the user cancels.
+#include "ui/window/worker_conversion.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "platform/child_process.h"
+#include "platform/riff_writer.h"
+#include "platform/translation.h"
+#include "render/conversion_ui.h"
+#include "render/progress_text.h"
+#include "ui/window/window_messages.h"
+
+namespace {
+
+// The bar's range: the worker's position is shown in thousandths of the
+// song, since the song's length is known only once the worker has begun.
+constexpr int kBarSteps = 1000;
+// How long the loop waits for the worker before it runs the window's events
+// again; short enough that Cancel and repaints answer at once.
+constexpr std::chrono::milliseconds kWaitSlice{10};
+constexpr char kErrorPrefix[] = "ombrix: ";
+
+std::string TargetFolder(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? "." : folder.string();
+}
+
+// Shows the worker's progress while it runs; false when the user cancelled.
+bool FollowWorker(ConversionWorker& worker, ConversionUi& ui) {
+    std::string text;
+    while (!worker.Poll()) {
+        if (worker.Length() > 0) {
+            const long long permille = static_cast<long long>(worker.Position()) * kBarSteps / worker.Length();
+            ui.SetProgressPosition(static_cast<int>(permille));
+            std::string now = ProgressPercentText(worker.Position(), 0, worker.Length());
+            if (now != text) ui.SetProgressText(text = std::move(now));
+        }
+        ui.PumpEvents();
+        if (ui.CancelRequested()) return false;
+        WaitForReadable(worker.Fds(), kWaitSlice);
+    }
+    return true;
+}
+
+// The message boxes of a conversion that has ended: its reports, the first
+// with the worker's explanation; a crash or a stall says so under the
+// failure's own text.
+void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
+    // What the worker wrote on standard error goes there too, as it did before the worker.
+    std::fputs(worker.ErrorOutput().c_str(), stderr);
+    std::vector<std::string> reports = worker.Reports();
+    std::string explanation = ExplanationOf(worker.ErrorOutput());
+    if ((worker.End() == WorkerEnd::kCrashed || worker.End() == WorkerEnd::kStalled) && !reports.empty()) {
+        if (!explanation.empty()) explanation += '\n';
+        explanation += reports.back() + ".\n" + Tr("No file was written; an earlier file of that name is kept.");
+        reports.back() = kWaveFileFailedMessage;
+    }
+    for (const std::string& report : reports) {
+        messages.Explain(report, explanation);
+        explanation.clear();
+    }
+}
+
+}  // namespace
+
+std::string ExplanationOf(const std::string& errorOutput) {
+    std::string explanation;
+    std::size_t start = 0;
+    while (start < errorOutput.size()) {
+        std::size_t end = errorOutput.find('\n', start);
+        if (end == std::string::npos) end = errorOutput.size();
+        std::string_view line(errorOutput.data() + start, end - start);
+        if (line.starts_with(kErrorPrefix)) line.remove_prefix(sizeof kErrorPrefix - 1);
+        if (!line.empty()) {
+            if (!explanation.empty()) explanation += '\n';
+            explanation += line;
+        }
+        start = end + 1;
+    }
+    return explanation;
+}
+
+bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
+                     ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {
+    const std::string folder = TargetFolder(path);
+    // Unfinished files of earlier runs that were killed outright.
+    RemoveAbandonedTemporaryFiles(folder);
+    InstallInterruptCleanup();
+    auto worker = std::make_unique<ConversionWorker>(stallTimeout);
+    worker->Start(source, renderSong, path, std::nullopt);
+    ui.OpenProgress(0, kBarSteps);
+    const bool finished = FollowWorker(*worker, ui);
+    if (!finished) {
+        // Stopping the worker kills it; its unfinished file is then abandoned.
+        worker.reset();
+        RemoveAbandonedTemporaryFiles(folder);
+    }
+    ui.CloseProgress();
+    if (!finished) return false;
+    ShowOutcome(*worker, messages);
+    return worker->End() == WorkerEnd::kFinished && worker->Reports().empty();
+}

@@ -1,0 +1,26 @@
+// The window's conversion: the chosen file is written by a worker process
+// while the progress window stays live, so that a module that crashes or
+// hangs costs that conversion only, and Cancel stops the worker at once.
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/workers/conversion_worker.h"
+
+class WindowMessages;
+
+// Converts `source` into `path` in a worker, showing its progress through
+// `ui`; leftover temporary files of dead processes in the target folder go
+// first. The conversion's messages, a crash or a stall go to `messages`,
+// with the worker's explanations as secondary text. A cancelled or failed
+// conversion leaves no temporary file and an earlier file of that name as
+// it was. Returns once the worker has ended or been stopped: true when the
+// file was written.
+bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
+                     ConversionUi& ui, WindowMessages& messages,
+                     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout);
+
+// The explanation lines of what a worker wrote on standard error: each
+// line without the program's "ombrix: " prefix, joined by newlines.
+std::string ExplanationOf(const std::string& errorOutput);
