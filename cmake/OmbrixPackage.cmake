@@ -19,7 +19,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program and the module link, the SoundFont the module
 # looks for, and GTK 3 for the window.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libfluidsynth3 (>= 2.3), fluid-soundfont-gm | timgm6mb-soundfont, libgtk-3-0 (>= 3.24)")
+    "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libfluidsynth3 (>= 2.3), libsndfile1 (>= 1.2), libebur128-1, libsamplerate0, fluid-soundfont-gm | timgm6mb-soundfont, libgtk-3-0 (>= 3.24)")
 
 set(OMBRIX_PACKAGE_DIR ${CPACK_PACKAGING_INSTALL_PREFIX}/${OMBRIX_INSTALL_DIR})
 foreach(script postinst prerm)

@@ -8,6 +8,8 @@
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
+#include "render/metronome.h"
+#include "render/transpose_song.h"
 
 namespace {
 
@@ -183,7 +185,8 @@ TrackEvent MakeClick() {
 
 }  // namespace
 
-void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render) {
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render) {
+    PreparedSong prepared;
     render.Clear();
     render.Reset();
     CopyExclusiveTable(*loaded.exclusiveTable, *render.exclusiveTable);
@@ -191,14 +194,25 @@ void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongCo
     CopyTempoTrack(loaded, options.tempoPercent, render);
     CopyMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
-    if (options.preCount) InsertPreCount(options, render);
+    prepared.notesLeftOut = TransposeParts(render, options, options.transpose);
+    // The beats are those of the song's own measures; the pre-count then
+    // moves them with the music.
+    std::vector<Beat> beats;
+    if (options.click) beats = SongBeats(render);
+    PreCountGap preCount;
+    if (options.preCount) preCount = InsertPreCount(options, render);
+    if (options.click) {
+        ShiftBeats(beats, preCount.first, preCount.gap);
+        InsertClicks(render, beats);
+    }
+    return prepared;
 }
 
-void InsertPreCount(const SongOptions& options, SongContainer& render) {
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render) {
     const int first = FirstNoteTick(render);
-    if (first < 0) return;
+    if (first < 0) return {};
     const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
-    if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return;
+    if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return {};
 
     // The tempo in effect where the music starts also times the clicks, so a
     // tempo event at the first note stays in front of the gap.
@@ -215,6 +229,7 @@ void InsertPreCount(const SongOptions& options, SongContainer& render) {
             Seek(*drums, first + i * options.clickTicks, 0);
             InsertAtTime(*drums, click);
         }
-        return;
+        break;
     }
+    return {first, static_cast<int>(gap)};
 }

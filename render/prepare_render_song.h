@@ -5,10 +5,22 @@
 #include "model/song_options.h"
 #include "model/song_container.h"
 
+// What the preparation had to leave out.
+struct PreparedSong {
+    int notesLeftOut = 0;  // notes the transposition pushed out of the sounding range
+};
+
 // Empties `render` and fills it with a copy of `loaded` with `options`
 // applied; `loaded` is only read.
-void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render);
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render);
+
+// Where a pre-count went: the first note's tick and the ticks inserted
+// there (0 when none).
+struct PreCountGap {
+    int first = 0;
+    int gap = 0;
+};
 // Moves everything from the song's first note on later by one pre-count
 // measure and puts the clicks into the first part on MIDI channel 10.
 // Does nothing for a song without notes.
-void InsertPreCount(const SongOptions& options, SongContainer& render);
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render);

@@ -14,7 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kOutputSubfolder = "Conv";
-constexpr std::string_view kWavExtension = ".wav";
 
 bool IsMidiName(const std::string& name) {
     const fs::path path(name);
@@ -36,8 +35,10 @@ std::vector<std::string> MidiFilesOf(const fs::path& folder) {
     return names;
 }
 
-// The WAV file name of a MIDI file: its name without extension, then ".wav".
-std::string WavNameOf(const fs::path& input) { return input.stem().string() + std::string(kWavExtension); }
+// The output file name of a MIDI file: its name without extension, then `extension`.
+std::string WavNameOf(const fs::path& input, std::string_view extension) {
+    return input.stem().string() + std::string(extension);
+}
 
 // The folder a WAV file of `inputFolder` goes into.
 fs::path OutputFolderFor(const fs::path& inputFolder, const std::optional<std::string>& output) {
@@ -81,7 +82,8 @@ void SeparateSameOutputs(ConversionPlan& plan) {
 
 }  // namespace
 
-ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output) {
+ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output,
+                               std::string_view extension) {
     ConversionPlan plan;
     std::error_code error;
     const bool oneFile = inputs.size() == 1 && !fs::is_directory(inputs.front(), error);
@@ -96,7 +98,7 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
             }
             const int log = LogIndexFor(plan, outputFolder);
             for (const std::string& name : names) {
-                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name)).string(), log, {}, {}});
+                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name, extension)).string(), log, {}, {}});
             }
             continue;
         }
@@ -106,7 +108,7 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
         } else if (oneFile && output && !fs::is_directory(*output, error)) {
             file.output = *output;
         } else {
-            file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename())).string();
+            file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename(), extension)).string();
         }
         plan.files.push_back(std::move(file));
     }
