@@ -149,6 +149,12 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
     }
 
     const PreparedSong prepared = PrepareRenderSong(source.song, source.options, renderSong);
+    if (prepared.sectionMissing) {
+        file.Abandon();
+        report.Report("measure " + std::to_string(source.options.firstMeasure) + " is past the song's last measure (" +
+                      std::to_string(prepared.lastMeasure) + ")");
+        return done;
+    }
     if (prepared.notesLeftOut > 0) TellNotesLeftOut(*path, prepared.notesLeftOut, source.options.transpose);
     BlocksResult result = BlocksResult::kWriteFailed;
     {

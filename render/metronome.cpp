@@ -15,26 +15,29 @@ constexpr std::uint8_t kDrumChannel = 9;  // MIDI channel 10
 constexpr int kCompoundGrouping = 3;
 constexpr int kLowestCompoundDenominator = 8;
 
-// Ticks from one beat to the next in a measure of `numerator`/`denominator`.
-int BeatTicks(int numerator, int denominator) {
+int Numerator(std::uint8_t signature) { return (signature >> 4) + 1; }
+int Denominator(std::uint8_t signature) { return (signature & 0x0F) + 1; }
+
+}  // namespace
+
+int BeatTicksOf(std::uint8_t signature) {
+    const int numerator = Numerator(signature);
+    const int denominator = Denominator(signature);
     const int unit = kTicksPerWhole / denominator;
     const bool compound =
         denominator >= kLowestCompoundDenominator && numerator > kCompoundGrouping && numerator % kCompoundGrouping == 0;
     return compound ? unit * kCompoundGrouping : unit;
 }
 
-}  // namespace
+int MeasureTicksOf(std::uint8_t signature) { return kTicksPerWhole / Denominator(signature) * Numerator(signature); }
 
 std::vector<Beat> SongBeats(SongContainer& song) {
     std::vector<Beat> beats;
     const int last = LastMeasure(song);
     for (int measure = 1; measure <= last; ++measure) {
-        const std::uint8_t signature = TimeSignatureAt(song, measure);
-        const int numerator = (signature >> 4) + 1;
-        const int denominator = (signature & 0x0F) + 1;
         const int start = MeasureToTick(song, measure);
         const int length = MeasureToTick(song, measure + 1) - start;
-        const int beat = BeatTicks(numerator, denominator);
+        const int beat = BeatTicksOf(TimeSignatureAt(song, measure));
         if (beat <= 0) continue;
         for (int at = 0; at < length; at += beat) beats.push_back({start + at, at == 0});
     }

@@ -5,6 +5,7 @@
 // their own on MIDI channel 10.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "model/song_container.h"
@@ -19,6 +20,11 @@ struct Beat {
 // 12/16) is counted in dotted beats, as musicians count it; every other
 // meter beats on its denominator.
 std::vector<Beat> SongBeats(SongContainer& song);
+// Ticks from one beat to the next in a measure of the time-signature byte
+// `signature`, by that rule.
+int BeatTicksOf(std::uint8_t signature);
+// Ticks of a measure of the time-signature byte `signature`.
+int MeasureTicksOf(std::uint8_t signature);
 // Moves the beats from `first` on later by `gap` ticks, as the pre-count
 // moves the music.
 void ShiftBeats(std::vector<Beat>& beats, int first, int gap);

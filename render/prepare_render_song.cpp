@@ -8,7 +8,9 @@
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
+#include "model/measure.h"
 #include "render/metronome.h"
+#include "render/song_section.h"
 #include "render/transpose_song.h"
 
 namespace {
@@ -195,12 +197,22 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
     CopyMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
     prepared.notesLeftOut = TransposeParts(render, options, options.transpose);
+    SongOptions preCountOptions = options;
+    if (options.firstMeasure > 0) {
+        prepared.lastMeasure = LastMeasure(render);
+        prepared.sectionMissing = !CutToMeasures(render, options.firstMeasure, options.lastMeasure);
+        if (prepared.sectionMissing) return prepared;
+        // The pre-count of a section counts in the meter of its first measure.
+        const std::uint8_t meter = MeterOf(render, 1);
+        preCountOptions.clickTicks = BeatTicksOf(meter);
+        preCountOptions.clicksPerMeasure = MeasureTicksOf(meter) / BeatTicksOf(meter);
+    }
     // The beats are those of the song's own measures; the pre-count then
     // moves them with the music.
     std::vector<Beat> beats;
     if (options.click) beats = SongBeats(render);
     PreCountGap preCount;
-    if (options.preCount) preCount = InsertPreCount(options, render);
+    if (options.preCount) preCount = InsertPreCount(preCountOptions, render);
     if (options.click) {
         ShiftBeats(beats, preCount.first, preCount.gap);
         InsertClicks(render, beats);

@@ -8,6 +8,8 @@
 // What the preparation had to leave out.
 struct PreparedSong {
     int notesLeftOut = 0;  // notes the transposition pushed out of the sounding range
+    bool sectionMissing = false;  // the first measure asked for lies past the song's end
+    int lastMeasure = 0;          // the song's last measure, when the section is missing
 };
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
