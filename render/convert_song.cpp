@@ -2,6 +2,7 @@
 #include "render/convert_song.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "platform/standard_error.h"
@@ -15,6 +16,7 @@
 #include "render/prepare_render_song.h"
 #include "render/progress_text.h"
 #include "render/render_session.h"
+#include "render/stems.h"
 #include "render/wave_file.h"
 
 namespace {
@@ -123,6 +125,29 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
+// Writes the stems of the mix just written to `mixPath`, each at the mix's gain.
+void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
+                  ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain) {
+    const std::string folder = StemFolder(mixPath);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        WriteErrorLine("cannot create the folder " + folder + ": " + error.message());
+        report.Report(kWaveFileFailedMessage);
+        return;
+    }
+    OutputOptions stemOutput;
+    stemOutput.encoding = output.encoding;
+    stemOutput.gain = mixGain;
+    for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
+        const SongOptions options = StemOptions(source.options, stem);
+        stemOutput.clicks = stem.clicks;
+        const ConversionSource stemSource{source.song, options, source.folder, source.name};
+        const std::string path = (std::filesystem::path(folder) / stem.fileName).string();
+        if (!ConvertSong(stemSource, renderSong, path, ui, report, stemOutput).written) return;
+    }
+}
+
 }  // namespace
 
 void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
@@ -148,7 +173,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
 
-    const PreparedSong prepared = PrepareRenderSong(source.song, source.options, renderSong);
+    const PreparedSong prepared = PrepareRenderSong(source.song, source.options, renderSong, output.clicks);
     if (prepared.sectionMissing) {
         file.Abandon();
         report.Report("measure " + std::to_string(source.options.firstMeasure) + " is past the song's last measure (" +
@@ -180,5 +205,6 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     done.written = true;
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain);
     return done;
 }

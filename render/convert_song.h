@@ -50,6 +50,10 @@ struct OutputOptions {
     // A fixed gain for every sample, instead of a level measured on this song.
     std::optional<double> gain;
     AudioEncoding encoding;
+    // Besides the mix, a file per used channel in a folder beside it (see stems.h).
+    bool stems = false;
+    // False: the pre-count and the metronome keep their time but sound nothing.
+    bool clicks = true;
 };
 
 // What a conversion did to the song's level.
@@ -61,6 +65,7 @@ struct ConversionResult {
 // ConvertSongToWav with the level and format of `output`; the song's name
 // goes into the tags of the formats that have them. When the loudness
 // target is held back by the true-peak ceiling, standard error says so.
+// With stems, each stem is written at the mix's gain after the mix.
 ConversionResult ConvertSong(const ConversionSource& source, SongContainer& renderSong,
                              const std::optional<std::string>& targetPath, ConversionUi& ui, UserReport& report,
                              const OutputOptions& output);

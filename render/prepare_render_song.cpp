@@ -187,7 +187,7 @@ TrackEvent MakeClick() {
 
 }  // namespace
 
-PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render) {
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render, bool clicks) {
     PreparedSong prepared;
     render.Clear();
     render.Reset();
@@ -212,15 +212,15 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
     std::vector<Beat> beats;
     if (options.click) beats = SongBeats(render);
     PreCountGap preCount;
-    if (options.preCount) preCount = InsertPreCount(preCountOptions, render);
-    if (options.click) {
+    if (options.preCount) preCount = InsertPreCount(preCountOptions, render, clicks);
+    if (options.click && clicks) {
         ShiftBeats(beats, preCount.first, preCount.gap);
         InsertClicks(render, beats);
     }
     return prepared;
 }
 
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render) {
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks) {
     const int first = FirstNoteTick(render);
     if (first < 0) return {};
     const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
@@ -233,7 +233,7 @@ PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render) {
         OpenGap(render, slot, first, static_cast<int>(gap), false);
     }
 
-    for (int part = 0; part < kPartCount; ++part) {
+    for (int part = 0; part < kPartCount && clicks; ++part) {
         if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) continue;
         CursorGuard drums(render, PartSlot(part));
         const TrackEvent click = MakeClick();

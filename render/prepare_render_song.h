@@ -13,8 +13,10 @@ struct PreparedSong {
 };
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
-// applied; `loaded` is only read.
-PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render);
+// applied; `loaded` is only read. Without `clicks` the pre-count and the
+// metronome keep their time but sound nothing.
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render,
+                               bool clicks = true);
 
 // Where a pre-count went: the first note's tick and the ticks inserted
 // there (0 when none).
@@ -23,6 +25,6 @@ struct PreCountGap {
     int gap = 0;
 };
 // Moves everything from the song's first note on later by one pre-count
-// measure and puts the clicks into the first part on MIDI channel 10.
-// Does nothing for a song without notes.
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render);
+// measure and puts the clicks into the first part on MIDI channel 10
+// (without `clicks`, only the time). Does nothing for a song without notes.
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks = true);

@@ -30,5 +30,6 @@ OutputOptions RequestedOutput(const ConversionRequest& request) {
     output.peakDbfs = request.peakDbfs;
     output.loudnessLufs = request.loudnessLufs;
     output.encoding = RequestedEncoding(request);
+    output.stems = request.stems;
     return output;
 }
