@@ -41,10 +41,11 @@ struct ResamplerCloser {
 
 struct EncodedAudioFile::Encoder {
     std::unique_ptr<SNDFILE, SoundFileCloser> file;
+    bool lossless = false;       // FLAC takes the 16-bit samples as they are
     std::vector<short> samples;  // the frames of one write, in the machine's order
-    // Opus only: the rate converter and its buffers.
+    std::vector<float> input;  // the lossy formats' samples, -1.0 to 1.0
+    // Opus only: the rate converter and its output.
     std::unique_ptr<SRC_STATE, ResamplerCloser> resampler;
-    std::vector<float> input;
     std::vector<float> output;
 
     // Resamples `count` frames of `input` (none at the end of the song, to
@@ -97,6 +98,7 @@ bool EncodedAudioFile::Create(const std::string& path, const EncoderSettings& se
     }
     encoder_ = std::make_unique<Encoder>();
     encoder_->file.reset(file);
+    encoder_->lossless = settings.codec == AudioCodec::kFlac;
     if (settings.codec == AudioCodec::kOpus) {
         int error = 0;
         encoder_->resampler.reset(src_new(SRC_SINC_MEDIUM_QUALITY, kChannels, &error));
@@ -120,14 +122,20 @@ bool EncodedAudioFile::WriteFrames(std::span<const std::uint8_t> frames) {
     for (std::size_t i = 0; i < samples.size(); ++i) {
         samples[i] = static_cast<short>(static_cast<std::uint16_t>(frames[2 * i] | (frames[2 * i + 1] << 8)));
     }
-    if (encoder_->resampler) {
-        encoder_->input.resize(samples.size());
-        src_short_to_float_array(samples.data(), encoder_->input.data(), static_cast<int>(samples.size()));
-        if (encoder_->Resample(static_cast<long>(samples.size() / kChannels), false)) return true;
+    const auto count = static_cast<sf_count_t>(samples.size());
+    if (encoder_->lossless) {
+        if (sf_write_short(encoder_->file.get(), samples.data(), count) == count) return true;
         return Fail(sf_strerror(encoder_->file.get()));
     }
-    const auto count = static_cast<sf_count_t>(samples.size());
-    if (sf_write_short(encoder_->file.get(), samples.data(), count) == count) return true;
+    // The lossy encoders take floats: the library's MP3 encoder mangles
+    // 16-bit input (it clips and distorts), and Opus is resampled anyway.
+    encoder_->input.resize(samples.size());
+    src_short_to_float_array(samples.data(), encoder_->input.data(), static_cast<int>(samples.size()));
+    if (encoder_->resampler) {
+        if (encoder_->Resample(static_cast<long>(samples.size() / kChannels), false)) return true;
+    } else if (sf_write_float(encoder_->file.get(), encoder_->input.data(), count) == count) {
+        return true;
+    }
     return Fail(sf_strerror(encoder_->file.get()));
 }
 

@@ -13,7 +13,7 @@ struct FormatEntry {
     int defaultQuality;
 };
 
-// The defaults give about 110-150 kbit/s for the lossy formats (Opus needs
+// The defaults give about 110-130 kbit/s for the lossy formats (Opus needs
 // the least for the same sound), which keeps a practice track's cymbals
 // clean at a tenth of the WAV's size; FLAC is lossless and its quality only
 // sets how hard the encoder compresses.
@@ -22,7 +22,7 @@ constexpr std::array<FormatEntry, 5> kFormats = {{
     {AudioFormat::kFlac, "flac", 5},
     {AudioFormat::kOgg, "ogg", 5},
     {AudioFormat::kOpus, "opus", 2},
-    {AudioFormat::kMp3, "mp3", 4},
+    {AudioFormat::kMp3, "mp3", 6},
 }};
 
 const FormatEntry& EntryOf(AudioFormat format) {

@@ -234,7 +234,7 @@ is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
       --format FMT      wav (default), flac, ogg, opus or mp3; without it the
                         --output file's extension chooses
       --quality Q       0 (smallest) to 10 (best sound) for ogg (default 5),
-                        opus (2) and mp3 (4); flac is lossless (Q: effort)
+                        opus (2) and mp3 (6); flac is lossless (Q: effort)
       --transpose N     move every note of every non-drum channel by N
                         semitones (-12 to +12)
       --click           a click on every beat of the song, the first beat of
