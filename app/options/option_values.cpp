@@ -92,8 +92,10 @@ std::optional<MeasureRange> ParseMeasureRange(std::string_view text) {
 }
 
 std::optional<int> ParseSignedNumber(std::string_view text, int low, int high) {
-    if (text.starts_with('+')) text.remove_prefix(1);
-    if (text.starts_with('+') || text.starts_with("-+")) return std::nullopt;
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+        if (text.starts_with('+') || text.starts_with('-')) return std::nullopt;
+    }
     return ParseWholeNumber(text, low, high);
 }
 
