@@ -48,6 +48,10 @@ std::optional<AudioFormat> AudioFormatOfPath(std::string_view path) {
     return AudioFormatNamed(path.substr(dot + 1));
 }
 
+AudioEncoding EncodingForPath(std::string_view path) {
+    return AudioEncoding{AudioFormatOfPath(path).value_or(AudioFormat::kWav), std::nullopt};
+}
+
 std::string_view AudioFormatName(AudioFormat format) { return EntryOf(format).name; }
 
 std::string AudioFormatExtension(AudioFormat format) { return "." + std::string(EntryOf(format).name); }

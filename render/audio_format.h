@@ -24,6 +24,9 @@ std::optional<AudioFormat> AudioFormatNamed(std::string_view name);
 // The format a path's extension names (".flac", any case); nothing for
 // another extension or none.
 std::optional<AudioFormat> AudioFormatOfPath(std::string_view path);
+// The encoding of a file chosen by its name (a save dialog's answer): the
+// format its extension names at its default quality, WAV for any other.
+AudioEncoding EncodingForPath(std::string_view path);
 // The format's name, which is also its extension without the dot ("flac").
 std::string_view AudioFormatName(AudioFormat format);
 // The file extension with its dot (".flac").

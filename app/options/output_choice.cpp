@@ -19,7 +19,7 @@ AudioEncoding RequestedEncoding(const ConversionRequest& request) {
     if (request.format) {
         encoding.format = *request.format;
     } else if (request.output) {
-        encoding.format = AudioFormatOfPath(*request.output).value_or(AudioFormat::kWav);
+        encoding = EncodingForPath(*request.output);
     }
     encoding.quality = request.quality;
     return encoding;

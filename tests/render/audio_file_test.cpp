@@ -65,6 +65,8 @@ TEST(AudioFormat, TheExtensionOrTheNameChoosesTheFormat) {
     EXPECT_EQ(AudioFormatOfPath("my.flac/song"), std::nullopt);
     EXPECT_EQ(AudioFormatNamed("Mp3"), AudioFormat::kMp3);
     EXPECT_EQ(AudioFormatExtension(AudioFormat::kOgg), ".ogg");
+    EXPECT_EQ(EncodingForPath("/music/take.Mp3").format, AudioFormat::kMp3);
+    EXPECT_EQ(EncodingForPath("/music/take.aiff").format, AudioFormat::kWav);
 }
 
 TEST(AudioFile, FlacHoldsExactlyTheSongsSamplesAndItsTitle) {
