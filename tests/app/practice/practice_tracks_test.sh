@@ -28,6 +28,7 @@ run() { XDG_CONFIG_HOME=$work/test-config "$ombrix" -q "$@"; }
 
 # Formats through the deterministic test module.
 for format in wav flac ogg opus mp3; do run -o "$work/song.$format" "$song"; done
+[ -z "$(find "$work" -name '.*.part-*')" ] || fail "a temporary file was left behind"
 sox "$work/song.wav" -t raw "$work/wav.raw"
 flac -d -s -f --force-raw-format --endian=little --sign=signed -o "$work/flac.raw" "$work/song.flac"
 cmp -s "$work/wav.raw" "$work/flac.raw" || fail "the FLAC file does not decode to the WAV's samples"
