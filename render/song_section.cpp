@@ -71,10 +71,10 @@ std::vector<TimedEvent> CutPart(const std::vector<TimedEvent>& events, Span span
         } else if (event.IsNote()) {
             const std::int64_t left = timed.tick + event.Gate() - span.start;
             if (left <= 0) continue;
-            TrackEvent rest = event;
-            rest.SetGate(static_cast<std::uint16_t>(std::min<std::int64_t>(left, kLongestGate)));
-            rest.SetOffset(0);
-            cut.push_back({0, rest});
+            TrackEvent remainder = event;
+            remainder.SetGate(static_cast<std::uint16_t>(std::min<std::int64_t>(left, kLongestGate)));
+            remainder.SetOffset(0);
+            cut.push_back({0, remainder});
         } else if (!IsMoment(event)) {
             cut.push_back({0, event});
         }
