@@ -28,6 +28,13 @@ struct SongOptions {
     // The channel index the song names as its melody (track name or
     // lyrics), -1 when it names none.
     std::int32_t melodyChannel = -1;
+    // Semitones every note of a channel that does not play drums moves by (-12..12).
+    std::int32_t transpose = 0;
+    // A click on every beat of the song, the first beat of each measure accented.
+    bool click = false;
+    // Only measures firstMeasure..lastMeasure are converted; 0: the whole song.
+    std::int32_t firstMeasure = 0;
+    std::int32_t lastMeasure = 0;
 };
 
 // Sets every field to its default.

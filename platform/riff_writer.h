@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/interrupt_cleanup.h"
+#include "platform/temporary_file.h"
 
 // Builds a four-character code from its text ("WAVE").
 constexpr std::uint32_t MakeFourCC(const char (&text)[5]) {
@@ -25,11 +25,6 @@ constexpr std::uint32_t MakeFourCC(const char (&text)[5]) {
 
 // The largest file a RIFF size field can describe.
 constexpr std::uint64_t kRiffMaxFileBytes = 0xFFFFFFFFu;
-
-// Removes from `folder` the temporary files of writers whose process no
-// longer exists (a run killed outright leaves them). Files of running
-// processes and files of other names are left alone.
-void RemoveAbandonedTemporaryFiles(const std::string& folder);
 
 class RiffWriter {
 public:
@@ -63,7 +58,7 @@ public:
     // "No space left on device", "Permission denied").
     std::string FailureReason() const;
     // The temporary file's path while the file is open.
-    const std::string& TemporaryPath() const { return tempPath_; }
+    const std::string& TemporaryPath() const { return temporary_.Path(); }
 
 private:
     struct FileCloser {
@@ -80,10 +75,7 @@ private:
     bool WriteU32(std::uint32_t value);
 
     std::unique_ptr<std::FILE, FileCloser> file_;
-    UnfinishedFile unfinished_;
-    std::string targetPath_;
-    std::string tempPath_;
-    int replacedMode_ = -1;     // permission bits of the file being replaced, -1 for a new file
+    TemporaryFile temporary_;
     std::uint64_t length_ = 0;  // bytes written so far (the file's end)
     bool failed_ = false;
     int error_ = 0;  // errno of the first failure, 0 before

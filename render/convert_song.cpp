@@ -1,15 +1,22 @@
 // The conversion driver: output file, render song, block loop, file finish.
 #include "render/convert_song.h"
 
+#include <cstdio>
+#include <filesystem>
 #include <vector>
 
+#include "platform/standard_error.h"
+#include "platform/translation.h"
 #include "platform/user_report.h"
+#include "render/audio_output.h"
 #include "render/block_loop.h"
 #include "render/conversion_ui.h"
+#include "render/loudness.h"
 #include "render/normalize.h"
 #include "render/prepare_render_song.h"
 #include "render/progress_text.h"
 #include "render/render_session.h"
+#include "render/stems.h"
 #include "render/wave_file.h"
 
 namespace {
@@ -70,13 +77,43 @@ BlocksResult RenderBlocks(std::vector<std::uint8_t>& block, int length, Conversi
     return written ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
-// Renders the song into the file; with `peakDbfs`, the whole song is held
-// and scaled to that peak first.
-BlocksResult RenderInto(WaveFile& wave, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                        std::optional<double> peakDbfs) {
-    if (!peakDbfs) {
+// Tells the user that the loudness target gave way to the true-peak ceiling.
+void TellCeilingWon(const std::string& path, const LoudnessGain& gain, double targetLufs) {
+    char figures[64];
+    std::snprintf(figures, sizeof figures, " (%.1f LUFS, not %.1f)", gain.reachedLufs, targetLufs);
+    WriteErrorLine(path + ": " + Tr("quieter than the loudness asked for: the true peak would rise above -1 dBTP") +
+                   figures);
+}
+
+// Tells the user how many notes the transposition left out.
+void TellNotesLeftOut(const std::string& path, int count, int semitones) {
+    WriteErrorLine(path + ": " + Tr("notes left out: transposed, they fall outside the range of MIDI notes") + " (" +
+                   std::to_string(count) + ", " + (semitones > 0 ? "+" : "") + std::to_string(semitones) + ")");
+}
+
+// Scales the whole song as `output` asks; the gain used.
+double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path) {
+    if (output.gain) {
+        ScaleSamples(song, *output.gain);
+        return *output.gain;
+    }
+    if (output.loudnessLufs) {
+        const LoudnessGain gain = ApplyLoudness(song, *output.loudnessLufs);
+        if (gain.ceilingWon) TellCeilingWon(path, gain, *output.loudnessLufs);
+        return gain.gain;
+    }
+    const double gain = NormalizeGain(PeakMagnitude(song), *output.peakDbfs);
+    ScaleSamples(song, gain);
+    return gain;
+}
+
+// Renders the song into the file; to set its level, the whole song is held
+// and scaled first.
+BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
+                        const OutputOptions& output, const std::string& path, double& gain) {
+    if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
         return RenderBlocks(block, length, ui,
-                            [&wave](std::span<const std::uint8_t> frames) { return wave.WriteFrames(frames); });
+                            [&file](std::span<const std::uint8_t> frames) { return file.WriteFrames(frames); });
     }
     std::vector<std::uint8_t> song;
     const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
@@ -84,27 +121,66 @@ BlocksResult RenderInto(WaveFile& wave, std::vector<std::uint8_t>& block, int le
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
-    ScaleSamples(song, NormalizeGain(PeakMagnitude(song), *peakDbfs));
-    return wave.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
+    gain = Level(song, output, path);
+    return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
+}
+
+// Writes the stems of the mix just written to `mixPath`, each at the mix's gain.
+void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
+                  ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain) {
+    const std::string folder = StemFolder(mixPath);
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) {
+        WriteErrorLine("cannot create the folder " + folder + ": " + error.message());
+        report.Report(kWaveFileFailedMessage);
+        return;
+    }
+    OutputOptions stemOutput;
+    stemOutput.encoding = output.encoding;
+    stemOutput.gain = mixGain;
+    for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
+        const SongOptions options = StemOptions(source.options, stem);
+        stemOutput.clicks = stem.clicks;
+        const ConversionSource stemSource{source.song, options, source.folder, source.name};
+        const std::string path = (std::filesystem::path(folder) / stem.fileName).string();
+        if (!ConvertSong(stemSource, renderSong, path, ui, report, stemOutput).written) return;
+    }
 }
 
 }  // namespace
 
 void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
                       ConversionUi& ui, UserReport& report, std::optional<double> peakDbfs) {
+    OutputOptions output;
+    output.peakDbfs = peakDbfs;
+    ConvertSong(source, renderSong, targetPath, ui, report, output);
+}
+
+ConversionResult ConvertSong(const ConversionSource& source, SongContainer& renderSong,
+                             const std::optional<std::string>& targetPath, ConversionUi& ui, UserReport& report,
+                             const OutputOptions& output) {
+    ConversionResult done;
     if (source.name.empty()) {
         report.Report(kNoSongLoadedMessage);
-        return;
+        return done;
     }
     const std::optional<std::string> path = OutputPath(source, targetPath, ui);
-    if (!path) return;
-    WaveFile wave;
-    if (path->size() > kMaxOutputPathBytes || !wave.Create(*path)) {
+    if (!path) return done;
+    AudioOutput file(output.encoding, source.name);
+    if (path->size() > kMaxOutputPathBytes || !file.Create(*path)) {
         report.Report(kWaveFileFailedMessage);
-        return;
+        return done;
     }
 
-    PrepareRenderSong(source.song, source.options, renderSong);
+    const PreparedSong prepared = PrepareRenderSong(source.song, source.options, renderSong, output.clicks);
+    if (prepared.sectionMissing) {
+        file.Abandon();
+        report.Report("measure " + std::to_string(source.options.firstMeasure) + " is past the song's last measure (" +
+                      std::to_string(prepared.lastMeasure) + ")");
+        return done;
+    }
+    if (prepared.notesLeftOut > 0) TellNotesLeftOut(*path, prepared.notesLeftOut, source.options.transpose);
     BlocksResult result = BlocksResult::kWriteFailed;
     {
         RenderSessionGuard session;
@@ -112,19 +188,23 @@ void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong,
         int framesPerBlock = 0;
         const int length = BeginRender(renderSong, bufferBytes, framesPerBlock);
         if (length < 0) {
-            wave.Abandon();
+            file.Abandon();
             report.Report(kInitializationFailedMessage);
-            return;
+            return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        result = RenderInto(wave, block, length, ui, peakDbfs);
+        result = RenderInto(file, block, length, ui, output, *path, done.gain);
     }
     if (result == BlocksResult::kCancelled) {
-        wave.Abandon();
-        return;
+        file.Abandon();
+        return done;
     }
-    if (result != BlocksResult::kWritten || !wave.Finish()) {
-        wave.Abandon();
+    if (result != BlocksResult::kWritten || !file.Finish()) {
+        file.Abandon();
         report.Report(kWaveFileFailedMessage);
+        return done;
     }
+    done.written = true;
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain);
+    return done;
 }

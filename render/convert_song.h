@@ -8,6 +8,7 @@
 #include <string>
 
 #include "model/song_options.h"
+#include "render/audio_format.h"
 
 class SongContainer;
 class ConversionUi;
@@ -41,3 +42,30 @@ constexpr std::size_t kMaxOutputPathBytes = 519;
 // the same way, without a message.
 void ConvertSongToWav(const ConversionSource& source, SongContainer& renderSong, const std::optional<std::string>& targetPath,
                       ConversionUi& ui, UserReport& report, std::optional<double> peakDbfs = std::nullopt);
+
+// How a finished song is levelled and in which format it is written.
+struct OutputOptions {
+    std::optional<double> peakDbfs;      // scale so that the loudest sample lies here (dBFS)
+    std::optional<double> loudnessLufs;  // scale to this integrated loudness (LUFS) under the true-peak ceiling
+    // A fixed gain for every sample, instead of a level measured on this song.
+    std::optional<double> gain;
+    AudioEncoding encoding;
+    // Besides the mix, a file per used channel in a folder beside it (see stems.h).
+    bool stems = false;
+    // False: the pre-count and the metronome keep their time but sound nothing.
+    bool clicks = true;
+};
+
+// What a conversion did to the song's level.
+struct ConversionResult {
+    bool written = false;
+    double gain = 1.0;  // the factor the samples were scaled by
+};
+
+// ConvertSongToWav with the level and format of `output`; the song's name
+// goes into the tags of the formats that have them. When the loudness
+// target is held back by the true-peak ceiling, standard error says so.
+// With stems, each stem is written at the mix's gain after the mix.
+ConversionResult ConvertSong(const ConversionSource& source, SongContainer& renderSong,
+                             const std::optional<std::string>& targetPath, ConversionUi& ui, UserReport& report,
+                             const OutputOptions& output);

@@ -5,10 +5,14 @@
 #include <array>
 #include <cstdint>
 
+#include "model/measure.h"
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
 #include "sequencer/tempo_clock.h"
+#include "render/metronome.h"
+#include "render/song_section.h"
+#include "render/transpose_song.h"
 
 namespace {
 
@@ -260,7 +264,8 @@ TrackEvent MakeClick() {
 
 }  // namespace
 
-void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render) {
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render, bool clicks) {
+    PreparedSong prepared;
     render.Clear();
     render.Reset();
     CopyExclusiveTable(*loaded.exclusiveTable, *render.exclusiveTable);
@@ -272,14 +277,35 @@ void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongCo
     CopyTempoTrack(loaded, options.tempoPercent, render);
     CopyMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
-    if (options.preCount) InsertPreCount(options, render);
+    prepared.notesLeftOut = TransposeParts(render, options, options.transpose);
+    SongOptions preCountOptions = options;
+    if (options.firstMeasure > 0) {
+        prepared.lastMeasure = LastMeasure(render);
+        prepared.sectionMissing = !CutToMeasures(render, options.firstMeasure, options.lastMeasure);
+        if (prepared.sectionMissing) return prepared;
+        // The pre-count of a section counts in the meter of its first measure.
+        const std::uint8_t meter = MeterOf(render, 1);
+        preCountOptions.clickTicks = BeatTicksOf(meter);
+        preCountOptions.clicksPerMeasure = MeasureTicksOf(meter) / BeatTicksOf(meter);
+    }
+    // The beats are those of the song's own measures; the pre-count then
+    // moves them with the music.
+    std::vector<Beat> beats;
+    if (options.click) beats = SongBeats(render);
+    PreCountGap preCount;
+    if (options.preCount) preCount = InsertPreCount(preCountOptions, render, clicks);
+    if (options.click && clicks) {
+        ShiftBeats(beats, preCount.first, preCount.gap);
+        InsertClicks(render, beats);
+    }
+    return prepared;
 }
 
-void InsertPreCount(const SongOptions& options, SongContainer& render) {
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks) {
     const int first = FirstNoteTick(render);
-    if (first < 0) return;
+    if (first < 0) return {};
     const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
-    if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return;
+    if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return {};
 
     // The tempo in effect where the music starts also times the clicks, so a
     // tempo event at the first note stays in front of the gap.
@@ -288,7 +314,7 @@ void InsertPreCount(const SongOptions& options, SongContainer& render) {
         OpenGap(render, slot, first, static_cast<int>(gap), false);
     }
 
-    for (int part = 0; part < kPartCount; ++part) {
+    for (int part = 0; part < kPartCount && clicks; ++part) {
         if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) continue;
         CursorGuard drums(render, PartSlot(part));
         const TrackEvent click = MakeClick();
@@ -296,6 +322,7 @@ void InsertPreCount(const SongOptions& options, SongContainer& render) {
             Seek(*drums, first + i * options.clickTicks, 0);
             InsertAtTime(*drums, click);
         }
-        return;
+        break;
     }
+    return {first, static_cast<int>(gap)};
 }

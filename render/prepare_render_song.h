@@ -5,12 +5,29 @@
 #include "model/song_options.h"
 #include "model/song_container.h"
 
+// What the preparation had to leave out.
+struct PreparedSong {
+    int notesLeftOut = 0;  // notes the transposition pushed out of the sounding range
+    bool sectionMissing = false;  // the first measure asked for lies past the song's end
+    int lastMeasure = 0;          // the song's last measure, when the section is missing
+};
+
 // Empties `render` and fills it with a copy of `loaded` with `options`
 // applied; `loaded` is only read. A turned-down channel has its volume
 // events halved, and one that sets no volume at or before its first note
 // starts at half the default volume (volume 50 in front of that note).
-void PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render);
+// Without `clicks` the pre-count and the metronome keep their time but
+// sound nothing.
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render,
+                               bool clicks = true);
+
+// Where a pre-count went: the first note's tick and the ticks inserted
+// there (0 when none).
+struct PreCountGap {
+    int first = 0;
+    int gap = 0;
+};
 // Moves everything from the song's first note on later by one pre-count
-// measure and puts the clicks into the first part on MIDI channel 10.
-// Does nothing for a song without notes.
-void InsertPreCount(const SongOptions& options, SongContainer& render);
+// measure and puts the clicks into the first part on MIDI channel 10
+// (without `clicks`, only the time). Does nothing for a song without notes.
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks = true);

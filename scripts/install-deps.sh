@@ -15,6 +15,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libfluidsynth-dev
+  libsndfile1-dev libebur128-dev libsamplerate0-dev
   libgtk-3-dev
   gettext
 )
@@ -27,6 +28,7 @@ test_packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fluidsynth
   timgm6mb-soundfont
+  sox flac opus-tools mpg123 ffmpeg
   libgtk-3-dev libcairo2-dev libpango1.0-dev
   xvfb xauth xdotool x11-utils imagemagick
   "${window_fonts[@]}"

@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kOutputSubfolder = "Conv";
-constexpr std::string_view kWavExtension = ".wav";
 
 // The MIDI files of `folder`, in name order; folders among them are left out.
 std::vector<std::string> MidiFilesOf(const fs::path& folder) {
@@ -30,13 +29,16 @@ std::vector<std::string> MidiFilesOf(const fs::path& folder) {
     return names;
 }
 
-// The WAV file name of a MIDI file: its name without extension, then ".wav".
-std::string WavNameOf(const fs::path& input) { return input.stem().string() + std::string(kWavExtension); }
+// The output file name of a MIDI file: its name without extension, then `extension`.
+std::string WavNameOf(const fs::path& input, std::string_view extension) {
+    return input.stem().string() + std::string(extension);
+}
 
-// The WAV file that --output names for a single input: ".wav" is added to
-// a name without an extension, as the window's save dialog does.
-std::string WavPathNamed(const std::string& output) {
-    return fs::path(output).has_extension() ? output : output + std::string(kWavExtension);
+// The file that --output names for a single input: the format's extension
+// (".wav" by default) is added to a name without one, as the window's save
+// dialog does.
+std::string OutputPathNamed(const std::string& output, std::string_view extension) {
+    return fs::path(output).has_extension() ? output : output + std::string(extension);
 }
 
 // The folder a WAV file of `inputFolder` goes into.
@@ -81,7 +83,8 @@ void SeparateSameOutputs(ConversionPlan& plan) {
 
 }  // namespace
 
-ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output) {
+ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output,
+                               std::string_view extension) {
     ConversionPlan plan;
     std::error_code error;
     const bool oneFile = inputs.size() == 1 && !fs::is_directory(inputs.front(), error);
@@ -96,7 +99,7 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
             }
             const int log = LogIndexFor(plan, outputFolder);
             for (const std::string& name : names) {
-                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name)).string(), log, {}, {}});
+                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name, extension)).string(), log, {}, {}});
             }
             continue;
         }
@@ -104,9 +107,9 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
         } else if (oneFile && output && !fs::is_directory(*output, error) && fs::path(*output).has_filename()) {
-            file.output = WavPathNamed(*output);
+            file.output = OutputPathNamed(*output, extension);
         } else {
-            file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename())).string();
+            file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename(), extension)).string();
         }
         plan.files.push_back(std::move(file));
     }

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One input file of the run.
@@ -27,5 +28,7 @@ struct ConversionPlan {
 // extension) unless it is an existing folder or ends in "/"; otherwise the
 // folder every WAV file goes into. Two
 // inputs whose WAV files would have the same path get distinct names: the
-// later one gets " (2)", " (3)", ... before ".wav".
-ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output);
+// later one gets " (2)", " (3)", ... before ".wav". The output files end in
+// `extension` (".wav", ".flac", ...) unless --output names the file.
+ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output,
+                               std::string_view extension = ".wav");

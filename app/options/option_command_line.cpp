@@ -5,7 +5,9 @@
 #include <functional>
 #include <string_view>
 
+#include "app/options/output_choice.h"
 #include "platform/translation.h"
+#include "render/loudness.h"
 
 namespace {
 
@@ -17,7 +19,7 @@ struct OptionDefinition {
     Value value;
 };
 
-constexpr std::array<OptionDefinition, 13> kOptions = {{
+constexpr std::array<OptionDefinition, 20> kOptions = {{
     {"output", 'o', Value::kRequired},
     {"mute", 0, Value::kRequired},
     {"volume-down", 0, Value::kRequired},
@@ -26,6 +28,13 @@ constexpr std::array<OptionDefinition, 13> kOptions = {{
     {"precount", 0, Value::kRequired},
     {"no-precount", 0, Value::kNone},
     {"normalize", 0, Value::kOptional},
+    {"loudness", 0, Value::kOptional},
+    {"format", 0, Value::kRequired},
+    {"quality", 0, Value::kRequired},
+    {"transpose", 0, Value::kRequired},
+    {"click", 0, Value::kNone},
+    {"measures", 0, Value::kRequired},
+    {"stems", 0, Value::kNone},
     {"list", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
@@ -38,6 +47,9 @@ constexpr double kLowestPeakDbfs = -96.0;
 // that chooses this command line.
 constexpr std::string_view kShortOptionNames = "hVqoj";
 constexpr std::string_view kFolderBatchSwitch = "-f";
+constexpr double kLowestLoudnessLufs = -70.0;
+constexpr double kHighestLoudnessLufs = -5.0;
+constexpr int kMaxTranspose = 12;
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
@@ -95,6 +107,31 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto level = value ? ParseDecimal(text, kLowestPeakDbfs, 0.0) : std::optional<double>(-1.0);
         if (!level) return "level " + Quoted(text) + " for --normalize is not a number of dBFS from -96 to 0";
         request.peakDbfs = level;
+    } else if (definition.name == "loudness") {
+        const auto level = value ? ParseDecimal(text, kLowestLoudnessLufs, kHighestLoudnessLufs)
+                                 : std::optional<double>(kDefaultLoudnessLufs);
+        if (!level) return "loudness " + Quoted(text) + " for --loudness is not a number of LUFS from -70 to -5";
+        request.loudnessLufs = level;
+    } else if (definition.name == "format") {
+        const auto format = AudioFormatNamed(text);
+        if (!format) return "format " + Quoted(text) + " is not one of " + AudioFormatNames();
+        request.format = format;
+    } else if (definition.name == "quality") {
+        const auto quality = ParseWholeNumber(text, kLowestQuality, kBestQuality);
+        if (!quality) return "quality " + Quoted(text) + " is not a whole number from 0 to 10";
+        request.quality = quality;
+    } else if (definition.name == "transpose") {
+        const auto semitones = ParseSignedNumber(text, -kMaxTranspose, kMaxTranspose);
+        if (!semitones) return "transpose " + Quoted(text) + " is not a whole number of semitones from -12 to +12";
+        request.transpose = *semitones;
+    } else if (definition.name == "click") {
+        request.click = true;
+    } else if (definition.name == "measures") {
+        const auto range = ParseMeasureRange(text);
+        if (!range) return "measures " + Quoted(text) + " are not a range A-B of measures from 1 (A not after B)";
+        request.measures = range;
+    } else if (definition.name == "stems") {
+        request.stems = true;
     } else if (definition.name == "list") {
         request.list = true;
     } else if (definition.name == "jobs") {
@@ -182,6 +219,7 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         }
     }
     if (error.empty() && request.inputs.empty() && !request.help && !request.version) error = "no input given";
+    if (error.empty()) error = CheckOutputChoice(request);
     return parsed;
 }
 
@@ -211,6 +249,21 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --no-precount     the same as --precount off
       --normalize[=DBFS]  scale each finished WAV so that its peak is at DBFS
                         (default -1.0); silence stays silence
+      --loudness[=LUFS] scale each finished song to this integrated loudness
+                        (EBU R128, default -16) with its true peak at most
+                        -1 dBTP; silence stays silence
+      --format FMT      wav (default), flac, ogg, opus or mp3; without it the
+                        --output file's extension chooses
+      --quality Q       0 (smallest) to 10 (best sound) for ogg (default 5),
+                        opus (2) and mp3 (6); flac is lossless (Q: effort)
+      --transpose N     move every note of every non-drum channel by N
+                        semitones (-12 to +12)
+      --click           a click on every beat of the song, the first beat of
+                        each measure accented
+      --measures A-B    convert only measures A to B (the song's state at A
+                        is sent first)
+      --stems           besides the mix, one file per used channel in the
+                        folder <name>/ beside it: <channel>-<instrument>.<ext>
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/options/option_values.h"
+#include "render/audio_format.h"
 
 // Everything the option command line asks for.
 struct ConversionRequest {
@@ -22,6 +23,13 @@ struct ConversionRequest {
     int tempoPercent = 100;
     bool preCount = true;
     std::optional<double> peakDbfs;  // --normalize
+    std::optional<double> loudnessLufs;  // --loudness
+    std::optional<AudioFormat> format;   // --format; else the --output file's extension, else WAV
+    std::optional<int> quality;          // --quality
+    int transpose = 0;                   // --transpose, semitones
+    bool click = false;                  // --click
+    std::optional<MeasureRange> measures;  // --measures
+    bool stems = false;                  // --stems
     bool list = false;
     int jobs = 0;  // 0: one per core
     bool quiet = false;

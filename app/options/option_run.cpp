@@ -13,6 +13,7 @@
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
+#include "app/options/output_choice.h"
 #include "app/options/parallel_batch.h"
 #include "platform/display.h"
 #include "platform/program_folder.h"
@@ -81,7 +82,8 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
-    const ConversionPlan plan = PlanConversions(request.inputs, request.output);
+    const ConversionPlan plan =
+        PlanConversions(request.inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format));
     if (request.list) return ListChannels(dlg, plan);
 
     if (!DiscoverSynthModule()) {

@@ -81,6 +81,24 @@ std::optional<std::vector<int>> ParsePartList(std::string_view text) {
     return parts;
 }
 
+std::optional<MeasureRange> ParseMeasureRange(std::string_view text) {
+    constexpr int kHighestMeasure = 9999;
+    const auto dash = text.find('-');
+    const auto first = ParseWholeNumber(Trim(text.substr(0, dash)), 1, kHighestMeasure);
+    const auto last = dash == std::string_view::npos ? first
+                                                     : ParseWholeNumber(Trim(text.substr(dash + 1)), 1, kHighestMeasure);
+    if (!first || !last || *last < *first) return std::nullopt;
+    return MeasureRange{*first, *last};
+}
+
+std::optional<int> ParseSignedNumber(std::string_view text, int low, int high) {
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+        if (text.starts_with('+') || text.starts_with('-')) return std::nullopt;
+    }
+    return ParseWholeNumber(text, low, high);
+}
+
 std::string_view PartName(int switchId) {
     for (const NamedPart& part : kParts) {
         if (part.switchId == switchId) return part.name;

@@ -22,5 +22,14 @@ std::optional<std::vector<int>> ParsePartList(std::string_view text);
 std::optional<int> ParseWholeNumber(std::string_view text, int low, int high);
 // Reads a decimal number (such as "-1.5") from `low` to `high`.
 std::optional<double> ParseDecimal(std::string_view text, double low, double high);
+// A span of measures, counted from 1, both ends included.
+struct MeasureRange {
+    int first = 1;
+    int last = 1;
+};
+// Reads "A-B" (A <= B) or "A" (one measure), measures from 1 to 9999.
+std::optional<MeasureRange> ParseMeasureRange(std::string_view text);
+// Reads a whole number with an optional sign ("+3", "-12") from `low` to `high`.
+std::optional<int> ParseSignedNumber(std::string_view text, int low, int high);
 // The lower-case name of a part switch ("bass"), or "" for another ID.
 std::string_view PartName(int switchId);

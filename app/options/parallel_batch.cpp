@@ -12,6 +12,7 @@
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
+#include "app/options/output_choice.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
 #include "platform/display.h"
@@ -42,7 +43,8 @@ struct Outcome {
 // The log line of a file written under a numbered name.
 std::string SavedAs(const PlannedFile& file) {
     const std::filesystem::path usual = std::filesystem::path(file.output).parent_path() /
-                                        (std::filesystem::path(file.input).stem().string() + ".wav");
+                                        (std::filesystem::path(file.input).stem().string() +
+                                         std::filesystem::path(file.output).extension().string());
     return SavedAsLine(std::filesystem::path(file.output).filename().string(), usual.filename().string());
 }
 
@@ -128,7 +130,7 @@ private:
             return;
         }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
-        worker->Start(dlg_.ConversionInput(), renderSong_, file.output, request_.peakDbfs);
+        worker->Start(dlg_.ConversionInput(), renderSong_, file.output, RequestedOutput(request_));
         running_.push_back({index, std::move(worker)});
     }
 

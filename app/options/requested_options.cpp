@@ -15,4 +15,10 @@ void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& option
     for (const int part : request.removedParts) board.Click(part, 1);
     board.Click(SwitchId::kPreCount, request.preCount ? 1 : 0);
     options.tempoPercent = request.tempoPercent;
+    options.transpose = request.transpose;
+    options.click = request.click;
+    if (request.measures) {
+        options.firstMeasure = request.measures->first;
+        options.lastMeasure = request.measures->last;
+    }
 }

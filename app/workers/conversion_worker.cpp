@@ -73,12 +73,19 @@ std::string WorkerStalledLine(std::chrono::milliseconds timeout) {
 
 void ConversionWorker::Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
                              std::optional<double> peakDbfs) {
+    OutputOptions output;
+    output.peakDbfs = peakDbfs;
+    Start(source, renderSong, outputPath, output);
+}
+
+void ConversionWorker::Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
+                             const OutputOptions& output) {
     outputPath_ = outputPath;
     startTime_ = lastProgress_ = Clock::now();
     child_ = ChildProcess::Start([&](int fd) {
         PipeProgressUi ui(fd);
         PipeReport report(fd);
-        ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
+        ConvertSong(source, renderSong, outputPath, ui, report, output);
         return report.Count() == 0 ? 0 : kWorkerFailed;
     });
     if (!child_.Started()) {

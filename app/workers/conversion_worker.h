@@ -41,6 +41,9 @@ public:
     // only read here: the worker has its own copy of them.
     void Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
                std::optional<double> peakDbfs);
+    // The same, with the level and format of `output`, as ConvertSong does.
+    void Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
+               const OutputOptions& output);
     // The pipes to wait on while the worker runs.
     std::vector<int> Fds() const { return {child_.MessageFd(), child_.ErrorFd()}; }
     // Takes what the worker sent; ends a worker that has been silent for

@@ -127,7 +127,7 @@ TEST(OptionCommandLine, ShortOptionsBundleAndTakeTheirValueAttachedOrApart) {
 
 TEST(OptionCommandLine, AnUnambiguousBeginningNamesALongOption) {
     EXPECT_EQ(Parse({"--temp", "70", "x"}).request.tempoPercent, 70);
-    EXPECT_NE(Parse({"--m", "1", "x"}).error.find("ambiguous (--mute, --minus)"), std::string::npos);
+    EXPECT_NE(Parse({"--m", "1", "x"}).error.find("ambiguous (--mute, --minus, --measures)"), std::string::npos);
 }
 
 TEST(OptionCommandLine, NormalizeTakesItsLevelOnlyAfterAnEqualsSign) {

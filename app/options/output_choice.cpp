@@ -1,0 +1,35 @@
+// Format, quality and level from the option command line.
+#include "app/options/output_choice.h"
+
+#include "app/options/option_command_line.h"
+
+std::string CheckOutputChoice(const ConversionRequest& request) {
+    if (request.peakDbfs && request.loudnessLufs) return "--normalize and --loudness cannot be used together";
+    if (!request.format || !request.output) return {};
+    const auto named = AudioFormatOfPath(*request.output);
+    if (named && *named != *request.format) {
+        return "--format " + std::string(AudioFormatName(*request.format)) + " does not match the output file " +
+               *request.output;
+    }
+    return {};
+}
+
+AudioEncoding RequestedEncoding(const ConversionRequest& request) {
+    AudioEncoding encoding;
+    if (request.format) {
+        encoding.format = *request.format;
+    } else if (request.output) {
+        encoding = EncodingForPath(*request.output);
+    }
+    encoding.quality = request.quality;
+    return encoding;
+}
+
+OutputOptions RequestedOutput(const ConversionRequest& request) {
+    OutputOptions output;
+    output.peakDbfs = request.peakDbfs;
+    output.loudnessLufs = request.loudnessLufs;
+    output.encoding = RequestedEncoding(request);
+    output.stems = request.stems;
+    return output;
+}

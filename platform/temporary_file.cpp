@@ -1,0 +1,129 @@
+// Temporary files on POSIX: exclusive creation under a name that carries the
+// writer's process id, rename on commit.
+#include "platform/temporary_file.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string_view>
+
+namespace {
+
+constexpr int kTemporaryNameAttempts = 100;
+constexpr mode_t kPermissionBits = 07777;
+
+constexpr std::string_view kTemporaryMark = ".part-";
+
+// The temporary name of a file `baseName` written by process `pid`:
+// ".<baseName>.part-<pid>-<attempt>".
+std::string TemporaryName(const std::string& baseName, pid_t pid, int attempt) {
+    return "." + baseName + std::string(kTemporaryMark) + std::to_string(pid) + "-" + std::to_string(attempt);
+}
+
+// The writing process named by a temporary name, or 0 for any other name.
+pid_t TemporaryNameOwner(const std::string& name) {
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (name.empty() || name[0] != '.' || mark == std::string::npos || mark < 2) return 0;
+    const std::string rest = name.substr(mark + kTemporaryMark.size());
+    const std::size_t dash = rest.find('-');
+    const auto digits = [](std::string_view text) {
+        return !text.empty() && text.size() < 10 &&
+               text.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string::npos || !digits(std::string_view(rest).substr(0, dash)) ||
+        !digits(std::string_view(rest).substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+}
+
+bool ProcessExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+
+// Creates a new file with a free temporary name in `folder`, watched for
+// removal on interrupt from before it exists; -1 on failure.
+int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& baseName, UnfinishedFile& unfinished,
+                        std::string& pathOut) {
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        std::filesystem::path candidate = folder / TemporaryName(baseName, ::getpid(), attempt);
+        unfinished.Watch(candidate.string());
+        int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            pathOut = candidate.string();
+            return fd;
+        }
+        unfinished.Forget();  // the name belongs to another file
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+}  // namespace
+
+void RemoveAbandonedTemporaryFiles(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::directory_iterator it(folder, error);
+    for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+        const pid_t owner = TemporaryNameOwner(it->path().filename().string());
+        std::error_code statError;
+        if (owner <= 0 || owner == ::getpid() || ProcessExists(owner) || !it->is_regular_file(statError)) continue;
+        ::unlink(it->path().c_str());
+    }
+}
+
+int TemporaryFile::Create(const std::string& targetPath) {
+    Discard();
+    if (targetPath.empty()) {
+        errno = ENOENT;
+        return -1;
+    }
+    struct stat info {};
+    int replacedMode = -1;
+    if (::stat(targetPath.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            errno = EISDIR;
+            return -1;
+        }
+        if (::access(targetPath.c_str(), W_OK) != 0) return -1;
+        replacedMode = static_cast<int>(info.st_mode & kPermissionBits);
+    }
+    const std::filesystem::path target(targetPath);
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    const std::string baseName = target.filename().string();
+    if (baseName.empty()) {
+        errno = EISDIR;
+        return -1;
+    }
+    const int fd = CreateTemporaryFile(folder, baseName, unfinished_, tempPath_);
+    if (fd < 0) return -1;
+    targetPath_ = targetPath;
+    replacedMode_ = replacedMode;
+    return fd;
+}
+
+bool TemporaryFile::Commit() {
+    if (tempPath_.empty()) {
+        errno = EBADF;
+        return false;
+    }
+    bool ok = replacedMode_ < 0 || ::chmod(tempPath_.c_str(), static_cast<mode_t>(replacedMode_)) == 0;
+    if (ok) ok = ::rename(tempPath_.c_str(), targetPath_.c_str()) == 0;
+    if (!ok) {
+        const int error = errno;
+        ::unlink(tempPath_.c_str());
+        errno = error;
+    }
+    unfinished_.Forget();  // only now: until the rename the temporary file exists
+    tempPath_.clear();
+    return ok;
+}
+
+void TemporaryFile::Discard() {
+    if (tempPath_.empty()) return;
+    ::unlink(tempPath_.c_str());
+    unfinished_.Forget();
+    tempPath_.clear();
+}

@@ -1,0 +1,45 @@
+// A new file written under a temporary name beside its target and renamed
+// over the target only when it is finished, so a failed or abandoned file
+// never replaces an existing one. While it exists, an interrupt of the
+// program removes it (see interrupt_cleanup.h). The temporary name,
+// ".<name>.part-<pid>-<n>", tells which process writes it.
+#pragma once
+
+#include <string>
+
+#include "platform/interrupt_cleanup.h"
+
+// Removes from `folder` the temporary files of writers whose process no
+// longer exists (a run killed outright leaves them). Files of running
+// processes and files of other names are left alone.
+void RemoveAbandonedTemporaryFiles(const std::string& folder);
+
+class TemporaryFile {
+public:
+    TemporaryFile() = default;
+    // Removes the temporary file unless it was committed.
+    ~TemporaryFile() { Discard(); }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Creates the temporary file beside `targetPath` and returns its open
+    // descriptor, which the caller owns and closes before Commit; -1 when the
+    // folder cannot take a new file, or the target is a folder or is not
+    // writable (errno tells why).
+    int Create(const std::string& targetPath);
+    // Renames the closed temporary file over the target, which keeps the
+    // permissions of the file it replaces. False (errno set) when that
+    // fails; the temporary file is then removed.
+    bool Commit();
+    // Removes the temporary file; the target is left as it was.
+    void Discard();
+
+    // The temporary file's path while it exists, else "".
+    const std::string& Path() const { return tempPath_; }
+
+private:
+    UnfinishedFile unfinished_;
+    std::string targetPath_;
+    std::string tempPath_;
+    int replacedMode_ = -1;  // permission bits of the file being replaced, -1 for a new file
+};

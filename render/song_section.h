@@ -1,0 +1,18 @@
+// Cutting the render song down to a span of measures for practising one
+// passage. The song's state at the first measure (programs, controllers,
+// pitch bend, exclusive messages, tempo) is sent at the start, notes that
+// are sounding there start there, and nothing after the last measure is
+// played; a held sustain pedal is let go where the span ends.
+#pragma once
+
+#include "model/song_container.h"
+
+// Keeps measures `first` to `last` (counted from 1) of `render`: every
+// event before measure `first` that is not a note moves to tick 0 in its
+// order (the last tempo only, for the tempo track), a note sounding into
+// measure `first` starts there with what is left of it, and the measure
+// track holds just those measures. False (nothing changed) when `first` is
+// past the song's last measure.
+bool CutToMeasures(SongContainer& render, int first, int last);
+// The time-signature byte of measure `measure` of `song`.
+std::uint8_t MeterOf(SongContainer& song, int measure);

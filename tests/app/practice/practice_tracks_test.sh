@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Practice tracks from the option command line, checked with tools that are
+# not the code the program links: every format decodes to the song's
+# samples (FLAC exactly, the lossy ones within their codecs' error on the
+# loudness envelope) and carries the song's title; --loudness brings songs
+# to -16 +- 0.5 LUFS with no true peak above -1 dBTP by ffmpeg's ebur128
+# filter; the stems add up to the mix. Skipped (status 77) when a tool is
+# missing; the loudness part needs the FluidSynth module and a SoundFont.
+# Usage: practice_tracks_test.sh <ombrix> <test module folder> <fluid module folder> <examples folder>
+set -euo pipefail
+ombrix=$1 test_module=$2 fluid_module=$3 examples=$4
+here=$(cd "$(dirname "$0")" && pwd)
+
+for tool in flac opusdec mpg123 ffmpeg ffprobe sox python3; do
+  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/ombrix-practice-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+register() {  # register <module folder> <config folder>
+  XDG_CONFIG_HOME=$2 sh "$here/../../../scripts/register-module.sh" "$1" >/dev/null
+}
+register "$test_module" "$work/test-config"
+song=$examples/MorningWaltz.mid
+run() { XDG_CONFIG_HOME=$work/test-config "$ombrix" -q "$@"; }
+
+# Formats through the deterministic test module.
+for format in wav flac ogg opus mp3; do run -o "$work/song.$format" "$song"; done
+[ -z "$(find "$work" -name '.*.part-*')" ] || fail "a temporary file was left behind"
+sox "$work/song.wav" -t raw "$work/wav.raw"
+flac -d -s -f --force-raw-format --endian=little --sign=signed -o "$work/flac.raw" "$work/song.flac"
+cmp -s "$work/wav.raw" "$work/flac.raw" || fail "the FLAC file does not decode to the WAV's samples"
+echo "flac: decodes exactly"
+
+opusdec --quiet --rate 44100 "$work/song.opus" "$work/opus.wav"
+mpg123 -q -w "$work/mp3.wav" "$work/song.mp3"
+ffmpeg -v error -y -i "$work/song.ogg" -c:a pcm_s16le "$work/ogg.wav"
+for format in ogg opus mp3; do
+  distance=$(python3 "$here/envelope_distance.py" "$work/song.wav" "$work/$format.wav")
+  echo "$format: loudness envelope within $distance dB of the WAV"
+  python3 -c "import sys; sys.exit(0 if float('$distance') <= 1.0 else 1)" || fail "$format's envelope is $distance dB off"
+  title=$(ffprobe -v error -show_entries format_tags=title:stream_tags=title -of default=nw=1:nk=1 "$work/song.$format" | head -n1)
+  [ "$title" = "MorningWaltz" ] || fail "$format carries the title '$title', not MorningWaltz"
+done
+title=$(ffprobe -v error -show_entries format_tags=title -of default=nw=1:nk=1 "$work/song.flac")
+[ "$title" = "MorningWaltz" ] || fail "flac carries the title '$title'"
+
+# Loudness through the FluidSynth module.
+if [ ! -f "$fluid_module/QNStaff.so" ]; then
+  echo "SKIP: the FluidSynth module is not built"; exit 77
+fi
+register "$fluid_module" "$work/fluid-config"
+
+# Stems add up to the mix (the test module's sound does not add up).
+XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --stems -o "$work/mix.wav" "$examples/CityShuffle.MID"
+python3 "$here/stem_sum.py" "$work/mix.wav" "$work"/mix/*.wav || fail "the stems do not add up to the mix"
+
+count=0
+for file in "$examples"/*.mid "$examples"/*.MID; do
+  for variant in "" "--minus melody" "--minus drums,bass" "--tempo 70 --transpose 5"; do
+    # shellcheck disable=SC2086
+    XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --loudness $variant -o "$work/loud.wav" "$file" 2>/dev/null
+    summary=$(ffmpeg -hide_banner -nostats -i "$work/loud.wav" -af ebur128=peak=true -f null - 2>&1)
+    integrated=$(sed -n 's/^ *I: *\(-\?[0-9.]*\) LUFS/\1/p' <<<"$summary" | tail -n1)
+    peak=$(sed -n 's/^ *Peak: *\(-\?[0-9.]*\) dBFS/\1/p' <<<"$summary" | tail -n1)
+    echo "$(basename "$file") ${variant:-as is}: $integrated LUFS, true peak $peak dBTP"
+    python3 -c "import sys; sys.exit(0 if float('$peak') <= -1.0 else 1)" || fail "true peak $peak above -1 dBTP"
+    # The ceiling may hold a song below the target, never above it.
+    python3 -c "import sys; sys.exit(0 if -16.5 <= float('$integrated') <= -15.5 else 1)" ||
+      fail "$integrated LUFS is not -16 +- 0.5"
+    count=$((count + 1))
+  done
+done
+echo "loudness: $count renders within -16 +- 0.5 LUFS"

@@ -1,0 +1,147 @@
+// Audio files in every format and their level: FLAC holds exactly the
+// song's samples, the lossy formats read back at the song's length, the
+// title is in the tags, and a failed file leaves an earlier one alone; the
+// loudness gain reaches its target unless the true-peak ceiling stops it.
+#include <sndfile.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "render/audio_output.h"
+#include "render/loudness.h"
+#include "tests/render/temp_folder.h"
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kRate = 44100;
+
+// `seconds` of a stereo sine of `hertz` at `amplitude` (full scale 32767),
+// as little-endian 16-bit frames.
+std::vector<std::uint8_t> Sine(double seconds, double hertz, double amplitude) {
+    std::vector<std::uint8_t> frames;
+    const int count = static_cast<int>(seconds * kRate);
+    for (int i = 0; i < count; ++i) {
+        const auto value = static_cast<std::int16_t>(std::lround(amplitude * std::sin(2 * kPi * hertz * i / kRate)));
+        for (int side = 0; side < 2; ++side) {
+            frames.push_back(static_cast<std::uint8_t>(value & 0xFF));
+            frames.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+        }
+    }
+    return frames;
+}
+
+struct ReadBack {
+    std::vector<short> samples;
+    int rate = 0;
+    std::string title;
+};
+
+ReadBack Read(const std::string& path) {
+    ReadBack back;
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (file == nullptr) return back;
+    back.rate = info.samplerate;
+    back.samples.resize(static_cast<std::size_t>(info.frames * info.channels));
+    back.samples.resize(static_cast<std::size_t>(sf_read_short(file, back.samples.data(), info.frames * info.channels)));
+    if (const char* title = sf_get_string(file, SF_STR_TITLE)) back.title = title;
+    sf_close(file);
+    return back;
+}
+
+bool Write(const std::string& path, AudioFormat format, const std::vector<std::uint8_t>& frames) {
+    AudioOutput output(AudioEncoding{format, std::nullopt}, "Morning Waltz");
+    return output.Create(path) && output.WriteFrames(frames) && output.Finish();
+}
+
+TEST(AudioFormat, TheExtensionOrTheNameChoosesTheFormat) {
+    EXPECT_EQ(AudioFormatOfPath("out/Song.FLAC"), AudioFormat::kFlac);
+    EXPECT_EQ(AudioFormatOfPath("a.opus"), AudioFormat::kOpus);
+    EXPECT_EQ(AudioFormatOfPath("a.wav"), AudioFormat::kWav);
+    EXPECT_EQ(AudioFormatOfPath("a.mid"), std::nullopt);
+    EXPECT_EQ(AudioFormatOfPath("my.flac/song"), std::nullopt);
+    EXPECT_EQ(AudioFormatNamed("Mp3"), AudioFormat::kMp3);
+    EXPECT_EQ(AudioFormatExtension(AudioFormat::kOgg), ".ogg");
+    EXPECT_EQ(EncodingForPath("/music/take.Mp3").format, AudioFormat::kMp3);
+    EXPECT_EQ(EncodingForPath("/music/take.aiff").format, AudioFormat::kWav);
+}
+
+TEST(AudioFile, FlacHoldsExactlyTheSongsSamplesAndItsTitle) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> frames = Sine(0.5, 440, 12000);
+    ASSERT_TRUE(Write(folder.File("song.flac"), AudioFormat::kFlac, frames));
+    const ReadBack back = Read(folder.File("song.flac"));
+    ASSERT_EQ(back.samples.size() * 2, frames.size());
+    for (std::size_t i = 0; i < back.samples.size(); ++i) {
+        ASSERT_EQ(static_cast<std::uint16_t>(back.samples[i]), frames[2 * i] | (frames[2 * i + 1] << 8)) << i;
+    }
+    EXPECT_EQ(back.title, "Morning Waltz");
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"song.flac"}));
+}
+
+TEST(AudioFile, LossyFormatsReadBackAtTheSongsLengthAndLevel) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> frames = Sine(1.0, 440, 12000);
+    for (const AudioFormat format : {AudioFormat::kOgg, AudioFormat::kOpus, AudioFormat::kMp3}) {
+        const std::string path = folder.File("song" + AudioFormatExtension(format));
+        ASSERT_TRUE(Write(path, format, frames)) << path;
+        const ReadBack back = Read(path);
+        const double seconds = static_cast<double>(back.samples.size()) / 2 / back.rate;
+        EXPECT_NEAR(seconds, 1.0, 0.06) << path;  // encoder delay and padding
+        double sum = 0;
+        for (const short sample : back.samples) sum += static_cast<double>(sample) * sample;
+        const double rms = std::sqrt(sum / static_cast<double>(back.samples.size()));
+        EXPECT_NEAR(rms, 12000 / std::sqrt(2.0), 500) << path;
+        if (format != AudioFormat::kMp3) {
+            EXPECT_EQ(back.title, "Morning Waltz") << path;
+        }
+    }
+}
+
+TEST(AudioFile, AnAbandonedFileLeavesTheEarlierOneAndNoTemporaryFile) {
+    TempFolder folder;
+    const std::vector<std::uint8_t> frames = Sine(0.1, 440, 1000);
+    ASSERT_TRUE(Write(folder.File("song.ogg"), AudioFormat::kOgg, frames));
+    const auto before = Read(folder.File("song.ogg")).samples;
+    {
+        AudioOutput output(AudioEncoding{AudioFormat::kOgg, 10}, "x");
+        ASSERT_TRUE(output.Create(folder.File("song.ogg")));
+        ASSERT_TRUE(output.WriteFrames(Sine(0.3, 880, 9000)));
+        output.Abandon();
+    }
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"song.ogg"}));
+    EXPECT_EQ(Read(folder.File("song.ogg")).samples, before);
+    AudioOutput intoFolder(AudioEncoding{AudioFormat::kFlac, std::nullopt}, "x");
+    EXPECT_FALSE(intoFolder.Create(folder.Path().string()));
+}
+
+TEST(Loudness, TheGainReachesTheTargetUnlessTheTruePeakCeilingIsLower) {
+    const LoudnessGain plain = LoudnessGainFor({-26.0, 0.1}, -16.0);
+    EXPECT_NEAR(plain.gain, std::pow(10.0, 10.0 / 20), 1e-9);
+    EXPECT_FALSE(plain.ceilingWon);
+    // A peak of 0.5 may rise only to -1 dBTP: 0.891 / 0.5.
+    const LoudnessGain held = LoudnessGainFor({-26.0, 0.5}, -16.0);
+    EXPECT_TRUE(held.ceilingWon);
+    EXPECT_NEAR(held.gain, std::pow(10.0, -1.0 / 20) / 0.5, 1e-9);
+    EXPECT_NEAR(held.reachedLufs, -26.0 + 20 * std::log10(held.gain), 1e-9);
+    EXPECT_EQ(LoudnessGainFor({std::nullopt, 0.0}, -16.0).gain, 1.0);
+}
+
+TEST(Loudness, ASongIsScaledToTheTargetAndSilenceStaysSilence) {
+    std::vector<std::uint8_t> song = Sine(4.0, 1000, 1500);
+    const LoudnessGain gain = ApplyLoudness(song, -16.0);
+    EXPECT_FALSE(gain.ceilingWon);
+    const auto measured = MeasureLoudness(song);
+    ASSERT_TRUE(measured && measured->integratedLufs);
+    EXPECT_NEAR(*measured->integratedLufs, -16.0, 0.1);
+    EXPECT_LE(measured->truePeak, std::pow(10.0, -1.0 / 20));
+
+    std::vector<std::uint8_t> silence(44100 * 4, 0);
+    EXPECT_EQ(ApplyLoudness(silence, -16.0).gain, 1.0);
+    EXPECT_EQ(silence, std::vector<std::uint8_t>(44100 * 4, 0));
+}
+
+}  // namespace

@@ -1,0 +1,218 @@
+// The render song for practice tracks: transposition, the metronome's beats
+// and clicks, a section of measures and the stems' channels.
+#include <gtest/gtest.h>
+
+#include "model/slots.h"
+#include "render/metronome.h"
+#include "render/prepare_render_song.h"
+#include "render/song_section.h"
+#include "render/stems.h"
+#include "render/transpose_song.h"
+#include "tests/render/song_builder.h"
+
+namespace {
+
+constexpr int kPart0 = PartSlot(0);  // MIDI channel 1 after a reset
+constexpr int kDrums = PartSlot(9);  // MIDI channel 10
+constexpr std::uint8_t k34 = 0x23;   // 3/4
+constexpr std::uint8_t k68 = 0x57;   // 6/8
+
+SongOptions Defaults() {
+    SongOptions options;
+    ResetSongOptions(options);
+    options.preCount = false;
+    return options;
+}
+
+std::vector<int> Ticks(const std::vector<Beat>& beats) {
+    std::vector<int> ticks;
+    for (const Beat& beat : beats) ticks.push_back(beat.tick);
+    return ticks;
+}
+
+// Kinds (note numbers) of the notes of a track, in order.
+std::vector<int> NoteKinds(SongContainer& song, int slot) {
+    std::vector<int> kinds;
+    for (const TimedEvent& timed : EventsOf(song, slot)) {
+        if (timed.event.IsNote()) kinds.push_back(timed.event.Kind());
+    }
+    return kinds;
+}
+
+class PracticeSongTest : public ::testing::Test {
+protected:
+    SongContainer loaded{1};
+    SongContainer render{1};
+};
+
+TEST_F(PracticeSongTest, TransposingMovesEveryNoteButTheDrumsAndLeavesOutWhatFallsOutside) {
+    Put(loaded, kPart0, 0, Note(60, 100));
+    Put(loaded, kPart0, 480, Note(120, 100));  // 125 is still a note
+    Put(loaded, kPart0, 960, Note(124, 100));  // 129 is not: left out
+    Put(loaded, kPart0, 1440, Control(7, 90));
+    Put(loaded, kDrums, 0, Note(36, 10));
+    SongOptions options = Defaults();
+    options.transpose = 5;
+    EXPECT_EQ(PrepareRenderSong(loaded, options, render).notesLeftOut, 1);
+    EXPECT_EQ(NoteKinds(render, kPart0), (std::vector<int>{65, 125}));
+    EXPECT_EQ(NoteKinds(render, kDrums), (std::vector<int>{36}));
+    // The control after the left-out note keeps its tick.
+    EXPECT_EQ(EventsOf(render, kPart0).back(), (TimedEvent{1440, Control(7, 90)}));
+}
+
+TEST_F(PracticeSongTest, TransposingDownStopsAtNoteOneAndFollowsTheSongsDrumFlags) {
+    Put(loaded, kPart0, 0, Note(13, 100));  // 1 sounds
+    Put(loaded, kPart0, 0, Note(12, 100));  // 0 is never sounded: left out
+    Put(loaded, PartSlot(10), 0, Note(50, 100));  // channel 11, marked as drums by the song
+    SongOptions options = Defaults();
+    options.drumChannel[10] = 1;
+    options.drumChannel[9] = 0;  // channel 10 plays an instrument here
+    Put(loaded, kDrums, 0, Note(70, 100));
+    EXPECT_EQ(TransposeParts(loaded, options, -12), 1);
+    EXPECT_EQ(NoteKinds(loaded, kPart0), (std::vector<int>{1}));
+    EXPECT_EQ(NoteKinds(loaded, PartSlot(10)), (std::vector<int>{50}));
+    EXPECT_EQ(NoteKinds(loaded, kDrums), (std::vector<int>{58}));
+}
+
+TEST_F(PracticeSongTest, BeatsFollowEachMeasuresMeterWithTheFirstBeatAccented) {
+    PutMeasure(loaded, 0, kDefaultTimeSignature);  // 4/4: four quarters
+    PutMeasure(loaded, 1920, k34);                 // 3/4: three quarters
+    PutMeasure(loaded, 3360, k68);                 // 6/8: two dotted quarters
+    PutMeasure(loaded, 4800, 0x27);                // 3/8: three eighths
+    Put(loaded, kPart0, 5039, Note(60, 1));
+    // The song ends at the start of the measure after the one holding the
+    // measure track's end (5520): a fifth measure repeats the last meter.
+    const std::vector<Beat> beats = SongBeats(loaded);
+    EXPECT_EQ(Ticks(beats), (std::vector<int>{0, 480, 960, 1440, 1920, 2400, 2880, 3360, 4080, 4800, 5040, 5280, 5520,
+                                              5760, 6000}));
+    std::vector<int> accented;
+    for (const Beat& beat : beats) {
+        if (beat.accented) accented.push_back(beat.tick);
+    }
+    EXPECT_EQ(accented, (std::vector<int>{0, 1920, 3360, 4800, 5520}));
+}
+
+TEST_F(PracticeSongTest, TheClicksGoIntoAnEmptyPartOnChannelTenAndMoveWithThePreCount) {
+    PutMeasure(loaded, 0, k34);
+    Put(loaded, kPart0, 480, Note(60, 1400));  // the first note, on beat 2
+    SongOptions options = Defaults();
+    options.click = true;
+    options.preCount = true;
+    options.clickTicks = 480;
+    options.clicksPerMeasure = 3;
+    PrepareRenderSong(loaded, options, render);
+    // Part 1 is the first part without events: the clicks' own part.
+    EXPECT_EQ(render.partChannel[1], 9);
+    const std::vector<TimedEvent> clicks = EventsOf(render, PartSlot(1));
+    std::vector<int> ticks;
+    std::vector<int> velocities;
+    for (const TimedEvent& click : clicks) {
+        EXPECT_EQ(click.event.Kind(), 37);
+        ticks.push_back(click.tick);
+        velocities.push_back(click.event.Velocity());
+    }
+    // Beat 1 comes before the music; the pre-count's 1440 ticks move the
+    // rest, the song's second measure included.
+    EXPECT_EQ(ticks, (std::vector<int>{0, 480 + 1440, 960 + 1440, 1440 + 1440, 1920 + 1440, 2400 + 1440}));
+    EXPECT_GT(velocities[0], velocities[1]);
+    EXPECT_LT(velocities[0], 100);  // under the pre-count's click
+}
+
+TEST_F(PracticeSongTest, WithoutClicksThePreCountKeepsItsTimeButSoundsNothing) {
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    Put(loaded, kDrums, 0, Note(36, 10));
+    SongOptions options = Defaults();
+    options.preCount = true;
+    options.click = true;
+    PrepareRenderSong(loaded, options, render, false);
+    EXPECT_EQ(EventsOf(render, kDrums), (std::vector<TimedEvent>{{1920, Note(36, 10)}}));
+    EXPECT_TRUE(EventsOf(render, PartSlot(0)).empty());
+}
+
+class SectionTest : public PracticeSongTest {
+protected:
+    // Four 4/4 measures; the part changes program, volume and bend before
+    // measure 3 and holds a note into it.
+    void SetUp() override {
+        for (int measure = 0; measure < 4; ++measure) PutMeasure(loaded, measure * 1920, kDefaultTimeSignature);
+        ClearTempoTrack(loaded);
+        Put(loaded, kTempoSlot, 0, Tempo(12000));
+        Put(loaded, kTempoSlot, 1920, Tempo(9000));
+        Put(loaded, kTempoSlot, 4000, Tempo(10000));
+        Put(loaded, kPart0, 0, Program(5));
+        Put(loaded, kPart0, 0, Note(60, 480));
+        Put(loaded, kPart0, 960, Control(7, 80));
+        Put(loaded, kPart0, 2000, Note(62, 2000));  // sounds into measure 3 until 4000
+        Put(loaded, kPart0, 3000, ChannelEvent(EventKind::kPitchBend, 0, 70));
+        Put(loaded, kPart0, 3840, Note(64, 240));   // measure 3
+        Put(loaded, kPart0, 5760, Note(65, 240));   // measure 4: left out
+    }
+};
+
+TEST_F(SectionTest, TheStateBeforeTheFirstMeasureIsSentAtItsStartThenItsOwnEvents) {
+    ASSERT_TRUE(CutToMeasures(loaded, 3, 3));
+    TrackEvent sounding = Note(62, 160);
+    const TrackEvent release = Control(64, 0);
+    EXPECT_EQ(EventsOf(loaded, kPart0),
+              (std::vector<TimedEvent>{{0, Program(5)},
+                                       {0, Control(7, 80)},
+                                       {0, ChannelEvent(EventKind::kPitchBend, 0, 70)},
+                                       {0, sounding},
+                                       {0, Note(64, 240)},
+                                       {1919, release}}));
+    // The tempo in effect at measure 3, then the section's own change.
+    EXPECT_EQ(EventsOf(loaded, kTempoSlot), (std::vector<TimedEvent>{{0, Tempo(9000)}, {160, Tempo(10000)}}));
+    EXPECT_EQ(MeasureToTick(loaded, 2), 1920);
+}
+
+TEST_F(SectionTest, ASectionPastTheSongsEndChangesNothing) {
+    const auto before = EventsOf(loaded, kPart0);
+    EXPECT_FALSE(CutToMeasures(loaded, 9, 10));
+    EXPECT_EQ(EventsOf(loaded, kPart0), before);
+}
+
+TEST_F(SectionTest, TheSectionsMeasuresKeepTheirMetersAndThePreCountCountsInTheFirst) {
+    SongContainer meters{1};
+    PutMeasure(meters, 0, kDefaultTimeSignature);
+    PutMeasure(meters, 1920, k34);
+    PutMeasure(meters, 3360, k34);
+    PutMeasure(meters, 4800, kDefaultTimeSignature);
+    Put(meters, kPart0, 1920, Note(60, 100));
+    Put(meters, kPart0, 6000, Note(60, 100));
+    SongOptions options = Defaults();
+    options.preCount = true;
+    options.firstMeasure = 2;
+    options.lastMeasure = 4;
+    Put(meters, kDrums, 6000, Note(36, 10));
+    PrepareRenderSong(meters, options, render);
+    // Three clicks of a quarter (3/4), then the music.
+    std::vector<int> clickTicks;
+    for (const TimedEvent& timed : EventsOf(render, kDrums)) {
+        if (timed.event.IsNote()) clickTicks.push_back(timed.tick);
+    }
+    EXPECT_EQ(clickTicks, (std::vector<int>{0, 480, 960, 1440 + 6000 - 1920}));
+    EXPECT_EQ(MeterOf(render, 1), k34);
+    EXPECT_EQ(MeterOf(render, 3), kDefaultTimeSignature);
+}
+
+TEST(Stems, EachUsedChannelIsAStemAndTheDrumChannelsAreOne) {
+    SongOptions options;
+    ResetSongOptions(options);
+    for (const int channel : {0, 1, 9, 10, 3}) options.channelUsed[channel] = 1;
+    options.drumChannel[10] = 1;
+    options.toneName[1] = "Fingered/Bass";
+    options.mute[3] = 1;  // removed from the mix: no stem
+    const std::vector<Stem> stems = PlanStems(options, ".flac");
+    ASSERT_EQ(stems.size(), 3u);
+    EXPECT_EQ(stems[0].fileName, "01-Piano 1.flac");
+    EXPECT_EQ(stems[1].fileName, "02-Fingered_Bass.flac");
+    EXPECT_EQ(stems[2].fileName, "10-Standard Set.flac");
+    EXPECT_EQ(stems[2].channels, (std::vector<int>{9, 10}));
+    EXPECT_TRUE(stems[2].clicks);
+    EXPECT_FALSE(stems[0].clicks);
+    const SongOptions bass = StemOptions(options, stems[1]);
+    for (int channel = 0; channel < kMidiChannels; ++channel) EXPECT_EQ(bass.mute[channel] == 0, channel == 1);
+    EXPECT_EQ(StemFolder("/x/Conv/song.flac"), "/x/Conv/song");
+}
+
+}  // namespace
