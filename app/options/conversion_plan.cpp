@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/batch/conversion_log.h"
+#include "app/options/input_walk.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -15,26 +16,6 @@ namespace {
 
 constexpr std::string_view kOutputSubfolder = "Conv";
 constexpr std::string_view kWavExtension = ".wav";
-
-bool IsMidiName(const std::string& name) {
-    const fs::path path(name);
-    const std::string extension = path.extension().string();
-    return std::any_of(std::begin(kMidiExtensions), std::end(kMidiExtensions),
-                       [&extension](const char* known) { return EqualsIgnoringCase(extension, known); });
-}
-
-// The MIDI files of `folder`, in name order; folders among them are left out.
-std::vector<std::string> MidiFilesOf(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code statError;
-        const std::string name = it->path().filename().string();
-        if (IsMidiName(name) && !it->is_directory(statError)) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // The WAV file name of a MIDI file: its name without extension, then ".wav".
 std::string WavNameOf(const fs::path& input) { return input.stem().string() + std::string(kWavExtension); }
@@ -48,8 +29,9 @@ fs::path OutputFolderFor(const fs::path& inputFolder, const std::optional<std::s
 // The log index of `folder`'s log, adding the log to the plan when it is new.
 int LogIndexFor(ConversionPlan& plan, const fs::path& folder) {
     const std::string path = (folder / kConversionLogName).lexically_normal().string();
-    const auto found = std::find(plan.logs.begin(), plan.logs.end(), path);
-    if (found != plan.logs.end()) return static_cast<int>(found - plan.logs.begin());
+    // From the back: a folder's files come one after another.
+    const auto found = std::find(plan.logs.rbegin(), plan.logs.rend(), path);
+    if (found != plan.logs.rend()) return static_cast<int>(plan.logs.rend() - found - 1);
     plan.logs.push_back(path);
     return static_cast<int>(plan.logs.size() - 1);
 }
@@ -81,26 +63,29 @@ void SeparateSameOutputs(ConversionPlan& plan) {
 
 }  // namespace
 
-ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output) {
+ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output,
+                               bool recursive) {
     ConversionPlan plan;
     std::error_code error;
     const bool oneFile = inputs.size() == 1 && !fs::is_directory(inputs.front(), error);
-    for (const std::string& input : inputs) {
-        const fs::path path(input);
-        if (fs::is_directory(path, error)) {
-            const std::vector<std::string> names = MidiFilesOf(path);
-            const fs::path outputFolder = OutputFolderFor(path, output);
-            if (names.empty()) {
-                plan.files.push_back({input, {}, -1, "no MIDI files (*.mid, *.midi, *.kar, *.rmi) in this folder", {}});
-                continue;
-            }
-            const int log = LogIndexFor(plan, outputFolder);
-            for (const std::string& name : names) {
-                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name)).string(), log, {}, {}});
-            }
+    WalkedInputs walked = WalkInputs(inputs, recursive);
+    plan.warnings = std::move(walked.warnings);
+    for (FoundInput& found : walked.found) {
+        const fs::path path(found.path);
+        if (!found.error.empty()) {
+            plan.files.push_back({found.path, {}, -1, found.error, {}, found.relative});
             continue;
         }
-        PlannedFile file{input, {}, -1, {}, {}};
+        if (!found.folder.empty()) {
+            // A file of a folder input: its subfolder below the input is mirrored below --output.
+            const fs::path subfolder = fs::path(found.relative).parent_path();
+            const fs::path outputFolder =
+                output ? fs::path(*output) / subfolder : OutputFolderFor(fs::path(found.folder) / subfolder, std::nullopt);
+            const int log = LogIndexFor(plan, outputFolder);
+            plan.files.push_back({found.path, (outputFolder / WavNameOf(path.filename())).string(), log, {}, {}, found.relative});
+            continue;
+        }
+        PlannedFile file{found.path, {}, -1, {}, {}, found.relative};
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
         } else if (oneFile && output && !fs::is_directory(*output, error)) {

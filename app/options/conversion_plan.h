@@ -1,7 +1,8 @@
 // Which files the option command line converts and where each WAV goes:
-// inputs are files or folders (a folder's MIDI files in name order), outputs
-// go to "<input's folder>/Conv/" unless --output says otherwise, and every
-// folder given as input gets a conversion log beside its WAV files.
+// inputs are files or folders (a folder's MIDI files in name order, with
+// --recursive its subfolders' too), outputs go to "<input's folder>/Conv/"
+// unless --output says otherwise (below which a walked tree is mirrored), and
+// every folder given as input gets a conversion log beside its WAV files.
 #pragma once
 
 #include <optional>
@@ -15,17 +16,22 @@ struct PlannedFile {
     int log = -1;        // index into ConversionPlan::logs, -1 for a file given by itself
     std::string error;   // why the input cannot be converted; empty when it can
     std::string renamed; // when the output got a new name: the file that holds the usual one
+    std::string shardKey;  // the path relative to the root it was found under, which decides its shard
+    bool upToDate = false; // its output is current (--skip-up-to-date): not converted again
 };
 
 struct ConversionPlan {
     std::vector<PlannedFile> files;  // in input order
     std::vector<std::string> logs;   // paths of the conversion logs to write
+    std::vector<std::string> warnings;  // folders the walk skipped, for standard error
 };
 
 // Extensions a folder's MIDI files have (compared without case).
 inline constexpr const char* kMidiExtensions[] = {".mid", ".midi", ".kar", ".rmi"};
 
-// Plans the conversion of `inputs` with the --output path `output`. Two
-// inputs whose WAV files would have the same path get distinct names: the
-// later one gets " (2)", " (3)", ... before ".wav".
-ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output);
+// Plans the conversion of `inputs` with the --output path `output`, walking
+// folders' subfolders when `recursive`. A file reached twice is converted
+// once. Two inputs whose WAV files would have the same path get distinct
+// names: the later one gets " (2)", " (3)", ... before ".wav".
+ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output,
+                               bool recursive = false);
