@@ -40,7 +40,10 @@ std::optional<std::string> RecordText(const std::string& output, const std::stri
 
 std::string OptionsFingerprint(const ConversionRequest& request) {
     std::string minus;
-    for (const int part : request.removedParts) minus += (minus.empty() ? "" : ",") + std::string(PartName(part));
+    for (const int part : request.removedParts) {
+        const std::string_view name = PartName(part);
+        minus += (minus.empty() ? "" : ",") + (name.empty() ? std::to_string(part) : std::string(name));
+    }
     std::string peak = "-";
     if (request.peakDbfs) {
         char digits[32];
