@@ -19,6 +19,7 @@ test_packages=(
   xvfb xauth xdotool x11-utils imagemagick
   fonts-ipafont-gothic fonts-liberation2
   time
+  parallel
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.
