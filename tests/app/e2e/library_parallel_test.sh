@@ -24,6 +24,7 @@ key="config/registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E
 mkdir -p "$key"
 printf '%s' "$module_folder/player" >"$key/@"
 export XDG_CONFIG_HOME=$work/config
+export HOME=$work  # GNU parallel keeps its own files in ~/.parallel
 unset DISPLAY WAYLAND_DISPLAY
 
 fail() {
