@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 #include <system_error>
+#include <utility>
 
 #include "app/options/conversion_plan.h"
 #include "platform/text.h"
@@ -38,7 +39,7 @@ public:
         if (!visitedFolders_.insert(real).second) return;  // the same folder named again
         const std::size_t before = result_.found.size();
         ancestors_.push_back(real);
-        Folder(input, fs::path(input), {});
+        Folder(input, fs::path(input), {}, real);
         ancestors_.pop_back();
         if (result_.found.size() == before) {
             result_.found.push_back({input, {}, fs::path(input).lexically_normal().generic_string(),
@@ -48,9 +49,10 @@ public:
     }
 
 private:
-    // Adds the files of `folder` (`relative` below the input `root`), then walks its subfolders.
-    void Folder(const std::string& root, const fs::path& folder, const fs::path& relative) {
-        std::vector<std::string> files;
+    // Adds the files of `folder` (`relative` below the input `root`, `real`
+    // through every link), then walks its subfolders.
+    void Folder(const std::string& root, const fs::path& folder, const fs::path& relative, const std::string& real) {
+        std::vector<std::pair<std::string, bool>> files;  // name, and whether it is a link
         std::vector<std::string> subfolders;
         std::error_code error;
         for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
@@ -59,7 +61,7 @@ private:
             if (it->is_directory(statError)) {
                 subfolders.push_back(name);
             } else if (IsMidiName(name)) {
-                files.push_back(name);
+                files.emplace_back(name, it->is_symlink(statError));
             }
         }
         if (error) {
@@ -68,8 +70,9 @@ private:
             return;
         }
         std::sort(files.begin(), files.end());
-        for (const std::string& name : files) {
-            if (seenFiles_.insert(RealPath(folder / name)).second) {
+        for (const auto& [name, link] : files) {
+            const std::string realFile = link ? RealPath(folder / name) : (fs::path(real) / name).string();
+            if (seenFiles_.insert(realFile).second) {
                 result_.found.push_back({(folder / name).string(), root, (relative / name).generic_string(), {}});
             }
         }
@@ -77,14 +80,14 @@ private:
         std::sort(subfolders.begin(), subfolders.end());
         for (const std::string& name : subfolders) {
             const fs::path sub = folder / name;
-            const std::string real = RealPath(sub);
-            if (std::find(ancestors_.begin(), ancestors_.end(), real) != ancestors_.end()) {
-                result_.warnings.push_back("skipped " + sub.string() + ": a symbolic link loop back to " + real);
+            const std::string realSub = RealPath(sub);
+            if (std::find(ancestors_.begin(), ancestors_.end(), realSub) != ancestors_.end()) {
+                result_.warnings.push_back("skipped " + sub.string() + ": a symbolic link loop back to " + realSub);
                 continue;
             }
-            if (!visitedFolders_.insert(real).second) continue;  // already walked through another link
-            ancestors_.push_back(real);
-            Folder(root, sub, relative / name);
+            if (!visitedFolders_.insert(realSub).second) continue;  // already walked through another link
+            ancestors_.push_back(realSub);
+            Folder(root, sub, relative / name, realSub);
             ancestors_.pop_back();
         }
     }

@@ -243,7 +243,7 @@ is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
   -V, --version         show the version and the synthesizer module found
 
 A folder given as input gets the conversion log CreateLog.log beside its WAV
-files. Exit status: 0 every input converted (or listed), 1 at least one input
-failed, 2 a usage error.
+files. Exit status: 0 every input converted (or listed, or skipped as up to
+date), 1 at least one input failed, 2 a usage error.
 )";
 }
