@@ -1,8 +1,9 @@
 #!/bin/bash
-# The Slurm recipe of docs/libraries.md run as four tasks of its job array
-# would run it (Slurm itself is not started: the script is run with the
-# variables Slurm gives each task): every song is converted by exactly one
-# task, and the array submitted again converts nothing.
+# The Slurm and Kubernetes recipes of docs/libraries.md run as the tasks of
+# their job array and the pods of their indexed Job would run them (neither
+# scheduler is started: the commands run here with the variables each task
+# or pod gets): every song is converted by exactly one task, and the array
+# submitted again converts nothing.
 # Usage: library_recipes_test.sh <ombrix> <folder of the test module> <docs/libraries>
 set -euo pipefail
 
@@ -49,4 +50,17 @@ if SLURM_ARRAY_TASK_ID=6 SLURM_ARRAY_TASK_COUNT=4 SLURM_ARRAY_TASK_MIN=0 bash "$
     fail "a task of a stepped array ran"
 fi
 grep -q -- '--array=0-3' err || fail "no hint for a stepped array: $(cat err)"
-echo "4 array tasks converted 40 songs once each; the second submission skipped them all"
+
+# The indexed Job's command, its folded lines joined, with its volume here.
+manifest=$recipes/convert-library-job.yaml
+completions=$(sed -n 's/^ *completions: *\([0-9]*\).*/\1/p' "$manifest")
+command=$(sed -n '/- >-/,/resources:/p' "$manifest" | sed '1d;$d' | tr -s ' \n' ' ' | sed "s|/library|$work/volume|g")
+grep -q -- "--shard-from-env=$completions " <<<"$command" || fail "the Job's completions differ from its --shard-from-env"
+mkdir -p volume
+cp -r midi volume/midi
+for ((index = 0; index < completions; ++index)); do
+    JOB_COMPLETION_INDEX=$index sh -c "$command" || fail "pod $index exited with $?"
+done
+[ "$(cat volume/reports/shard-*.jsonl | grep -c '"status":"converted"')" -eq 40 ] || fail "the Job's pods did not convert each song once"
+[ "$(find volume/wav -name '*.wav' | wc -l)" -eq 40 ] || fail "the Job's pods did not write 40 WAV files"
+echo "4 array tasks and $completions pods converted 40 songs once each; the second submission skipped them all"
