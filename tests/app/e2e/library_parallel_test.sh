@@ -50,7 +50,7 @@ inputs=$(find lib -type f | wc -l)
 options=(-r -q -j1 --no-precount --skip-up-to-date)
 
 # One unsharded run; its files' checksums are kept and the files removed to save space.
-"$program" "${options[@]}" --report whole.jsonl -o whole lib || fail "the unsharded run exited with $?"
+"$program" "${options[@]}" -j2 --report whole.jsonl -o whole lib || fail "the unsharded run exited with $?"
 (cd whole && find . -name '*.wav' -type f -print0 | sort -z | xargs -0 md5sum) >whole.md5
 [ "$(wc -l <whole.md5)" -eq "$inputs" ] || fail "the unsharded run wrote $(wc -l <whole.md5) files for $inputs inputs"
 rm -rf whole
