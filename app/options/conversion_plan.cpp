@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <utility>
 
 #include "app/batch/conversion_log.h"
 #include "app/options/input_walk.h"
@@ -73,7 +74,7 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
     for (FoundInput& found : walked.found) {
         const fs::path path(found.path);
         if (!found.error.empty()) {
-            plan.files.push_back({found.path, {}, -1, found.error, {}, found.relative});
+            plan.files.push_back({std::move(found.path), {}, -1, std::move(found.error), {}, std::move(found.relative)});
             continue;
         }
         if (!found.folder.empty()) {
@@ -82,10 +83,11 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
             const fs::path outputFolder =
                 output ? fs::path(*output) / subfolder : OutputFolderFor(fs::path(found.folder) / subfolder, std::nullopt);
             const int log = LogIndexFor(plan, outputFolder);
-            plan.files.push_back({found.path, (outputFolder / WavNameOf(path.filename())).string(), log, {}, {}, found.relative});
+            plan.files.push_back({std::move(found.path), (outputFolder / WavNameOf(path.filename())).string(), log, {}, {},
+                                  std::move(found.relative)});
             continue;
         }
-        PlannedFile file{found.path, {}, -1, {}, {}, found.relative};
+        PlannedFile file{std::move(found.path), {}, -1, {}, {}, std::move(found.relative)};
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
         } else if (oneFile && output && !fs::is_directory(*output, error)) {
