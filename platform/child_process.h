@@ -16,6 +16,7 @@
 struct ChildEnd {
     bool signaled = false;  // killed by a signal (then `code` is its number)
     int code = 0;           // exit status, or the signal's number
+    double cpuSeconds = 0;  // processor time the child used, user and system
 };
 
 class ChildProcess {

@@ -34,6 +34,7 @@ test_packages=(
   "${window_fonts[@]}"
   time
   locales
+  parallel
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.

@@ -26,6 +26,10 @@ constexpr std::array<KnownLine, 6> kKnownLines = {{
 }  // namespace
 
 std::string FailureLine(const std::string& file, const std::vector<std::string>& logLines) {
+    return file + ": " + FailureCause(logLines);
+}
+
+std::string FailureCause(const std::vector<std::string>& logLines) {
     std::string causes;
     for (const std::string& line : logLines) {
         std::string_view cause = line;
@@ -36,5 +40,5 @@ std::string FailureLine(const std::string& file, const std::vector<std::string>&
         causes += (causes.empty() ? "" : "; ") + std::string(cause);
     }
     if (causes.empty()) causes = "failed";
-    return file + ": " + causes;
+    return causes;
 }

@@ -8,3 +8,5 @@
 // "song.mid: not a Standard MIDI File": `file`, then the English cause of
 // each log line (causes a line before already implies are left out).
 std::string FailureLine(const std::string& file, const std::vector<std::string>& logLines);
+// The causes alone: "not a Standard MIDI File", "failed" when no line names one.
+std::string FailureCause(const std::vector<std::string>& logLines);

@@ -5,9 +5,10 @@
 #include <filesystem>
 #include <map>
 #include <system_error>
+#include <utility>
 
 #include "app/batch/conversion_log.h"
-#include "app/song/midi_file_name.h"
+#include "app/options/input_walk.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -16,21 +17,8 @@ namespace {
 
 constexpr std::string_view kOutputSubfolder = "Conv";
 
-// The MIDI files of `folder`, in name order; folders among them are left out.
-std::vector<std::string> MidiFilesOf(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code statError;
-        const std::string name = it->path().filename().string();
-        if (HasMidiExtension(name) && !it->is_directory(statError)) names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The output file name of a MIDI file: its name without extension, then `extension`.
-std::string WavNameOf(const fs::path& input, std::string_view extension) {
+std::string OutputNameOf(const fs::path& input, std::string_view extension) {
     return input.stem().string() + std::string(extension);
 }
 
@@ -50,8 +38,9 @@ fs::path OutputFolderFor(const fs::path& inputFolder, const std::optional<std::s
 // The log index of `folder`'s log, adding the log to the plan when it is new.
 int LogIndexFor(ConversionPlan& plan, const fs::path& folder) {
     const std::string path = (folder / kConversionLogName).lexically_normal().string();
-    const auto found = std::find(plan.logs.begin(), plan.logs.end(), path);
-    if (found != plan.logs.end()) return static_cast<int>(found - plan.logs.begin());
+    // From the back: a folder's files come one after another.
+    const auto found = std::find(plan.logs.rbegin(), plan.logs.rend(), path);
+    if (found != plan.logs.rend()) return static_cast<int>(plan.logs.rend() - found - 1);
     plan.logs.push_back(path);
     return static_cast<int>(plan.logs.size() - 1);
 }
@@ -84,32 +73,35 @@ void SeparateSameOutputs(ConversionPlan& plan) {
 }  // namespace
 
 ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output,
-                               std::string_view extension) {
+                               std::string_view extension, bool recursive) {
     ConversionPlan plan;
     std::error_code error;
     const bool oneFile = inputs.size() == 1 && !fs::is_directory(inputs.front(), error);
-    for (const std::string& input : inputs) {
-        const fs::path path(input);
-        if (fs::is_directory(path, error)) {
-            const std::vector<std::string> names = MidiFilesOf(path);
-            const fs::path outputFolder = OutputFolderFor(path, output);
-            if (names.empty()) {
-                plan.files.push_back({input, {}, -1, "no MIDI files (*.mid, *.midi, *.kar, *.rmi) in this folder", {}});
-                continue;
-            }
-            const int log = LogIndexFor(plan, outputFolder);
-            for (const std::string& name : names) {
-                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name, extension)).string(), log, {}, {}});
-            }
+    WalkedInputs walked = WalkInputs(inputs, recursive);
+    plan.warnings = std::move(walked.warnings);
+    for (FoundInput& found : walked.found) {
+        const fs::path path(found.path);
+        if (!found.error.empty()) {
+            plan.files.push_back({std::move(found.path), {}, -1, std::move(found.error), {}, std::move(found.relative)});
             continue;
         }
-        PlannedFile file{input, {}, -1, {}, {}};
+        if (!found.folder.empty()) {
+            // A file of a folder input: its subfolder below the input is mirrored below --output.
+            const fs::path subfolder = fs::path(found.relative).parent_path();
+            const fs::path outputFolder =
+                output ? fs::path(*output) / subfolder : OutputFolderFor(fs::path(found.folder) / subfolder, std::nullopt);
+            const int log = LogIndexFor(plan, outputFolder);
+            plan.files.push_back({std::move(found.path), (outputFolder / OutputNameOf(path.filename(), extension)).string(), log, {}, {},
+                                  std::move(found.relative)});
+            continue;
+        }
+        PlannedFile file{std::move(found.path), {}, -1, {}, {}, std::move(found.relative)};
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
         } else if (oneFile && output && !fs::is_directory(*output, error) && fs::path(*output).has_filename()) {
             file.output = OutputPathNamed(*output, extension);
         } else {
-            file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename(), extension)).string();
+            file.output = (OutputFolderFor(path.parent_path(), output) / OutputNameOf(path.filename(), extension)).string();
         }
         plan.files.push_back(std::move(file));
     }

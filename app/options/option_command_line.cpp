@@ -19,7 +19,7 @@ struct OptionDefinition {
     Value value;
 };
 
-constexpr std::array<OptionDefinition, 20> kOptions = {{
+constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"output", 'o', Value::kRequired},
     {"mute", 0, Value::kRequired},
     {"volume-down", 0, Value::kRequired},
@@ -40,12 +40,19 @@ constexpr std::array<OptionDefinition, 20> kOptions = {{
     {"quiet", 'q', Value::kNone},
     {"help", 'h', Value::kNone},
     {"version", 'V', Value::kNone},
-}};
+    {"recursive", 'r', Value::kNone},
+    {"files-from", 0, Value::kRequired},
+    {"null", 0, Value::kNone},
+    {"shard", 0, Value::kRequired},
+    {"shard-from-env", 0, Value::kOptional},
+    {"skip-up-to-date", 0, Value::kNone},
+    {"report", 0, Value::kRequired},
+});
 
 constexpr double kLowestPeakDbfs = -96.0;
 // The short options, each also the first letter after "-" of an argument
 // that chooses this command line.
-constexpr std::string_view kShortOptionNames = "hVqoj";
+constexpr std::string_view kShortOptionNames = "hVqojr";
 constexpr std::string_view kFolderBatchSwitch = "-f";
 constexpr double kLowestLoudnessLufs = -70.0;
 constexpr double kHighestLoudnessLufs = -5.0;
@@ -144,6 +151,27 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.help = true;
     } else if (definition.name == "version") {
         request.version = true;
+    } else if (definition.name == "recursive") {
+        request.recursive = true;
+    } else if (definition.name == "files-from") {
+        if (text.empty()) return "option --files-from needs a file (- for standard input)";
+        request.filesFrom = text;
+    } else if (definition.name == "null") {
+        request.nulSeparated = true;
+    } else if (definition.name == "shard") {
+        request.shard = ParseShard(text);
+        if (!request.shard) return "shard " + Quoted(text) + " is not K/N with 0 <= K < N";
+    } else if (definition.name == "shard-from-env") {
+        request.shardFromEnvironment = true;
+        if (value) {
+            request.shardCount = ParseWholeNumber(text, 1, kMaxShards);
+            if (!request.shardCount) return "shard count " + Quoted(text) + " for --shard-from-env is not a whole number from 1 to " + std::to_string(kMaxShards);
+        }
+    } else if (definition.name == "skip-up-to-date") {
+        request.skipUpToDate = true;
+    } else if (definition.name == "report") {
+        if (text.empty()) return "option --report needs a file (- for standard output)";
+        request.report = text;
     }
     return {};
 }
@@ -218,7 +246,8 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
             }
         }
     }
-    if (error.empty() && request.inputs.empty() && !request.help && !request.version) error = "no input given";
+    if (error.empty() && request.shard && request.shardFromEnvironment) error = "give --shard or --shard-from-env, not both";
+    if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version) error = "no input given";
     if (error.empty()) error = CheckOutputChoice(request);
     return parsed;
 }
@@ -234,6 +263,7 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
 
   INPUT                 a MIDI file (any name), or a folder: its *.mid, *.midi,
                         *.kar and *.rmi files (any case), not its subfolders
+                        unless -r is given
   -o, --output PATH     one input file: the WAV file (".wav" added to a name
                         without extension), or an existing folder or one
                         ending in "/" to write <name>.wav into; otherwise a
@@ -270,6 +300,20 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         (melody|guitar|bass|drums|-), and the instrument name
   -j, --jobs N          convert up to N files at once (default: the number of cores)
   -q, --quiet           no progress output, and no list of written files
+  -r, --recursive       convert folders with their subfolders; with -o the
+                        tree is mirrored below the output folder, without it
+                        each folder gets its own Conv/
+      --files-from FILE more inputs, one a line (- reads standard input)
+      --null            the names of --files-from end in NUL bytes
+      --shard K/N       convert only share K of N (0 <= K < N), chosen by a
+                        stable hash of each file's path below its input folder
+      --shard-from-env[=N]  K and N from SLURM_ARRAY_TASK_ID and
+                        SLURM_ARRAY_TASK_COUNT, or K from JOB_COMPLETION_INDEX
+                        with N given; a sharded run writes no CreateLog.log
+      --skip-up-to-date skip a file whose output is newer and was made with
+                        the same options (recorded in .<name>.wav.ombrix)
+      --report FILE     one JSON line per input as soon as it is done
+                        (- for standard output)
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 
@@ -277,6 +321,7 @@ Each written WAV file's path is printed on standard output. A folder given as
 input gets the conversion log CreateLog.log beside its WAV files. Which
 channels each part takes (the bass instruments, the track the song names as
 its melody) is told in the README. Exit status: 0 every input converted (or
-listed), 1 at least one input failed, 2 a usage error.
+listed, or skipped as up to date), 1 at least one input failed, 2 a usage
+error.
 )");
 }

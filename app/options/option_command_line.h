@@ -12,6 +12,7 @@
 
 #include "app/options/option_values.h"
 #include "render/audio_format.h"
+#include "app/options/shard_selection.h"
 
 // Everything the option command line asks for.
 struct ConversionRequest {
@@ -35,6 +36,16 @@ struct ConversionRequest {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    // Converting whole libraries. An option that changes the output's bytes
+    // must also be named in OptionsFingerprint (up_to_date.h).
+    bool recursive = false;                 // -r: walk folders' subfolders
+    std::optional<std::string> filesFrom;   // more inputs, one a line ("-": standard input)
+    bool nulSeparated = false;              // --null: the list's names end in NUL bytes
+    std::optional<Shard> shard;             // --shard K/N
+    bool shardFromEnvironment = false;      // --shard-from-env[=N]
+    std::optional<int> shardCount;          // its N
+    bool skipUpToDate = false;
+    std::optional<std::string> report;      // JSON Lines file ("-": standard output)
 };
 
 // The request, or the usage error that names what is wrong.
@@ -48,7 +59,7 @@ constexpr int kMaxJobs = 64;
 
 // True when the arguments after the program's name are for this command
 // line: one of them, wherever it stands, begins with "--" or is one of the
-// short options -h, -V, -q, -o, -j; the first may also bundle them or carry
+// short options -h, -V, -q, -o, -j, -r; the first may also bundle them or carry
 // its value ("-qj2", "-oout.wav"). The folder batch's "-f<folder>" and a bare
 // song name for the window have none of these.
 bool IsOptionCommandLine(int argc, const char* const* argv);

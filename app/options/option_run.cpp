@@ -3,6 +3,7 @@
 // listing or the parallel batch.
 #include "app/options/option_run.h"
 
+#include <chrono>
 #include <iostream>
 #include <thread>
 
@@ -14,9 +15,12 @@
 #include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
+#include "app/options/library_plan.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/program_folder.h"
+#include "platform/standard_error.h"
 #include "platform/user_report.h"
 #include "tone/tone_library.h"
 
@@ -82,9 +86,14 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
-    const ConversionPlan plan =
-        PlanConversions(request.inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format));
-    if (request.list) return ListChannels(dlg, plan);
+    std::string error;
+    const std::optional<ConversionPlan> plan = PlanRequest(request, error);
+    if (!plan) {
+        std::cerr << "ombrix: " << error << "; see ombrix --help\n";
+        return kExitUsage;
+    }
+    for (const std::string& warning : plan->warnings) WriteErrorLine(warning);
+    if (request.list) return ListChannels(dlg, *plan);
 
     if (!DiscoverSynthModule()) {
         std::cerr << kModuleNotInstalledMessage << '\n'
@@ -95,5 +104,16 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
     settings.printWritten = !request.quiet;
-    return RunParallelBatch(dlg, app.CurrentSong(), request, plan, settings) ? kExitSuccess : kExitFailure;
+    RunResults results;
+    if (!results.Open(request, error)) {
+        WriteErrorLine(error);
+        return kExitUsage;
+    }
+    settings.onFileDone = [&results](const FileResult& result) { results.Add(result); };
+    const auto start = std::chrono::steady_clock::now();
+    const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, *plan, settings);
+    if (settings.showProgress) {
+        WriteErrorLine(SummaryLine(results.Totals(), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()));
+    }
+    return allDone ? kExitSuccess : kExitFailure;
 }

@@ -107,12 +107,19 @@ private:
         Outcome& outcome = outcomes_[index];
         if (!file.error.empty()) {
             Fail(outcome, {file.error});
+            Done(index, FileStatus::kFailed);
+            return;
+        }
+        if (file.upToDate) {
+            outcome.done = true;
+            Done(index, FileStatus::kSkipped);
             return;
         }
         CollectingReport report;
         OpenMidiFile(dlg_, file.input, report);
         if (!report.lines.empty() || dlg_.m_strSongName.empty()) {
             Fail(outcome, report.lines);
+            Done(index, FileStatus::kFailed);
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
@@ -127,6 +134,7 @@ private:
         if (error) {
             Fail(outcome, {kWaveFileFailedMessage});
             outcome.detail = "cannot create the folder " + folder.string() + ": " + error.message();
+            Done(index, FileStatus::kFailed);
             return;
         }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
@@ -138,6 +146,26 @@ private:
         outcome.done = true;
         outcome.failed = true;
         outcome.lines = std::move(lines);
+    }
+
+    // Tells the caller what became of file `index`, with the figures of its worker when it ran one.
+    void Done(std::size_t index, FileStatus status, const ConversionWorker* worker = nullptr) const {
+        if (!settings_.onFileDone) return;
+        const PlannedFile& file = plan_.files[index];
+        const Outcome& outcome = outcomes_[index];
+        FileResult result{file.input, file.output, status, {}, 0, 0, 0};
+        if (status == FileStatus::kFailed) {
+            result.cause = FailureCause(outcome.lines);
+            if (!outcome.detail.empty()) result.cause += " (" + outcome.detail + ")";
+        }
+        if (worker != nullptr) {
+            result.audioSeconds = status == FileStatus::kConverted ? worker->Length() / 1000.0 : 0.0;
+            result.cpuSeconds = worker->CpuSeconds();
+        }
+        std::error_code error;
+        if (status == FileStatus::kConverted) result.bytesWritten = std::filesystem::file_size(file.output, error);
+        if (error) result.bytesWritten = 0;
+        settings_.onFileDone(result);
     }
 
     void PollWorkers() {
@@ -153,6 +181,7 @@ private:
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             outcome.errorOutput = worker.ErrorOutput();
             finishedMs_ += outcome.failed ? 0 : worker.Length();
+            Done(it->index, outcome.failed ? FileStatus::kFailed : FileStatus::kConverted, &worker);
             it = running_.erase(it);
         }
     }
@@ -171,7 +200,7 @@ private:
                 log.AppendLine(kEndLine);
             }
             std::fputs(outcome.errorOutput.c_str(), stderr);
-            if (!file.renamed.empty() && !outcome.failed) WriteErrorLine(file.input + ": " + SavedAs(file));
+            if (!file.renamed.empty() && !outcome.failed && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
             if (settings_.printWritten && !outcome.failed) {
                 std::printf("%s\n", file.output.c_str());

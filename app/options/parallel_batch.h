@@ -6,9 +6,11 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 
 #include "app/options/conversion_plan.h"
+#include "app/options/file_result.h"
 #include "app/workers/conversion_worker.h"
 
 class COmbrixDlg;
@@ -20,11 +22,13 @@ struct BatchSettings {
     bool showProgress = false;  // the progress line on standard error
     bool printWritten = false;  // each written WAV file's path on standard output
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
+    std::function<void(const FileResult&)> onFileDone;  // called as soon as each file is done, if set
 };
 
 // Converts every file of `plan` with the options of `request`, opening each
 // into `dlg` and rendering through `renderSong` in the workers; writes the
-// plan's logs and one line on standard error per failed file. True when
-// every file converted. The objects are borrowed for the call.
+// plan's logs and one line on standard error per failed file. A file whose
+// output is up to date is skipped (and logged as converted). True when
+// every file converted or was skipped. The objects are borrowed for the call.
 bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings);

@@ -127,6 +127,7 @@ void ConversionWorker::RemoveLeftovers() const {
 }
 
 void ConversionWorker::Finish(const ChildEnd& end) {
+    cpuSeconds_ = end.cpuSeconds;
     if (!end.signaled && (end.code == 0 || end.code == kWorkerFailed)) {
         end_ = WorkerEnd::kFinished;
         return;

@@ -59,6 +59,8 @@ public:
     // The render position and the song's length in ms, as last reported.
     int Position() const { return position_; }
     int Length() const { return length_; }
+    // The processor time the worker used, once it has been reaped.
+    double CpuSeconds() const { return cpuSeconds_; }
     // When the worker was started.
     std::chrono::steady_clock::time_point StartTime() const { return startTime_; }
 
@@ -76,6 +78,7 @@ private:
     WorkerEnd end_ = WorkerEnd::kNotStarted;
     int position_ = 0;
     int length_ = 0;
+    double cpuSeconds_ = 0;
     std::chrono::steady_clock::time_point startTime_;
     std::chrono::steady_clock::time_point lastProgress_;
 };

@@ -1,0 +1,18 @@
+// What became of one input of the option command line, as the run's report
+// and summary count it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum class FileStatus { kConverted, kSkipped, kFailed };
+
+struct FileResult {
+    std::string input;
+    std::string output;     // empty when none was planned
+    FileStatus status = FileStatus::kConverted;
+    std::string cause;      // why it failed; empty otherwise
+    double audioSeconds = 0;  // the song's length (converted files)
+    double cpuSeconds = 0;    // processor time of its conversion
+    std::uint64_t bytesWritten = 0;
+};

@@ -1,0 +1,122 @@
+// JSON Lines output and the summary's wording.
+#include "app/options/run_report.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+#include "platform/translation.h"
+
+namespace {
+
+constexpr double kSecondsPerHour = 3600.0;
+
+// The length of the valid UTF-8 sequence at `at`, or 0 when the byte there does not start one.
+std::size_t Utf8Length(const std::string& text, std::size_t at) {
+    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    std::size_t length = 0;
+    unsigned minimum = 0;
+    unsigned value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) { length = 2; minimum = 0x80; value = lead & 0x1Fu; }
+    else if (lead >= 0xE0 && lead <= 0xEF) { length = 3; minimum = 0x800; value = lead & 0x0Fu; }
+    else if (lead >= 0xF0 && lead <= 0xF4) { length = 4; minimum = 0x10000; value = lead & 0x07u; }
+    else return 0;
+    if (at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0u) != 0x80u) return 0;
+        value = (value << 6) | (byte(at + i) & 0x3Fu);
+    }
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    return value < minimum || value > 0x10FFFF || surrogate ? 0 : length;
+}
+
+std::string JsonString(const std::string& text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string json = "\"";
+    for (std::size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if (byte == '"' || byte == '\\') {
+            json += '\\';
+            json += static_cast<char>(byte);
+        } else if (byte < 0x20 || byte == 0x7F) {
+            json += "\\u00";
+            json += kHex[byte >> 4];
+            json += kHex[byte & 0xF];
+        } else if (byte >= 0x80) {
+            const std::size_t length = Utf8Length(text, at);
+            if (length == 0) {
+                json += "\\udc";
+                json += kHex[byte >> 4];
+                json += kHex[byte & 0xF];
+            } else {
+                json.append(text, at, length);
+                at += length;
+                continue;
+            }
+        } else {
+            json += static_cast<char>(byte);
+        }
+        ++at;
+    }
+    return json + "\"";
+}
+
+// `value` with at most three decimals, the same in every locale.
+std::string Number(double value) {
+    char digits[64];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3).ptr;
+    std::string text(digits, end);
+    while (text.ends_with('0')) text.pop_back();
+    if (text.ends_with('.')) text.pop_back();
+    return text;
+}
+
+const char* StatusName(FileStatus status) {
+    switch (status) {
+        case FileStatus::kConverted: return "converted";
+        case FileStatus::kSkipped: return "skipped";
+        case FileStatus::kFailed: return "failed";
+    }
+    return "failed";
+}
+
+}  // namespace
+
+std::string ReportLine(const FileResult& result) {
+    return "{\"input\":" + JsonString(result.input) + ",\"output\":" + JsonString(result.output) + ",\"status\":\"" +
+           StatusName(result.status) + "\",\"cause\":" + JsonString(result.cause) +
+           ",\"audio_seconds\":" + Number(result.audioSeconds) + ",\"cpu_seconds\":" + Number(result.cpuSeconds) +
+           ",\"bytes_written\":" + std::to_string(result.bytesWritten) + "}";
+}
+
+std::string SummaryLine(const RunTotals& totals, double wallSeconds) {
+    const long long wall = static_cast<long long>(wallSeconds + 0.5);
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%lld:%02lld:%02lld", wall / 3600, wall / 60 % 60, wall % 60);
+    const double speed = wallSeconds > 0 ? totals.audioSeconds / wallSeconds : 0.0;
+    char line[256];
+    std::snprintf(line, sizeof line, Tr("%lld converted, %lld skipped, %lld failed; %.2f hours of audio in %s, %.1fx real time"),
+                  totals.converted, totals.skipped, totals.failed, totals.audioSeconds / kSecondsPerHour, clock, speed);
+    return line;
+}
+
+void RunReport::Closer::operator()(std::FILE* file) const { std::fclose(file); }
+
+bool RunReport::Open(const std::string& path, std::string& error) {
+    if (path == "-") {
+        standardOutput_ = true;
+        return true;
+    }
+    file_.reset(std::fopen(path.c_str(), "w"));
+    if (!file_) error = "cannot write the report " + path + ": " + std::strerror(errno);
+    return file_ != nullptr;
+}
+
+bool RunReport::Write(const FileResult& result) {
+    std::FILE* out = standardOutput_ ? stdout : file_.get();
+    if (out == nullptr || failed_) return false;
+    const std::string line = ReportLine(result) + "\n";
+    failed_ = std::fwrite(line.data(), 1, line.size(), out) != line.size() || std::fflush(out) != 0;
+    return !failed_;
+}

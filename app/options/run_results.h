@@ -1,0 +1,27 @@
+// What the option command line does with each finished input beyond its
+// log: the line of the report (--report), the options record that lets a
+// later --skip-up-to-date run skip the file, and the counts of the summary.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/options/file_result.h"
+#include "app/options/run_report.h"
+
+struct ConversionRequest;
+
+class RunResults {
+public:
+    // Opens the report that `request` asks for; false with the reason in `error`.
+    bool Open(const ConversionRequest& request, std::string& error);
+    // Takes one finished input.
+    void Add(const FileResult& result);
+    const RunTotals& Totals() const { return totals_; }
+
+private:
+    std::optional<RunReport> report_;
+    std::optional<std::string> fingerprint_;  // set when options records are kept
+    RunTotals totals_;
+    bool reportFailed_ = false;
+};

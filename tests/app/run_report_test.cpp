@@ -1,0 +1,43 @@
+// The report's JSON lines and the summary line.
+#include <gtest/gtest.h>
+
+#include "app/options/run_report.h"
+
+namespace {
+
+TEST(RunReport, ALineHoldsEveryFieldOfOneInput) {
+    const FileResult converted{"lib/a.mid", "out/a.wav", FileStatus::kConverted, "", 12.5, 0.25, 2205044};
+    EXPECT_EQ(ReportLine(converted),
+              R"({"input":"lib/a.mid","output":"out/a.wav","status":"converted","cause":"","audio_seconds":12.5,)"
+              R"("cpu_seconds":0.25,"bytes_written":2205044})");
+    const FileResult failed{"b.mid", "", FileStatus::kFailed, "not a Standard MIDI File", 0, 0, 0};
+    EXPECT_EQ(ReportLine(failed), R"({"input":"b.mid","output":"","status":"failed","cause":"not a Standard MIDI File",)"
+                                  R"("audio_seconds":0,"cpu_seconds":0,"bytes_written":0})");
+    EXPECT_NE(ReportLine({"c.mid", "c.wav", FileStatus::kSkipped, "", 0, 0, 0}).find(R"("status":"skipped")"), std::string::npos);
+}
+
+TEST(RunReport, NamesAreEscapedSoThatEveryLineIsOneJsonObject) {
+    const auto input = [](const std::string& name) {
+        const std::string line = ReportLine({name, "", FileStatus::kSkipped, "", 0, 0, 0});
+        return line.substr(9, line.find(",\"output\"") - 9);
+    };
+    EXPECT_EQ(input("say \"hi\"\\.mid"), R"("say \"hi\"\\.mid")");
+    EXPECT_EQ(input("line\nbreak\t\x1b.mid"), R"("line\u000abreak\u0009\u001b.mid")");
+    EXPECT_EQ(input("曲.mid"), "\"曲.mid\"");
+    // Bytes that are not UTF-8 (a Latin-1 name, a cut sequence, an overlong form).
+    EXPECT_EQ(input("caf\xe9.mid"), R"("caf\udce9.mid")");
+    EXPECT_EQ(input("\xe6\x9b"), R"("\udce6\udc9b")");
+    EXPECT_EQ(input("\xc0\xaf"), R"("\udcc0\udcaf")");
+}
+
+TEST(RunReport, TheSummaryCountsTheRunAndItsSpeed) {
+    RunTotals totals;
+    totals.converted = 1998;
+    totals.skipped = 2;
+    totals.failed = 1;
+    totals.audioSeconds = 7200;
+    EXPECT_EQ(SummaryLine(totals, 3725), "1998 converted, 2 skipped, 1 failed; 2.00 hours of audio in 1:02:05, 1.9x real time");
+    EXPECT_EQ(SummaryLine(RunTotals{}, 0), "0 converted, 0 skipped, 0 failed; 0.00 hours of audio in 0:00:00, 0.0x real time");
+}
+
+}  // namespace
