@@ -1,7 +1,10 @@
 // The loop over the plan's files with a set of running workers.
 #include "app/options/parallel_batch.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <new>
+#include <optional>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -27,6 +30,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
+constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 constexpr char kClearLine[] = "\r\033[K";
 
 // What became of one file.
@@ -35,7 +39,6 @@ struct Outcome {
     bool failed = false;
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
-    std::string errorOutput;         // what the worker wrote on standard error
     bool silent = false;             // the song has no notes
 };
 
@@ -56,16 +59,24 @@ public:
           outcomes_(plan.files.size()), logs_(plan.logs.size()) {}
 
     bool Run() {
+        // A stop signal is handled here, between polls: the entries of every
+        // finished file are written before the program exits.
+        DeferredInterrupt deferred;
         OpenLogs();
         start_ = Clock::now();
-        while (emitted_ < plan_.files.size()) {
-            while (running_.size() < static_cast<std::size_t>(settings_.jobs) && next_ < plan_.files.size()) {
-                StartFile(next_++);
+        try {
+            while (emitted_ < plan_.files.size()) {
+                if (const int signalNumber = PendingInterrupt()) StopAndExit(signalNumber);
+                while (running_.size() < static_cast<std::size_t>(settings_.jobs) && next_ < plan_.files.size()) {
+                    StartFile(next_++);
+                }
+                PollWorkers();
+                EmitFinished();
+                ShowProgress();
+                if (!running_.empty()) WaitForReadable(RunningFds(), kPollInterval);
             }
-            PollWorkers();
-            EmitFinished();
-            ShowProgress();
-            if (!running_.empty()) WaitForReadable(RunningFds(), kPollInterval);
+        } catch (const std::bad_alloc&) {
+            OutOfMemory();
         }
         ClearProgress();
         CloseLogs();
@@ -104,13 +115,14 @@ private:
         const PlannedFile& file = plan_.files[index];
         Outcome& outcome = outcomes_[index];
         if (!file.error.empty()) {
-            Fail(outcome, {file.error});
+            Fail(index, {file.error});
             return;
         }
+        opening_ = index;
         CollectingReport report;
         OpenMidiFile(dlg_, file.input, report);
         if (!report.lines.empty() || dlg_.m_strSongName.empty()) {
-            Fail(outcome, report.lines);
+            Fail(index, report.lines);
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
@@ -123,19 +135,33 @@ private:
             RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
         }
         if (error) {
-            Fail(outcome, {kWaveFileFailedMessage});
-            outcome.detail = "cannot create the folder " + folder.string() + ": " + error.message();
+            Fail(index, {kWaveFileFailedMessage}, "cannot create the folder " + folder.string() + ": " + error.message());
             return;
         }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
         worker->Start(dlg_.ConversionInput(), renderSong_, file.output, request_.peakDbfs);
         running_.push_back({index, std::move(worker)});
+        opening_.reset();
     }
 
-    static void Fail(Outcome& outcome, std::vector<std::string> lines) {
+    // Records the failure of file `index` and says so on standard error at once.
+    void Fail(std::size_t index, std::vector<std::string> lines, std::string detail = {}) {
+        Outcome& outcome = outcomes_[index];
         outcome.done = true;
         outcome.failed = true;
         outcome.lines = std::move(lines);
+        outcome.detail = std::move(detail);
+        opening_.reset();
+        TellFailure(index);
+    }
+
+    void TellFailure(std::size_t index) {
+        const Outcome& outcome = outcomes_[index];
+        ClearProgress();
+        std::string line = FailureLine(plan_.files[index].input, outcome.lines);
+        if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
+        std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
+        allConverted_ = false;
     }
 
     void PollWorkers() {
@@ -149,36 +175,73 @@ private:
             outcome.done = true;
             outcome.lines = worker.Reports();
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
-            outcome.errorOutput = worker.ErrorOutput();
+            if (!worker.ErrorOutput().empty()) {
+                ClearProgress();
+                std::fputs(worker.ErrorOutput().c_str(), stderr);
+            }
+            if (outcome.failed) TellFailure(it->index);
             finishedMs_ += outcome.failed ? 0 : worker.Length();
             it = running_.erase(it);
         }
     }
 
-    // Writes the outcomes of the files that are done, in input order.
-    void EmitFinished() {
-        while (emitted_ < outcomes_.size() && outcomes_[emitted_].done) {
+    // Writes the log entries of the files that are done, in input order.
+    // With `skipUnfinished` (the run is ending early) the files that never
+    // finished are left out and the later ones still written.
+    void EmitFinished(bool skipUnfinished = false) {
+        for (; emitted_ < outcomes_.size(); ++emitted_) {
+            if (!outcomes_[emitted_].done) {
+                if (!skipUnfinished) return;
+                continue;
+            }
             const PlannedFile& file = plan_.files[emitted_];
             const Outcome& outcome = outcomes_[emitted_];
             ClearProgress();
+            const bool savedAs = !file.renamed.empty() && !outcome.failed;
             if (file.log >= 0) {
                 ConversionLog& log = logs_[static_cast<std::size_t>(file.log)];
                 log.AppendLine(file.input);
-                if (!file.renamed.empty() && !outcome.failed) log.AppendLine(SavedAs(file));
+                if (savedAs) log.AppendLine(SavedAs(file));
                 for (const std::string& line : outcome.lines) log.AppendLine(line);
                 log.AppendLine(kEndLine);
             }
-            std::fputs(outcome.errorOutput.c_str(), stderr);
-            if (!file.renamed.empty() && !outcome.failed) WriteErrorLine(file.input + ": " + SavedAs(file));
+            if (savedAs) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
-            if (outcome.failed) {
-                std::string line = FailureLine(file.input, outcome.lines);
-                if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
-                std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
-                allConverted_ = false;
-            }
-            ++emitted_;
         }
+    }
+
+    // Stops the running workers: each removes its unfinished file; one that
+    // does not end within the grace period is killed. Their files count as
+    // not converted and get no log entry.
+    void StopWorkers() {
+        for (Running& running : running_) running.worker->Stop();
+        const auto deadline = Clock::now() + settings_.stopGrace;
+        while (Clock::now() < deadline &&
+               std::any_of(running_.begin(), running_.end(), [](Running& r) { return !r.worker->Poll(); })) {
+            WaitForReadable(RunningFds(), kStopPollInterval);
+        }
+        running_.clear();  // a worker still running is killed and its file removed
+    }
+
+    [[noreturn]] void StopAndExit(int signalNumber) {
+        StopWorkers();
+        EmitFinished(true);
+        ClearProgress();
+        CloseLogs();
+        ExitAfterInterrupt(signalNumber);
+    }
+
+    // The program itself ran out of memory: the run ends with what has
+    // finished in the log and the file it was opening named.
+    void OutOfMemory() {
+        StopWorkers();
+        allConverted_ = false;
+        if (opening_) {
+            Fail(*opening_, {kOutOfMemoryLine});
+        } else {
+            WriteErrorLine("out of memory; the run was stopped");
+        }
+        EmitFinished(true);
     }
 
     std::vector<int> RunningFds() const {
@@ -188,7 +251,6 @@ private:
         }
         return fds;
     }
-
     void ShowProgress() {
         if (!settings_.showProgress || running_.empty()) return;
         std::vector<RunningFile> files;
@@ -222,6 +284,7 @@ private:
     std::vector<ConversionLog> logs_;
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
+    std::optional<std::size_t> opening_;  // the file being opened in this process
     std::size_t next_ = 0;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;

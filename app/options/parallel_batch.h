@@ -10,6 +10,7 @@
 
 #include "app/options/conversion_plan.h"
 #include "app/workers/conversion_worker.h"
+#include "platform/interrupt_cleanup.h"
 
 class COmbrixDlg;
 class SongContainer;
@@ -19,11 +20,16 @@ struct BatchSettings {
     int jobs = 1;               // conversions at once
     bool showProgress = false;  // the progress line on standard error
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
+    // How long stopped workers may take to remove their files before they are killed.
+    std::chrono::milliseconds stopGrace = kDefaultWorkerStopGrace;
 };
 
 // Converts every file of `plan` with the options of `request`, opening each
 // into `dlg` and rendering through `renderSong` in the workers; writes the
-// plan's logs and one line on standard error per failed file. True when
-// every file converted. The objects are borrowed for the call.
+// plan's logs (in input order) and one line on standard error per failed
+// file as soon as the failure is known. True when every file converted. A
+// stop signal ends the program after the entries of every finished file are
+// written; running out of memory ends the run the same way, naming the file
+// that was being opened. The objects are borrowed for the call.
 bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings);

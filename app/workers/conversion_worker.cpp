@@ -3,6 +3,7 @@
 #include "app/workers/conversion_worker.h"
 
 #include <filesystem>
+#include <new>
 
 #include "app/workers/worker_messages.h"
 #include "platform/riff_writer.h"
@@ -36,14 +37,18 @@ public:
     }
     void SetProgressText(const std::string&) override {}
     void CloseProgress() override {}
+    // A pipe that no longer takes the progress has no reader: the program
+    // is gone, and the conversion is abandoned with its file.
+    bool CancelRequested() const override { return orphaned_; }
 
 private:
     void Send(int position) {
         lastSent_ = Clock::now();
-        WriteAllBytes(fd_, EncodeWorkerProgress(position, length_));
+        if (!WriteAllBytes(fd_, EncodeWorkerProgress(position, length_))) orphaned_ = true;
     }
     int fd_;
     int length_ = 0;
+    bool orphaned_ = false;
     Clock::time_point lastSent_;
 };
 
@@ -64,7 +69,9 @@ private:
 
 }  // namespace
 
-std::string WorkerCrashedLine(int signal) { return "Conversion crashed (" + SignalDescription(signal) + ")"; }
+std::string WorkerCrashedLine(int signal) {
+    return (IsStopSignal(signal) ? "Conversion stopped by a signal (" : "Conversion crashed (") + SignalDescription(signal) + ")";
+}
 
 std::string WorkerStalledLine(std::chrono::milliseconds timeout) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
@@ -78,8 +85,16 @@ void ConversionWorker::Start(const ConversionSource& source, SongContainer& rend
     child_ = ChildProcess::Start([&](int fd) {
         PipeProgressUi ui(fd);
         PipeReport report(fd);
-        ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
-        return report.Count() == 0 ? 0 : kWorkerFailed;
+        // An exception is this song's failure: the unwinding removes the
+        // unfinished file, and the cause goes into the report.
+        try {
+            ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
+        } catch (const std::bad_alloc&) {
+            report.Report(kOutOfMemoryLine);
+        } catch (const std::exception& error) {
+            report.Report(std::string("Conversion failed (") + error.what() + ")");
+        }
+        return WriteAllBytes(fd, EncodeWorkerDone()) ? 0 : kWorkerFailed;
     });
     if (!child_.Started()) {
         end_ = WorkerEnd::kNotStarted;
@@ -96,6 +111,8 @@ bool ConversionWorker::Poll() {
     for (WorkerMessage& message : TakeWorkerMessages(pending_)) {
         if (message.kind == WorkerMessageKind::kReport) {
             reports_.push_back(std::move(message.text));
+        } else if (message.kind == WorkerMessageKind::kDone) {
+            done_ = true;
         } else {
             position_ = message.position;
             length_ = message.length;
@@ -114,13 +131,27 @@ bool ConversionWorker::Poll() {
     return end_ != WorkerEnd::kRunning;
 }
 
+ConversionWorker::~ConversionWorker() {
+    if (end_ == WorkerEnd::kRunning && child_.Started()) Kill();
+}
+
+void ConversionWorker::Stop() {
+    if (end_ == WorkerEnd::kRunning) child_.Stop();
+}
+
+void ConversionWorker::Kill() {
+    if (end_ != WorkerEnd::kRunning) return;
+    child_.Kill();
+    Finish(child_.Wait());
+}
+
 void ConversionWorker::RemoveLeftovers() const {
     const std::filesystem::path folder = std::filesystem::path(outputPath_).parent_path();
     RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
 }
 
 void ConversionWorker::Finish(const ChildEnd& end) {
-    if (!end.signaled && (end.code == 0 || end.code == kWorkerFailed)) {
+    if (!end.signaled && done_) {
         end_ = WorkerEnd::kFinished;
         return;
     }

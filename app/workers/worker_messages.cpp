@@ -34,6 +34,8 @@ std::string EncodeWorkerProgress(int position, int length) {
 
 std::string EncodeWorkerReport(std::string_view text) { return Record(WorkerMessageKind::kReport, text); }
 
+std::string EncodeWorkerDone() { return Record(WorkerMessageKind::kDone, {}); }
+
 std::vector<WorkerMessage> TakeWorkerMessages(std::string& buffer) {
     std::vector<WorkerMessage> messages;
     std::size_t at = 0;
@@ -44,6 +46,8 @@ std::vector<WorkerMessage> TakeWorkerMessages(std::string& buffer) {
         const auto kind = static_cast<WorkerMessageKind>(static_cast<unsigned char>(buffer[at]));
         if (kind == WorkerMessageKind::kReport) {
             messages.push_back({kind, std::string(payload), 0, 0});
+        } else if (kind == WorkerMessageKind::kDone && length == 0) {
+            messages.push_back({kind, {}, 0, 0});
         } else if (kind == WorkerMessageKind::kProgress && length == kProgressBytes) {
             messages.push_back({kind, {}, static_cast<int>(GetU32(payload, 0)), static_cast<int>(GetU32(payload, 4))});
         }

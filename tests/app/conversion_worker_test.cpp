@@ -113,15 +113,16 @@ TEST_F(WorkerTest, TheFolderBatchLogsACrashedSongAndGoesOnWithTheNext) {
 }
 
 TEST(WorkerMessages, RecordsComeBackWholeAndAPartialOneWaits) {
-    std::string buffer = EncodeWorkerProgress(1234, 56789) + EncodeWorkerReport("初期化に失敗しました");
+    std::string buffer = EncodeWorkerProgress(1234, 56789) + EncodeWorkerReport("初期化に失敗しました") + EncodeWorkerDone();
     const std::string partial = EncodeWorkerReport("next");
     buffer += partial.substr(0, 3);
     const auto messages = TakeWorkerMessages(buffer);
-    ASSERT_EQ(messages.size(), 2u);
+    ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0].kind, WorkerMessageKind::kProgress);
     EXPECT_EQ(messages[0].position, 1234);
     EXPECT_EQ(messages[0].length, 56789);
     EXPECT_EQ(messages[1].text, "初期化に失敗しました");
+    EXPECT_EQ(messages[2].kind, WorkerMessageKind::kDone);
     EXPECT_EQ(buffer, partial.substr(0, 3));
     buffer += partial.substr(3);
     EXPECT_EQ(TakeWorkerMessages(buffer).at(0).text, "next");

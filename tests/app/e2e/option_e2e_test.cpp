@@ -37,11 +37,12 @@ protected:
         std::ofstream(root.path() + "/config/" + kPlayerKey + "/@") << OMBRIX_TEST_MODULE_DIR << "/player";
     }
 
-    // Runs the program with `arguments` (already quoted for the shell) and `environment` settings.
-    ProgramRun Ombrix(const std::string& arguments, const std::string& environment = "") {
+    // Runs the program with `arguments` (already quoted for the shell) and
+    // `environment` settings, after the shell commands `limits` ("ulimit -v 300000").
+    ProgramRun Ombrix(const std::string& arguments, const std::string& environment = "", const std::string& limits = "") {
         const std::string out = root.path() + "/stdout";
         const std::string err = root.path() + "/stderr";
-        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QNSTEST_CRASH_AT_BLOCK XDG_CONFIG_HOME='" +
+        const std::string command = limits + (limits.empty() ? "" : "; ") + "env -u DISPLAY -u WAYLAND_DISPLAY -u QNSTEST_CRASH_AT_BLOCK XDG_CONFIG_HOME='" +
                                     root.path() + "/config' HOME='" + root.path() + "' " + environment + " '" +
                                     OMBRIX_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int raw = std::system(command.c_str());
@@ -49,18 +50,32 @@ protected:
     }
 
     // Starts the program on `arguments` with the test module hanging at block
-    // 600 (6.8 s), waits until the unfinished file of the hung song "b.mid" exists, sends
-    // `signal` to the program and returns its exit status (-1 if it never got there).
-    int InterruptWhileHung(const std::string& arguments, const std::string& signal) {
+    // 600 (6.8 s) after the shell commands `prefix` ("trap '' TERM"), waits
+    // (at most 15 s) until the shell test `ready` holds in the songs folder,
+    // sends `signals` 0.3 s apart and returns the program's exit status. A
+    // program still running 10 s after the last signal is killed (137).
+    int SignalWhen(const std::string& arguments, const std::string& ready, const std::vector<std::string>& signals,
+                   const std::string& prefix = "") {
         const std::string status = root.path() + "/status";
-        const std::string script = "cd '" + root.path() + "' && env -u DISPLAY XDG_CONFIG_HOME='" + root.path() +
-                                   "/config' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' " + arguments +
-                                   " >/dev/null 2>stderr </dev/null & pid=$!; "
-                                   "for i in $(seq 300); do ls -a '" + songs + "/Conv' 2>/dev/null | grep -q 'b.wav.part' && break; sleep 0.05; done; "
-                                   "kill -" + signal + " $pid; wait $pid; echo $? > '" + status + "'";
-        std::system(script.c_str());
+        // Job control keeps SIGINT for the program: a background command would get it ignored.
+        std::string script = "set -m; " + prefix + (prefix.empty() ? "" : "; ") + "cd '" + root.path() +
+                             "'; env -u DISPLAY XDG_CONFIG_HOME='" + root.path() +
+                             "/config' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' " + arguments +
+                             " >/dev/null 2>stderr </dev/null & pid=$!; cd '" + songs +
+                             "'; for i in $(seq 300); do " + ready + " && break; sleep 0.05; done; ";
+        for (std::size_t i = 0; i < signals.size(); ++i) script += (i > 0 ? "sleep 0.3; kill -" : "kill -") + signals[i] + " $pid; ";
+        script += "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!; wait $pid; echo $? > '" + status +
+                  "'; kill $guard 2>/dev/null";
+        const std::string file = root.path() + "/signal.sh";
+        std::ofstream(file) << script << "\n";
+        std::system(("bash '" + file + "' 2>/dev/null").c_str());
         const std::string text = ReadFileBytes(status);
         return text.empty() ? -1 : std::stoi(text);
+    }
+
+    // SignalWhen once the unfinished file of the hung song "b.mid" exists.
+    int InterruptWhileHung(const std::string& arguments, const std::string& signal, const std::string& prefix = "") {
+        return SignalWhen(arguments, "ls -a Conv 2>/dev/null | grep -q b.wav.part", {signal}, prefix);
     }
 
     // The names in the songs' Conv folder, once no unfinished file is left (at most 5 s).
@@ -80,8 +95,15 @@ protected:
         return names;
     }
 
-    void Song(const std::string& name, int quarters = 1) {
-        const smftest::Bytes bytes = PracticeSong(quarters);
+    void Song(const std::string& name, int quarters = 1) { Write(name, PracticeSong(quarters)); }
+
+    // One note held for `minutes` minutes at 120 BPM (the test module renders an hour in about a second).
+    void LongSong(const std::string& name, int minutes) {
+        Write(name, smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).NoteOn(0, 0, 60, 100)
+                                              .NoteOff(minutes * 120 * 480, 0, 60).End()}));
+    }
+
+    void Write(const std::string& name, const smftest::Bytes& bytes) {
         std::ofstream(songs + "/" + name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
@@ -237,6 +259,85 @@ TEST_F(OptionRun, AProgramKilledOutrightTakesItsWorkerAndItsUnfinishedFileWithIt
 TEST_F(OptionRun, TheFolderBatchStoppedBySigtermLeavesNoUnfinishedFile) {
     Song("b.mid", 16);
     EXPECT_EQ(InterruptWhileHung("'-f" + songs + ",-p0'", "TERM"), 128 + 15);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+}  // namespace
+
+namespace {
+
+// The address space of the program and its workers is limited to 300 MB:
+// a song normalized in memory (10 MB a minute) runs out of it.
+constexpr char kMemoryLimit[] = "ulimit -v 300000";
+
+TEST_F(OptionRun, AWorkerOutOfMemoryFailsItsSongWithTheCauseAndSparesTheOthers) {
+    Song("a.mid", 1);
+    LongSong("b.mid", 60);
+    Song("c.mid", 1);
+    fs::create_directory(songs + "/Conv");
+    std::ofstream(songs + "/Conv/b.wav") << "earlier";
+    const ProgramRun run = Ombrix("-q --jobs 2 --normalize '" + songs + "'", "", kMemoryLimit);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/b.mid: Conversion failed (out of memory)\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n" + songs +
+                                                                 "/b.mid\r\nConversion failed (out of memory)\r\nEND\r\n" +
+                                                                 songs + "/c.mid\r\nEND\r\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/b.wav"), "earlier");
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav", "b.wav", "c.wav"}));
+}
+
+TEST_F(OptionRun, ASingleFileOutOfMemoryExitsWithFailureAndKeepsTheEarlierWav) {
+    LongSong("big.mid", 60);
+    std::ofstream(root.path() + "/big.wav") << "earlier";
+    const ProgramRun run = Ombrix("-q --normalize -o '" + root.path() + "/big.wav' '" + songs + "/big.mid'", "", kMemoryLimit);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/big.mid: Conversion failed (out of memory)\n");
+    EXPECT_EQ(ReadFileBytes(root.path() + "/big.wav"), "earlier");
+}
+
+TEST_F(OptionRun, CtrlCWithSigtermIgnoredStillStopsAStalledWorkerAndRemovesItsFile) {
+    Song("b.mid", 16);
+    EXPECT_EQ(InterruptWhileHung("--jobs=1 --no-precount '" + songs + "'", "INT", "trap '' TERM"), 128 + 2);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+TEST_F(OptionRun, AWorkerWithSigtermIgnoredStillNoticesItsParentKilledAndRemovesItsFile) {
+    Song("b.mid", 16);
+    EXPECT_EQ(InterruptWhileHung("--jobs=1 --no-precount '" + songs + "'", "KILL", "trap '' TERM"), 128 + 9);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+TEST_F(OptionRun, UnderNohupAHangupIsIgnoredAndSigtermStillStops) {
+    Song("b.mid", 16);
+    EXPECT_EQ(SignalWhen("--jobs=1 --no-precount '" + songs + "'", "ls -a Conv 2>/dev/null | grep -q b.wav.part",
+                         {"HUP", "TERM"}, "trap '' HUP"),
+              128 + 15);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+TEST_F(OptionRun, AnInterruptedParallelRunLogsEveryFinishedFileAndToldItsFailureAtOnce) {
+    Song("a.mid", 16);  // hangs at 6.8 s
+    Song("b.mid", 1);
+    std::ofstream(songs + "/c.mid") << "plain text";
+    Song("d.mid", 1);
+    const int status = SignalWhen("--jobs=2 --no-precount '" + songs + "'",
+                                  "test -e Conv/d.wav && grep -q c.mid ../stderr", {"INT"});
+    EXPECT_EQ(status, 128 + 2);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\nEND\r\n" + songs +
+                                                                 "/c.mid\r\nFile is not SMF\r\nEND\r\n" + songs +
+                                                                 "/d.mid\r\nEND\r\n");
+    EXPECT_NE(ReadFileBytes(root.path() + "/stderr").find(songs + "/c.mid: not a Standard MIDI File\n"), std::string::npos);
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "b.wav", "d.wav"}));
+}
+
+TEST_F(OptionRun, OneJobNeverRunsTwoConversionsAtOnce) {
+    Song("a.mid", 16);  // hangs at 6.8 s
+    Song("b.mid", 1);
+    // While a.mid hangs, b.mid must still wait for its turn.
+    EXPECT_EQ(SignalWhen("--jobs 1 --no-precount '" + songs + "'",
+                         "ls -a Conv 2>/dev/null | grep -q a.wav.part && sleep 0.5", {"TERM"}),
+              128 + 15);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), "");
     EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
 }
 
