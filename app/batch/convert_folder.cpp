@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/batch/conversion_log.h"
+#include "app/batch/output_target.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/path_limits.h"
 #include "platform/directory_listing.h"
@@ -51,6 +52,9 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
     }
     if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
         report.Report(kPathTooLongLine);
+    } else if (IsOtherThanWaveFile(output)) {
+        report.Report(NotReplacedLine(output));
+        WriteErrorLine(NotReplacedLine(output));
     } else {
         steps.OpenSong(input, report);
         // After the open, which resets the options: every song follows the command line.

@@ -36,6 +36,13 @@ std::vector<std::string> MidiFilesOf(const fs::path& folder) {
     return names;
 }
 
+// Whether the --output path is a folder: an existing one, or any path
+// ending with "/" (created when missing).
+bool NamesAFolder(const std::string& output) {
+    std::error_code error;
+    return output.ends_with('/') || fs::is_directory(output, error);
+}
+
 // The WAV file name of a MIDI file: its name without extension, then ".wav".
 std::string WavNameOf(const fs::path& input) { return input.stem().string() + std::string(kWavExtension); }
 
@@ -103,7 +110,7 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
         PlannedFile file{input, {}, -1, {}, {}};
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
-        } else if (oneFile && output && !fs::is_directory(*output, error)) {
+        } else if (oneFile && output && !NamesAFolder(*output)) {
             file.output = *output;
         } else {
             file.output = (OutputFolderFor(path.parent_path(), output) / WavNameOf(path.filename())).string();

@@ -25,7 +25,9 @@ struct ConversionPlan {
 // Extensions a folder's MIDI files have (compared without case).
 inline constexpr const char* kMidiExtensions[] = {".mid", ".midi", ".kar", ".rmi"};
 
-// Plans the conversion of `inputs` with the --output path `output`. Two
+// Plans the conversion of `inputs` with the --output path `output`: for a
+// single input file the WAV file itself unless it is an existing folder or
+// ends with "/"; otherwise the folder the WAV files go into. Two
 // inputs whose WAV files would have the same path get distinct names: the
 // later one gets " (2)", " (3)", ... before ".wav".
 ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std::optional<std::string>& output);

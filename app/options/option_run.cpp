@@ -13,6 +13,7 @@
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
+#include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
 #include "platform/display.h"
 #include "platform/program_folder.h"
@@ -81,8 +82,12 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
-    const ConversionPlan plan = PlanConversions(request.inputs, request.output);
+    ConversionPlan plan = PlanConversions(request.inputs, request.output);
     if (request.list) return ListChannels(dlg, plan);
+    if (const std::string error = CheckOutputs(plan); !error.empty()) {
+        std::cerr << "ombrix: " << error << '\n';
+        return kExitUsage;
+    }
 
     if (!DiscoverSynthModule()) {
         std::cerr << kModuleNotInstalledMessage << '\n'

@@ -70,6 +70,9 @@ std::string LongNoteSmf(int minutes) {
     return file + track;
 }
 
+// A WAV file of an earlier conversion: its signature, then `text` (only a WAV file is replaced).
+std::string EarlierWav(const std::string& text) { return std::string("RIFF\0\0\0\0WAVE", 12) + text; }
+
 // The temporary files a conversion leaves in `folder` while it writes.
 std::vector<fs::path> TemporaryFiles(const std::string& folder) {
     std::vector<fs::path> found;
@@ -196,10 +199,10 @@ TEST_F(BatchRun, SecondRunReplacesTheWavFilesAndTheLog) {
     WriteBytes(songs + "/b.mid", OneNoteSmf());
     ASSERT_EQ(Run("-f" + songs).status, 0);
     const std::string firstWav = ReadBytes(songs + "/Conv/b.wav");
-    WriteBytes(songs + "/Conv/b.wav", "stale");
+    WriteBytes(songs + "/Conv/b.wav", EarlierWav("stale"));
     WriteBytes(songs + "/Conv/CreateLog.log", "stale log\r\n");
     EXPECT_EQ(Run("-f" + songs + "/").status, 0);
-    EXPECT_EQ(ReadBytes(songs + "/Conv/b.wav"), firstWav);
+    EXPECT_TRUE(ReadBytes(songs + "/Conv/b.wav") == firstWav);
     EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\nEND\r\n");
 }
 
@@ -326,12 +329,12 @@ TEST_F(BatchRun, CtrlCOrSigtermRemovesTheUnfinishedFileKeepsTheEarlierWavAndTheL
     WriteBytes(songs + "/long.mid", LongNoteSmf(180));
     fs::create_directories(songs + "/Conv");
     for (const int signalNumber : {SIGINT, SIGTERM}) {
-        WriteBytes(songs + "/Conv/long.wav", "earlier");
+        WriteBytes(songs + "/Conv/long.wav", EarlierWav("earlier"));
         const int status = RunAndStopMidway(songs, signalNumber);
         ASSERT_TRUE(WIFEXITED(status)) << signalNumber;
         EXPECT_EQ(WEXITSTATUS(status), 128 + signalNumber);
         EXPECT_TRUE(TemporaryFiles(songs + "/Conv").empty());
-        EXPECT_EQ(ReadBytes(songs + "/Conv/long.wav"), "earlier");
+        EXPECT_TRUE(ReadBytes(songs + "/Conv/long.wav") == EarlierWav("earlier"));
         EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/long.mid\r\n");
         EXPECT_NE(stoppedErr.find("interrupted"), std::string::npos);
     }
@@ -410,6 +413,22 @@ TEST_F(BatchRun, WithoutAFolderAndWithoutADisplaySaysSoInOneLineAndFails) {
     const RunResult run = Run("");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "ombrix: no display; the window needs X11 or Wayland (convert a folder with -f<folder>)\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BatchRun, AnExistingOutputThatIsNoWavFileIsNotReplaced) {
+    WriteBytes(songs + "/a.mid", OneNoteSmf());
+    fs::create_directory(songs + "/Conv");
+    WriteBytes(songs + "/Conv/a.wav", "my notes");
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    const std::string line = songs + "/Conv/a.wav exists and is not a WAV file; it was not replaced";
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\n" + line + "\r\nEND\r\n");
+    EXPECT_EQ(run.err, "ombrix: " + line + "\n");
+    EXPECT_EQ(ReadBytes(songs + "/Conv/a.wav"), "my notes");
 }
 
 }  // namespace

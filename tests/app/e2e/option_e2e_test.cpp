@@ -22,6 +22,9 @@ namespace {
 constexpr char kPlayerKey[] = "registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32";
 constexpr std::size_t kWavHeaderBytes = 44;
 
+// A WAV file of an earlier conversion: its signature, then `text` (only a WAV file is replaced).
+std::string EarlierWav(const std::string& text) { return std::string("RIFF\0\0\0\0WAVE", 12) + text; }
+
 struct ProgramRun {
     int status = -1;
     std::string out;
@@ -218,11 +221,11 @@ TEST_F(OptionRun, ACrashingModuleCostsOneSongAndKeepsItsEarlierFile) {
     Song("a.mid", 8);
     Song("b.mid", 1);
     fs::create_directory(songs + "/Conv");
-    std::ofstream(songs + "/Conv/a.wav") << "earlier";
+    std::ofstream(songs + "/Conv/a.wav") << EarlierWav("earlier");
     const ProgramRun run = Ombrix("--normalize --no-precount '" + songs + "'", "QNSTEST_CRASH_AT_BLOCK=200");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, songs + "/a.mid: Conversion crashed (Segmentation fault)\n");
-    EXPECT_EQ(ReadFileBytes(songs + "/Conv/a.wav"), "earlier");
+    EXPECT_TRUE(ReadFileBytes(songs + "/Conv/a.wav") == EarlierWav("earlier"));
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
     EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 3);  // no temporary file
 }
@@ -275,24 +278,24 @@ TEST_F(OptionRun, AWorkerOutOfMemoryFailsItsSongWithTheCauseAndSparesTheOthers) 
     LongSong("b.mid", 60);
     Song("c.mid", 1);
     fs::create_directory(songs + "/Conv");
-    std::ofstream(songs + "/Conv/b.wav") << "earlier";
+    std::ofstream(songs + "/Conv/b.wav") << EarlierWav("earlier");
     const ProgramRun run = Ombrix("-q --jobs 2 --normalize '" + songs + "'", "", kMemoryLimit);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, songs + "/b.mid: Conversion failed (out of memory)\n");
     EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n" + songs +
                                                                  "/b.mid\r\nConversion failed (out of memory)\r\nEND\r\n" +
                                                                  songs + "/c.mid\r\nEND\r\n");
-    EXPECT_EQ(ReadFileBytes(songs + "/Conv/b.wav"), "earlier");
+    EXPECT_TRUE(ReadFileBytes(songs + "/Conv/b.wav") == EarlierWav("earlier"));
     EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav", "b.wav", "c.wav"}));
 }
 
 TEST_F(OptionRun, ASingleFileOutOfMemoryExitsWithFailureAndKeepsTheEarlierWav) {
     LongSong("big.mid", 60);
-    std::ofstream(root.path() + "/big.wav") << "earlier";
+    std::ofstream(root.path() + "/big.wav") << EarlierWav("earlier");
     const ProgramRun run = Ombrix("-q --normalize -o '" + root.path() + "/big.wav' '" + songs + "/big.mid'", "", kMemoryLimit);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, songs + "/big.mid: Conversion failed (out of memory)\n");
-    EXPECT_EQ(ReadFileBytes(root.path() + "/big.wav"), "earlier");
+    EXPECT_TRUE(ReadFileBytes(root.path() + "/big.wav") == EarlierWav("earlier"));
 }
 
 TEST_F(OptionRun, CtrlCWithSigtermIgnoredStillStopsAStalledWorkerAndRemovesItsFile) {
@@ -339,6 +342,49 @@ TEST_F(OptionRun, OneJobNeverRunsTwoConversionsAtOnce) {
               128 + 15);
     EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), "");
     EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, AnOutputThatIsAnInputInAnySpellingIsAUsageErrorAndNothingIsWritten) {
+    Song("a.mid");
+    const std::string a = songs + "/a.mid";
+    const std::string before = ReadFileBytes(a);
+    fs::create_symlink(a, root.path() + "/link.mid");
+    fs::copy_file(a, songs + "/x.wav");  // a MIDI file with a WAV name
+    const std::string x = ReadFileBytes(songs + "/x.wav");
+    for (const std::string& arguments : {"-q -o '" + a + "' '" + a + "'", "-q -o '" + root.path() + "/link.mid' '" + a + "'",
+                                        "-q -o '" + songs + "/.' '" + songs + "/x.wav'"}) {
+        const ProgramRun run = Ombrix(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("is the input"), std::string::npos) << arguments;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << arguments;
+    }
+    EXPECT_EQ(ReadFileBytes(a), before);
+    EXPECT_EQ(ReadFileBytes(songs + "/x.wav"), x);
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(OptionRun, AnExistingOutputThatIsNoWavFileIsNotReplaced) {
+    Song("song.mid");
+    Song("other.mid");
+    const std::string song = ReadFileBytes(songs + "/song.mid");
+    const ProgramRun run = Ombrix("-q -o '" + songs + "/song.mid' '" + songs + "/other.mid'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/other.mid: " + songs + "/song.mid exists and is not a WAV file; it was not replaced\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/song.mid"), song);
+    // A WAV file is replaced as before.
+    ASSERT_EQ(Ombrix("-q -o '" + root.path() + "/take.wav' '" + songs + "/other.mid'").status, 0);
+    EXPECT_EQ(Ombrix("-q -o '" + root.path() + "/take.wav' '" + songs + "/song.mid'").status, 0);
+}
+
+TEST_F(OptionRun, AnOutputEndingWithASlashIsAFolderCreatedWhenMissing) {
+    Song("song.mid");
+    const ProgramRun run = Ombrix("-q -o '" + root.path() + "/out/' '" + songs + "/song.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(fs::file_size(root.path() + "/out/song.wav"), kWavHeaderBytes);
 }
 
 }  // namespace
