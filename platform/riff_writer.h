@@ -1,9 +1,9 @@
 // Writer of RIFF files with the create/ascend shape of the multimedia file
 // I/O it stands in for: a chunk is created with a provisional size and its
 // size is patched when the writer ascends out of it. Every write is checked.
-// The file is written under a temporary name in the target's folder and only
-// renamed over the target by Commit, so a failed or abandoned file never
-// replaces an existing one. While it is written, an interrupt of the program
+// The file is written under a temporary name in the target's folder, locked
+// while it is open, and only renamed over the target by Commit, so a failed
+// or abandoned file never replaces an existing one. While it is written, an interrupt of the program
 // removes it (see interrupt_cleanup.h).
 #pragma once
 
@@ -26,9 +26,10 @@ constexpr std::uint32_t MakeFourCC(const char (&text)[5]) {
 // The largest file a RIFF size field can describe.
 constexpr std::uint64_t kRiffMaxFileBytes = 0xFFFFFFFFu;
 
-// Removes from `folder` the temporary files of writers whose process no
-// longer exists (a run killed outright leaves them). Files of running
-// processes and files of other names are left alone.
+// Removes from `folder` the temporary files no writer holds any more (a
+// run killed outright leaves them): each temporary file is locked by its
+// writer while it is open, so a file whose lock is free is abandoned,
+// whatever process number its name carries. Files of other names stay.
 void RemoveAbandonedTemporaryFiles(const std::string& folder);
 
 class RiffWriter {
