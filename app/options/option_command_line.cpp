@@ -15,7 +15,7 @@ struct OptionDefinition {
     Value value;
 };
 
-constexpr std::array<OptionDefinition, 13> kOptions = {{
+constexpr std::array<OptionDefinition, 14> kOptions = {{
     {"output", 'o', Value::kRequired},
     {"mute", 0, Value::kRequired},
     {"volume-down", 0, Value::kRequired},
@@ -27,6 +27,7 @@ constexpr std::array<OptionDefinition, 13> kOptions = {{
     {"list", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
+    {"no-wait", 0, Value::kNone},
     {"help", 'h', Value::kNone},
     {"version", 'V', Value::kNone},
 }};
@@ -97,6 +98,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.jobs = *jobs;
     } else if (definition.name == "quiet") {
         request.quiet = true;
+    } else if (definition.name == "no-wait") {
+        request.noWait = true;
     } else if (definition.name == "help") {
         request.help = true;
     } else if (definition.name == "version") {
@@ -195,11 +198,13 @@ is one of -h, -V, -q, -o, -j; options and inputs may then come in any order
                         (melody|guitar|bass|drums|-), and the instrument name
   -j, --jobs N          convert up to N files at once (default: the number of cores)
   -q, --quiet           no progress output
+      --no-wait         fail at once when another run converts into the same
+                        folder (it has the folder's log), instead of waiting
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 
 A folder given as input gets the conversion log CreateLog.log beside its WAV
-files. Exit status: 0 every input converted (or listed), 1 at least one input
+files; one run at a time converts into a folder. Exit status: 0 every input converted (or listed), 1 at least one input
 failed, 2 a usage error.
 )";
 }

@@ -24,6 +24,7 @@ struct ConversionRequest {
     bool list = false;
     int jobs = 0;  // 0: one per core
     bool quiet = false;
+    bool noWait = false;  // fail instead of waiting for another run on the same folder
     bool help = false;
     bool version = false;
 };

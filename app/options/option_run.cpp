@@ -97,5 +97,6 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
+    settings.waitForOtherRuns = !request.noWait;
     return RunParallelBatch(dlg, app.CurrentSong(), request, plan, settings) ? kExitSuccess : kExitFailure;
 }

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
+#include <map>
 #include <new>
 #include <optional>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
 #include "platform/display.h"
+#include "platform/file_identity.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
@@ -56,13 +59,15 @@ public:
     Batch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, const ConversionPlan& plan,
           const BatchSettings& settings)
         : dlg_(dlg), renderSong_(renderSong), request_(request), plan_(plan), settings_(settings),
-          outcomes_(plan.files.size()), logs_(plan.logs.size()) {}
+          outcomes_(plan.files.size()), logOf_(plan.logs.size()) {}
 
     bool Run() {
+        // Before the stop signal is deferred: waiting for another run's log
+        // ends at Ctrl-C.
+        if (!OpenLogs()) return false;
         // A stop signal is handled here, between polls: the entries of every
         // finished file are written before the program exits.
         DeferredInterrupt deferred;
-        OpenLogs();
         start_ = Clock::now();
         try {
             while (emitted_ < plan_.files.size()) {
@@ -89,23 +94,43 @@ private:
         std::unique_ptr<ConversionWorker> worker;
     };
 
-    void OpenLogs() {
+    // Opens every log of the plan; two spellings of one folder share one
+    // log. False when another run writes one of them and the run must not
+    // wait for it (nothing is converted then).
+    bool OpenLogs() {
+        std::map<FileIdentity, std::size_t> opened;  // folder -> index into logs_
         for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
             const std::filesystem::path folder = std::filesystem::path(plan_.logs[i]).parent_path();
             std::error_code ignored;  // a folder that cannot be made shows up as a log that cannot be opened
             std::filesystem::create_directories(folder, ignored);
-            logs_[i].Open(folder.string() + "/");
-            if (!logs_[i].IsOpen()) {
-                WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + logs_[i].FailureReason());
+            const std::optional<FileIdentity> identity = IdentifyFile(folder.string());
+            if (identity) {
+                if (const auto same = opened.find(*identity); same != opened.end()) {
+                    logOf_[i] = same->second;
+                    continue;
+                }
+                opened.emplace(*identity, logs_.size());
+            }
+            logOf_[i] = logs_.size();
+            ConversionLog& log = logs_.emplace_back();
+            log.Open(folder.string() + "/", settings_.waitForOtherRuns);
+            if (log.LockedByAnotherRun()) {
+                WriteErrorLine("another run is converting into " + folder.string() +
+                               " (it holds " + plan_.logs[i] + "); nothing was converted (--no-wait)");
+                return false;
+            }
+            if (!log.IsOpen()) {
+                WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + log.FailureReason());
             }
         }
+        return true;
     }
 
     void CloseLogs() {
-        for (std::size_t i = 0; i < logs_.size(); ++i) {
-            if (logs_[i].IsOpen() && !logs_[i].Close()) {
-                WriteErrorLine("the conversion log " + plan_.logs[i] + " could not be written completely: " +
-                               logs_[i].FailureReason());
+        for (ConversionLog& log : logs_) {
+            if (log.IsOpen() && !log.Close()) {
+                WriteErrorLine("the conversion log " + log.Path() + " could not be written completely: " +
+                               log.FailureReason());
             }
         }
     }
@@ -199,7 +224,7 @@ private:
             ClearProgress();
             const bool savedAs = !file.renamed.empty() && !outcome.failed;
             if (file.log >= 0) {
-                ConversionLog& log = logs_[static_cast<std::size_t>(file.log)];
+                ConversionLog& log = logs_[logOf_[static_cast<std::size_t>(file.log)]];
                 log.AppendLine(file.input);
                 if (savedAs) log.AppendLine(SavedAs(file));
                 for (const std::string& line : outcome.lines) log.AppendLine(line);
@@ -281,7 +306,8 @@ private:
     const ConversionPlan& plan_;
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
-    std::vector<ConversionLog> logs_;
+    std::deque<ConversionLog> logs_;       // one per output folder
+    std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
     std::optional<std::size_t> opening_;  // the file being opened in this process

@@ -22,6 +22,9 @@ struct BatchSettings {
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
     // How long stopped workers may take to remove their files before they are killed.
     std::chrono::milliseconds stopGrace = kDefaultWorkerStopGrace;
+    // Whether to wait while another run converts into one of the plan's log
+    // folders; otherwise the run fails at once, converting nothing.
+    bool waitForOtherRuns = true;
 };
 
 // Converts every file of `plan` with the options of `request`, opening each

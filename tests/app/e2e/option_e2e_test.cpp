@@ -388,3 +388,45 @@ TEST_F(OptionRun, AnOutputEndingWithASlashIsAFolderCreatedWhenMissing) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(OptionRun, ASecondRunOnTheSameFolderWaitsForTheFirstOrFailsWithNoWait) {
+    Song("a.mid", 1);   // the first run converts it
+    Song("b.mid", 16);  // and hangs on this one at 6.8 s
+    const std::string program = "env -u DISPLAY XDG_CONFIG_HOME='" + root.path() + "/config' '" + OMBRIX_PROGRAM + "'";
+    const std::string folder = " --jobs=1 --no-precount '" + songs + "'";
+    const std::string script =
+        "set -m; cd '" + root.path() + "'\n" +
+        "QNSTEST_HANG_AT_BLOCK=600 " + program + folder + " >/dev/null 2>first.err </dev/null & first=$!\n" +
+        "for i in $(seq 300); do ls -a songs/Conv 2>/dev/null | grep -q b.wav.part && break; sleep 0.05; done\n" +
+        program + " --no-wait" + folder + " >/dev/null 2>nowait.err </dev/null; echo $? >nowait.status\n" +
+        program + folder + " >/dev/null 2>second.err </dev/null & second=$!\n" +
+        "for i in $(seq 300); do grep -q waiting second.err && break; sleep 0.05; done\n" +
+        "kill -TERM $first; wait $first\n" +
+        "(sleep 10; kill -KILL $second 2>/dev/null) & guard=$!; wait $second; echo $? >second.status; kill $guard\n";
+    std::ofstream(root.path() + "/runs.sh") << script;
+    std::system(("bash '" + root.path() + "/runs.sh' 2>/dev/null").c_str());
+    EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.status"), "1\n");
+    EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.err"),
+              "ombrix: another run is converting into " + songs + "/Conv (it holds " + songs +
+                  "/Conv/CreateLog.log); nothing was converted (--no-wait)\n");
+    EXPECT_EQ(ReadFileBytes(root.path() + "/second.status"), "0\n");
+    EXPECT_EQ(ReadFileBytes(root.path() + "/second.err"),
+              "ombrix: another run is converting into " + songs + "/Conv/; waiting for it to finish\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n" + songs + "/b.mid\r\nEND\r\n");
+}
+
+TEST_F(OptionRun, OneFolderGivenInTwoSpellingsWritesOneWholeLog) {
+    Song("a.mid");
+    Song("b.mid");
+    const ProgramRun run = Ombrix("-q --jobs 2 '" + songs + "' '" + root.path() + "/../" +
+                                  fs::path(root.path()).filename().string() + "/songs/'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string log = ReadFileBytes(songs + "/Conv/CreateLog.log");
+    std::size_t entries = 0;
+    for (std::size_t at = log.find("END\r\n"); at != std::string::npos; at = log.find("END\r\n", at + 1)) ++entries;
+    EXPECT_EQ(entries, 4u) << log;  // every entry of both spellings, none lost
+}
+
+}  // namespace
