@@ -50,8 +50,13 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
         AppendLogLine(renamed);
         WriteErrorLine(input + ": " + renamed);
     }
-    if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
+    if (IsBareExtension(name)) {
+        report.Report(kNoNameLine);
+        WriteErrorLine(input + ": " + std::string(kNoNameLine));
+    } else if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
         report.Report(kPathTooLongLine);
+        // The log may be too long a path as well: the skipped file is named here.
+        WriteErrorLine(input + ": skipped, the path is longer than " + std::to_string(kMaxPath - 1) + " bytes");
     } else if (IsOtherThanWaveFile(output)) {
         report.Report(NotReplacedLine(output));
         WriteErrorLine(NotReplacedLine(output));
@@ -88,7 +93,9 @@ bool ListMidiFiles(const BatchFolders& folders, std::vector<std::string>& names)
     for (const DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
         // Still listed, so that the log names it; the import refuses it without waiting on it.
-        if (!entry.isRegularFile) {
+        if (entry.isBrokenLink) {
+            WriteErrorLine(folders.prefix + "/" + entry.name + " is a link that leads to no file (dangling, or a loop of links)");
+        } else if (!entry.isRegularFile) {
             WriteErrorLine(folders.prefix + "/" + entry.name + " is not a regular file (a FIFO, socket or device)");
         }
         names.push_back(entry.name);
@@ -110,6 +117,10 @@ bool MakeOutputFolder(const std::string& output) {
 }
 
 }  // namespace
+
+bool IsBareExtension(std::string_view name) {
+    return name.size() > 1 && name[0] == '.' && name.find('.', 1) == std::string_view::npos;
+}
 
 std::string WavNameFor(const std::string& midiName) {
     return midiName.substr(0, midiName.size() - kWavExtension.size()) + std::string(kWavExtension);
@@ -170,6 +181,7 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     if (!ListMidiFiles(folders, names)) return false;
     if (names.empty()) {
         ShowMessageBox(kNothingToConvertMessage);
+        WriteErrorLine("no *.mid files in the folder " + folders.listed + "; nothing was converted");
         return false;
     }
     if (!MakeOutputFolder(folders.output)) return false;

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/batch/conversion_log.h"
+#include "app/batch/convert_folder.h"
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
@@ -18,7 +19,8 @@ constexpr std::string_view kWavExtension = ".wav";
 
 bool IsMidiName(const std::string& name) {
     const fs::path path(name);
-    const std::string extension = path.extension().string();
+    // A name that is only an extension (".mid") has none by the path's rules.
+    const std::string extension = IsBareExtension(name) ? name : path.extension().string();
     return std::any_of(std::begin(kMidiExtensions), std::end(kMidiExtensions),
                        [&extension](const char* known) { return EqualsIgnoringCase(extension, known); });
 }
@@ -103,7 +105,8 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
             }
             const int log = LogIndexFor(plan, outputFolder);
             for (const std::string& name : names) {
-                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name)).string(), log, {}, {}});
+                plan.files.push_back({(path / name).string(), (outputFolder / WavNameOf(name)).string(), log,
+                                      IsBareExtension(name) ? std::string(kNoNameLine) : std::string(), {}});
             }
             continue;
         }

@@ -153,6 +153,16 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
                 const OptionDefinition* definition = FindShort(argument[at]);
                 if (definition == nullptr) {
                     error = "unknown option " + Quoted(std::string("-") + argument[at]);
+                    // "--normalize -3": an optional value only comes with "=".
+                    if (i > 0 && arguments[i - 1].starts_with("--") && arguments[i - 1].find('=') == std::string::npos) {
+                        std::string ignored;
+                        const std::string previous = arguments[i - 1].substr(2);
+                        const OptionDefinition* before = FindLong(previous, ignored);
+                        if (before != nullptr && before->value == Value::kOptional) {
+                            error += "; to give --" + std::string(before->name) + " a value, write --" +
+                                     std::string(before->name) + "=" + argument;
+                        }
+                    }
                     break;
                 }
                 std::optional<std::string> value;

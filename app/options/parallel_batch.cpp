@@ -54,6 +54,23 @@ std::string SavedAs(const PlannedFile& file) {
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
+// The lines a worker wrote on standard error, without the program's name
+// before each, joined with "; ".
+std::string JoinedErrorLines(const std::string& output) {
+    constexpr std::string_view kProgramPrefix = "ombrix: ";
+    std::string joined;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        std::string_view line = std::string_view(output).substr(start, end - start);
+        if (line.starts_with(kProgramPrefix)) line.remove_prefix(kProgramPrefix.size());
+        if (!line.empty()) joined += (joined.empty() ? "" : "; ") + std::string(line);
+        start = end + 1;
+    }
+    return joined;
+}
+
 class Batch {
 public:
     Batch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, const ConversionPlan& plan,
@@ -101,8 +118,16 @@ private:
         std::map<FileIdentity, std::size_t> opened;  // folder -> index into logs_
         for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
             const std::filesystem::path folder = std::filesystem::path(plan_.logs[i]).parent_path();
-            std::error_code ignored;  // a folder that cannot be made shows up as a log that cannot be opened
-            std::filesystem::create_directories(folder, ignored);
+            std::error_code error;
+            std::filesystem::create_directories(folder, error);
+            if (error) {
+                // Its files fail with the same cause when they are started.
+                WriteErrorLine("cannot create the folder " + folder.string() + ": " + error.message() +
+                               "; its conversion log is not written");
+                logOf_[i] = logs_.size();
+                logs_.emplace_back();
+                continue;
+            }
             const std::optional<FileIdentity> identity = IdentifyFile(folder.string());
             if (identity) {
                 if (const auto same = opened.find(*identity); same != opened.end()) {
@@ -200,7 +225,10 @@ private:
             outcome.done = true;
             outcome.lines = worker.Reports();
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
-            if (!worker.ErrorOutput().empty()) {
+            if (outcome.failed) {
+                // What the worker said about its failure becomes part of the file's one line.
+                outcome.detail = JoinedErrorLines(worker.ErrorOutput());
+            } else if (!worker.ErrorOutput().empty()) {
                 ClearProgress();
                 std::fputs(worker.ErrorOutput().c_str(), stderr);
             }

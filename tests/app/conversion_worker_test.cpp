@@ -91,6 +91,19 @@ TEST_F(WorkerTest, AModuleThatHangsIsEndedAfterTheStallTimeout) {
     EXPECT_EQ(OtherFiles({"song.mid"}), std::vector<std::string>{});
 }
 
+TEST_F(WorkerTest, ASlowConversionThatKeepsMakingProgressOutlastsTheStallTimeout) {
+    Open(WriteSong("song.mid", PracticeSong(4)));
+    setenv("QNSTEST_BLOCK_DELAY_MS", "3", 1);  // read by the module in the worker
+    const auto start = std::chrono::steady_clock::now();
+    const ConversionWorker worker = ConvertInWorker(dir.path() + "/song.wav", std::chrono::milliseconds(500));
+    const auto took = std::chrono::steady_clock::now() - start;
+    unsetenv("QNSTEST_BLOCK_DELAY_MS");
+    ASSERT_GT(took, std::chrono::milliseconds(1000));  // the test means something only when the conversion is slow
+    EXPECT_EQ(worker.End(), WorkerEnd::kFinished);
+    EXPECT_TRUE(worker.Reports().empty());
+    EXPECT_GT(fs::file_size(dir.path() + "/song.wav"), 44u);
+}
+
 TEST_F(WorkerTest, TheFolderBatchLogsACrashedSongAndGoesOnWithTheNext) {
     // The crash comes at block 200 (2.3 s): the first song is longer, the second shorter.
     fs::create_directory(dir.path() + "/songs");

@@ -430,3 +430,56 @@ TEST_F(OptionRun, OneFolderGivenInTwoSpellingsWritesOneWholeLog) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(OptionRun, AWriteFailureInAWorkerFailsTheRunWithOneLine) {
+    Song("a.mid", 8);
+    const ProgramRun run = Ombrix("-q '" + songs + "/a.mid'", "", "ulimit -f 100");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/a.mid: the WAV file could not be written (cannot write " + songs +
+                           "/Conv/a.wav: File too large)\n");
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{});
+}
+
+TEST_F(OptionRun, AFolderThatCannotTakeItsConvFolderIsToldWithTheSystemsReason) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    Song("a.mid");
+    fs::permissions(songs, fs::perms::owner_read | fs::perms::owner_exec);
+    const ProgramRun run = Ombrix("-q '" + songs + "'");
+    fs::permissions(songs, fs::perms::owner_all);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find("No such file"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("cannot create the folder " + songs + "/Conv: Permission denied"), std::string::npos) << run.err;
+}
+
+TEST_F(OptionRun, StaleTemporaryFilesOfAKilledRunAreRemoved) {
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    Song("a.mid");
+    fs::create_directory(songs + "/Conv");
+    std::ofstream(songs + "/Conv/.b.wav.part-" + std::to_string(gone) + "-0") << "left by a killed run";
+    std::ofstream(songs + "/Conv/.c.wav.part-" + std::to_string(getpid()) + "-0") << "a living number, no lock";
+    EXPECT_EQ(Ombrix("-q '" + songs + "'").status, 0);
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav"}));
+}
+
+TEST_F(OptionRun, AShortOptionFirstStillMeansTheOptionCommandLine) {
+    Song("a.mid");
+    const ProgramRun run = Ombrix("-j 1 -q '" + songs + "/a.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(songs + "/Conv/a.wav"));
+}
+
+TEST_F(OptionRun, AFailedFileOfACollidingNameIsNotLoggedAsSaved) {
+    Song("Song.MID");
+    std::ofstream(songs + "/Song.mid") << "plain text";
+    const ProgramRun run = Ombrix("-q '" + songs + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"),
+              songs + "/Song.MID\r\nEND\r\n" + songs + "/Song.mid\r\nFile is not SMF\r\nEND\r\n");
+    EXPECT_EQ(run.err.find("Saved as"), std::string::npos);
+}
+
+}  // namespace
