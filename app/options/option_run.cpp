@@ -17,6 +17,7 @@
 #include "app/options/parallel_batch.h"
 #include "platform/display.h"
 #include "platform/program_folder.h"
+#include "platform/text.h"
 #include "platform/user_report.h"
 #include "tone/tone_library.h"
 
@@ -36,7 +37,8 @@ void PrintVersion() {
     }
 }
 
-// Prints the used channels of every input; with several files each line starts with the file's path.
+// Prints the used channels of every input; with several files each line
+// starts with the file's path, control characters escaped.
 int ListChannels(COmbrixDlg& dlg, const ConversionPlan& plan) {
     bool allListed = true;
     const bool several = plan.files.size() > 1;
@@ -44,12 +46,15 @@ int ListChannels(COmbrixDlg& dlg, const ConversionPlan& plan) {
         CollectingReport report;
         if (file.error.empty()) OpenMidiFile(dlg, file.input, report);
         if (!file.error.empty() || !report.lines.empty() || dlg.m_strSongName.empty()) {
-            std::cerr << FailureLine(file.input, file.error.empty() ? report.lines : std::vector{file.error}) << '\n';
+            std::cerr << EscapeControlCharacters(
+                             FailureLine(file.input, file.error.empty() ? report.lines : std::vector{file.error}))
+                      << '\n';
             allListed = false;
             continue;
         }
         for (const std::string& line : ChannelListing(dlg.m_songOptions)) {
-            std::cout << (several ? file.input + "\t" : "") << line << '\n';
+            // Escaped as in the log: a tab, line break or ESC in a name must not break the records.
+            std::cout << (several ? EscapeControlCharacters(file.input) + "\t" : "") << line << '\n';
         }
     }
     return allListed ? kExitSuccess : kExitFailure;

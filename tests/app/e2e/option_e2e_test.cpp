@@ -483,3 +483,17 @@ TEST_F(OptionRun, AFailedFileOfACollidingNameIsNotLoggedAsSaved) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(OptionRun, ListEscapesControlCharactersInNamesAsTheLogDoes) {
+    Song("a.mid");
+    Song("b\tc\nd\x1b[31m.mid");
+    const ProgramRun run = Ombrix("--list '" + songs + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find(songs + "/b\\tc\\nd\\x1B[31m.mid\t1\t-\t-\t"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 10);  // five channels of each song, one line each
+}
+
+}  // namespace
