@@ -4,21 +4,21 @@
 #include <algorithm>
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <new>
 #include <optional>
-#include <filesystem>
-#include <memory>
 #include <set>
 
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
-#include "app/song/ombrix_dlg.h"
-#include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
 #include "platform/display.h"
 #include "platform/file_identity.h"
 #include "platform/interrupt_cleanup.h"
@@ -26,6 +26,7 @@
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/user_report.h"
+#include "render/conversion_ui.h"
 
 namespace {
 
@@ -35,6 +36,8 @@ constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 constexpr char kClearLine[] = "\r\033[K";
+// The worker's notice for a song without notes.
+constexpr char kSilentNotice[] = "silent";
 
 // What became of one file.
 struct Outcome {
@@ -160,38 +163,51 @@ private:
         }
     }
 
-    // Opens file `index` and starts its worker, or records why it cannot be converted.
+    // Starts the worker of file `index`, or records why it cannot be
+    // converted. The worker opens the song itself: the program's memory
+    // stays as it was, so that what every worker inherits does not grow
+    // with the files done before.
     void StartFile(std::size_t index) {
         const PlannedFile& file = plan_.files[index];
-        Outcome& outcome = outcomes_[index];
         if (!file.error.empty()) {
             Fail(index, {file.error});
             return;
         }
-        opening_ = index;
-        CollectingReport report;
-        OpenMidiFile(dlg_, file.input, report);
-        if (!report.lines.empty() || dlg_.m_strSongName.empty()) {
-            Fail(index, report.lines);
+        // Unfinished files of earlier runs that were killed outright.
+        const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
+        std::error_code error;
+        if (std::filesystem::is_directory(folder.empty() ? "." : folder, error) &&
+            cleanedFolders_.insert(folder.string()).second) {
+            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+        }
+        auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
+        worker->Start([this, &file](ConversionUi& ui, UserReport& report, UserReport& notices) {
+            ConvertFile(file, ui, report, notices);
+        }, file.output);
+        running_.push_back({index, std::move(worker)});
+    }
+
+    // In the worker: opens the file, applies the options and converts it.
+    void ConvertFile(const PlannedFile& file, ConversionUi& ui, UserReport& report, UserReport& notices) {
+        CollectingReport opened;
+        OpenMidiFile(dlg_, file.input, opened);
+        for (const std::string& line : opened.lines) report.Report(line);
+        if (!opened.lines.empty()) return;
+        if (dlg_.m_strSongName.empty()) {
+            report.Report(kNoSongLoadedMessage);
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
-        outcome.silent = !HasNotes(dlg_.m_songOptions);
-        std::error_code error;
+        if (!HasNotes(dlg_.m_songOptions)) notices.Report(kSilentNotice);
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
+        std::error_code error;
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
-        // Unfinished files of earlier runs that were killed outright.
-        if (!error && cleanedFolders_.insert(folder.string()).second) {
-            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
-        }
         if (error) {
-            Fail(index, {kWaveFileFailedMessage}, "cannot create the folder " + folder.string() + ": " + error.message());
+            report.Report(kWaveFileFailedMessage);
+            WriteErrorLine("cannot create the folder " + folder.string() + ": " + error.message());
             return;
         }
-        auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
-        worker->Start(dlg_.ConversionInput(), renderSong_, file.output, request_.peakDbfs);
-        running_.push_back({index, std::move(worker)});
-        opening_.reset();
+        ConvertSongToWav(dlg_.ConversionInput(), renderSong_, file.output, ui, report, request_.peakDbfs);
     }
 
     // Records the failure of file `index` and says so on standard error at once.
@@ -201,7 +217,6 @@ private:
         outcome.failed = true;
         outcome.lines = std::move(lines);
         outcome.detail = std::move(detail);
-        opening_.reset();
         TellFailure(index);
     }
 
@@ -224,6 +239,7 @@ private:
             Outcome& outcome = outcomes_[it->index];
             outcome.done = true;
             outcome.lines = worker.Reports();
+            outcome.silent = !worker.Notices().empty();
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             if (outcome.failed) {
                 // What the worker said about its failure becomes part of the file's one line.
@@ -248,7 +264,7 @@ private:
                 continue;
             }
             const PlannedFile& file = plan_.files[emitted_];
-            const Outcome& outcome = outcomes_[emitted_];
+            Outcome& outcome = outcomes_[emitted_];
             ClearProgress();
             const bool savedAs = !file.renamed.empty() && !outcome.failed;
             if (file.log >= 0) {
@@ -260,6 +276,11 @@ private:
             }
             if (savedAs) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
+            // Written: its texts are freed, so that finished files leave no
+            // small blocks scattered over the heap for every later worker to
+            // inherit and walk.
+            outcome.lines = {};
+            outcome.detail = {};
         }
     }
 
@@ -285,15 +306,11 @@ private:
     }
 
     // The program itself ran out of memory: the run ends with what has
-    // finished in the log and the file it was opening named.
+    // finished in the log.
     void OutOfMemory() {
         StopWorkers();
         allConverted_ = false;
-        if (opening_) {
-            Fail(*opening_, {kOutOfMemoryLine});
-        } else {
-            WriteErrorLine("out of memory; the run was stopped");
-        }
+        WriteErrorLine("out of memory; the run was stopped");
         EmitFinished(true);
     }
 
@@ -338,7 +355,6 @@ private:
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
-    std::optional<std::size_t> opening_;  // the file being opened in this process
     std::size_t next_ = 0;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;

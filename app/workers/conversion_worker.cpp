@@ -52,19 +52,15 @@ private:
     Clock::time_point lastSent_;
 };
 
-// The conversion's reports in the worker: each line goes into the pipe.
+// Reports in the worker: each line goes into the pipe as one record.
 class PipeReport final : public UserReport {
 public:
-    explicit PipeReport(int fd) : fd_(fd) {}
-    void Report(std::string_view text) override {
-        ++count_;
-        WriteAllBytes(fd_, EncodeWorkerReport(text));
-    }
-    int Count() const { return count_; }
+    PipeReport(int fd, std::string (*encode)(std::string_view)) : fd_(fd), encode_(encode) {}
+    void Report(std::string_view text) override { WriteAllBytes(fd_, encode_(text)); }
 
 private:
     int fd_;
-    int count_ = 0;
+    std::string (*encode_)(std::string_view);
 };
 
 }  // namespace
@@ -80,15 +76,22 @@ std::string WorkerStalledLine(std::chrono::milliseconds timeout) {
 
 void ConversionWorker::Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
                              std::optional<double> peakDbfs) {
+    Start([&](ConversionUi& ui, UserReport& report, UserReport&) {
+        ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
+    }, outputPath);
+}
+
+void ConversionWorker::Start(const WorkerJob& job, const std::string& outputPath) {
     outputPath_ = outputPath;
     startTime_ = lastProgress_ = Clock::now();
     child_ = ChildProcess::Start([&](int fd) {
         PipeProgressUi ui(fd);
-        PipeReport report(fd);
+        PipeReport report(fd, EncodeWorkerReport);
+        PipeReport notices(fd, EncodeWorkerNotice);
         // An exception is this song's failure: the unwinding removes the
         // unfinished file, and the cause goes into the report.
         try {
-            ConvertSongToWav(source, renderSong, outputPath, ui, report, peakDbfs);
+            job(ui, report, notices);
         } catch (const std::bad_alloc&) {
             report.Report(kOutOfMemoryLine);
         } catch (const std::exception& error) {
@@ -111,6 +114,8 @@ bool ConversionWorker::Poll() {
     for (WorkerMessage& message : TakeWorkerMessages(pending_)) {
         if (message.kind == WorkerMessageKind::kReport) {
             reports_.push_back(std::move(message.text));
+        } else if (message.kind == WorkerMessageKind::kNotice) {
+            notices_.push_back(std::move(message.text));
         } else if (message.kind == WorkerMessageKind::kDone) {
             done_ = true;
         } else {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,11 @@
 #include "render/convert_song.h"
 
 class ConversionUi;
+class UserReport;
+
+// Work done in a worker process: its progress goes to `ui`, its failures to
+// `report`, and lines that are no failure (warnings) to `notices`.
+using WorkerJob = std::function<void(ConversionUi& ui, UserReport& report, UserReport& notices)>;
 
 // A worker that sends no progress for this long is ended.
 constexpr std::chrono::seconds kWorkerStallTimeout{60};
@@ -50,6 +56,10 @@ public:
     // only read here: the worker has its own copy of them.
     void Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
                std::optional<double> peakDbfs);
+    // Runs `job` in a worker process, which writes `outputPath` (whose
+    // unfinished file is removed when the worker fails). The job may open
+    // the song itself, so that the program's own memory stays as it was.
+    void Start(const WorkerJob& job, const std::string& outputPath);
     // The pipes to wait on while the worker runs.
     std::vector<int> Fds() const { return {child_.MessageFd(), child_.ErrorFd()}; }
     // Takes what the worker sent; ends a worker that has been silent for
@@ -67,6 +77,8 @@ public:
     WorkerEnd End() const { return end_; }
     // The conversion's report lines in order; a crash or stall adds its line.
     const std::vector<std::string>& Reports() const { return reports_; }
+    // The notices the job sent, in order.
+    const std::vector<std::string>& Notices() const { return notices_; }
     // What the worker wrote on its standard error.
     const std::string& ErrorOutput() const { return errors_; }
     // The render position and the song's length in ms, as last reported.
@@ -86,6 +98,7 @@ private:
     std::string pending_;
     std::string errors_;
     std::vector<std::string> reports_;
+    std::vector<std::string> notices_;
     bool done_ = false;  // the worker sent its final record
     WorkerEnd end_ = WorkerEnd::kNotStarted;
     int position_ = 0;
