@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <set>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "app/batch/output_target.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/path_limits.h"
+#include "app/workers/conversion_worker.h"
 #include "platform/directory_listing.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/message_box.h"
@@ -44,12 +46,6 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
     const std::string input = folders.prefix + "/" + name;
     const std::string output = folders.output + wavName;
     AppendLogLine(input);
-    if (wavName != WavNameFor(name)) {
-        // Another file of the batch already took the usual name: say where this one went.
-        const std::string renamed = SavedAsLine(wavName, WavNameFor(name));
-        AppendLogLine(renamed);
-        WriteErrorLine(input + ": " + renamed);
-    }
     if (IsBareExtension(name)) {
         report.Report(kNoNameLine);
         WriteErrorLine(input + ": " + std::string(kNoNameLine));
@@ -61,10 +57,23 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
         report.Report(NotReplacedLine(output));
         WriteErrorLine(NotReplacedLine(output));
     } else {
-        steps.OpenSong(input, report);
-        // After the open, which resets the options: every song follows the command line.
-        dlg.m_songOptions.preCount = dlg.m_bPreCountArg;
-        steps.ConvertSong(output, report);
+        try {
+            steps.OpenSong(input, report);
+            // After the open, which resets the options: every song follows the command line.
+            dlg.m_songOptions.preCount = dlg.m_bPreCountArg;
+            steps.ConvertSong(output, report);
+        } catch (const std::bad_alloc&) {
+            // The program itself ran out: this song fails, and the batch goes on with what is left.
+            dlg.m_strSongName.clear();
+            report.Report(kOutOfMemoryLine);
+            WriteErrorLine(input + ": out of memory");
+        }
+        if (report.Count() == 0 && wavName != WavNameFor(name)) {
+            // Another file of the batch already took the usual name: say where this one went.
+            const std::string renamed = SavedAsLine(wavName, WavNameFor(name));
+            AppendLogLine(renamed);
+            WriteErrorLine(input + ": " + renamed);
+        }
         if (report.Count() == 0 && !dlg.m_strSongName.empty() && !HasNotes(dlg.m_songOptions)) {
             WriteErrorLine(SilentSongWarning(input, output));
         }

@@ -211,12 +211,11 @@ private:
     }
 
     // Records the failure of file `index` and says so on standard error at once.
-    void Fail(std::size_t index, std::vector<std::string> lines, std::string detail = {}) {
+    void Fail(std::size_t index, std::vector<std::string> lines) {
         Outcome& outcome = outcomes_[index];
         outcome.done = true;
         outcome.failed = true;
         outcome.lines = std::move(lines);
-        outcome.detail = std::move(detail);
         TellFailure(index);
     }
 

@@ -496,3 +496,16 @@ TEST_F(BatchRun, AWorkerStoppedBySigtermIsLoggedAsStoppedAndTheBatchGoesOn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BatchRun, AFailedFileOfACollidingNameIsNotLoggedAsSaved) {
+    WriteBytes(songs + "/Song.MID", OneNoteSmf());
+    WriteBytes(songs + "/Song.mid", "plain text");
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log").find("Saved as"), std::string::npos);
+    EXPECT_EQ(run.err.find("Saved as"), std::string::npos);
+}
+
+}  // namespace
