@@ -10,6 +10,7 @@
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/text_viewer.h"
+#include "platform/translation.h"
 
 ConversionLog* g_pConversionLog = nullptr;
 
@@ -31,8 +32,8 @@ void ConversionLog::Open(const std::string& outputFolder, bool wait) {
     }
     int error = 0;
     const auto sayWaiting = [this] {
-        WriteErrorLine("another run is converting into " + path_.substr(0, path_.size() - kConversionLogName.size()) +
-                       "; waiting for it to finish");
+        WriteErrorLine(Tr("another run is converting into ") + path_.substr(0, path_.size() - kConversionLogName.size()) +
+                       Tr("; waiting for it to finish"));
     };
     file_.reset(OpenLockedForWriting(path_, wait ? LockWait::kWait : LockWait::kNoWait, sayWaiting, error));
     if (file_) return;

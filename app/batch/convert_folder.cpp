@@ -22,6 +22,7 @@
 #include "platform/message_box.h"
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
     } else if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
         report.Report(kPathTooLongLine);
         // The log may be too long a path as well: the skipped file is named here.
-        WriteErrorLine(input + ": skipped, the path is longer than " + std::to_string(kMaxPath - 1) + " bytes");
+        WriteErrorLine(input + Tr(": skipped, the path is longer than ") + std::to_string(kMaxPath - 1) + Tr(" bytes"));
     } else if (IsOtherThanWaveFile(output)) {
         report.Report(NotReplacedLine(output));
         WriteErrorLine(NotReplacedLine(output));
@@ -66,7 +67,7 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
             // The program itself ran out: this song fails, and the batch goes on with what is left.
             dlg.m_strSongName.clear();
             report.Report(kOutOfMemoryLine);
-            WriteErrorLine(input + ": out of memory");
+            WriteErrorLine(input + Tr(": out of memory"));
         }
         if (report.Count() == 0 && wavName != WavNameFor(name)) {
             // Another file of the batch already took the usual name: say where this one went.
@@ -103,7 +104,7 @@ bool ListMidiFiles(const BatchFolders& folders, std::vector<std::string>& names)
         if (entry.isDirectory) continue;
         // Still listed, so that the log names it; the import refuses it without waiting on it.
         if (entry.isBrokenLink) {
-            WriteErrorLine(folders.prefix + "/" + entry.name + " is a link that leads to no file (dangling, or a loop of links)");
+            WriteErrorLine(folders.prefix + "/" + entry.name + Tr(" is a link that leads to no file (dangling, or a loop of links)"));
         } else if (!entry.isRegularFile) {
             WriteErrorLine(folders.prefix + "/" + entry.name + " is not a regular file (a FIFO, socket or device)");
         }
@@ -190,7 +191,7 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     if (!ListMidiFiles(folders, names)) return false;
     if (names.empty()) {
         ShowMessageBox(kNothingToConvertMessage);
-        WriteErrorLine("no *.mid files in the folder " + folders.listed + "; nothing was converted");
+        WriteErrorLine(Tr("no *.mid files in the folder ") + folders.listed + Tr("; nothing was converted"));
         return false;
     }
     if (!MakeOutputFolder(folders.output)) return false;

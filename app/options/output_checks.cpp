@@ -5,6 +5,7 @@
 
 #include "app/batch/output_target.h"
 #include "platform/file_identity.h"
+#include "platform/translation.h"
 
 std::string CheckOutputs(ConversionPlan& plan) {
     std::map<FileIdentity, const std::string*> inputs;
@@ -16,7 +17,7 @@ std::string CheckOutputs(ConversionPlan& plan) {
         if (const auto identity = IdentifyFile(file.output)) {
             const auto input = inputs.find(*identity);
             if (input != inputs.end()) {
-                return "the output " + file.output + " is the input " + *input->second + "; nothing was converted";
+                return Tr("the output ") + file.output + Tr(" is the input ") + *input->second + Tr("; nothing was converted");
             }
         }
         if (IsOtherThanWaveFile(file.output)) file.error = NotReplacedLine(file.output);

@@ -1,7 +1,6 @@
 // The loop over the plan's files with a set of running workers.
 #include "app/options/parallel_batch.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -25,6 +24,7 @@
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 
@@ -125,8 +125,8 @@ private:
             std::filesystem::create_directories(folder, error);
             if (error) {
                 // Its files fail with the same cause when they are started.
-                WriteErrorLine("cannot create the folder " + folder.string() + ": " + error.message() +
-                               "; its conversion log is not written");
+                WriteErrorLine(Tr("cannot create the folder ") + folder.string() + ": " + error.message() +
+                               Tr("; its conversion log is not written"));
                 logOf_[i] = logs_.size();
                 logs_.emplace_back();
                 continue;
@@ -143,8 +143,8 @@ private:
             ConversionLog& log = logs_.emplace_back();
             log.Open(folder.string() + "/", settings_.waitForOtherRuns);
             if (log.LockedByAnotherRun()) {
-                WriteErrorLine("another run is converting into " + folder.string() +
-                               " (it holds " + plan_.logs[i] + "); nothing was converted (--no-wait)");
+                WriteErrorLine(Tr("another run is converting into ") + folder.string() + Tr(" (it holds ") +
+                               plan_.logs[i] + Tr("); nothing was converted (--no-wait)"));
                 return false;
             }
             if (!log.IsOpen()) {
@@ -228,11 +228,17 @@ private:
         allConverted_ = false;
     }
 
-    void PollWorkers() {
+    // Takes the outcomes of the workers that have ended. While the run is
+    // `stopping`, a worker that did not finish its file leaves no outcome.
+    void PollWorkers(bool stopping = false) {
         for (auto it = running_.begin(); it != running_.end();) {
             ConversionWorker& worker = *it->worker;
             if (!worker.Poll()) {
                 ++it;
+                continue;
+            }
+            if (stopping && worker.End() != WorkerEnd::kFinished) {
+                it = running_.erase(it);
                 continue;
             }
             Outcome& outcome = outcomes_[it->index];
@@ -289,8 +295,8 @@ private:
     void StopWorkers() {
         for (Running& running : running_) running.worker->Stop();
         const auto deadline = Clock::now() + settings_.stopGrace;
-        while (Clock::now() < deadline &&
-               std::any_of(running_.begin(), running_.end(), [](Running& r) { return !r.worker->Poll(); })) {
+        // A worker that finished just before keeps its outcome.
+        for (PollWorkers(true); !running_.empty() && Clock::now() < deadline; PollWorkers(true)) {
             WaitForReadable(RunningFds(), kStopPollInterval);
         }
         running_.clear();  // a worker still running is killed and its file removed
@@ -309,7 +315,7 @@ private:
     void OutOfMemory() {
         StopWorkers();
         allConverted_ = false;
-        WriteErrorLine("out of memory; the run was stopped");
+        WriteErrorLine(Tr("out of memory; the run was stopped"));
         EmitFinished(true);
     }
 

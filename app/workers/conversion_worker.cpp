@@ -156,7 +156,9 @@ void ConversionWorker::RemoveLeftovers() const {
 }
 
 void ConversionWorker::Finish(const ChildEnd& end) {
-    if (!end.signaled && done_) {
+    // Once the worker has said that it finished, its file is complete,
+    // whatever ends the process afterwards.
+    if (done_) {
         end_ = WorkerEnd::kFinished;
         return;
     }
