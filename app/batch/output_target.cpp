@@ -25,6 +25,7 @@ bool IsOtherThanWaveFile(const std::string& path) {
     // A file that cannot be read is left to the writer, which reports why it cannot replace it.
     if (!in) return false;
     in.read(head.data(), head.size());
+    if (in.gcount() == 0) return false;  // an empty file holds nothing to lose
     if (in.gcount() != static_cast<std::streamsize>(head.size())) return true;
     const std::string_view bytes(head.data(), head.size());
     return bytes.substr(0, kRiffId.size()) != kRiffId || bytes.substr(kFormAt, kWaveForm.size()) != kWaveForm;

@@ -5,8 +5,8 @@
 
 #include <string>
 
-// True when `path` names an existing file that is not a folder and is not
-// a regular file beginning as a WAV file does ("RIFF", a size, "WAVE").
+// True when `path` names an existing file that is not a folder, not empty,
+// and not a regular file beginning as a WAV file does ("RIFF", a size, "WAVE").
 bool IsOtherThanWaveFile(const std::string& path);
 
 // The failure line of an output that is not replaced because it is not a WAV file.
