@@ -7,12 +7,34 @@
 
 namespace smftest {
 
+namespace {
+
+// The folder of one test process's files, removed with them when the process ends.
+class RunFolder {
+public:
+    RunFolder()
+        : path_(std::filesystem::temp_directory_path() /
+                ("ombrix_import_tests_" + std::to_string(std::random_device{}()))) {
+        std::filesystem::create_directories(path_);
+    }
+    ~RunFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace
+
 std::string WriteTempFile(const Bytes& bytes) {
     static std::atomic<int> counter{0};
-    static const std::string run = std::to_string(std::random_device{}());
-    const auto dir = std::filesystem::temp_directory_path() / ("ombrix_import_tests_" + run);
-    std::filesystem::create_directories(dir);
-    const auto path = dir / ("t" + std::to_string(counter++) + ".mid");
+    static const RunFolder folder;
+    const auto path = folder.Path() / ("t" + std::to_string(counter++) + ".mid");
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path.string();
