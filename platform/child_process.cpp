@@ -16,6 +16,7 @@
 namespace {
 
 constexpr int kChildSetupFailed = 127;
+constexpr int kChildFailed = 126;  // the body threw
 constexpr std::size_t kReadChunk = 4096;
 
 struct Pipe {
@@ -53,10 +54,11 @@ void ReadAvailable(int& fd, std::string& into) {
     }
 }
 
-// In the child: the parent's death sends SIGTERM. The signal handlers are
-// the parent's, so the child removes its own unfinished files when it is
-// stopped (see interrupt_cleanup.h).
+// In the child: forget what concerns the parent's other children, then let
+// the parent's death send SIGTERM, whose handler removes the child's own
+// unfinished files (see interrupt_cleanup.h).
 void PrepareChild(int parent) {
+    BecomeWorkerProcess();
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(kChildSetupFailed);
 }
@@ -112,7 +114,14 @@ ChildProcess ChildProcess::Start(const std::function<int(int messageFd)>& body) 
         ::close(errors.read);
         if (::dup2(errors.write, STDERR_FILENO) < 0) ::_exit(kChildSetupFailed);
         ::close(errors.write);
-        const int status = body(messages.write);
+        // Nothing may unwind out of the child into the parent's objects
+        // (whose destructors would stop the parent's other children), and
+        // the parent's exit hooks are not the child's: it ends with _exit.
+        int status = kChildFailed;
+        try {
+            status = body(messages.write);
+        } catch (...) {
+        }
         std::fflush(nullptr);
         ::_exit(status);
     }
@@ -132,6 +141,10 @@ void ChildProcess::ReadErrors(std::string& into) { ReadAvailable(errorFd_, into)
 
 void ChildProcess::Kill() {
     if (pid_ > 0) ::kill(pid_, SIGKILL);
+}
+
+void ChildProcess::Stop() {
+    if (pid_ > 0) ::kill(pid_, SIGTERM);
 }
 
 ChildEnd ChildProcess::Wait() {
@@ -185,3 +198,5 @@ std::string SignalDescription(int signal) {
     const char* text = ::sigdescr_np(signal);
     return text != nullptr ? text : "signal " + std::to_string(signal);
 }
+
+bool IsStopSignal(int signal) { return signal == SIGTERM || signal == SIGINT || signal == SIGHUP || signal == SIGKILL; }

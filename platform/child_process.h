@@ -30,8 +30,9 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     // Forks a child that runs `body` with the write end of the message pipe
-    // and ends with its result as exit status, never returning into the
-    // caller. The child gets SIGTERM when the parent dies. Nothing is started
+    // and ends with its result as exit status (126 when `body` throws),
+    // never returning into the caller. The child forgets the parent's other
+    // workers and unfinished files and gets SIGTERM when the parent dies. Nothing is started
     // (Started() false) when the pipes or the fork fail.
     static ChildProcess Start(const std::function<int(int messageFd)>& body);
 
@@ -49,6 +50,8 @@ public:
     bool PipesClosed() const { return messageFd_ < 0 && errorFd_ < 0; }
     // Ends the child at once (SIGKILL).
     void Kill();
+    // Asks the child to stop (SIGTERM): it removes its unfinished files and ends.
+    void Stop();
     // Waits for the child to end and reaps it.
     ChildEnd Wait();
 
@@ -71,3 +74,6 @@ bool WaitForReadable(const std::vector<int>& fds, std::chrono::milliseconds time
 // The system's name of a signal ("Segmentation fault"), in English in
 // every locale.
 std::string SignalDescription(int signal);
+// Whether `signal` is one that stops a process from outside (SIGTERM,
+// SIGINT, SIGHUP, SIGKILL) rather than one raised by a fault.
+bool IsStopSignal(int signal);

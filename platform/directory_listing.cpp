@@ -28,7 +28,9 @@ std::vector<DirectoryEntry> ListEntriesWithExtension(const std::string& folder, 
         // The entry's type comes from stat alone: nothing is opened here.
         std::error_code statError;
         const std::filesystem::file_status status = it->status(statError);
-        entries.push_back({name, std::filesystem::is_directory(status), std::filesystem::is_regular_file(status)});
+        std::error_code linkError;
+        const bool brokenLink = statError && it->is_symlink(linkError);
+        entries.push_back({name, std::filesystem::is_directory(status), std::filesystem::is_regular_file(status), brokenLink});
     }
     return entries;
 }

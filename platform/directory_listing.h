@@ -11,6 +11,7 @@ struct DirectoryEntry {
     std::string name;          // the entry's name, without its folder
     bool isDirectory = false;  // a folder, or a link to one
     bool isRegularFile = false;  // a plain file, or a link to one (not a FIFO, socket or device)
+    bool isBrokenLink = false;   // a link that leads to nothing (dangling, or a loop of links)
 };
 
 // The entries of `folder` whose names end in `extension` (".mid"), compared

@@ -1,12 +1,15 @@
 // Signal handlers that stop the watched workers and remove the watched
 // unfinished files. The handler may only use async-signal-safe calls (kill,
-// waitpid, unlink, write, _exit), so the watched paths and workers live in
-// fixed static slots that it reads without locking.
+// waitpid, nanosleep, unlink, write, _exit), so the watched paths and
+// workers live in fixed static slots that it reads without locking. Every
+// wait in the handler is bounded: a worker that does not end when told is
+// killed, and a second signal interrupts the handler and ends the program.
 #include "platform/interrupt_cleanup.h"
 
 #include <limits.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <array>
@@ -18,6 +21,8 @@ namespace {
 constexpr int kExitBySignalBase = 128;  // the shell's convention: 130 for SIGINT, 143 for SIGTERM
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr std::size_t kWatchedFiles = 4;  // one conversion writes one file at a time
+constexpr long kReapStepNs = 10'000'000;  // 10 ms between looks at the workers
+constexpr long kKilledReapMs = 1000;      // how long a killed worker may take to be reaped
 
 struct Slot {
     char path[PATH_MAX] = {};
@@ -32,18 +37,12 @@ struct WorkerSlot {
 };
 std::array<WorkerSlot, kWatchedWorkers> g_workers;
 
-// Stops the workers this process watches and waits until they have ended.
-void StopWorkers() {
-    const pid_t self = ::getpid();
-    for (WorkerSlot& worker : g_workers) {
-        if (worker.pid > 0 && worker.owner == self) ::kill(worker.pid, SIGTERM);
-    }
-    for (WorkerSlot& worker : g_workers) {
-        if (worker.pid > 0 && worker.owner == self) ::waitpid(worker.pid, nullptr, 0);
-    }
-}
 volatile sig_atomic_t g_installed = 0;
 volatile sig_atomic_t g_stderrIsTerminal = 0;
+volatile sig_atomic_t g_isWorker = 0;
+volatile sig_atomic_t g_deferDepth = 0;
+volatile sig_atomic_t g_stopSignal = 0;
+volatile sig_atomic_t g_graceMs = static_cast<sig_atomic_t>(kDefaultWorkerStopGrace.count());
 
 void WriteText(const char* text) {
     std::size_t left = std::strlen(text);
@@ -55,22 +54,116 @@ void WriteText(const char* text) {
     }
 }
 
-void OnStopSignal(int signalNumber) {
-    // A progress line may be open on the terminal: end it first.
-    if (g_stderrIsTerminal) WriteText("\n");
-    StopWorkers();
+bool Watched(const WorkerSlot& worker, pid_t self) { return worker.pid > 0 && worker.owner == self; }
+
+void SignalWorkers(int signalNumber) {
+    const pid_t self = ::getpid();
+    for (WorkerSlot& worker : g_workers) {
+        if (Watched(worker, self)) ::kill(worker.pid, signalNumber);
+    }
+}
+
+// Reaps the watched workers that have ended, for at most `limitMs`; true
+// when none is left.
+bool ReapWorkers(long limitMs) {
+    const pid_t self = ::getpid();
+    for (long waitedNs = 0;; waitedNs += kReapStepNs) {
+        bool left = false;
+        for (WorkerSlot& worker : g_workers) {
+            if (!Watched(worker, self)) continue;
+            const pid_t pid = worker.pid;
+            const pid_t reaped = ::waitpid(pid, nullptr, WNOHANG);
+            if (reaped == pid || reaped < 0) {
+                worker.pid = 0;
+            } else {
+                left = true;
+            }
+        }
+        if (!left) return true;
+        if (waitedNs >= limitMs * 1'000'000) return false;
+        const timespec step{0, kReapStepNs};
+        ::nanosleep(&step, nullptr);
+    }
+}
+
+// Tells the workers to stop, gives them the grace period to remove their
+// files, then kills the ones still there.
+void StopWorkers() {
+    SignalWorkers(SIGTERM);
+    if (ReapWorkers(g_graceMs)) return;
+    SignalWorkers(SIGKILL);
+    ReapWorkers(kKilledReapMs);
+}
+
+// Removes the watched files; true when one was removed.
+bool RemoveWatchedFiles(bool tell) {
     bool removedAny = false;
     for (Slot& slot : g_slots) {
         if (!slot.armed) continue;
         if (::unlink(slot.path) == 0) {
-            WriteText("ombrix: interrupted; removed the unfinished file ");
-            WriteText(slot.path);
-            WriteText("\n");
+            if (tell) {
+                WriteText("ombrix: interrupted; removed the unfinished file ");
+                WriteText(slot.path);
+                WriteText("\n");
+            }
             removedAny = true;
         }
     }
-    if (!removedAny) WriteText("ombrix: interrupted\n");
+    return removedAny;
+}
+
+// A worker ends by the signal that stopped it, so that its parent can tell
+// a stop from a failure.
+[[noreturn]] void DieBySignal(int signalNumber) {
+    struct sigaction action {};
+    action.sa_handler = SIG_DFL;
+    ::sigaction(signalNumber, &action, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, signalNumber);
+    ::sigprocmask(SIG_UNBLOCK, &set, nullptr);
+    ::kill(::getpid(), signalNumber);
     ::_exit(kExitBySignalBase + signalNumber);
+}
+
+void OnStopSignal(int signalNumber) {
+    if (g_isWorker) {
+        RemoveWatchedFiles(false);  // the parent reports the stop
+        DieBySignal(signalNumber);
+    }
+    if (g_stopSignal != 0) {
+        // A second stop while the first is handled: end now.
+        SignalWorkers(SIGKILL);
+        RemoveWatchedFiles(true);
+        WriteText("ombrix: stopped at once\n");
+        ::_exit(kExitBySignalBase + signalNumber);
+    }
+    g_stopSignal = signalNumber;
+    // A progress line may be open on the terminal: end it first.
+    if (g_stderrIsTerminal) WriteText("\n");
+    if (g_deferDepth > 0) {
+        SignalWorkers(SIGTERM);
+        return;
+    }
+    StopWorkers();
+    ExitAfterInterrupt(signalNumber);
+}
+
+void InstallHandlers(bool forceTerm) {
+    g_stderrIsTerminal = ::isatty(STDERR_FILENO) ? 1 : 0;
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_NODEFER;  // a second signal reaches the handler while it waits
+    for (const int signalNumber : kStopSignals) {
+        struct sigaction previous {};
+        // A signal ignored by whoever started the program (nohup) stays ignored.
+        const bool ignored = ::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN;
+        if (ignored && !(forceTerm && signalNumber == SIGTERM)) continue;
+        ::sigaction(signalNumber, &action, nullptr);
+    }
+    // Writing past a file-size limit then fails with EFBIG like a full disk.
+    ::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace
@@ -78,18 +171,31 @@ void OnStopSignal(int signalNumber) {
 void InstallInterruptCleanup() {
     if (g_installed) return;
     g_installed = 1;
-    g_stderrIsTerminal = ::isatty(STDERR_FILENO) ? 1 : 0;
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigfillset(&action.sa_mask);  // one handler runs at a time
-    for (const int signalNumber : kStopSignals) {
-        struct sigaction previous {};
-        // A signal ignored by whoever started the program (nohup) stays ignored.
-        if (::sigaction(signalNumber, nullptr, &previous) == 0 && previous.sa_handler == SIG_IGN) continue;
-        ::sigaction(signalNumber, &action, nullptr);
-    }
-    // Writing past a file-size limit then fails with EFBIG like a full disk.
-    ::signal(SIGXFSZ, SIG_IGN);
+    InstallHandlers(false);
+}
+
+void BecomeWorkerProcess() {
+    for (WorkerSlot& worker : g_workers) worker.pid = 0;
+    for (Slot& slot : g_slots) slot.armed = 0;
+    g_deferDepth = 0;
+    g_stopSignal = 0;
+    g_isWorker = 1;
+    g_installed = 1;
+    InstallHandlers(true);
+    ::signal(SIGPIPE, SIG_IGN);
+}
+
+void SetWorkerStopGrace(std::chrono::milliseconds grace) { g_graceMs = static_cast<sig_atomic_t>(grace.count()); }
+
+DeferredInterrupt::DeferredInterrupt() { g_deferDepth = g_deferDepth + 1; }
+DeferredInterrupt::~DeferredInterrupt() { g_deferDepth = g_deferDepth - 1; }
+
+int PendingInterrupt() { return g_stopSignal; }
+
+void ExitAfterInterrupt(int signalNumber) {
+    StopWorkers();  // those still watched; the deferred loop has usually ended them already
+    if (!RemoveWatchedFiles(true)) WriteText("ombrix: interrupted\n");
+    ::_exit(kExitBySignalBase + signalNumber);
 }
 
 bool UnfinishedFile::Watch(const std::string& path) {

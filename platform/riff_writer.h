@@ -1,9 +1,9 @@
 // Writer of RIFF files with the create/ascend shape of the multimedia file
 // I/O it stands in for: a chunk is created with a provisional size and its
 // size is patched when the writer ascends out of it. Every write is checked.
-// The file is written under a temporary name in the target's folder and only
-// renamed over the target by Commit, so a failed or abandoned file never
-// replaces an existing one. While it is written, an interrupt of the program
+// The file is written under a temporary name in the target's folder, locked
+// while it is open, and only renamed over the target by Commit, so a failed
+// or abandoned file never replaces an existing one. While it is written, an interrupt of the program
 // removes it (see interrupt_cleanup.h).
 #pragma once
 

@@ -1,9 +1,10 @@
 // Temporary files on POSIX: exclusive creation under a name that carries the
-// writer's process id, rename on commit.
+// writer's process id, an exclusive lock while the writer holds the file
+// open, rename on commit.
 #include "platform/temporary_file.h"
 
 #include <fcntl.h>
-#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,38 +25,51 @@ std::string TemporaryName(const std::string& baseName, pid_t pid, int attempt) {
     return "." + baseName + std::string(kTemporaryMark) + std::to_string(pid) + "-" + std::to_string(attempt);
 }
 
-// The writing process named by a temporary name, or 0 for any other name.
-pid_t TemporaryNameOwner(const std::string& name) {
+// Whether `name` is a temporary name as TemporaryName makes them.
+bool IsTemporaryName(const std::string& name) {
     const std::size_t mark = name.rfind(kTemporaryMark);
-    if (name.empty() || name[0] != '.' || mark == std::string::npos || mark < 2) return 0;
+    if (name.empty() || name[0] != '.' || mark == std::string::npos || mark < 2) return false;
     const std::string rest = name.substr(mark + kTemporaryMark.size());
     const std::size_t dash = rest.find('-');
     const auto digits = [](std::string_view text) {
         return !text.empty() && text.size() < 10 &&
                text.find_first_not_of("0123456789") == std::string_view::npos;
     };
-    if (dash == std::string::npos || !digits(std::string_view(rest).substr(0, dash)) ||
-        !digits(std::string_view(rest).substr(dash + 1)))
-        return 0;
-    return static_cast<pid_t>(std::stol(rest.substr(0, dash)));
+    return dash != std::string::npos && digits(std::string_view(rest).substr(0, dash)) &&
+           digits(std::string_view(rest).substr(dash + 1));
 }
 
-bool ProcessExists(pid_t pid) { return ::kill(pid, 0) == 0 || errno != ESRCH; }
+// Whether `fd` is still the file at `path` (no one removed or replaced it).
+bool StillAt(int fd, const std::string& path) {
+    struct stat open {};
+    struct stat named {};
+    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
 
 // Creates a new file with a free temporary name in `folder`, watched for
-// removal on interrupt from before it exists; -1 on failure.
+// removal on interrupt from before it exists, and locks it for as long as
+// it is open: the lock tells the clean-up that its writer is alive. -1 on
+// failure.
 int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& baseName, UnfinishedFile& unfinished,
                         std::string& pathOut) {
     for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
         std::filesystem::path candidate = folder / TemporaryName(baseName, ::getpid(), attempt);
         unfinished.Watch(candidate.string());
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
+        if (fd < 0) {
+            unfinished.Forget();  // the name belongs to another file
+            if (errno != EEXIST) return -1;
+            continue;
+        }
+        // A clean-up may have taken the file for abandoned before it was
+        // locked: then it is gone, and another name is tried.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillAt(fd, candidate.string())) {
             pathOut = candidate.string();
             return fd;
         }
-        unfinished.Forget();  // the name belongs to another file
-        if (errno != EEXIST) return -1;
+        ::close(fd);
+        unfinished.Forget();
     }
     return -1;
 }
@@ -66,10 +80,14 @@ void RemoveAbandonedTemporaryFiles(const std::string& folder) {
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
     for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
-        const pid_t owner = TemporaryNameOwner(it->path().filename().string());
+        const std::string path = it->path().string();
         std::error_code statError;
-        if (owner <= 0 || owner == ::getpid() || ProcessExists(owner) || !it->is_regular_file(statError)) continue;
-        ::unlink(it->path().c_str());
+        if (!IsTemporaryName(it->path().filename().string()) || !it->is_regular_file(statError)) continue;
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        // A free lock: its writer has ended, whatever became of its process number.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillAt(fd, path)) ::unlink(path.c_str());
+        ::close(fd);
     }
 }
 

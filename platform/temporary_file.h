@@ -1,17 +1,18 @@
 // A new file written under a temporary name beside its target and renamed
 // over the target only when it is finished, so a failed or abandoned file
 // never replaces an existing one. While it exists, an interrupt of the
-// program removes it (see interrupt_cleanup.h). The temporary name,
-// ".<name>.part-<pid>-<n>", tells which process writes it.
+// program removes it (see interrupt_cleanup.h). The temporary name is
+// ".<name>.part-<pid>-<n>".
 #pragma once
 
 #include <string>
 
 #include "platform/interrupt_cleanup.h"
 
-// Removes from `folder` the temporary files of writers whose process no
-// longer exists (a run killed outright leaves them). Files of running
-// processes and files of other names are left alone.
+// Removes from `folder` the temporary files no writer holds any more (a
+// run killed outright leaves them): each temporary file is locked by its
+// writer while it is open, so a file whose lock is free is abandoned,
+// whatever process number its name carries. Files of other names stay.
 void RemoveAbandonedTemporaryFiles(const std::string& folder);
 
 class TemporaryFile {

@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "app/song/path_limits.h"
+#include "platform/locked_file.h"
 #include "platform/message_box.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/text_viewer.h"
+#include "platform/translation.h"
 
 ConversionLog* g_pConversionLog = nullptr;
 
@@ -20,15 +22,23 @@ constexpr std::string_view kLogNotWritten =
 
 }  // namespace
 
-void ConversionLog::Open(const std::string& outputFolder) {
+void ConversionLog::Open(const std::string& outputFolder, bool wait) {
     path_ = outputFolder + std::string(kConversionLogName);
     failure_.clear();
+    lockedByAnother_ = false;
     if (!FitsPathBuffer(path_)) {
         failure_ = "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
         return;
     }
-    file_.reset(std::fopen(path_.c_str(), "wb"));
-    if (!file_) failure_ = std::strerror(errno);
+    int error = 0;
+    const auto sayWaiting = [this] {
+        WriteErrorLine(Tr("another run is converting into ") + path_.substr(0, path_.size() - kConversionLogName.size()) +
+                       Tr("; waiting for it to finish"));
+    };
+    file_.reset(OpenLockedForWriting(path_, wait ? LockWait::kWait : LockWait::kNoWait, sayWaiting, error));
+    if (file_) return;
+    failure_ = std::strerror(error);
+    lockedByAnother_ = IsLockedByAnother(error);
 }
 
 void ConversionLog::AppendLine(std::string_view text) {

@@ -16,9 +16,12 @@ constexpr std::string_view kConversionLogName = "CreateLog.log";
 class ConversionLog {
 public:
     // Creates (or empties) the log in `outputFolder`, which ends with "/".
-    // The log stays closed when the file cannot be created or its path does
-    // not fit a path buffer.
-    void Open(const std::string& outputFolder);
+    // One run at a time writes into a folder: the log is locked while it is
+    // open, and a second run waits for the first (saying so once on
+    // standard error) or, without `wait`, leaves the log closed with
+    // LockedByAnotherRun() true. The log also stays closed when the file
+    // cannot be created or its path does not fit a path buffer.
+    void Open(const std::string& outputFolder, bool wait = true);
     // Writes `text` (control characters escaped, so it stays one line) and
     // CR LF to the file at once while the log is open; otherwise does nothing.
     void AppendLine(std::string_view text);
@@ -31,6 +34,8 @@ public:
     // Why the log could not be created or written (the system's reason), or
     // empty while nothing has failed.
     const std::string& FailureReason() const { return failure_; }
+    // True when Open without waiting found another run writing the log.
+    bool LockedByAnotherRun() const { return lockedByAnother_; }
 
 private:
     struct FileCloser {
@@ -39,6 +44,7 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::string path_;
     std::string failure_;
+    bool lockedByAnother_ = false;
 };
 
 // The log of the running batch, or null outside a batch. Borrowed: the batch

@@ -8,17 +8,21 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <set>
 #include <vector>
 
 #include "app/batch/conversion_log.h"
+#include "app/batch/output_target.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/path_limits.h"
+#include "app/workers/conversion_worker.h"
 #include "platform/directory_listing.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/message_box.h"
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
+#include "platform/translation.h"
 
 namespace {
 
@@ -43,19 +47,34 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
     const std::string input = folders.prefix + "/" + name;
     const std::string output = folders.output + wavName;
     AppendLogLine(input);
-    if (wavName != WavNameFor(name)) {
-        // Another file of the batch already took the usual name: say where this one went.
-        const std::string renamed = SavedAsLine(wavName, WavNameFor(name));
-        AppendLogLine(renamed);
-        WriteErrorLine(input + ": " + renamed);
-    }
-    if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
+    if (IsBareExtension(name)) {
+        report.Report(kNoNameLine);
+        WriteErrorLine(input + ": " + std::string(kNoNameLine));
+    } else if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
         report.Report(kPathTooLongLine);
+        // The log may be too long a path as well: the skipped file is named here.
+        WriteErrorLine(input + Tr(": skipped, the path is longer than ") + std::to_string(kMaxPath - 1) + Tr(" bytes"));
+    } else if (IsOtherThanWaveFile(output)) {
+        report.Report(NotReplacedLine(output));
+        WriteErrorLine(NotReplacedLine(output));
     } else {
-        steps.OpenSong(input, report);
-        // After the open, which resets the options: every song follows the command line.
-        dlg.m_songOptions.preCount = dlg.m_bPreCountArg;
-        steps.ConvertSong(output, report);
+        try {
+            steps.OpenSong(input, report);
+            // After the open, which resets the options: every song follows the command line.
+            dlg.m_songOptions.preCount = dlg.m_bPreCountArg;
+            steps.ConvertSong(output, report);
+        } catch (const std::bad_alloc&) {
+            // The program itself ran out: this song fails, and the batch goes on with what is left.
+            dlg.m_strSongName.clear();
+            report.Report(kOutOfMemoryLine);
+            WriteErrorLine(input + Tr(": out of memory"));
+        }
+        if (report.Count() == 0 && wavName != WavNameFor(name)) {
+            // Another file of the batch already took the usual name: say where this one went.
+            const std::string renamed = SavedAsLine(wavName, WavNameFor(name));
+            AppendLogLine(renamed);
+            WriteErrorLine(input + ": " + renamed);
+        }
         if (report.Count() == 0 && !dlg.m_strSongName.empty() && !HasNotes(dlg.m_songOptions)) {
             WriteErrorLine(SilentSongWarning(input, output));
         }
@@ -84,7 +103,9 @@ bool ListMidiFiles(const BatchFolders& folders, std::vector<std::string>& names)
     for (const DirectoryEntry& entry : entries) {
         if (entry.isDirectory) continue;
         // Still listed, so that the log names it; the import refuses it without waiting on it.
-        if (!entry.isRegularFile) {
+        if (entry.isBrokenLink) {
+            WriteErrorLine(folders.prefix + "/" + entry.name + Tr(" is a link that leads to no file (dangling, or a loop of links)"));
+        } else if (!entry.isRegularFile) {
             WriteErrorLine(folders.prefix + "/" + entry.name + " is not a regular file (a FIFO, socket or device)");
         }
         names.push_back(entry.name);
@@ -106,6 +127,10 @@ bool MakeOutputFolder(const std::string& output) {
 }
 
 }  // namespace
+
+bool IsBareExtension(std::string_view name) {
+    return name.size() > 1 && name[0] == '.' && name.find('.', 1) == std::string_view::npos;
+}
 
 std::string WavNameFor(const std::string& midiName) {
     return midiName.substr(0, midiName.size() - kWavExtension.size()) + std::string(kWavExtension);
@@ -166,6 +191,7 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     if (!ListMidiFiles(folders, names)) return false;
     if (names.empty()) {
         ShowMessageBox(kNothingToConvertMessage);
+        WriteErrorLine(Tr("no *.mid files in the folder ") + folders.listed + Tr("; nothing was converted"));
         return false;
     }
     if (!MakeOutputFolder(folders.output)) return false;

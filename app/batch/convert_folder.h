@@ -24,6 +24,12 @@ public:
 
 // Log line for a path that does not fit the path buffers.
 constexpr std::string_view kPathTooLongLine = "Path is too long";
+// Log line for a file named only by its extension (".mid"), from which no
+// WAV name can be made.
+constexpr std::string_view kNoNameLine = "The file name has nothing before its extension; no WAV name can be made from it";
+// Whether `name` is only an extension: a dot and no other dot (".mid").
+bool IsBareExtension(std::string_view name);
+
 // What the batch says when the folder holds no file to convert.
 constexpr std::string_view kNothingToConvertMessage = "変換するMIDIファイルがありません。";
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/batch/conversion_log.h"
+#include "app/batch/convert_folder.h"
 #include "app/options/input_walk.h"
 #include "platform/text.h"
 
@@ -27,6 +28,13 @@ std::string OutputNameOf(const fs::path& input, std::string_view extension) {
 // dialog does.
 std::string OutputPathNamed(const std::string& output, std::string_view extension) {
     return fs::path(output).has_extension() ? output : output + std::string(extension);
+}
+
+// Whether the --output path is a folder: an existing one, or any path
+// ending with "/" (created when missing).
+bool NamesAFolder(const std::string& output) {
+    std::error_code error;
+    return output.ends_with('/') || fs::is_directory(output, error);
 }
 
 // The folder a WAV file of `inputFolder` goes into.
@@ -91,14 +99,16 @@ ConversionPlan PlanConversions(const std::vector<std::string>& inputs, const std
             const fs::path outputFolder =
                 output ? fs::path(*output) / subfolder : OutputFolderFor(fs::path(found.folder) / subfolder, std::nullopt);
             const int log = LogIndexFor(plan, outputFolder);
-            plan.files.push_back({std::move(found.path), (outputFolder / OutputNameOf(path.filename(), extension)).string(), log, {}, {},
-                                  std::move(found.relative)});
+            // A name with nothing before its extension gives no output name.
+            std::string error = IsBareExtension(path.filename().string()) ? std::string(kNoNameLine) : std::string();
+            plan.files.push_back({std::move(found.path), (outputFolder / OutputNameOf(path.filename(), extension)).string(), log,
+                                  std::move(error), {}, std::move(found.relative)});
             continue;
         }
         PlannedFile file{std::move(found.path), {}, -1, {}, {}, std::move(found.relative)};
         if (!fs::exists(path, error)) {
             file.error = "no such file or folder";
-        } else if (oneFile && output && !fs::is_directory(*output, error) && fs::path(*output).has_filename()) {
+        } else if (oneFile && output && !NamesAFolder(*output)) {
             file.output = OutputPathNamed(*output, extension);
         } else {
             file.output = (OutputFolderFor(path.parent_path(), output) / OutputNameOf(path.filename(), extension)).string();

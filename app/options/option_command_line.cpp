@@ -38,6 +38,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"list", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
+    {"no-wait", 0, Value::kNone},
     {"help", 'h', Value::kNone},
     {"version", 'V', Value::kNone},
     {"recursive", 'r', Value::kNone},
@@ -147,6 +148,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.jobs = *jobs;
     } else if (definition.name == "quiet") {
         request.quiet = true;
+    } else if (definition.name == "no-wait") {
+        request.noWait = true;
     } else if (definition.name == "help") {
         request.help = true;
     } else if (definition.name == "version") {
@@ -233,6 +236,16 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
                 const OptionDefinition* definition = FindShort(argument[at]);
                 if (definition == nullptr) {
                     error = "unknown option " + Quoted(std::string("-") + argument[at]);
+                    // "--normalize -3": an optional value only comes with "=".
+                    if (i > 0 && arguments[i - 1].starts_with("--") && arguments[i - 1].find('=') == std::string::npos) {
+                        std::string ignored;
+                        const std::string previous = arguments[i - 1].substr(2);
+                        const OptionDefinition* before = FindLong(previous, ignored);
+                        if (before != nullptr && before->value == Value::kOptional) {
+                            error += "; to give --" + std::string(before->name) + " a value, write --" +
+                                     std::string(before->name) + "=" + argument;
+                        }
+                    }
                     break;
                 }
                 std::optional<std::string> value;
@@ -314,11 +327,14 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         the same options (recorded in .<name>.wav.ombrix)
       --report FILE     one JSON line per input as soon as it is done
                         (- for standard output)
+      --no-wait         fail at once when another run converts into the same
+                        folder (it has the folder's log), instead of waiting
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 
 Each written WAV file's path is printed on standard output. A folder given as
-input gets the conversion log CreateLog.log beside its WAV files. Which
+input gets the conversion log CreateLog.log beside its WAV files; one run at
+a time converts into a folder. Which
 channels each part takes (the bass instruments, the track the song names as
 its melody) is told in the README. Exit status: 0 every input converted (or
 listed, or skipped as up to date), 1 at least one input failed, 2 a usage

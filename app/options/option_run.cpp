@@ -14,13 +14,15 @@
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
-#include "app/options/output_choice.h"
 #include "app/options/library_plan.h"
+#include "app/options/output_checks.h"
+#include "app/options/output_choice.h"
 #include "app/options/parallel_batch.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/program_folder.h"
 #include "platform/standard_error.h"
+#include "platform/text.h"
 #include "platform/user_report.h"
 #include "tone/tone_library.h"
 
@@ -40,7 +42,8 @@ void PrintVersion() {
     }
 }
 
-// Prints the used channels of every input; with several files each line starts with the file's path.
+// Prints the used channels of every input; with several files each line
+// starts with the file's path, control characters escaped.
 int ListChannels(COmbrixDlg& dlg, const ConversionPlan& plan) {
     bool allListed = true;
     const bool several = plan.files.size() > 1;
@@ -48,12 +51,15 @@ int ListChannels(COmbrixDlg& dlg, const ConversionPlan& plan) {
         CollectingReport report;
         if (file.error.empty()) OpenMidiFile(dlg, file.input, report);
         if (!file.error.empty() || !report.lines.empty() || dlg.m_strSongName.empty()) {
-            std::cerr << FailureLine(file.input, file.error.empty() ? report.lines : std::vector{file.error}) << '\n';
+            std::cerr << EscapeControlCharacters(
+                             FailureLine(file.input, file.error.empty() ? report.lines : std::vector{file.error}))
+                      << '\n';
             allListed = false;
             continue;
         }
         for (const std::string& line : ChannelListing(dlg.m_songOptions)) {
-            std::cout << (several ? file.input + "\t" : "") << line << '\n';
+            // Escaped as in the log: a tab, line break or ESC in a name must not break the records.
+            std::cout << (several ? EscapeControlCharacters(file.input) + "\t" : "") << line << '\n';
         }
     }
     return allListed ? kExitSuccess : kExitFailure;
@@ -87,13 +93,17 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
     std::string error;
-    const std::optional<ConversionPlan> plan = PlanRequest(request, error);
+    std::optional<ConversionPlan> plan = PlanRequest(request, error);
     if (!plan) {
         std::cerr << "ombrix: " << error << "; see ombrix --help\n";
         return kExitUsage;
     }
     for (const std::string& warning : plan->warnings) WriteErrorLine(warning);
     if (request.list) return ListChannels(dlg, *plan);
+    if (const std::string outputError = CheckOutputs(*plan); !outputError.empty()) {
+        std::cerr << "ombrix: " << outputError << '\n';
+        return kExitUsage;
+    }
 
     if (!DiscoverSynthModule()) {
         std::cerr << kModuleNotInstalledMessage << '\n'
@@ -104,6 +114,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
     settings.printWritten = !request.quiet;
+    settings.waitForOtherRuns = !request.noWait;
     RunResults results;
     if (!results.Open(request, error)) {
         WriteErrorLine(error);

@@ -2,25 +2,32 @@
 #include "app/options/parallel_batch.h"
 
 #include <cstdio>
+#include <deque>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <new>
+#include <optional>
 #include <set>
 
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
-#include "app/song/ombrix_dlg.h"
-#include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
+#include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
 #include "platform/display.h"
+#include "platform/file_identity.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
+#include "platform/translation.h"
 #include "platform/user_report.h"
+#include "render/conversion_ui.h"
 
 namespace {
 
@@ -28,7 +35,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
+constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 constexpr char kClearLine[] = "\r\033[K";
+// The worker's notice for a song without notes.
+constexpr char kSilentNotice[] = "silent";
 
 // What became of one file.
 struct Outcome {
@@ -36,7 +46,6 @@ struct Outcome {
     bool failed = false;
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
-    std::string errorOutput;         // what the worker wrote on standard error
     bool silent = false;             // the song has no notes
 };
 
@@ -50,24 +59,51 @@ std::string SavedAs(const PlannedFile& file) {
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
+// The lines a worker wrote on standard error, without the program's name
+// before each, joined with "; ".
+std::string JoinedErrorLines(const std::string& output) {
+    constexpr std::string_view kProgramPrefix = "ombrix: ";
+    std::string joined;
+    std::size_t start = 0;
+    while (start < output.size()) {
+        std::size_t end = output.find('\n', start);
+        if (end == std::string::npos) end = output.size();
+        std::string_view line = std::string_view(output).substr(start, end - start);
+        if (line.starts_with(kProgramPrefix)) line.remove_prefix(kProgramPrefix.size());
+        if (!line.empty()) joined += (joined.empty() ? "" : "; ") + std::string(line);
+        start = end + 1;
+    }
+    return joined;
+}
+
 class Batch {
 public:
     Batch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, const ConversionPlan& plan,
           const BatchSettings& settings)
         : dlg_(dlg), renderSong_(renderSong), request_(request), plan_(plan), settings_(settings),
-          outcomes_(plan.files.size()), logs_(plan.logs.size()) {}
+          outcomes_(plan.files.size()), logOf_(plan.logs.size()) {}
 
     bool Run() {
-        OpenLogs();
+        // Before the stop signal is deferred: waiting for another run's log
+        // ends at Ctrl-C.
+        if (!OpenLogs()) return false;
+        // A stop signal is handled here, between polls: the entries of every
+        // finished file are written before the program exits.
+        DeferredInterrupt deferred;
         start_ = Clock::now();
-        while (emitted_ < plan_.files.size()) {
-            while (running_.size() < static_cast<std::size_t>(settings_.jobs) && next_ < plan_.files.size()) {
-                StartFile(next_++);
+        try {
+            while (emitted_ < plan_.files.size()) {
+                if (const int signalNumber = PendingInterrupt()) StopAndExit(signalNumber);
+                while (running_.size() < static_cast<std::size_t>(settings_.jobs) && next_ < plan_.files.size()) {
+                    StartFile(next_++);
+                }
+                PollWorkers();
+                EmitFinished();
+                ShowProgress();
+                if (!running_.empty()) WaitForReadable(RunningFds(), kPollInterval);
             }
-            PollWorkers();
-            EmitFinished();
-            ShowProgress();
-            if (!running_.empty()) WaitForReadable(RunningFds(), kPollInterval);
+        } catch (const std::bad_alloc&) {
+            OutOfMemory();
         }
         ClearProgress();
         CloseLogs();
@@ -80,72 +116,115 @@ private:
         std::unique_ptr<ConversionWorker> worker;
     };
 
-    void OpenLogs() {
+    // Opens every log of the plan; two spellings of one folder share one
+    // log. False when another run writes one of them and the run must not
+    // wait for it (nothing is converted then).
+    bool OpenLogs() {
+        std::map<FileIdentity, std::size_t> opened;  // folder -> index into logs_
         for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
             const std::filesystem::path folder = std::filesystem::path(plan_.logs[i]).parent_path();
-            std::error_code ignored;  // a folder that cannot be made shows up as a log that cannot be opened
-            std::filesystem::create_directories(folder, ignored);
-            logs_[i].Open(folder.string() + "/");
-            if (!logs_[i].IsOpen()) {
-                WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + logs_[i].FailureReason());
+            std::error_code error;
+            std::filesystem::create_directories(folder, error);
+            if (error) {
+                // Its files fail with the same cause when they are started.
+                WriteErrorLine(Tr("cannot create the folder ") + folder.string() + ": " + error.message() +
+                               Tr("; its conversion log is not written"));
+                logOf_[i] = logs_.size();
+                logs_.emplace_back();
+                continue;
+            }
+            const std::optional<FileIdentity> identity = IdentifyFile(folder.string());
+            if (identity) {
+                if (const auto same = opened.find(*identity); same != opened.end()) {
+                    logOf_[i] = same->second;
+                    continue;
+                }
+                opened.emplace(*identity, logs_.size());
+            }
+            logOf_[i] = logs_.size();
+            ConversionLog& log = logs_.emplace_back();
+            log.Open(folder.string() + "/", settings_.waitForOtherRuns);
+            if (log.LockedByAnotherRun()) {
+                WriteErrorLine(Tr("another run is converting into ") + folder.string() + Tr(" (it holds ") +
+                               plan_.logs[i] + Tr("); nothing was converted (--no-wait)"));
+                return false;
+            }
+            if (!log.IsOpen()) {
+                WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + log.FailureReason());
             }
         }
+        return true;
     }
 
     void CloseLogs() {
-        for (std::size_t i = 0; i < logs_.size(); ++i) {
-            if (logs_[i].IsOpen() && !logs_[i].Close()) {
-                WriteErrorLine("the conversion log " + plan_.logs[i] + " could not be written completely: " +
-                               logs_[i].FailureReason());
+        for (ConversionLog& log : logs_) {
+            if (log.IsOpen() && !log.Close()) {
+                WriteErrorLine("the conversion log " + log.Path() + " could not be written completely: " +
+                               log.FailureReason());
             }
         }
     }
 
-    // Opens file `index` and starts its worker, or records why it cannot be converted.
+    // Starts the worker of file `index`, or records why it cannot be
+    // converted. The worker opens the song itself: the program's memory
+    // stays as it was, so that what every worker inherits does not grow
+    // with the files done before.
     void StartFile(std::size_t index) {
         const PlannedFile& file = plan_.files[index];
-        Outcome& outcome = outcomes_[index];
         if (!file.error.empty()) {
-            Fail(outcome, {file.error});
-            Done(index, FileStatus::kFailed);
+            Fail(index, {file.error});
             return;
         }
         if (file.upToDate) {
-            outcome.done = true;
+            outcomes_[index].done = true;
             Done(index, FileStatus::kSkipped);
             return;
         }
-        CollectingReport report;
-        OpenMidiFile(dlg_, file.input, report);
-        if (!report.lines.empty() || dlg_.m_strSongName.empty()) {
-            Fail(outcome, report.lines);
-            Done(index, FileStatus::kFailed);
-            return;
-        }
-        ApplyRequestedOptions(request_, dlg_.m_songOptions);
-        outcome.silent = !HasNotes(dlg_.m_songOptions);
-        std::error_code error;
-        const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
-        if (!folder.empty()) std::filesystem::create_directories(folder, error);
         // Unfinished files of earlier runs that were killed outright.
-        if (!error && cleanedFolders_.insert(folder.string()).second) {
+        const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
+        std::error_code error;
+        if (std::filesystem::is_directory(folder.empty() ? "." : folder, error) &&
+            cleanedFolders_.insert(folder.string()).second) {
             RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
         }
-        if (error) {
-            Fail(outcome, {kWaveFileFailedMessage});
-            outcome.detail = "cannot create the folder " + folder.string() + ": " + error.message();
-            Done(index, FileStatus::kFailed);
-            return;
-        }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
-        worker->Start(dlg_.ConversionInput(), renderSong_, file.output, RequestedOutput(request_));
+        worker->Start([this, &file](ConversionUi& ui, UserReport& report, UserReport& notices) {
+            ConvertFile(file, ui, report, notices);
+        }, file.output);
         running_.push_back({index, std::move(worker)});
     }
 
-    static void Fail(Outcome& outcome, std::vector<std::string> lines) {
+    // In the worker: opens the file, applies the options and converts it.
+    void ConvertFile(const PlannedFile& file, ConversionUi& ui, UserReport& report, UserReport& notices) {
+        CollectingReport opened;
+        OpenMidiFile(dlg_, file.input, opened);
+        for (const std::string& line : opened.lines) report.Report(line);
+        if (!opened.lines.empty()) return;
+        if (dlg_.m_strSongName.empty()) {
+            report.Report(kNoSongLoadedMessage);
+            return;
+        }
+        ApplyRequestedOptions(request_, dlg_.m_songOptions);
+        if (!HasNotes(dlg_.m_songOptions)) notices.Report(kSilentNotice);
+        const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
+        std::error_code error;
+        if (!folder.empty()) std::filesystem::create_directories(folder, error);
+        if (error) {
+            report.Report(kWaveFileFailedMessage);
+            WriteErrorLine("cannot create the folder " + folder.string() + ": " + error.message());
+            return;
+        }
+        ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, report, RequestedOutput(request_));
+    }
+
+    // Records the failure of file `index` and says so on standard error at once.
+    void Fail(std::size_t index, std::vector<std::string> lines) {
+        Outcome& outcome = outcomes_[index];
         outcome.done = true;
         outcome.failed = true;
         outcome.lines = std::move(lines);
+        TellFailure(index);
+        Done(index, FileStatus::kFailed);
     }
 
     // Tells the caller what became of file `index`, with the figures of its worker when it ran one.
@@ -168,52 +247,109 @@ private:
         settings_.onFileDone(result);
     }
 
-    void PollWorkers() {
+    void TellFailure(std::size_t index) {
+        const Outcome& outcome = outcomes_[index];
+        ClearProgress();
+        std::string line = FailureLine(plan_.files[index].input, outcome.lines);
+        if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
+        std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
+        allConverted_ = false;
+    }
+
+    // Takes the outcomes of the workers that have ended. While the run is
+    // `stopping`, a worker that did not finish its file leaves no outcome.
+    void PollWorkers(bool stopping = false) {
         for (auto it = running_.begin(); it != running_.end();) {
             ConversionWorker& worker = *it->worker;
             if (!worker.Poll()) {
                 ++it;
                 continue;
             }
+            if (stopping && worker.End() != WorkerEnd::kFinished) {
+                it = running_.erase(it);
+                continue;
+            }
             Outcome& outcome = outcomes_[it->index];
             outcome.done = true;
             outcome.lines = worker.Reports();
+            outcome.silent = !worker.Notices().empty();
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
-            outcome.errorOutput = worker.ErrorOutput();
+            if (outcome.failed) {
+                // What the worker said about its failure becomes part of the file's one line.
+                outcome.detail = JoinedErrorLines(worker.ErrorOutput());
+            } else if (!worker.ErrorOutput().empty()) {
+                ClearProgress();
+                std::fputs(worker.ErrorOutput().c_str(), stderr);
+            }
+            if (outcome.failed) TellFailure(it->index);
             finishedMs_ += outcome.failed ? 0 : worker.Length();
             Done(it->index, outcome.failed ? FileStatus::kFailed : FileStatus::kConverted, &worker);
             it = running_.erase(it);
         }
     }
 
-    // Writes the outcomes of the files that are done, in input order.
-    void EmitFinished() {
-        while (emitted_ < outcomes_.size() && outcomes_[emitted_].done) {
+    // Writes the log entries of the files that are done, in input order.
+    // With `skipUnfinished` (the run is ending early) the files that never
+    // finished are left out and the later ones still written.
+    void EmitFinished(bool skipUnfinished = false) {
+        for (; emitted_ < outcomes_.size(); ++emitted_) {
+            if (!outcomes_[emitted_].done) {
+                if (!skipUnfinished) return;
+                continue;
+            }
             const PlannedFile& file = plan_.files[emitted_];
-            const Outcome& outcome = outcomes_[emitted_];
+            Outcome& outcome = outcomes_[emitted_];
             ClearProgress();
+            const bool savedAs = !file.renamed.empty() && !outcome.failed;
             if (file.log >= 0) {
-                ConversionLog& log = logs_[static_cast<std::size_t>(file.log)];
+                ConversionLog& log = logs_[logOf_[static_cast<std::size_t>(file.log)]];
                 log.AppendLine(file.input);
-                if (!file.renamed.empty() && !outcome.failed) log.AppendLine(SavedAs(file));
+                if (savedAs) log.AppendLine(SavedAs(file));
                 for (const std::string& line : outcome.lines) log.AppendLine(line);
                 log.AppendLine(kEndLine);
             }
-            std::fputs(outcome.errorOutput.c_str(), stderr);
-            if (!file.renamed.empty() && !outcome.failed && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
+            if (savedAs && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
-            if (settings_.printWritten && !outcome.failed) {
+            if (settings_.printWritten && !outcome.failed && !file.upToDate) {
                 std::printf("%s\n", file.output.c_str());
                 std::fflush(stdout);
             }
-            if (outcome.failed) {
-                std::string line = FailureLine(file.input, outcome.lines);
-                if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
-                std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
-                allConverted_ = false;
-            }
-            ++emitted_;
+            // Written: its texts are freed, so that finished files leave no
+            // small blocks scattered over the heap for every later worker to
+            // inherit and walk.
+            outcome.lines = {};
+            outcome.detail = {};
         }
+    }
+
+    // Stops the running workers: each removes its unfinished file; one that
+    // does not end within the grace period is killed. Their files count as
+    // not converted and get no log entry.
+    void StopWorkers() {
+        for (Running& running : running_) running.worker->Stop();
+        const auto deadline = Clock::now() + settings_.stopGrace;
+        // A worker that finished just before keeps its outcome.
+        for (PollWorkers(true); !running_.empty() && Clock::now() < deadline; PollWorkers(true)) {
+            WaitForReadable(RunningFds(), kStopPollInterval);
+        }
+        running_.clear();  // a worker still running is killed and its file removed
+    }
+
+    [[noreturn]] void StopAndExit(int signalNumber) {
+        StopWorkers();
+        EmitFinished(true);
+        ClearProgress();
+        CloseLogs();
+        ExitAfterInterrupt(signalNumber);
+    }
+
+    // The program itself ran out of memory: the run ends with what has
+    // finished in the log.
+    void OutOfMemory() {
+        StopWorkers();
+        allConverted_ = false;
+        WriteErrorLine(Tr("out of memory; the run was stopped"));
+        EmitFinished(true);
     }
 
     std::vector<int> RunningFds() const {
@@ -223,7 +359,6 @@ private:
         }
         return fds;
     }
-
     void ShowProgress() {
         if (!settings_.showProgress || running_.empty()) return;
         std::vector<RunningFile> files;
@@ -254,7 +389,8 @@ private:
     const ConversionPlan& plan_;
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
-    std::vector<ConversionLog> logs_;
+    std::deque<ConversionLog> logs_;       // one per output folder
+    std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
     std::size_t next_ = 0;

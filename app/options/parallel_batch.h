@@ -12,6 +12,7 @@
 #include "app/options/conversion_plan.h"
 #include "app/options/file_result.h"
 #include "app/workers/conversion_worker.h"
+#include "platform/interrupt_cleanup.h"
 
 class COmbrixDlg;
 class SongContainer;
@@ -23,12 +24,21 @@ struct BatchSettings {
     bool printWritten = false;  // each written WAV file's path on standard output
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
     std::function<void(const FileResult&)> onFileDone;  // called as soon as each file is done, if set
+    // How long stopped workers may take to remove their files before they are killed.
+    std::chrono::milliseconds stopGrace = kDefaultWorkerStopGrace;
+    // Whether to wait while another run converts into one of the plan's log
+    // folders; otherwise the run fails at once, converting nothing.
+    bool waitForOtherRuns = true;
 };
 
 // Converts every file of `plan` with the options of `request`, opening each
 // into `dlg` and rendering through `renderSong` in the workers; writes the
-// plan's logs and one line on standard error per failed file. A file whose
-// output is up to date is skipped (and logged as converted). True when
-// every file converted or was skipped. The objects are borrowed for the call.
+// plan's logs (in input order) and one line on standard error per failed
+// file as soon as the failure is known. A file whose output is up to date
+// is skipped (and logged as converted). True when every file converted or
+// was skipped. A stop signal ends the program after the entries of every
+// finished file are written; running out of memory ends the run the same
+// way, naming the file that was being opened. The objects are borrowed for
+// the call.
 bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
                       const ConversionPlan& plan, const BatchSettings& settings);

@@ -4,6 +4,8 @@
 #include "app/song/melody_channel.h"
 #include "app/song/ombrix_dlg.h"
 #include "import/load_midi_file.h"
+#include "import/smf_buf.h"
+#include "model/measure.h"
 #include "platform/user_report.h"
 #include "tone/channel_info.h"
 
@@ -20,6 +22,13 @@ SongPathParts SplitSongPath(std::string_view path) {
 void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) {
     const MidiFileLoad load = LoadMidiFile(path, dlg.m_song, report);
     if (load.result != 0) {
+        dlg.m_strSongName.clear();
+        return;
+    }
+    // The import keeps every event within the ticks the engine can play; a
+    // song that reaches their end was cut there.
+    if (SongEndTick(dlg.m_song) >= kMaxImportTick - 1) {
+        report.Report(kSongTooLongLine);
         dlg.m_strSongName.clear();
         return;
     }

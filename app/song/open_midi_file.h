@@ -19,8 +19,12 @@ struct SongPathParts {
 // that is all extension (".mid") is kept whole, so that it still names a song.
 SongPathParts SplitSongPath(std::string_view path);
 
+// The failure line of a song longer than the engine's tick range.
+inline constexpr char kSongTooLongLine[] =
+    "Song too long: it goes beyond 16777216 ticks (4.85 hours at 120 BPM), the most the engine can play";
+
 // Empties the window's song and imports the file at `path`; errors go to
-// `report`. On success the folder and name, the reset options with the
+// `report`, among them a song too long to be played whole. On success the folder and name, the reset options with the
 // file's pre-count and the channel information follow the file; on failure
 // the song name is emptied, so that no stale song counts as loaded.
 void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report);

@@ -3,6 +3,7 @@
 #include "app/workers/conversion_worker.h"
 
 #include <filesystem>
+#include <new>
 
 #include "app/workers/worker_messages.h"
 #include "platform/riff_writer.h"
@@ -36,35 +37,37 @@ public:
     }
     void SetProgressText(const std::string&) override {}
     void CloseProgress() override {}
+    // A pipe that no longer takes the progress has no reader: the program
+    // is gone, and the conversion is abandoned with its file.
+    bool CancelRequested() const override { return orphaned_; }
 
 private:
     void Send(int position) {
         lastSent_ = Clock::now();
-        WriteAllBytes(fd_, EncodeWorkerProgress(position, length_));
+        if (!WriteAllBytes(fd_, EncodeWorkerProgress(position, length_))) orphaned_ = true;
     }
     int fd_;
     int length_ = 0;
+    bool orphaned_ = false;
     Clock::time_point lastSent_;
 };
 
-// The conversion's reports in the worker: each line goes into the pipe.
+// Reports in the worker: each line goes into the pipe as one record.
 class PipeReport final : public UserReport {
 public:
-    explicit PipeReport(int fd) : fd_(fd) {}
-    void Report(std::string_view text) override {
-        ++count_;
-        WriteAllBytes(fd_, EncodeWorkerReport(text));
-    }
-    int Count() const { return count_; }
+    PipeReport(int fd, std::string (*encode)(std::string_view)) : fd_(fd), encode_(encode) {}
+    void Report(std::string_view text) override { WriteAllBytes(fd_, encode_(text)); }
 
 private:
     int fd_;
-    int count_ = 0;
+    std::string (*encode_)(std::string_view);
 };
 
 }  // namespace
 
-std::string WorkerCrashedLine(int signal) { return "Conversion crashed (" + SignalDescription(signal) + ")"; }
+std::string WorkerCrashedLine(int signal) {
+    return (IsStopSignal(signal) ? "Conversion stopped by a signal (" : "Conversion crashed (") + SignalDescription(signal) + ")";
+}
 
 std::string WorkerStalledLine(std::chrono::milliseconds timeout) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
@@ -80,13 +83,28 @@ void ConversionWorker::Start(const ConversionSource& source, SongContainer& rend
 
 void ConversionWorker::Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
                              const OutputOptions& output) {
+    Start([&](ConversionUi& ui, UserReport& report, UserReport&) {
+        ConvertSong(source, renderSong, outputPath, ui, report, output);
+    }, outputPath);
+}
+
+void ConversionWorker::Start(const WorkerJob& job, const std::string& outputPath) {
     outputPath_ = outputPath;
     startTime_ = lastProgress_ = Clock::now();
     child_ = ChildProcess::Start([&](int fd) {
         PipeProgressUi ui(fd);
-        PipeReport report(fd);
-        ConvertSong(source, renderSong, outputPath, ui, report, output);
-        return report.Count() == 0 ? 0 : kWorkerFailed;
+        PipeReport report(fd, EncodeWorkerReport);
+        PipeReport notices(fd, EncodeWorkerNotice);
+        // An exception is this song's failure: the unwinding removes the
+        // unfinished file, and the cause goes into the report.
+        try {
+            job(ui, report, notices);
+        } catch (const std::bad_alloc&) {
+            report.Report(kOutOfMemoryLine);
+        } catch (const std::exception& error) {
+            report.Report(std::string("Conversion failed (") + error.what() + ")");
+        }
+        return WriteAllBytes(fd, EncodeWorkerDone()) ? 0 : kWorkerFailed;
     });
     if (!child_.Started()) {
         end_ = WorkerEnd::kNotStarted;
@@ -103,6 +121,10 @@ bool ConversionWorker::Poll() {
     for (WorkerMessage& message : TakeWorkerMessages(pending_)) {
         if (message.kind == WorkerMessageKind::kReport) {
             reports_.push_back(std::move(message.text));
+        } else if (message.kind == WorkerMessageKind::kNotice) {
+            notices_.push_back(std::move(message.text));
+        } else if (message.kind == WorkerMessageKind::kDone) {
+            done_ = true;
         } else {
             position_ = message.position;
             length_ = message.length;
@@ -121,6 +143,20 @@ bool ConversionWorker::Poll() {
     return end_ != WorkerEnd::kRunning;
 }
 
+ConversionWorker::~ConversionWorker() {
+    if (end_ == WorkerEnd::kRunning && child_.Started()) Kill();
+}
+
+void ConversionWorker::Stop() {
+    if (end_ == WorkerEnd::kRunning) child_.Stop();
+}
+
+void ConversionWorker::Kill() {
+    if (end_ != WorkerEnd::kRunning) return;
+    child_.Kill();
+    Finish(child_.Wait());
+}
+
 void ConversionWorker::RemoveLeftovers() const {
     const std::filesystem::path folder = std::filesystem::path(outputPath_).parent_path();
     RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
@@ -128,7 +164,9 @@ void ConversionWorker::RemoveLeftovers() const {
 
 void ConversionWorker::Finish(const ChildEnd& end) {
     cpuSeconds_ = end.cpuSeconds;
-    if (!end.signaled && (end.code == 0 || end.code == kWorkerFailed)) {
+    // Once the worker has said that it finished, its file is complete,
+    // whatever ends the process afterwards.
+    if (done_) {
         end_ = WorkerEnd::kFinished;
         return;
     }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,19 +15,27 @@
 #include "render/convert_song.h"
 
 class ConversionUi;
+class UserReport;
+
+// Work done in a worker process: its progress goes to `ui`, its failures to
+// `report`, and lines that are no failure (warnings) to `notices`.
+using WorkerJob = std::function<void(ConversionUi& ui, UserReport& report, UserReport& notices)>;
 
 // A worker that sends no progress for this long is ended.
 constexpr std::chrono::seconds kWorkerStallTimeout{60};
 
-// The log line of a conversion whose worker was killed by `signal`.
+// The log line of a conversion whose worker was killed by `signal`: a stop
+// signal (SIGTERM, SIGINT, SIGHUP, SIGKILL) stopped it, any other crashed it.
 std::string WorkerCrashedLine(int signal);
+// The log line of a conversion that ran out of memory.
+inline constexpr char kOutOfMemoryLine[] = "Conversion failed (out of memory)";
 // The log line of a conversion ended after `timeout` without progress.
 std::string WorkerStalledLine(std::chrono::milliseconds timeout);
 
 enum class WorkerEnd {
     kRunning,     // not over yet
-    kFinished,    // the conversion ran to its end (its reports say whether it failed)
-    kCrashed,     // the worker died by a signal or quit abnormally
+    kFinished,    // the worker said that the conversion ran to its end (its reports say whether it failed)
+    kCrashed,     // the worker died by a signal or ended without saying that it finished
     kStalled,     // the worker made no progress and was ended
     kNotStarted,  // no worker process could be made
 };
@@ -35,6 +44,12 @@ class ConversionWorker {
 public:
     explicit ConversionWorker(std::chrono::milliseconds stallTimeout = kWorkerStallTimeout)
         : stallTimeout_(stallTimeout) {}
+    // A worker still running is killed and its unfinished file removed.
+    ~ConversionWorker();
+    ConversionWorker(ConversionWorker&&) = default;
+    ConversionWorker& operator=(ConversionWorker&&) = delete;
+    ConversionWorker(const ConversionWorker&) = delete;
+    ConversionWorker& operator=(const ConversionWorker&) = delete;
 
     // Starts converting `source` into `outputPath` in a worker process, as
     // ConvertSongToWav does with `renderSong` and `peakDbfs`. The objects are
@@ -44,16 +59,29 @@ public:
     // The same, with the level and format of `output`, as ConvertSong does.
     void Start(const ConversionSource& source, SongContainer& renderSong, const std::string& outputPath,
                const OutputOptions& output);
+    // Runs `job` in a worker process, which writes `outputPath` (whose
+    // unfinished file is removed when the worker fails). The job may open
+    // the song itself, so that the program's own memory stays as it was.
+    void Start(const WorkerJob& job, const std::string& outputPath);
     // The pipes to wait on while the worker runs.
     std::vector<int> Fds() const { return {child_.MessageFd(), child_.ErrorFd()}; }
     // Takes what the worker sent; ends a worker that has been silent for
     // longer than the stall timeout; reaps a worker that has ended. True
-    // once the conversion is over.
+    // once the conversion is over. Never waits for the worker, so a window's
+    // main loop can call it whenever one of Fds() is readable or on a timer.
     bool Poll();
+    // Tells a running worker to stop (SIGTERM); it removes its unfinished
+    // file and Poll then reports it stopped.
+    void Stop();
+    // Kills a running worker and removes its unfinished file; the
+    // conversion is then over as stopped by SIGKILL.
+    void Kill();
 
     WorkerEnd End() const { return end_; }
     // The conversion's report lines in order; a crash or stall adds its line.
     const std::vector<std::string>& Reports() const { return reports_; }
+    // The notices the job sent, in order.
+    const std::vector<std::string>& Notices() const { return notices_; }
     // What the worker wrote on its standard error.
     const std::string& ErrorOutput() const { return errors_; }
     // The render position and the song's length in ms, as last reported.
@@ -75,6 +103,8 @@ private:
     std::string pending_;
     std::string errors_;
     std::vector<std::string> reports_;
+    std::vector<std::string> notices_;
+    bool done_ = false;  // the worker sent its final record
     WorkerEnd end_ = WorkerEnd::kNotStarted;
     int position_ = 0;
     int length_ = 0;

@@ -34,6 +34,10 @@ std::string EncodeWorkerProgress(int position, int length) {
 
 std::string EncodeWorkerReport(std::string_view text) { return Record(WorkerMessageKind::kReport, text); }
 
+std::string EncodeWorkerNotice(std::string_view text) { return Record(WorkerMessageKind::kNotice, text); }
+
+std::string EncodeWorkerDone() { return Record(WorkerMessageKind::kDone, {}); }
+
 std::vector<WorkerMessage> TakeWorkerMessages(std::string& buffer) {
     std::vector<WorkerMessage> messages;
     std::size_t at = 0;
@@ -42,8 +46,10 @@ std::vector<WorkerMessage> TakeWorkerMessages(std::string& buffer) {
         if (buffer.size() - at - kHeaderBytes < length) break;
         const std::string_view payload = std::string_view(buffer).substr(at + kHeaderBytes, length);
         const auto kind = static_cast<WorkerMessageKind>(static_cast<unsigned char>(buffer[at]));
-        if (kind == WorkerMessageKind::kReport) {
+        if (kind == WorkerMessageKind::kReport || kind == WorkerMessageKind::kNotice) {
             messages.push_back({kind, std::string(payload), 0, 0});
+        } else if (kind == WorkerMessageKind::kDone && length == 0) {
+            messages.push_back({kind, {}, 0, 0});
         } else if (kind == WorkerMessageKind::kProgress && length == kProgressBytes) {
             messages.push_back({kind, {}, static_cast<int>(GetU32(payload, 0)), static_cast<int>(GetU32(payload, 4))});
         }

@@ -18,7 +18,9 @@
  * forever) in its n-th processReplacingM call of an instance, through the
  * setters below or, for a whole program, the environment variables
  * QNSTEST_CRASH_AT_BLOCK and QNSTEST_HANG_AT_BLOCK (read when an instance is
- * made; they take precedence over the setters). */
+ * made; they take precedence over the setters). QNSTEST_BLOCK_DELAY_MS
+ * makes every processReplacingM call take that many milliseconds longer, a
+ * slow synthesizer that still makes progress. */
 #pragma once
 
 #include <stdint.h>

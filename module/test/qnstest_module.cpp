@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <array>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "module/test/qnstest_api.h"
@@ -45,6 +47,7 @@ struct Settings {
     bool recording = true;
     int32_t crashAtBlock = 0;  // 0: never
     int32_t hangAtBlock = 0;   // 0: never
+    int32_t blockDelayMs = 0;  // a slow synthesizer: each block takes this long
 };
 
 struct Record {
@@ -134,6 +137,7 @@ extern "C" {
 int32_t qnsmain(void) {
     g_settings.crashAtBlock = BlockFromEnvironment("QNSTEST_CRASH_AT_BLOCK", g_settings.crashAtBlock);
     g_settings.hangAtBlock = BlockFromEnvironment("QNSTEST_HANG_AT_BLOCK", g_settings.hangAtBlock);
+    g_settings.blockDelayMs = BlockFromEnvironment("QNSTEST_BLOCK_DELAY_MS", g_settings.blockDelayMs);
     int32_t handle = 0;
     if (!g_settings.failCreate) {
         for (int i = 0; i < kMaxInstances; ++i) {
@@ -183,6 +187,7 @@ int32_t processReplacingM(int32_t instance, float** buffers, int32_t frames) {
     Instance* target = Find(instance);
     if (target == nullptr || buffers == nullptr) return 0;
     FaultAt(target->blocks + 1);
+    if (g_settings.blockDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(g_settings.blockDelayMs));
     for (int32_t frame = 0; frame < frames; ++frame) {
         const float level = Amplitude(*target);
         const bool high = (target->phase / kHalfPeriodFrames) % 2 == 0;

@@ -91,6 +91,19 @@ TEST_F(WorkerTest, AModuleThatHangsIsEndedAfterTheStallTimeout) {
     EXPECT_EQ(OtherFiles({"song.mid"}), std::vector<std::string>{});
 }
 
+TEST_F(WorkerTest, ASlowConversionThatKeepsMakingProgressOutlastsTheStallTimeout) {
+    Open(WriteSong("song.mid", PracticeSong(4)));
+    setenv("QNSTEST_BLOCK_DELAY_MS", "4", 1);  // read by the module in the worker
+    const auto start = std::chrono::steady_clock::now();
+    const ConversionWorker worker = ConvertInWorker(dir.path() + "/song.wav", std::chrono::milliseconds(700));
+    const auto took = std::chrono::steady_clock::now() - start;
+    unsetenv("QNSTEST_BLOCK_DELAY_MS");
+    ASSERT_GT(took, std::chrono::milliseconds(1400));  // the test means something only when the conversion is slow
+    EXPECT_EQ(worker.End(), WorkerEnd::kFinished);
+    EXPECT_TRUE(worker.Reports().empty());
+    EXPECT_GT(fs::file_size(dir.path() + "/song.wav"), 44u);
+}
+
 TEST_F(WorkerTest, TheFolderBatchLogsACrashedSongAndGoesOnWithTheNext) {
     // The crash comes at block 200 (2.3 s): the first song is longer, the second shorter.
     fs::create_directory(dir.path() + "/songs");
@@ -113,15 +126,16 @@ TEST_F(WorkerTest, TheFolderBatchLogsACrashedSongAndGoesOnWithTheNext) {
 }
 
 TEST(WorkerMessages, RecordsComeBackWholeAndAPartialOneWaits) {
-    std::string buffer = EncodeWorkerProgress(1234, 56789) + EncodeWorkerReport("初期化に失敗しました");
+    std::string buffer = EncodeWorkerProgress(1234, 56789) + EncodeWorkerReport("初期化に失敗しました") + EncodeWorkerDone();
     const std::string partial = EncodeWorkerReport("next");
     buffer += partial.substr(0, 3);
     const auto messages = TakeWorkerMessages(buffer);
-    ASSERT_EQ(messages.size(), 2u);
+    ASSERT_EQ(messages.size(), 3u);
     EXPECT_EQ(messages[0].kind, WorkerMessageKind::kProgress);
     EXPECT_EQ(messages[0].position, 1234);
     EXPECT_EQ(messages[0].length, 56789);
     EXPECT_EQ(messages[1].text, "初期化に失敗しました");
+    EXPECT_EQ(messages[2].kind, WorkerMessageKind::kDone);
     EXPECT_EQ(buffer, partial.substr(0, 3));
     buffer += partial.substr(3);
     EXPECT_EQ(TakeWorkerMessages(buffer).at(0).text, "next");

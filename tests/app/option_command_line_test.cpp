@@ -133,8 +133,11 @@ TEST(OptionCommandLine, AnUnambiguousBeginningNamesALongOption) {
 TEST(OptionCommandLine, NormalizeTakesItsLevelOnlyAfterAnEqualsSign) {
     const ConversionRequest r = Parse({"--normalize=-3.5", "x"}).request;
     EXPECT_DOUBLE_EQ(*r.peakDbfs, -3.5);
-    // Apart, the value is an input, as GNU optional values are.
-    EXPECT_EQ(Parse({"--normalize", "-3", "x"}).error, "unknown option '-3'");
+    // Apart, the value is an input, as GNU optional values are; the error says how to give it.
+    EXPECT_EQ(Parse({"--normalize", "-3", "x"}).error,
+              "unknown option '-3'; to give --normalize a value, write --normalize=-3");
+    EXPECT_EQ(Parse({"--norm", "-3", "x"}).error, "unknown option '-3'; to give --normalize a value, write --normalize=-3");
+    EXPECT_EQ(Parse({"--list", "-3", "x"}).error, "unknown option '-3'");
 }
 
 TEST(OptionCommandLine, PrecountTakesOnOrOff) {

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +90,104 @@ TEST(InterruptCleanup, AForgottenFileStays) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
     EXPECT_TRUE(fs::exists(kept));
+}
+
+// Starts, in the child of RunAndSignal, a worker that blocks SIGTERM (as a
+// module stuck with its signals blocked would) and watches it.
+void StartStubbornWorker() {
+    const pid_t worker = fork();
+    if (worker == 0) {
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, SIGTERM);
+        sigprocmask(SIG_BLOCK, &blocked, nullptr);
+        for (;;) pause();
+    }
+    static InterruptedWorker watched;
+    watched.Watch(worker);
+}
+
+// Waits at most 20 s for `child`; its wait status, or -1 when it was still running (then killed).
+int WaitAtMost20Seconds(pid_t child) {
+    int status = 0;
+    for (int i = 0; i < 400; ++i) {
+        if (waitpid(child, &status, WNOHANG) == child) return status;
+        usleep(50000);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return -1;
+}
+
+TEST(InterruptCleanup, AWorkerThatIgnoresTheStopIsKilledAfterTheGracePeriod) {
+    ScratchFolder dir;
+    const std::string unfinished = dir.path() + "/.song.wav.part";
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t program = fork();
+    if (program == 0) {
+        InstallInterruptCleanup();
+        SetWorkerStopGrace(std::chrono::milliseconds(200));
+        StartStubbornWorker();
+        std::ofstream(unfinished) << "half";
+        static UnfinishedFile watched;
+        watched.Watch(unfinished);
+        if (write(ready[1], "1", 1) != 1) _exit(2);
+        for (;;) pause();
+    }
+    close(ready[1]);
+    char done = 0;
+    ASSERT_EQ(read(ready[0], &done, 1), 1);
+    close(ready[0]);
+    kill(program, SIGINT);
+    const int status = WaitAtMost20Seconds(program);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+    EXPECT_FALSE(fs::exists(unfinished));
+}
+
+TEST(InterruptCleanup, ASecondStopSignalEndsTheProgramWithoutWaitingForItsWorkers) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t program = fork();
+    if (program == 0) {
+        InstallInterruptCleanup();
+        SetWorkerStopGrace(std::chrono::hours(1));
+        StartStubbornWorker();
+        if (write(ready[1], "1", 1) != 1) _exit(2);
+        for (;;) pause();
+    }
+    close(ready[1]);
+    char done = 0;
+    ASSERT_EQ(read(ready[0], &done, 1), 1);
+    close(ready[0]);
+    kill(program, SIGINT);
+    usleep(200000);  // the handler now waits for the worker
+    kill(program, SIGINT);
+    const int status = WaitAtMost20Seconds(program);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+}
+
+TEST(InterruptCleanup, AWorkerProcessRemovesOnlyItsOwnFileAndDiesByTheSignal) {
+    ScratchFolder dir;
+    const std::string parents = dir.path() + "/.parent.wav.part";
+    const std::string own = dir.path() + "/.own.wav.part";
+    const int status = RunAndSignal(
+        [&] {
+            std::ofstream(parents) << "half";
+            std::ofstream(own) << "half";
+            static UnfinishedFile inherited;
+            inherited.Watch(parents);
+            BecomeWorkerProcess();
+            static UnfinishedFile watched;
+            watched.Watch(own);
+        },
+        SIGTERM);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGTERM);
+    EXPECT_TRUE(fs::exists(parents));
+    EXPECT_FALSE(fs::exists(own));
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -141,7 +143,7 @@ TEST(RiffWriter, WritesOutsideAChunkAreRefused) {
     EXPECT_FALSE(writer.Ascend());
 }
 
-TEST(RiffWriter, OnlyTemporaryFilesOfEndedProcessesAreRemovedAsAbandoned) {
+TEST(RiffWriter, OnlyTemporaryFilesWhoseLockIsFreeAreRemovedAsAbandoned) {
     const pid_t ended = fork();
     if (ended == 0) _exit(0);
     waitpid(ended, nullptr, 0);
@@ -149,15 +151,22 @@ TEST(RiffWriter, OnlyTemporaryFilesOfEndedProcessesAreRemovedAsAbandoned) {
     const std::string alive = std::to_string(getpid());
     TempFolder folder;
     const std::vector<std::string> kept = {
-        "song.wav", ".song.wav.part-" + alive + "-0",  // this process may still be writing it
-        "song.wav.part-" + dead + "-0",                // not the writer's own naming
+        "song.wav", ".song.wav.part-" + dead + "-1",  // locked below: its writer lives on
+        "song.wav.part-" + dead + "-0",               // not the writer's own naming
         ".song.wav.part-" + dead + "-x", ".song.wav.part-" + dead};
     for (const std::string& name : kept) WriteText(folder.File(name), "x");
+    const int held = open(folder.File(".song.wav.part-" + dead + "-1").c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
     WriteText(folder.File(".song.wav.part-" + dead + "-0"), "abandoned");
-    WriteText(folder.File(".other.wav.part-" + dead + "-3"), "abandoned");
+    // A living process number (a reused one, or a writer not yet reaped) does not keep a file without its lock.
+    WriteText(folder.File(".other.wav.part-" + alive + "-3"), "abandoned");
+    RiffWriter writer;  // a writer of this very process keeps its file
+    ASSERT_TRUE(writer.Open(folder.File("open.wav")));
     RemoveAbandonedTemporaryFiles(folder.Path().string());
+    close(held);
     std::vector<std::string> left = folder.Entries();
     std::vector<std::string> expected = kept;
+    expected.push_back(std::filesystem::path(writer.TemporaryPath()).filename().string());
     std::sort(left.begin(), left.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(left, expected);

@@ -1,12 +1,13 @@
 // libFuzzer entry point: imports arbitrary bytes as a MIDI file into a fresh
 // song. The importer reads from a file, so each input is written to one
-// scratch file per fuzzing process first.
+// scratch file per fuzzing process first, and removed after the import.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <system_error>
 
 #include "import/load_midi_file.h"
 #include "model/song_container.h"
@@ -35,5 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static SongContainer song(1);
     SilentReport report;
     LoadMidiFile(ScratchPath(), song, report, kFuzzEventLimit);
+    // Nothing is left behind in the temporary folder when fuzzing stops.
+    std::error_code ignored;
+    std::filesystem::remove(ScratchPath(), ignored);
     return 0;
 }

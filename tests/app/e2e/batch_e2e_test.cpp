@@ -70,6 +70,9 @@ std::string LongNoteSmf(int minutes) {
     return file + track;
 }
 
+// A WAV file of an earlier conversion: its signature, then `text` (only a WAV file is replaced).
+std::string EarlierWav(const std::string& text) { return std::string("RIFF\0\0\0\0WAVE", 12) + text; }
+
 // The temporary files a conversion leaves in `folder` while it writes.
 std::vector<fs::path> TemporaryFiles(const std::string& folder) {
     std::vector<fs::path> found;
@@ -209,10 +212,10 @@ TEST_F(BatchRun, SecondRunReplacesTheWavFilesAndTheLog) {
     WriteBytes(songs + "/b.mid", OneNoteSmf());
     ASSERT_EQ(Run("-f" + songs).status, 0);
     const std::string firstWav = ReadBytes(songs + "/Conv/b.wav");
-    WriteBytes(songs + "/Conv/b.wav", "stale");
+    WriteBytes(songs + "/Conv/b.wav", EarlierWav("stale"));
     WriteBytes(songs + "/Conv/CreateLog.log", "stale log\r\n");
     EXPECT_EQ(Run("-f" + songs + "/").status, 0);
-    EXPECT_EQ(ReadBytes(songs + "/Conv/b.wav"), firstWav);
+    EXPECT_TRUE(ReadBytes(songs + "/Conv/b.wav") == firstWav);
     EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\nEND\r\n");
 }
 
@@ -332,6 +335,7 @@ TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {
     const RunResult run = Run("-f" + songs);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("変換するMIDIファイルがありません。"), std::string::npos);
+    EXPECT_NE(run.err.find("ombrix: no *.mid files in the folder " + songs + "; nothing was converted\n"), std::string::npos);
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
 }
 
@@ -339,12 +343,12 @@ TEST_F(BatchRun, CtrlCOrSigtermRemovesTheUnfinishedFileKeepsTheEarlierWavAndTheL
     WriteBytes(songs + "/long.mid", LongNoteSmf(180));
     fs::create_directories(songs + "/Conv");
     for (const int signalNumber : {SIGINT, SIGTERM}) {
-        WriteBytes(songs + "/Conv/long.wav", "earlier");
+        WriteBytes(songs + "/Conv/long.wav", EarlierWav("earlier"));
         const int status = RunAndStopMidway(songs, signalNumber);
         ASSERT_TRUE(WIFEXITED(status)) << signalNumber;
         EXPECT_EQ(WEXITSTATUS(status), 128 + signalNumber);
         EXPECT_TRUE(TemporaryFiles(songs + "/Conv").empty());
-        EXPECT_EQ(ReadBytes(songs + "/Conv/long.wav"), "earlier");
+        EXPECT_TRUE(ReadBytes(songs + "/Conv/long.wav") == EarlierWav("earlier"));
         EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/long.mid\r\n");
         EXPECT_NE(stoppedErr.find("interrupted"), std::string::npos);
     }
@@ -439,6 +443,98 @@ TEST_F(BatchRun, AMissingMidiFileWhosePathHoldsDashFIsASongNotAFolderBatch) {
     EXPECT_NE(run.err.find("Convert the song without it"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists("av.mid"));
     EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BatchRun, AnExistingOutputThatIsNoWavFileIsNotReplaced) {
+    WriteBytes(songs + "/a.mid", OneNoteSmf());
+    fs::create_directory(songs + "/Conv");
+    WriteBytes(songs + "/Conv/a.wav", "my notes");
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    const std::string line = songs + "/Conv/a.wav exists and is not a WAV file; it was not replaced";
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\n" + line + "\r\nEND\r\n");
+    EXPECT_EQ(run.err, "ombrix: " + line + "\n");
+    EXPECT_EQ(ReadBytes(songs + "/Conv/a.wav"), "my notes");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BatchRun, ALinkThatLeadsNowhereIsToldAsSuchNotAsADevice) {
+    fs::create_symlink(songs + "/nowhere", songs + "/dangling.mid");
+    fs::create_symlink(songs + "/loop.mid", songs + "/loop.mid");
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    for (const std::string name : {"dangling.mid", "loop.mid"}) {
+        EXPECT_NE(run.err.find(songs + "/" + name + " is a link that leads to no file (dangling, or a loop of links)\n"),
+                  std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(run.err.find("FIFO"), std::string::npos);
+}
+
+TEST_F(BatchRun, AFolderTooLongForItsFilesNamesEverySkippedFile) {
+    const std::string folder = songs + "/" + std::string(250 - songs.size(), 'f');  // 251 bytes
+    fs::create_directory(folder);
+    WriteBytes(folder + "/long-name.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + folder);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("ombrix: " + folder + "/long-name.mid: skipped, the path is longer than 259 bytes\n"),
+              std::string::npos);
+}
+
+TEST_F(BatchRun, AFileNamedOnlyByItsExtensionFailsWithItsCauseAsInTheOptionCommandLine) {
+    WriteBytes(songs + "/.mid", OneNoteSmf());
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    const std::string line = "The file name has nothing before its extension; no WAV name can be made from it";
+    EXPECT_NE(ReadBytes(songs + "/Conv/CreateLog.log").find(songs + "/.mid\r\n" + line + "\r\nEND\r\n"), std::string::npos);
+    EXPECT_NE(run.err.find("ombrix: " + songs + "/.mid: " + line + "\n"), std::string::npos);
+    EXPECT_FALSE(fs::exists(songs + "/Conv/.wav"));
+    EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
+
+    fs::remove_all(songs + "/Conv");
+    const RunResult options = Run("-q '" + songs + "'");
+    EXPECT_EQ(options.status, 1);
+    EXPECT_EQ(options.err, songs + "/.mid: " + line + "\n");
+    EXPECT_NE(ReadBytes(songs + "/Conv/CreateLog.log").find(songs + "/.mid\r\n" + line + "\r\nEND\r\n"), std::string::npos);
+}
+
+TEST_F(BatchRun, AWorkerStoppedBySigtermIsLoggedAsStoppedAndTheBatchGoesOn) {
+    WriteBytes(songs + "/a.mid", LongNoteSmf(1));
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
+    const std::string script = "set -m; cd '" + root.path() + "'; env -u DISPLAY XDG_CONFIG_HOME='" + config +
+                               "' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' -f'" + songs +
+                               "' >/dev/null 2>stderr </dev/null & pid=$!\n"
+                               "for i in $(seq 300); do ls -a '" + songs + "/Conv' 2>/dev/null | grep -q a.wav.part && break; sleep 0.05; done\n"
+                               "pkill -TERM -P $pid\n"
+                               "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!; wait $pid; echo $? >status; kill $guard\n";
+    WriteBytes(root.path() + "/stop-worker.sh", script);
+    std::system(("bash '" + root.path() + "/stop-worker.sh' 2>/dev/null").c_str());
+    EXPECT_EQ(ReadBytes(root.path() + "/status"), "1\n");
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log"),
+              ExpectedLog({{"a.mid", "Conversion stopped by a signal (Terminated)\r\n"}, {"b.mid", ""}}));
+    EXPECT_TRUE(TemporaryFiles(songs + "/Conv").empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(BatchRun, AFailedFileOfACollidingNameIsNotLoggedAsSaved) {
+    WriteBytes(songs + "/Song.MID", OneNoteSmf());
+    WriteBytes(songs + "/Song.mid", "plain text");
+    const RunResult run = Run("-f" + songs);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadBytes(songs + "/Conv/CreateLog.log").find("Saved as"), std::string::npos);
+    EXPECT_EQ(run.err.find("Saved as"), std::string::npos);
 }
 
 }  // namespace

@@ -22,6 +22,9 @@ namespace {
 constexpr char kPlayerKey[] = "registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32";
 constexpr std::size_t kWavHeaderBytes = 44;
 
+// A WAV file of an earlier conversion: its signature, then `text` (only a WAV file is replaced).
+std::string EarlierWav(const std::string& text) { return std::string("RIFF\0\0\0\0WAVE", 12) + text; }
+
 struct ProgramRun {
     int status = -1;
     std::string out;
@@ -37,11 +40,12 @@ protected:
         std::ofstream(root.path() + "/config/" + kPlayerKey + "/@") << OMBRIX_TEST_MODULE_DIR << "/player";
     }
 
-    // Runs the program with `arguments` (already quoted for the shell) and `environment` settings.
-    ProgramRun Ombrix(const std::string& arguments, const std::string& environment = "") {
+    // Runs the program with `arguments` (already quoted for the shell) and
+    // `environment` settings, after the shell commands `limits` ("ulimit -v 300000").
+    ProgramRun Ombrix(const std::string& arguments, const std::string& environment = "", const std::string& limits = "") {
         const std::string out = root.path() + "/stdout";
         const std::string err = root.path() + "/stderr";
-        const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY -u QNSTEST_CRASH_AT_BLOCK XDG_CONFIG_HOME='" +
+        const std::string command = limits + (limits.empty() ? "" : "; ") + "env -u DISPLAY -u WAYLAND_DISPLAY -u QNSTEST_CRASH_AT_BLOCK XDG_CONFIG_HOME='" +
                                     root.path() + "/config' HOME='" + root.path() + "' " + environment + " '" +
                                     OMBRIX_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int raw = std::system(command.c_str());
@@ -49,18 +53,32 @@ protected:
     }
 
     // Starts the program on `arguments` with the test module hanging at block
-    // 600 (6.8 s), waits until the unfinished file of the hung song "b.mid" exists, sends
-    // `signal` to the program and returns its exit status (-1 if it never got there).
-    int InterruptWhileHung(const std::string& arguments, const std::string& signal) {
+    // 600 (6.8 s) after the shell commands `prefix` ("trap '' TERM"), waits
+    // (at most 15 s) until the shell test `ready` holds in the songs folder,
+    // sends `signals` 0.3 s apart and returns the program's exit status. A
+    // program still running 10 s after the last signal is killed (137).
+    int SignalWhen(const std::string& arguments, const std::string& ready, const std::vector<std::string>& signals,
+                   const std::string& prefix = "") {
         const std::string status = root.path() + "/status";
-        const std::string script = "cd '" + root.path() + "' && env -u DISPLAY XDG_CONFIG_HOME='" + root.path() +
-                                   "/config' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' " + arguments +
-                                   " >/dev/null 2>stderr </dev/null & pid=$!; "
-                                   "for i in $(seq 300); do ls -a '" + songs + "/Conv' 2>/dev/null | grep -q 'b.wav.part' && break; sleep 0.05; done; "
-                                   "kill -" + signal + " $pid; wait $pid; echo $? > '" + status + "'";
-        std::system(script.c_str());
+        // Job control keeps SIGINT for the program: a background command would get it ignored.
+        std::string script = "set -m; " + prefix + (prefix.empty() ? "" : "; ") + "cd '" + root.path() +
+                             "'; env -u DISPLAY XDG_CONFIG_HOME='" + root.path() +
+                             "/config' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' " + arguments +
+                             " >/dev/null 2>stderr </dev/null & pid=$!; cd '" + songs +
+                             "'; for i in $(seq 300); do " + ready + " && break; sleep 0.05; done; ";
+        for (std::size_t i = 0; i < signals.size(); ++i) script += (i > 0 ? "sleep 0.3; kill -" : "kill -") + signals[i] + " $pid; ";
+        script += "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!; wait $pid; echo $? > '" + status +
+                  "'; kill $guard 2>/dev/null";
+        const std::string file = root.path() + "/signal.sh";
+        std::ofstream(file) << script << "\n";
+        std::system(("bash '" + file + "' 2>/dev/null").c_str());
         const std::string text = ReadFileBytes(status);
         return text.empty() ? -1 : std::stoi(text);
+    }
+
+    // SignalWhen once the unfinished file of the hung song "b.mid" exists.
+    int InterruptWhileHung(const std::string& arguments, const std::string& signal, const std::string& prefix = "") {
+        return SignalWhen(arguments, "ls -a Conv 2>/dev/null | grep -q b.wav.part", {signal}, prefix);
     }
 
     // The names in the songs' Conv folder, once no unfinished file is left (at most 5 s).
@@ -80,8 +98,15 @@ protected:
         return names;
     }
 
-    void Song(const std::string& name, int quarters = 1) {
-        const smftest::Bytes bytes = PracticeSong(quarters);
+    void Song(const std::string& name, int quarters = 1) { Write(name, PracticeSong(quarters)); }
+
+    // One note held for `minutes` minutes at 120 BPM (the test module renders an hour in about a second).
+    void LongSong(const std::string& name, int minutes) {
+        Write(name, smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).NoteOn(0, 0, 60, 100)
+                                              .NoteOff(minutes * 120 * 480, 0, 60).End()}));
+    }
+
+    void Write(const std::string& name, const smftest::Bytes& bytes) {
         std::ofstream(songs + "/" + name, std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
@@ -220,11 +245,11 @@ TEST_F(OptionRun, ACrashingModuleCostsOneSongAndKeepsItsEarlierFile) {
     Song("a.mid", 8);
     Song("b.mid", 1);
     fs::create_directory(songs + "/Conv");
-    std::ofstream(songs + "/Conv/a.wav") << "earlier";
+    std::ofstream(songs + "/Conv/a.wav") << EarlierWav("earlier");
     const ProgramRun run = Ombrix("--normalize --no-precount '" + songs + "'", "QNSTEST_CRASH_AT_BLOCK=200");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, songs + "/a.mid: Conversion crashed (Segmentation fault)\n");
-    EXPECT_EQ(ReadFileBytes(songs + "/Conv/a.wav"), "earlier");
+    EXPECT_TRUE(ReadFileBytes(songs + "/Conv/a.wav") == EarlierWav("earlier"));
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
     EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 3);  // no temporary file
 }
@@ -262,6 +287,241 @@ TEST_F(OptionRun, TheFolderBatchStoppedBySigtermLeavesNoUnfinishedFile) {
     Song("b.mid", 16);
     EXPECT_EQ(InterruptWhileHung("'-f" + songs + ",-p0'", "TERM"), 128 + 15);
     EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+}  // namespace
+
+namespace {
+
+// The address space of the program and its workers is limited to 300 MB:
+// a song normalized in memory (10 MB a minute) runs out of it.
+constexpr char kMemoryLimit[] = "ulimit -v 300000";
+
+TEST_F(OptionRun, AWorkerOutOfMemoryFailsItsSongWithTheCauseAndSparesTheOthers) {
+    Song("a.mid", 1);
+    LongSong("b.mid", 60);
+    Song("c.mid", 1);
+    fs::create_directory(songs + "/Conv");
+    std::ofstream(songs + "/Conv/b.wav") << EarlierWav("earlier");
+    const ProgramRun run = Ombrix("-q --jobs 2 --normalize '" + songs + "'", "", kMemoryLimit);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/b.mid: Conversion failed (out of memory)\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n" + songs +
+                                                                 "/b.mid\r\nConversion failed (out of memory)\r\nEND\r\n" +
+                                                                 songs + "/c.mid\r\nEND\r\n");
+    EXPECT_TRUE(ReadFileBytes(songs + "/Conv/b.wav") == EarlierWav("earlier"));
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav", "b.wav", "c.wav"}));
+}
+
+TEST_F(OptionRun, ASingleFileOutOfMemoryExitsWithFailureAndKeepsTheEarlierWav) {
+    LongSong("big.mid", 60);
+    std::ofstream(root.path() + "/big.wav") << EarlierWav("earlier");
+    const ProgramRun run = Ombrix("-q --normalize -o '" + root.path() + "/big.wav' '" + songs + "/big.mid'", "", kMemoryLimit);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/big.mid: Conversion failed (out of memory)\n");
+    EXPECT_TRUE(ReadFileBytes(root.path() + "/big.wav") == EarlierWav("earlier"));
+}
+
+TEST_F(OptionRun, CtrlCWithSigtermIgnoredStillStopsAStalledWorkerAndRemovesItsFile) {
+    Song("b.mid", 16);
+    EXPECT_EQ(InterruptWhileHung("--jobs=1 --no-precount '" + songs + "'", "INT", "trap '' TERM"), 128 + 2);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+TEST_F(OptionRun, AWorkerWithSigtermIgnoredStillNoticesItsParentKilledAndRemovesItsFile) {
+    Song("b.mid", 16);
+    EXPECT_EQ(InterruptWhileHung("--jobs=1 --no-precount '" + songs + "'", "KILL", "trap '' TERM"), 128 + 9);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+TEST_F(OptionRun, UnderNohupAHangupIsIgnoredAndSigtermStillStops) {
+    Song("b.mid", 16);
+    EXPECT_EQ(SignalWhen("--jobs=1 --no-precount '" + songs + "'", "ls -a Conv 2>/dev/null | grep -q b.wav.part",
+                         {"HUP", "TERM"}, "trap '' HUP"),
+              128 + 15);
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+TEST_F(OptionRun, AnInterruptedParallelRunLogsEveryFinishedFileAndToldItsFailureAtOnce) {
+    Song("a.mid", 16);  // hangs at 6.8 s
+    Song("b.mid", 1);
+    std::ofstream(songs + "/c.mid") << "plain text";
+    Song("d.mid", 1);
+    const int status = SignalWhen("--jobs=2 --no-precount '" + songs + "'",
+                                  "test -e Conv/d.wav && grep -q c.mid ../stderr", {"INT"});
+    EXPECT_EQ(status, 128 + 2);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/b.mid\r\nEND\r\n" + songs +
+                                                                 "/c.mid\r\nFile is not SMF\r\nEND\r\n" + songs +
+                                                                 "/d.mid\r\nEND\r\n");
+    EXPECT_NE(ReadFileBytes(root.path() + "/stderr").find(songs + "/c.mid: not a Standard MIDI File\n"), std::string::npos);
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "b.wav", "d.wav"}));
+}
+
+TEST_F(OptionRun, OneJobNeverRunsTwoConversionsAtOnce) {
+    Song("a.mid", 16);  // hangs at 6.8 s
+    Song("b.mid", 1);
+    // While a.mid hangs, b.mid must still wait for its turn.
+    EXPECT_EQ(SignalWhen("--jobs 1 --no-precount '" + songs + "'",
+                         "ls -a Conv 2>/dev/null | grep -q a.wav.part && sleep 0.5", {"TERM"}),
+              128 + 15);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), "");
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{"CreateLog.log"});
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, AnOutputThatIsAnInputInAnySpellingIsAUsageErrorAndNothingIsWritten) {
+    Song("a.mid");
+    const std::string a = songs + "/a.mid";
+    const std::string before = ReadFileBytes(a);
+    fs::create_symlink(a, root.path() + "/link.mid");
+    fs::copy_file(a, songs + "/x.wav");  // a MIDI file with a WAV name
+    const std::string x = ReadFileBytes(songs + "/x.wav");
+    for (const std::string& arguments : {"-q -o '" + a + "' '" + a + "'", "-q -o '" + root.path() + "/link.mid' '" + a + "'",
+                                        "-q -o '" + songs + "/.' '" + songs + "/x.wav'"}) {
+        const ProgramRun run = Ombrix(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("is the input"), std::string::npos) << arguments;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << arguments;
+    }
+    EXPECT_EQ(ReadFileBytes(a), before);
+    EXPECT_EQ(ReadFileBytes(songs + "/x.wav"), x);
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(OptionRun, AnExistingOutputThatIsNoSoundFileIsNotReplaced) {
+    Song("song.mid");
+    Song("other.mid");
+    const std::string song = ReadFileBytes(songs + "/song.mid");
+    const ProgramRun run = Ombrix("-q -o '" + songs + "/song.mid' '" + songs + "/other.mid'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/other.mid: " + songs + "/song.mid exists and is not a sound file; it was not replaced\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/song.mid"), song);
+    // A WAV file is replaced as before.
+    ASSERT_EQ(Ombrix("-q -o '" + root.path() + "/take.wav' '" + songs + "/other.mid'").status, 0);
+    EXPECT_EQ(Ombrix("-q -o '" + root.path() + "/take.wav' '" + songs + "/song.mid'").status, 0);
+    // So is a file of the other formats written here.
+    ASSERT_EQ(Ombrix("-q -o '" + root.path() + "/take.flac' '" + songs + "/other.mid'").status, 0);
+    EXPECT_EQ(Ombrix("-q -o '" + root.path() + "/take.flac' '" + songs + "/song.mid'").status, 0);
+}
+
+TEST_F(OptionRun, AnOutputEndingWithASlashIsAFolderCreatedWhenMissing) {
+    Song("song.mid");
+    const ProgramRun run = Ombrix("-q -o '" + root.path() + "/out/' '" + songs + "/song.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_GT(fs::file_size(root.path() + "/out/song.wav"), kWavHeaderBytes);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, ASecondRunOnTheSameFolderWaitsForTheFirstOrFailsWithNoWait) {
+    Song("a.mid", 1);   // the first run converts it
+    Song("b.mid", 16);  // and hangs on this one at 6.8 s
+    const std::string program = "env -u DISPLAY XDG_CONFIG_HOME='" + root.path() + "/config' '" + OMBRIX_PROGRAM + "'";
+    const std::string folder = " --jobs=1 --no-precount '" + songs + "'";
+    const std::string script =
+        "set -m; cd '" + root.path() + "'\n" +
+        "QNSTEST_HANG_AT_BLOCK=600 " + program + folder + " >/dev/null 2>first.err </dev/null & first=$!\n" +
+        "for i in $(seq 300); do ls -a songs/Conv 2>/dev/null | grep -q b.wav.part && break; sleep 0.05; done\n" +
+        program + " --no-wait" + folder + " >/dev/null 2>nowait.err </dev/null; echo $? >nowait.status\n" +
+        program + folder + " >/dev/null 2>second.err </dev/null & second=$!\n" +
+        "for i in $(seq 300); do grep -q waiting second.err && break; sleep 0.05; done\n" +
+        "kill -TERM $first; wait $first\n" +
+        "(sleep 10; kill -KILL $second 2>/dev/null) & guard=$!; wait $second; echo $? >second.status; kill $guard\n";
+    std::ofstream(root.path() + "/runs.sh") << script;
+    std::system(("bash '" + root.path() + "/runs.sh' 2>/dev/null").c_str());
+    EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.status"), "1\n");
+    EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.err"),
+              "ombrix: another run is converting into " + songs + "/Conv (it holds " + songs +
+                  "/Conv/CreateLog.log); nothing was converted (--no-wait)\n");
+    EXPECT_EQ(ReadFileBytes(root.path() + "/second.status"), "0\n");
+    EXPECT_EQ(ReadFileBytes(root.path() + "/second.err"),
+              "ombrix: another run is converting into " + songs + "/Conv/; waiting for it to finish\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n" + songs + "/b.mid\r\nEND\r\n");
+}
+
+TEST_F(OptionRun, OneFolderGivenInTwoSpellingsConvertsEachSongOnceIntoOneLog) {
+    Song("a.mid");
+    Song("b.mid");
+    const ProgramRun run = Ombrix("-q --jobs 2 '" + songs + "' '" + root.path() + "/../" +
+                                  fs::path(root.path()).filename().string() + "/songs/'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string log = ReadFileBytes(songs + "/Conv/CreateLog.log");
+    std::size_t entries = 0;
+    for (std::size_t at = log.find("END\r\n"); at != std::string::npos; at = log.find("END\r\n", at + 1)) ++entries;
+    EXPECT_EQ(entries, 2u) << log;  // each song once, whichever spelling reached it
+    EXPECT_FALSE(fs::exists(songs + "/Conv/a (2).wav"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, AWriteFailureInAWorkerFailsTheRunWithOneLine) {
+    Song("a.mid", 8);
+    const ProgramRun run = Ombrix("-q '" + songs + "/a.mid'", "", "ulimit -f 100");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/a.mid: the WAV file could not be written (cannot write " + songs +
+                           "/Conv/a.wav: File too large)\n");
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{});
+}
+
+TEST_F(OptionRun, AFolderThatCannotTakeItsConvFolderIsToldWithTheSystemsReason) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    Song("a.mid");
+    fs::permissions(songs, fs::perms::owner_read | fs::perms::owner_exec);
+    const ProgramRun run = Ombrix("-q '" + songs + "'");
+    fs::permissions(songs, fs::perms::owner_all);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.find("No such file"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("cannot create the folder " + songs + "/Conv: Permission denied"), std::string::npos) << run.err;
+}
+
+TEST_F(OptionRun, StaleTemporaryFilesOfAKilledRunAreRemoved) {
+    const pid_t gone = fork();
+    if (gone == 0) _exit(0);
+    waitpid(gone, nullptr, 0);
+    Song("a.mid");
+    fs::create_directory(songs + "/Conv");
+    std::ofstream(songs + "/Conv/.b.wav.part-" + std::to_string(gone) + "-0") << "left by a killed run";
+    std::ofstream(songs + "/Conv/.c.wav.part-" + std::to_string(getpid()) + "-0") << "a living number, no lock";
+    EXPECT_EQ(Ombrix("-q '" + songs + "'").status, 0);
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav"}));
+}
+
+TEST_F(OptionRun, AShortOptionFirstStillMeansTheOptionCommandLine) {
+    Song("a.mid");
+    const ProgramRun run = Ombrix("-j 1 -q '" + songs + "/a.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(fs::exists(songs + "/Conv/a.wav"));
+}
+
+TEST_F(OptionRun, AFailedFileOfACollidingNameIsNotLoggedAsSaved) {
+    Song("Song.MID");
+    std::ofstream(songs + "/Song.mid") << "plain text";
+    const ProgramRun run = Ombrix("-q '" + songs + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"),
+              songs + "/Song.MID\r\nEND\r\n" + songs + "/Song.mid\r\nFile is not SMF\r\nEND\r\n");
+    EXPECT_EQ(run.err.find("Saved as"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, ListEscapesControlCharactersInNamesAsTheLogDoes) {
+    Song("a.mid");
+    Song("b\tc\nd\x1b[31m.mid");
+    const ProgramRun run = Ombrix("--list '" + songs + "'");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find(songs + "/b\\tc\\nd\\x1B[31m.mid\t1\t-\t-\t"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 10);  // five channels of each song, one line each
 }
 
 }  // namespace
