@@ -2,12 +2,12 @@
 // descriptor.
 #include "platform/encoded_audio_file.h"
 
+#include "platform/system_reason.h"
 #include <samplerate.h>
 #include <sndfile.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -88,7 +88,7 @@ bool EncodedAudioFile::Create(const std::string& path, const EncoderSettings& se
     info.format = MajorFormat(settings.codec);
     if (!sf_format_check(&info)) return Fail("this system's sound file library cannot write the format");
     const int fd = temporary_.Create(path);
-    if (fd < 0) return Fail(std::strerror(errno));
+    if (fd < 0) return Fail(SystemReason(errno));
     // The library owns the descriptor from here and closes it with the file.
     SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
     if (file == nullptr) {
@@ -157,7 +157,7 @@ bool EncodedAudioFile::Finish() {
         return false;
     }
     if (temporary_.Commit()) return true;
-    return Fail(std::strerror(errno));
+    return Fail(SystemReason(errno));
 }
 
 void EncodedAudioFile::Abandon() {

@@ -2,10 +2,10 @@
 // through a stdio buffer, size fields patched in place, renamed on commit.
 #include "platform/riff_writer.h"
 
+#include "platform/system_reason.h"
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace {
 
@@ -42,7 +42,7 @@ bool RiffWriter::Fail(int errorNumber) {
     return false;
 }
 
-std::string RiffWriter::FailureReason() const { return std::strerror(error_ != 0 ? error_ : EIO); }
+std::string RiffWriter::FailureReason() const { return SystemReason(error_ != 0 ? error_ : EIO); }
 
 bool RiffWriter::WriteRaw(const void* data, std::size_t length) {
     if (!file_ || failed_) return false;

@@ -117,6 +117,17 @@ int TemporaryFile::Create(const std::string& targetPath) {
     }
     const int fd = CreateTemporaryFile(folder, baseName, unfinished_, tempPath_);
     if (fd < 0) return -1;
+    // The lock belongs to the open file, not to one descriptor: a copy kept
+    // here holds it after the caller closes its descriptor, until the file
+    // is renamed or removed, so that no clean-up takes it for abandoned.
+    lockFd_ = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (lockFd_ < 0) {
+        const int error = errno;
+        ::close(fd);
+        Discard();
+        errno = error;
+        return -1;
+    }
     targetPath_ = targetPath;
     replacedMode_ = replacedMode;
     return fd;
@@ -136,12 +147,21 @@ bool TemporaryFile::Commit() {
     }
     unfinished_.Forget();  // only now: until the rename the temporary file exists
     tempPath_.clear();
+    ReleaseLock();
     return ok;
 }
 
 void TemporaryFile::Discard() {
-    if (tempPath_.empty()) return;
-    ::unlink(tempPath_.c_str());
-    unfinished_.Forget();
-    tempPath_.clear();
+    if (!tempPath_.empty()) {
+        ::unlink(tempPath_.c_str());
+        unfinished_.Forget();
+        tempPath_.clear();
+    }
+    ReleaseLock();
+}
+
+void TemporaryFile::ReleaseLock() {
+    if (lockFd_ < 0) return;
+    ::close(lockFd_);
+    lockFd_ = -1;
 }

@@ -39,7 +39,10 @@ public:
     const std::string& Path() const { return tempPath_; }
 
 private:
+    void ReleaseLock();
+
     UnfinishedFile unfinished_;
+    int lockFd_ = -1;  // holds the writer's lock on the temporary file until it is renamed or removed
     std::string targetPath_;
     std::string tempPath_;
     int replacedMode_ = -1;  // permission bits of the file being replaced, -1 for a new file

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/standard_error.h"
+#include "platform/system_reason.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/audio_output.h"
@@ -132,7 +133,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error) {
-        WriteErrorLine("cannot create the folder " + folder + ": " + error.message());
+        WriteErrorLine("cannot create the folder " + folder + ": " + SystemReason(error));
         report.Report(kWaveFileFailedMessage);
         return;
     }

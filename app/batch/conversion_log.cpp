@@ -8,6 +8,7 @@
 #include "platform/locked_file.h"
 #include "platform/message_box.h"
 #include "platform/standard_error.h"
+#include "platform/system_reason.h"
 #include "platform/text.h"
 #include "platform/text_viewer.h"
 #include "platform/translation.h"
@@ -37,7 +38,7 @@ void ConversionLog::Open(const std::string& outputFolder, bool wait) {
     };
     file_.reset(OpenLockedForWriting(path_, wait ? LockWait::kWait : LockWait::kNoWait, sayWaiting, error));
     if (file_) return;
-    failure_ = std::strerror(error);
+    failure_ = SystemReason(error);
     lockedByAnother_ = IsLockedByAnother(error);
 }
 
@@ -50,14 +51,14 @@ void ConversionLog::AppendLine(std::string_view text) {
     // Each line reaches the file at once: an interrupted batch keeps the
     // entries of what it has done, and a forked conversion inherits no
     // pending bytes to write a second time.
-    if (std::fflush(file_.get()) != 0 && failure_.empty()) failure_ = std::strerror(errno);
+    if (std::fflush(file_.get()) != 0 && failure_.empty()) failure_ = SystemReason(errno);
 }
 
 bool ConversionLog::Close() {
     if (!file_) return false;
     const bool writeFailed = std::ferror(file_.get()) != 0;
     const bool closeFailed = std::fclose(file_.release()) != 0;
-    if (closeFailed && failure_.empty()) failure_ = std::strerror(errno);
+    if (closeFailed && failure_.empty()) failure_ = SystemReason(errno);
     return !writeFailed && !closeFailed;
 }
 

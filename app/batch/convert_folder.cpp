@@ -22,6 +22,7 @@
 #include "platform/message_box.h"
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
+#include "platform/system_reason.h"
 #include "platform/translation.h"
 
 namespace {
@@ -96,7 +97,7 @@ bool ListMidiFiles(const BatchFolders& folders, std::vector<std::string>& names)
         } else if (!std::filesystem::is_directory(status)) {
             WriteErrorLine(folders.listed + " is a file, not a folder; give the folder that holds the MIDI files");
         } else {
-            WriteErrorLine("cannot read the folder " + folders.listed + ": " + error.message());
+            WriteErrorLine("cannot read the folder " + folders.listed + ": " + SystemReason(error));
         }
         return false;
     }
@@ -121,7 +122,7 @@ bool MakeOutputFolder(const std::string& output) {
     std::error_code statError;
     if (!error && std::filesystem::is_directory(output, statError)) return true;
     const bool fileInTheWay = std::filesystem::exists(std::filesystem::path(output).parent_path(), statError);
-    const std::string reason = fileInTheWay ? "a file of that name is in the way" : error.message();
+    const std::string reason = fileInTheWay ? "a file of that name is in the way" : SystemReason(error);
     WriteErrorLine("cannot create the output folder " + output + ": " + reason + "; nothing was converted");
     return false;
 }

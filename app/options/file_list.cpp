@@ -1,8 +1,8 @@
 // Splitting a list of names.
 #include "app/options/file_list.h"
 
+#include "platform/system_reason.h"
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 
@@ -20,12 +20,12 @@ std::optional<std::vector<std::string>> ReadFileListFrom(const std::string& path
     if (path == "-") return ReadFileList(std::cin, nulSeparated);
     std::ifstream in(path, std::ios::binary);
     if (!in) {
-        error = "cannot read the file list " + path + ": " + std::strerror(errno);
+        error = "cannot read the file list " + path + ": " + SystemReason(errno);
         return std::nullopt;
     }
     std::vector<std::string> names = ReadFileList(in, nulSeparated);
     if (in.bad()) {
-        error = "cannot read the file list " + path + ": " + std::strerror(errno);
+        error = "cannot read the file list " + path + ": " + SystemReason(errno);
         return std::nullopt;
     }
     return names;

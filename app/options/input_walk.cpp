@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/song/midi_file_name.h"
+#include "platform/system_reason.h"
 
 namespace fs = std::filesystem;
 
@@ -65,7 +66,7 @@ private:
         }
         if (error) {
             const std::string key = relative.empty() ? fs::path(root).lexically_normal().generic_string() : relative.generic_string();
-            result_.found.push_back({folder.string(), root, key, "cannot read the folder: " + error.message()});
+            result_.found.push_back({folder.string(), root, key, "cannot read the folder: " + SystemReason(error)});
             return;
         }
         std::sort(files.begin(), files.end());

@@ -24,6 +24,7 @@
 #include "platform/interrupt_cleanup.h"
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
+#include "platform/system_reason.h"
 #include "platform/text.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
@@ -127,7 +128,7 @@ private:
             std::filesystem::create_directories(folder, error);
             if (error) {
                 // Its files fail with the same cause when they are started.
-                WriteErrorLine(Tr("cannot create the folder ") + folder.string() + ": " + error.message() +
+                WriteErrorLine(Tr("cannot create the folder ") + folder.string() + ": " + SystemReason(error) +
                                Tr("; its conversion log is not written"));
                 logOf_[i] = logs_.size();
                 logs_.emplace_back();
@@ -211,7 +212,7 @@ private:
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
         if (error) {
             report.Report(kWaveFileFailedMessage);
-            WriteErrorLine("cannot create the folder " + folder.string() + ": " + error.message());
+            WriteErrorLine("cannot create the folder " + folder.string() + ": " + SystemReason(error));
             return;
         }
         ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, report, RequestedOutput(request_));

@@ -3,8 +3,8 @@
 
 #include <cerrno>
 #include <charconv>
-#include <cstring>
 
+#include "platform/system_reason.h"
 #include "platform/translation.h"
 
 namespace {
@@ -109,7 +109,7 @@ bool RunReport::Open(const std::string& path, std::string& error) {
         return true;
     }
     file_.reset(std::fopen(path.c_str(), "w"));
-    if (!file_) error = "cannot write the report " + path + ": " + std::strerror(errno);
+    if (!file_) error = "cannot write the report " + path + ": " + SystemReason(errno);
     return file_ != nullptr;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/temporary_file.h"
 #include "tests/render/file_size_limit.h"
 #include "tests/render/temp_folder.h"
 
@@ -173,3 +174,20 @@ TEST(RiffWriter, OnlyTemporaryFilesWhoseLockIsFreeAreRemovedAsAbandoned) {
 }
 
 }  // namespace
+
+// Between closing its descriptor and renaming the file, a writer still holds
+// its lock: a clean-up by another run into the same folder (shards of one
+// library) must not take the finished file for abandoned.
+TEST(TemporaryFile, KeepsItsLockAfterTheWriterClosesItsDescriptor) {
+    TempFolder folder;
+    TemporaryFile file;
+    const int fd = file.Create(folder.File("song.flac"));
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(write(fd, "fLaC", 4), 4);
+    close(fd);
+    const std::string temporary = file.Path();
+    RemoveAbandonedTemporaryFiles(folder.Path().string());
+    EXPECT_TRUE(std::filesystem::exists(temporary));
+    EXPECT_TRUE(file.Commit());
+    EXPECT_TRUE(std::filesystem::exists(folder.File("song.flac")));
+}
