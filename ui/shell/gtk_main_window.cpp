@@ -100,16 +100,7 @@ void GtkMainWindow::BuildWidgets() {
     }
     gtk_container_add(GTK_CONTAINER(window_), fixed);
 
-    // GTK cannot add to the window manager's menu: About sits in a context menu of the background and on F1.
-    menu_ = gtk_menu_new();
-    GtkWidget* about = gtk_menu_item_new_with_mnemonic(Tr("_About..."));
-    g_signal_connect_swapped(about, "activate", G_CALLBACK(+[](gpointer self) {
-                                 static_cast<GtkMainWindow*>(self)->logic_.OnSysCommand(kAboutCommand);
-                             }),
-                             this);
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), about);
-    gtk_widget_show_all(menu_);
-    gtk_menu_attach_to_widget(GTK_MENU(menu_), window_, nullptr);
+    BuildMenu();
 
     gtk_drag_dest_set(window_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
     gtk_drag_dest_add_uri_targets(window_);
@@ -121,6 +112,79 @@ void GtkMainWindow::BuildWidgets() {
     g_signal_connect(window_, "unmap-event", G_CALLBACK(OnGrabBroken), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
+}
+
+// GTK cannot add to the window manager's menu: the key, the click and About
+// sit in a context menu of the background, each also on its key.
+void GtkMainWindow::BuildMenu() {
+    menu_ = gtk_menu_new();
+    const auto add = [this](GtkWidget* item, guint key, GdkModifierType modifiers, void (*run)(GtkMainWindow&)) {
+        gtk_accel_label_set_accel(GTK_ACCEL_LABEL(gtk_bin_get_child(GTK_BIN(item))), key, modifiers);
+        g_object_set_data(G_OBJECT(item), "ombrix-command", reinterpret_cast<gpointer>(run));
+        g_signal_connect(item, "activate", G_CALLBACK(+[](GtkMenuItem* activated, gpointer self) {
+                             auto command = reinterpret_cast<void (*)(GtkMainWindow&)>(
+                                 g_object_get_data(G_OBJECT(activated), "ombrix-command"));
+                             command(*static_cast<GtkMainWindow*>(self));
+                         }),
+                         this);
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu_), item);
+        return item;
+    };
+    keyUpItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Up")), GDK_KEY_Up, GDK_CONTROL_MASK,
+                     [](GtkMainWindow& window) { window.logic_.Practice().Transpose(1); });
+    keyDownItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Down")), GDK_KEY_Down, GDK_CONTROL_MASK,
+                       [](GtkMainWindow& window) { window.logic_.Practice().Transpose(-1); });
+    originalKeyItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("_Original Key")), GDK_KEY_0, GDK_CONTROL_MASK,
+                           [](GtkMainWindow& window) { window.logic_.Practice().ResetKey(); });
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
+    // Setting the check mark from the choice also activates the entry; the choice then stays as it is.
+    clickItem_ = add(gtk_check_menu_item_new_with_mnemonic(Tr("_Click on Every Beat")), GDK_KEY_m, GDK_CONTROL_MASK,
+                     [](GtkMainWindow& window) {
+                         window.logic_.Practice().SetClick(
+                             gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(window.clickItem_)));
+                     });
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
+    add(gtk_menu_item_new_with_mnemonic(Tr("_About...")), GDK_KEY_F1, GdkModifierType(0),
+        [](GtkMainWindow& window) { window.logic_.OnSysCommand(kAboutCommand); });
+    gtk_widget_show_all(menu_);
+    gtk_menu_attach_to_widget(GTK_MENU(menu_), window_, nullptr);
+}
+
+void GtkMainWindow::UpdateMenu() {
+    PracticeChoices& practice = logic_.Practice();
+    gtk_widget_set_sensitive(keyUpItem_, practice.CanTranspose(1));
+    gtk_widget_set_sensitive(keyDownItem_, practice.CanTranspose(-1));
+    gtk_widget_set_sensitive(originalKeyItem_, !practice.AtOriginalKey());
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(clickItem_), practice.Click());
+}
+
+bool GtkMainWindow::OnControlKey(guint keyval) {
+    PracticeChoices& practice = logic_.Practice();
+    switch (gdk_keyval_to_lower(keyval)) {
+        case GDK_KEY_o:
+            Post([this] { logic_.CommandLoad(); });
+            return true;
+        case GDK_KEY_s:
+            Post([this] { logic_.CommandConvert(); });
+            return true;
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up:
+            practice.Transpose(1);
+            return true;
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down:
+            practice.Transpose(-1);
+            return true;
+        case GDK_KEY_0:
+        case GDK_KEY_KP_0:
+            practice.ResetKey();
+            return true;
+        case GDK_KEY_m:
+            practice.SetClick(!practice.Click());
+            return true;
+        default:
+            return false;
+    }
 }
 
 gboolean GtkMainWindow::OnSwitchCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer self) {
@@ -233,6 +297,7 @@ gboolean GtkMainWindow::OnPress(GtkWidget*, GdkEventButton* event, gpointer self
     if (event->button == kLeftButton) {
         window->logic_.OnLButtonDown(x, y);
     } else if (event->button == kRightButton) {
+        window->UpdateMenu();
         gtk_menu_popup_at_pointer(GTK_MENU(window->menu_), reinterpret_cast<GdkEvent*>(event));
     }
     return TRUE;
@@ -254,22 +319,14 @@ gboolean GtkMainWindow::OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self) {
 
 gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
+    const bool control = (event->state & gtk_accelerator_get_default_mod_mask()) == GDK_CONTROL_MASK;
+    // Ctrl+Up and Ctrl+Down move the key; the arrows alone move the tempo.
+    if (control && window->OnControlKey(event->keyval)) return TRUE;
     if (const std::optional<bool> up = TempoKeyUp(event->keyval)) {
         window->logic_.OnTempoKey(*up, true);
         return TRUE;
     }
-    if ((event->state & gtk_accelerator_get_default_mod_mask()) == GDK_CONTROL_MASK) {
-        switch (gdk_keyval_to_lower(event->keyval)) {
-            case GDK_KEY_o:
-                window->Post([window] { window->logic_.CommandLoad(); });
-                return TRUE;
-            case GDK_KEY_s:
-                window->Post([window] { window->logic_.CommandConvert(); });
-                return TRUE;
-            default:
-                return FALSE;
-        }
-    }
+    if (control) return FALSE;
     switch (event->keyval) {
         case GDK_KEY_Escape:
         case GDK_KEY_Return:

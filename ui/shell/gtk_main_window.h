@@ -49,6 +49,11 @@ public:
 private:
     struct TimerTick;
     void BuildWidgets();
+    void BuildMenu();
+    // The menu's entries as the key and click now stand.
+    void UpdateMenu();
+    // Ctrl with `keyval`: true when it was one of the window's commands.
+    bool OnControlKey(guint keyval);
     void RequestClose();
     static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
     static gboolean OnPress(GtkWidget*, GdkEventButton* event, gpointer self);
@@ -66,6 +71,10 @@ private:
     GtkWidget* window_ = nullptr;
     GtkWidget* area_ = nullptr;
     GtkWidget* menu_ = nullptr;
+    GtkWidget* keyUpItem_ = nullptr;
+    GtkWidget* keyDownItem_ = nullptr;
+    GtkWidget* originalKeyItem_ = nullptr;
+    GtkWidget* clickItem_ = nullptr;
     PangoFontDescription* font_ = nullptr;
     ProgramLastFolderSettings settings_;
     std::unique_ptr<MessageBoxReport> messages_;
