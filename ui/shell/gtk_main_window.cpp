@@ -18,6 +18,8 @@ constexpr guint kLeftButton = 1;
 constexpr guint kRightButton = 3;
 // The switch's control ID, kept on its widget.
 constexpr char kSwitchIdKey[] = "ombrix-switch-id";
+// The context menu entry's command, kept on the entry.
+constexpr char kMenuCommandKey[] = "ombrix-menu-command";
 
 // Whether `keyval` is a tempo key: true for up (Up, +), false for down
 // (Down, -), nothing for other keys.
@@ -118,36 +120,48 @@ void GtkMainWindow::BuildWidgets() {
 // sit in a context menu of the background, each also on its key.
 void GtkMainWindow::BuildMenu() {
     menu_ = gtk_menu_new();
-    const auto add = [this](GtkWidget* item, guint key, GdkModifierType modifiers, void (*run)(GtkMainWindow&)) {
+    const auto add = [this](GtkWidget* item, MenuCommand command, guint key, GdkModifierType modifiers) {
         gtk_accel_label_set_accel(GTK_ACCEL_LABEL(gtk_bin_get_child(GTK_BIN(item))), key, modifiers);
-        g_object_set_data(G_OBJECT(item), "ombrix-command", reinterpret_cast<gpointer>(run));
-        g_signal_connect(item, "activate", G_CALLBACK(+[](GtkMenuItem* activated, gpointer self) {
-                             auto command = reinterpret_cast<void (*)(GtkMainWindow&)>(
-                                 g_object_get_data(G_OBJECT(activated), "ombrix-command"));
-                             command(*static_cast<GtkMainWindow*>(self));
-                         }),
-                         this);
+        g_object_set_data(G_OBJECT(item), kMenuCommandKey, GINT_TO_POINTER(static_cast<int>(command)));
+        g_signal_connect(item, "activate", G_CALLBACK(OnMenuItem), this);
         gtk_menu_shell_append(GTK_MENU_SHELL(menu_), item);
         return item;
     };
-    keyUpItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Up")), GDK_KEY_Up, GDK_CONTROL_MASK,
-                     [](GtkMainWindow& window) { window.logic_.Practice().Transpose(1); });
-    keyDownItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Down")), GDK_KEY_Down, GDK_CONTROL_MASK,
-                       [](GtkMainWindow& window) { window.logic_.Practice().Transpose(-1); });
-    originalKeyItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("_Original Key")), GDK_KEY_0, GDK_CONTROL_MASK,
-                           [](GtkMainWindow& window) { window.logic_.Practice().ResetKey(); });
+    keyUpItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Up")), MenuCommand::kKeyUp, GDK_KEY_Up, GDK_CONTROL_MASK);
+    keyDownItem_ =
+        add(gtk_menu_item_new_with_mnemonic(Tr("Key _Down")), MenuCommand::kKeyDown, GDK_KEY_Down, GDK_CONTROL_MASK);
+    originalKeyItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("_Original Key")), MenuCommand::kOriginalKey, GDK_KEY_0,
+                           GDK_CONTROL_MASK);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
-    // Setting the check mark from the choice also activates the entry; the choice then stays as it is.
-    clickItem_ = add(gtk_check_menu_item_new_with_mnemonic(Tr("_Click on Every Beat")), GDK_KEY_m, GDK_CONTROL_MASK,
-                     [](GtkMainWindow& window) {
-                         window.logic_.Practice().SetClick(
-                             gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(window.clickItem_)));
-                     });
+    clickItem_ = add(gtk_check_menu_item_new_with_mnemonic(Tr("_Click on Every Beat")), MenuCommand::kClick, GDK_KEY_m,
+                     GDK_CONTROL_MASK);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
-    add(gtk_menu_item_new_with_mnemonic(Tr("_About...")), GDK_KEY_F1, GdkModifierType(0),
-        [](GtkMainWindow& window) { window.logic_.OnSysCommand(kAboutCommand); });
+    add(gtk_menu_item_new_with_mnemonic(Tr("_About...")), MenuCommand::kAbout, GDK_KEY_F1, GdkModifierType(0));
     gtk_widget_show_all(menu_);
     gtk_menu_attach_to_widget(GTK_MENU(menu_), window_, nullptr);
+}
+
+void GtkMainWindow::OnMenuItem(GtkMenuItem* item, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    PracticeChoices& practice = window->logic_.Practice();
+    switch (static_cast<MenuCommand>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(item), kMenuCommandKey)))) {
+        case MenuCommand::kKeyUp:
+            practice.Transpose(1);
+            break;
+        case MenuCommand::kKeyDown:
+            practice.Transpose(-1);
+            break;
+        case MenuCommand::kOriginalKey:
+            practice.ResetKey();
+            break;
+        case MenuCommand::kClick:
+            // Setting the check mark from the choice activates the entry too: the choice then stays as it is.
+            practice.SetClick(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)));
+            break;
+        case MenuCommand::kAbout:
+            window->logic_.OnSysCommand(kAboutCommand);
+            break;
+    }
 }
 
 void GtkMainWindow::UpdateMenu() {

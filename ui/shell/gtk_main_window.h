@@ -48,6 +48,8 @@ public:
 
 private:
     struct TimerTick;
+    // The context menu's entries.
+    enum class MenuCommand { kKeyUp, kKeyDown, kOriginalKey, kClick, kAbout };
     void BuildWidgets();
     void BuildMenu();
     // The menu's entries as the key and click now stand.
@@ -61,6 +63,7 @@ private:
     static gboolean OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self);
     static void OnGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer self);
     static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
+    static void OnMenuItem(GtkMenuItem* item, gpointer self);
     static gboolean OnSwitchCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
     static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
