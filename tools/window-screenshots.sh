@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's two screenshots of the window under a virtual X server:
 # no song loaded, and examples/HarborJig.mid loaded with the bass removed,
-# channel 5 muted, channel 4 turned down and the tempo at 90 %.
+# channel 5 muted, channel 4 turned down, the tempo at 90 %, the key two
+# semitones up and the click on.
 # Usage: tools/window-screenshots.sh [<build folder> [<output folder>]]
 # (defaults: build, docs). Needs xvfb-run, xdotool and ImageMagick.
 set -euo pipefail
@@ -26,7 +27,7 @@ key="$XDG_CONFIG_HOME/registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-
 mkdir -p "$key" "$HOME"
 printf '%s' "$build/module/test/player" >"$key/@"
 
-shoot() {  # song-argument output-file actions...
+shoot() {  # song-argument output-file actions (x,y clicks or key:<keys>)...
     local song=$1 file=$2
     shift 2
     "$build/bin/ombrix" $song 2>/dev/null &
@@ -36,8 +37,11 @@ shoot() {  # song-argument output-file actions...
         sleep 0.1
     done
     sleep 0.5
-    for point in "$@"; do
-        xdotool mousemove --window "$window" ${point/,/ } click 1
+    for action in "$@"; do
+        case $action in
+            key:*) xdotool windowfocus --sync "$window" key ${action#key:} ;;
+            *) xdotool mousemove --window "$window" ${action/,/ } click 1 ;;
+        esac
         sleep 0.15
     done
     sleep 0.3
@@ -48,6 +52,6 @@ shoot() {  # song-argument output-file actions...
 }
 
 shoot "" "$out/window-no-song.png"
-# BASS, MUTE 5, VOLUME DOWN 4, then ten clicks on the tempo's down arrow.
+# BASS, MUTE 5, VOLUME DOWN 4, ten clicks on the tempo's down arrow, key +2, click.
 shoot "$PWD/examples/HarborJig.mid" "$out/window-song.png" 256,169 380,297 357,277 \
-    380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90
+    380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 "key:ctrl+Up ctrl+Up ctrl+m"

@@ -2,19 +2,64 @@
 #include "ui/shell/file_dialogs.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <initializer_list>
 
 #include "platform/translation.h"
 
 #include "ui/shell/message_dialogs.h"
-#include "ui/window/wave_file_name.h"
+#include "ui/window/audio_file_name.h"
 
 namespace {
 
 // A size that fits small screens; the user may enlarge the dialog.
 constexpr int kDialogWidth = 720;
 constexpr int kDialogHeight = 480;
+// The save dialog's file types keep their format here.
+constexpr char kFormatKey[] = "ombrix-audio-format";
+
+// The save dialog's file types, WAV first (the dialog's default).
+struct FileType {
+    AudioFormat format;
+    const char* name;
+};
+std::array<FileType, 5> SaveFileTypes() {
+    return {{{AudioFormat::kWav, Tr("Wave files (*.wav)")},
+             {AudioFormat::kFlac, Tr("FLAC files (*.flac)")},
+             {AudioFormat::kOgg, Tr("Ogg Vorbis files (*.ogg)")},
+             {AudioFormat::kOpus, Tr("Opus files (*.opus)")},
+             {AudioFormat::kMp3, Tr("MP3 files (*.mp3)")}}};
+}
+
+// "*.[fF][lL][aA][cC]" for ".flac": GTK patterns are case-sensitive.
+std::string AnyCasePattern(const std::string& extension) {
+    std::string pattern = "*";
+    for (const char c : extension) {
+        const char lower = static_cast<char>(g_ascii_tolower(c));
+        const char upper = static_cast<char>(g_ascii_toupper(c));
+        pattern += lower == upper ? std::string(1, c) : std::string{'[', lower, upper, ']'};
+    }
+    return pattern;
+}
+
+// The format of the save dialog's chosen file type (WAV when none is chosen).
+AudioFormat ChosenFormat(GtkWidget* dialog) {
+    GtkFileFilter* filter = gtk_file_chooser_get_filter(GTK_FILE_CHOOSER(dialog));
+    if (!filter) return AudioFormat::kWav;
+    return static_cast<AudioFormat>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(filter), kFormatKey)));
+}
+
+// Another file type was chosen: a name that ends in a format's extension
+// takes the new type's, so that the name and the type agree.
+void OnFileTypeChosen(GtkWidget* dialog, GParamSpec*, gpointer) {
+    gchar* name = gtk_file_chooser_get_current_name(GTK_FILE_CHOOSER(dialog));
+    if (!name) return;
+    const std::string current = name;
+    g_free(name);
+    const std::string renamed = NameForChosenType(current, ChosenFormat(dialog));
+    if (renamed != current) gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), renamed.c_str());
+}
 
 // A filter named `name` that matches every pattern of `patterns` (GTK
 // patterns are case-sensitive, so each spells both cases).
@@ -83,16 +128,23 @@ std::optional<std::string> RunOpenMidiDialog(GtkWindow* parent, const std::strin
     return chosen;
 }
 
-std::optional<std::string> RunSaveWaveDialog(GtkWindow* parent, const std::string& folder, const std::string& songName) {
+std::optional<std::string> RunSaveAudioDialog(GtkWindow* parent, const std::string& folder, const std::string& songName) {
     GtkWidget* dialog = NewChooser(parent, Tr("Save the audio file"), GTK_FILE_CHOOSER_ACTION_SAVE, Tr("_Save"), folder);
-    AddFilter(dialog, Tr("Wave files (*.wav)"), {"*.[wW][aA][vV]"});
+    for (const FileType& type : SaveFileTypes()) {
+        GtkFileFilter* filter = gtk_file_filter_new();
+        gtk_file_filter_set_name(filter, type.name);
+        gtk_file_filter_add_pattern(filter, AnyCasePattern(AudioFormatExtension(type.format)).c_str());
+        g_object_set_data(G_OBJECT(filter), kFormatKey, GINT_TO_POINTER(static_cast<int>(type.format)));
+        gtk_file_chooser_add_filter(GTK_FILE_CHOOSER(dialog), filter);
+    }
     gtk_file_chooser_set_current_name(GTK_FILE_CHOOSER(dialog), (songName + ".wav").c_str());
+    g_signal_connect(dialog, "notify::filter", G_CALLBACK(OnFileTypeChosen), nullptr);
     gtk_file_chooser_set_do_overwrite_confirmation(GTK_FILE_CHOOSER(dialog), TRUE);
     std::optional<std::string> chosen;
     while (const std::optional<std::string> typed = RunOnce(dialog)) {
         // GTK has confirmed the typed name; a name that only now gets its extension is asked about here,
         // and "No" goes back to the dialog with the name as it was.
-        const std::string path = WithWaveExtension(*typed);
+        const std::string path = SavedAudioPath(*typed, ChosenFormat(dialog));
         std::error_code error;
         if (path != *typed && std::filesystem::exists(path, error)) {
             gchar* question = g_strdup_printf(Tr("A file named \"%s\" already exists. Do you want to replace it?"),

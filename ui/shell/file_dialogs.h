@@ -9,7 +9,8 @@
 // Asks for a MIDI file in `folder`; the chosen path, or nothing on cancel.
 std::optional<std::string> RunOpenMidiDialog(GtkWindow* parent, const std::string& folder);
 
-// Asks for the WAV file to write, starting in `folder` with `songName`.
-// A name without extension gets ".wav"; a file of the final name that
-// exists is replaced only when the user agrees. Nothing on cancel.
-std::optional<std::string> RunSaveWaveDialog(GtkWindow* parent, const std::string& folder, const std::string& songName);
+// Asks for the audio file to write, starting in `folder` with `songName`,
+// offering each format as a file type, WAV first. The final name follows
+// SavedAudioPath, and its extension says the format; a file of that name
+// that exists is replaced only when the user agrees. Nothing on cancel.
+std::optional<std::string> RunSaveAudioDialog(GtkWindow* parent, const std::string& folder, const std::string& songName);

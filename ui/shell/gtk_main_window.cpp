@@ -18,6 +18,8 @@ constexpr guint kLeftButton = 1;
 constexpr guint kRightButton = 3;
 // The switch's control ID, kept on its widget.
 constexpr char kSwitchIdKey[] = "ombrix-switch-id";
+// The context menu entry's command, kept on the entry.
+constexpr char kMenuCommandKey[] = "ombrix-menu-command";
 
 // Whether `keyval` is a tempo key: true for up (Up, +), false for down
 // (Down, -), nothing for other keys.
@@ -100,16 +102,7 @@ void GtkMainWindow::BuildWidgets() {
     }
     gtk_container_add(GTK_CONTAINER(window_), fixed);
 
-    // GTK cannot add to the window manager's menu: About sits in a context menu of the background and on F1.
-    menu_ = gtk_menu_new();
-    GtkWidget* about = gtk_menu_item_new_with_mnemonic(Tr("_About..."));
-    g_signal_connect_swapped(about, "activate", G_CALLBACK(+[](gpointer self) {
-                                 static_cast<GtkMainWindow*>(self)->logic_.OnSysCommand(kAboutCommand);
-                             }),
-                             this);
-    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), about);
-    gtk_widget_show_all(menu_);
-    gtk_menu_attach_to_widget(GTK_MENU(menu_), window_, nullptr);
+    BuildMenu();
 
     gtk_drag_dest_set(window_, GTK_DEST_DEFAULT_ALL, nullptr, 0, GDK_ACTION_COPY);
     gtk_drag_dest_add_uri_targets(window_);
@@ -121,6 +114,91 @@ void GtkMainWindow::BuildWidgets() {
     g_signal_connect(window_, "unmap-event", G_CALLBACK(OnGrabBroken), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
+}
+
+// GTK cannot add to the window manager's menu: the key, the click and About
+// sit in a context menu of the background, each also on its key.
+void GtkMainWindow::BuildMenu() {
+    menu_ = gtk_menu_new();
+    const auto add = [this](GtkWidget* item, MenuCommand command, guint key, GdkModifierType modifiers) {
+        gtk_accel_label_set_accel(GTK_ACCEL_LABEL(gtk_bin_get_child(GTK_BIN(item))), key, modifiers);
+        g_object_set_data(G_OBJECT(item), kMenuCommandKey, GINT_TO_POINTER(static_cast<int>(command)));
+        g_signal_connect(item, "activate", G_CALLBACK(OnMenuItem), this);
+        gtk_menu_shell_append(GTK_MENU_SHELL(menu_), item);
+        return item;
+    };
+    keyUpItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Up")), MenuCommand::kKeyUp, GDK_KEY_Up, GDK_CONTROL_MASK);
+    keyDownItem_ =
+        add(gtk_menu_item_new_with_mnemonic(Tr("Key _Down")), MenuCommand::kKeyDown, GDK_KEY_Down, GDK_CONTROL_MASK);
+    originalKeyItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("_Original Key")), MenuCommand::kOriginalKey, GDK_KEY_0,
+                           GDK_CONTROL_MASK);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
+    clickItem_ = add(gtk_check_menu_item_new_with_mnemonic(Tr("_Click on Every Beat")), MenuCommand::kClick, GDK_KEY_m,
+                     GDK_CONTROL_MASK);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
+    add(gtk_menu_item_new_with_mnemonic(Tr("_About...")), MenuCommand::kAbout, GDK_KEY_F1, GdkModifierType(0));
+    gtk_widget_show_all(menu_);
+    gtk_menu_attach_to_widget(GTK_MENU(menu_), window_, nullptr);
+}
+
+void GtkMainWindow::OnMenuItem(GtkMenuItem* item, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    PracticeChoices& practice = window->logic_.Practice();
+    switch (static_cast<MenuCommand>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(item), kMenuCommandKey)))) {
+        case MenuCommand::kKeyUp:
+            practice.Transpose(1);
+            break;
+        case MenuCommand::kKeyDown:
+            practice.Transpose(-1);
+            break;
+        case MenuCommand::kOriginalKey:
+            practice.ResetKey();
+            break;
+        case MenuCommand::kClick:
+            // Setting the check mark from the choice activates the entry too: the choice then stays as it is.
+            practice.SetClick(gtk_check_menu_item_get_active(GTK_CHECK_MENU_ITEM(item)));
+            break;
+        case MenuCommand::kAbout:
+            window->logic_.OnSysCommand(kAboutCommand);
+            break;
+    }
+}
+
+void GtkMainWindow::UpdateMenu() {
+    PracticeChoices& practice = logic_.Practice();
+    gtk_widget_set_sensitive(keyUpItem_, practice.CanTranspose(1));
+    gtk_widget_set_sensitive(keyDownItem_, practice.CanTranspose(-1));
+    gtk_widget_set_sensitive(originalKeyItem_, !practice.AtOriginalKey());
+    gtk_check_menu_item_set_active(GTK_CHECK_MENU_ITEM(clickItem_), practice.Click());
+}
+
+bool GtkMainWindow::OnControlKey(guint keyval) {
+    PracticeChoices& practice = logic_.Practice();
+    switch (gdk_keyval_to_lower(keyval)) {
+        case GDK_KEY_o:
+            Post([this] { logic_.CommandLoad(); });
+            return true;
+        case GDK_KEY_s:
+            Post([this] { logic_.CommandConvert(); });
+            return true;
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up:
+            practice.Transpose(1);
+            return true;
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down:
+            practice.Transpose(-1);
+            return true;
+        case GDK_KEY_0:
+        case GDK_KEY_KP_0:
+            practice.ResetKey();
+            return true;
+        case GDK_KEY_m:
+            practice.SetClick(!practice.Click());
+            return true;
+        default:
+            return false;
+    }
 }
 
 gboolean GtkMainWindow::OnSwitchCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer self) {
@@ -233,6 +311,7 @@ gboolean GtkMainWindow::OnPress(GtkWidget*, GdkEventButton* event, gpointer self
     if (event->button == kLeftButton) {
         window->logic_.OnLButtonDown(x, y);
     } else if (event->button == kRightButton) {
+        window->UpdateMenu();
         gtk_menu_popup_at_pointer(GTK_MENU(window->menu_), reinterpret_cast<GdkEvent*>(event));
     }
     return TRUE;
@@ -254,22 +333,14 @@ gboolean GtkMainWindow::OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self) {
 
 gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
+    const bool control = (event->state & gtk_accelerator_get_default_mod_mask()) == GDK_CONTROL_MASK;
+    // Ctrl+Up and Ctrl+Down move the key; the arrows alone move the tempo.
+    if (control && window->OnControlKey(event->keyval)) return TRUE;
     if (const std::optional<bool> up = TempoKeyUp(event->keyval)) {
         window->logic_.OnTempoKey(*up, true);
         return TRUE;
     }
-    if ((event->state & gtk_accelerator_get_default_mod_mask()) == GDK_CONTROL_MASK) {
-        switch (gdk_keyval_to_lower(event->keyval)) {
-            case GDK_KEY_o:
-                window->Post([window] { window->logic_.CommandLoad(); });
-                return TRUE;
-            case GDK_KEY_s:
-                window->Post([window] { window->logic_.CommandConvert(); });
-                return TRUE;
-            default:
-                return FALSE;
-        }
-    }
+    if (control) return FALSE;
     switch (event->keyval) {
         case GDK_KEY_Escape:
         case GDK_KEY_Return:

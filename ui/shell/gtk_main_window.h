@@ -48,7 +48,14 @@ public:
 
 private:
     struct TimerTick;
+    // The context menu's entries.
+    enum class MenuCommand { kKeyUp, kKeyDown, kOriginalKey, kClick, kAbout };
     void BuildWidgets();
+    void BuildMenu();
+    // The menu's entries as the key and click now stand.
+    void UpdateMenu();
+    // Ctrl with `keyval`: true when it was one of the window's commands.
+    bool OnControlKey(guint keyval);
     void RequestClose();
     static gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer self);
     static gboolean OnPress(GtkWidget*, GdkEventButton* event, gpointer self);
@@ -56,6 +63,7 @@ private:
     static gboolean OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self);
     static void OnGrabNotify(GtkWidget*, gboolean wasGrabbed, gpointer self);
     static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
+    static void OnMenuItem(GtkMenuItem* item, gpointer self);
     static gboolean OnSwitchCrossing(GtkWidget* widget, GdkEventCrossing* event, gpointer self);
     static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
@@ -66,6 +74,10 @@ private:
     GtkWidget* window_ = nullptr;
     GtkWidget* area_ = nullptr;
     GtkWidget* menu_ = nullptr;
+    GtkWidget* keyUpItem_ = nullptr;
+    GtkWidget* keyDownItem_ = nullptr;
+    GtkWidget* originalKeyItem_ = nullptr;
+    GtkWidget* clickItem_ = nullptr;
     PangoFontDescription* font_ = nullptr;
     ProgramLastFolderSettings settings_;
     std::unique_ptr<MessageBoxReport> messages_;

@@ -26,7 +26,7 @@ void RunPendingEvents() {
 }  // namespace
 
 std::optional<std::string> GtkConversionUi::ChooseOutputFile(const std::string& folder, const std::string& songName) {
-    return RunSaveWaveDialog(owner_, folder, songName);
+    return RunSaveAudioDialog(owner_, folder, songName);
 }
 
 void GtkConversionUi::OpenProgress(int lower, int upper) {

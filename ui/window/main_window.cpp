@@ -59,7 +59,7 @@ PixelRect ChannelRowBarRect(int channel) {
 
 
 MainWindow::MainWindow(COmbrixDlg& dlg, SongContainer& renderSong, MainWindowHost& host, LastFolderSettings& settings)
-    : dlg_(dlg), renderSong_(renderSong), host_(host), settings_(settings), tempo_(dlg, host, host) {}
+    : dlg_(dlg), renderSong_(renderSong), host_(host), settings_(settings), tempo_(dlg, host, host), practice_(dlg, host) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -92,6 +92,7 @@ void MainWindow::OnInitDialog() {
     ResetSongOptions(options);
     // The PRE COUNT switch was set from the options above and stays the user's choice.
     options.preCount = State(SwitchId::kPreCount) != 0;
+    practice_.AfterOptionsReset();
 }
 
 void MainWindow::OnPaint(WindowCanvas& canvas) const {
@@ -112,6 +113,7 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
         }
     }
     tempo_.Paint(canvas, images_);
+    practice_.Paint(canvas);
 }
 
 void MainWindow::OnLButtonDown(int x, int y) { tempo_.OnButtonDown(x, y); }
@@ -188,8 +190,9 @@ void MainWindow::OpenSong(const std::string& path) {
 
 void MainWindow::RefreshAfterOpen(const std::string& path) {
     SongOptions& options = dlg_.m_songOptions;
-    // The open reset the options; the pre-count stays what the switch shows.
+    // The open reset the options; the pre-count stays what the switch shows, the click as chosen.
     options.preCount = State(SwitchId::kPreCount) != 0;
+    practice_.AfterOptionsReset();
     EnableChannelSwitches(options, *this);
     songCaption_ = std::string(kWindowCaption) + " [" + FileNameOf(path) + "]";
     host_.SetCaption(songCaption_);
@@ -207,6 +210,7 @@ void MainWindow::ShowNoSong() {
     const bool preCount = State(SwitchId::kPreCount) != 0;
     ResetSongOptions(options);
     options.preCount = preCount;
+    practice_.AfterOptionsReset();
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         SetSwitchEnabled(SwitchId::kFirstVolumeDown + channel, false);
         SetSwitchEnabled(SwitchId::kFirstMute + channel, false);

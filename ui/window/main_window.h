@@ -1,6 +1,7 @@
 // The main window's behaviour without a toolkit: its switches, the painting
 // of the background, channel rows and tempo display, the tempo arrows, the
-// LOAD and CONVERT commands, About and the setting written at close. The
+// key and click, the LOAD and CONVERT commands, About and the setting
+// written at close. The
 // toolkit backend turns its events into these handlers; tests call them
 // directly.
 #pragma once
@@ -13,6 +14,7 @@
 #include "app/song/song_options_logic.h"
 #include "app/workers/conversion_worker.h"
 #include "ui/controls/bitmap_switch.h"
+#include "ui/window/practice_choices.h"
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_canvas.h"
 #include "ui/window/window_images.h"
@@ -51,8 +53,8 @@ public:
     // Loads the images, creates the switches in their start state and sets
     // the window's folder, song name and options to their start values.
     void OnInitDialog();
-    // Draws the background, the channel rows and the tempo display (the
-    // switches draw themselves).
+    // Draws the background, the channel rows, the tempo display and the
+    // key and click status line (the switches draw themselves).
     void OnPaint(WindowCanvas& canvas) const;
     // Left button pressed or double-clicked outside every switch.
     void OnLButtonDown(int x, int y);
@@ -94,6 +96,8 @@ public:
     const CQBXBitmapSwitch2* Switch(int id) const;
     const WindowImages& Images() const { return images_; }
     const TempoButtons& Tempo() const { return tempo_; }
+    // The key and click, which the keyboard and the context menu change.
+    PracticeChoices& Practice() { return practice_; }
 
     // SwitchNotifyTarget
     void OnSwitchNotify(int id, int value) override;
@@ -116,6 +120,7 @@ private:
     WindowImages images_;
     std::vector<std::unique_ptr<CQBXBitmapSwitch2>> switches_;
     TempoButtons tempo_;
+    PracticeChoices practice_;
     int hoveredSwitch_ = 0;    // the switch the pointer rests on, 0: none
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;

@@ -91,7 +91,9 @@ bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, 
     RemoveAbandonedTemporaryFiles(folder);
     InstallInterruptCleanup();
     auto worker = std::make_unique<ConversionWorker>(stallTimeout);
-    worker->Start(source, renderSong, path, std::nullopt);
+    OutputOptions output;
+    output.encoding = EncodingForPath(path);
+    worker->Start(source, renderSong, path, output);
     ui.OpenProgress(0, kBarSteps);
     const bool finished = FollowWorker(*worker, ui);
     if (!finished) {

@@ -10,7 +10,8 @@
 
 class WindowMessages;
 
-// Converts `source` into `path` in a worker, showing its progress through
+// Converts `source` into `path` in a worker, in the format the path's
+// extension names (WAV for any other), showing its progress through
 // `ui`; leftover temporary files of dead processes in the target folder go
 // first. The conversion's messages, a crash or a stall go to `messages`,
 // with the worker's explanations as secondary text. A cancelled or failed

@@ -5,7 +5,8 @@
 # Then the test module's call log, the WAV (byte for byte the option command
 # line's with the same choices), the caption, the pixels of the
 # skin and the settings file are checked; a second run opens a file that is
-# not MIDI and must show a message box.
+# not MIDI and must show a message box. Later runs try a crash, a stall,
+# About and the tempo keys, and the key and click written as a FLAC file.
 # Usage: window_e2e.sh <ombrix> <test module folder> <resources folder>
 # Exits 77 (skipped) when no X server can be started.
 set -uo pipefail
@@ -320,6 +321,38 @@ if start_with_song; then
         xdotool windowfocus --sync "$dialog"; xdotool key Escape; sleep 0.3
     fi
     close_window "after the keys"
+fi
+
+# The key and the click: Ctrl+Up twice and the click from the context menu
+# (its entry's mnemonic, C); the status line under the rows shows them, the
+# module plays the notes a whole tone up with accented clicks, and the FLAC
+# file chosen by its name is the option command line's with the same choices.
+if start_with_song QNSTEST_CALL_LOG="$work/keyed.log"; then
+    xdotool key ctrl+Up ctrl+Up; sleep 0.1
+    xdotool mousemove --window "$window" 200 120 click 3; sleep 0.5
+    xdotool key c; sleep 0.3
+    import -window "$window" "$work/status.png"
+    drawn=$(differing "$work/status.png" 330x14+12+529 "$resources/bitmap_129_background.bmp" 12 529)
+    [ "${drawn:-0}" -gt 40 ] 2>/dev/null || fail "no key and click in the status line ($drawn pixels drawn)"
+    xdotool key ctrl+s
+    dialog=$(wait_window "$save_title") || fail "no save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "keyed.flac"; xdotool key Return
+    for _ in $(seq 100); do
+        [[ "$(xdotool getwindowname "$window" 2>/dev/null)" == *"$work/songs/keyed.flac" ]] && break
+        sleep 0.1
+    done
+    [[ "$(xdotool getwindowname "$window")" == *"$work/songs/keyed.flac" ]] || fail "the caption does not name keyed.flac"
+    close_window "after the key and the click"
+    QNSTEST_CALL_LOG= "$program" --transpose 2 --click -q -o "$work/cli.flac" "$work/songs/song.mid" ||
+        fail "option command line status $?"
+    [ "$(head -c 4 "$work/songs/keyed.flac" 2>/dev/null)" = "fLaC" ] || fail "keyed.flac is no FLAC file"
+    cmp -s "$work/songs/keyed.flac" "$work/cli.flac" || fail "the window's FLAC differs from the option command line's"
+    # Note-ons as velocity, key, status: C4 on channel 1 and C2 on channel 2 two semitones up, and the
+    # click's accent (key 37 at velocity 80) on channel 10.
+    for note in 643e90 642691 502599; do
+        grep -q " 4 $note\$" "$work/keyed.log" || fail "the module got no note-on $note with the key and the click"
+    done
+    grep -q ' 4 643c90$' "$work/keyed.log" && fail "channel 1 sounded in the song's own key"
 fi
 
 # Without a registered module: the message box alone, then exit status 1

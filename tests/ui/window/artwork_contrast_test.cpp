@@ -1,5 +1,6 @@
 // The skin against the readability figures the window promises: channel
-// names on a lit row bar at 4.5:1 or more, the empty PRE COUNT box at 3:1
+// names on a lit row bar and the key and click status line on the panel's
+// foot at 4.5:1 or more, the empty PRE COUNT box at 3:1
 // or more against the panel around it, and no lit lamp on a part switch
 // while no song is loaded.
 #include <gtest/gtest.h>
@@ -41,6 +42,18 @@ TEST(ArtworkContrastTest, ChannelNamesReachFourAndAHalfToOneOnEveryPixelTheyCove
     for (int y = 2; y < bar->Height() - 2; ++y) {
         for (int x = 4; x < 280; ++x) {
             ASSERT_GE(Contrast(text, bar->Pixel(x, y)), 4.5) << "at " << x << "," << y;
+        }
+    }
+}
+
+TEST(ArtworkContrastTest, TheStatusLineReachesFourAndAHalfToOneOnTheStripItSitsOn) {
+    const auto background = LoadDibResource(ResourceId::kBackground);
+    ASSERT_NE(background, nullptr);
+    const Rgb text{kPracticeStatusColour.red, kPracticeStatusColour.green, kPracticeStatusColour.blue};
+    const PixelRect& strip = kPracticeStatusRect;
+    for (int y = strip.y; y < strip.y + strip.height; ++y) {
+        for (int x = strip.x; x < strip.x + strip.width; ++x) {
+            ASSERT_GE(Contrast(text, background->Pixel(x, y)), 4.5) << "at " << x << "," << y;
         }
     }
 }

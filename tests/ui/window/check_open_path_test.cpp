@@ -5,7 +5,7 @@
 
 #include "tests/ui/window/fake_window_host.h"
 #include "ui/window/check_open_path.h"
-#include "ui/window/wave_file_name.h"
+#include "ui/window/audio_file_name.h"
 
 namespace {
 
@@ -50,9 +50,31 @@ TEST(CheckOpenPath, ADotInAFolderNameDoesNotStartTheExtension) {
     EXPECT_EQ(dotted.extension, ".mid");
 }
 
-TEST(WithWaveExtension, OnlyANameWithoutExtensionGetsWav) {
-    EXPECT_EQ(WithWaveExtension("/out/practice"), "/out/practice.wav");
-    EXPECT_EQ(WithWaveExtension("/out/practice.wav"), "/out/practice.wav");
-    EXPECT_EQ(WithWaveExtension("/out/take.2"), "/out/take.2");
-    EXPECT_EQ(WithWaveExtension("/out.d/practice"), "/out.d/practice.wav");
+TEST(SavedAudioPath, UnderWavOnlyANameWithoutExtensionGetsWav) {
+    EXPECT_EQ(SavedAudioPath("/out/practice", AudioFormat::kWav), "/out/practice.wav");
+    EXPECT_EQ(SavedAudioPath("/out/practice.wav", AudioFormat::kWav), "/out/practice.wav");
+    EXPECT_EQ(SavedAudioPath("/out/take.2", AudioFormat::kWav), "/out/take.2");
+    EXPECT_EQ(SavedAudioPath("/out.d/practice", AudioFormat::kWav), "/out.d/practice.wav");
+}
+
+TEST(SavedAudioPath, ATypedFormatExtensionWinsOverTheChosenType) {
+    EXPECT_EQ(SavedAudioPath("/out/song.MP3", AudioFormat::kWav), "/out/song.MP3");
+    EXPECT_EQ(SavedAudioPath("/out/song.wav", AudioFormat::kFlac), "/out/song.wav");
+    EXPECT_EQ(SavedAudioPath("/out/song.opus", AudioFormat::kOgg), "/out/song.opus");
+}
+
+TEST(SavedAudioPath, AnotherTypeAddsItsExtensionUnlessTheNameHasAFormatsOne) {
+    EXPECT_EQ(SavedAudioPath("/out/song", AudioFormat::kFlac), "/out/song.flac");
+    EXPECT_EQ(SavedAudioPath("/out/take.2", AudioFormat::kOgg), "/out/take.2.ogg");
+    EXPECT_EQ(SavedAudioPath("/out.d/song", AudioFormat::kOpus), "/out.d/song.opus");
+    EXPECT_EQ(SavedAudioPath("/out/song", AudioFormat::kMp3), "/out/song.mp3");
+}
+
+TEST(NameForChosenType, ReplacesOnlyAFormatsExtension) {
+    EXPECT_EQ(NameForChosenType("song.wav", AudioFormat::kFlac), "song.flac");
+    EXPECT_EQ(NameForChosenType("Live 1.2.FLAC", AudioFormat::kMp3), "Live 1.2.mp3");
+    EXPECT_EQ(NameForChosenType("song.opus", AudioFormat::kWav), "song.wav");
+    EXPECT_EQ(NameForChosenType("take.2", AudioFormat::kFlac), "take.2");
+    EXPECT_EQ(NameForChosenType("song", AudioFormat::kOgg), "song");
+    EXPECT_EQ(NameForChosenType("", AudioFormat::kOgg), "");
 }

@@ -2,6 +2,7 @@
 // switches, LOAD and CONVERT through fake dialogs, painting, About, close.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,7 @@
 
 #include "app/song/ombrix_dlg.h"
 #include "module/test/qnstest_probe.h"
+#include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
@@ -305,6 +307,79 @@ TEST_F(MainWindowTest, APartSwitchUnderThePointerMarksTheRowsItWouldMute) {
     }
 }
 
+TEST(PracticeStatusText, NamesAMovedKeyWithItsSignAndTheClick) {
+    const std::string key = Tr("Key");
+    const std::string click = Tr("Click");
+    EXPECT_EQ(PracticeStatusText(0, false), "");
+    EXPECT_EQ(PracticeStatusText(2, false), key + " +2");
+    EXPECT_EQ(PracticeStatusText(-12, false), key + " \u221212");
+    EXPECT_EQ(PracticeStatusText(0, true), click);
+    EXPECT_EQ(PracticeStatusText(12, true), key + " +12 \u00B7 " + click);
+}
+
+TEST_F(MainWindowTest, TheKeyMovesOnlyWithASongAndWithinAnOctave) {
+    PracticeChoices& practice = window.Practice();
+    EXPECT_FALSE(practice.CanTranspose(1));
+    practice.Transpose(1);  // no song: the key has nothing to move
+    EXPECT_EQ(Options().transpose, 0);
+
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    host.invalidated.clear();
+    practice.Transpose(1);
+    practice.Transpose(1);
+    EXPECT_EQ(Options().transpose, 2);
+    EXPECT_EQ(host.invalidated, (std::vector<PixelRect>{kPracticeStatusRect, kPracticeStatusRect}));
+    for (int i = 0; i < 20; ++i) practice.Transpose(-1);
+    EXPECT_EQ(Options().transpose, -12);
+    EXPECT_FALSE(practice.CanTranspose(-1));
+    EXPECT_TRUE(practice.CanTranspose(24));
+    practice.Transpose(30);  // past the octave: refused whole
+    EXPECT_EQ(Options().transpose, -12);
+    practice.ResetKey();
+    EXPECT_EQ(Options().transpose, 0);
+    EXPECT_TRUE(practice.AtOriginalKey());
+}
+
+TEST_F(MainWindowTest, TheStatusLineShowsTheKeyAndTheClickUnderTheRows) {
+    const auto status = [this] {
+        RecordingWindowCanvas canvas;
+        window.OnPaint(canvas);
+        std::vector<DrawnText> lines;
+        for (const DrawnText& text : canvas.texts)
+            if (text.top == kPracticeStatusRect.y) lines.push_back(text);
+        return lines;
+    };
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    EXPECT_TRUE(status().empty());  // the plain song says nothing
+    window.Practice().Transpose(-3);
+    window.Practice().SetClick(true);
+    ASSERT_EQ(status().size(), 1u);
+    EXPECT_EQ(status()[0], (DrawnText{kPracticeStatusRect.x, kPracticeStatusRect.y, kPracticeStatusRect.height,
+                                      PracticeStatusText(-3, true), kPracticeStatusColour}));
+    // The status line stays clear of the channel rows.
+    EXPECT_GT(kPracticeStatusRect.y, ChannelRowBarRect(kMidiChannels - 1).y + ChannelRowBarRect(0).height);
+}
+
+TEST_F(MainWindowTest, AnOpenReturnsToTheOriginalKeyAndKeepsTheClickAsPreCountDoes) {
+    const std::string path = WriteFile("three.mid", ThreeChannelSong());
+    window.Practice().SetClick(true);  // chosen before any song
+    EXPECT_TRUE(Options().click);
+    Load(path);
+    EXPECT_TRUE(Options().click);
+    window.Practice().Transpose(5);
+    Load(path);
+    EXPECT_EQ(Options().transpose, 0);
+    EXPECT_TRUE(Options().click);
+    EXPECT_TRUE(window.Practice().Click());
+    window.Practice().Transpose(2);
+    Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));  // fails: no song
+    EXPECT_EQ(Options().transpose, 0);
+    EXPECT_TRUE(Options().click);
+    window.Practice().SetClick(false);
+    Load(path);
+    EXPECT_FALSE(Options().click);
+}
+
 #ifdef QNSTEST_MODULE_PATH
 // Conversions through the test module, which runs in the worker process: the
 // module's calls come back through its call log file.
@@ -377,6 +452,56 @@ TEST_F(WindowConversionTest, RendersTheSongWithTheWindowsOptionsInAWorker) {
     CollectingReport report;
     ConvertSongToWav(dlg.ConversionInput(), renderSong, folder.path() + "/here.wav", ui, report);
     EXPECT_EQ(Bytes(wav), Bytes(folder.path() + "/here.wav"));
+}
+
+TEST_F(WindowConversionTest, TheKeyAndTheClickReachTheConversion) {
+    Click(SwitchId::kPreCount);  // no pre-count: every click is the metronome's
+    window.Practice().Transpose(2);
+    window.Practice().SetClick(true);
+    Convert("key.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    // Call log lines: block, function, message in hex (d2 d1 status).
+    std::ifstream log(callLog());
+    int block = 0, function = 0;
+    std::string message;
+    std::vector<std::string> notes;  // "<channel>:<key>:<velocity>" of each note-on
+    while (log >> block >> function >> std::hex >> message >> std::dec) {
+        const unsigned value = static_cast<unsigned>(std::stoul(message, nullptr, 16));
+        const unsigned velocity = (value >> 16) & 0x7F;
+        if (function != QNSTEST_SEND_SHORT || (value & 0xF0) != 0x90 || velocity == 0) continue;
+        notes.push_back(std::to_string((value & 0x0F) + 1) + ":" + std::to_string((value >> 8) & 0x7F) + ":" +
+                        std::to_string(velocity));
+    }
+    // The piano and the bass a whole tone up, the drum where it was, and one
+    // 4/4 measure of clicks on channel 10, its first beat accented.
+    std::sort(notes.begin(), notes.end());
+    EXPECT_EQ(notes, (std::vector<std::string>{"10:37:55", "10:37:55", "10:37:55", "10:37:80", "10:38:100",
+                                               "1:62:100", "2:38:100"}));
+}
+
+TEST_F(WindowConversionTest, TheFileIsWrittenInTheFormatItsNameEndsIn) {
+    const struct {
+        const char* name;
+        std::string magic;
+    } files[] = {{"song.flac", "fLaC"}, {"song.ogg", "OggS"}, {"song.opus", "OggS"}, {"song.WAV", "RIFF"}};
+    for (const auto& file : files) {
+        const std::string path = Convert(file.name);
+        EXPECT_TRUE(host.messages.texts.empty()) << file.name;
+        EXPECT_EQ(Bytes(path).substr(0, 4), file.magic) << file.name;
+        EXPECT_EQ(host.caption, "Ombrix Converter [three.mid] saved to " + path);
+    }
+    EXPECT_NE(Bytes(folder.path() + "/song.opus").find("OpusHead"), std::string::npos);
+    EXPECT_NE(Bytes(folder.path() + "/song.ogg").find("vorbis"), std::string::npos);
+    // MP3: an ID3 tag with the title, or straight away a frame's sync bits.
+    const std::string mp3 = Bytes(Convert("song.mp3"));
+    ASSERT_GE(mp3.size(), 2u);
+    EXPECT_TRUE(mp3.starts_with("ID3") || (static_cast<unsigned char>(mp3[0]) == 0xFF &&
+                                           (static_cast<unsigned char>(mp3[1]) & 0xE0) == 0xE0));
+    // The WAV is the file the window always wrote.
+    HeadlessConversionUi ui;
+    CollectingReport report;
+    ConvertSongToWav(dlg.ConversionInput(), renderSong, folder.path() + "/here.wav", ui, report);
+    EXPECT_EQ(Bytes(folder.path() + "/song.WAV"), Bytes(folder.path() + "/here.wav"));
 }
 
 TEST_F(WindowConversionTest, AModuleCrashCostsOnlyThatConversion) {

@@ -10,6 +10,7 @@
 #include "platform/translation.h"
 #include "render/convert_song.h"
 #include "ui/window/check_open_path.h"
+#include "ui/window/practice_choices.h"
 #include "ui/window/window_texts.h"
 
 namespace {
@@ -45,6 +46,7 @@ TEST_F(WindowTextsTest, AJapaneseLocaleShowsTheProgramsOwnTextsByteForByte) {
     for (const char* message : kOwnMessages) EXPECT_EQ(ShownText(message), message);
     EXPECT_STREQ(Tr("Converting to a wave file"), "ウェーブファイルに変換中");
     EXPECT_STREQ(Tr("Open a MIDI file"), "MIDIファイルを開く");
+    EXPECT_EQ(PracticeStatusText(-2, true), "キー \u22122 \u00B7 クリック");
 }
 
 TEST_F(WindowTextsTest, OtherLocalesShowEnglishAndForeignTextsPassUnchanged) {
