@@ -453,7 +453,7 @@ TEST_F(BatchRun, UnderAJapaneseLocaleTheHintIsJapaneseAndTheCommandStaysAsItIs) 
 }
 
 TEST_F(BatchRun, AMissingMidiFileWhosePathHoldsDashFIsASongNotAFolderBatch) {
-    const RunResult run = Run("'" + songs + "/my-fav.mid'");
+    const RunResult run = Run("'" + songs + "/my-fav.mid'", kEnglishSystemReasons);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Convert the song without it"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists("av.mid"));
