@@ -1,5 +1,9 @@
-// Trimming and ASCII case folding; other bytes compare as they are.
+// Trimming and ASCII case folding (other bytes compare as they are), and
+// formats filled in.
 #include "platform/text.h"
+
+#include <cstdarg>
+#include <cstdio>
 
 namespace {
 
@@ -45,4 +49,17 @@ std::string EscapeControlCharacters(std::string_view text) {
         }
     }
     return escaped;
+}
+
+std::string Formatted(const char* format, ...) {
+    std::va_list arguments;
+    va_start(arguments, format);
+    std::va_list again;
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
+    va_end(arguments);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, again);
+    va_end(again);
+    return text;
 }

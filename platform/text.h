@@ -1,5 +1,6 @@
 // Small text helpers shared by the file and command-line readers: trimming,
-// ASCII case-insensitive comparison, and control characters made visible.
+// ASCII case-insensitive comparison, control characters made visible, and
+// printf-style formats filled in.
 #pragma once
 
 #include <string>
@@ -16,3 +17,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // "\t", or "\xNN"), so that a file name holding a line break stays on one
 // line of a log.
 std::string EscapeControlCharacters(std::string_view text);
+// `format` (printf-style) filled in with the arguments. For a translated
+// format, Formatted(Tr("%s saved to %s"), ...), so that each language puts
+// the pieces where its word order wants them.
+std::string Formatted(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -1,12 +1,12 @@
 // The conversion driver: output file, render song, block loop, file finish.
 #include "render/convert_song.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <vector>
 
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/audio_output.h"
@@ -80,10 +80,10 @@ BlocksResult RenderBlocks(std::vector<std::uint8_t>& block, int length, Conversi
 
 // Tells the user that the loudness target gave way to the true-peak ceiling.
 void TellCeilingWon(const std::string& path, const LoudnessGain& gain, double targetLufs) {
-    char figures[64];
-    std::snprintf(figures, sizeof figures, " (%.1f LUFS, not %.1f)", gain.reachedLufs, targetLufs);
-    WriteErrorLine(path + ": " + Tr("quieter than the loudness asked for: the true peak would rise above -1 dBTP") +
-                   figures);
+    WriteErrorLine(path + ": " +
+                   Formatted(Tr("quieter than the loudness asked for: the true peak would rise above -1 dBTP "
+                                "(%.1f LUFS, not %.1f)"),
+                             gain.reachedLufs, targetLufs));
 }
 
 // Tells the user how many notes the transposition left out.

@@ -8,6 +8,7 @@
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "platform/standard_error.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
@@ -157,7 +158,7 @@ void MainWindow::CommandConvert() {
     }
     const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
     if (path && ConvertInWorker(source, renderSong_, *path, host_.Conversion(), host_.Messages(), stallTimeout_)) {
-        host_.SetCaption(songCaption_ + " " + Tr("saved to") + " " + *path);
+        host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
     }
 }
 

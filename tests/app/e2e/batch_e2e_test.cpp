@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -179,9 +180,17 @@ protected:
     std::string stoppedErr;  // standard error of RunAndStopMidway
 };
 
-// The system gives its reasons (strerror, the loader's) in the locale's
-// language; tests of their English wording run with English messages.
+// The system gives its reasons (strerror, the loader's) and the program its
+// explanations in the locale's language; tests of their English wording run
+// with English messages.
 constexpr char kEnglishSystemReasons[] = "export LC_ALL=C.UTF-8";
+
+bool LocaleAvailable(const char* name) {
+    const std::string old = std::setlocale(LC_MESSAGES, nullptr);
+    const bool available = std::setlocale(LC_MESSAGES, name) != nullptr;
+    std::setlocale(LC_MESSAGES, old.c_str());
+    return available;
+}
 
 TEST_F(BatchRun, TheLogKeepsItsLinesUnderAJapaneseLocale) {
     WriteBytes(songs + "/a.mid", "this is plain text, not MIDI");
@@ -424,21 +433,31 @@ TEST_F(BatchRun, AFileNameWithALineBreakKeepsItsLogEntryOnOneLine) {
 }
 
 TEST_F(BatchRun, WithoutAFolderAndWithoutADisplaySaysSoInOneLineAndFails) {
-    const RunResult run = Run("");
+    const RunResult run = Run("", kEnglishSystemReasons);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "ombrix: no display; the window needs X11 or Wayland (convert a folder with -f<folder>)\n");
 }
 
 TEST_F(BatchRun, WithoutADisplayASongNamedAloneIsToldHowToConvertItWithoutTheWindow) {
     WriteBytes(songs + "/song.mid", OneNoteSmf());
-    const RunResult run = Run("'" + songs + "/song.mid'");
+    const RunResult run = Run("'" + songs + "/song.mid'", kEnglishSystemReasons);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "ombrix: no display; the window needs X11 or Wayland. Convert the song without it: ombrix --tempo 100 " +
                            songs + "/song.mid (every option: ombrix --help)\n");
 }
 
+TEST_F(BatchRun, UnderAJapaneseLocaleTheHintIsJapaneseAndTheCommandStaysAsItIs) {
+    if (!LocaleAvailable("ja_JP.UTF-8")) GTEST_SKIP() << "the locale ja_JP.UTF-8 is not generated";
+    WriteBytes(songs + "/song.mid", OneNoteSmf());
+    const RunResult run = Run("'" + songs + "/song.mid'", "export LC_ALL=ja_JP.UTF-8");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "ombrix: ディスプレイがありません。ウィンドウには X11 か Wayland が必要です。"
+                       "ウィンドウを使わずに変換するには: ombrix --tempo 100 " +
+                           songs + "/song.mid (すべてのオプション: ombrix --help)\n");
+}
+
 TEST_F(BatchRun, AMissingMidiFileWhosePathHoldsDashFIsASongNotAFolderBatch) {
-    const RunResult run = Run("'" + songs + "/my-fav.mid'");
+    const RunResult run = Run("'" + songs + "/my-fav.mid'", kEnglishSystemReasons);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("Convert the song without it"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists("av.mid"));

@@ -191,7 +191,8 @@ TEST_F(LibraryRun, AnUnreadableFolderFailsAndTheRestConverts) {
     if (asRoot) {
         std::system(("chmod -R a+rwX '" + root.path() + "' && chmod 000 '" + At("lib/closed") + "'").c_str());
     }
-    const std::string user = asRoot ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+    // The system's reason in English, whatever the test's locale.
+    const std::string user = std::string("LC_ALL=C.UTF-8 ") + (asRoot ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "");
     const ProgramRun run = Ombrix("-r -q --report - lib", user);
     fs::permissions(At("lib/closed"), fs::perms::owner_all);
     EXPECT_EQ(run.status, 1) << run.err;

@@ -165,12 +165,17 @@ for _ in $(seq 100); do
     [ -s "$work/calls.log" ] && [ -z "$(xdotool search --onlyvisible --name "$progress_title" 2>/dev/null)" ] && break
     sleep 0.1
 done
+wav=$work/songs/practice.wav
+case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
+    ja_JP*) saved="Ombrix Converter [song.mid] — $wav に保存しました" ;;
+    *) saved="Ombrix Converter [song.mid] saved to $wav" ;;
+esac
+wait_name "$window" "$saved" || fail "caption after CONVERT: $(xdotool getwindowname "$window")"
 xdotool windowfocus --sync "$window"; xdotool key Escape
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 $pid 2>/dev/null; then fail "Escape did not close the window"; kill $pid; fi
 wait $pid || fail "exit status $?"
 
-wav=$work/songs/practice.wav
 [ "$(head -c 4 "$wav" 2>/dev/null)" = "RIFF" ] && [ "$(stat -c %s "$wav")" -gt 44 ] || fail "no WAV file at $wav"
 # The option command line with the same choices writes the same bytes.
 QNSTEST_CALL_LOG= "$program" --mute 1 --minus bass --volume-down 3 --no-precount --tempo 80 -q \
