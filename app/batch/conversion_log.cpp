@@ -33,8 +33,8 @@ void ConversionLog::Open(const std::string& outputFolder, bool wait) {
     }
     int error = 0;
     const auto sayWaiting = [this] {
-        WriteErrorLine(Tr("another run is converting into ") + path_.substr(0, path_.size() - kConversionLogName.size()) +
-                       Tr("; waiting for it to finish"));
+        WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"),
+                                 path_.substr(0, path_.size() - kConversionLogName.size()).c_str()));
     };
     file_.reset(OpenLockedForWriting(path_, wait ? LockWait::kWait : LockWait::kNoWait, sayWaiting, error));
     if (file_) return;

@@ -23,6 +23,7 @@
 #include "platform/riff_writer.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 
 namespace {
@@ -54,7 +55,7 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
     } else if (!FitsPathBuffer(input) || !FitsPathBuffer(output)) {
         report.Report(kPathTooLongLine);
         // The log may be too long a path as well: the skipped file is named here.
-        WriteErrorLine(input + Tr(": skipped, the path is longer than ") + std::to_string(kMaxPath - 1) + Tr(" bytes"));
+        WriteErrorLine(Formatted(Tr("%s: skipped, the path is longer than %zu bytes"), input.c_str(), kMaxPath - 1));
     } else if (IsOtherThanWaveFile(output)) {
         report.Report(NotReplacedLine(output));
         WriteErrorLine(NotReplacedLine(output));
@@ -68,7 +69,7 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
             // The program itself ran out: this song fails, and the batch goes on with what is left.
             dlg.m_strSongName.clear();
             report.Report(kOutOfMemoryLine);
-            WriteErrorLine(input + Tr(": out of memory"));
+            WriteErrorLine(Formatted(Tr("%s: out of memory"), input.c_str()));
         }
         if (report.Count() == 0 && wavName != WavNameFor(name)) {
             // Another file of the batch already took the usual name: say where this one went.
@@ -105,7 +106,8 @@ bool ListMidiFiles(const BatchFolders& folders, std::vector<std::string>& names)
         if (entry.isDirectory) continue;
         // Still listed, so that the log names it; the import refuses it without waiting on it.
         if (entry.isBrokenLink) {
-            WriteErrorLine(folders.prefix + "/" + entry.name + Tr(" is a link that leads to no file (dangling, or a loop of links)"));
+            WriteErrorLine(Formatted(Tr("%s/%s is a link that leads to no file (dangling, or a loop of links)"),
+                                     folders.prefix.c_str(), entry.name.c_str()));
         } else if (!entry.isRegularFile) {
             WriteErrorLine(folders.prefix + "/" + entry.name + " is not a regular file (a FIFO, socket or device)");
         }
@@ -192,7 +194,7 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
     if (!ListMidiFiles(folders, names)) return false;
     if (names.empty()) {
         ShowMessageBox(kNothingToConvertMessage);
-        WriteErrorLine(Tr("no *.mid files in the folder ") + folders.listed + Tr("; nothing was converted"));
+        WriteErrorLine(Formatted(Tr("no *.mid files in the folder %s; nothing was converted"), folders.listed.c_str()));
         return false;
     }
     if (!MakeOutputFolder(folders.output)) return false;

@@ -5,6 +5,7 @@
 
 #include "app/batch/output_target.h"
 #include "platform/file_identity.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 
 std::string CheckOutputs(ConversionPlan& plan) {
@@ -17,7 +18,8 @@ std::string CheckOutputs(ConversionPlan& plan) {
         if (const auto identity = IdentifyFile(file.output)) {
             const auto input = inputs.find(*identity);
             if (input != inputs.end()) {
-                return Tr("the output ") + file.output + Tr(" is the input ") + *input->second + Tr("; nothing was converted");
+                return Formatted(Tr("the output %s is the input %s; nothing was converted"), file.output.c_str(),
+                                 input->second->c_str());
             }
         }
         if (IsOtherThanSoundFile(file.output)) file.error = NotReplacedSoundLine(file.output);

@@ -128,8 +128,8 @@ private:
             std::filesystem::create_directories(folder, error);
             if (error) {
                 // Its files fail with the same cause when they are started.
-                WriteErrorLine(Tr("cannot create the folder ") + folder.string() + ": " + SystemReason(error) +
-                               Tr("; its conversion log is not written"));
+                WriteErrorLine(Formatted(Tr("cannot create the folder %s: %s; its conversion log is not written"),
+                                         folder.c_str(), SystemReason(error).c_str()));
                 logOf_[i] = logs_.size();
                 logs_.emplace_back();
                 continue;
@@ -146,8 +146,8 @@ private:
             ConversionLog& log = logs_.emplace_back();
             log.Open(folder.string() + "/", settings_.waitForOtherRuns);
             if (log.LockedByAnotherRun()) {
-                WriteErrorLine(Tr("another run is converting into ") + folder.string() + Tr(" (it holds ") +
-                               plan_.logs[i] + Tr("); nothing was converted (--no-wait)"));
+                WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
+                                         folder.c_str(), plan_.logs[i].c_str()));
                 return false;
             }
             if (!log.IsOpen()) {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/song/ombrix_dlg.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 #include "ui/window/client_area.h"
 
@@ -17,8 +18,9 @@ constexpr char kSeparator[] = " \u00B7 ";
 std::string PracticeStatusText(int semitones, bool click) {
     std::string text;
     if (semitones != 0) {
+        const std::string shift = (semitones > 0 ? "+" : kMinusSign) + std::to_string(std::abs(semitones));
         // TRANSLATORS: the musical key, as a karaoke machine shows it ("Key +2": two semitones up).
-        text = std::string(Tr("Key")) + " " + (semitones > 0 ? "+" : kMinusSign) + std::to_string(std::abs(semitones));
+        text = Formatted(Tr("Key %s"), shift.c_str());
     }
     if (click) {
         if (!text.empty()) text += kSeparator;

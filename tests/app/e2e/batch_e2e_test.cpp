@@ -25,6 +25,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The program's explanations and the system's reasons follow the locale;
+// the tests read them in English unless they ask for another language.
+constexpr char kEnglishMessages[] = "export LC_ALL=C.UTF-8";
+
 constexpr char kPlayerKey[] = "registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32";
 constexpr std::size_t kWavHeaderBytes = 44;
 constexpr std::size_t kBytesPerSecond = 44100 * 4;
@@ -107,10 +111,12 @@ protected:
     }
 
     // Runs the program; `limits` are shell commands run before it ("ulimit -f 100").
+    // Its messages are English unless `limits` export another locale.
     RunResult Run(const std::string& arguments, const std::string& limits = "") {
         const std::string out = root.path() + "/stdout";
         const std::string err = root.path() + "/stderr";
-        const std::string command = limits + (limits.empty() ? "" : "; ") + "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + config + "' HOME='" +
+        // English unless a test's `limits` export another locale.
+        const std::string command = std::string(kEnglishMessages) + "; " + limits + (limits.empty() ? "" : "; ") + "env -u DISPLAY -u WAYLAND_DISPLAY XDG_CONFIG_HOME='" + config + "' HOME='" +
                                     root.path() + "' '" + OMBRIX_PROGRAM + "' " + arguments + " >'" + out +
                                     "' 2>'" + err + "' </dev/null";
         const int raw = std::system(command.c_str());
@@ -529,7 +535,7 @@ TEST_F(BatchRun, AFileNamedOnlyByItsExtensionFailsWithItsCauseAsInTheOptionComma
 TEST_F(BatchRun, AWorkerStoppedBySigtermIsLoggedAsStoppedAndTheBatchGoesOn) {
     WriteBytes(songs + "/a.mid", LongNoteSmf(1));
     WriteBytes(songs + "/b.mid", OneNoteSmf());
-    const std::string script = "set -m; cd '" + root.path() + "'; env -u DISPLAY XDG_CONFIG_HOME='" + config +
+    const std::string script = "set -m; cd '" + root.path() + "'; env -u DISPLAY LC_ALL=C.UTF-8 XDG_CONFIG_HOME='" + config +
                                "' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' -f'" + songs +
                                "' >/dev/null 2>stderr </dev/null & pid=$!\n"
                                "for i in $(seq 300); do ls -a '" + songs + "/Conv' 2>/dev/null | grep -q a.wav.part && break; sleep 0.05; done\n"

@@ -36,10 +36,11 @@ protected:
     }
 
     // Runs the program in the temporary folder with `arguments` (quoted for
-    // the shell), after `environment` settings; `input` is its standard input.
+    // the shell), after `environment` settings (English messages unless they
+    // set another locale); `input` is its standard input.
     ProgramRun Ombrix(const std::string& arguments, const std::string& environment = "", const std::string& input = "/dev/null") {
         const std::string command = "cd '" + root.path() + "' && env -u DISPLAY -u WAYLAND_DISPLAY -u SLURM_ARRAY_TASK_ID "
-                                    "-u JOB_COMPLETION_INDEX XDG_CONFIG_HOME='" + root.path() + "/config' " + environment +
+                                    "-u JOB_COMPLETION_INDEX XDG_CONFIG_HOME='" + root.path() + "/config' LC_ALL=C.UTF-8 " + environment +
                                     " '" + OMBRIX_PROGRAM + "' " + arguments + " >stdout 2>stderr <" + input;
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(root.path() + "/stdout"),

@@ -41,12 +41,13 @@ protected:
     }
 
     // Runs the program with `arguments` (already quoted for the shell) and
-    // `environment` settings, after the shell commands `limits` ("ulimit -v 300000").
+    // `environment` settings (English messages unless they set another
+    // locale), after the shell commands `limits` ("ulimit -v 300000").
     ProgramRun Ombrix(const std::string& arguments, const std::string& environment = "", const std::string& limits = "") {
         const std::string out = root.path() + "/stdout";
         const std::string err = root.path() + "/stderr";
         const std::string command = limits + (limits.empty() ? "" : "; ") + "env -u DISPLAY -u WAYLAND_DISPLAY -u QNSTEST_CRASH_AT_BLOCK XDG_CONFIG_HOME='" +
-                                    root.path() + "/config' HOME='" + root.path() + "' " + environment + " '" +
+                                    root.path() + "/config' HOME='" + root.path() + "' LC_ALL=C.UTF-8 " + environment + " '" +
                                     OMBRIX_PROGRAM + "' " + arguments + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int raw = std::system(command.c_str());
         return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(out), ReadFileBytes(err)};
@@ -62,7 +63,7 @@ protected:
         const std::string status = root.path() + "/status";
         // Job control keeps SIGINT for the program: a background command would get it ignored.
         std::string script = "set -m; " + prefix + (prefix.empty() ? "" : "; ") + "cd '" + root.path() +
-                             "'; env -u DISPLAY XDG_CONFIG_HOME='" + root.path() +
+                             "'; env -u DISPLAY LC_ALL=C.UTF-8 XDG_CONFIG_HOME='" + root.path() +
                              "/config' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' " + arguments +
                              " >/dev/null 2>stderr </dev/null & pid=$!; cd '" + songs +
                              "'; for i in $(seq 300); do " + ready + " && break; sleep 0.05; done; ";
@@ -421,7 +422,7 @@ namespace {
 TEST_F(OptionRun, ASecondRunOnTheSameFolderWaitsForTheFirstOrFailsWithNoWait) {
     Song("a.mid", 1);   // the first run converts it
     Song("b.mid", 16);  // and hangs on this one at 6.8 s
-    const std::string program = "env -u DISPLAY XDG_CONFIG_HOME='" + root.path() + "/config' '" + OMBRIX_PROGRAM + "'";
+    const std::string program = "env -u DISPLAY LC_ALL=C.UTF-8 XDG_CONFIG_HOME='" + root.path() + "/config' '" + OMBRIX_PROGRAM + "'";
     const std::string folder = " --jobs=1 --no-precount '" + songs + "'";
     const std::string script =
         "set -m; cd '" + root.path() + "'\n" +
