@@ -9,6 +9,10 @@
 // characters escaped).
 void WriteErrorLine(std::string_view text);
 
+// The non-empty lines of `output` (what a program wrote on standard error),
+// each without the "ombrix: " in front, joined by `separator`.
+std::string ErrorLinesText(std::string_view output, std::string_view separator);
+
 // While one lives, every line written by WriteErrorLine is also kept here
 // (without the "ombrix: " in front), so that a window can show it under its
 // own message. Copies nest: the newest one keeps the lines.

@@ -60,23 +60,6 @@ std::string SavedAs(const PlannedFile& file) {
 
 std::string FileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-// The lines a worker wrote on standard error, without the program's name
-// before each, joined with "; ".
-std::string JoinedErrorLines(const std::string& output) {
-    constexpr std::string_view kProgramPrefix = "ombrix: ";
-    std::string joined;
-    std::size_t start = 0;
-    while (start < output.size()) {
-        std::size_t end = output.find('\n', start);
-        if (end == std::string::npos) end = output.size();
-        std::string_view line = std::string_view(output).substr(start, end - start);
-        if (line.starts_with(kProgramPrefix)) line.remove_prefix(kProgramPrefix.size());
-        if (!line.empty()) joined += (joined.empty() ? "" : "; ") + std::string(line);
-        start = end + 1;
-    }
-    return joined;
-}
-
 class Batch {
 public:
     Batch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, const ConversionPlan& plan,
@@ -277,7 +260,7 @@ private:
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             if (outcome.failed) {
                 // What the worker said about its failure becomes part of the file's one line.
-                outcome.detail = JoinedErrorLines(worker.ErrorOutput());
+                outcome.detail = ErrorLinesText(worker.ErrorOutput(), "; ");
             } else if (!worker.ErrorOutput().empty()) {
                 ClearProgress();
                 std::fputs(worker.ErrorOutput().c_str(), stderr);

@@ -75,10 +75,7 @@ int COmbrixApp::InitInstance(std::string_view commandLine, InteractiveShell* she
         const std::string hint = ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder());
         std::cerr << hint << '\n';
         // The box shows the hint without the program's name in front.
-        constexpr std::string_view kPrefix = "ombrix: ";
-        if (interactive)
-            shell->ShowMessage(kModuleNotInstalledMessage,
-                               std::string_view(hint).substr(hint.starts_with(kPrefix) ? kPrefix.size() : 0));
+        if (interactive) shell->ShowMessage(kModuleNotInstalledMessage, ErrorLinesText(hint, "\n"));
         return kExitFailure;
     }
 

@@ -9,6 +9,7 @@
 
 #include "platform/child_process.h"
 #include "platform/riff_writer.h"
+#include "platform/standard_error.h"
 #include "platform/translation.h"
 #include "render/conversion_ui.h"
 #include "render/progress_text.h"
@@ -22,7 +23,6 @@ constexpr int kBarSteps = 1000;
 // How long the loop waits for the worker before it runs the window's events
 // again; short enough that Cancel and repaints answer at once.
 constexpr std::chrono::milliseconds kWaitSlice{10};
-constexpr char kErrorPrefix[] = "ombrix: ";
 
 std::string TargetFolder(const std::string& path) {
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -53,7 +53,7 @@ void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
     // What the worker wrote on standard error goes there too, as it did before the worker.
     std::fputs(worker.ErrorOutput().c_str(), stderr);
     std::vector<std::string> reports = worker.Reports();
-    std::string explanation = ExplanationOf(worker.ErrorOutput());
+    std::string explanation = ErrorLinesText(worker.ErrorOutput(), "\n");
     if ((worker.End() == WorkerEnd::kCrashed || worker.End() == WorkerEnd::kStalled) && !reports.empty()) {
         if (!explanation.empty()) explanation += '\n';
         explanation += reports.back() + ".\n" + Tr("No file was written; an earlier file of that name is kept.");
@@ -67,22 +67,6 @@ void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
 
 }  // namespace
 
-std::string ExplanationOf(const std::string& errorOutput) {
-    std::string explanation;
-    std::size_t start = 0;
-    while (start < errorOutput.size()) {
-        std::size_t end = errorOutput.find('\n', start);
-        if (end == std::string::npos) end = errorOutput.size();
-        std::string_view line(errorOutput.data() + start, end - start);
-        if (line.starts_with(kErrorPrefix)) line.remove_prefix(sizeof kErrorPrefix - 1);
-        if (!line.empty()) {
-            if (!explanation.empty()) explanation += '\n';
-            explanation += line;
-        }
-        start = end + 1;
-    }
-    return explanation;
-}
 
 bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
                      ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {

@@ -21,7 +21,3 @@ class WindowMessages;
 bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
                      ConversionUi& ui, WindowMessages& messages,
                      std::chrono::milliseconds stallTimeout = kWorkerStallTimeout);
-
-// The explanation lines of what a worker wrote on standard error: each
-// line without the program's "ombrix: " prefix, joined by newlines.
-std::string ExplanationOf(const std::string& errorOutput);
