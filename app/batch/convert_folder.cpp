@@ -20,9 +20,9 @@
 #include "platform/directory_listing.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/message_box.h"
-#include "platform/riff_writer.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
+#include "platform/temporary_file.h"
 #include "platform/text.h"
 #include "platform/translation.h"
 

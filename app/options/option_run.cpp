@@ -16,7 +16,6 @@
 #include "app/options/option_command_line.h"
 #include "app/options/library_plan.h"
 #include "app/options/output_checks.h"
-#include "app/options/output_choice.h"
 #include "app/options/parallel_batch.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"

@@ -6,7 +6,7 @@
 #include <new>
 
 #include "app/workers/worker_messages.h"
-#include "platform/riff_writer.h"
+#include "platform/temporary_file.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/progress_text.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/child_process.h"
-#include "platform/riff_writer.h"
 #include "platform/standard_error.h"
+#include "platform/temporary_file.h"
 #include "platform/translation.h"
 #include "render/conversion_ui.h"
 #include "render/progress_text.h"
