@@ -60,6 +60,7 @@ struct OutputOptions {
 struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
+    bool audible = false;  // some sample of the written file lies above the silence ceiling (see silence.h)
 };
 
 // ConvertSongToWav with the level and format of `output`; the song's name
