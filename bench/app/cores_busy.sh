@@ -36,7 +36,7 @@ for ((i = 0; i < files; ++i)); do
         >"lib/d$((i % 10))/s$i.mid"
 done
 
-run() {  # name shards
+run() {  # name (no spaces) shards
     local start end
     rm -f time-*
     start=$(date +%s.%N)
@@ -54,12 +54,12 @@ run() {  # name shards
 }
 
 echo "load before: $(cut -d' ' -f1-3 /proc/loadavg) on $cores cores, $files files"
-run "one process, -j $cores" 1
-run "4 shards, parallel -j $cores" 4
+run one-process 1
+run four-shards 4
 echo "load after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 awk 'FNR == 1 { w[++n] = $1 } END { printf "wall time, one process / shards: %.2f\n", w[1] / w[2] }' \
-    "wall-one process, -j $cores" "wall-4 shards, parallel -j $cores"
-if diff -r --exclude=CreateLog.log "out-one process, -j $cores" "out-4 shards, parallel -j $cores" >/dev/null; then
+    wall-one-process wall-four-shards
+if diff -r --exclude=CreateLog.log out-one-process out-four-shards >/dev/null; then
     echo "identical files: yes"
 else
     echo "identical files: NO"
