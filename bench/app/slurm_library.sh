@@ -41,7 +41,7 @@ mkdir -p munge slurm/state slurm/spool slurm/log jobs
 mungekey --create --keyfile="$work/munge/munge.key" >/dev/null
 chown -R munge:munge munge
 chmod 700 munge
-runuser -u munge -- munged --foreground --force --key-file="$work/munge/munge.key" \
+setpriv --reuid=munge --regid=munge --init-groups munged --foreground --force --key-file="$work/munge/munge.key" \
     --socket="$work/munge/socket" --pid-file="$work/munge/pid" --log-file="$work/munge/log" \
     --seed-file="$work/munge/seed" >/dev/null 2>&1 &
 pids+=($!)
