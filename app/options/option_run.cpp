@@ -19,6 +19,7 @@
 #include "app/options/parallel_batch.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
+#include "platform/process_memory.h"
 #include "platform/program_folder.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
@@ -109,6 +110,9 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
                   << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         return kExitFailure;
     }
+    // What the planning of the whole library needed and no longer does (the
+    // walk, the names, the other shards' files) is not mapped into every worker.
+    ReturnFreedMemory();
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
