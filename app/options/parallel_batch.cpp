@@ -13,10 +13,12 @@
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
+#include "app/batch/output_target.h"
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
+#include "app/options/up_to_date.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "platform/display.h"
@@ -29,6 +31,8 @@
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
+#include "render/convert_song.h"
+#include "render/stems.h"
 
 namespace {
 
@@ -48,6 +52,21 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     bool silent = false;             // the song has no notes
+};
+
+// Passes reports on, counting them.
+class CountingReport final : public UserReport {
+public:
+    explicit CountingReport(UserReport& to) : to_(to) {}
+    void Report(std::string_view text) override {
+        ++count_;
+        to_.Report(text);
+    }
+    int Count() const { return count_; }
+
+private:
+    UserReport& to_;
+    int count_ = 0;
 };
 
 // The log line of a file written under a numbered name.
@@ -180,6 +199,9 @@ private:
 
     // In the worker: opens the file, applies the options and converts it.
     void ConvertFile(const PlannedFile& file, ConversionUi& ui, UserReport& report, UserReport& notices) {
+        // Taken before the file is read: a file changed meanwhile no longer matches its record.
+        const bool keepRecord = request_.skipUpToDate || request_.force;
+        const std::optional<InputStamp> stamp = keepRecord ? StampInput(file.input, file.shardKey) : std::nullopt;
         CollectingReport opened;
         OpenMidiFile(dlg_, file.input, opened);
         for (const std::string& line : opened.lines) report.Report(line);
@@ -198,7 +220,35 @@ private:
             WriteErrorLine("cannot create the folder " + folder.string() + ": " + SystemReason(error));
             return;
         }
-        ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, report, RequestedOutput(request_));
+        const OutputOptions output = RequestedOutput(request_);
+        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output, report)) return;
+        CountingReport counted(report);
+        const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
+        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+    }
+
+    // Whether the stems of `mix` may be written: no file of another kind is
+    // where one of them goes. Otherwise says so in `report`.
+    static bool MayWriteStems(const std::string& mix, const SongOptions& options, const OutputOptions& output,
+                              UserReport& report) {
+        const std::filesystem::path folder = StemFolder(mix);
+        for (const Stem& stem : PlanStems(options, AudioFormatExtension(output.encoding.format))) {
+            const std::string path = (folder / stem.fileName).string();
+            if (IsOtherThanSoundFile(path)) {
+                report.Report(NotReplacedSoundLine(path));
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Writes the record that lets a later --skip-up-to-date run skip the file.
+    void Record(const InputStamp& stamp, const std::string& output, const std::vector<std::string>& stems) const {
+        std::string reason;
+        if (!RecordOptions(stamp, output, stems, OptionsFingerprint(request_), reason)) {
+            WriteErrorLine(Formatted(Tr("cannot write the record %s: %s (the file will be converted again next time)"),
+                                     OptionsRecordPath(output).c_str(), reason.c_str()));
+        }
     }
 
     // Records the failure of file `index` and says so on standard error at once.
