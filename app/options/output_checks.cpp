@@ -1,12 +1,31 @@
 // Output checks by file identity and by the sound files' signatures.
 #include "app/options/output_checks.h"
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <string_view>
 
 #include "app/batch/output_target.h"
 #include "platform/file_identity.h"
 #include "platform/text.h"
 #include "platform/translation.h"
+
+namespace {
+
+// How every line of a report begins.
+constexpr std::string_view kReportStart = "{\"input\":";
+
+// Whether the existing regular file at `path` is empty or begins as a report does.
+bool IsEmptyOrReport(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string head(kReportStart.size(), '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<std::size_t>(in.gcount()));
+    return head.empty() || head == kReportStart;
+}
+
+}  // namespace
 
 std::string CheckOutputs(ConversionPlan& plan) {
     std::map<FileIdentity, const std::string*> inputs;
@@ -23,6 +42,31 @@ std::string CheckOutputs(ConversionPlan& plan) {
             }
         }
         if (IsOtherThanSoundFile(file.output)) file.error = NotReplacedSoundLine(file.output);
+    }
+    return {};
+}
+
+std::string CheckReportFile(const std::string& path, const ConversionPlan& plan) {
+    namespace fs = std::filesystem;
+    if (path == "-") return {};
+    const std::optional<FileIdentity> report = IdentifyFile(path);
+    const fs::path spelled = fs::absolute(path).lexically_normal();
+    for (const PlannedFile& file : plan.files) {
+        if (report && IdentifyFile(file.input) == report) {
+            return Formatted(Tr("the report %s is the input %s; nothing was converted"), path.c_str(), file.input.c_str());
+        }
+        const bool sameOutput = !file.output.empty() && ((report && IdentifyFile(file.output) == report) ||
+                                                         fs::absolute(file.output).lexically_normal() == spelled);
+        if (sameOutput) {
+            return Formatted(Tr("the report %s is the output of %s; nothing was converted"), path.c_str(),
+                             file.input.c_str());
+        }
+    }
+    std::error_code error;
+    // Only a regular file can hold something to lose; a FIFO or a device is written as it is.
+    if (fs::is_regular_file(path, error) && !IsEmptyOrReport(path)) {
+        return Formatted(Tr("the report %s exists and is not a report; it was not replaced and nothing was converted"),
+                         path.c_str());
     }
     return {};
 }

@@ -183,18 +183,33 @@ private:
             Done(index, FileStatus::kSkipped);
             return;
         }
-        // Unfinished files of earlier runs that were killed outright.
+        // Unfinished files of earlier runs that were killed outright: those
+        // of the outputs this run writes into the folder, and of their records.
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         std::error_code error;
         if (std::filesystem::is_directory(folder.empty() ? "." : folder, error) &&
             cleanedFolders_.insert(folder.string()).second) {
-            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string(), TargetNamesIn(folder));
         }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
         worker->Start([this, &file](ConversionUi& ui, UserReport& report, UserReport& notices) {
             ConvertFile(file, ui, report, notices);
         }, file.output);
         running_.push_back({index, std::move(worker)});
+    }
+
+    // The names of the files the plan writes into `folder`: outputs and their records.
+    const std::vector<std::string>& TargetNamesIn(const std::filesystem::path& folder) {
+        if (targetNames_.empty()) {
+            for (const PlannedFile& planned : plan_.files) {
+                if (planned.output.empty()) continue;
+                const std::filesystem::path output(planned.output);
+                std::vector<std::string>& names = targetNames_[output.parent_path().string()];
+                names.push_back(output.filename().string());
+                names.push_back(std::filesystem::path(OptionsRecordPath(planned.output)).filename().string());
+            }
+        }
+        return targetNames_[folder.string()];
     }
 
     // In the worker: opens the file, applies the options and converts it.
@@ -344,16 +359,26 @@ private:
             }
             if (savedAs && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
-            if (settings_.printWritten && !outcome.failed && !file.upToDate) {
-                std::printf("%s\n", file.output.c_str());
-                std::fflush(stdout);
-            }
+            if (settings_.printWritten && !outcome.failed && !file.upToDate) PrintWritten(file.output);
             // Written: its texts are freed, so that finished files leave no
             // small blocks scattered over the heap for every later worker to
             // inherit and walk.
             outcome.lines = {};
             outcome.detail = {};
         }
+    }
+
+    // Prints `path` on the list of written files. A list that cannot be
+    // written any more fails the run, said once; the run goes on, so that
+    // the log still gets every finished file.
+    void PrintWritten(const std::string& path) {
+        if (listFailed_) return;
+        if (std::printf("%s\n", path.c_str()) >= 0 && std::fflush(stdout) == 0) return;
+        listFailed_ = true;
+        allConverted_ = false;
+        ClearProgress();
+        WriteErrorLine(Tr("cannot write the list of written files on standard output any more (disk full, or its "
+                          "reader gone); the run goes on and fails"));
     }
 
     // Stops the running workers: each removes its unfinished file; one that
@@ -427,9 +452,11 @@ private:
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
+    std::map<std::string, std::vector<std::string>> targetNames_;  // folder -> names the plan writes there
     std::size_t next_ = 0;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;
+    bool listFailed_ = false;
     bool lineShown_ = false;
     long long finishedMs_ = 0;
     Clock::time_point start_;

@@ -3,6 +3,7 @@
 
 #include "app/options/option_command_line.h"
 #include "platform/standard_error.h"
+#include "platform/translation.h"
 
 bool RunResults::Open(const ConversionRequest& request, std::string& error) {
     if (!request.report) return true;
@@ -20,7 +21,7 @@ void RunResults::Add(const FileResult& result) {
         case FileStatus::kFailed: ++totals_.failed; break;
     }
     if (report_ && !report_->Write(result) && !reportFailed_) {
-        WriteErrorLine("cannot write the report any more (disk full, or its reader gone)");
+        WriteErrorLine(Tr("cannot write the report any more (disk full, or its reader gone); the run goes on and fails"));
         reportFailed_ = true;
     }
 }

@@ -17,6 +17,8 @@ public:
     // Takes one finished input.
     void Add(const FileResult& result);
     const RunTotals& Totals() const { return totals_; }
+    // True once a line of the report could not be written (said once on standard error).
+    bool ReportFailed() const { return reportFailed_; }
 
 private:
     std::optional<RunReport> report_;
