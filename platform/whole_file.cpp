@@ -21,6 +21,8 @@ public:
     Descriptor(const Descriptor&) = delete;
     Descriptor& operator=(const Descriptor&) = delete;
     int Get() const { return fd_; }
+    // Gives the descriptor up to a new owner.
+    void Release() { fd_ = -1; }
     // Closes now; false when closing reports an error.
     bool Close() {
         const int fd = fd_;
@@ -77,4 +79,29 @@ bool ReplaceWholeFile(const std::string& path, const std::string& text) {
         return false;
     }
     return temporary.Commit();
+}
+
+std::FILE* OpenForRewriting(const std::string& path, int& error) {
+    Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+    struct stat info {};
+    if (file.Get() < 0 || ::fstat(file.Get(), &info) != 0) {
+        error = errno;
+        return nullptr;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = EINVAL;
+        return nullptr;
+    }
+    const int flags = ::fcntl(file.Get(), F_GETFL);
+    if (flags < 0 || ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK) != 0 || ::ftruncate(file.Get(), 0) != 0) {
+        error = errno;
+        return nullptr;
+    }
+    std::FILE* stream = ::fdopen(file.Get(), "wb");
+    if (stream == nullptr) {
+        error = errno;
+        return nullptr;
+    }
+    file.Release();
+    return stream;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 
 // What ReadWholeFile found at a path.
@@ -21,3 +22,8 @@ WholeFileRead ReadWholeFile(const std::string& path, std::size_t maxBytes, std::
 // over it: a link at `path` is replaced, never written through, and a reader
 // sees the old text or the new one. False with errno set on failure.
 bool ReplaceWholeFile(const std::string& path, const std::string& text);
+
+// Opens the regular file at `path` (created if missing) for writing from an
+// empty start, never through a link and never waiting on a FIFO or device
+// put in its place. Null, with the errno in `error`, on failure.
+std::FILE* OpenForRewriting(const std::string& path, int& error);

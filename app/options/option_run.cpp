@@ -100,7 +100,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     }
     for (const std::string& warning : plan->warnings) WriteErrorLine(warning);
     if (request.list) return ListChannels(dlg, *plan);
-    if (const std::string outputError = CheckOutputs(*plan); !outputError.empty()) {
+    if (const std::string outputError = CheckOutputs(*plan, request.stems); !outputError.empty()) {
         std::cerr << "ombrix: " << outputError << '\n';
         return kExitUsage;
     }

@@ -10,6 +10,7 @@
 #include "platform/file_identity.h"
 #include "platform/text.h"
 #include "platform/translation.h"
+#include "render/stems.h"
 
 namespace {
 
@@ -25,9 +26,38 @@ bool IsEmptyOrReport(const std::string& path) {
     return head.empty() || head == kReportStart;
 }
 
+std::string Normal(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+// Fails every file whose stems' folder is another output or holds one.
+void CheckStemFolders(ConversionPlan& plan) {
+    std::map<std::string, const PlannedFile*> outputs;  // normal output path -> its file, in path order
+    for (const PlannedFile& file : plan.files) {
+        if (file.error.empty() && !file.output.empty()) outputs.emplace(Normal(file.output), &file);
+    }
+    for (PlannedFile& file : plan.files) {
+        if (!file.error.empty() || file.output.empty()) continue;
+        const std::string folder = Normal(StemFolder(file.output));
+        const PlannedFile* other = nullptr;
+        if (const auto same = outputs.find(folder); same != outputs.end()) {
+            other = same->second;
+        } else if (const auto inside = outputs.lower_bound(folder + "/");
+                   inside != outputs.end() && inside->first.starts_with(folder + "/")) {
+            other = inside->second;
+        }
+        if (other != nullptr) {
+            file.error = Formatted(Tr("its stems would go into %s, where the output of %s goes; it was not converted"),
+                                   StemFolder(file.output).c_str(), other->input.c_str());
+        }
+    }
+}
+
 }  // namespace
 
-std::string CheckOutputs(ConversionPlan& plan) {
+std::string CheckOutputs(ConversionPlan& plan, bool stems) {
     std::map<FileIdentity, const std::string*> inputs;
     for (const PlannedFile& file : plan.files) {
         if (const auto identity = IdentifyFile(file.input)) inputs.emplace(*identity, &file.input);
@@ -43,6 +73,7 @@ std::string CheckOutputs(ConversionPlan& plan) {
         }
         if (IsOtherThanSoundFile(file.output)) file.error = NotReplacedSoundLine(file.output);
     }
+    if (stems) CheckStemFolders(plan);
     return {};
 }
 

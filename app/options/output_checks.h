@@ -10,9 +10,11 @@
 #include "app/options/conversion_plan.h"
 
 // Marks every file whose output exists and is not a sound file as failed,
-// naming the output. Returns the usage error when an output is the same
-// file as an input, or empty when the plan may run.
-std::string CheckOutputs(ConversionPlan& plan);
+// naming the output; with `stems`, also every file whose stems' folder is
+// where another output goes (or is another output), so that no stem and no
+// output overwrite each other. Returns the usage error when an output is
+// the same file as an input, or empty when the plan may run.
+std::string CheckOutputs(ConversionPlan& plan, bool stems = false);
 // The usage error when the report file `path` (--report) may not be
 // written: it is an input or an output of the plan, or an existing regular
 // file that is neither empty nor a report of this program. Empty when it may.

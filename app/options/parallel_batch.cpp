@@ -23,6 +23,7 @@
 #include "app/song/open_midi_file.h"
 #include "platform/display.h"
 #include "platform/file_identity.h"
+#include "platform/folder_lock.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
@@ -149,12 +150,52 @@ private:
             log.Open(folder.string() + "/", settings_.waitForOtherRuns);
             if (log.LockedByAnotherRun()) {
                 WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
-                                         folder.c_str(), plan_.logs[i].c_str()));
+                                         folder.c_str(), (folder / kFolderLockName).c_str()));
                 return false;
             }
             if (!log.IsOpen()) {
                 WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + log.FailureReason());
             }
+        }
+        std::set<FileIdentity> locked;
+        for (const auto& [identity, index] : opened) locked.insert(identity);
+        return LockOutputFolders(locked);
+    }
+
+    // Locks every folder that the plan's outputs go into and that no log
+    // locks: one run at a time converts into a folder, whatever its inputs
+    // (the shards of a library share theirs). `locked` holds the folders
+    // locked already. False when another run converts into one of them and
+    // the run must not wait for it.
+    bool LockOutputFolders(std::set<FileIdentity>& locked) {
+        const bool sharded = request_.shard || request_.shardFromEnvironment;
+        std::set<std::string> seen;
+        for (const PlannedFile& file : plan_.files) {
+            if (!file.error.empty() || file.output.empty()) continue;
+            const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
+            const std::string folder = parent.empty() ? "." : parent.string();
+            if (!seen.insert(folder).second) continue;
+            std::error_code error;
+            std::filesystem::create_directories(folder, error);
+            const std::optional<FileIdentity> identity = IdentifyFile(folder);
+            // A folder that cannot be made: its files fail with the cause when they are started.
+            if (error || !identity || !locked.insert(*identity).second) continue;
+            const auto sayWaiting = [&folder] {
+                WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), folder.c_str()));
+            };
+            int lockError = 0;
+            FolderLock& lock = folderLocks_.emplace_back();
+            if (lock.Acquire(folder, settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait,
+                             sharded ? LockShare::kShared : LockShare::kAlone, sayWaiting, lockError)) {
+                continue;
+            }
+            if (IsLockedByAnother(lockError)) {
+                WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
+                                         folder.c_str(), (parent / kFolderLockName).c_str()));
+                return false;
+            }
+            WriteErrorLine(Formatted(Tr("cannot lock the folder %s against other runs: %s"), folder.c_str(),
+                                     SystemReason(lockError).c_str()));
         }
         return true;
     }
@@ -449,6 +490,7 @@ private:
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
     std::deque<ConversionLog> logs_;       // one per output folder
+    std::deque<FolderLock> folderLocks_;   // one per other output folder
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;

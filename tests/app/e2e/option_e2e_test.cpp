@@ -438,7 +438,7 @@ TEST_F(OptionRun, ASecondRunOnTheSameFolderWaitsForTheFirstOrFailsWithNoWait) {
     EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.status"), "1\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.err"),
               "ombrix: another run is converting into " + songs + "/Conv (it holds " + songs +
-                  "/Conv/CreateLog.log); nothing was converted (--no-wait)\n");
+                  "/Conv/.ombrix.lock); nothing was converted (--no-wait)\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.status"), "0\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.err"),
               "ombrix: another run is converting into " + songs + "/Conv/; waiting for it to finish\n");
