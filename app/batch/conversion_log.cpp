@@ -32,14 +32,17 @@ void ConversionLog::Open(const std::string& outputFolder, bool wait) {
     const auto sayWaiting = [&outputFolder] {
         WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), outputFolder.c_str()));
     };
-    // The folder is locked before the log is emptied: the other run's lines are never mixed with ours.
+    const std::string tooLong =
+        FitsPathBuffer(path_) ? std::string() : "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+    // The folder is locked before the log is emptied: the other run's lines
+    // are never mixed with ours. A log whose path is too long still locks it.
     if (!lock_.Acquire(outputFolder, wait ? LockWait::kWait : LockWait::kNoWait, LockShare::kAlone, sayWaiting, error)) {
-        failure_ = SystemReason(error);
         lockedByAnother_ = IsLockedByAnother(error);
+        failure_ = tooLong.empty() || lockedByAnother_ ? SystemReason(error) : tooLong;
         return;
     }
-    if (!FitsPathBuffer(path_)) {
-        failure_ = "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+    if (!tooLong.empty()) {
+        failure_ = tooLong;
         return;
     }
     // A link planted in the log's place is not written through.
