@@ -20,8 +20,6 @@ struct Note {
 constexpr int kTogether = kTicksPerQuarter / 16;
 // A lyric is sung on a note that starts this close to it.
 constexpr int kSungTolerance = kTicksPerQuarter / 8;
-// Two notes of one channel overlapping by less than this are still a line.
-constexpr int kLegato = kTicksPerQuarter / 8;
 constexpr int kOctave = 12;
 
 constexpr int kBankSelectMsb = 0;
@@ -103,12 +101,10 @@ void CoverageAndMonophony(const std::vector<Note>& notes, SongProfile& profile) 
         ChannelProfile& result = profile.channels[channel];
         result.coverage = static_cast<double>(std::count(sounding.begin(), sounding.end(), true)) / measures;
         int alone = 0;
-        int heldUntil = 0;
         for (std::size_t i = 0; i < own.size(); ++i) {
             const bool chordBefore = i > 0 && own[i]->start - own[i - 1]->start < kTogether;
             const bool chordAfter = i + 1 < own.size() && own[i + 1]->start - own[i]->start < kTogether;
-            if (!chordBefore && !chordAfter && heldUntil <= own[i]->start + kLegato) ++alone;
-            heldUntil = std::max(heldUntil, own[i]->end);
+            if (!chordBefore && !chordAfter) ++alone;
         }
         result.monophony = static_cast<double>(alone) / static_cast<double>(own.size());
     }

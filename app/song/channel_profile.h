@@ -22,7 +22,7 @@ struct ChannelProfile {
     // Share of the song's measures (from its first note to its last) in
     // which the channel sounds.
     double coverage = 0;
-    // Share of the channel's notes that sound alone on the channel.
+    // Share of the channel's notes that start alone, not in a chord.
     double monophony = 0;
     // Share of its notes that start at or above (below) every note that
     // another melodic channel sounds at that moment.

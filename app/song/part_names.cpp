@@ -15,9 +15,9 @@ struct NameWord {
 };
 
 // English words, compared in lower case as whole words.
-constexpr std::array<NameWord, 17> kMelodyWords = {{
+constexpr std::array<NameWord, 18> kMelodyWords = {{
     {"melody", 3}, {"melo", 3}, {"vocal", 2}, {"vocals", 2}, {"voice", 2}, {"vox", 2}, {"vo", 2}, {"singer", 2},
-    {"soprano", 2}, {"tune", 2}, {"lead", 1},
+    {"soprano", 2}, {"tune", 2}, {"solo", 2}, {"lead", 1},
     {"back", -1}, {"backing", -1}, {"chorus", -1}, {"cho", -1}, {"harmony", -1}, {"bgv", -1},
 }};
 
@@ -39,7 +39,8 @@ constexpr std::array<JapaneseWord, 8> kJapaneseMelodyWords = {{
 }};
 
 constexpr std::array<std::string_view, 7> kDrumWords = {"drum", "drums", "drumset", "drumkit", "kit", "percussion", "perc"};
-constexpr std::array<std::string_view, 5> kBassWords = {"bass", "basses", "contrabass", "contrabasses", "bassline"};
+constexpr std::array<std::string_view, 8> kBassWords = {"bass",   "basses", "contrabass", "contrabasses",
+                                                        "bassline", "basso", "bassi", "bajo"};
 constexpr std::array<std::string_view, 6> kGuitarWords = {"guitar", "guitars", "gtr", "guit", "gt", "gtrs"};
 constexpr JapaneseWord kJapaneseDrums = {"\xE3\x83\x89\xE3\x83\xA9\xE3\x83\xA0", "\x83\x68\x83\x89\x83\x80", 1};  // ドラム
 constexpr JapaneseWord kJapaneseBass = {"\xE3\x83\x99\xE3\x83\xBC\xE3\x82\xB9", "\x83\x78\x81\x5B\x83\x58", 1};   // ベース
@@ -107,4 +108,11 @@ NamedPart OtherPartNamed(std::string_view trackName) {
     if (HasWord(words, kBassWords) || ContainsJapanese(trackName, kJapaneseBass)) return NamedPart::kBass;
     if (HasWord(words, kGuitarWords) || ContainsJapanese(trackName, kJapaneseGuitar)) return NamedPart::kGuitar;
     return NamedPart::kNone;
+}
+
+char ChoirVoiceLetter(std::string_view trackName) {
+    const std::vector<std::string> words = EnglishWords(trackName);
+    if (words.size() != 1 || words[0].size() != 1) return 0;
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(words[0][0])));
+    return letter == 'S' || letter == 'A' || letter == 'T' || letter == 'B' ? letter : 0;
 }

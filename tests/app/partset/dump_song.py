@@ -94,6 +94,11 @@ def main(path):
                 info["ticks"].append(tick)
                 end = max(end, tick)
     print(f"{path}: tracks {len(tracks)}, lyrics {lyrics}, texts {texts}, division {division}")
+    window = max(division // 16, 1)
+    starts = {ch: {} for ch in per}
+    for ch, info in per.items():
+        for tick, note in zip(info["ticks"], info["notes"]):
+            starts[ch].setdefault(tick // window, set()).add(note % 12)
     measure = division * 4
     measures = end // measure + 1
     for ch in sorted(per):
@@ -102,9 +107,19 @@ def main(path):
         if not notes:
             continue
         bars = len({t // measure for t in info["ticks"]})
+        doubled = []
+        for other in sorted(per):
+            if other == ch or not per[other]["notes"]:
+                continue
+            hits = sum(1 for tick, note in zip(info["ticks"], info["notes"])
+                       if any(note % 12 in starts[other].get(tick // window + d, ()) for d in (-1, 0, 1)))
+            if hits >= 0.7 * len(notes):
+                doubled.append(f"{other}:{100 * hits // len(notes)}%")
+        chords = sum(1 for i, t in enumerate(info["ticks"]) if info["ticks"].count(t) > 1)
         print(f"  ch{ch:2d} n={len(notes):5d} med={note_name(int(statistics.median(notes))):4s}"
               f" lo={note_name(min(notes)):4s} hi={note_name(max(notes)):4s} bars={bars}/{measures}"
-              f" prog={info['programs']} bank={info['banks']} names={info['names']}")
+              f" chord%={100 * chords // len(notes)} prog={info['programs']} bank={info['banks']}"
+              f" names={info['names']} doubles={doubled}")
 
 
 if __name__ == "__main__":
