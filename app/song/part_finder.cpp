@@ -16,11 +16,13 @@ constexpr int kTimpaniProgram = 47;
 constexpr int kLastPianoProgram = 7;
 // The only melodic channel of a song is its melody when it is a single line.
 constexpr double kSoleLineMonophony = 0.9;
+constexpr int kKeyboardHands = 2;
 
 // Registers, as note numbers.
 constexpr int kMiddleC = 60;
 constexpr int kD3 = 50;
 constexpr int kG3 = 55;
+constexpr int kA3 = 57;
 constexpr int kNoteRange = 128;
 
 // A named bass, a bass instrument: at least this share of single notes.
@@ -32,17 +34,20 @@ constexpr double kWeakNameMonophony = 0.6;
 // Lyrics say the melody when there are this many and this share of them
 // falls on the notes of a channel playing mostly single notes; a second
 // channel within this share of the best is a tie, broken by the top voice.
-constexpr int kFewestLyrics = 8;
+constexpr int kFewestLyrics = 4;
 constexpr double kSungShare = 0.6;
 constexpr double kSungTie = 0.05;
 constexpr double kSungMonophony = 0.5;
 // A line: this share of its notes single, through this share of the measures.
 constexpr double kTopLineMonophony = 0.45;
-constexpr double kLowLineMonophony = 0.7;
+constexpr double kLowLineMonophony = 0.45;
 constexpr double kTopLineCoverage = 0.4;
 constexpr double kLowLineCoverage = 0.6;
 constexpr double kTopShare = 0.5;
 constexpr double kBottomShare = 0.5;
+// The lowest line plays at least this share of the busiest channel's notes
+// (a few held notes are a pad).
+constexpr double kLineNotesShare = 0.2;
 // In a band (drums playing), the upper part may carry the tune in chords:
 // on top this often, through this much of the song, with this many single notes.
 constexpr double kTopPartShare = 0.55;
@@ -127,7 +132,7 @@ private:
         std::string reason;
         if (last.drumBank) reason = "drum kit bank";
         // Kick, snare and hi-hat keys struck together, on no bass instrument.
-        if (last.kitPlayed && last.drumKeyShare >= kDrumKeyShare && last.monophony < kLowLineMonophony &&
+        if (last.kitPlayed && last.drumKeyShare >= kDrumKeyShare && last.monophony < kHighBassMonophony &&
             !IsBassInstrument(options_.program[kChannel16], options_.toneName[kChannel16]))
             reason = "drum notes";
         for (const NamedTrack& track : profile_.tracks) {
@@ -225,17 +230,20 @@ private:
     }
 
     void LowestLine() {
+        if (KeyboardPiece()) return;
         const int channel = Best(
             [this](int ch, const ChannelProfile& c) {
-                return c.monophony >= kLowLineMonophony && c.coverage >= kLowLineCoverage && c.median < kG3 &&
-                       c.bottomShare >= kBottomShare && options_.program[ch] != kTimpaniProgram;
+                return c.monophony >= kLowLineMonophony && c.coverage >= kLowLineCoverage && c.median < kA3 &&
+                       c.bottomShare >= kBottomShare && c.notes >= kLineNotesShare * BusiestNotes() &&
+                       options_.program[ch] != kTimpaniProgram && !IsGuitarProgram(options_.program[ch]);
             },
             [](const ChannelProfile& c) { return c.bottomShare * c.coverage; }, 1);
         if (channel >= 0) Claim(PartKind::kBass, channel, "lowest line, median " + NoteName(At(channel).median));
     }
 
-    // True when the song's melodic channels are all pianos or harpsichords:
-    // a keyboard piece, whose hands are no parts to take out.
+    // True when the song's melodic channels are the two hands of a piano or
+    // harpsichord, or its one channel playing chords: a keyboard piece,
+    // whose hands are no parts to take out.
     bool KeyboardPiece() const {
         int melodic = 0;
         for (int channel = 0; channel < kMidiChannels; ++channel) {
@@ -243,7 +251,14 @@ private:
             if (options_.program[channel] > kLastPianoProgram) return false;
             ++melodic;
         }
-        return melodic > 1 || At(FirstMelodic()).monophony < kSoleLineMonophony;
+        return melodic == kKeyboardHands || (melodic == 1 && At(FirstMelodic()).monophony < kSoleLineMonophony);
+    }
+    int BusiestNotes() const {
+        int most = 0;
+        for (int channel = 0; channel < kMidiChannels; ++channel) {
+            if (options_.drumChannel[channel] == 0) most = std::max(most, At(channel).notes);
+        }
+        return most;
     }
     int FirstMelodic() const {
         for (int channel = 0; channel < kMidiChannels; ++channel) {

@@ -84,17 +84,7 @@ std::array<std::uint16_t, PartKind::kCount> FoundParts(const std::string& file, 
     SongOptions options;
     ResetSongOptions(options);
     ChannelInfoPass(song, options, nullptr);  // no tone library: every instrument name empty
-    const SongProfile profile = ProfileSong(song, options.drumChannel, load.karaokeTicks);
-    FindParts(profile, options);
-    if (getenv("PARTSET_DEBUG") && !blankNames && file.find(getenv("PARTSET_DEBUG")) != std::string::npos) {
-        printf("%s lyrics %d\n", file.c_str(), profile.lyrics);
-        for (int c = 0; c < 16; ++c) {
-            const ChannelProfile& p = profile.channels[c];
-            if (p.notes == 0) continue;
-            printf(" ch%2d n=%4d med=%d low=%d hi=%d cov=%.2f mono=%.2f top=%.2f bot=%.2f sung=%d prog=%d why=%s\n", c + 1, p.notes, p.median, p.low, p.high,
-                   p.coverage, p.monophony, p.topShare, p.bottomShare, p.sung, options.program[c], options.partReason[c].c_str());
-        }
-    }
+    FindParts(ProfileSong(song, options.drumChannel, load.karaokeTicks), options);
     std::uint16_t used = 0;
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         if (options.channelUsed[channel] != 0) used |= static_cast<std::uint16_t>(1u << channel);
