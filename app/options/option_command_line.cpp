@@ -313,7 +313,8 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it
-                        (melody|guitar|bass|drums|-), and the instrument name
+                        (melody|guitar|bass|drums|-), the instrument name, and
+                        why the channel belongs to that part
   -j, --jobs N          convert up to N files at once (default: the number of cores)
   -q, --quiet           no progress output, and no list of written files
   -r, --recursive       convert folders with their subfolders; with -o the
