@@ -33,6 +33,7 @@
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
+#include "render/stems.h"
 
 namespace {
 
@@ -240,10 +241,20 @@ private:
             return;
         }
         const OutputOptions output = RequestedOutput(request_);
-        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output.encoding.format, report)) return;
+        if (output.stems) {
+            if (!MayWriteStems(file.output, dlg_.m_songOptions, output.encoding.format, report)) return;
+            RemoveAbandonedStems(file.output, dlg_.m_songOptions, output.encoding.format);
+        }
         CountingReport counted(report);
         const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
         if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+    }
+
+    // Removes the unfinished stems that an earlier run of this mix left when it was killed outright.
+    static void RemoveAbandonedStems(const std::string& mix, const SongOptions& options, AudioFormat format) {
+        std::vector<std::string> names;
+        for (const Stem& stem : PlanStems(options, AudioFormatExtension(format))) names.push_back(stem.fileName);
+        RemoveAbandonedTemporaryFiles(StemFolder(mix), names);
     }
 
     // Writes the record that lets a later --skip-up-to-date run skip the file.

@@ -150,8 +150,13 @@ TEST_F(HonestOutputs, StemsStayInsideTheOutputFolderReplaceNoOtherFileAndCollide
     const Names stems = Listing("out/inner/...wav stems");
     ASSERT_GE(stems.size(), 3u);
 
-    // A text file where a stem goes is left alone, and the song fails.
+    // An unfinished stem of a run killed outright is removed; another program's file of such a name stays.
     ASSERT_EQ(Sh("ombrix -q --stems -o out/mix.wav song.mid"), 0);
+    for (const std::string& name : Names{"." + stems[0] + ".part-1-2", ".notes.txt.part-1-2"}) std::ofstream(At("out/mix/" + name)) << "left";
+    ASSERT_EQ(Sh("ombrix -q --stems -o out/mix.wav song.mid"), 0);
+    EXPECT_FALSE(fs::exists(At("out/mix/." + stems[0] + ".part-1-2")));
+    EXPECT_TRUE(fs::exists(At("out/mix/.notes.txt.part-1-2")));
+    // A text file where a stem goes is left alone, and the song fails.
     std::ofstream(At("out/mix/" + stems[1])) << "my notes\n";
     EXPECT_EQ(Sh("ombrix -q --stems -o out/mix.wav song.mid 2>err"), 1);
     EXPECT_EQ(Text("out/mix/" + stems[1]), "my notes\n");
