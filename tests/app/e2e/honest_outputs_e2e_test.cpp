@@ -245,6 +245,14 @@ TEST_F(HonestOutputs, SkippedFilesAreNotListedAsWritten) {
     EXPECT_EQ(Text("second.out"), "lib/Conv/b.wav\n");
 }
 
+TEST_F(HonestOutputs, ALibraryOfManyFoldersConvertsUnderTheLowOpenFileLimitOfADesktop) {
+    // Each output folder holds a lock and a log for the whole run.
+    for (int i = 0; i < 60; ++i) Song("lib/d" + std::to_string(i) + "/a.mid");
+    EXPECT_EQ(Sh("ulimit -Sn 64 && ombrix -r -q -j2 -o out lib 2>err"), 0) << Text("err");
+    EXPECT_EQ(Text("err"), "");
+    EXPECT_TRUE(fs::exists(At("out/d59/a.wav")));
+}
+
 TEST_F(HonestOutputs, AFileThatFinishedAsTheRunWasInterruptedIsInTheLog) {
     Song("lib/a.mid");      // done in about a second
     Song("lib/b.mid", 16);  // hangs at 6.8 s
