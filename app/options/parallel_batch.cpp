@@ -9,11 +9,13 @@
 #include <new>
 #include <optional>
 #include <set>
+#include <string_view>
 
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
 #include "app/options/option_command_line.h"
+#include "app/options/option_values.h"
 #include "app/options/output_checks.h"
 #include "app/options/output_choice.h"
 #include "app/options/output_folder_locks.h"
@@ -43,8 +45,9 @@ constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 constexpr char kClearLine[] = "\r\033[K";
-// The worker's notice for a song without notes.
+// The worker's notices: a song without notes, a part removed that the song does not have.
 constexpr char kSilentNotice[] = "silent";
+constexpr std::string_view kPartNotFoundNotice = "no part ";
 
 // What became of one file.
 struct Outcome {
@@ -53,6 +56,7 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     bool silent = false;             // the song has no notes
+    std::vector<std::string> partsNotFound;  // removed parts the song does not have
 };
 
 // Passes reports on, counting them.
@@ -239,6 +243,8 @@ private:
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
         if (!HasNotes(dlg_.m_songOptions)) notices.Report(kSilentNotice);
+        for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
+            notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         std::error_code error;
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
@@ -328,7 +334,11 @@ private:
             Outcome& outcome = outcomes_[it->index];
             outcome.done = true;
             outcome.lines = worker.Reports();
-            outcome.silent = !worker.Notices().empty();
+            for (const std::string& notice : worker.Notices()) {
+                if (notice == kSilentNotice) outcome.silent = true;
+                if (notice.starts_with(kPartNotFoundNotice))
+                    outcome.partsNotFound.push_back(notice.substr(kPartNotFoundNotice.size()));
+            }
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             if (outcome.failed) {
                 // What the worker said about its failure becomes part of the file's one line.
@@ -366,6 +376,10 @@ private:
             }
             if (savedAs && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
+            for (const std::string& part : outcome.partsNotFound) {
+                if (!outcome.failed)
+                    WriteErrorLine(Formatted(Tr("no %s part found in %s: nothing removed"), part.c_str(), file.input.c_str()));
+            }
             if (settings_.printWritten && !outcome.failed && !file.upToDate) PrintWritten(file.output);
             // Written: its texts are freed, so that finished files leave no
             // small blocks scattered over the heap for every later worker to
