@@ -181,6 +181,10 @@ bool GtkMainWindow::OnControlKey(guint keyval) {
         case GDK_KEY_s:
             Post([this] { logic_.CommandConvert(); });
             return true;
+        case GDK_KEY_q:
+        case GDK_KEY_w:
+            RequestClose();
+            return true;
         case GDK_KEY_Up:
         case GDK_KEY_KP_Up:
             practice.Transpose(1);
@@ -337,16 +341,11 @@ gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
     // Ctrl+Up and Ctrl+Down move the key; the arrows alone move the tempo.
     if (control && window->OnControlKey(event->keyval)) return TRUE;
     if (const std::optional<bool> up = TempoKeyUp(event->keyval)) {
-        window->logic_.OnTempoKey(*up, true);
+        window->logic_.OnTempoKeyDown(*up, event->hardware_keycode);
         return TRUE;
     }
     if (control) return FALSE;
     switch (event->keyval) {
-        case GDK_KEY_Escape:
-        case GDK_KEY_Return:
-        case GDK_KEY_KP_Enter:
-            window->RequestClose();
-            return TRUE;
         case GDK_KEY_F1:
             window->logic_.OnSysCommand(kAboutCommand);
             return TRUE;
@@ -356,9 +355,8 @@ gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
 }
 
 gboolean GtkMainWindow::OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self) {
-    const std::optional<bool> up = TempoKeyUp(event->keyval);
-    if (up) static_cast<GtkMainWindow*>(self)->logic_.OnTempoKey(*up, false);
-    return up.has_value();
+    static_cast<GtkMainWindow*>(self)->logic_.OnKeyUp(event->hardware_keycode);
+    return FALSE;
 }
 
 gboolean GtkMainWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {

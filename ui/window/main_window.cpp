@@ -117,23 +117,30 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
     practice_.Paint(canvas);
 }
 
-void MainWindow::OnLButtonDown(int x, int y) { tempo_.OnButtonDown(x, y); }
+void MainWindow::OnLButtonDown(int x, int y) {
+    // A press on an arrow takes over from a key that held one.
+    if (tempo_.OnButtonDown(x, y)) tempoKey_.reset();
+}
 
 void MainWindow::OnLButtonUp() { tempo_.OnButtonUp(); }
 
 void MainWindow::OnCaptureLost() {
+    tempoKey_.reset();
     tempo_.OnCaptureLost();
     for (auto& control : switches_) control->OnCaptureLost();
 }
 
-void MainWindow::OnTempoKey(bool up, bool pressed) {
-    if (!pressed) {
-        tempo_.OnButtonUp();
-        return;
-    }
+void MainWindow::OnTempoKeyDown(bool up, int keyCode) {
     if (tempo_.UpPressed() || tempo_.DownPressed()) return;
     const PixelRect& arrow = up ? kTempoUpRect : kTempoDownRect;
     tempo_.OnButtonDown(arrow.x + arrow.width / 2, arrow.y + arrow.height / 2);
+    tempoKey_ = keyCode;
+}
+
+void MainWindow::OnKeyUp(int keyCode) {
+    if (tempoKey_ != keyCode) return;
+    tempoKey_.reset();
+    tempo_.OnButtonUp();
 }
 
 void MainWindow::OnSysCommand(int id) {
@@ -179,9 +186,12 @@ void MainWindow::OpenSong(const std::string& path) {
     host_.SetWaitCursor(true);
     CollectingReport report;
     ErrorLineCopy explanation;
-    OpenMidiFile(dlg_, path, report);
+    // A file that does not open leaves the loaded song and its choices as they were.
+    const bool opens = MidiFileOpens(path, report);
+    if (opens) OpenMidiFile(dlg_, path, report);
     host_.SetWaitCursor(false);
     for (const std::string& line : report.lines) host_.Messages().Explain(line, explanation.Text());
+    if (!opens) return;
     if (dlg_.m_strSongName.empty()) {
         ShowNoSong();
     } else {

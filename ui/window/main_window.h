@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,9 +65,14 @@ public:
     // focus moving away, the window hidden): a held arrow or switch is let
     // go without effect.
     void OnCaptureLost();
-    // A tempo key (Up, Down, +, -) pressed or released: the same as holding
-    // that arrow; the keyboard's own repeat is ignored.
-    void OnTempoKey(bool up, bool pressed);
+    // A tempo key (Up, Down, +, -) pressed: the same as pressing that
+    // arrow, held until the key with the hardware code `keyCode` comes up;
+    // the keyboard's own repeat is ignored.
+    void OnTempoKeyDown(bool up, int keyCode);
+    // The key with the hardware code `keyCode` came up: the hold it started
+    // ends, whatever symbol the key gives by now (on a layout where "+" is
+    // Shift+"=", Shift may be let go first and the release says "=").
+    void OnKeyUp(int keyCode);
     void OnTimer(int id) { tempo_.OnTimer(id); }
     // Command `id` of the window menu; kAboutCommand opens the About box.
     void OnSysCommand(int id);
@@ -85,8 +91,8 @@ public:
     // A conversion whose worker sends no progress for `timeout` is ended.
     void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
     // Opens the MIDI file at `path` as LOAD does after its dialog: checks
-    // the path, imports the file and refreshes the whole window. A failed
-    // import leaves the window showing no song.
+    // the path, imports the file and refreshes the whole window. A file
+    // that does not open leaves the loaded song and its choices as they were.
     void OpenSong(const std::string& path);
 
     // The switches, in creation order. Borrowed.
@@ -122,6 +128,7 @@ private:
     TempoButtons tempo_;
     PracticeChoices practice_;
     int hoveredSwitch_ = 0;    // the switch the pointer rests on, 0: none
+    std::optional<int> tempoKey_;  // the hardware code of the key holding an arrow
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };

@@ -6,14 +6,21 @@
 
 #include <chrono>
 #include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/song/ombrix_dlg.h"
 #include "platform/translation.h"
 #include "sequencer/song_timeline.h"
 #include "ui/shell/gtk_main_window.h"
 #include "ui/shell/gtk_shell.h"
+#include "ui/shell/message_dialogs.h"
 #include "ui/shell/progress_window.h"
+#include "ui/window/check_open_path.h"
 #include "ui/window/tempo_buttons.h"
+#include "ui/window/window_texts.h"
+#include "render/convert_song.h"
 
 namespace {
 
@@ -59,14 +66,61 @@ GtkWidget* Find(GtkWidget* widget, GType type) {
     return found;
 }
 
-// Hands `window` a press of the key `keyval`, as GDK delivers it.
-void PressKey(GtkWidget* window, guint keyval) {
-    GdkEvent* key = gdk_event_new(GDK_KEY_PRESS);
+// Hands `window` a press (or release) of the key `keyval` on the hardware
+// key `keyCode` with `modifiers` held, as GDK delivers it.
+void SendKey(GtkWidget* window, guint keyval, GdkModifierType modifiers = GdkModifierType(0), guint16 keyCode = 0,
+             GdkEventType type = GDK_KEY_PRESS) {
+    GdkEvent* key = gdk_event_new(type);
     key->key.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(window)));
     key->key.keyval = keyval;
+    key->key.state = modifiers;
+    key->key.hardware_keycode = keyCode;
     gtk_widget_event(window, key);
     gdk_event_free(key);
 }
+void PressKey(GtkWidget* window, guint keyval) { SendKey(window, keyval); }
+
+// What a message box said.
+struct SeenBox {
+    std::string title;
+    std::string text;
+    std::string secondary;
+    bool operator==(const SeenBox&) const = default;
+};
+
+// Answers every message box that appears with `response`, keeping what each said.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(int response = GTK_RESPONSE_OK) : response_(response) {
+        source_ = g_timeout_add(10, Poll, this);
+    }
+    ~BoxAnswerer() { g_source_remove(source_); }
+    BoxAnswerer(const BoxAnswerer&) = delete;
+    BoxAnswerer& operator=(const BoxAnswerer&) = delete;
+    std::vector<SeenBox> seen;
+
+private:
+    static gboolean Poll(gpointer self) {
+        auto* answerer = static_cast<BoxAnswerer*>(self);
+        GList* toplevels = gtk_window_list_toplevels();
+        for (GList* item = toplevels; item; item = item->next) {
+            if (!GTK_IS_MESSAGE_DIALOG(item->data) || !gtk_widget_get_mapped(GTK_WIDGET(item->data))) continue;
+            gchar* text = nullptr;
+            gchar* secondary = nullptr;
+            g_object_get(item->data, "text", &text, "secondary-text", &secondary, nullptr);
+            const char* title = gtk_window_get_title(GTK_WINDOW(item->data));
+            answerer->seen.push_back({title ? title : "", text ? text : "", secondary ? secondary : ""});
+            g_free(text);
+            g_free(secondary);
+            gtk_dialog_response(GTK_DIALOG(item->data), answerer->response_);
+            break;
+        }
+        g_list_free(toplevels);
+        return G_SOURCE_CONTINUE;
+    }
+    int response_;
+    guint source_ = 0;
+};
 
 }  // namespace
 
@@ -198,4 +252,111 @@ TEST_F(GtkMainWindowTest, TheCloseButtonDuringAConversionCancelsItAndClosesOnceI
     EXPECT_TRUE(cancelled);
     EXPECT_TRUE(stillOpenWhileConverting);
     EXPECT_EQ(Toplevel(kWindowCaption), nullptr);  // closed once the conversion ended
+}
+
+TEST(MessageBoxes, EveryPathShowsItsTextWithOrWithoutAnExplanation) {
+    SKIP_WITHOUT_DISPLAY();
+    GtkWidget* owner = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_widget_show(owner);
+    BoxAnswerer answerer;
+    const std::string_view none;  // an empty view holds no characters at all
+    ShowMessageDialog(GTK_WINDOW(owner), "first");
+    ShowMessageDialog(GTK_WINDOW(owner), "second", none);
+    ShowMessageDialog(nullptr, "third", "why\nand what to do");
+    ShowMessageDialog(nullptr, none, none);
+    MessageBoxReport report(GTK_WINDOW(owner));
+    int before = 0;
+    report.SetBeforeShow([&before] { ++before; });
+    report.Report("fourth");
+    report.Explain("fifth", none);
+    report.Explain("sixth", "because");
+    GtkShell shell;
+    shell.ShowMessage("seventh", none);
+    shell.ShowMessage("eighth", "since");
+    ShowMessageDialog(nullptr, "bad \xff byte", "bad \xfe too");
+    const std::string kTitle = kWindowCaption;
+    EXPECT_EQ(answerer.seen, (std::vector<SeenBox>{{kTitle, "first", ""},
+                                                   {kTitle, "second", ""},
+                                                   {kTitle, "third", "why\nand what to do"},
+                                                   {kTitle, "", ""},
+                                                   {kTitle, "fourth", ""},
+                                                   {kTitle, "fifth", ""},
+                                                   {kTitle, "sixth", "because"},
+                                                   {kTitle, "seventh", ""},
+                                                   {kTitle, "eighth", "since"},
+                                                   {kTitle, "bad \uFFFD byte", "bad \uFFFD too"}}));
+    EXPECT_EQ(before, 3);
+    gtk_widget_destroy(owner);
+}
+
+TEST(MessageBoxes, AQuestionAnswersYesOrNo) {
+    SKIP_WITHOUT_DISPLAY();
+    {
+        BoxAnswerer yes(GTK_RESPONSE_YES);
+        EXPECT_TRUE(AskYesNo(nullptr, "Replace?"));
+        ASSERT_EQ(yes.seen.size(), 1u);
+        EXPECT_EQ(yes.seen[0].text, "Replace?");
+    }
+    BoxAnswerer no(GTK_RESPONSE_NO);
+    EXPECT_FALSE(AskYesNo(nullptr, "Replace?"));
+}
+
+TEST_F(GtkMainWindowTest, EnterAndEscapeKeepTheWindowAndCtrlQOrCtrlWClosesIt) {
+    for (const guint close : {GDK_KEY_q, GDK_KEY_w}) {
+        if (!window) window = std::make_unique<GtkMainWindow>(dlg, render);
+        GtkWidget* toplevel = Toplevel(kWindowCaption);
+        ASSERT_NE(toplevel, nullptr);
+        gtk_widget_show(toplevel);
+        for (const guint key : {GDK_KEY_Return, GDK_KEY_KP_Enter, GDK_KEY_Escape}) {
+            SendKey(toplevel, key);
+            DrainEvents();
+            EXPECT_EQ(Toplevel(kWindowCaption), toplevel) << key;
+        }
+        SendKey(toplevel, close, GDK_CONTROL_MASK);
+        DrainEvents();
+        EXPECT_EQ(Toplevel(kWindowCaption), nullptr) << close;
+        window.reset();
+    }
+}
+
+TEST_F(GtkMainWindowTest, ConvertWithoutASongSaysSoInABox) {
+    GtkWidget* toplevel = Toplevel(kWindowCaption);
+    ASSERT_NE(toplevel, nullptr);
+    gtk_widget_show(toplevel);
+    BoxAnswerer answerer;
+    SendKey(toplevel, GDK_KEY_s, GDK_CONTROL_MASK);
+    DrainEvents();
+    ASSERT_EQ(answerer.seen.size(), 1u);
+    EXPECT_EQ(answerer.seen[0].text, ShownText(kNoSongLoadedMessage));
+    EXPECT_EQ(answerer.seen[0].secondary, "");
+    EXPECT_EQ(Toplevel(kWindowCaption), toplevel);
+}
+
+TEST_F(GtkMainWindowTest, AHeldPlusEndsWithTheReleaseOfItsKeyWhateverItSaysThen) {
+    GtkWidget* toplevel = Toplevel(kWindowCaption);
+    ASSERT_NE(toplevel, nullptr);
+    gtk_widget_show(toplevel);
+    dlg.m_strSongName = "song";
+    constexpr guint16 kEqualsKey = 21;  // "=" on a US layout, "+" with Shift
+    constexpr guint16 kOtherKey = 38;
+    SendKey(toplevel, GDK_KEY_plus, GDK_SHIFT_MASK, kEqualsKey);
+    EXPECT_EQ(dlg.m_songOptions.tempoPercent, 101);
+    SendKey(toplevel, GDK_KEY_a, GdkModifierType(0), kOtherKey, GDK_KEY_RELEASE);  // another key: still held
+    RunFor(300);
+    const int held = dlg.m_songOptions.tempoPercent;
+    EXPECT_GT(held, 101);
+    // Shift came up first: the release of the same key now says "equal".
+    SendKey(toplevel, GDK_KEY_equal, GdkModifierType(0), kEqualsKey, GDK_KEY_RELEASE);
+    RunFor(300);
+    EXPECT_EQ(dlg.m_songOptions.tempoPercent, held);
+    // A focus change ends a hold too.
+    SendKey(toplevel, GDK_KEY_minus, GdkModifierType(0), kOtherKey);
+    GdkEvent* focus = gdk_event_new(GDK_FOCUS_CHANGE);
+    focus->focus_change.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(toplevel)));
+    focus->focus_change.in = FALSE;
+    gtk_widget_event(toplevel, focus);
+    gdk_event_free(focus);
+    const int lowered = dlg.m_songOptions.tempoPercent;
+    RunFor(300);
+    EXPECT_EQ(dlg.m_songOptions.tempoPercent, lowered);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/song/ombrix_dlg.h"
+#include "model/measure.h"
 #include "module/test/qnstest_probe.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
@@ -221,21 +222,45 @@ TEST_F(MainWindowTest, AnotherOpenTurnsTheOldChoicesOffButKeepsThePreCountChoice
     EXPECT_FALSE(Options().preCount);
 }
 
-TEST_F(MainWindowTest, AFailedOpenShowsNoSongEverywhere) {
+TEST_F(MainWindowTest, AFailedOpenKeepsTheSongAndItsChoices) {
     Load(WriteFile("three.mid", ThreeChannelSong()));
+    Click(SwitchId::kBass);
+    Click(SwitchId::kFirstVolumeDown);
+    dlg.m_songOptions.tempoPercent = 90;
+    window.Practice().Transpose(2);
+    const SongOptions chosen = Options();
+    for (const smftest::Bytes& bad : {smftest::Bytes{'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'},
+                                      smftest::Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}}) {
+        host.messages.texts.clear();
+        Load(WriteFile("notes.mid", bad));
+        EXPECT_EQ(host.messages.texts.size(), 1u);
+        EXPECT_EQ(host.caption, "Ombrix Converter [three.mid]");
+        EXPECT_EQ(dlg.m_strSongName, "three");
+        EXPECT_EQ(dlg.m_strLastFolder, folder.path());
+        EXPECT_TRUE(On(SwitchId::kBass));
+        EXPECT_TRUE(On(SwitchId::kFirstMute + kBassChannel));
+        EXPECT_TRUE(On(SwitchId::kFirstVolumeDown));
+        EXPECT_TRUE(window.Enabled(SwitchId::kFirstMute));
+        EXPECT_EQ(Options().tempoPercent, 90);
+        EXPECT_EQ(Options().transpose, 2);
+        EXPECT_EQ(Options().mute, chosen.mute);
+        EXPECT_EQ(Options().channelUsed, chosen.channelUsed);
+        EXPECT_EQ(Options().toneName, chosen.toneName);
+    }
+    RecordingWindowCanvas canvas;
+    window.OnPaint(canvas);
+    EXPECT_GE(canvas.texts.size(), 3u);
+    // The song itself is still there to convert.
+    EXPECT_GT(SongEndTick(dlg.m_song), 0);
+}
+
+TEST_F(MainWindowTest, AFailedFirstOpenLeavesNoSong) {
     Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));
     EXPECT_EQ(host.messages.texts, std::vector<std::string>{"File is not SMF"});
     EXPECT_EQ(host.caption, "Ombrix Converter");
     EXPECT_TRUE(dlg.m_strSongName.empty());
-    for (int channel = 0; channel < kMidiChannels; ++channel) {
-        EXPECT_EQ(Options().channelUsed[channel], 0);
-        EXPECT_FALSE(window.Enabled(SwitchId::kFirstMute + channel));
-    }
     EXPECT_FALSE(window.Enabled(SwitchId::kBass));
     EXPECT_TRUE(Options().preCount);
-    RecordingWindowCanvas canvas;
-    window.OnPaint(canvas);
-    EXPECT_TRUE(canvas.texts.empty());
 }
 
 TEST_F(MainWindowTest, AMissingSongNamedOnTheCommandLineIsToldNotFound) {
@@ -372,8 +397,8 @@ TEST_F(MainWindowTest, AnOpenReturnsToTheOriginalKeyAndKeepsTheClickAsPreCountDo
     EXPECT_TRUE(Options().click);
     EXPECT_TRUE(window.Practice().Click());
     window.Practice().Transpose(2);
-    Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));  // fails: no song
-    EXPECT_EQ(Options().transpose, 0);
+    Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));  // fails: the song stays
+    EXPECT_EQ(Options().transpose, 2);
     EXPECT_TRUE(Options().click);
     window.Practice().SetClick(false);
     Load(path);
@@ -625,14 +650,43 @@ TEST_F(MainWindowTest, ALostCaptureReleasesAHeldSwitchWithoutAToggle) {
 }
 
 TEST_F(MainWindowTest, TempoKeysStepAndRepeatLikeTheArrows) {
+    constexpr int kUpKey = 111;
+    constexpr int kDownKey = 116;
     Load(WriteFile("three.mid", ThreeChannelSong()));
-    window.OnTempoKey(true, true);
-    window.OnTempoKey(true, true);  // the keyboard's own repeat
+    window.OnTempoKeyDown(true, kUpKey);
+    window.OnTempoKeyDown(true, kUpKey);  // the keyboard's own repeat
     host.Advance(250, [this](int id) { window.OnTimer(id); });
-    window.OnTempoKey(true, false);
+    window.OnKeyUp(kUpKey);
     EXPECT_EQ(Options().tempoPercent, 103);
-    window.OnTempoKey(false, true);
-    window.OnTempoKey(false, false);
+    window.OnTempoKeyDown(false, kDownKey);
+    window.OnKeyUp(kDownKey);
     EXPECT_EQ(Options().tempoPercent, 102);
     EXPECT_TRUE(host.timers.empty());
+}
+
+TEST_F(MainWindowTest, AKeyHoldEndsOnlyWithTheReleaseOfTheSameKeyOrALostFocus) {
+    constexpr int kEqualsKey = 21;  // "+" is Shift and this key on a US layout
+    constexpr int kShiftKey = 50;
+    const auto tick = [this](int ms) { host.Advance(ms, [this](int id) { window.OnTimer(id); }); };
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    window.OnTempoKeyDown(true, kEqualsKey);
+    window.OnKeyUp(kShiftKey);  // Shift first: the hold goes on
+    tick(360);
+    EXPECT_EQ(Options().tempoPercent, 104);
+    window.OnKeyUp(kEqualsKey);  // the same key, now saying "="
+    tick(3000);
+    EXPECT_EQ(Options().tempoPercent, 104);
+    EXPECT_TRUE(host.timers.empty());
+
+    window.OnTempoKeyDown(false, kEqualsKey);
+    window.OnCaptureLost();  // the focus went elsewhere
+    tick(3000);
+    EXPECT_EQ(Options().tempoPercent, 103);
+    window.OnKeyUp(kEqualsKey);
+    // A click that misses the arrows leaves a key's hold to its key.
+    window.OnTempoKeyDown(true, kEqualsKey);
+    window.OnLButtonDown(10, 10);
+    window.OnKeyUp(kEqualsKey);
+    tick(1000);
+    EXPECT_EQ(Options().tempoPercent, 104);
 }
