@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/text.h"
 #include "platform/translation.h"
 
 #include "resources/resource_ids.h"
@@ -271,6 +272,16 @@ std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& fold
 }
 
 void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
+
+void GtkMainWindow::OpenFolder(const std::string& folder) {
+    gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(folder.c_str()), nullptr};
+    GError* error = nullptr;
+    // The file manager outlives this program; GLib leaves no child behind.
+    if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, &error)) {
+        messages_->Explain(Formatted(Tr("The folder %s could not be shown."), folder.c_str()), error->message);
+        g_error_free(error);
+    }
+}
 
 void GtkMainWindow::Post(std::function<void()> task) {
     task = [this, alive = alive_, task = std::move(task)] {

@@ -42,6 +42,7 @@ public:
     void SetWaitCursor(bool busy) override;
     std::optional<std::string> ChooseMidiFile(const std::string& folder) override;
     void ShowAbout() override;
+    void OpenFolder(const std::string& folder) override;
     void Post(std::function<void()> task) override;
     ConversionUi& Conversion() override { return *conversion_; }
     WindowMessages& Messages() override { return *messages_; }

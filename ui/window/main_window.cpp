@@ -7,6 +7,7 @@
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
+#include "platform/known_folders.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/translation.h"
@@ -16,6 +17,7 @@
 #include "ui/window/check_open_path.h"
 #include "ui/window/last_folder_settings.h"
 #include "ui/window/main_window_host.h"
+#include "ui/window/saved_file_note.h"
 #include "ui/window/switch_layout.h"
 #include "ui/window/window_canvas.h"
 #include "ui/window/window_messages.h"
@@ -27,6 +29,7 @@ constexpr int kChannelRowTop = 210;  // text row of channel 1
 constexpr int kChannelRowPitch = 20;
 constexpr int kChannelBarX = 26;
 constexpr int kSystemCommandMask = ~0xF;
+constexpr char kStatusSeparator[] = " \u00B7 ";
 constexpr int kPartSwitches[] = {SwitchId::kBass, SwitchId::kDrums, SwitchId::kGuitar, SwitchId::kMelody};
 
 bool PartFlag(const SongOptions& options, int id) {
@@ -114,12 +117,28 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
         }
     }
     tempo_.Paint(canvas, images_);
-    practice_.Paint(canvas);
+    const std::string status = StatusLine();
+    if (!status.empty()) {
+        const PixelRect& at = kPracticeStatusRect;
+        canvas.DrawText(at.x, at.y, at.height, status, kPracticeStatusColour);
+    }
+}
+
+std::string MainWindow::StatusLine() const {
+    std::string line = practice_.StatusText();
+    if (savedPath_.empty()) return line;
+    if (!line.empty()) line += kStatusSeparator;
+    const std::size_t used = TextColumns(line);
+    return line + SavedFileNote(savedPath_, HomeFolder(), used < kStatusLineColumns ? kStatusLineColumns - used : 0);
 }
 
 void MainWindow::OnLButtonDown(int x, int y) {
     // A press on an arrow takes over from a key that held one.
-    if (tempo_.OnButtonDown(x, y)) tempoKey_.reset();
+    if (tempo_.OnButtonDown(x, y)) {
+        tempoKey_.reset();
+        return;
+    }
+    if (!savedPath_.empty() && kPracticeStatusRect.Contains(x, y)) host_.OpenFolder(FolderOf(savedPath_));
 }
 
 void MainWindow::OnLButtonUp() { tempo_.OnButtonUp(); }
@@ -166,6 +185,8 @@ void MainWindow::CommandConvert() {
     const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
     if (path && ConvertInWorker(source, renderSong_, *path, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
+        savedPath_ = *path;
+        host_.InvalidateRect(kPracticeStatusRect);
     }
 }
 
@@ -206,6 +227,7 @@ void MainWindow::RefreshAfterOpen(const std::string& path) {
     practice_.AfterOptionsReset();
     EnableChannelSwitches(options, *this);
     songCaption_ = std::string(kWindowCaption) + " [" + FileNameOf(path) + "]";
+    savedPath_.clear();
     host_.SetCaption(songCaption_);
     for (const int id : kPartSwitches) SetSwitchState(id, PartFlag(options, id) ? 1 : 0, true);
     for (int channel = 0; channel < kMidiChannels; ++channel) {

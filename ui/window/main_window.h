@@ -57,7 +57,8 @@ public:
     // Draws the background, the channel rows, the tempo display and the
     // key and click status line (the switches draw themselves).
     void OnPaint(WindowCanvas& canvas) const;
-    // Left button pressed or double-clicked outside every switch.
+    // Left button pressed or double-clicked outside every switch: an arrow,
+    // or the status line's note of the saved file, which opens its folder.
     void OnLButtonDown(int x, int y);
     void OnLButtonDblClk(int x, int y) { OnLButtonDown(x, y); }
     void OnLButtonUp();
@@ -86,7 +87,7 @@ public:
     // The LOAD command: the open dialog, then OpenSong.
     void CommandLoad();
     // The CONVERT command: the save dialog and the conversion in a worker;
-    // the caption then says where the file was saved.
+    // the caption and the status line then say where the file was saved.
     void CommandConvert();
     // A conversion whose worker sends no progress for `timeout` is ended.
     void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
@@ -118,6 +119,8 @@ private:
     // True while the row of `channel` is marked for the part switch the pointer rests on.
     bool MarksChannel(int channel) const;
     void RefreshAfterOpen(const std::string& path);
+    // The status line: the key and the click, and where the last file went.
+    std::string StatusLine() const;
 
     COmbrixDlg& dlg_;
     SongContainer& renderSong_;
@@ -130,5 +133,6 @@ private:
     int hoveredSwitch_ = 0;    // the switch the pointer rests on, 0: none
     std::optional<int> tempoKey_;  // the hardware code of the key holding an arrow
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
+    std::string savedPath_;  // the file the song was last converted into, "" before
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };

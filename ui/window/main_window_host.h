@@ -25,6 +25,8 @@ public:
     virtual std::optional<std::string> ChooseMidiFile(const std::string& folder) = 0;
     // Shows the About box and returns when it is closed.
     virtual void ShowAbout() = 0;
+    // Shows `folder` in the desktop's file manager, without waiting for it.
+    virtual void OpenFolder(const std::string& folder) = 0;
     // Runs `task` once the current event has been handled.
     virtual void Post(std::function<void()> task) = 0;
     // The save dialog and progress window of conversions.

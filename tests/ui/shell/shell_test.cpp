@@ -18,6 +18,7 @@
 #include "ui/shell/message_dialogs.h"
 #include "ui/shell/progress_window.h"
 #include "ui/window/check_open_path.h"
+#include "ui/window/format_titles.h"
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_texts.h"
 #include "render/convert_song.h"
@@ -132,7 +133,7 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     ui.OpenProgress(0, 4000);
     EXPECT_TRUE(ui.Converting());
     EXPECT_FALSE(gtk_widget_get_sensitive(owner));
-    GtkWidget* window = Toplevel(Tr("Converting to a wave file"));
+    GtkWidget* window = Toplevel(ConvertingToText(AudioFormat::kWav).c_str());
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(gtk_window_get_transient_for(GTK_WINDOW(window)) == GTK_WINDOW(owner));
     EXPECT_FALSE(gtk_window_get_deletable(GTK_WINDOW(window)));
@@ -143,7 +144,7 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     gtk_main_do_event(close);
     gdk_event_free(close);
     DrainEvents();
-    EXPECT_EQ(Toplevel(Tr("Converting to a wave file")), window);
+    EXPECT_EQ(Toplevel(ConvertingToText(AudioFormat::kWav).c_str()), window);
 
     ui.SetProgressPosition(1000);
     ui.SetProgressText("25%");
@@ -162,7 +163,7 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     // A new conversion starts uncancelled; Escape cancels it.
     ui.OpenProgress(0, 4000);
     EXPECT_FALSE(ui.CancelRequested());
-    window = Toplevel(Tr("Converting to a wave file"));
+    window = Toplevel(ConvertingToText(AudioFormat::kWav).c_str());
     ASSERT_NE(window, nullptr);
     PressKey(window, GDK_KEY_Escape);
     EXPECT_TRUE(ui.CancelRequested());
@@ -171,7 +172,7 @@ TEST(GtkConversionUi, TheProgressWindowHoldsItsOwnerUntilItClosesAndCancelIsHear
     EXPECT_FALSE(ui.Converting());
     EXPECT_TRUE(gtk_widget_get_sensitive(owner));
     DrainEvents();
-    EXPECT_EQ(Toplevel(Tr("Converting to a wave file")), nullptr);
+    EXPECT_EQ(Toplevel(ConvertingToText(AudioFormat::kWav).c_str()), nullptr);
     gtk_widget_destroy(owner);
 }
 
@@ -359,4 +360,31 @@ TEST_F(GtkMainWindowTest, AHeldPlusEndsWithTheReleaseOfItsKeyWhateverItSaysThen)
     const int lowered = dlg.m_songOptions.tempoPercent;
     RunFor(300);
     EXPECT_EQ(dlg.m_songOptions.tempoPercent, lowered);
+}
+
+// Every label's text under `widget`, in order.
+void CollectLabels(GtkWidget* widget, std::vector<std::string>& texts) {
+    if (GTK_IS_LABEL(widget)) texts.emplace_back(gtk_label_get_text(GTK_LABEL(widget)));
+    if (!GTK_IS_CONTAINER(widget)) return;
+    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+    for (GList* item = children; item; item = item->next) CollectLabels(GTK_WIDGET(item->data), texts);
+    g_list_free(children);
+}
+
+TEST(GtkConversionUi, TheProgressWindowNamesTheSongTheFileAndItsFormat) {
+    SKIP_WITHOUT_DISPLAY();
+    GtkWidget* owner = gtk_window_new(GTK_WINDOW_TOPLEVEL);
+    gtk_widget_show(owner);
+    GtkConversionUi ui(GTK_WINDOW(owner));
+    ui.NameProgress("my-song", "/music/out/my-song.mp3", AudioFormat::kMp3);
+    ui.OpenProgress(0, 1000);
+    GtkWidget* window = Toplevel(ConvertingToText(AudioFormat::kMp3).c_str());
+    ASSERT_NE(window, nullptr);
+    std::vector<std::string> labels;
+    CollectLabels(window, labels);
+    ASSERT_GE(labels.size(), 2u);
+    EXPECT_EQ(labels[0], "my-song");
+    EXPECT_NE(labels[1].find("/music/out/my-song.mp3"), std::string::npos) << labels[1];
+    ui.CloseProgress();
+    gtk_widget_destroy(owner);
 }

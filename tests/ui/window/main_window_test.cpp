@@ -12,9 +12,11 @@
 #include "app/song/ombrix_dlg.h"
 #include "model/measure.h"
 #include "module/test/qnstest_probe.h"
+#include "platform/known_folders.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
+#include "render/audio_format.h"
 #include "render/convert_song.h"
 #include "resources/resource_ids.h"
 #include "sequencer/song_timeline.h"
@@ -24,6 +26,8 @@
 #include "tests/ui/window/fake_window_host.h"
 #include "tests/ui/window/recording_window_canvas.h"
 #include "ui/window/check_open_path.h"
+#include "ui/window/format_titles.h"
+#include "ui/window/saved_file_note.h"
 #include "ui/window/main_window.h"
 #include "ui/window/switch_layout.h"
 
@@ -460,6 +464,28 @@ TEST_F(WindowConversionTest, RendersTheSongWithTheWindowsOptionsInAWorker) {
     EXPECT_EQ(host.conversion.closed, 1);
     EXPECT_GT(std::filesystem::file_size(wav), 44u);
     EXPECT_EQ(host.caption, "Ombrix Converter [three.mid] saved to " + wav);
+    // The status line says so too, and a click on it opens the folder.
+    const auto statusLine = [this] {
+        RecordingWindowCanvas canvas;
+        window.OnPaint(canvas);
+        std::vector<std::string> lines;
+        for (const DrawnText& text : canvas.texts)
+            if (text.top == kPracticeStatusRect.y) lines.push_back(text.text);
+        return lines;
+    };
+    EXPECT_EQ(statusLine(), std::vector<std::string>{SavedFileNote(wav, HomeFolder(), kStatusLineColumns)});
+    window.OnLButtonDown(kPracticeStatusRect.x + 5, kPracticeStatusRect.y + 5);
+    window.OnLButtonUp();
+    EXPECT_EQ(host.openedFolders, std::vector<std::string>{folder.path()});
+    window.Practice().SetClick(true);
+    EXPECT_EQ(statusLine(), std::vector<std::string>{PracticeStatusText(0, true) + " \u00B7 " +
+                                                     SavedFileNote(wav, HomeFolder(), kStatusLineColumns - 8)});
+    window.Practice().SetClick(false);
+    // The next song has saved nothing yet: the line is empty and a click opens nothing.
+    Load(folder.path() + "/three.mid");
+    EXPECT_TRUE(statusLine().empty());
+    window.OnLButtonDown(kPracticeStatusRect.x + 5, kPracticeStatusRect.y + 5);
+    EXPECT_EQ(host.openedFolders.size(), 1u);
     // Call log lines: block, function, message in hex (d2 d1 status).
     std::ifstream log(callLog());
     int block = 0, function = 0, drumNotes = 0;
@@ -510,7 +536,10 @@ TEST_F(WindowConversionTest, TheFileIsWrittenInTheFormatItsNameEndsIn) {
         std::string magic;
     } files[] = {{"song.flac", "fLaC"}, {"song.ogg", "OggS"}, {"song.opus", "OggS"}, {"song.WAV", "RIFF"}};
     for (const auto& file : files) {
+        host.conversion.named.clear();
         const std::string path = Convert(file.name);
+        const std::string format(AudioFormatName(*AudioFormatOfPath(file.name)));
+        EXPECT_EQ(host.conversion.named, std::vector<std::string>{"three|" + path + "|" + format});
         EXPECT_TRUE(host.messages.texts.empty()) << file.name;
         EXPECT_EQ(Bytes(path).substr(0, 4), file.magic) << file.name;
         EXPECT_EQ(host.caption, "Ombrix Converter [three.mid] saved to " + path);
@@ -533,7 +562,7 @@ TEST_F(WindowConversionTest, AModuleCrashCostsOnlyThatConversion) {
     std::ofstream(folder.path() + "/song.wav") << "older";
     probe.SetCrashAtBlock(3);
     Convert("song.wav");
-    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{FileNotCreatedText(AudioFormat::kWav)});
     EXPECT_NE(host.messages.explanations[0].find("Conversion crashed (Segmentation fault)"), std::string::npos);
     EXPECT_EQ(Bytes(folder.path() + "/song.wav"), "older");
     EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
@@ -550,8 +579,8 @@ TEST_F(WindowConversionTest, AModuleCrashCostsOnlyThatConversion) {
 TEST_F(WindowConversionTest, AStalledModuleIsEndedAndSaysSo) {
     probe.SetHangAtBlock(2);
     window.SetStallTimeout(std::chrono::milliseconds(300));
-    Convert("stalled.wav");
-    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    Convert("stalled.mp3");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{FileNotCreatedText(AudioFormat::kMp3)});
     EXPECT_NE(host.messages.explanations[0].find("no progress"), std::string::npos);
     EXPECT_EQ(OtherFiles(""), std::vector<std::string>{});
 }
@@ -568,8 +597,8 @@ TEST_F(WindowConversionTest, CancelStopsAStalledWorkerAndLeavesNothing) {
 }
 
 TEST_F(WindowConversionTest, TheWorkersExplanationStandsUnderTheFailure) {
-    Convert("no-such-folder/song.wav");
-    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    Convert("no-such-folder/song.flac");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{FileNotCreatedText(AudioFormat::kFlac)});
     EXPECT_NE(host.messages.explanations[0].find("No such file or directory"), std::string::npos)
         << host.messages.explanations[0];
     EXPECT_EQ(host.messages.explanations[0].find("ombrix: "), std::string::npos);
@@ -689,4 +718,29 @@ TEST_F(MainWindowTest, AKeyHoldEndsOnlyWithTheReleaseOfTheSameKeyOrALostFocus) {
     window.OnKeyUp(kEqualsKey);
     tick(1000);
     EXPECT_EQ(Options().tempoPercent, 104);
+}
+
+TEST(SavedFileNote, ShortensTheHomeFolderAndThenTheLeadingFoldersButNeverTheName) {
+    EXPECT_EQ(ShortPath("/home/u/Music/song.mp3", "/home/u", 40), "~/Music/song.mp3");
+    EXPECT_EQ(ShortPath("/home/user2/song.mp3", "/home/u", 40), "/home/user2/song.mp3");
+    EXPECT_EQ(ShortPath("/data/a/b/c/song.mp3", "", 13), "\u2026/c/song.mp3");
+    EXPECT_EQ(ShortPath("/data/a/b/c/song.mp3", "", 20), "/data/a/b/c/song.mp3");
+    EXPECT_EQ(ShortPath("/data/a/b/c/a-very-long-song-name.mp3", "", 10), "\u2026/a-very-long-song-name.mp3");
+    EXPECT_EQ(TextColumns("\u66F2.mp3"), 6u);  // a kanji takes two columns
+    EXPECT_EQ(ShortPath("/\u66F2/\u66F2\u66F2/x.mp3", "", 8), "\u2026/x.mp3");
+    EXPECT_EQ(FolderOf("/music/song.mp3"), "/music");
+    EXPECT_EQ(FolderOf("/song.mp3"), "/");
+    EXPECT_EQ(FolderOf("song.mp3"), ".");
+    const std::string note = SavedFileNote("/home/u/Music/song.mp3", "/home/u", kStatusLineColumns);
+    EXPECT_NE(note.find("~/Music/song.mp3"), std::string::npos);
+    EXPECT_LE(TextColumns(SavedFileNote("/x/" + std::string(200, 'd') + "/song.mp3", "", kStatusLineColumns)),
+              kStatusLineColumns);
+}
+
+TEST(FormatTitles, NameTheChosenFormat) {
+    EXPECT_NE(ConvertingToText(AudioFormat::kMp3).find("MP3"), std::string::npos);
+    EXPECT_NE(FileNotCreatedText(AudioFormat::kOgg).find("Ogg Vorbis"), std::string::npos);
+    EXPECT_NE(FileNotCreatedText(AudioFormat::kWav).find("WAV"), std::string::npos);
+    EXPECT_STREQ(AudioFormatTitle(AudioFormat::kFlac), "FLAC");
+    EXPECT_STREQ(AudioFormatTitle(AudioFormat::kOpus), "Opus");
 }
