@@ -318,7 +318,7 @@ if start_with_song QNSTEST_HANG_AT_BLOCK=5; then
 fi
 
 # Hold the up arrow, F1, let go, close About: the tempo stands still. Then
-# the keyboard: Up three times, Down and minus once each.
+# the keyboard: on the tempo Up three times, Down and minus once each.
 if start_with_song; then
     xdotool mousemove --window "$window" 380 60 mousedown 1; sleep 0.3
     xdotool key F1
@@ -332,7 +332,8 @@ if start_with_song; then
     close_window "after About"
 fi
 if start_with_song; then
-    for key in Up Up Up Down minus; do xdotool key "$key"; sleep 0.1; done
+    # LOAD has the focus at first; Tab twice reaches the tempo, where Up and Down step it.
+    for key in Tab Tab Up Up Up Down minus; do xdotool key "$key"; sleep 0.1; done
     expect_skin "keys: hundreds 1|30x34+249+59|bitmap_153_digits.bmp|30|0" \
         "keys: tens 0|30x34+280+59|bitmap_153_digits.bmp|0|0" \
         "keys: units 1|30x34+311+59|bitmap_153_digits.bmp|30|0"

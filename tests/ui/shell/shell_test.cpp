@@ -198,7 +198,7 @@ TEST_F(GtkMainWindowTest, TheClientAreaIsTheSkinWithOneWidgetPerSwitch) {
     GtkWidget* fixed = Find(toplevel, GTK_TYPE_FIXED);
     ASSERT_NE(fixed, nullptr);
     GList* children = gtk_container_get_children(GTK_CONTAINER(fixed));
-    EXPECT_EQ(g_list_length(children), 1u + 39u);
+    EXPECT_EQ(g_list_length(children), 1u + 39u + 1u);  // the skin, the switches, the tempo control
     int width = 0;
     int height = 0;
     gtk_widget_get_size_request(GTK_WIDGET(children->data), &width, &height);
@@ -307,7 +307,7 @@ TEST_F(GtkMainWindowTest, EnterAndEscapeKeepTheWindowAndCtrlQOrCtrlWClosesIt) {
         if (!window) window = std::make_unique<GtkMainWindow>(dlg, render);
         GtkWidget* toplevel = Toplevel(kWindowCaption);
         ASSERT_NE(toplevel, nullptr);
-        gtk_widget_show(toplevel);
+        gtk_widget_show_all(toplevel);
         for (const guint key : {GDK_KEY_Return, GDK_KEY_KP_Enter, GDK_KEY_Escape}) {
             SendKey(toplevel, key);
             DrainEvents();
@@ -323,7 +323,7 @@ TEST_F(GtkMainWindowTest, EnterAndEscapeKeepTheWindowAndCtrlQOrCtrlWClosesIt) {
 TEST_F(GtkMainWindowTest, ConvertWithoutASongSaysSoInABox) {
     GtkWidget* toplevel = Toplevel(kWindowCaption);
     ASSERT_NE(toplevel, nullptr);
-    gtk_widget_show(toplevel);
+    gtk_widget_show_all(toplevel);
     BoxAnswerer answerer;
     SendKey(toplevel, GDK_KEY_s, GDK_CONTROL_MASK);
     DrainEvents();
@@ -336,7 +336,7 @@ TEST_F(GtkMainWindowTest, ConvertWithoutASongSaysSoInABox) {
 TEST_F(GtkMainWindowTest, AHeldPlusEndsWithTheReleaseOfItsKeyWhateverItSaysThen) {
     GtkWidget* toplevel = Toplevel(kWindowCaption);
     ASSERT_NE(toplevel, nullptr);
-    gtk_widget_show(toplevel);
+    gtk_widget_show_all(toplevel);
     dlg.m_strSongName = "song";
     constexpr guint16 kEqualsKey = 21;  // "=" on a US layout, "+" with Shift
     constexpr guint16 kOtherKey = 38;
