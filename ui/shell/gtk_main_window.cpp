@@ -24,6 +24,11 @@ constexpr guint kRightButton = 3;
 constexpr char kSwitchIdKey[] = "ombrix-switch-id";
 // The context menu entry's command, kept on the entry.
 constexpr char kMenuCommandKey[] = "ombrix-menu-command";
+// The tempo control's ring goes round the digits, clear of them.
+constexpr int kTempoRingMargin = 3;
+constexpr PixelRect kTempoRingRect{kTempoDisplayRect.x - kTempoRingMargin, kTempoDisplayRect.y - kTempoRingMargin,
+                                   kTempoDisplayRect.width + 2 * kTempoRingMargin,
+                                   kTempoDisplayRect.height + 2 * kTempoRingMargin};
 
 // Whether `keyval` is a tempo key: true for up (Up, +), false for down
 // (Down, -), nothing for other keys.
@@ -71,6 +76,7 @@ GtkMainWindow::~GtkMainWindow() {
     for (const auto& widget : switchWidgets_) g_signal_handlers_disconnect_by_data(widget->Widget(), this);
     g_signal_handlers_disconnect_by_data(window_, this);
     DetachControlArea(tempoArea_);
+    g_object_unref(tempoArea_);
     switchWidgets_.clear();
     if (!destroyed_) gtk_widget_destroy(window_);
     g_object_unref(window_);
@@ -113,6 +119,7 @@ void GtkMainWindow::BuildWidgets() {
     // The tempo display: a control of its own for the keyboard and for
     // assistive technologies; it leaves the pointer and the drawing to the skin.
     tempoArea_ = NewControlArea(*this, false);
+    g_object_ref_sink(tempoArea_);
     gtk_widget_set_size_request(tempoArea_, kTempoDisplayRect.width, kTempoDisplayRect.height);
     gtk_fixed_put(GTK_FIXED(fixed), tempoArea_, kTempoDisplayRect.x, kTempoDisplayRect.y);
     gtk_container_add(GTK_CONTAINER(window_), fixed);
@@ -383,7 +390,7 @@ gboolean GtkMainWindow::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
     }
     // The tempo control has no window of its own: its ring is drawn here.
     if (window->tempoArea_ && gtk_widget_has_focus(window->tempoArea_)) {
-        const PixelRect& at = kTempoDisplayRect;
+        const PixelRect& at = kTempoRingRect;
         cairo_save(cr);
         cairo_translate(cr, at.x, at.y);
         DrawFocusRing(window->tempoArea_, cr, at.width, at.height);
@@ -515,7 +522,7 @@ void GtkMainWindow::OnSetFocus(GtkWindow*, GtkWidget*, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
     // A hold ends when the focus moves; the tempo's ring comes or goes.
     window->logic_.OnCaptureLost();
-    window->InvalidateRect(kTempoDisplayRect);
+    window->InvalidateRect(kTempoRingRect);
 }
 
 gboolean GtkMainWindow::OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self) {
