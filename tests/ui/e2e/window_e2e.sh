@@ -359,6 +359,32 @@ if start_with_song; then
     close_window "after the keys"
 fi
 
+# The keyboard alone: Space on LOAD, the song typed in; Tab to BASS and
+# Space; back to the tempo, Up twice; back to CONVERT, Space, the name typed
+# in. The file is the option command line's with the same choices.
+"$program" >/dev/null 2>"$work/err5.txt" &
+pid=$!
+window=$(wait_window '^Ombrix Converter$' 100) || fail "no window for the keyboard"
+if [ -n "$window" ]; then
+    xdotool windowfocus --sync "$window"; xdotool key space
+    dialog=$(wait_window "$open_title") || fail "Space on LOAD opened no open dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+l; sleep 0.2
+    xdotool type --delay 5 "$work/songs/song.mid"; xdotool key Return
+    wait_name "$window" "Ombrix Converter [song.mid]" || fail "no song after the keyboard's LOAD"
+    xdotool windowfocus --sync "$window"
+    # LOAD, CONVERT, tempo, PRE COUNT, MELODY, GUITAR, BASS.
+    for key in Tab Tab Tab Tab Tab Tab space shift+Tab shift+Tab shift+Tab shift+Tab Up Up shift+Tab space; do
+        xdotool key "$key"; sleep 0.1
+    done
+    dialog=$(wait_window "$save_title") || fail "Space on CONVERT opened no save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "keyboard"; xdotool key Return
+    wait_name "$window" "$(sed "s|$wav|$work/songs/keyboard.wav|" <<<"$saved")" || fail "the keyboard's CONVERT saved nothing"
+    close_window "after the keyboard alone"
+    QNSTEST_CALL_LOG= "$program" --minus bass --tempo 102 -q -o "$work/cli-keys.wav" "$work/songs/song.mid" ||
+        fail "option command line status $?"
+    cmp -s "$work/songs/keyboard.wav" "$work/cli-keys.wav" || fail "the keyboard's WAV differs from the option command line's"
+fi
+
 # A song whose path is 260 bytes long is refused with a box, and CONVERT
 # (Ctrl+S) without a song says so: the window lives on through both.
 long="$work/songs/$(printf 'd%.0s' $(seq 120))/$(printf 'e%.0s' $(seq 120))"

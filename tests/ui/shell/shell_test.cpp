@@ -388,3 +388,55 @@ TEST(GtkConversionUi, TheProgressWindowNamesTheSongTheFileAndItsFormat) {
     ui.CloseProgress();
     gtk_widget_destroy(owner);
 }
+
+// The switch ID of the focused control; 0 for the tempo or none.
+int FocusedId(GtkWidget* toplevel) {
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(toplevel));
+    return focus ? GPOINTER_TO_INT(g_object_get_data(G_OBJECT(focus), "ombrix-switch-id")) : -1;
+}
+
+TEST_F(GtkMainWindowTest, TabAndTheArrowsMoveTheFocusAndSpaceWorksTheSwitch) {
+    GtkWidget* toplevel = Toplevel(kWindowCaption);
+    ASSERT_NE(toplevel, nullptr);
+    gtk_widget_show_all(toplevel);
+    DrainEvents();
+    EXPECT_EQ(FocusedId(toplevel), 100);  // LOAD
+    SendKey(toplevel, GDK_KEY_Tab);
+    EXPECT_EQ(FocusedId(toplevel), 101);  // CONVERT
+    SendKey(toplevel, GDK_KEY_Right);
+    EXPECT_EQ(FocusedId(toplevel), 0);  // the tempo
+    // Without a song the arrows on the tempo change nothing, and the focus stays.
+    SendKey(toplevel, GDK_KEY_Up, GdkModifierType(0), 111);
+    SendKey(toplevel, GDK_KEY_Up, GdkModifierType(0), 111, GDK_KEY_RELEASE);
+    EXPECT_EQ(FocusedId(toplevel), 0);
+    SendKey(toplevel, GDK_KEY_Tab);
+    EXPECT_EQ(FocusedId(toplevel), 160);  // PRE COUNT
+    EXPECT_TRUE(dlg.m_songOptions.preCount);
+    SendKey(toplevel, GDK_KEY_space);
+    EXPECT_FALSE(dlg.m_songOptions.preCount);
+    // Without a song the part and channel switches take no input: Tab goes round to LOAD.
+    SendKey(toplevel, GDK_KEY_Tab);
+    EXPECT_EQ(FocusedId(toplevel), 100);
+    SendKey(toplevel, GDK_KEY_ISO_Left_Tab, GDK_SHIFT_MASK);
+    EXPECT_EQ(FocusedId(toplevel), 160);
+    SendKey(toplevel, GDK_KEY_Left);
+    EXPECT_EQ(FocusedId(toplevel), 0);
+    dlg.m_strSongName = "song";  // with a song the arrows on the tempo step it
+    SendKey(toplevel, GDK_KEY_Down, GdkModifierType(0), 116);
+    SendKey(toplevel, GDK_KEY_Down, GdkModifierType(0), 116, GDK_KEY_RELEASE);
+    EXPECT_EQ(dlg.m_songOptions.tempoPercent, 99);
+    // Shift+F10 opens the context menu at the focused control; Escape closes it.
+    GList* menus = gtk_menu_get_for_attach_widget(toplevel);
+    ASSERT_NE(menus, nullptr);
+    GtkWidget* menu = GTK_WIDGET(menus->data);
+    EXPECT_FALSE(gtk_widget_get_visible(menu));
+    SendKey(toplevel, GDK_KEY_F10, GDK_SHIFT_MASK);
+    DrainEvents();
+    EXPECT_TRUE(gtk_widget_get_visible(menu));
+    gtk_menu_popdown(GTK_MENU(menu));
+    DrainEvents();
+    SendKey(toplevel, GDK_KEY_Menu);
+    DrainEvents();
+    EXPECT_TRUE(gtk_widget_get_visible(menu));
+    gtk_menu_popdown(GTK_MENU(menu));
+}
