@@ -172,6 +172,9 @@ void NotifyControlChanged(GtkWidget* widget) {
 
 void DrawFocusRing(GtkWidget* area, cairo_t* cr, int width, int height) {
     if (!gtk_widget_has_focus(area)) return;
+    // Only once the keyboard has moved the focus, as GTK's own widgets do.
+    GtkWidget* toplevel = gtk_widget_get_toplevel(area);
+    if (GTK_IS_WINDOW(toplevel) && !gtk_window_get_focus_visible(GTK_WINDOW(toplevel))) return;
     cairo_save(cr);
     cairo_set_line_width(cr, kRingWidth);
     cairo_set_source_rgb(cr, kRingOuter[0], kRingOuter[1], kRingOuter[2]);

@@ -33,5 +33,6 @@ void DetachControlArea(GtkWidget* area);
 // Tells assistive technologies that the name, the check mark or the
 // usability may have changed.
 void NotifyControlChanged(GtkWidget* area);
-// Draws the focus ring inside `width` x `height` when `area` has the focus.
+// Draws the focus ring inside `width` x `height` when `area` has the focus
+// and its window shows the focus (the keyboard has moved it).
 void DrawFocusRing(GtkWidget* area, cairo_t* cr, int width, int height);

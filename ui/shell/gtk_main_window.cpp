@@ -294,6 +294,7 @@ void GtkMainWindow::MoveFocus(int step) {
     for (int tried = 0; tried < count; ++tried) {
         at = ((at + step) % count + count) % count;
         if (usable(focusOrder_[at])) {
+            gtk_window_set_focus_visible(GTK_WINDOW(window_), TRUE);
             gtk_widget_grab_focus(focusOrder_[at]);
             return;
         }
