@@ -14,6 +14,7 @@
 #include "ui/shell/about_box.h"
 #include "ui/shell/file_dialogs.h"
 #include "ui/shell/pango_window_canvas.h"
+#include "ui/shell/practice_dialog.h"
 #include "ui/window/control_names.h"
 
 namespace {
@@ -159,6 +160,8 @@ void GtkMainWindow::BuildMenu() {
         gtk_menu_shell_append(GTK_MENU_SHELL(menu_), item);
         return item;
     };
+    add(gtk_menu_item_new_with_mnemonic(Tr("_Practice...")), MenuCommand::kPractice, GDK_KEY_p, GDK_CONTROL_MASK);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
     keyUpItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Up")), MenuCommand::kKeyUp, GDK_KEY_Up, GDK_CONTROL_MASK);
     keyDownItem_ =
         add(gtk_menu_item_new_with_mnemonic(Tr("Key _Down")), MenuCommand::kKeyDown, GDK_KEY_Down, GDK_CONTROL_MASK);
@@ -177,6 +180,9 @@ void GtkMainWindow::OnMenuItem(GtkMenuItem* item, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
     PracticeChoices& practice = window->logic_.Practice();
     switch (static_cast<MenuCommand>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(item), kMenuCommandKey)))) {
+        case MenuCommand::kPractice:
+            window->Post([window] { window->logic_.CommandPractice(); });
+            break;
         case MenuCommand::kKeyUp:
             practice.Transpose(1);
             break;
@@ -212,6 +218,9 @@ bool GtkMainWindow::OnControlKey(guint keyval) {
             return true;
         case GDK_KEY_s:
             Post([this] { logic_.CommandConvert(); });
+            return true;
+        case GDK_KEY_p:
+            Post([this] { logic_.CommandPractice(); });
             return true;
         case GDK_KEY_q:
         case GDK_KEY_w:
@@ -345,6 +354,10 @@ std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& fold
 }
 
 void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
+
+std::optional<PracticeSettings> GtkMainWindow::ChoosePractice(const PracticeSettings& current, int lastMeasure) {
+    return RunPracticeDialog(GTK_WINDOW(window_), current, lastMeasure);
+}
 
 void GtkMainWindow::OpenFolder(const std::string& folder) {
     gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(folder.c_str()), nullptr};

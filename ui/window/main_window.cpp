@@ -7,6 +7,7 @@
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
+#include "model/measure.h"
 #include "platform/known_folders.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
@@ -183,11 +184,55 @@ void MainWindow::CommandConvert() {
         return;
     }
     const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
-    if (path && ConvertInWorker(source, renderSong_, *path, host_.Conversion(), host_.Messages(), stallTimeout_)) {
+    OutputOptions choices;
+    choices.loudnessLufs = loudnessLufs_;
+    choices.stems = stems_;
+    if (path &&
+        ConvertInWorker(source, renderSong_, *path, choices, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
         savedPath_ = *path;
         host_.InvalidateRect(kPracticeStatusRect);
     }
+}
+
+void MainWindow::CommandPractice() {
+    if (dlg_.m_strSongName.empty()) {
+        host_.Messages().Report(kNoSongLoadedMessage);
+        return;
+    }
+    // The dialog takes the pointer and the keyboard: whatever is held is let go first.
+    OnCaptureLost();
+    if (const std::optional<PracticeSettings> chosen = host_.ChoosePractice(CurrentPractice(), LastMeasure(dlg_.m_song)))
+        ApplyPractice(*chosen);
+}
+
+PracticeSettings MainWindow::CurrentPractice() {
+    const SongOptions& options = dlg_.m_songOptions;
+    PracticeSettings settings;
+    settings.firstMeasure = options.firstMeasure;
+    settings.lastMeasure = options.lastMeasure;
+    settings.preCount = State(SwitchId::kPreCount) != 0;
+    settings.click = practice_.Click();
+    settings.transpose = options.transpose;
+    settings.tempoPercent = options.tempoPercent;
+    settings.loudnessLufs = loudnessLufs_;
+    settings.stems = stems_;
+    return settings;
+}
+
+void MainWindow::ApplyPractice(const PracticeSettings& chosen) {
+    SongOptions& options = dlg_.m_songOptions;
+    const PracticeSettings settings = BoundedPractice(chosen, LastMeasure(dlg_.m_song));
+    options.firstMeasure = settings.firstMeasure;
+    options.lastMeasure = settings.lastMeasure;
+    // The switch and the key's and click's own paths keep the display in step.
+    SetSwitchState(SwitchId::kPreCount, settings.preCount ? 1 : 0, true);
+    practice_.SetClick(settings.click);
+    practice_.Transpose(settings.transpose - options.transpose);
+    options.tempoPercent = settings.tempoPercent;
+    for (const PixelRect& cell : kTempoDigitRects) host_.InvalidateRect(cell);
+    loudnessLufs_ = settings.loudnessLufs;
+    stems_ = settings.stems;
 }
 
 void MainWindow::OnPointerOverSwitch(int id) {

@@ -16,6 +16,7 @@
 #include "app/workers/conversion_worker.h"
 #include "ui/controls/bitmap_switch.h"
 #include "ui/window/practice_choices.h"
+#include "ui/window/practice_settings.h"
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_canvas.h"
 #include "ui/window/window_images.h"
@@ -89,6 +90,12 @@ public:
     // The CONVERT command: the save dialog and the conversion in a worker;
     // the caption and the status line then say where the file was saved.
     void CommandConvert();
+    // The Practice dialog (with a song): every choice of the option command
+    // line for this song, applied as the switches, arrows and keys apply them.
+    void CommandPractice();
+    // The choices as they stand, and choices applied (bounded to the song).
+    PracticeSettings CurrentPractice();
+    void ApplyPractice(const PracticeSettings& settings);
     // A conversion whose worker sends no progress for `timeout` is ended.
     void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
     // Opens the MIDI file at `path` as LOAD does after its dialog: checks
@@ -134,5 +141,8 @@ private:
     std::optional<int> tempoKey_;  // the hardware code of the key holding an arrow
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
     std::string savedPath_;  // the file the song was last converted into, "" before
+    // The Practice dialog's choices of the file's level and stems, kept for the next song.
+    std::optional<double> loudnessLufs_;
+    bool stems_ = false;
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };

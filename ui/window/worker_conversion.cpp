@@ -67,12 +67,12 @@ void ShowOutcome(const ConversionWorker& worker, AudioFormat format, WindowMessa
 
 
 bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
-                     ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {
+                     OutputOptions choices, ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {
     // Unfinished files of earlier runs that were killed outright.
     RemoveAbandonedTemporaryFilesOf(path);
     InstallInterruptCleanup();
     auto worker = std::make_unique<ConversionWorker>(stallTimeout);
-    OutputOptions output;
+    OutputOptions output = std::move(choices);
     output.encoding = EncodingForPath(path);
     worker->Start(source, renderSong, path, output);
     ui.NameProgress(source.name, path, output.encoding.format);

@@ -69,6 +69,11 @@ public:
         openFolders.push_back(folder);
         return openChoice;
     }
+    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) override {
+        practiceShown.push_back(current);
+        practiceMeasures = lastMeasure;
+        return practiceChoice;
+    }
     void ShowAbout() override { ++abouts; }
     void OpenFolder(const std::string& folder) override { openedFolders.push_back(folder); }
     void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
@@ -111,6 +116,9 @@ public:
     std::optional<std::string> openChoice;
     std::vector<std::string> openFolders;
     int abouts = 0;
+    std::vector<PracticeSettings> practiceShown;
+    int practiceMeasures = 0;
+    std::optional<PracticeSettings> practiceChoice;
     std::vector<std::string> openedFolders;
     std::vector<std::function<void()>> posted;
     FakeConversionUi conversion;

@@ -9,7 +9,11 @@
 #include <iterator>
 #include <memory>
 
+#include "app/options/option_command_line.h"
+#include "app/options/output_choice.h"
+#include "app/options/requested_options.h"
 #include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
 #include "model/measure.h"
 #include "module/test/qnstest_probe.h"
 #include "platform/known_folders.h"
@@ -29,6 +33,7 @@
 #include "ui/window/format_titles.h"
 #include "ui/window/saved_file_note.h"
 #include "ui/window/main_window.h"
+#include "ui/window/practice_settings.h"
 #include "ui/window/switch_layout.h"
 
 namespace {
@@ -556,6 +561,95 @@ TEST_F(WindowConversionTest, TheFileIsWrittenInTheFormatItsNameEndsIn) {
     CollectingReport report;
     ConvertSongToWav(dlg.ConversionInput(), renderSong, folder.path() + "/here.wav", ui, report);
     EXPECT_EQ(Bytes(folder.path() + "/song.WAV"), Bytes(folder.path() + "/here.wav"));
+}
+
+// Four 4/4 measures: a piano note and a bass note in each.
+smftest::Bytes FourMeasureSong() {
+    Chunk track;
+    track.At(0, {0xC1, 33});
+    for (int measure = 0; measure < 4; ++measure) {
+        track.NoteOn(0, 0, 60 + measure, 100).NoteOn(0, kBassChannel, 36, 100);
+        track.NoteOff(1920, 0, 60 + measure).NoteOff(0, kBassChannel, 36);
+    }
+    track.End();
+    return smftest::Smf(0, 480, {track});
+}
+
+TEST_F(WindowConversionTest, ThePracticeDialogsChoicesWriteTheCommandLinesBytes) {
+    const std::string song = WriteFile("four.mid", FourMeasureSong());
+    Load(song);
+    PracticeSettings chosen;
+    chosen.firstMeasure = 2;
+    chosen.lastMeasure = 3;
+    chosen.preCount = false;
+    chosen.click = true;
+    chosen.transpose = -3;
+    chosen.tempoPercent = 90;
+    chosen.loudnessLufs = -20.0;
+    host.practiceChoice = chosen;
+    window.CommandPractice();
+    ASSERT_EQ(host.practiceShown.size(), 1u);
+    EXPECT_EQ(host.practiceShown[0], PracticeSettings{});  // a fresh song shows the plain choices
+    EXPECT_EQ(host.practiceMeasures, 4);
+    EXPECT_EQ(window.CurrentPractice(), chosen);
+    EXPECT_FALSE(On(SwitchId::kPreCount));
+    const std::string wav = Convert("practice.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+
+    const ParsedCommandLine parsed = ParseOptionCommandLine(
+        {"--measures", "2-3", "--no-precount", "--click", "--transpose=-3", "--tempo", "90", "--loudness=-20", song});
+    ASSERT_EQ(parsed.error, "");
+    COmbrixDlg cli;
+    CollectingReport report;
+    OpenMidiFile(cli, song, report);
+    ApplyRequestedOptions(parsed.request, cli.m_songOptions);
+    HeadlessConversionUi ui;
+    const std::string expected = folder.path() + "/cli.wav";
+    ConvertSong(cli.ConversionInput(), renderSong, expected, ui, report, RequestedOutput(parsed.request));
+    EXPECT_TRUE(report.lines.empty());
+    EXPECT_GT(Bytes(wav).size(), 44u);
+    EXPECT_EQ(Bytes(wav), Bytes(expected));
+
+    // The next song starts with the whole song in its own key at 100 %;
+    // the pre-count, the click and the loudness stay.
+    Load(song);
+    PracticeSettings kept;
+    kept.preCount = false;
+    kept.click = true;
+    kept.loudnessLufs = -20.0;
+    EXPECT_EQ(window.CurrentPractice(), kept);
+}
+
+TEST(PracticeSettings, AreBoundedToTheSong) {
+    PracticeSettings settings;
+    settings.firstMeasure = 3;
+    settings.lastMeasure = 99;
+    settings.transpose = 20;
+    settings.tempoPercent = 0;
+    const PracticeSettings bounded = BoundedPractice(settings, 8);
+    EXPECT_EQ(bounded.firstMeasure, 3);
+    EXPECT_EQ(bounded.lastMeasure, 8);
+    EXPECT_EQ(bounded.transpose, 12);
+    EXPECT_EQ(bounded.tempoPercent, 1);
+    settings.firstMeasure = 1;  // 1 to the end: the whole song
+    EXPECT_EQ(BoundedPractice(settings, 8).firstMeasure, 0);
+    settings.firstMeasure = 9;  // past the end: the whole song
+    EXPECT_EQ(BoundedPractice(settings, 8).lastMeasure, 0);
+    settings.firstMeasure = 5;
+    settings.lastMeasure = 2;  // before the start: that one measure
+    EXPECT_EQ(BoundedPractice(settings, 8).lastMeasure, 5);
+}
+
+TEST_F(MainWindowTest, ThePracticeDialogNeedsASongAndCancelChangesNothing) {
+    window.CommandPractice();
+    EXPECT_EQ(host.messages.texts, std::vector<std::string>{kNoSongLoadedMessage});
+    EXPECT_TRUE(host.practiceShown.empty());
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    const PracticeSettings before = window.CurrentPractice();
+    host.practiceChoice.reset();
+    window.CommandPractice();
+    EXPECT_EQ(host.practiceShown.size(), 1u);
+    EXPECT_EQ(window.CurrentPractice(), before);
 }
 
 TEST_F(WindowConversionTest, AModuleCrashCostsOnlyThatConversion) {
