@@ -5,6 +5,8 @@
 #include <gtk/gtk.h>
 
 #include <chrono>
+#include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +18,7 @@
 #include "ui/shell/gtk_main_window.h"
 #include "ui/shell/gtk_shell.h"
 #include "ui/shell/message_dialogs.h"
+#include "ui/shell/practice_dialog.h"
 #include "ui/shell/progress_window.h"
 #include "ui/window/check_open_path.h"
 #include "ui/window/format_titles.h"
@@ -445,4 +448,55 @@ TEST_F(GtkMainWindowTest, TabAndTheArrowsMoveTheFocusAndSpaceWorksTheSwitch) {
     };
     EXPECT_TRUE(opensWith(GDK_KEY_F10, GDK_SHIFT_MASK));
     EXPECT_TRUE(opensWith(GDK_KEY_Menu, GdkModifierType(0)));
+}
+
+// Answers the Practice dialog once it shows: sets its second spin button
+// (the last measure of the section) to `last` and its tempo to `tempo`, then
+// gives `response`.
+struct PracticeAnswer {
+    int response;
+    int tempo;
+    bool seen = false;
+};
+
+gboolean AnswerPractice(gpointer data) {
+    auto* answer = static_cast<PracticeAnswer*>(data);
+    GtkWidget* dialog = Toplevel(Tr("Practice"));
+    if (!dialog || !gtk_widget_get_mapped(dialog)) return G_SOURCE_CONTINUE;
+    std::vector<GtkWidget*> spins;
+    std::function<void(GtkWidget*)> collect = [&](GtkWidget* widget) {
+        if (GTK_IS_SPIN_BUTTON(widget)) spins.push_back(widget);
+        if (!GTK_IS_CONTAINER(widget)) return;
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* item = children; item; item = item->next) collect(GTK_WIDGET(item->data));
+        g_list_free(children);
+    };
+    collect(dialog);
+    // From, to, tempo, key, loudness.
+    if (spins.size() == 5u) gtk_spin_button_set_value(GTK_SPIN_BUTTON(spins[2]), answer->tempo);
+    answer->seen = true;
+    gtk_dialog_response(GTK_DIALOG(dialog), answer->response);
+    return G_SOURCE_REMOVE;
+}
+
+TEST(PracticeDialog, OkGivesTheChoicesShownAndCancelNothing) {
+    SKIP_WITHOUT_DISPLAY();
+    PracticeSettings current;
+    current.firstMeasure = 2;
+    current.lastMeasure = 5;
+    current.click = true;
+    current.transpose = -2;
+    current.loudnessLufs = -18.0;
+    PracticeAnswer ok{GTK_RESPONSE_OK, 85};
+    g_timeout_add(20, AnswerPractice, &ok);
+    const std::optional<PracticeSettings> chosen = RunPracticeDialog(nullptr, current, 8);
+    ASSERT_TRUE(ok.seen);
+    ASSERT_TRUE(chosen.has_value());
+    PracticeSettings expected = current;
+    expected.tempoPercent = 85;
+    EXPECT_EQ(*chosen, expected);
+    PracticeAnswer cancel{GTK_RESPONSE_CANCEL, 50};
+    g_timeout_add(20, AnswerPractice, &cancel);
+    EXPECT_FALSE(RunPracticeDialog(nullptr, current, 8).has_value());
+    EXPECT_TRUE(cancel.seen);
 }
