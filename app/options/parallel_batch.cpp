@@ -13,9 +13,10 @@
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
-#include "app/batch/output_target.h"
 #include "app/options/option_command_line.h"
+#include "app/options/output_checks.h"
 #include "app/options/output_choice.h"
+#include "app/options/output_folder_locks.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
 #include "app/options/up_to_date.h"
@@ -23,7 +24,6 @@
 #include "app/song/open_midi_file.h"
 #include "platform/display.h"
 #include "platform/file_identity.h"
-#include "platform/folder_lock.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
@@ -33,7 +33,6 @@
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
-#include "render/stems.h"
 
 namespace {
 
@@ -159,45 +158,9 @@ private:
         }
         std::set<FileIdentity> locked;
         for (const auto& [identity, index] : opened) locked.insert(identity);
-        return LockOutputFolders(locked);
-    }
-
-    // Locks every folder that the plan's outputs go into and that no log
-    // locks: one run at a time converts into a folder, whatever its inputs
-    // (the shards of a library share theirs). `locked` holds the folders
-    // locked already. False when another run converts into one of them and
-    // the run must not wait for it.
-    bool LockOutputFolders(std::set<FileIdentity>& locked) {
         const bool sharded = request_.shard || request_.shardFromEnvironment;
-        std::set<std::string> seen;
-        for (const PlannedFile& file : plan_.files) {
-            if (!file.error.empty() || file.output.empty()) continue;
-            const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
-            const std::string folder = parent.empty() ? "." : parent.string();
-            if (!seen.insert(folder).second) continue;
-            std::error_code error;
-            std::filesystem::create_directories(folder, error);
-            const std::optional<FileIdentity> identity = IdentifyFile(folder);
-            // A folder that cannot be made: its files fail with the cause when they are started.
-            if (error || !identity || !locked.insert(*identity).second) continue;
-            const auto sayWaiting = [&folder] {
-                WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), folder.c_str()));
-            };
-            int lockError = 0;
-            FolderLock& lock = folderLocks_.emplace_back();
-            if (lock.Acquire(folder, settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait,
-                             sharded ? LockShare::kShared : LockShare::kAlone, sayWaiting, lockError)) {
-                continue;
-            }
-            if (IsLockedByAnother(lockError)) {
-                WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
-                                         folder.c_str(), (parent / kFolderLockName).c_str()));
-                return false;
-            }
-            WriteErrorLine(Formatted(Tr("cannot lock the folder %s against other runs: %s"), folder.c_str(),
-                                     SystemReason(lockError).c_str()));
-        }
-        return true;
+        return folderLocks_.Lock(plan_, locked, sharded ? LockShare::kShared : LockShare::kAlone,
+                                 settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait);
     }
 
     void CloseLogs() {
@@ -277,25 +240,10 @@ private:
             return;
         }
         const OutputOptions output = RequestedOutput(request_);
-        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output, report)) return;
+        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output.encoding.format, report)) return;
         CountingReport counted(report);
         const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
         if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
-    }
-
-    // Whether the stems of `mix` may be written: no file of another kind is
-    // where one of them goes. Otherwise says so in `report`.
-    static bool MayWriteStems(const std::string& mix, const SongOptions& options, const OutputOptions& output,
-                              UserReport& report) {
-        const std::filesystem::path folder = StemFolder(mix);
-        for (const Stem& stem : PlanStems(options, AudioFormatExtension(output.encoding.format))) {
-            const std::string path = (folder / stem.fileName).string();
-            if (IsOtherThanSoundFile(path)) {
-                report.Report(NotReplacedSoundLine(path));
-                return false;
-            }
-        }
-        return true;
     }
 
     // Writes the record that lets a later --skip-up-to-date run skip the file.
@@ -490,7 +438,7 @@ private:
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
     std::deque<ConversionLog> logs_;       // one per output folder
-    std::deque<FolderLock> folderLocks_;   // one per other output folder
+    OutputFolderLocks folderLocks_;        // of the output folders without a log
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
