@@ -114,13 +114,16 @@ void ombrix_control_accessible_class_init(OmbrixControlAccessibleClass* klass) {
     atk->get_role = AccessibleGetRole;
 }
 
-gint ActionCount(AtkAction*) { return 1; }
+// A spin button is set by its value, not clicked.
+gint ActionCount(AtkAction* action) {
+    const ControlDescription* description = DescriptionOf(ATK_OBJECT(action));
+    return description && description->AccessibleRole() != ControlDescription::Role::kSpinButton ? 1 : 0;
+}
 
 gboolean DoAction(AtkAction* action, gint index) {
     GtkWidget* widget = gtk_accessible_get_widget(GTK_ACCESSIBLE(action));
     if (index != 0 || !widget) return FALSE;
-    const ControlDescription* description = AreaOf(widget)->description;
-    if (!description || !description->Usable()) return FALSE;
+    if (ActionCount(action) == 0 || !AreaOf(widget)->description->Usable()) return FALSE;
     // The action may open a modal dialog: it runs once the request has been answered.
     g_idle_add_full(
         G_PRIORITY_DEFAULT_IDLE,

@@ -19,7 +19,8 @@ public:
     virtual bool Checked() const = 0;
     // False while the control takes no input.
     virtual bool Usable() const = 0;
-    // The "click" action: what Space does while the control has the focus.
+    // The "click" action (push and toggle buttons): what Space does while
+    // the control has the focus.
     virtual void Activate() = 0;
 };
 

@@ -56,7 +56,7 @@ private:
     Role AccessibleRole() const override { return Role::kSpinButton; }
     bool Checked() const override { return false; }
     bool Usable() const override { return true; }
-    void Activate() override {}
+    void Activate() override {}  // a spin button has no click action
     // The keyboard: the focus ring moves `step` controls on (back when
     // negative), past those that take no input; in the channel rows Up and
     // Down keep to their column.

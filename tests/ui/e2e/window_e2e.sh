@@ -181,8 +181,13 @@ case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
 esac
 wait_name "$window" "$saved" || fail "caption after CONVERT: $(xdotool getwindowname "$window")"
 # The status line under the rows says where the file went; a click on it opens the folder.
-import -window "$window" "$work/status.png"
-drawn=$(differing "$work/status.png" 330x14+12+529 "$resources/bitmap_129_background.bmp" 12 529)
+# (The first text in a new script may wait for its font: up to 5 s.)
+for _ in $(seq 25); do
+    import -window "$window" "$work/status.png"
+    drawn=$(differing "$work/status.png" 330x14+12+529 "$resources/bitmap_129_background.bmp" 12 529)
+    [ "${drawn:-0}" -gt 40 ] 2>/dev/null && break
+    sleep 0.2
+done
 [ "${drawn:-0}" -gt 40 ] 2>/dev/null || fail "no saved file in the status line ($drawn pixels drawn)"
 click 60 536
 for _ in $(seq 30); do [ -s "$work/opened.txt" ] && break; sleep 0.1; done
