@@ -3,8 +3,9 @@
 
 #include <optional>
 
-#include "app/song/melody_channel.h"
+#include "app/song/channel_profile.h"
 #include "app/song/ombrix_dlg.h"
+#include "app/song/part_finder.h"
 #include "import/load_midi_file.h"
 #include "import/smf_buf.h"
 #include "model/measure.h"
@@ -57,5 +58,5 @@ void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) 
     dlg.m_songOptions.clickTicks = load->preCount.clickTicks;
     dlg.m_songOptions.clicksPerMeasure = load->preCount.clicksPerMeasure;
     ChannelInfoPass(dlg.m_song, dlg.m_songOptions, dlg.m_toneLibrary.get());
-    dlg.m_songOptions.melodyChannel = NamedMelodyChannel(dlg.m_song, dlg.m_songOptions);
+    FindParts(ProfileSong(dlg.m_song, dlg.m_songOptions.drumChannel, load->karaokeTicks), dlg.m_songOptions);
 }
