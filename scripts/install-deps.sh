@@ -31,6 +31,8 @@ test_packages=(
   sox flac opus-tools mpg123 ffmpeg
   libgtk-3-dev libcairo2-dev libpango1.0-dev
   xvfb xauth xdotool x11-utils imagemagick
+  openbox
+  dbus-daemon at-spi2-core python3-pyatspi
   "${window_fonts[@]}"
   time
   locales
