@@ -69,6 +69,22 @@ int TempoClock::TickToMs(int tick) const {
     return TruncateMs(TruncateMs(ms) + static_cast<double>(msBase));
 }
 
+int TempoClock::MsToTick(int ms) const {
+    if (ms <= msBase || msPerTick <= 0.0) return tickBase;
+    const double ticks = static_cast<double>(ms - msBase) / msPerTick;
+    if (!(ticks < static_cast<double>(INT_MAX - tickBase))) return INT_MAX;
+    return tickBase + static_cast<int>(ticks);
+}
+
+void TempoClock::Rescale(int scalePercent, int ms) {
+    // The new segment starts on a whole tick at or before `ms`, at that tick's time.
+    const int tick = MsToTick(ms);
+    msBase = TickToMs(tick);
+    tickBase = tick;
+    tempoScale = scalePercent;
+    msPerTick = kTickMsTimesTempo / EffectiveTempo(rawTempo, tempoScale);
+}
+
 void TempoClock::StartClock(int startMs, int startTick, int tempo) {
     currentMs = msBase = startMs;
     currentTick = tickBase = startTick;
