@@ -329,6 +329,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it
                         (melody|guitar|bass|drums|-), and the instrument name
+      --play            do not convert: play the one input with the same
+                        choices (no -o); on a terminal Space pauses, Left and
+                        Right move a measure, Home goes to the start, + and -
+                        change the tempo by 5 percent, q quits
   -j, --jobs N          convert up to N files at once (default: the number of cores)
   -q, --quiet           no progress output, and no list of written files
   -r, --recursive       convert folders with their subfolders; with -o the
