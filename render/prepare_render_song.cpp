@@ -317,7 +317,10 @@ PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bo
         OpenGap(render, slot, first, static_cast<int>(gap), false);
     }
 
-    for (int part = 0; part < kPartCount && clicks; ++part) {
+    for (int i = 0; i < kPartCount && clicks; ++i) {
+        // A part of their own is the last empty one: the metronome takes the
+        // first, as it does in a conversion.
+        const int part = place == PreCountPlace::kOwnPart ? kPartCount - 1 - i : i;
         if (place == PreCountPlace::kOwnPart) {
             const Track* track = render.SlotTrack(PartSlot(part));
             if (track != nullptr && track->count > 1) continue;

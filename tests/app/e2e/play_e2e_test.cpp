@@ -18,6 +18,15 @@ namespace {
 constexpr char kPlayerKey[] = "registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32";
 constexpr std::size_t kWavHeaderBytes = 44;
 
+// The frames from the first to the last that is not silent.
+std::string WithoutSilenceAround(const std::string& bytes) {
+    const std::size_t first = bytes.find_first_not_of('\0');
+    if (first == std::string::npos) return {};
+    const std::size_t last = bytes.find_last_not_of('\0');
+    const std::size_t from = first / 4 * 4;
+    return bytes.substr(from, (last / 4 + 1) * 4 - from);
+}
+
 struct ProgramRun {
     int status = -1;
     std::string err;
@@ -60,11 +69,13 @@ TEST_F(PlayRun, TheDiskDriverWritesTheConversionsSamples) {
                                      "SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=0 SDL_DISKAUDIOFILE='" + raw + "'");
     EXPECT_EQ(played.status, 0) << played.err;
     EXPECT_EQ(played.err.find("cannot play"), std::string::npos) << played.err;  // SDL itself warns about its disk driver
-    const std::string samples = ReadFileBytes(raw);
-    ASSERT_GE(samples.size(), converted.size());
-    // The song, then the silence the output plays until it is closed.
-    EXPECT_TRUE(samples.compare(0, converted.size(), converted) == 0);
-    EXPECT_EQ(samples.find_first_not_of('\0', converted.size()), std::string::npos);
+    // The output plays silence while it waits for the first block and after
+    // the song, until it is closed: in between lie the conversion's samples.
+    const std::string song = WithoutSilenceAround(converted);
+    const std::string samples = WithoutSilenceAround(ReadFileBytes(raw));
+    ASSERT_GT(song.size(), 0u);
+    EXPECT_EQ(samples.size(), song.size());
+    EXPECT_TRUE(samples == song);
 }
 
 TEST_F(PlayRun, NoAudioOutputIsOneLineAndStatusOne) {
