@@ -56,7 +56,7 @@ public:
     // The section's first and last measure.
     int FirstMeasure() const { return first_; }
     int LastMeasure() const { return last_; }
-    // Where the block last rendered lies.
+    // Where the next block starts (the last one rendered ends there).
     PlaybackPosition Position() const;
 
 private:

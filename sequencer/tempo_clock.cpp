@@ -70,10 +70,11 @@ int TempoClock::TickToMs(int tick) const {
 }
 
 int TempoClock::MsToTick(int ms) const {
-    if (ms <= msBase || msPerTick <= 0.0) return tickBase;
-    const double ticks = static_cast<double>(ms - msBase) / msPerTick;
-    if (!(ticks < static_cast<double>(INT_MAX - tickBase))) return INT_MAX;
-    return tickBase + static_cast<int>(ticks);
+    if (ms <= msBase) return tickBase;
+    // In whole numbers, so that the tick of a whole millisecond is exact.
+    const long long ticks = static_cast<long long>(ms - msBase) * EffectiveTempo(rawTempo, tempoScale) /
+                            static_cast<long long>(kTickMsTimesTempo);
+    return static_cast<int>(std::min<long long>(ticks + tickBase, INT_MAX));
 }
 
 void TempoClock::Rescale(int scalePercent, int ms) {

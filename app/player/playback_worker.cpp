@@ -46,13 +46,15 @@ public:
                 WaitForReadable({in_}, kIdleWait);
                 continue;
             }
+            // The position where the block starts.
+            const PlaybackPosition at = session_.Position();
             if (session_.Step(block_) == 0) {
                 over = true;
                 if (!Write(EncodeEndRecord(move_))) return 0;
                 continue;
             }
             const std::string_view frames(reinterpret_cast<const char*>(block_.data()), block_.size());
-            if (!Write(EncodeBlockRecord(move_, session_.Position(), frames))) return 0;
+            if (!Write(EncodeBlockRecord(move_, at, frames))) return 0;
         }
     }
 
