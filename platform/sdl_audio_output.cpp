@@ -40,6 +40,8 @@ void SdlAudioOutput::Callback(void* self, std::uint8_t* stream, int length) {
 bool SdlAudioOutput::Open(Pull pull) {
     pull_ = std::move(pull);
     const std::string tried = DriversTried();
+    // The program handles its signals itself (Ctrl-C ends it as it ends a conversion).
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         failure_ = "no audio output (tried " + tried + "): " + SDL_GetError();
         return false;
