@@ -213,6 +213,10 @@ std::string CheckPlayRequest(const ConversionRequest& request) {
     if (request.list || request.stems || request.filesFrom || request.report) {
         return "--play plays one song; it does not go with --list, --stems, --files-from or --report";
     }
+    // These act on a finished file: the whole song measured, or its encoding.
+    if (request.peakDbfs || request.loudnessLufs || request.format || request.quality) {
+        return "--play plays the song as it renders; leave out --normalize, --loudness, --format and --quality";
+    }
     if (request.inputs.size() != 1) return "--play plays one song; give exactly one MIDI file";
     return {};
 }

@@ -65,6 +65,12 @@ TEST(OptionCommandLine, PlayTakesOneSongWithEveryPracticeOptionButNoOutput) {
               "--play plays the song and writes no file; leave out --output (-o)");
     EXPECT_EQ(Parse({"--play", "a.mid", "b.mid"}).error, "--play plays one song; give exactly one MIDI file");
     EXPECT_NE(Parse({"--play", "--list", "a.mid"}).error, "");
+    // What only a finished file can have.
+    for (const char* option : {"--normalize", "--loudness", "--format=flac", "--quality=3"}) {
+        EXPECT_EQ(Parse({"--play", option, "a.mid"}).error,
+                  "--play plays the song as it renders; leave out --normalize, --loudness, --format and --quality")
+            << option;
+    }
     EXPECT_NE(Parse({"--play"}).error, "");
 }
 
