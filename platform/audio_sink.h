@@ -18,6 +18,8 @@ public:
     virtual bool Open(Pull pull) = 0;
     // Stops or resumes pulling.
     virtual void Pause(bool paused) = 0;
+    // Stops pulling for good; once it returns the pull is never called again.
+    virtual void Close() = 0;
     // One sentence naming what was tried and why it failed.
     virtual std::string Failure() const = 0;
 };

@@ -29,8 +29,14 @@ std::string DriversTried() {
 }  // namespace
 
 SdlAudioOutput::~SdlAudioOutput() {
-    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    Close();
     if (initialized_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void SdlAudioOutput::Close() {
+    // SDL waits for a callback that is running.
+    if (device_ != 0) SDL_CloseAudioDevice(device_);
+    device_ = 0;
 }
 
 void SdlAudioOutput::Callback(void* self, std::uint8_t* stream, int length) {

@@ -18,6 +18,7 @@ public:
 
     bool Open(Pull pull) override;
     void Pause(bool paused) override;
+    void Close() override;
     std::string Failure() const override { return failure_; }
 
 private:

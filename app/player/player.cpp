@@ -67,7 +67,7 @@ void Player::Pause(bool paused) {
 void Player::Stop() {
     if (stopping_.exchange(true)) return;
     queue_.Close();
-    sink_.Pause(true);
+    sink_.Close();
     worker_.CloseInput();
     if (reader_.joinable()) reader_.join();
     if (worker_.Started()) {

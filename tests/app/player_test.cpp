@@ -28,6 +28,7 @@ public:
         return !failOpen;
     }
     void Pause(bool) override {}
+    void Close() override { closed = true; }
     std::string Failure() const override { return "no audio output (tried nothing): none"; }
 
     // Pulls `frames` frames and appends them to `played`.
@@ -38,6 +39,7 @@ public:
     }
 
     bool failOpen = false;
+    bool closed = false;
     std::string played;
 
 private:
@@ -123,6 +125,8 @@ TEST_F(PlayerTest, PlaysTheSamplesOfTheConversionWithTheSameChoices) {
     PlayToEnd(player);
     EXPECT_TRUE(player.Status().failure.empty()) << player.Status().failure;
     EXPECT_TRUE(player.Status().over);
+    player.Stop();
+    EXPECT_TRUE(sink.closed);
     // The conversion's file ends where the module fell silent, the output
     // plays silence after the song.
     ExpectSameSamples(sink.played, converted);
