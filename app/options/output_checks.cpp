@@ -77,6 +77,18 @@ std::string CheckOutputs(ConversionPlan& plan, bool stems) {
     return {};
 }
 
+bool MayWriteStems(const std::string& mix, const SongOptions& options, AudioFormat format, UserReport& report) {
+    const std::filesystem::path folder = StemFolder(mix);
+    for (const Stem& stem : PlanStems(options, AudioFormatExtension(format))) {
+        const std::string path = (folder / stem.fileName).string();
+        if (IsOtherThanSoundFile(path)) {
+            report.Report(NotReplacedSoundLine(path));
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string CheckReportFile(const std::string& path, const ConversionPlan& plan) {
     namespace fs = std::filesystem;
     if (path == "-") return {};
