@@ -9,7 +9,6 @@
 
 #include "app/player/player.h"
 #include "module_fixture.h"
-#include "platform/sdl_audio_output.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
 
@@ -219,26 +218,6 @@ TEST_F(PlayerTest, AModuleCrashOrHangEndsThePlaybackWithItsCause) {
     ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
     PlayToEnd(player);
     EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
-}
-
-TEST_F(PlayerTest, ThroughTheDummyDriverTheSongKeepsRealTime) {
-    // Twelve seconds of song: 10 s of it are timed, from the first second on.
-    Open(WriteSong("song.mid", LongNoteSong()));
-    dlg.m_songOptions.preCount = false;
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    SdlAudioOutput output;
-    Player player(output);
-    const bool started = player.Start(dlg.m_song, render, dlg.m_songOptions);
-    unsetenv("SDL_AUDIODRIVER");
-    ASSERT_TRUE(started) << player.Status().failure;
-    while (player.Status().position.ms < 1000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const auto start = std::chrono::steady_clock::now();
-    const int from = player.Status().position.ms;
-    std::this_thread::sleep_for(std::chrono::seconds(10));
-    const int to = player.Status().position.ms;
-    const double wall = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-    EXPECT_NEAR((to - from) / wall, 1.0, 0.05) << (to - from) << " ms of song in " << wall << " ms";
-    EXPECT_TRUE(player.Status().failure.empty());
 }
 
 TEST_F(PlayerTest, NoOutputOrNoModuleIsTold) {
