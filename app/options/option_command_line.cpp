@@ -335,7 +335,8 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it
-                        (melody|guitar|bass|drums|-), and the instrument name
+                        (melody|guitar|bass|drums|-), the instrument name, and
+                        why the channel belongs to that part
       --play            do not convert: play the one input with the same
                         choices (no -o); on a terminal Space pauses, Left and
                         Right move a measure, Home goes to the start, + and -
