@@ -11,12 +11,13 @@
 set -euo pipefail
 
 # What building the program and the module needs; the GTK headers give the
-# program its window.
+# program its window, SDL2's its audio output for playing songs.
 packages=(
   cmake g++ make pkg-config
   libfluidsynth-dev
   libsndfile1-dev libebur128-dev libsamplerate0-dev
   libgtk-3-dev
+  libsdl2-dev
   gettext
 )
 # What the window draws its texts with (the Debian package depends on them too).
