@@ -17,11 +17,14 @@
 #include "app/options/library_plan.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/play_command.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/open_file_limit.h"
 #include "platform/process_memory.h"
 #include "platform/program_folder.h"
+#include "platform/sdl_audio_output.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/user_report.h"
@@ -93,6 +96,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
+    if (request.play) {
+        if (!DiscoverSynthModule()) {
+            std::cerr << kModuleNotInstalledMessage << '\n'
+                      << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
+            return kExitFailure;
+        }
+        SdlAudioOutput output;
+        return PlaySong(dlg, app.CurrentSong(), request, output);
+    }
     std::string error;
     std::optional<ConversionPlan> plan = PlanRequest(request, error);
     if (!plan) {
@@ -133,6 +145,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     }
     settings.onFileDone = [&results](const FileResult& result) { results.Add(result); };
     IgnoreBrokenPipes();
+    RaiseOpenFileLimit();
     const auto start = std::chrono::steady_clock::now();
     const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, *plan, settings);
     if (settings.showProgress) {
