@@ -16,6 +16,14 @@ inline constexpr double kDefaultOutputGain = 0.15;
 // The configuration file looked for in the module's folder.
 inline constexpr char kModuleConfigFileName[] = "QNStaff.conf";
 
+// Environment variable by which the program that loads the module sets
+// configuration lines for its own process (its choice of SoundFont, reverb
+// and chorus): they are read before the file's, so that their keys win.
+inline constexpr char kSettingsVariable[] = "QNSTAFF_SETTINGS";
+
+// The configuration lines of the settings variable; empty when it is not set.
+std::string SettingsFromEnvironment();
+
 // Path of the configuration file in `moduleFolder`.
 std::string ModuleConfigPath(const std::string& moduleFolder);
 

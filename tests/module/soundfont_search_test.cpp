@@ -87,6 +87,26 @@ TEST(SoundFontCandidatesTest, TheConfiguredSoundFontIsTheOnlyCandidate) {
     EXPECT_EQ(search.namedBy, folder + "/QNStaff.conf");
 }
 
+TEST(SoundFontCandidatesTest, TheLoadingProgramsChoiceComesBeforeTheConfigurationFile) {
+    WithoutTestVariable noOverride;
+    std::string folder = (std::filesystem::temp_directory_path() / "ombrix-sf-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr) << errno;
+    std::ofstream(ModuleConfigPath(folder)) << "soundfont = mine.sf2\n";
+    setenv(kSettingsVariable, "reverb = off\nsoundfont = /fonts/chosen.sf3\n", 1);
+    const SoundFontSearch chosen = SoundFontCandidates(folder);
+    setenv(kSettingsVariable, "reverb = off\n", 1);
+    const SoundFontSearch configured = SoundFontCandidates(folder);
+    unsetenv(kSettingsVariable);
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(chosen.candidates, std::vector<std::string>{"/fonts/chosen.sf3"});
+    EXPECT_EQ(chosen.namedBy, kSettingsVariable);
+    EXPECT_EQ(NoSoundFontMessage(chosen, ""),
+              "the SoundFont /fonts/chosen.sf3 named in QNSTAFF_SETTINGS does not exist; name another one there");
+    // Settings without a SoundFont leave the file's choice.
+    EXPECT_EQ(configured.candidates, std::vector<std::string>{folder + "/mine.sf2"});
+}
+
 TEST(SoundFontCandidatesTest, WithoutConfigurationFileTheInstalledOnesAreTried) {
     WithoutTestVariable noOverride;
     const SoundFontSearch search = SoundFontCandidates("/nonexistent-folder");
