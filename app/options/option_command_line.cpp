@@ -35,6 +35,10 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"click", 0, Value::kNone},
     {"measures", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
+    {"soundfont", 0, Value::kRequired},
+    {"list-soundfonts", 0, Value::kNone},
+    {"reverb", 0, Value::kRequired},
+    {"chorus", 0, Value::kRequired},
     {"list", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
@@ -140,6 +144,17 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.measures = range;
     } else if (definition.name == "stems") {
         request.stems = true;
+    } else if (definition.name == "soundfont") {
+        if (text.empty()) return "option --soundfont needs a SoundFont file or the name of an installed one";
+        request.soundFont = text;
+    } else if (definition.name == "list-soundfonts") {
+        request.listSoundFonts = true;
+    } else if (definition.name == "reverb") {
+        if (!IsReverbChoice(text)) return "reverb " + Quoted(text) + " is not off, room, hall or a level from 0 to 1";
+        request.sound.reverb = text;
+    } else if (definition.name == "chorus") {
+        if (!IsChorusChoice(text)) return "chorus " + Quoted(text) + " is not off, on or a level from 0 to 1";
+        request.sound.chorus = text;
     } else if (definition.name == "list") {
         request.list = true;
     } else if (definition.name == "jobs") {
@@ -260,7 +275,9 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         }
     }
     if (error.empty() && request.shard && request.shardFromEnvironment) error = "give --shard or --shard-from-env, not both";
-    if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version) error = "no input given";
+    if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version &&
+        !request.listSoundFonts)
+        error = "no input given";
     if (error.empty()) error = CheckOutputChoice(request);
     return parsed;
 }
@@ -307,6 +324,11 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         is sent first)
       --stems           besides the mix, one file per used channel in the
                         folder <name>/ beside it: <channel>-<instrument>.<ext>
+      --soundfont SF    play with this SoundFont: a .sf2 or .sf3 file, or the
+                        name of an installed one (see --list-soundfonts)
+      --list-soundfonts list the installed SoundFonts: name, file, size
+      --reverb R        off, room (default), hall, or a level from 0 to 1
+      --chorus C        off, on (default), or a level from 0 to 1
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it

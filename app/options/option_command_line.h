@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/options/option_values.h"
+#include "app/startup/sound_choice.h"
 #include "render/audio_format.h"
 #include "app/options/shard_selection.h"
 
@@ -31,6 +32,11 @@ struct ConversionRequest {
     bool click = false;                  // --click
     std::optional<MeasureRange> measures;  // --measures
     bool stems = false;                  // --stems
+    // --soundfont as given (a path or an installed SoundFont's name); the
+    // run resolves it into sound.soundFont before anything converts.
+    std::optional<std::string> soundFont;
+    SoundChoice sound;                   // --reverb, --chorus and the resolved SoundFont
+    bool listSoundFonts = false;         // --list-soundfonts
     bool list = false;
     int jobs = 0;  // 0: one per core
     bool quiet = false;
