@@ -125,6 +125,8 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
     std::string error;
+    // The module is found first: the options records name it.
+    const bool moduleFound = DiscoverSynthModule();
     std::optional<ConversionPlan> plan = PlanRequest(request, error);
     if (!plan) {
         std::cerr << "ombrix: " << error << "; see ombrix --help\n";
@@ -137,7 +139,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitUsage;
     }
 
-    if (!DiscoverSynthModule()) {
+    if (!moduleFound) {
         std::cerr << kModuleNotInstalledMessage << '\n'
                   << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         return kExitFailure;

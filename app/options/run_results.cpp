@@ -3,12 +3,14 @@
 
 #include "app/options/option_command_line.h"
 #include "app/options/up_to_date.h"
+#include "app/startup/module_discovery.h"
 #include "platform/standard_error.h"
 
 bool RunResults::Open(const ConversionRequest& request, std::string& error) {
     if (request.skipUpToDate) fingerprint_ = OptionsFingerprint(request);
     if (!request.report) return true;
     report_.emplace();
+    report_->SetSound(SoundJson(DescribeSound(request.sound, g_szModulePath)));
     return report_->Open(*request.report, error);
 }
 

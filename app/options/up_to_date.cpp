@@ -10,6 +10,8 @@
 
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
+#include "app/options/sound_record.h"
+#include "app/startup/module_discovery.h"
 #include "render/audio_format.h"
 
 namespace fs = std::filesystem;
@@ -70,7 +72,8 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            " precount=" + (request.preCount ? "on" : "off") + " normalize=" + DecibelText(request.peakDbfs) +
            " loudness=" + DecibelText(request.loudnessLufs) + " " + encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
-           " measures=" + measures + " stems=" + (request.stems ? "on" : "off");
+           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + "\n" +
+           SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
 }
 
 std::string OptionsRecordPath(const std::string& output) {
