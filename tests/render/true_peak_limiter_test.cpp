@@ -85,8 +85,11 @@ TEST(TruePeakLimiter, TheCurveHoldsEveryPeakUnderTheCeilingAndMovesSmoothly) {
     for (std::size_t i = 1; i < curve.size(); ++i) {
         ASSERT_LT(std::abs(curve[i] - curve[i - 1]), 0.01f) << i;
     }
-    // Nothing over the ceiling: no curve.
+    // Nothing over the ceiling: no curve; just over it: limited just enough.
     EXPECT_TRUE(LimiterCurve(peaks, 0.5, ceiling, timing).empty());
+    const std::vector<float> barely = LimiterCurve(peaks, 0.82 / 0.9, ceiling, timing);
+    ASSERT_EQ(barely.size(), peaks.size());
+    EXPECT_NEAR(barely[10000], 0.8 / 0.82, 1e-4);
 }
 
 TEST(TruePeakLimiter, TheCurveScalesEachFrameOnTopOfTheGain) {
