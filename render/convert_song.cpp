@@ -114,13 +114,15 @@ double TruePeakCeilingFor(AudioFormat format) {
 void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path,
            ConversionResult& done) {
     if (output.gain) {
-        if (output.gainCurve.empty()) {
-            ScaleSamples(song, *output.gain);
-        } else {
-            ApplyGainCurve(song, *output.gain, output.gainCurve);
-        }
         done.gain = *output.gain;
-        done.gainCurve = output.gainCurve;
+        done.gainCurve = output.limitPeaks && output.gainCurve.empty()
+                             ? PeakLimiterCurve(song, *output.gain, TruePeakCeilingFor(output.encoding.format))
+                             : output.gainCurve;
+        if (done.gainCurve.empty()) {
+            ScaleSamples(song, done.gain);
+        } else {
+            ApplyGainCurve(song, done.gain, done.gainCurve);
+        }
         return;
     }
     if (output.loudnessLufs) {

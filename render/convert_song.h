@@ -53,6 +53,9 @@ struct OutputOptions {
     // With `gain`: the limiter's factor for each frame on top of it (see
     // true_peak_limiter.h); frames past its end take the gain alone.
     std::vector<float> gainCurve;
+    // With `gain` and no curve: peaks that the gain would push over the
+    // true-peak ceiling are limited.
+    bool limitPeaks = false;
     AudioEncoding encoding;
     // Besides the mix, a file per used channel in a folder beside it (see stems.h).
     bool stems = false;

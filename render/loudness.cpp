@@ -39,6 +39,10 @@ LoudnessGain LoudnessGainFor(const LoudnessMeasurement& measured, double targetL
     return result;
 }
 
+std::vector<float> PeakLimiterCurve(std::span<const std::uint8_t> frames, double gain, double ceilingDbtp) {
+    return LimiterCurve(FramePeaks(frames), gain, DecibelsToFactor(ceilingDbtp - kLimiterMarginDb));
+}
+
 LoudnessGain ApplyLoudness(std::span<std::uint8_t> frames, double targetLufs, double ceilingDbtp) {
     const std::optional<LoudnessMeasurement> measured = MeasureLoudness(frames);
     if (!measured) return {};

@@ -32,6 +32,11 @@ struct LoudnessGain {
 LoudnessGain LoudnessGainFor(const LoudnessMeasurement& measured, double targetLufs,
                              double ceilingDbtp = kTruePeakCeilingDbtp);
 
+// The limiter curve that keeps `frames` scaled by `gain` at or under
+// `ceilingDbtp` (see true_peak_limiter.h); empty when no peak passes it.
+std::vector<float> PeakLimiterCurve(std::span<const std::uint8_t> frames, double gain,
+                                    double ceilingDbtp = kTruePeakCeilingDbtp);
+
 // Measures `frames` (little-endian 16-bit stereo) and brings them to
 // `targetLufs` with their true peak at most `ceilingDbtp`, limiting the
 // peaks where the gain alone would pass it. What was done, or a gain of 1

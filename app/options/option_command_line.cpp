@@ -29,6 +29,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"no-precount", 0, Value::kNone},
     {"normalize", 0, Value::kOptional},
     {"loudness", 0, Value::kOptional},
+    {"loudness-set", 0, Value::kOptional},
     {"format", 0, Value::kRequired},
     {"quality", 0, Value::kRequired},
     {"transpose", 0, Value::kRequired},
@@ -119,11 +120,12 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto level = value ? ParseDecimal(text, kLowestPeakDbfs, 0.0) : std::optional<double>(-1.0);
         if (!level) return "level " + Quoted(text) + " for --normalize is not a number of dBFS from -96 to 0";
         request.peakDbfs = level;
-    } else if (definition.name == "loudness") {
+    } else if (definition.name == "loudness" || definition.name == "loudness-set") {
         const auto level = value ? ParseDecimal(text, kLowestLoudnessLufs, kHighestLoudnessLufs)
                                  : std::optional<double>(kDefaultLoudnessLufs);
-        if (!level) return "loudness " + Quoted(text) + " for --loudness is not a number of LUFS from -70 to -5";
+        if (!level) return "loudness " + Quoted(text) + " for " + option + " is not a number of LUFS from -70 to -5";
         request.loudnessLufs = level;
+        request.loudnessSet = definition.name == "loudness-set";
     } else if (definition.name == "format") {
         const auto format = AudioFormatNamed(text);
         if (!format) return "format " + Quoted(text) + " is not one of " + AudioFormatNames();
@@ -312,6 +314,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --loudness[=LUFS] scale each finished song to this integrated loudness
                         (EBU R128, default -16) with its true peak at most
                         -1 dBTP; silence stays silence
+      --loudness-set[=LUFS]  one gain for all the songs of the run, so that
+                        they keep their relative levels: the loudest song
+                        reaches LUFS (default -16); peaks above -1 dBTP
+                        are limited
       --format FMT      wav (default), flac, ogg, opus or mp3; without it the
                         --output file's extension chooses
       --quality Q       0 (smallest) to 10 (best sound) for ogg (default 5),

@@ -25,7 +25,10 @@ struct ConversionRequest {
     int tempoPercent = 100;
     bool preCount = true;
     std::optional<double> peakDbfs;  // --normalize
-    std::optional<double> loudnessLufs;  // --loudness
+    std::optional<double> loudnessLufs;  // --loudness, --loudness-set
+    bool loudnessSet = false;            // --loudness-set: one gain for every song of the run
+    // The set's gain, found by the run's measuring pass before it converts.
+    std::optional<double> setGain;
     std::optional<AudioFormat> format;   // --format; else the --output file's extension, else WAV
     std::optional<int> quality;          // --quality
     int transpose = 0;                   // --transpose, semitones

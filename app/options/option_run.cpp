@@ -17,6 +17,7 @@
 #include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
 #include "app/options/library_plan.h"
+#include "app/options/loudness_set.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
 #include "app/options/run_results.h"
@@ -155,6 +156,13 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     if (!results.Open(request, error)) {
         WriteErrorLine(error);
         return kExitUsage;
+    }
+    if (request.loudnessSet) {
+        request.setGain = MeasureSetGain(dlg, app.CurrentSong(), request, *plan, settings, error);
+        if (!request.setGain) {
+            WriteErrorLine(error);
+            return kExitFailure;
+        }
     }
     settings.onFileDone = [&results](const FileResult& result) { results.Add(result); };
     const auto start = std::chrono::steady_clock::now();

@@ -70,7 +70,8 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
     return "mute=" + ChannelText(request.mute) + " volume-down=" + ChannelText(request.volumeDown) +
            " minus=" + (minus.empty() ? "-" : minus) + " tempo=" + std::to_string(request.tempoPercent) +
            " precount=" + (request.preCount ? "on" : "off") + " normalize=" + DecibelText(request.peakDbfs) +
-           " loudness=" + DecibelText(request.loudnessLufs) + " " + encoding +
+           " loudness=" + DecibelText(request.loudnessLufs) + (request.loudnessSet ? " loudness-set" : "") + " " +
+           encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
            " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + "\n" +
            SoundFingerprint(DescribeSound(request.sound, g_szModulePath));

@@ -3,10 +3,14 @@
 // module receives, and the sound the options records and reports name.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 
+#include "app/options/loudness_set.h"
 #include "app/options/option_command_line.h"
+#include "app/options/output_choice.h"
+#include "app/options/up_to_date.h"
 #include "app/options/run_report.h"
 #include "app/options/sound_record.h"
 #include "app/startup/sound_choice.h"
@@ -165,6 +169,39 @@ TEST(SoundReportTest, EachReportLineNamesTheSound) {
     EXPECT_TRUE(ReportLine(converted, json).ends_with(R"("bytes_written":100,"sound":)" + json + "}"));
     sound.soundFont.exists = false;
     EXPECT_NE(SoundJson(sound).find(R"("soundfont_bytes":null,"soundfont_mtime_ns":null)"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LoudnessSetTest, TheLoudestSongReachesTheTargetAndTheOthersKeepTheirDistance) {
+    // Songs at -20, -26 and -23 LUFS, one not measured: -20 is brought to -16.
+    const std::optional<double> gain = SetGain({-20.0, -26.0, std::nullopt, -23.0}, -16.0);
+    ASSERT_TRUE(gain);
+    EXPECT_NEAR(20 * std::log10(*gain), 4.0, 1e-9);
+    EXPECT_EQ(SetGain({std::nullopt}, -16.0), std::nullopt);
+    EXPECT_EQ(SetGain({}, -16.0), std::nullopt);
+}
+
+TEST(LoudnessSetTest, TheCommandLineAsksForASetAndItsRecordDiffers) {
+    const ParsedCommandLine set = ParseOptionCommandLine({"--loudness-set=-18", "a.mid", "b.mid"});
+    ASSERT_EQ(set.error, "");
+    EXPECT_TRUE(set.request.loudnessSet);
+    EXPECT_EQ(set.request.loudnessLufs, -18.0);
+    const ParsedCommandLine single = ParseOptionCommandLine({"--loudness=-18", "a.mid"});
+    EXPECT_FALSE(single.request.loudnessSet);
+    EXPECT_NE(OptionsFingerprint(set.request), OptionsFingerprint(single.request));
+    EXPECT_EQ(ParseOptionCommandLine({"--loudness-set=-90", "a.mid"}).error,
+              "loudness '-90' for --loudness-set is not a number of LUFS from -70 to -5");
+    EXPECT_NE(ParseOptionCommandLine({"--loudness-set", "--normalize", "a.mid"}).error, "");
+    // The run's set gain replaces the loudness target of each song.
+    ConversionRequest measured = set.request;
+    measured.setGain = 1.5;
+    const OutputOptions output = RequestedOutput(measured);
+    EXPECT_EQ(output.gain, 1.5);
+    EXPECT_TRUE(output.limitPeaks);
+    EXPECT_FALSE(output.loudnessLufs);
 }
 
 }  // namespace
