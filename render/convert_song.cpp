@@ -154,9 +154,11 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
-// Writes the stems of the mix just written to `mixPath`, each at the mix's gain.
+// Writes the stems of the mix just written to `mixPath`, each at the mix's
+// gain and limiter curve, adding the path of each one written to `written`.
 void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
-                  ConversionUi& ui, UserReport& report, const OutputOptions& output, const ConversionResult& mix) {
+                  ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain,
+                  const std::vector<float>& mixCurve, std::vector<std::string>& written) {
     const std::string folder = StemFolder(mixPath);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -167,14 +169,15 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     }
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
-    stemOutput.gain = mix.gain;
-    stemOutput.gainCurve = mix.gainCurve;
+    stemOutput.gain = mixGain;
+    stemOutput.gainCurve = mixCurve;
     for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
         const SongOptions options = StemOptions(source.options, stem);
         stemOutput.clicks = stem.clicks;
         const ConversionSource stemSource{source.song, options, source.folder, source.name};
         const std::string path = (std::filesystem::path(folder) / stem.fileName).string();
         if (!ConvertSong(stemSource, renderSong, path, ui, report, stemOutput).written) return;
+        written.push_back(path);
     }
 }
 
@@ -235,6 +238,6 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     done.written = true;
-    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done);
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain, done.gainCurve, done.stems);
     return done;
 }

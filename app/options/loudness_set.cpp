@@ -76,6 +76,8 @@ std::optional<double> MeasureSetGain(COmbrixDlg& dlg, SongContainer& renderSong,
     measuring.format = AudioFormat::kWav;
     measuring.quality.reset();
     measuring.stems = false;
+    measuring.skipUpToDate = false;
+    measuring.report.reset();
     ConversionPlan measured = plan;
     measured.logs.clear();
     for (std::size_t i = 0; i < measured.files.size(); ++i) {

@@ -9,14 +9,19 @@
 #include <new>
 #include <optional>
 #include <set>
+#include <string_view>
 
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
 #include "app/options/option_command_line.h"
+#include "app/options/option_values.h"
+#include "app/options/output_checks.h"
 #include "app/options/output_choice.h"
+#include "app/options/output_folder_locks.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
+#include "app/options/up_to_date.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "platform/display.h"
@@ -29,6 +34,8 @@
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
+#include "render/convert_song.h"
+#include "render/stems.h"
 
 namespace {
 
@@ -38,8 +45,9 @@ constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 constexpr char kClearLine[] = "\r\033[K";
-// The worker's notice for a song without notes.
+// The worker's notices: a song without notes, a part removed that the song does not have.
 constexpr char kSilentNotice[] = "silent";
+constexpr std::string_view kPartNotFoundNotice = "no part ";
 
 // What became of one file.
 struct Outcome {
@@ -48,6 +56,22 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     bool silent = false;             // the song has no notes
+    std::vector<std::string> partsNotFound;  // removed parts the song does not have
+};
+
+// Passes reports on, counting them.
+class CountingReport final : public UserReport {
+public:
+    explicit CountingReport(UserReport& to) : to_(to) {}
+    void Report(std::string_view text) override {
+        ++count_;
+        to_.Report(text);
+    }
+    int Count() const { return count_; }
+
+private:
+    UserReport& to_;
+    int count_ = 0;
 };
 
 // The log line of a file written under a numbered name.
@@ -100,10 +124,12 @@ private:
         std::unique_ptr<ConversionWorker> worker;
     };
 
-    // Opens every log of the plan; two spellings of one folder share one
-    // log. False when another run writes one of them and the run must not
-    // wait for it (nothing is converted then).
+    // Locks every folder the run writes into, then opens every log of the
+    // plan; two spellings of one folder share one log. False when another
+    // run converts into one of them and the run must not wait for it
+    // (nothing is converted then).
     bool OpenLogs() {
+        if (!LockFolders()) return false;
         std::map<FileIdentity, std::size_t> opened;  // folder -> index into logs_
         for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
             const std::filesystem::path folder = std::filesystem::path(plan_.logs[i]).parent_path();
@@ -127,17 +153,26 @@ private:
             }
             logOf_[i] = logs_.size();
             ConversionLog& log = logs_.emplace_back();
-            log.Open(folder.string() + "/", settings_.waitForOtherRuns);
-            if (log.LockedByAnotherRun()) {
-                WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
-                                         folder.c_str(), plan_.logs[i].c_str()));
-                return false;
-            }
+            log.OpenInLockedFolder(folder.string() + "/");
             if (!log.IsOpen()) {
                 WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + log.FailureReason());
             }
         }
         return true;
+    }
+
+    // Locks the folders of the logs and of every output (the shards of a library share theirs).
+    bool LockFolders() {
+        std::vector<std::string> folders;
+        for (const std::string& log : plan_.logs) folders.push_back(std::filesystem::path(log).parent_path().string());
+        for (const PlannedFile& file : plan_.files) {
+            if (!file.error.empty() || file.output.empty()) continue;
+            const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
+            folders.push_back(parent.empty() ? "." : parent.string());
+        }
+        const bool sharded = request_.shard || request_.shardFromEnvironment;
+        return folderLocks_.Lock(folders, sharded ? LockShare::kShared : LockShare::kAlone,
+                                 settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait);
     }
 
     void CloseLogs() {
@@ -164,12 +199,13 @@ private:
             Done(index, FileStatus::kSkipped);
             return;
         }
-        // Unfinished files of earlier runs that were killed outright.
+        // Unfinished files of earlier runs that were killed outright: those
+        // of the outputs this run writes into the folder, and of their records.
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         std::error_code error;
         if (std::filesystem::is_directory(folder.empty() ? "." : folder, error) &&
             cleanedFolders_.insert(folder.string()).second) {
-            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string(), TargetNamesIn(folder));
         }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
         worker->Start([this, &file](ConversionUi& ui, UserReport& report, UserReport& notices) {
@@ -178,8 +214,25 @@ private:
         running_.push_back({index, std::move(worker)});
     }
 
+    // The names of the files the plan writes into `folder`: outputs and their records.
+    const std::vector<std::string>& TargetNamesIn(const std::filesystem::path& folder) {
+        if (targetNames_.empty()) {
+            for (const PlannedFile& planned : plan_.files) {
+                if (planned.output.empty()) continue;
+                const std::filesystem::path output(planned.output);
+                std::vector<std::string>& names = targetNames_[output.parent_path().string()];
+                names.push_back(output.filename().string());
+                names.push_back(std::filesystem::path(OptionsRecordPath(planned.output)).filename().string());
+            }
+        }
+        return targetNames_[folder.string()];
+    }
+
     // In the worker: opens the file, applies the options and converts it.
     void ConvertFile(const PlannedFile& file, ConversionUi& ui, UserReport& report, UserReport& notices) {
+        // Taken before the file is read: a file changed meanwhile no longer matches its record.
+        const bool keepRecord = request_.skipUpToDate || request_.force;
+        const std::optional<InputStamp> stamp = keepRecord ? StampInput(file.input, file.shardKey) : std::nullopt;
         CollectingReport opened;
         OpenMidiFile(dlg_, file.input, opened);
         for (const std::string& line : opened.lines) report.Report(line);
@@ -190,6 +243,8 @@ private:
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
         if (!HasNotes(dlg_.m_songOptions)) notices.Report(kSilentNotice);
+        for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
+            notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         std::error_code error;
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
@@ -198,7 +253,30 @@ private:
             WriteErrorLine("cannot create the folder " + folder.string() + ": " + SystemReason(error));
             return;
         }
-        ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, report, RequestedOutput(request_));
+        const OutputOptions output = RequestedOutput(request_);
+        if (output.stems) {
+            if (!MayWriteStems(file.output, dlg_.m_songOptions, output.encoding.format, report)) return;
+            RemoveAbandonedStems(file.output, dlg_.m_songOptions, output.encoding.format);
+        }
+        CountingReport counted(report);
+        const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
+        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+    }
+
+    // Removes the unfinished stems that an earlier run of this mix left when it was killed outright.
+    static void RemoveAbandonedStems(const std::string& mix, const SongOptions& options, AudioFormat format) {
+        std::vector<std::string> names;
+        for (const Stem& stem : PlanStems(options, AudioFormatExtension(format))) names.push_back(stem.fileName);
+        RemoveAbandonedTemporaryFiles(StemFolder(mix), names);
+    }
+
+    // Writes the record that lets a later --skip-up-to-date run skip the file.
+    void Record(const InputStamp& stamp, const std::string& output, const std::vector<std::string>& stems) const {
+        std::string reason;
+        if (!RecordOptions(stamp, output, stems, OptionsFingerprint(request_), reason)) {
+            WriteErrorLine(Formatted(Tr("cannot write the record %s: %s (the file will be converted again next time)"),
+                                     OptionsRecordPath(output).c_str(), reason.c_str()));
+        }
     }
 
     // Records the failure of file `index` and says so on standard error at once.
@@ -256,7 +334,11 @@ private:
             Outcome& outcome = outcomes_[it->index];
             outcome.done = true;
             outcome.lines = worker.Reports();
-            outcome.silent = !worker.Notices().empty();
+            for (const std::string& notice : worker.Notices()) {
+                if (notice == kSilentNotice) outcome.silent = true;
+                if (notice.starts_with(kPartNotFoundNotice))
+                    outcome.partsNotFound.push_back(notice.substr(kPartNotFoundNotice.size()));
+            }
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             if (outcome.failed) {
                 // What the worker said about its failure becomes part of the file's one line.
@@ -294,16 +376,30 @@ private:
             }
             if (savedAs && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
-            if (settings_.printWritten && !outcome.failed && !file.upToDate) {
-                std::printf("%s\n", file.output.c_str());
-                std::fflush(stdout);
+            for (const std::string& part : outcome.partsNotFound) {
+                if (!outcome.failed)
+                    WriteErrorLine(Formatted(Tr("no %s part found in %s: nothing removed"), part.c_str(), file.input.c_str()));
             }
+            if (settings_.printWritten && !outcome.failed && !file.upToDate) PrintWritten(file.output);
             // Written: its texts are freed, so that finished files leave no
             // small blocks scattered over the heap for every later worker to
             // inherit and walk.
             outcome.lines = {};
             outcome.detail = {};
         }
+    }
+
+    // Prints `path` on the list of written files. A list that cannot be
+    // written any more fails the run, said once; the run goes on, so that
+    // the log still gets every finished file.
+    void PrintWritten(const std::string& path) {
+        if (listFailed_) return;
+        if (std::printf("%s\n", path.c_str()) >= 0 && std::fflush(stdout) == 0) return;
+        listFailed_ = true;
+        allConverted_ = false;
+        ClearProgress();
+        WriteErrorLine(Tr("cannot write the list of written files on standard output any more (disk full, or its "
+                          "reader gone); the run goes on and fails"));
     }
 
     // Stops the running workers: each removes its unfinished file; one that
@@ -374,12 +470,15 @@ private:
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
     std::deque<ConversionLog> logs_;       // one per output folder
+    OutputFolderLocks folderLocks_;        // of every folder the run writes into
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
+    std::map<std::string, std::vector<std::string>> targetNames_;  // folder -> names the plan writes there
     std::size_t next_ = 0;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;
+    bool listFailed_ = false;
     bool lineShown_ = false;
     long long finishedMs_ = 0;
     Clock::time_point start_;

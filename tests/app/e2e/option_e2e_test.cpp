@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -82,13 +83,14 @@ protected:
         return SignalWhen(arguments, "ls -a Conv 2>/dev/null | grep -q b.wav.part", {signal}, prefix);
     }
 
-    // The names in the songs' Conv folder, once no unfinished file is left (at most 5 s).
+    // The names in the songs' Conv folder but its lock file, once no unfinished file is left (at most 5 s).
     std::vector<std::string> ConvFilesWhenSettled() {
         std::vector<std::string> names;
         for (int attempt = 0; attempt < 100; ++attempt) {
             names.clear();
             bool unfinished = false;
             for (const auto& entry : fs::directory_iterator(songs + "/Conv")) {
+                if (entry.path().filename() == ".ombrix.lock") continue;  // the folder's lock, which stays
                 names.push_back(entry.path().filename().string());
                 unfinished = unfinished || names.back().find(".part-") != std::string::npos;
             }
@@ -156,7 +158,7 @@ TEST_F(OptionRun, ListsTheUsedChannelsWithDrumsPartsAndNames) {
     EXPECT_NE(run.out.find("1\t-\t-\t"), std::string::npos);
     EXPECT_NE(run.out.find("\n2\t-\tbass\t"), std::string::npos);
     EXPECT_NE(run.out.find("\n5\t-\tguitar\t"), std::string::npos);
-    EXPECT_NE(run.out.find("\n10\tdrum\tdrums\tStandard Set\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n10\tdrum\tdrums\tStandard Set\tdrum channel\n"), std::string::npos);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5);
     EXPECT_FALSE(fs::exists(songs + "/Conv"));  // listing converts nothing
 }
@@ -190,7 +192,7 @@ TEST_F(OptionRun, TwoJobsWriteTheSameFilesAsOne) {
     ASSERT_EQ(Ombrix("--jobs 2 --tempo 90 --minus bass -o '" + root.path() + "/two' '" + songs + "'").status, 0);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(root.path() + "/one")) names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names.size(), 6u);  // five songs and the log
+    EXPECT_EQ(names.size(), 7u);  // five songs, the log and the folder's lock file
     for (const std::string& name : names) {
         EXPECT_EQ(ReadFileBytes(root.path() + "/two/" + name), ReadFileBytes(root.path() + "/one/" + name)) << name;
     }
@@ -286,7 +288,7 @@ TEST_F(OptionRun, ACrashingModuleCostsOneSongAndKeepsItsEarlierFile) {
     EXPECT_EQ(run.err, songs + "/a.mid: Conversion crashed (Segmentation fault)\n");
     EXPECT_TRUE(ReadFileBytes(songs + "/Conv/a.wav") == EarlierWav("earlier"));
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 3);  // no temporary file
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav", "b.wav"}));  // no temporary file
 }
 
 TEST_F(OptionRun, TheFolderBatchAlsoLogsACrashAndGoesOn) {
@@ -472,10 +474,10 @@ TEST_F(OptionRun, ASecondRunOnTheSameFolderWaitsForTheFirstOrFailsWithNoWait) {
     EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.status"), "1\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.err"),
               "ombrix: another run is converting into " + songs + "/Conv (it holds " + songs +
-                  "/Conv/CreateLog.log); nothing was converted (--no-wait)\n");
+                  "/Conv/.ombrix.lock); nothing was converted (--no-wait)\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.status"), "0\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.err"),
-              "ombrix: another run is converting into " + songs + "/Conv/; waiting for it to finish\n");
+              "ombrix: another run is converting into " + songs + "/Conv; waiting for it to finish\n");
     EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n" + songs + "/b.mid\r\nEND\r\n");
 }
 
@@ -521,11 +523,13 @@ TEST_F(OptionRun, StaleTemporaryFilesOfAKilledRunAreRemoved) {
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
     Song("a.mid");
+    Song("b.mid");
+    Song("c.mid");
     fs::create_directory(songs + "/Conv");
     std::ofstream(songs + "/Conv/.b.wav.part-" + std::to_string(gone) + "-0") << "left by a killed run";
     std::ofstream(songs + "/Conv/.c.wav.part-" + std::to_string(getpid()) + "-0") << "a living number, no lock";
     EXPECT_EQ(Ombrix("-q '" + songs + "'").status, 0);
-    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav"}));
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav", "b.wav", "c.wav"}));
 }
 
 TEST_F(OptionRun, AShortOptionFirstStillMeansTheOptionCommandLine) {
@@ -557,6 +561,30 @@ TEST_F(OptionRun, ListEscapesControlCharactersInNamesAsTheLogDoes) {
     EXPECT_NE(run.out.find(songs + "/b\\tc\\nd\\x1B[31m.mid\t1\t-\t-\t"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 10);  // five channels of each song, one line each
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, RemovingAPartTheSongDoesNotHaveSaysSoAndStillConverts) {
+    // One tune on channel 1 and nothing below it: no bass part.
+    Write("tune.mid", smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).NoteOn(0, 0, 72, 100).NoteOff(480, 0, 72)
+                                                .NoteOn(0, 0, 74, 100).NoteOff(480, 0, 74).End()}));
+    Song("band.mid");
+    const ProgramRun run = Ombrix("--minus bass,melody '" + songs + "/tune.mid' '" + songs + "/band.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "ombrix: no bass part found in " + songs + "/tune.mid: nothing removed\n");
+    EXPECT_TRUE(fs::exists(songs + "/Conv/tune.wav"));
+    EXPECT_TRUE(fs::exists(songs + "/Conv/band.wav"));
+
+    const std::string old = std::setlocale(LC_MESSAGES, nullptr);
+    const bool japaneseLocale = std::setlocale(LC_MESSAGES, "ja_JP.UTF-8") != nullptr;
+    std::setlocale(LC_MESSAGES, old.c_str());
+    if (!japaneseLocale) GTEST_SKIP() << "the locale ja_JP.UTF-8 is not generated";
+    const ProgramRun japanese = Ombrix("--minus bass '" + songs + "/tune.mid'", "LC_ALL=ja_JP.UTF-8");
+    EXPECT_EQ(japanese.status, 0);
+    EXPECT_EQ(japanese.err, "ombrix: bass パートが " + songs + "/tune.mid に見つかりません。何も取り除いていません\n");
 }
 
 }  // namespace
