@@ -17,6 +17,7 @@
 #include "render/prepare_render_song.h"
 #include "render/progress_text.h"
 #include "render/render_session.h"
+#include "render/silence.h"
 #include "render/stems.h"
 #include "render/true_peak_limiter.h"
 #include "render/wave_file.h"
@@ -137,12 +138,14 @@ void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const s
 }
 
 // Renders the song into the file; to set its level, the whole song is held
-// and scaled first.
+// and scaled first. `audible` tells whether any written sample sounds.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
                         const OutputOptions& output, const std::string& path, ConversionResult& done) {
     if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
-        return RenderBlocks(block, length, ui,
-                            [&file](std::span<const std::uint8_t> frames) { return file.WriteFrames(frames); });
+        return RenderBlocks(block, length, ui, [&file, &done](std::span<const std::uint8_t> frames) {
+            done.audible = done.audible || HasAudibleSample(frames);
+            return file.WriteFrames(frames);
+        });
     }
     std::vector<std::uint8_t> song;
     const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
@@ -151,6 +154,7 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     });
     if (rendered != BlocksResult::kWritten) return rendered;
     Level(song, output, path, done);
+    done.audible = HasAudibleSample(song);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 

@@ -68,6 +68,7 @@ struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
     std::vector<float> gainCurve;  // and the limiter's factor for each frame; empty when it did not act
+    bool audible = false;  // some sample of the written file lies above the silence ceiling (see silence.h)
     std::vector<std::string> stems;  // the stem files written (with stems asked for)
 };
 

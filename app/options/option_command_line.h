@@ -41,9 +41,11 @@ struct ConversionRequest {
     SoundChoice sound;                   // --reverb, --chorus and the resolved SoundFont
     bool listSoundFonts = false;         // --list-soundfonts
     bool list = false;
+    bool play = false;  // --play: play the one input instead of converting it
     int jobs = 0;  // 0: one per core
     bool quiet = false;
     bool noWait = false;  // fail instead of waiting for another run on the same folder
+    bool allowSilent = false;  // a silent output counts as converted
     bool help = false;
     bool version = false;
     // Converting whole libraries. An option that changes the output's bytes

@@ -20,11 +20,14 @@
 #include "app/options/loudness_set.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/play_command.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/open_file_limit.h"
+#include "platform/process_memory.h"
 #include "platform/program_folder.h"
+#include "platform/sdl_audio_output.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/user_report.h"
@@ -127,6 +130,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
+    if (request.play) {
+        if (!DiscoverSynthModule()) {
+            std::cerr << kModuleNotInstalledMessage << '\n'
+                      << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
+            return kExitFailure;
+        }
+        SdlAudioOutput output;
+        return PlaySong(dlg, app.CurrentSong(), request, output);
+    }
     std::string error;
     // The module is found first: the options records name it.
     const bool moduleFound = DiscoverSynthModule();
@@ -155,6 +167,9 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     }
     // Every worker's module plays with the run's sound.
     UseSoundChoice(request.sound);
+    // What the planning of the whole library needed and no longer does (the
+    // walk, the names, the other shards' files) is not mapped into every worker.
+    ReturnFreedMemory();
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
