@@ -92,6 +92,15 @@ void TellNotesLeftOut(const std::string& path, int count, int semitones) {
                    std::to_string(count) + ", " + (semitones > 0 ? "+" : "") + std::to_string(semitones) + ")");
 }
 
+void TellLevelsCapped(const std::string& path, const std::vector<CappedLevel>& capped) {
+    for (const CappedLevel& level : capped) {
+        WriteErrorLine(path + ": " +
+                       Formatted(Tr("channel %d can only be raised by %+.1f dB, not %+.1f dB: its volume, expression "
+                                    "and velocities reach their highest value there"),
+                                 level.channel + 1, level.reachedDb, level.askedDb));
+    }
+}
+
 // Scales the whole song as `output` asks; the gain used.
 double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path) {
     if (output.gain) {
@@ -142,6 +151,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
     stemOutput.gain = mixGain;
+    stemOutput.tellChanges = false;
     for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
         const SongOptions options = StemOptions(source.options, stem);
         stemOutput.clicks = stem.clicks;
@@ -185,6 +195,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     if (prepared.notesLeftOut > 0) TellNotesLeftOut(*path, prepared.notesLeftOut, source.options.transpose);
+    if (output.tellChanges) TellLevelsCapped(*path, prepared.cappedLevels);
     BlocksResult result = BlocksResult::kWriteFailed;
     {
         RenderSessionGuard session;

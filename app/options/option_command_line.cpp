@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/options/output_choice.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 #include "render/loudness.h"
 
@@ -24,6 +25,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"mute", 0, Value::kRequired},
     {"volume-down", 0, Value::kRequired},
     {"minus", 0, Value::kRequired},
+    {"level", 0, Value::kRequired},
     {"tempo", 0, Value::kRequired},
     {"precount", 0, Value::kRequired},
     {"no-precount", 0, Value::kNone},
@@ -103,6 +105,14 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto parts = ParsePartList(text);
         if (!parts) return "bad part list " + Quoted(text) + " for --minus (melody, guitar, bass, drums)";
         request.removedParts.insert(request.removedParts.end(), parts->begin(), parts->end());
+    } else if (definition.name == "level") {
+        const auto level = ParseLevel(text);
+        if (!level) {
+            return Formatted(Tr("bad level %s for --level: give TARGET=DB, TARGET a channel list (3 or 2,5-7), a "
+                                "part (melody, guitar, bass, drums) or a track name, DB from -60 to +12"),
+                             Quoted(text).c_str());
+        }
+        request.levels.push_back(*level);
     } else if (definition.name == "tempo") {
         const auto tempo = ParseWholeNumber(text, 1, 999);
         if (!tempo) return "tempo " + Quoted(text) + " is not a whole percentage from 1 to 999";
@@ -290,6 +300,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         sets none before its first note starts at 50)
       --minus PARTS     remove parts as the EASY MINUS ONE switches do:
                         melody,guitar,bass,drums (comma list)
+      --level TARGET=DB change the loudness of a part by DB decibels (-60 to
+                        +12); TARGET is a channel list (3 or 2,5-7), a part
+                        (melody, guitar, bass, drums) or the name of a track
+                        of the song (any case); may be given again
       --tempo PERCENT   1-999, default 100
       --precount on|off pre-count measure of drum clicks, default on
       --no-precount     the same as --precount off

@@ -21,6 +21,7 @@ struct ConversionRequest {
     ChannelSet mute{};
     ChannelSet volumeDown{};
     std::vector<int> removedParts;  // part switch IDs, in the order given
+    std::vector<LevelRequest> levels;  // --level, in the order given (a later one wins)
     int tempoPercent = 100;
     bool preCount = true;
     std::optional<double> peakDbfs;  // --normalize

@@ -152,6 +152,19 @@ std::optional<std::vector<std::string>> RecordedStems(const std::string& record)
     return stems;
 }
 
+// The --level requests, each "<length>:<target>=<dB>;" with the target's
+// escaped length first, so that no target's commas or signs blur two lists
+// into one text; "" without any, as the records of runs before levels existed say.
+std::string LevelsText(const std::vector<LevelRequest>& levels) {
+    if (levels.empty()) return "";
+    std::string text = " level=";
+    for (const LevelRequest& level : levels) {
+        const std::string target = Escaped(level.target);
+        text += std::to_string(target.size()) + ":" + target + "=" + DecibelText(level.db) + ";";
+    }
+    return text;
+}
+
 }  // namespace
 
 std::string OptionsFingerprint(const ConversionRequest& request) {
@@ -168,7 +181,7 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            " precount=" + (request.preCount ? "on" : "off") + " normalize=" + DecibelText(request.peakDbfs) +
            " loudness=" + DecibelText(request.loudnessLufs) + " " + encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
-           " measures=" + measures + " stems=" + (request.stems ? "on" : "off");
+           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + LevelsText(request.levels);
 }
 
 std::string OptionsRecordPath(const std::string& output) {
