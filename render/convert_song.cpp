@@ -194,6 +194,11 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
                       std::to_string(prepared.lastMeasure) + ")");
         return done;
     }
+    if (prepared.loopTooLong) {
+        file.Abandon();
+        report.Report("the loop's passes together are too long to play; give fewer passes or fewer measures");
+        return done;
+    }
     if (prepared.notesLeftOut > 0) TellNotesLeftOut(*path, prepared.notesLeftOut, source.options.transpose);
     if (output.tellChanges) TellLevelsCapped(*path, prepared.cappedLevels);
     BlocksResult result = BlocksResult::kWriteFailed;

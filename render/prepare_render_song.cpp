@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -344,15 +345,22 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
         if (change.level && change.level->capped)
             prepared.cappedLevels.push_back({channel, options.levelDb[channel], change.level->reachedDb});
     }
-    CopyTempoTrack(loaded, options.tempoPercent, render);
+    const bool looped = options.firstMeasure > 0 && options.loopPasses > 1;
+    // A loop scales the raw tempos pass by pass when it cuts the section.
+    CopyTempoTrack(loaded, looped ? kFullTempoScale : options.tempoPercent, render);
     CopyMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
     prepared.notesLeftOut = TransposeParts(render, options, options.transpose);
     SongOptions preCountOptions = options;
     if (options.firstMeasure > 0) {
         prepared.lastMeasure = LastMeasure(render);
-        prepared.sectionMissing = !CutToMeasures(render, options.firstMeasure, options.lastMeasure);
-        if (prepared.sectionMissing) return prepared;
+        std::vector<int> passTempos;
+        for (int pass = 0; looped && pass < options.loopPasses; ++pass) passTempos.push_back(PassTempo(options, pass));
+        if (!CutToMeasures(render, options.firstMeasure, options.lastMeasure, passTempos)) {
+            prepared.sectionMissing = options.firstMeasure > prepared.lastMeasure;
+            prepared.loopTooLong = !prepared.sectionMissing;
+            return prepared;
+        }
         // The pre-count of a section counts in the meter of its first measure.
         const std::uint8_t meter = MeterOf(render, 1);
         preCountOptions.clickTicks = BeatTicksOf(meter);
@@ -369,6 +377,16 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
         InsertClicks(render, beats);
     }
     return prepared;
+}
+
+int PassTempo(const SongOptions& options, int pass) {
+    constexpr int kHighestTempo = 999;
+    double percent = options.tempoPercent + static_cast<double>(pass) * options.loopTempoStep;
+    if (options.loopTempoTo != 0 && options.loopPasses > 1) {
+        percent = options.tempoPercent +
+                  static_cast<double>(pass) * (options.loopTempoTo - options.tempoPercent) / (options.loopPasses - 1);
+    }
+    return std::clamp(static_cast<int>(std::lround(percent)), 1, kHighestTempo);
 }
 
 PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks) {

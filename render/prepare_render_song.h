@@ -20,6 +20,7 @@ struct PreparedSong {
     int notesLeftOut = 0;  // notes the transposition pushed out of the sounding range
     bool sectionMissing = false;  // the first measure asked for lies past the song's end
     int lastMeasure = 0;          // the song's last measure, when the section is missing
+    bool loopTooLong = false;     // the passes of the loop together are longer than the engine plays
 };
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
@@ -33,6 +34,11 @@ struct PreparedSong {
 // sound nothing.
 PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render,
                                bool clicks = true);
+
+// The tempo percentage of pass `pass` (from 0) of a loop: tempoPercent
+// raised by loopTempoStep points a pass, or by even steps to loopTempoTo
+// (rounded to whole points), kept within 1 to 999.
+int PassTempo(const SongOptions& options, int pass);
 
 // Where a pre-count went: the first note's tick and the ticks inserted
 // there (0 when none).

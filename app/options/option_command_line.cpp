@@ -1,6 +1,7 @@
 // The option command line's table of options and its reader.
 #include "app/options/option_command_line.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string_view>
@@ -36,6 +37,9 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"transpose", 0, Value::kRequired},
     {"click", 0, Value::kNone},
     {"measures", 0, Value::kRequired},
+    {"loop", 0, Value::kRequired},
+    {"tempo-step", 0, Value::kRequired},
+    {"tempo-to", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
     {"list", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
@@ -61,6 +65,7 @@ constexpr std::string_view kFolderBatchSwitch = "-f";
 constexpr double kLowestLoudnessLufs = -70.0;
 constexpr double kHighestLoudnessLufs = -5.0;
 constexpr int kMaxTranspose = 12;
+constexpr int kMaxLoopPasses = 99;
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
@@ -72,6 +77,12 @@ const OptionDefinition* FindLong(std::string_view name, std::string& error) {
         if (!name.empty() && definition.name.starts_with(name)) matches.push_back(&definition);
     }
     if (matches.size() == 1) return matches.front();
+    // "--temp" names --tempo, whose longer forms --tempo-step and --tempo-to
+    // it also begins: the option that begins all the others is meant.
+    for (const OptionDefinition* shortest : matches) {
+        if (std::ranges::all_of(matches, [shortest](const OptionDefinition* d) { return d->name.starts_with(shortest->name); }))
+            return shortest;
+    }
     if (matches.empty()) {
         error = "unknown option " + Quoted("--" + std::string(name));
     } else {
@@ -149,6 +160,18 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto range = ParseMeasureRange(text);
         if (!range) return "measures " + Quoted(text) + " are not a range A-B of measures from 1 (A not after B)";
         request.measures = range;
+    } else if (definition.name == "loop") {
+        const auto passes = ParseWholeNumber(text, 1, kMaxLoopPasses);
+        if (!passes) return Formatted(Tr("passes %s for --loop are not a whole number from 1 to %d"), Quoted(text).c_str(), kMaxLoopPasses);
+        request.loopPasses = *passes;
+    } else if (definition.name == "tempo-step") {
+        const auto step = ParseSignedNumber(text, -998, 998);
+        if (!step) return Formatted(Tr("tempo step %s is not a whole number of percentage points"), Quoted(text).c_str());
+        request.tempoStep = *step;
+    } else if (definition.name == "tempo-to") {
+        const auto tempo = ParseWholeNumber(text, 1, 999);
+        if (!tempo) return Formatted(Tr("tempo %s for --tempo-to is not a whole percentage from 1 to 999"), Quoted(text).c_str());
+        request.tempoTo = *tempo;
     } else if (definition.name == "stems") {
         request.stems = true;
     } else if (definition.name == "list") {
@@ -273,6 +296,10 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         }
     }
     if (error.empty() && request.shard && request.shardFromEnvironment) error = "give --shard or --shard-from-env, not both";
+    if (error.empty() && request.loopPasses > 1 && !request.measures) error = Tr("--loop plays a section: give --measures A-B with it");
+    if (error.empty() && (request.tempoStep || request.tempoTo) && request.loopPasses < 2)
+        error = Tr("--tempo-step and --tempo-to change the tempo from pass to pass: give --loop N (2 or more) with them");
+    if (error.empty() && request.tempoStep && request.tempoTo) error = Tr("give --tempo-step or --tempo-to, not both");
     if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version) error = "no input given";
     if (error.empty()) error = CheckOutputChoice(request);
     return parsed;
@@ -322,6 +349,13 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         each measure accented
       --measures A-B    convert only measures A to B (the song's state at A
                         is sent first)
+      --loop N          with --measures: play the section N times (1-99) in one
+                        file, each pass starting with the song's state at A;
+                        the pre-count comes before the first pass
+      --tempo-step P    with --loop: each pass P percentage points faster
+                        than the one before, from --tempo
+      --tempo-to Q      with --loop: the last pass at Q percent, the passes
+                        between in even steps from --tempo
       --stems           besides the mix, one file per used channel in the
                         folder <name>/ beside it: <channel>-<instrument>.<ext>
       --list            do not convert: for each input print its used channels,

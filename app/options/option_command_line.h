@@ -31,6 +31,9 @@ struct ConversionRequest {
     int transpose = 0;                   // --transpose, semitones
     bool click = false;                  // --click
     std::optional<MeasureRange> measures;  // --measures
+    int loopPasses = 1;                  // --loop
+    std::optional<int> tempoStep;        // --tempo-step, percentage points a pass
+    std::optional<int> tempoTo;          // --tempo-to, the last pass's percentage
     bool stems = false;                  // --stems
     bool list = false;
     int jobs = 0;  // 0: one per core

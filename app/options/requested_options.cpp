@@ -41,6 +41,9 @@ void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& option
         options.firstMeasure = request.measures->first;
         options.lastMeasure = request.measures->last;
     }
+    options.loopPasses = request.loopPasses;
+    options.loopTempoStep = request.tempoStep.value_or(0);
+    options.loopTempoTo = request.tempoTo.value_or(0);
 }
 
 std::vector<int> PartsNotFound(const ConversionRequest& request, const SongOptions& options) {

@@ -165,6 +165,15 @@ std::string LevelsText(const std::vector<LevelRequest>& levels) {
     return text;
 }
 
+// The loop's passes and tempo steps; "" for a single pass, as records written
+// before loops existed say.
+std::string LoopText(const ConversionRequest& request) {
+    if (request.loopPasses < 2) return "";
+    return " loop=" + std::to_string(request.loopPasses) +
+           " tempo-step=" + (request.tempoStep ? std::to_string(*request.tempoStep) : "-") +
+           " tempo-to=" + (request.tempoTo ? std::to_string(*request.tempoTo) : "-");
+}
+
 }  // namespace
 
 std::string OptionsFingerprint(const ConversionRequest& request) {
@@ -181,7 +190,7 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            " precount=" + (request.preCount ? "on" : "off") + " normalize=" + DecibelText(request.peakDbfs) +
            " loudness=" + DecibelText(request.loudnessLufs) + " " + encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
-           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + LevelsText(request.levels);
+           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + LevelsText(request.levels) + LoopText(request);
 }
 
 std::string OptionsRecordPath(const std::string& output) {
