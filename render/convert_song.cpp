@@ -17,6 +17,7 @@
 #include "render/prepare_render_song.h"
 #include "render/progress_text.h"
 #include "render/render_session.h"
+#include "render/silence.h"
 #include "render/stems.h"
 #include "render/wave_file.h"
 
@@ -118,12 +119,14 @@ double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const
 }
 
 // Renders the song into the file; to set its level, the whole song is held
-// and scaled first.
+// and scaled first. `audible` tells whether any written sample sounds.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                        const OutputOptions& output, const std::string& path, double& gain) {
+                        const OutputOptions& output, const std::string& path, double& gain, bool& audible) {
     if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
-        return RenderBlocks(block, length, ui,
-                            [&file](std::span<const std::uint8_t> frames) { return file.WriteFrames(frames); });
+        return RenderBlocks(block, length, ui, [&file, &audible](std::span<const std::uint8_t> frames) {
+            audible = audible || HasAudibleSample(frames);
+            return file.WriteFrames(frames);
+        });
     }
     std::vector<std::uint8_t> song;
     const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
@@ -132,6 +135,7 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     });
     if (rendered != BlocksResult::kWritten) return rendered;
     gain = Level(song, output, path);
+    audible = HasAudibleSample(song);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
@@ -213,7 +217,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
             return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        result = RenderInto(file, block, length, ui, output, *path, done.gain);
+        result = RenderInto(file, block, length, ui, output, *path, done.gain, done.audible);
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();

@@ -64,6 +64,7 @@ struct OutputOptions {
 struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
+    bool audible = false;  // some sample of the written file lies above the silence ceiling (see silence.h)
     std::vector<std::string> stems;  // the stem files written (with stems asked for)
 };
 

@@ -21,6 +21,14 @@ struct PreparedSong {
     bool sectionMissing = false;  // the first measure asked for lies past the song's end
     int lastMeasure = 0;          // the song's last measure, when the section is missing
     bool loopTooLong = false;     // the passes of the loop together are longer than the engine plays
+    int preCountFirst = 0;        // the tick the pre-count went in front of
+    int preCountGap = 0;          // its length in ticks, 0 when there is none
+};
+
+// Where the clicks of the pre-count go.
+enum class PreCountPlace {
+    kDrumPart,  // into the song's first drum part, as a conversion writes them
+    kOwnPart,   // into a part of their own on MIDI channel 10, which a mute of the drums leaves sounding
 };
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
@@ -33,7 +41,7 @@ struct PreparedSong {
 // Without `clicks` the pre-count and the metronome keep their time but
 // sound nothing.
 PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render,
-                               bool clicks = true);
+                               bool clicks = true, PreCountPlace place = PreCountPlace::kDrumPart);
 
 // The tempo percentage of pass `pass` (from 0) of a loop: tempoPercent
 // raised by loopTempoStep points a pass, or by even steps to loopTempoTo
@@ -49,4 +57,5 @@ struct PreCountGap {
 // Moves everything from the song's first note on later by one pre-count
 // measure and puts the clicks into the first part on MIDI channel 10
 // (without `clicks`, only the time). Does nothing for a song without notes.
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks = true);
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks = true,
+                           PreCountPlace place = PreCountPlace::kDrumPart);

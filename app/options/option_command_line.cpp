@@ -42,9 +42,11 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"tempo-to", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
     {"list", 0, Value::kNone},
+    {"play", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
     {"no-wait", 0, Value::kNone},
+    {"allow-silent", 0, Value::kNone},
     {"help", 'h', Value::kNone},
     {"version", 'V', Value::kNone},
     {"recursive", 'r', Value::kNone},
@@ -176,6 +178,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.stems = true;
     } else if (definition.name == "list") {
         request.list = true;
+    } else if (definition.name == "play") {
+        request.play = true;
     } else if (definition.name == "jobs") {
         const auto jobs = ParseWholeNumber(text, 1, kMaxJobs);
         if (!jobs) return "jobs " + Quoted(text) + " is not a whole number from 1 to " + std::to_string(kMaxJobs);
@@ -184,6 +188,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.quiet = true;
     } else if (definition.name == "no-wait") {
         request.noWait = true;
+    } else if (definition.name == "allow-silent") {
+        request.allowSilent = true;
     } else if (definition.name == "help") {
         request.help = true;
     } else if (definition.name == "version") {
@@ -234,6 +240,24 @@ bool IsOptionCommandLine(int argc, const char* const* argv) {
     }
     return false;
 }
+
+namespace {
+
+// What --play cannot be combined with; empty when nothing.
+std::string CheckPlayRequest(const ConversionRequest& request) {
+    if (request.output) return "--play plays the song and writes no file; leave out --output (-o)";
+    if (request.list || request.stems || request.filesFrom || request.report) {
+        return "--play plays one song; it does not go with --list, --stems, --files-from or --report";
+    }
+    // These act on a finished file: the whole song measured, or its encoding.
+    if (request.peakDbfs || request.loudnessLufs || request.format || request.quality) {
+        return "--play plays the song as it renders; leave out --normalize, --loudness, --format and --quality";
+    }
+    if (request.inputs.size() != 1) return "--play plays one song; give exactly one MIDI file";
+    return {};
+}
+
+}  // namespace
 
 ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments) {
     ParsedCommandLine parsed;
@@ -301,6 +325,7 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         error = Tr("--tempo-step and --tempo-to change the tempo from pass to pass: give --loop N (2 or more) with them");
     if (error.empty() && request.tempoStep && request.tempoTo) error = Tr("give --tempo-step or --tempo-to, not both");
     if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version) error = "no input given";
+    if (error.empty() && request.play) error = CheckPlayRequest(request);
     if (error.empty()) error = CheckOutputChoice(request);
     return parsed;
 }
@@ -361,7 +386,12 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it
-                        (melody|guitar|bass|drums|-), and the instrument name
+                        (melody|guitar|bass|drums|-), the instrument name, and
+                        why the channel belongs to that part
+      --play            do not convert: play the one input with the same
+                        choices (no -o); on a terminal Space pauses, Left and
+                        Right move a measure, Home goes to the start, + and -
+                        change the tempo by 5 percent, q quits
   -j, --jobs N          convert up to N files at once (default: the number of cores)
   -q, --quiet           no progress output, and no list of written files
   -r, --recursive       convert folders with their subfolders; with -o the
@@ -383,6 +413,8 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         (- for standard output)
       --no-wait         fail at once when another run converts into the same
                         folder (it holds the folder's lock), instead of waiting
+      --allow-silent    a silent output (every sample below -90 dBFS) counts
+                        as converted; without it the input fails
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 

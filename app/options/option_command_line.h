@@ -36,9 +36,11 @@ struct ConversionRequest {
     std::optional<int> tempoTo;          // --tempo-to, the last pass's percentage
     bool stems = false;                  // --stems
     bool list = false;
+    bool play = false;  // --play: play the one input instead of converting it
     int jobs = 0;  // 0: one per core
     bool quiet = false;
     bool noWait = false;  // fail instead of waiting for another run on the same folder
+    bool allowSilent = false;  // a silent output counts as converted
     bool help = false;
     bool version = false;
     // Converting whole libraries. An option that changes the output's bytes

@@ -17,11 +17,14 @@
 #include "app/options/library_plan.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/play_command.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/open_file_limit.h"
+#include "platform/process_memory.h"
 #include "platform/program_folder.h"
+#include "platform/sdl_audio_output.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/user_report.h"
@@ -93,6 +96,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
+    if (request.play) {
+        if (!DiscoverSynthModule()) {
+            std::cerr << kModuleNotInstalledMessage << '\n'
+                      << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
+            return kExitFailure;
+        }
+        SdlAudioOutput output;
+        return PlaySong(dlg, app.CurrentSong(), request, output);
+    }
     std::string error;
     std::optional<ConversionPlan> plan = PlanRequest(request, error);
     if (!plan) {
@@ -117,6 +129,9 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
                   << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         return kExitFailure;
     }
+    // What the planning of the whole library needed and no longer does (the
+    // walk, the names, the other shards' files) is not mapped into every worker.
+    ReturnFreedMemory();
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
