@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 constexpr int kMidiChannels = 16;
 constexpr int kDrumChannelIndex = 9;  // MIDI channel 10
@@ -47,6 +48,16 @@ struct SongOptions {
     // Only measures firstMeasure..lastMeasure are converted; 0: the whole song.
     std::int32_t firstMeasure = 0;
     std::int32_t lastMeasure = 0;
+    // The section played this many times in one file (1: once), the tempo
+    // percentage rising by loopTempoStep points each pass, or spread evenly
+    // up to loopTempoTo when that is not 0.
+    std::int32_t loopPasses = 1;
+    std::int32_t loopTempoStep = 0;
+    std::int32_t loopTempoTo = 0;
+    // Each channel's loudness change in dB (0: as the song plays it).
+    std::array<double, kMidiChannels> levelDb{};
+    // The names of the tracks that play on each channel, as the song gives them.
+    std::array<std::vector<std::string>, kMidiChannels> trackNames;
 };
 
 // Sets every field to its default.

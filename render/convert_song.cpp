@@ -94,6 +94,15 @@ void TellNotesLeftOut(const std::string& path, int count, int semitones) {
                    std::to_string(count) + ", " + (semitones > 0 ? "+" : "") + std::to_string(semitones) + ")");
 }
 
+void TellLevelsCapped(const std::string& path, const std::vector<CappedLevel>& capped) {
+    for (const CappedLevel& level : capped) {
+        WriteErrorLine(path + ": " +
+                       Formatted(Tr("channel %d can only be raised by %+.1f dB, not %+.1f dB: its volume, expression "
+                                    "and velocities reach their highest value there"),
+                                 level.channel + 1, level.reachedDb, level.askedDb));
+    }
+}
+
 // The highest true peak a loudness-normalized file of `format` is brought
 // to: lossy encoders add peaks of their own (on limited songs at -10 LUFS,
 // measured after decoding: MP3 and Vorbis up to 0.6 dB, Opus with its
@@ -175,6 +184,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     stemOutput.encoding = output.encoding;
     stemOutput.gain = mixGain;
     stemOutput.gainCurve = mixCurve;
+    stemOutput.tellChanges = false;
     for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
         const SongOptions options = StemOptions(source.options, stem);
         stemOutput.clicks = stem.clicks;
@@ -217,7 +227,13 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
                       std::to_string(prepared.lastMeasure) + ")");
         return done;
     }
+    if (prepared.loopTooLong) {
+        file.Abandon();
+        report.Report("the loop's passes together are too long to play; give fewer passes or fewer measures");
+        return done;
+    }
     if (prepared.notesLeftOut > 0) TellNotesLeftOut(*path, prepared.notesLeftOut, source.options.transpose);
+    if (output.tellChanges) TellLevelsCapped(*path, prepared.cappedLevels);
     BlocksResult result = BlocksResult::kWriteFailed;
     {
         RenderSessionGuard session;

@@ -61,6 +61,9 @@ struct OutputOptions {
     bool stems = false;
     // False: the pre-count and the metronome keep their time but sound nothing.
     bool clicks = true;
+    // False: what the preparation had to change (a capped level) is not told
+    // again, as for the stems of a mix that told it.
+    bool tellChanges = true;
 };
 
 // What a conversion did to the song's level.

@@ -3,13 +3,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "model/measure.h"
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
 #include "sequencer/tempo_clock.h"
+#include "render/channel_level.h"
 #include "render/metronome.h"
 #include "render/song_section.h"
 #include "render/transpose_song.h"
@@ -18,7 +22,6 @@ namespace {
 
 constexpr int kHighestRoutedChannel = 15;  // channel entries above this leave a part unrouted
 constexpr int kDrumChannelNibble = 9;       // MIDI channel 10 in the low four bits
-constexpr std::uint8_t kVolumeController = 7;
 // Where a turned-down channel that sets no volume of its own starts: half
 // the General MIDI default of 100.
 constexpr std::uint8_t kTurnedDownStartVolume = 50;
@@ -114,74 +117,136 @@ void CopyExclusiveTable(const ExclusiveTable& from, ExclusiveTable& to) {
     }
 }
 
-// The note of a turned-down channel that the starting volume goes in front
-// of: the channel's first note, when no part of the channel sets the volume
-// at or before its tick.
-struct StartVolumeNote {
-    int part = -1;  // -1: the channel needs no starting volume
+// What the copy of a channel needs to know before it starts: where its
+// first note is, whether the volume and the expression are set at or before
+// it, and the highest values it plays with.
+struct ChannelStart {
+    int part = -1;  // the part of the channel's first note; -1: the channel plays none
     int index = 0;  // the note's event index in its part
+    int firstNoteTick = -1;
+    int firstVolumeTick = -1;
+    int firstExpressionTick = -1;
+    ChannelPeaks peaks{0, 0, 0};
+
+    bool SetsVolume() const { return firstVolumeTick >= 0 && firstVolumeTick <= firstNoteTick; }
+    bool SetsExpression() const { return firstExpressionTick >= 0 && firstExpressionTick <= firstNoteTick; }
 };
 
-std::array<StartVolumeNote, kMidiChannels> StartVolumeNotes(SongContainer& loaded, const SongOptions& options) {
-    std::array<int, kMidiChannels> firstNoteTick;
-    std::array<int, kMidiChannels> firstVolumeTick;
-    firstNoteTick.fill(-1);
-    firstVolumeTick.fill(-1);
-    std::array<StartVolumeNote, kMidiChannels> notes{};
+bool IsControl(const TrackEvent& event, std::uint8_t controller) {
+    return event.Kind() == EventKind::kControl && event.U8(4) == controller;
+}
+
+void NoteEarliest(int& first, int tick) {
+    if (first < 0 || tick < first) first = tick;
+}
+
+std::array<ChannelStart, kMidiChannels> ChannelStarts(SongContainer& loaded) {
+    std::array<ChannelStart, kMidiChannels> starts{};
     for (int part = 0; part < kPartCount; ++part) {
         const int channel = loaded.partChannel[part];
         const Track* track = loaded.SlotTrack(PartSlot(part));
-        if (channel > kHighestRoutedChannel || track == nullptr || !options.volumeDown[channel]) continue;
+        if (channel > kHighestRoutedChannel || track == nullptr) continue;
+        ChannelStart& start = starts[channel];
         int tick = 0;
         bool noteSeen = false;
         for (int i = 0; i < EventsBeforeEnd(*track); ++i) {
             const TrackEvent& event = EventAt(*track, i);
-            if (event.IsNote() && !noteSeen && (firstNoteTick[channel] < 0 || tick < firstNoteTick[channel])) {
-                firstNoteTick[channel] = tick;
-                notes[channel] = {part, i};
+            if (event.IsNote()) {
+                if (!noteSeen && (start.firstNoteTick < 0 || tick < start.firstNoteTick)) {
+                    start.firstNoteTick = tick;
+                    start.part = part;
+                    start.index = i;
+                }
+                noteSeen = true;
+                start.peaks.velocity = std::max<int>(start.peaks.velocity, event.Velocity());
+            } else if (IsControl(event, kVolumeController)) {
+                NoteEarliest(start.firstVolumeTick, tick);
+                start.peaks.volume = std::max<int>(start.peaks.volume, event.U8(5));
+            } else if (IsControl(event, kExpressionController)) {
+                NoteEarliest(start.firstExpressionTick, tick);
+                start.peaks.expression = std::max<int>(start.peaks.expression, event.U8(5));
             }
-            noteSeen = noteSeen || event.IsNote();
-            const bool volume = event.Kind() == EventKind::kControl && event.U8(4) == kVolumeController;
-            if (volume && (firstVolumeTick[channel] < 0 || tick < firstVolumeTick[channel])) firstVolumeTick[channel] = tick;
             tick += event.Step();
         }
     }
-    for (int channel = 0; channel < kMidiChannels; ++channel) {
-        const bool volumeFirst = firstVolumeTick[channel] >= 0 && firstVolumeTick[channel] <= firstNoteTick[channel];
-        if (firstNoteTick[channel] < 0 || volumeFirst) notes[channel].part = -1;
+    for (ChannelStart& start : starts) {
+        if (start.part < 0) continue;
+        if (!start.SetsVolume()) start.peaks.volume = std::max<int>(start.peaks.volume, kDefaultChannelVolume);
+        if (!start.SetsExpression()) start.peaks.expression = std::max<int>(start.peaks.expression, kDefaultExpression);
     }
-    return notes;
+    return starts;
 }
 
-// Copies a turned-down part: volumes halved, and the starting volume in
-// front of the event `startAt` (-1: none).
-void CopyTurnedDown(TrackCursor& destination, TrackCursor& source, int startAt) {
-    TrackEvent start = MakeEvent(EventKind::kControl);
-    start.SetU8(4, kVolumeController);
-    start.SetU8(5, kTurnedDownStartVolume);
+// How a channel's events change on the way into the render song.
+struct ChannelChange {
+    bool turnedDown = false;
+    std::optional<LevelScaling> level;
+};
+
+ChannelChange ChangeOf(const SongOptions& options, int channel, const ChannelStart& start) {
+    ChannelChange change;
+    change.turnedDown = options.volumeDown[channel] != 0;
+    if (options.levelDb[channel] != 0) {
+        ChannelPeaks peaks = start.peaks;
+        if (change.turnedDown) peaks.volume = std::max(peaks.volume >> 1, 1);
+        change.level = PlanLevel(options.levelDb[channel], peaks);
+    }
+    return change;
+}
+
+// The controllers a changed channel that sets none of its own starts with,
+// in front of its first note.
+std::vector<TrackEvent> StartControllers(const ChannelChange& change, const ChannelStart& start) {
+    std::vector<TrackEvent> events;
+    auto add = [&events](std::uint8_t controller, std::uint8_t value) {
+        TrackEvent event = MakeEvent(EventKind::kControl);
+        event.SetU8(4, controller);
+        event.SetU8(5, value);
+        events.push_back(event);
+    };
+    const double volumeFactor = change.level ? change.level->volume : 1.0;
+    if (!start.SetsVolume() && (change.turnedDown || volumeFactor != 1.0)) {
+        add(kVolumeController,
+            ScaledValue(change.turnedDown ? kTurnedDownStartVolume : kDefaultChannelVolume, volumeFactor));
+    }
+    if (!start.SetsExpression() && change.level && change.level->expression != 1.0) {
+        add(kExpressionController, ScaledValue(kDefaultExpression, change.level->expression));
+    }
+    return events;
+}
+
+// Copies a turned-down or leveled part: volumes halved, then every value
+// the level touches scaled, and the starting controllers in front of the
+// event `startAt` (-1: none).
+void CopyChanged(TrackCursor& destination, TrackCursor& source, const ChannelChange& change,
+                 const std::vector<TrackEvent>& startControllers, int startAt) {
     const int n = EventsBeforeEnd(*source.track);
     for (int i = 0; i < n; ++i) {
-        if (i == startAt) AppendEvent(destination, start);
+        if (i == startAt) {
+            for (const TrackEvent& start : startControllers) AppendEvent(destination, start);
+        }
         TrackEvent event = EventAt(*source.track, i);
-        HalveVolume(event);
+        if (change.turnedDown) HalveVolume(event);
+        if (change.level) ScaleForLevel(event, *change.level);
         AppendEvent(destination, event);
     }
 }
 
 void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& render, int part,
-              const StartVolumeNote& startVolume) {
+              const ChannelStart& start) {
     const int slot = PartSlot(part);
     const int channel = loaded.partChannel[part];
     if (channel > kHighestRoutedChannel || loaded.SlotTrack(slot) == nullptr) return;
     CursorGuard source(loaded, slot);
     if (EventsBeforeEnd(*source->track) == 0) return;
     CursorGuard destination(render, slot);
+    const ChannelChange change = ChangeOf(options, channel, start);
     if (options.mute[channel]) {
         CopyExclusiveEvents(*destination, *source);
-    } else if (!options.volumeDown[channel]) {
+    } else if (!change.turnedDown && !change.level) {
         CopyAllEvents(*destination, *source);
     } else {
-        CopyTurnedDown(*destination, *source, startVolume.part == part ? startVolume.index : -1);
+        CopyChanged(*destination, *source, change, StartControllers(change, start), start.part == part ? start.index : -1);
     }
 }
 
@@ -270,20 +335,33 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
     render.Clear();
     render.Reset();
     CopyExclusiveTable(*loaded.exclusiveTable, *render.exclusiveTable);
-    const std::array<StartVolumeNote, kMidiChannels> startVolumes = StartVolumeNotes(loaded, options);
+    const std::array<ChannelStart, kMidiChannels> starts = ChannelStarts(loaded);
     for (int part = 0; part < kPartCount; ++part) {
         const int channel = loaded.partChannel[part];
-        CopyPart(loaded, options, render, part, startVolumes[channel & 0x0F]);
+        CopyPart(loaded, options, render, part, starts[channel & 0x0F]);
     }
-    CopyTempoTrack(loaded, options.tempoPercent, render);
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        if (options.mute[channel] || starts[channel].part < 0) continue;
+        const ChannelChange change = ChangeOf(options, channel, starts[channel]);
+        if (change.level && change.level->capped)
+            prepared.cappedLevels.push_back({channel, options.levelDb[channel], change.level->reachedDb});
+    }
+    const bool looped = options.firstMeasure > 0 && options.loopPasses > 1;
+    // A loop scales the raw tempos pass by pass when it cuts the section.
+    CopyTempoTrack(loaded, looped ? kFullTempoScale : options.tempoPercent, render);
     CopyMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
     prepared.notesLeftOut = TransposeParts(render, options, options.transpose);
     SongOptions preCountOptions = options;
     if (options.firstMeasure > 0) {
         prepared.lastMeasure = LastMeasure(render);
-        prepared.sectionMissing = !CutToMeasures(render, options.firstMeasure, options.lastMeasure);
-        if (prepared.sectionMissing) return prepared;
+        std::vector<int> passTempos;
+        for (int pass = 0; looped && pass < options.loopPasses; ++pass) passTempos.push_back(PassTempo(options, pass));
+        if (!CutToMeasures(render, options.firstMeasure, options.lastMeasure, passTempos)) {
+            prepared.sectionMissing = options.firstMeasure > prepared.lastMeasure;
+            prepared.loopTooLong = !prepared.sectionMissing;
+            return prepared;
+        }
         // The pre-count of a section counts in the meter of its first measure.
         const std::uint8_t meter = MeterOf(render, 1);
         preCountOptions.clickTicks = BeatTicksOf(meter);
@@ -302,6 +380,16 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
         InsertClicks(render, beats);
     }
     return prepared;
+}
+
+int PassTempo(const SongOptions& options, int pass) {
+    constexpr int kHighestTempo = 999;
+    double percent = options.tempoPercent + static_cast<double>(pass) * options.loopTempoStep;
+    if (options.loopTempoTo != 0 && options.loopPasses > 1) {
+        percent = options.tempoPercent +
+                  static_cast<double>(pass) * (options.loopTempoTo - options.tempoPercent) / (options.loopPasses - 1);
+    }
+    return std::clamp(static_cast<int>(std::lround(percent)), 1, kHighestTempo);
 }
 
 PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks, PreCountPlace place) {

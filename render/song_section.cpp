@@ -8,6 +8,7 @@
 
 #include "model/measure.h"
 #include "model/slots.h"
+#include "sequencer/tempo_clock.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ std::vector<TimedEvent> CutTempo(const std::vector<TimedEvent>& events, Span spa
 // except the last when it keeps the meter (the engine repeats the last
 // event past the track's end), so that the measures' total ends inside the
 // last measure and the song ends with it.
-std::vector<TimedEvent> CutMeasures(SongContainer& song, int first, int last, Span span) {
+std::vector<TimedEvent> CutMeasures(SongContainer& song, int first, int last, Span span, bool lastPass = true) {
     TrackEvent model = MakeEvent(EventKind::kMeasure);
     model.SetU8(4, 0xFF);
     if (song.SlotTrack(kMeasureSlot) != nullptr) {
@@ -131,7 +132,7 @@ std::vector<TimedEvent> CutMeasures(SongContainer& song, int first, int last, Sp
     std::vector<TimedEvent> cut;
     for (int measure = first; measure <= last; ++measure) {
         const std::uint8_t meter = MeterOf(song, measure);
-        if (measure == last && measure > first && cut.back().event.U8(5) == meter) break;
+        if (lastPass && measure == last && measure > first && cut.back().event.U8(5) == meter) break;
         TrackEvent event = model;
         event.SetU8(5, meter);
         cut.push_back({MeasureToTick(song, measure) - span.start, event});
@@ -139,16 +140,62 @@ std::vector<TimedEvent> CutMeasures(SongContainer& song, int first, int last, Sp
     return cut;
 }
 
+// Every pass of a part: the section's events moved to the pass's start, a
+// note that would sound into the next pass let go a tick before it.
+std::vector<TimedEvent> RepeatPart(const std::vector<TimedEvent>& section, std::int64_t length, int passes) {
+    std::vector<TimedEvent> repeated;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (TimedEvent timed : section) {
+            if (timed.event.IsNote() && timed.tick + timed.event.Gate() >= length) {
+                timed.event.SetGate(static_cast<std::uint16_t>(std::max<std::int64_t>(length - timed.tick - 1, 1)));
+            }
+            timed.tick += pass * length;
+            repeated.push_back(timed);
+        }
+    }
+    return repeated;
+}
+
+// Every pass of the tempo track, each at its own percentage of the raw
+// tempos; a pass starts with the tempo in effect at the section's start.
+std::vector<TimedEvent> RepeatTempo(const std::vector<TimedEvent>& section, std::int64_t length,
+                                    const std::vector<int>& passTempos) {
+    std::vector<TimedEvent> repeated;
+    for (std::size_t pass = 0; pass < passTempos.size(); ++pass) {
+        const std::int64_t start = static_cast<std::int64_t>(pass) * length;
+        if (section.empty() || section.front().tick > 0 || section.front().event.Kind() != EventKind::kTempo) {
+            TrackEvent tempo = MakeEvent(EventKind::kTempo);
+            tempo.SetI32(4, EffectiveTempo(kDefaultTempo, passTempos[pass]));
+            repeated.push_back({start, tempo});
+        }
+        for (TimedEvent timed : section) {
+            if (timed.event.Kind() == EventKind::kTempo) timed.event.SetI32(4, EffectiveTempo(timed.event.I32(4), passTempos[pass]));
+            timed.tick += start;
+            repeated.push_back(timed);
+        }
+    }
+    return repeated;
+}
+
 }  // namespace
 
 std::uint8_t MeterOf(SongContainer& song, int measure) { return TimeSignatureAt(song, measure); }
 
-bool CutToMeasures(SongContainer& render, int first, int last) {
+bool CutToMeasures(SongContainer& render, int first, int last, const std::vector<int>& passTempos) {
     const int songLast = LastMeasure(render);
     if (first < 1 || first > songLast || last < first) return false;
     last = std::min(last, songLast);
     const Span span{MeasureToTick(render, first), MeasureToTick(render, last + 1)};
-    std::vector<TimedEvent> measures = CutMeasures(render, first, last, span);
+    const std::int64_t length = span.end - span.start;
+    const int passes = std::max<int>(1, static_cast<int>(passTempos.size()));
+    if (passes * length >= kLongestLoopTicks) return false;
+    std::vector<TimedEvent> measures;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (TimedEvent timed : CutMeasures(render, first, last, span, pass == passes - 1)) {
+            timed.tick += pass * length;
+            measures.push_back(timed);
+        }
+    }
     for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
         if (render.SlotTrack(slot) == nullptr) continue;
         std::vector<TimedEvent> events;
@@ -156,7 +203,7 @@ bool CutToMeasures(SongContainer& render, int first, int last) {
             CursorGuard cursor(render, slot);
             events = ReadTimed(*cursor->track);
         }
-        if (!events.empty()) WriteTimed(render, slot, CutPart(events, span));
+        if (!events.empty()) WriteTimed(render, slot, RepeatPart(CutPart(events, span), length, passes));
     }
     if (render.SlotTrack(kTempoSlot) != nullptr) {
         std::vector<TimedEvent> events;
@@ -164,7 +211,8 @@ bool CutToMeasures(SongContainer& render, int first, int last) {
             CursorGuard cursor(render, kTempoSlot);
             events = ReadTimed(*cursor->track);
         }
-        WriteTimed(render, kTempoSlot, CutTempo(events, span));
+        const std::vector<TimedEvent> section = CutTempo(events, span);
+        WriteTimed(render, kTempoSlot, passTempos.empty() ? section : RepeatTempo(section, length, passTempos));
     }
     WriteTimed(render, kMeasureSlot, measures);
     // The last measure event lasts its whole measure: an end marker on the

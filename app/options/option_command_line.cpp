@@ -1,11 +1,13 @@
 // The option command line's table of options and its reader.
 #include "app/options/option_command_line.h"
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <string_view>
 
 #include "app/options/output_choice.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 #include "render/loudness.h"
 
@@ -24,6 +26,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"mute", 0, Value::kRequired},
     {"volume-down", 0, Value::kRequired},
     {"minus", 0, Value::kRequired},
+    {"level", 0, Value::kRequired},
     {"tempo", 0, Value::kRequired},
     {"precount", 0, Value::kRequired},
     {"no-precount", 0, Value::kNone},
@@ -35,6 +38,9 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"transpose", 0, Value::kRequired},
     {"click", 0, Value::kNone},
     {"measures", 0, Value::kRequired},
+    {"loop", 0, Value::kRequired},
+    {"tempo-step", 0, Value::kRequired},
+    {"tempo-to", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
     {"soundfont", 0, Value::kRequired},
     {"list-soundfonts", 0, Value::kNone},
@@ -66,6 +72,7 @@ constexpr std::string_view kFolderBatchSwitch = "-f";
 constexpr double kLowestLoudnessLufs = -70.0;
 constexpr double kHighestLoudnessLufs = -5.0;
 constexpr int kMaxTranspose = 12;
+constexpr int kMaxLoopPasses = 99;
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
@@ -77,6 +84,12 @@ const OptionDefinition* FindLong(std::string_view name, std::string& error) {
         if (!name.empty() && definition.name.starts_with(name)) matches.push_back(&definition);
     }
     if (matches.size() == 1) return matches.front();
+    // "--temp" names --tempo, whose longer forms --tempo-step and --tempo-to
+    // it also begins: the option that begins all the others is meant.
+    for (const OptionDefinition* shortest : matches) {
+        if (std::ranges::all_of(matches, [shortest](const OptionDefinition* d) { return d->name.starts_with(shortest->name); }))
+            return shortest;
+    }
     if (matches.empty()) {
         error = "unknown option " + Quoted("--" + std::string(name));
     } else {
@@ -110,6 +123,14 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto parts = ParsePartList(text);
         if (!parts) return "bad part list " + Quoted(text) + " for --minus (melody, guitar, bass, drums)";
         request.removedParts.insert(request.removedParts.end(), parts->begin(), parts->end());
+    } else if (definition.name == "level") {
+        const auto level = ParseLevel(text);
+        if (!level) {
+            return Formatted(Tr("bad level %s for --level: give TARGET=DB, TARGET a channel list (3 or 2,5-7), a "
+                                "part (melody, guitar, bass, drums) or a track name, DB from -60 to +12"),
+                             Quoted(text).c_str());
+        }
+        request.levels.push_back(*level);
     } else if (definition.name == "tempo") {
         const auto tempo = ParseWholeNumber(text, 1, 999);
         if (!tempo) return "tempo " + Quoted(text) + " is not a whole percentage from 1 to 999";
@@ -147,6 +168,18 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto range = ParseMeasureRange(text);
         if (!range) return "measures " + Quoted(text) + " are not a range A-B of measures from 1 (A not after B)";
         request.measures = range;
+    } else if (definition.name == "loop") {
+        const auto passes = ParseWholeNumber(text, 1, kMaxLoopPasses);
+        if (!passes) return Formatted(Tr("passes %s for --loop are not a whole number from 1 to %d"), Quoted(text).c_str(), kMaxLoopPasses);
+        request.loopPasses = *passes;
+    } else if (definition.name == "tempo-step") {
+        const auto step = ParseSignedNumber(text, -998, 998);
+        if (!step) return Formatted(Tr("tempo step %s is not a whole number of percentage points"), Quoted(text).c_str());
+        request.tempoStep = *step;
+    } else if (definition.name == "tempo-to") {
+        const auto tempo = ParseWholeNumber(text, 1, 999);
+        if (!tempo) return Formatted(Tr("tempo %s for --tempo-to is not a whole percentage from 1 to 999"), Quoted(text).c_str());
+        request.tempoTo = *tempo;
     } else if (definition.name == "stems") {
         request.stems = true;
     } else if (definition.name == "soundfont") {
@@ -304,6 +337,10 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         }
     }
     if (error.empty() && request.shard && request.shardFromEnvironment) error = "give --shard or --shard-from-env, not both";
+    if (error.empty() && request.loopPasses > 1 && !request.measures) error = Tr("--loop plays a section: give --measures A-B with it");
+    if (error.empty() && (request.tempoStep || request.tempoTo) && request.loopPasses < 2)
+        error = Tr("--tempo-step and --tempo-to change the tempo from pass to pass: give --loop N (2 or more) with them");
+    if (error.empty() && request.tempoStep && request.tempoTo) error = Tr("give --tempo-step or --tempo-to, not both");
     if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version &&
         !request.listSoundFonts)
         error = "no input given";
@@ -334,6 +371,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         sets none before its first note starts at 50)
       --minus PARTS     remove parts as the EASY MINUS ONE switches do:
                         melody,guitar,bass,drums (comma list)
+      --level TARGET=DB change the loudness of a part by DB decibels (-60 to
+                        +12); TARGET is a channel list (3 or 2,5-7), a part
+                        (melody, guitar, bass, drums) or the name of a track
+                        of the song (any case); may be given again
       --tempo PERCENT   1-999, default 100
       --precount on|off pre-count measure of drum clicks, default on
       --no-precount     the same as --precount off
@@ -356,6 +397,13 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         each measure accented
       --measures A-B    convert only measures A to B (the song's state at A
                         is sent first)
+      --loop N          with --measures: play the section N times (1-99) in one
+                        file, each pass starting with the song's state at A;
+                        the pre-count comes before the first pass
+      --tempo-step P    with --loop: each pass P percentage points faster
+                        than the one before, from --tempo
+      --tempo-to Q      with --loop: the last pass at Q percent, the passes
+                        between in even steps from --tempo
       --stems           besides the mix, one file per used channel in the
                         folder <name>/ beside it: <channel>-<instrument>.<ext>
       --soundfont SF    play with this SoundFont: a .sf2 or .sf3 file, or the

@@ -22,6 +22,7 @@ struct ConversionRequest {
     ChannelSet mute{};
     ChannelSet volumeDown{};
     std::vector<int> removedParts;  // part switch IDs, in the order given
+    std::vector<LevelRequest> levels;  // --level, in the order given (a later one wins)
     int tempoPercent = 100;
     bool preCount = true;
     std::optional<double> peakDbfs;  // --normalize
@@ -34,6 +35,9 @@ struct ConversionRequest {
     int transpose = 0;                   // --transpose, semitones
     bool click = false;                  // --click
     std::optional<MeasureRange> measures;  // --measures
+    int loopPasses = 1;                  // --loop
+    std::optional<int> tempoStep;        // --tempo-step, percentage points a pass
+    std::optional<int> tempoTo;          // --tempo-to, the last pass's percentage
     bool stems = false;                  // --stems
     // --soundfont as given (a path or an installed SoundFont's name); the
     // run resolves it into sound.soundFont before anything converts.

@@ -51,6 +51,15 @@ std::optional<double> ParseDecimal(std::string_view text, double low, double hig
     return value;
 }
 
+std::optional<LevelRequest> ParseLevel(std::string_view text) {
+    const auto equals = text.rfind('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    const std::string_view target = Trim(text.substr(0, equals));
+    const auto db = ParseDecimal(Trim(text.substr(equals + 1)), kLowestLevelDb, kHighestLevelDb);
+    if (target.empty() || !db) return std::nullopt;
+    return LevelRequest{std::string(target), *db};
+}
+
 std::optional<ChannelSet> ParseChannelList(std::string_view text) {
     ChannelSet channels{};
     const bool read = ForEachItem(text, [&channels](std::string_view item) {

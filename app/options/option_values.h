@@ -4,6 +4,7 @@
 
 #include <array>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -31,5 +32,15 @@ struct MeasureRange {
 std::optional<MeasureRange> ParseMeasureRange(std::string_view text);
 // Reads a whole number with an optional sign ("+3", "-12") from `low` to `high`.
 std::optional<int> ParseSignedNumber(std::string_view text, int low, int high);
+// A loudness change asked for a channel list, a part or a track by name.
+struct LevelRequest {
+    std::string target;  // "3", "2,5-7", "bass", "Alto"...
+    double db = 0;
+};
+constexpr double kLowestLevelDb = -60.0;
+constexpr double kHighestLevelDb = 12.0;
+// Reads "TARGET=DB" (the last "=" divides them), DB a number of decibels
+// from -60 to +12; nothing when the target is empty or the level is bad.
+std::optional<LevelRequest> ParseLevel(std::string_view text);
 // The lower-case name of a part switch ("bass"), or "" for another ID.
 std::string_view PartName(int switchId);

@@ -261,6 +261,10 @@ private:
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
         for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
             notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
+        for (const std::string& target : LevelTargetsNotFound(request_, dlg_.m_songOptions)) {
+            WriteErrorLine(file.input + ": " +
+                           Formatted(Tr("no channel, part or track named %s: its level is left as it is"), target.c_str()));
+        }
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         std::error_code error;
         if (!folder.empty()) std::filesystem::create_directories(folder, error);

@@ -154,6 +154,28 @@ std::optional<std::vector<std::string>> RecordedStems(const std::string& record)
     return stems;
 }
 
+// The --level requests, each "<length>:<target>=<dB>;" with the target's
+// escaped length first, so that no target's commas or signs blur two lists
+// into one text; "" without any, as the records of runs before levels existed say.
+std::string LevelsText(const std::vector<LevelRequest>& levels) {
+    if (levels.empty()) return "";
+    std::string text = " level=";
+    for (const LevelRequest& level : levels) {
+        const std::string target = Escaped(level.target);
+        text += std::to_string(target.size()) + ":" + target + "=" + DecibelText(level.db) + ";";
+    }
+    return text;
+}
+
+// The loop's passes and tempo steps; "" for a single pass, as records written
+// before loops existed say.
+std::string LoopText(const ConversionRequest& request) {
+    if (request.loopPasses < 2) return "";
+    return " loop=" + std::to_string(request.loopPasses) +
+           " tempo-step=" + (request.tempoStep ? std::to_string(*request.tempoStep) : "-") +
+           " tempo-to=" + (request.tempoTo ? std::to_string(*request.tempoTo) : "-");
+}
+
 }  // namespace
 
 std::string OptionsFingerprint(const ConversionRequest& request) {
@@ -171,8 +193,8 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            " loudness=" + DecibelText(request.loudnessLufs) + (request.loudnessSet ? " loudness-set" : "") + " " +
            encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
-           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + "\n" +
-           SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
+           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + LevelsText(request.levels) +
+           LoopText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
 }
 
 std::string OptionsRecordPath(const std::string& output) {

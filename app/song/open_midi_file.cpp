@@ -57,6 +57,11 @@ void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) 
     ResetSongOptions(dlg.m_songOptions);
     dlg.m_songOptions.clickTicks = load->preCount.clickTicks;
     dlg.m_songOptions.clicksPerMeasure = load->preCount.clicksPerMeasure;
+    for (int part = 0; part < kPartCount; ++part) {
+        const int channel = dlg.m_song.partChannel[part];
+        if (channel < kMidiChannels && !dlg.m_song.partNames[part].empty())
+            dlg.m_songOptions.trackNames[channel].push_back(dlg.m_song.partNames[part]);
+    }
     ChannelInfoPass(dlg.m_song, dlg.m_songOptions, dlg.m_toneLibrary.get());
     FindParts(ProfileSong(dlg.m_song, dlg.m_songOptions.drumChannel, load->karaokeTicks), dlg.m_songOptions);
 }

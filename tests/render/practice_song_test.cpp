@@ -8,6 +8,7 @@
 #include "render/song_section.h"
 #include "render/stems.h"
 #include "render/transpose_song.h"
+#include "sequencer/tempo_clock.h"
 #include "tests/render/song_builder.h"
 
 namespace {
@@ -163,6 +164,38 @@ TEST_F(SectionTest, TheStateBeforeTheFirstMeasureIsSentAtItsStartThenItsOwnEvent
     // The tempo in effect at measure 3, then the section's own change.
     EXPECT_EQ(EventsOf(loaded, kTempoSlot), (std::vector<TimedEvent>{{0, Tempo(9000)}, {160, Tempo(10000)}}));
     EXPECT_EQ(MeasureToTick(loaded, 2), 1920);
+}
+
+TEST_F(SectionTest, ALoopRepeatsTheSectionWithItsStateAndEachPassAtItsTempo) {
+    Put(loaded, kPart0, 5000, Note(66, 1000));  // sounds past the section's end (5760)
+    ASSERT_TRUE(CutToMeasures(loaded, 3, 3, {100, 200}));
+    const TrackEvent release = Control(64, 0);
+    std::vector<TimedEvent> pass = {{0, Program(5)},
+                                    {0, Control(7, 80)},
+                                    {0, ChannelEvent(EventKind::kPitchBend, 0, 70)},
+                                    {0, Note(62, 160)},
+                                    {0, Note(64, 240)},
+                                    {1160, Note(66, 759)},  // let go a tick before the next pass
+                                    {1919, release}};
+    std::vector<TimedEvent> expected = pass;
+    for (TimedEvent timed : pass) {
+        timed.tick += 1920;
+        expected.push_back(timed);
+    }
+    EXPECT_EQ(EventsOf(loaded, kPart0), expected);
+    EXPECT_EQ(EventsOf(loaded, kTempoSlot), (std::vector<TimedEvent>{
+                                                {0, Tempo(9000)}, {160, Tempo(10000)}, {1920, Tempo(18000)}, {2080, Tempo(20000)}}));
+    // 160 ticks at 90 BPM and 1760 at 100 BPM, then the same twice as fast.
+    const double firstPassMs = 160 * 60000.0 / (90 * 480) + 1760 * 60000.0 / (100 * 480);
+    EXPECT_NEAR(TickRangeMs(loaded, 0, 1920), firstPassMs, 1.0);
+    EXPECT_NEAR(TickRangeMs(loaded, 1920, 3840), firstPassMs / 2, 1.0);
+    EXPECT_EQ(MeasureToTick(loaded, 2), 1920);
+}
+
+TEST_F(SectionTest, ALoopWithoutATempoAtItsStartStartsEachPassAtTheDefaultTempoScaled) {
+    ClearTempoTrack(loaded);
+    ASSERT_TRUE(CutToMeasures(loaded, 1, 1, {50, 100}));
+    EXPECT_EQ(EventsOf(loaded, kTempoSlot), (std::vector<TimedEvent>{{0, Tempo(6000)}, {1920, Tempo(12000)}}));
 }
 
 TEST_F(SectionTest, ASectionPastTheSongsEndChangesNothing) {

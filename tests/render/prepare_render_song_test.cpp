@@ -102,6 +102,78 @@ TEST_F(PrepareRenderSongTest, VolumeDownHalvesChannelVolumeButNeverToZero) {
                                                                   {500, Note(60, 10)}}));
 }
 
+TEST_F(PrepareRenderSongTest, ALevelCutScalesVolumeAndExpressionOfItsChannelOnly) {
+    // -6 dB: volume and expression each times 10^(-6/80) = 0.841.
+    Put(loaded, kPart0, 0, Control(7, 90));
+    Put(loaded, kPart0, 0, Control(11, 100));
+    Put(loaded, kPart0, 0, Note(60, 10, 77));
+    Put(loaded, kPart0, 100, Control(11, 0));
+    Put(loaded, kPart0, 200, Control(10, 30));
+    Put(loaded, kPart1, 0, Control(7, 90));
+    Put(loaded, kPart1, 0, Note(40, 10, 77));
+    SongOptions options = Defaults();
+    options.levelDb[0] = -6.0;
+    const PreparedSong prepared = PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{0, Control(7, 76)},
+                                                                  {0, Control(11, 84)},
+                                                                  {0, Note(60, 10, 77)},
+                                                                  {100, Control(11, 0)},
+                                                                  {200, Control(10, 30)}}));
+    EXPECT_EQ(EventsOf(render, kPart1), EventsOf(loaded, kPart1));
+    EXPECT_TRUE(prepared.cappedLevels.empty());
+}
+
+TEST_F(PrepareRenderSongTest, ALeveledChannelThatSetsNoControllersStartsAtTheirScaledDefaults) {
+    Put(loaded, kPart0, 0, Program(5));
+    Put(loaded, kPart0, 480, Note(60, 10));
+    Put(loaded, kPart0, 960, Control(11, 127));  // after the first note: the default holds until then
+    SongOptions options = Defaults();
+    options.levelDb[0] = -6.0;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{0, Program(5)},
+                                                                  {480, Control(7, 84)},
+                                                                  {480, Control(11, 107)},
+                                                                  {480, Note(60, 10)},
+                                                                  {960, Control(11, 107)}}));
+}
+
+TEST_F(PrepareRenderSongTest, ABoostFillsVolumeThenVelocitiesAndIsCappedWhereTheyReach127) {
+    Put(loaded, kPart0, 0, Note(60, 10, 100));
+    Put(loaded, kPart0, 100, Note(62, 10, 50));
+    SongOptions options = Defaults();
+    options.levelDb[0] = 6.0;
+    PreparedSong prepared = PrepareRenderSong(loaded, options, render);
+    // Volume 100 -> 127 gives 4.15 dB; the velocities take the other 1.85 dB (x 1.112).
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{0, Control(7, 127)},
+                                                                  {0, Note(60, 10, 111)},
+                                                                  {100, Note(62, 10, 56)}}));
+    EXPECT_TRUE(prepared.cappedLevels.empty());
+
+    options.levelDb[0] = 12.0;
+    prepared = PrepareRenderSong(loaded, options, render);
+    ASSERT_EQ(prepared.cappedLevels.size(), 1u);
+    EXPECT_EQ(prepared.cappedLevels[0].channel, 0);
+    EXPECT_EQ(prepared.cappedLevels[0].askedDb, 12.0);
+    EXPECT_NEAR(prepared.cappedLevels[0].reachedDb, 8.3, 0.01);
+    EXPECT_EQ(EventsOf(render, kPart0)[1], (TimedEvent{0, Note(60, 10, 127)}));
+
+    options.mute[0] = 1;  // a muted channel sounds nothing to cap
+    EXPECT_TRUE(PrepareRenderSong(loaded, options, render).cappedLevels.empty());
+}
+
+TEST_F(PrepareRenderSongTest, ALevelOnATurnedDownChannelScalesTheHalvedVolume) {
+    Put(loaded, kPart0, 0, Note(60, 10));
+    Put(loaded, kPart0, 100, Control(7, 100));
+    SongOptions options = Defaults();
+    options.volumeDown[0] = 1;
+    options.levelDb[0] = -6.0;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{0, Control(7, 42)},
+                                                                  {0, Control(11, 107)},
+                                                                  {0, Note(60, 10)},
+                                                                  {100, Control(7, 42)}}));
+}
+
 TEST_F(PrepareRenderSongTest, PartsRoutedToNoChannelAreLeftOutButTheChannelTableIsCopied) {
     Put(loaded, PartSlot(17), 0, Note(60, 10));  // part 17 is on port 1 after a reset
     Put(loaded, kPart1, 0, Note(61, 10));
