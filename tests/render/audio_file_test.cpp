@@ -3,6 +3,8 @@
 // title is in the tags, and a failed file leaves an earlier one alone; the
 // loudness gain reaches its target unless the true-peak ceiling stops it.
 #include <sndfile.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,7 @@
 
 #include "render/audio_output.h"
 #include "render/loudness.h"
+#include "tests/render/file_size_limit.h"
 #include "tests/render/temp_folder.h"
 
 namespace {
@@ -116,6 +119,45 @@ TEST(AudioFile, AnAbandonedFileLeavesTheEarlierOneAndNoTemporaryFile) {
     EXPECT_EQ(Read(folder.File("song.ogg")).samples, before);
     AudioOutput intoFolder(AudioEncoding{AudioFormat::kFlac, std::nullopt}, "x");
     EXPECT_FALSE(intoFolder.Create(folder.Path().string()));
+}
+
+// Writes `frames` in `format` in a child process whose files may not grow
+// past `limitBytes`, as on a disk that fills up. The child's exit status:
+// 0 when the writer failed and left nothing behind, 1 when it said the
+// file was written, 2 when it failed but left a file.
+int ExitStatusOfWriteUnderLimit(const std::string& path, AudioFormat format, const std::vector<std::uint8_t>& frames,
+                                rlim_t limitBytes) {
+    const pid_t child = fork();
+    if (child == 0) {
+        FileSizeLimit limit(limitBytes);
+        const bool written = Write(path, format, frames);
+        const bool left = std::filesystem::exists(path) ||
+                          std::distance(std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()),
+                                        std::filesystem::directory_iterator{}) != 0;
+        _exit(written ? 1 : left ? 2 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+TEST(AudioFile, AFileThatCannotBeWrittenWholeFailsInEveryFormat) {
+    const std::vector<std::uint8_t> frames = Sine(6.0, 440, 12000);
+    for (const AudioFormat format :
+         {AudioFormat::kWav, AudioFormat::kFlac, AudioFormat::kOgg, AudioFormat::kOpus, AudioFormat::kMp3}) {
+        TempFolder whole;
+        const std::string wholePath = whole.File("song" + AudioFormatExtension(format));
+        ASSERT_TRUE(Write(wholePath, format, frames));
+        const auto size = static_cast<rlim_t>(std::filesystem::file_size(wholePath));
+        // Cut early (the encoder's first pages) and late (only the last
+        // frames or the final header update do not fit).
+        for (const rlim_t limit : {rlim_t{3000}, size * 3 / 4, size - 1}) {
+            TempFolder folder;
+            const std::string path = folder.File("song" + AudioFormatExtension(format));
+            EXPECT_EQ(ExitStatusOfWriteUnderLimit(path, format, frames, limit), 0)
+                << AudioFormatExtension(format) << " cut at " << limit << " of " << size << " bytes";
+        }
+    }
 }
 
 TEST(Loudness, TheGainReachesTheTargetUnlessTheTruePeakCeilingIsLower) {
