@@ -4,6 +4,7 @@
 
 #include "platform/checked_sink.h"
 #include "platform/system_reason.h"
+#include "platform/text.h"
 #include <samplerate.h>
 #include <sndfile.h>
 #include <unistd.h>
@@ -117,7 +118,9 @@ bool EncodedAudioFile::Create(const std::string& path, const EncoderSettings& se
         double level = settings.compressionLevel;
         sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
     }
-    if (!settings.title.empty()) sf_set_string(file, SF_STR_TITLE, settings.title.c_str());
+    // Tags hold UTF-8 only (the FLAC encoder fails on anything else); a song
+    // named in Latin-1 or Shift_JIS keeps what is readable of its name.
+    if (!settings.title.empty()) sf_set_string(file, SF_STR_TITLE, WithValidUtf8(settings.title).c_str());
     return true;
 }
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <vector>
 
+#include "platform/text.h"
 #include "render/audio_output.h"
 #include "render/loudness.h"
 #include "tests/render/file_size_limit.h"
@@ -83,6 +84,20 @@ TEST(AudioFile, FlacHoldsExactlyTheSongsSamplesAndItsTitle) {
     }
     EXPECT_EQ(back.title, "Morning Waltz");
     EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"song.flac"}));
+}
+
+TEST(AudioFile, ASongNamedInLatin1OrShiftJisGetsAValidUtf8Title) {
+    const std::vector<std::uint8_t> frames = Sine(0.2, 440, 8000);
+    // "Café" in Latin-1, and Shift_JIS bytes for a Japanese title.
+    for (const std::string name : {"Caf\xE9", "\x89\xCC\x82\xCC\x97\xFB\x8F\x4B"}) {
+        for (const AudioFormat format : {AudioFormat::kFlac, AudioFormat::kOgg, AudioFormat::kOpus}) {
+            TempFolder folder;
+            const std::string path = folder.File("song" + AudioFormatExtension(format));
+            AudioOutput output(AudioEncoding{format, std::nullopt}, name);
+            ASSERT_TRUE(output.Create(path) && output.WriteFrames(frames) && output.Finish()) << path;
+            EXPECT_EQ(Read(path).title, WithValidUtf8(name)) << path;
+        }
+    }
 }
 
 TEST(AudioFile, LossyFormatsReadBackAtTheSongsLengthAndLevel) {
