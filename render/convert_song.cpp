@@ -108,6 +108,19 @@ double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const
     return gain;
 }
 
+// The time after the render in which the held song is measured, levelled
+// and encoded, shown to `ui` as such.
+class FinishingPhase {
+public:
+    explicit FinishingPhase(ConversionUi& ui) : ui_(ui) { ui_.SetFinishing(true); }
+    ~FinishingPhase() { ui_.SetFinishing(false); }
+    FinishingPhase(const FinishingPhase&) = delete;
+    FinishingPhase& operator=(const FinishingPhase&) = delete;
+
+private:
+    ConversionUi& ui_;
+};
+
 // Renders the song into the file; to set its level, the whole song is held
 // and scaled first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
@@ -122,6 +135,7 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
+    const FinishingPhase finishing(ui);
     gain = Level(song, output, path);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }

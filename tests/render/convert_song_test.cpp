@@ -185,6 +185,23 @@ TEST_F(ConversionTest, TheChosenFileIsWrittenWhileTheProgressWindowFollowsTheBlo
     EXPECT_EQ(ui.texts.back(), "0%");
 }
 
+TEST_F(ConversionTest, MeasuringAndEncodingAfterTheRenderAreShownAsTheConversionFinishing) {
+    LoadOneMeasureSong();
+    for (const bool loudness : {false, true}) {
+        ui.calls.clear();
+        OutputOptions output;
+        if (loudness) output.loudnessLufs = -16.0;
+        output.encoding.format = AudioFormat::kFlac;
+        ASSERT_TRUE(ConvertSong(Source(), render, folder.File("song.flac"), ui, report, output).written);
+        // The render reports its own position; after it, the levelled song is
+        // measured and encoded without one.
+        const std::vector<std::string> expected =
+            loudness ? std::vector<std::string>{"open 0 4000", "close", "finishing", "finished"}
+                     : std::vector<std::string>{"open 0 4000", "close"};
+        EXPECT_EQ(ui.calls, expected) << (loudness ? "--loudness" : "no levelling");
+    }
+}
+
 TEST_F(ConversionTest, EachConversionMeasuresItsOwnSongForTheProgressRange) {
     LoadOneMeasureSong();
     ConvertTo("first.wav");
