@@ -19,6 +19,8 @@ constexpr int kSampleRate = 44100;
 constexpr int kOpusSampleRate = 48000;
 constexpr int kChannels = 2;
 constexpr std::size_t kBytesPerSample = 2;
+// More than the Opus encoder's look-ahead of 6.5 ms (312 frames at 48000 Hz).
+constexpr sf_count_t kOpusTailPaddingFrames = 480;
 constexpr long kResampleSlackFrames = 64;  // room beyond the rate's ratio in each resampled write
 
 int MajorFormat(AudioCodec codec) {
@@ -73,6 +75,15 @@ struct EncodedAudioFile::Encoder {
             data.input_frames -= data.input_frames_used;
             if (data.input_frames == 0 && (!last || data.output_frames_gen == 0)) return true;
         }
+    }
+
+    // The Opus encoder looks ahead of the frames it codes, and the library
+    // ends the stream without feeding it past the song's last frame: the
+    // decoded song would fade out over its last few milliseconds. Silence
+    // behind the song lets the encoder code the song's end in full.
+    bool PadOpusTail() {
+        const std::vector<float> silence(static_cast<std::size_t>(kOpusTailPaddingFrames) * kChannels, 0.0f);
+        return sf_writef_float(file.get(), silence.data(), kOpusTailPaddingFrames) == kOpusTailPaddingFrames;
     }
 };
 
@@ -155,7 +166,7 @@ bool EncodedAudioFile::WriteFrames(std::span<const std::uint8_t> frames) {
 
 bool EncodedAudioFile::Finish() {
     if (!encoder_) return false;
-    if (encoder_->resampler && !encoder_->Resample(0, true)) {
+    if (encoder_->resampler && !(encoder_->Resample(0, true) && encoder_->PadOpusTail())) {
         FailWithEncoderReason();
         Abandon();
         return false;

@@ -119,6 +119,23 @@ TEST(AudioFile, LossyFormatsReadBackAtTheSongsLengthAndLevel) {
     }
 }
 
+TEST(AudioFile, AnOpusFileKeepsTheSongsLastMilliseconds) {
+    // One second at 44100 Hz is 48000 frames at Opus's rate; the tone runs to
+    // the last frame, so the file's last 10 ms must still sound.
+    TempFolder folder;
+    const std::string path = folder.File("song.opus");
+    ASSERT_TRUE(Write(path, AudioFormat::kOpus, Sine(1.0, 440, 12000)));
+    const ReadBack back = Read(path);
+    ASSERT_EQ(back.rate, 48000);
+    const std::size_t frames = back.samples.size() / 2;
+    EXPECT_GE(frames, 48000u);
+    double sum = 0;
+    for (std::size_t i = 2 * (48000 - 480); i < 2 * 48000 && i < back.samples.size(); ++i) {
+        sum += static_cast<double>(back.samples[i]) * back.samples[i];
+    }
+    EXPECT_NEAR(std::sqrt(sum / (2 * 480)), 12000 / std::sqrt(2.0), 1500);
+}
+
 TEST(AudioFile, AnAbandonedFileLeavesTheEarlierOneAndNoTemporaryFile) {
     TempFolder folder;
     const std::vector<std::uint8_t> frames = Sine(0.1, 440, 1000);
