@@ -10,6 +10,7 @@ namespace {
 struct FormatEntry {
     AudioFormat format;
     std::string_view name;
+    std::string_view title;  // as messages name it
     int defaultQuality;
 };
 
@@ -18,11 +19,11 @@ struct FormatEntry {
 // clean at a tenth of the WAV's size; FLAC is lossless and its quality only
 // sets how hard the encoder compresses.
 constexpr std::array<FormatEntry, 5> kFormats = {{
-    {AudioFormat::kWav, "wav", kBestQuality},
-    {AudioFormat::kFlac, "flac", 5},
-    {AudioFormat::kOgg, "ogg", 5},
-    {AudioFormat::kOpus, "opus", 2},
-    {AudioFormat::kMp3, "mp3", 6},
+    {AudioFormat::kWav, "wav", "WAV", kBestQuality},
+    {AudioFormat::kFlac, "flac", "FLAC", 5},
+    {AudioFormat::kOgg, "ogg", "Ogg Vorbis", 5},
+    {AudioFormat::kOpus, "opus", "Opus", 2},
+    {AudioFormat::kMp3, "mp3", "MP3", 6},
 }};
 
 const FormatEntry& EntryOf(AudioFormat format) {
@@ -53,6 +54,8 @@ AudioEncoding EncodingForPath(std::string_view path) {
 }
 
 std::string_view AudioFormatName(AudioFormat format) { return EntryOf(format).name; }
+
+std::string_view AudioFormatTitle(AudioFormat format) { return EntryOf(format).title; }
 
 std::string AudioFormatExtension(AudioFormat format) { return "." + std::string(EntryOf(format).name); }
 

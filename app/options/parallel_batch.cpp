@@ -201,6 +201,9 @@ private:
         ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, report, RequestedOutput(request_));
     }
 
+    // The format every output of the run is written in.
+    AudioFormat OutputFormat() const { return RequestedOutput(request_).encoding.format; }
+
     // Records the failure of file `index` and says so on standard error at once.
     void Fail(std::size_t index, std::vector<std::string> lines) {
         Outcome& outcome = outcomes_[index];
@@ -218,7 +221,7 @@ private:
         const Outcome& outcome = outcomes_[index];
         FileResult result{file.input, file.output, status, {}, 0, 0, 0};
         if (status == FileStatus::kFailed) {
-            result.cause = FailureCause(outcome.lines);
+            result.cause = FailureCause(outcome.lines, OutputFormat());
             if (!outcome.detail.empty()) result.cause += " (" + outcome.detail + ")";
         }
         if (worker != nullptr) {
@@ -234,7 +237,7 @@ private:
     void TellFailure(std::size_t index) {
         const Outcome& outcome = outcomes_[index];
         ClearProgress();
-        std::string line = FailureLine(plan_.files[index].input, outcome.lines);
+        std::string line = FailureLine(plan_.files[index].input, outcome.lines, OutputFormat());
         if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
         std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
         allConverted_ = false;
@@ -295,7 +298,8 @@ private:
             if (savedAs && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
             if (settings_.printWritten && !outcome.failed && !file.upToDate) {
-                std::printf("%s\n", file.output.c_str());
+                // Escaped as standard error and the log escape names: one file a line.
+                std::printf("%s\n", EscapeControlCharacters(file.output).c_str());
                 std::fflush(stdout);
             }
             // Written: its texts are freed, so that finished files leave no

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <filesystem>
 #include <mutex>
 #include <new>
@@ -169,6 +170,7 @@ bool ConversionWorker::Poll() {
     if (child_.PipesClosed()) {
         Finish(child_.Wait());
     } else if (Clock::now() - lastProgress_ > stallTimeout_) {
+        killedHere_ = true;
         child_.Kill();
         child_.Wait();
         end_ = WorkerEnd::kStalled;
@@ -188,6 +190,7 @@ void ConversionWorker::Stop() {
 
 void ConversionWorker::Kill() {
     if (end_ != WorkerEnd::kRunning) return;
+    killedHere_ = true;
     child_.Kill();
     Finish(child_.Wait());
 }
@@ -206,8 +209,12 @@ void ConversionWorker::Finish(const ChildEnd& end) {
         return;
     }
     end_ = WorkerEnd::kCrashed;
-    reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
-                                    : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
+    if (end.signaled && end.code == SIGKILL && !killedHere_) {
+        reports_.push_back(kWorkerKilledLine);
+    } else {
+        reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
+                                        : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
+    }
     RemoveLeftovers();
 }
 

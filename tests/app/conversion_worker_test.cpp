@@ -1,6 +1,8 @@
 // Conversions in worker processes: the same file as in-process, and a
 // module that crashes or hangs at a set block costs only that song.
+#include <csignal>
 #include <filesystem>
+#include <unistd.h>
 #include <thread>
 
 #include "app/batch/batch_steps.h"
@@ -129,6 +131,21 @@ TEST_F(WorkerTest, ALongFinishAfterTheRenderOutlastsTheStallTimeout) {
     }, dir.path() + "/song.wav");
     WaitForWorker(silent, ui);
     EXPECT_EQ(silent.End(), WorkerEnd::kStalled);
+}
+
+TEST_F(WorkerTest, AWorkerKilledOutrightByAnotherIsToldAsPerhapsOutOfMemory) {
+    // The kernel's out-of-memory killer sends SIGKILL, as this worker does to itself.
+    ConversionWorker worker;
+    worker.Start([](ConversionUi&, UserReport&, UserReport&) { raise(SIGKILL); }, dir.path() + "/song.wav");
+    HeadlessConversionUi ui;
+    WaitForWorker(worker, ui);
+    EXPECT_EQ(worker.End(), WorkerEnd::kCrashed);
+    EXPECT_EQ(worker.Reports(), std::vector<std::string>{"Conversion crashed (killed (perhaps out of memory))"});
+    // Killed by this program, it was stopped.
+    ConversionWorker stopped;
+    stopped.Start([](ConversionUi&, UserReport&, UserReport&) { pause(); }, dir.path() + "/song.wav");
+    stopped.Kill();
+    EXPECT_EQ(stopped.Reports(), std::vector<std::string>{"Conversion stopped by a signal (Killed)"});
 }
 
 TEST_F(WorkerTest, TheFolderBatchLogsACrashedSongAndGoesOnWithTheNext) {
