@@ -153,20 +153,38 @@ TEST(AudioFile, AnAbandonedFileLeavesTheEarlierOneAndNoTemporaryFile) {
     EXPECT_FALSE(intoFolder.Create(folder.Path().string()));
 }
 
+// Write, with the writer's reason for a failure; the WAV writer's reason is
+// checked with the RIFF writer.
+bool WriteGivingReason(const std::string& path, AudioFormat format, const std::vector<std::uint8_t>& frames,
+                       std::string& reason) {
+    reason = "File too large";
+    if (format == AudioFormat::kWav) return Write(path, format, frames);
+    const AudioCodec codec = format == AudioFormat::kFlac   ? AudioCodec::kFlac
+                             : format == AudioFormat::kOgg  ? AudioCodec::kVorbis
+                             : format == AudioFormat::kOpus ? AudioCodec::kOpus
+                                                            : AudioCodec::kMp3;
+    EncodedAudioFile file;
+    const bool written = file.Create(path, EncoderSettings{codec, -1.0, "x"}) && file.WriteFrames(frames) && file.Finish();
+    reason = file.FailureReason();
+    return written;
+}
+
 // Writes `frames` in `format` in a child process whose files may not grow
 // past `limitBytes`, as on a disk that fills up. The child's exit status:
-// 0 when the writer failed and left nothing behind, 1 when it said the
-// file was written, 2 when it failed but left a file.
+// 0 when the writer failed with the system's reason and left nothing
+// behind, 1 when it said the file was written, 2 when it failed but left a
+// file, 3 when it failed for another reason than the size limit.
 int ExitStatusOfWriteUnderLimit(const std::string& path, AudioFormat format, const std::vector<std::uint8_t>& frames,
                                 rlim_t limitBytes) {
     const pid_t child = fork();
     if (child == 0) {
         FileSizeLimit limit(limitBytes);
-        const bool written = Write(path, format, frames);
+        std::string reason;
+        const bool written = WriteGivingReason(path, format, frames, reason);
         const bool left = std::filesystem::exists(path) ||
                           std::distance(std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()),
                                         std::filesystem::directory_iterator{}) != 0;
-        _exit(written ? 1 : left ? 2 : 0);
+        _exit(written ? 1 : left ? 2 : reason != "File too large" ? 3 : 0);
     }
     int status = 0;
     waitpid(child, &status, 0);
@@ -179,7 +197,8 @@ TEST(AudioFile, AFileThatCannotBeWrittenWholeFailsInEveryFormat) {
          {AudioFormat::kWav, AudioFormat::kFlac, AudioFormat::kOgg, AudioFormat::kOpus, AudioFormat::kMp3}) {
         TempFolder whole;
         const std::string wholePath = whole.File("song" + AudioFormatExtension(format));
-        ASSERT_TRUE(Write(wholePath, format, frames));
+        std::string reason;
+        ASSERT_TRUE(WriteGivingReason(wholePath, format, frames, reason)) << reason;
         const auto size = static_cast<rlim_t>(std::filesystem::file_size(wholePath));
         // Cut early (the encoder's first pages) and late (only the last
         // frames or the final header update do not fit).
