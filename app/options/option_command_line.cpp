@@ -136,7 +136,10 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.click = true;
     } else if (definition.name == "measures") {
         const auto range = ParseMeasureRange(text);
-        if (!range) return "measures " + Quoted(text) + " are not a range A-B of measures from 1 (A not after B)";
+        if (!range) {
+            return "measures " + Quoted(text) + " are not a range A-B of measures from 1 to " +
+                   std::to_string(kHighestMeasure) + " (A not after B)";
+        }
         request.measures = range;
     } else if (definition.name == "stems") {
         request.stems = true;

@@ -119,6 +119,23 @@ TEST(AudioFile, LossyFormatsReadBackAtTheSongsLengthAndLevel) {
     }
 }
 
+TEST(AudioFile, ANameOfTheLongestLengthAFolderTakesIsWritten) {
+    // 255 bytes, the most a name may have: the temporary name beside it
+    // must not be longer. The second name ends in three-byte characters.
+    TempFolder folder;
+    std::string japanese;
+    while (japanese.size() < 240) japanese += "\xE6\xAD\x8C";
+    for (const std::string& stem : {std::string(250, 'n'), japanese}) {
+        for (const AudioFormat format : {AudioFormat::kWav, AudioFormat::kFlac}) {
+            const std::string name = stem + AudioFormatExtension(format);
+            ASSERT_LE(name.size(), 255u);
+            EXPECT_TRUE(Write(folder.File(name), format, Sine(0.1, 440, 1000))) << name.size() << " bytes";
+            EXPECT_TRUE(std::filesystem::exists(folder.File(name))) << name.size() << " bytes";
+        }
+    }
+    EXPECT_EQ(folder.Entries().size(), 4u);  // no temporary file left
+}
+
 TEST(AudioFile, AnOpusFileKeepsTheSongsLastMilliseconds) {
     // One second at 44100 Hz is 48000 frames at Opus's rate; the tone runs to
     // the last frame, so the file's last 10 ms must still sound.
