@@ -86,6 +86,18 @@ void TellCeilingWon(const std::string& path, const LoudnessGain& gain, double ta
                              gain.reachedLufs, targetLufs));
 }
 
+// Tells the user, before anything is rendered, that the song would not fit
+// into a WAV file.
+void TellTooLongForWave(const std::string& path, int lengthMs) {
+    constexpr int kMsPerMinute = 60000;
+    constexpr int kMinutesPerHour = 60;
+    const int minutes = lengthMs / kMsPerMinute;
+    WriteErrorLine(path + ": " +
+                   Formatted(Tr("the song lasts %d h %02d min: too long for a WAV file (4 GiB, about 6 h 45 min, at "
+                                "most); write FLAC instead (--format flac)"),
+                             minutes / kMinutesPerHour, minutes % kMinutesPerHour));
+}
+
 // Tells the user how many notes the transposition left out.
 void TellNotesLeftOut(const std::string& path, int count, int semitones) {
     WriteErrorLine(path + ": " + Tr("notes left out: transposed, they fall outside the range of MIDI notes") + " (" +
@@ -205,6 +217,12 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         if (length < 0) {
             file.Abandon();
             report.Report(kInitializationFailedMessage);
+            return done;
+        }
+        if (output.encoding.format == AudioFormat::kWav && !WaveFileCanHold(length)) {
+            file.Abandon();
+            TellTooLongForWave(*path, length);
+            report.Report(kWaveFileFailedMessage);
             return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));

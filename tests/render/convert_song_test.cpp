@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "render/render_session.h"
+#include "render/wave_file.h"
 #include "tests/render/conversion_fixture.h"
 #include "tests/render/file_size_limit.h"
 
@@ -153,6 +154,24 @@ TEST_F(ConversionTest, AWriteFailingMidwayEndsTheConversionAndKeepsAnEarlierFile
     EXPECT_LT(RenderedBlocks(), kBlocksBeforeEnd);  // stopped at the failure
     EXPECT_EQ(probe->LiveInstances(), 0);
     EXPECT_EQ(ui.calls.back(), "close");
+}
+
+TEST_F(ConversionTest, ASongTooLongForAWavFileIsRefusedBeforeItIsRendered) {
+    // 1000 measures of 2 s at 5 % tempo: 11 hours, where a WAV file holds
+    // 6 h 45 min.
+    PutMeasure(song, 0, 0x33);
+    Put(song, PartSlot(0), 1000 * kTicksPerWhole, Note(60, kTicksPerQuarter));
+    options.tempoPercent = 5;
+    WriteText(folder.File("song.wav"), "earlier");
+    ConvertTo("song.wav");
+    EXPECT_EQ(report.messages, Names{"ウェーブファイルの作成に失敗しました。"});
+    EXPECT_EQ(RenderedBlocks(), 0);
+    EXPECT_EQ(folder.Entries(), Names{"song.wav"});
+    EXPECT_EQ(ReadBytes(folder.File("song.wav")), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+    EXPECT_EQ(probe->LiveInstances(), 0);
+    // The limit itself: 4 GiB of frames, 176400 bytes a second.
+    EXPECT_TRUE(WaveFileCanHold((6 * 3600 + 45 * 60) * 1000));
+    EXPECT_FALSE(WaveFileCanHold((6 * 3600 + 46 * 60) * 1000));
 }
 
 TEST_F(ConversionTest, ACancelledSaveDialogEndsSilently) {
