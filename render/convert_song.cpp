@@ -152,9 +152,11 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
-// Writes the stems of the mix just written to `mixPath`, each at the mix's gain.
+// Writes the stems of the mix just written to `mixPath`, each at the mix's
+// gain, adding the path of each one written to `written`.
 void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
-                  ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain) {
+                  ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain,
+                  std::vector<std::string>& written) {
     const std::string folder = StemFolder(mixPath);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -172,6 +174,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
         const ConversionSource stemSource{source.song, options, source.folder, source.name};
         const std::string path = (std::filesystem::path(folder) / stem.fileName).string();
         if (!ConvertSong(stemSource, renderSong, path, ui, report, stemOutput).written) return;
+        written.push_back(path);
     }
 }
 
@@ -238,6 +241,6 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     done.written = true;
-    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain);
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain, done.stems);
     return done;
 }

@@ -21,7 +21,8 @@ struct Stem {
 // channels as one (named after the first), in channel order.
 std::vector<Stem> PlanStems(const SongOptions& options, std::string_view extension);
 // The folder that takes the stems of the mix at `mixPath`: beside it, named
-// as the mix without its extension.
+// as the mix without its extension (a name of dots only followed by " stems"
+// instead), so always inside the mix's folder.
 std::string StemFolder(const std::string& mixPath);
 // `options` with every channel outside `stem` muted.
 SongOptions StemOptions(const SongOptions& options, const Stem& stem);

@@ -1,13 +1,29 @@
 // Checks of a conversion plan's outputs before anything is written: no
 // output may be one of the inputs (through any spelling or link), and an
-// existing output that is not a sound file is left alone.
+// existing output that is not a sound file is left alone. The report file
+// gets the same care: never an input or an output, never a file that is
+// not a report.
 #pragma once
 
 #include <string>
 
 #include "app/options/conversion_plan.h"
+#include "model/song_options.h"
+#include "platform/user_report.h"
+#include "render/audio_format.h"
 
 // Marks every file whose output exists and is not a sound file as failed,
-// naming the output. Returns the usage error when an output is the same
-// file as an input, or empty when the plan may run.
-std::string CheckOutputs(ConversionPlan& plan);
+// naming the output; with `stems`, also every file whose stems' folder is
+// where another output goes (or is another output), so that no stem and no
+// output overwrite each other. Returns the usage error when an output is
+// the same file as an input, or empty when the plan may run.
+std::string CheckOutputs(ConversionPlan& plan, bool stems = false);
+// Whether the stems of the mix `mix` of a song opened with `options` may be
+// written in `format`: no file of another kind is where one of them goes.
+// Otherwise says which in `report`.
+bool MayWriteStems(const std::string& mix, const SongOptions& options, AudioFormat format, UserReport& report);
+
+// The usage error when the report file `path` (--report) may not be
+// written: it is an input or an output of the plan, or an existing regular
+// file that is neither empty nor a report of this program. Empty when it may.
+std::string CheckReportFile(const std::string& path, const ConversionPlan& plan);

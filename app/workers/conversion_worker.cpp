@@ -5,7 +5,6 @@
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
-#include <filesystem>
 #include <mutex>
 #include <new>
 #include <stop_token>
@@ -196,8 +195,7 @@ void ConversionWorker::Kill() {
 }
 
 void ConversionWorker::RemoveLeftovers() const {
-    const std::filesystem::path folder = std::filesystem::path(outputPath_).parent_path();
-    RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+    RemoveAbandonedTemporaryFilesOf(outputPath_);
 }
 
 void ConversionWorker::Finish(const ChildEnd& end) {
