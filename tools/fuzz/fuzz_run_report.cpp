@@ -45,7 +45,7 @@ Number TakeNumber(const std::uint8_t*& data, std::size_t& size) {
 
 // A figure as a run measures it: finite (times and lengths are never NaN).
 double TakeFigure(const std::uint8_t*& data, std::size_t& size) {
-    const double value = TakeFigure(data, size);
+    const double value = TakeNumber<double>(data, size);
     return std::isfinite(value) ? value : 0.0;
 }
 
