@@ -1,7 +1,6 @@
 // libFuzzer entry point: reads arbitrary bytes as a --files-from list, the
 // first byte choosing NUL-separated (odd) or line-separated (even) names.
-// Every name must be whole: none empty, none holding its separator, and a
-// line-separated name never ending in the CR of a CR LF line end.
+// Every name must be whole: none empty, none holding its separator.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -23,7 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& name : ReadFileList(in, nulSeparated)) {
         Require(!name.empty());
         Require(name.find(nulSeparated ? '\0' : '\n') == std::string::npos);
-        if (!nulSeparated) Require(name.back() != '\r');
     }
     return 0;
 }
