@@ -32,7 +32,11 @@ std::string TemporaryName(const std::string& baseName, pid_t pid, int attempt) {
     const std::size_t room = NAME_MAX - 1 - tail.size();  // 1: the leading dot
     std::size_t kept = std::min(baseName.size(), room);
     while (kept > 0 && kept < baseName.size() && (static_cast<unsigned char>(baseName[kept]) & 0xC0) == 0x80) --kept;
-    return "." + baseName.substr(0, kept) + tail;
+    // Appended to a string that exists already: GCC 12 warns of an overlap
+    // (-Wrestrict, a false alarm) where a literal is prepended to a new string.
+    std::string name(1, '.');
+    name.append(baseName, 0, kept).append(tail);
+    return name;
 }
 
 // The target name of the temporary name `name` as TemporaryName makes

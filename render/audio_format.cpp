@@ -57,7 +57,11 @@ std::string_view AudioFormatName(AudioFormat format) { return EntryOf(format).na
 
 std::string_view AudioFormatTitle(AudioFormat format) { return EntryOf(format).title; }
 
-std::string AudioFormatExtension(AudioFormat format) { return "." + std::string(EntryOf(format).name); }
+std::string AudioFormatExtension(AudioFormat format) {
+    // Not "." + std::string(...): GCC 12 takes prepending a literal to a new
+    // string for an overlapping copy (-Wrestrict, a false alarm).
+    return std::string(1, '.').append(EntryOf(format).name);
+}
 
 int DefaultQuality(AudioFormat format) { return EntryOf(format).defaultQuality; }
 

@@ -36,6 +36,7 @@ Number TakeNumber(const std::uint8_t*& data, std::size_t& size) {
     Number value{};
     std::uint8_t bytes[sizeof value] = {};
     const std::size_t count = size < sizeof value ? size : sizeof value;
+    if (count == 0) return value;
     std::memcpy(bytes, data, count);
     data += count;
     size -= count;
