@@ -264,7 +264,8 @@ TrackEvent MakeClick() {
 
 }  // namespace
 
-PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render, bool clicks) {
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render, bool clicks,
+                               PreCountPlace place) {
     PreparedSong prepared;
     render.Clear();
     render.Reset();
@@ -293,7 +294,9 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
     std::vector<Beat> beats;
     if (options.click) beats = SongBeats(render);
     PreCountGap preCount;
-    if (options.preCount) preCount = InsertPreCount(preCountOptions, render, clicks);
+    if (options.preCount) preCount = InsertPreCount(preCountOptions, render, clicks, place);
+    prepared.preCountFirst = preCount.first;
+    prepared.preCountGap = preCount.gap;
     if (options.click && clicks) {
         ShiftBeats(beats, preCount.first, preCount.gap);
         InsertClicks(render, beats);
@@ -301,7 +304,7 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
     return prepared;
 }
 
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks) {
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks, PreCountPlace place) {
     const int first = FirstNoteTick(render);
     if (first < 0) return {};
     const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
@@ -314,8 +317,17 @@ PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bo
         OpenGap(render, slot, first, static_cast<int>(gap), false);
     }
 
-    for (int part = 0; part < kPartCount && clicks; ++part) {
-        if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) continue;
+    for (int i = 0; i < kPartCount && clicks; ++i) {
+        // A part of their own is the last empty one: the metronome takes the
+        // first, as it does in a conversion.
+        const int part = place == PreCountPlace::kOwnPart ? kPartCount - 1 - i : i;
+        if (place == PreCountPlace::kOwnPart) {
+            const Track* track = render.SlotTrack(PartSlot(part));
+            if (track != nullptr && track->count > 1) continue;
+            render.partChannel[part] = kDrumChannelNibble;
+        } else if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) {
+            continue;
+        }
         CursorGuard drums(render, PartSlot(part));
         const TrackEvent click = MakeClick();
         for (int i = 0; i < options.clicksPerMeasure; ++i) {

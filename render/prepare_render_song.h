@@ -10,6 +10,14 @@ struct PreparedSong {
     int notesLeftOut = 0;  // notes the transposition pushed out of the sounding range
     bool sectionMissing = false;  // the first measure asked for lies past the song's end
     int lastMeasure = 0;          // the song's last measure, when the section is missing
+    int preCountFirst = 0;        // the tick the pre-count went in front of
+    int preCountGap = 0;          // its length in ticks, 0 when there is none
+};
+
+// Where the clicks of the pre-count go.
+enum class PreCountPlace {
+    kDrumPart,  // into the song's first drum part, as a conversion writes them
+    kOwnPart,   // into a part of their own on MIDI channel 10, which a mute of the drums leaves sounding
 };
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
@@ -19,7 +27,7 @@ struct PreparedSong {
 // Without `clicks` the pre-count and the metronome keep their time but
 // sound nothing.
 PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render,
-                               bool clicks = true);
+                               bool clicks = true, PreCountPlace place = PreCountPlace::kDrumPart);
 
 // Where a pre-count went: the first note's tick and the ticks inserted
 // there (0 when none).
@@ -30,4 +38,5 @@ struct PreCountGap {
 // Moves everything from the song's first note on later by one pre-count
 // measure and puts the clicks into the first part on MIDI channel 10
 // (without `clicks`, only the time). Does nothing for a song without notes.
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks = true);
+PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks = true,
+                           PreCountPlace place = PreCountPlace::kDrumPart);

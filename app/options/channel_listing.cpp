@@ -13,8 +13,10 @@ std::vector<std::string> ChannelListing(const SongOptions& options) {
             if (!parts.empty()) parts += ',';
             parts += PartName(id);
         }
+        const std::string& why = options.partReason[channel];
         lines.push_back(std::to_string(channel + 1) + "\t" + (options.drumChannel[channel] != 0 ? "drum" : "-") + "\t" +
-                        (parts.empty() ? "-" : parts) + "\t" + options.toneName[channel]);
+                        (parts.empty() ? "-" : parts) + "\t" + options.toneName[channel] + "\t" +
+                        (parts.empty() || why.empty() ? "-" : why));
     }
     return lines;
 }

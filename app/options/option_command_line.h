@@ -32,6 +32,7 @@ struct ConversionRequest {
     std::optional<MeasureRange> measures;  // --measures
     bool stems = false;                  // --stems
     bool list = false;
+    bool play = false;  // --play: play the one input instead of converting it
     int jobs = 0;  // 0: one per core
     bool quiet = false;
     bool noWait = false;  // fail instead of waiting for another run on the same folder

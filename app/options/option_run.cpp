@@ -17,10 +17,13 @@
 #include "app/options/library_plan.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/play_command.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/open_file_limit.h"
 #include "platform/program_folder.h"
+#include "platform/sdl_audio_output.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/user_report.h"
@@ -92,6 +95,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
+    if (request.play) {
+        if (!DiscoverSynthModule()) {
+            std::cerr << kModuleNotInstalledMessage << '\n'
+                      << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
+            return kExitFailure;
+        }
+        SdlAudioOutput output;
+        return PlaySong(dlg, app.CurrentSong(), request, output);
+    }
     std::string error;
     std::optional<ConversionPlan> plan = PlanRequest(request, error);
     if (!plan) {
@@ -129,6 +141,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     }
     settings.onFileDone = [&results](const FileResult& result) { results.Add(result); };
     IgnoreBrokenPipes();
+    RaiseOpenFileLimit();
     const auto start = std::chrono::steady_clock::now();
     const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, *plan, settings);
     if (settings.showProgress) {
