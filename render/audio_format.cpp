@@ -10,7 +10,7 @@ namespace {
 struct FormatEntry {
     AudioFormat format;
     std::string_view name;
-    std::string_view title;  // as messages name it
+    const char* title;  // as people write it
     int defaultQuality;
 };
 
@@ -55,7 +55,7 @@ AudioEncoding EncodingForPath(std::string_view path) {
 
 std::string_view AudioFormatName(AudioFormat format) { return EntryOf(format).name; }
 
-std::string_view AudioFormatTitle(AudioFormat format) { return EntryOf(format).title; }
+const char* AudioFormatTitle(AudioFormat format) { return EntryOf(format).title; }
 
 std::string AudioFormatExtension(AudioFormat format) {
     // Not "." + std::string(...): GCC 12 takes prepending a literal to a new
