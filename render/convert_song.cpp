@@ -17,7 +17,9 @@
 #include "render/prepare_render_song.h"
 #include "render/progress_text.h"
 #include "render/render_session.h"
+#include "render/silence.h"
 #include "render/stems.h"
+#include "render/true_peak_limiter.h"
 #include "render/wave_file.h"
 
 namespace {
@@ -104,20 +106,47 @@ void TellNotesLeftOut(const std::string& path, int count, int semitones) {
                    std::to_string(count) + ", " + (semitones > 0 ? "+" : "") + std::to_string(semitones) + ")");
 }
 
-// Scales the whole song as `output` asks; the gain used.
-double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path) {
+// The highest true peak a loudness-normalized file of `format` is brought
+// to: lossy encoders add peaks of their own (on limited songs at -10 LUFS,
+// measured after decoding: MP3 and Vorbis up to 0.6 dB, Opus with its
+// resampling up to 0.8 dB), so their input keeps more headroom below -1 dBTP.
+double TruePeakCeilingFor(AudioFormat format) {
+    constexpr double kLossyHeadroomDb = 1.0;
+    constexpr double kOpusHeadroomDb = 1.5;
+    switch (format) {
+        case AudioFormat::kOpus: return kTruePeakCeilingDbtp - kOpusHeadroomDb;
+        case AudioFormat::kOgg:
+        case AudioFormat::kMp3: return kTruePeakCeilingDbtp - kLossyHeadroomDb;
+        case AudioFormat::kWav:
+        case AudioFormat::kFlac: break;
+    }
+    return kTruePeakCeilingDbtp;
+}
+
+// Scales the whole song as `output` asks; the gain used goes to `done`.
+void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path,
+           ConversionResult& done) {
     if (output.gain) {
-        ScaleSamples(song, *output.gain);
-        return *output.gain;
+        done.gain = *output.gain;
+        done.gainCurve = output.limitPeaks && output.gainCurve.empty()
+                             ? PeakLimiterCurve(song, *output.gain, TruePeakCeilingFor(output.encoding.format))
+                             : output.gainCurve;
+        if (done.gainCurve.empty()) {
+            ScaleSamples(song, done.gain);
+        } else {
+            ApplyGainCurve(song, done.gain, done.gainCurve);
+        }
+        return;
     }
     if (output.loudnessLufs) {
-        const LoudnessGain gain = ApplyLoudness(song, *output.loudnessLufs);
+        LoudnessGain gain = ApplyLoudness(song, *output.loudnessLufs, TruePeakCeilingFor(output.encoding.format));
         if (gain.ceilingWon) TellCeilingWon(path, gain, *output.loudnessLufs);
-        return gain.gain;
+        done.gain = gain.gain;
+        done.gainCurve = std::move(gain.curve);
+        return;
     }
-    const double gain = NormalizeGain(PeakMagnitude(song), *output.peakDbfs);
-    ScaleSamples(song, gain);
-    return gain;
+    done.gain = NormalizeGain(PeakMagnitude(song), *output.peakDbfs);
+    ScaleSamples(song, done.gain);
 }
 
 // The time after the render in which the held song is measured, levelled
@@ -134,12 +163,14 @@ private:
 };
 
 // Renders the song into the file; to set its level, the whole song is held
-// and scaled first.
+// and scaled first. `audible` tells whether any written sample sounds.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                        const OutputOptions& output, const std::string& path, double& gain) {
+                        const OutputOptions& output, const std::string& path, ConversionResult& done) {
     if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
-        return RenderBlocks(block, length, ui,
-                            [&file](std::span<const std::uint8_t> frames) { return file.WriteFrames(frames); });
+        return RenderBlocks(block, length, ui, [&file, &done](std::span<const std::uint8_t> frames) {
+            done.audible = done.audible || HasAudibleSample(frames);
+            return file.WriteFrames(frames);
+        });
     }
     std::vector<std::uint8_t> song;
     const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
@@ -148,15 +179,16 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     });
     if (rendered != BlocksResult::kWritten) return rendered;
     const FinishingPhase finishing(ui);
-    gain = Level(song, output, path);
+    Level(song, output, path, done);
+    done.audible = HasAudibleSample(song);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
 // Writes the stems of the mix just written to `mixPath`, each at the mix's
-// gain, adding the path of each one written to `written`.
+// gain and limiter curve, adding the path of each one written to `written`.
 void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
                   ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain,
-                  std::vector<std::string>& written) {
+                  const std::vector<float>& mixCurve, std::vector<std::string>& written) {
     const std::string folder = StemFolder(mixPath);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -168,6 +200,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
     stemOutput.gain = mixGain;
+    stemOutput.gainCurve = mixCurve;
     for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
         const SongOptions options = StemOptions(source.options, stem);
         stemOutput.clicks = stem.clicks;
@@ -229,7 +262,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
             return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        result = RenderInto(file, block, length, ui, output, *path, done.gain);
+        result = RenderInto(file, block, length, ui, output, *path, done);
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();
@@ -241,6 +274,6 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     done.written = true;
-    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain, done.stems);
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain, done.gainCurve, done.stems);
     return done;
 }

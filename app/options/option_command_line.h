@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/options/option_values.h"
+#include "app/startup/sound_choice.h"
 #include "render/audio_format.h"
 #include "app/options/shard_selection.h"
 
@@ -24,18 +25,27 @@ struct ConversionRequest {
     int tempoPercent = 100;
     bool preCount = true;
     std::optional<double> peakDbfs;  // --normalize
-    std::optional<double> loudnessLufs;  // --loudness
+    std::optional<double> loudnessLufs;  // --loudness, --loudness-set
+    bool loudnessSet = false;            // --loudness-set: one gain for every song of the run
+    // The set's gain, found by the run's measuring pass before it converts.
+    std::optional<double> setGain;
     std::optional<AudioFormat> format;   // --format; else the --output file's extension, else WAV
     std::optional<int> quality;          // --quality
     int transpose = 0;                   // --transpose, semitones
     bool click = false;                  // --click
     std::optional<MeasureRange> measures;  // --measures
     bool stems = false;                  // --stems
+    // --soundfont as given (a path or an installed SoundFont's name); the
+    // run resolves it into sound.soundFont before anything converts.
+    std::optional<std::string> soundFont;
+    SoundChoice sound;                   // --reverb, --chorus and the resolved SoundFont
+    bool listSoundFonts = false;         // --list-soundfonts
     bool list = false;
     bool play = false;  // --play: play the one input instead of converting it
     int jobs = 0;  // 0: one per core
     bool quiet = false;
     bool noWait = false;  // fail instead of waiting for another run on the same folder
+    bool allowSilent = false;  // a silent output counts as converted
     bool help = false;
     bool version = false;
     // Converting whole libraries. An option that changes the output's bytes

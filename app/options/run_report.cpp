@@ -83,11 +83,26 @@ const char* StatusName(FileStatus status) {
 
 }  // namespace
 
-std::string ReportLine(const FileResult& result) {
+double RealtimeFactor(double audioSeconds, double cpuSeconds) {
+    return cpuSeconds > 0 ? audioSeconds / cpuSeconds : 0.0;
+}
+
+std::string ReportLine(const FileResult& result, const std::string& sound) {
     return "{\"input\":" + JsonString(result.input) + ",\"output\":" + JsonString(result.output) + ",\"status\":\"" +
            StatusName(result.status) + "\",\"cause\":" + JsonString(result.cause) +
            ",\"audio_seconds\":" + Number(result.audioSeconds) + ",\"cpu_seconds\":" + Number(result.cpuSeconds) +
-           ",\"bytes_written\":" + std::to_string(result.bytesWritten) + "}";
+           ",\"realtime_factor\":" + Number(RealtimeFactor(result.audioSeconds, result.cpuSeconds)) +
+           ",\"bytes_written\":" + std::to_string(result.bytesWritten) +
+           (sound.empty() ? std::string() : ",\"sound\":" + sound) + "}";
+}
+
+std::string SoundJson(const SoundRecord& sound) {
+    const FileStamp& font = sound.soundFont;
+    return "{\"module\":" + JsonString(sound.module.path) + ",\"soundfont\":" + JsonString(font.path) +
+           ",\"soundfont_bytes\":" + (font.exists ? std::to_string(font.size) : "null") +
+           ",\"soundfont_mtime_ns\":" + (font.exists ? std::to_string(font.modifiedNs) : "null") +
+           ",\"reverb\":" + JsonString(sound.reverb) + ",\"chorus\":" + JsonString(sound.chorus) +
+           ",\"gain\":" + JsonString(sound.gain) + "}";
 }
 
 std::string SummaryLine(const RunTotals& totals, double wallSeconds) {
@@ -96,8 +111,11 @@ std::string SummaryLine(const RunTotals& totals, double wallSeconds) {
     std::snprintf(clock, sizeof clock, "%lld:%02lld:%02lld", wall / 3600, wall / 60 % 60, wall % 60);
     const double speed = wallSeconds > 0 ? totals.audioSeconds / wallSeconds : 0.0;
     char line[256];
-    std::snprintf(line, sizeof line, Tr("%lld converted, %lld skipped, %lld failed; %.2f hours of audio in %s, %.1fx real time"),
-                  totals.converted, totals.skipped, totals.failed, totals.audioSeconds / kSecondsPerHour, clock, speed);
+    std::snprintf(line, sizeof line,
+                  Tr("%lld converted, %lld skipped, %lld failed; %.2f hours of audio in %s, %.1fx real time, "
+                     "realtime factor %.1f (audio seconds per CPU second)"),
+                  totals.converted, totals.skipped, totals.failed, totals.audioSeconds / kSecondsPerHour, clock, speed,
+                  RealtimeFactor(totals.audioSeconds, totals.cpuSeconds));
     return line;
 }
 
@@ -116,7 +134,7 @@ bool RunReport::Open(const std::string& path, std::string& error) {
 bool RunReport::Write(const FileResult& result) {
     std::FILE* out = standardOutput_ ? stdout : file_.get();
     if (out == nullptr || failed_) return false;
-    const std::string line = ReportLine(result) + "\n";
+    const std::string line = ReportLine(result, sound_) + "\n";
     failed_ = std::fwrite(line.data(), 1, line.size(), out) != line.size() || std::fflush(out) != 0;
     return !failed_;
 }

@@ -128,6 +128,30 @@ TEST_F(LibraryRun, ARerunSkipsCurrentOutputsAndConvertsWhatIsMissingOrChanged) {
     EXPECT_TRUE(Inputs(run.out, "skipped").empty());
 }
 
+TEST_F(LibraryRun, AnotherSoundMakesEveryOutputStaleAndTheReportNamesIt) {
+    Song("lib/a.mid");
+    Song("lib/b.mid", 2);
+    const std::string font = At("piano.sf2");
+    std::ofstream(font) << std::string("RIFF\x04\0\0\0sfbk", 12);
+    ASSERT_EQ(Ombrix("-q --skip-up-to-date -o out lib").status, 0);
+    EXPECT_EQ(Inputs(Ombrix("-q --skip-up-to-date --reverb room --chorus on --report - -o out lib").out, "skipped").size(), 2u);
+
+    ProgramRun run = Ombrix("-q --skip-up-to-date --reverb off --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+    EXPECT_NE(run.out.find(R"("reverb":"off","chorus":"on")"), std::string::npos) << run.out;
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --soundfont piano.sf2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+    EXPECT_NE(run.out.find(R"("soundfont":")" + font + R"(","soundfont_bytes":12,)"), std::string::npos) << run.out;
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --soundfont piano.sf2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "skipped").size(), 2u);
+    // The same SoundFont file replaced by another version.
+    fs::last_write_time(font, fs::last_write_time(font) - std::chrono::hours(1));
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --soundfont piano.sf2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+}
+
 TEST_F(LibraryRun, TheReportHasOneLinePerInputWithItsFiguresAndCause) {
     Song("lib/good.mid", 4);
     std::ofstream(At("lib/bad.mid")) << "plain text";
@@ -139,10 +163,10 @@ TEST_F(LibraryRun, TheReportHasOneLinePerInputWithItsFiguresAndCause) {
         run.out.find(R"({"input":"lib/bad.mid","output":"lib/Conv/bad.wav","status":"failed","cause":"not a Standard MIDI File",)"
                      R"("audio_seconds":0,"cpu_seconds":)");
     ASSERT_NE(bad, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(R"(,"bytes_written":0})", bad), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"(,"bytes_written":0,"sound":{"module":)", bad), std::string::npos) << run.out;
     const std::string good = run.out.substr(run.out.find(R"({"input":"lib/good.mid")"));
     EXPECT_NE(good.find(R"("status":"converted","cause":"","audio_seconds":)"), std::string::npos) << good;
-    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + "}"), std::string::npos);
+    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + ",\"sound\":"), std::string::npos);
     EXPECT_EQ(run.err, "lib/bad.mid: not a Standard MIDI File\n");
 }
 
@@ -200,6 +224,55 @@ TEST_F(LibraryRun, AnUnreadableFolderFailsAndTheRestConverts) {
     EXPECT_EQ(Inputs(run.out, "converted"), (std::vector<std::string>{"lib/ok.mid"}));
     EXPECT_EQ(Inputs(run.out, "failed"), (std::vector<std::string>{"lib/closed"}));
     EXPECT_EQ(run.err, "lib/closed: cannot read the folder: Permission denied\n");
+}
+
+TEST_F(LibraryRun, BrokenFilesAmongALibraryFailEachOnItsOwnAndEveryOtherFileConverts) {
+    // A library of 500 inputs of which 1 % are broken, one of each kind,
+    // spread over the folders between good songs.
+    constexpr int kGood = 494;
+    const std::string good("MThd\0\0\0\x06\0\0\0\x01\x01\xe0MTrk\0\0\0\x0c\0\x90\x3c\x40\x01\x80\x3c\0\0\xff\x2f\0", 34);
+    const auto write = [this](const std::string& name, const std::string& bytes) {
+        fs::create_directories(fs::path(At(name)).parent_path());
+        std::ofstream(At(name), std::ios::binary) << bytes;
+    };
+    for (int i = 0; i < kGood; ++i) write("lib/d" + std::to_string(i % 10) + "/s" + std::to_string(i) + ".mid", good);
+    // Cut in its header, and cut in its track (which holds a note-on still).
+    write("lib/d1/truncated.mid", good.substr(0, 10));
+    write("lib/d7/cut-track.mid", good.substr(0, 26));
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919 + 13) % 251);
+    write("lib/d2/random.mid", noise);
+    write("lib/d3/empty.mid", "");
+    fs::create_directories(At("lib/d4/folder.mid"));
+    write("lib/d5/unreadable.mid", good);
+    fs::permissions(At("lib/d5/unreadable.mid"), fs::perms::none);
+    fs::create_symlink("gone.mid", At("lib/d6/dangling.mid"));
+    // Root reads any file: the program then runs as nobody.
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        std::system(("chmod -R a+rwX '" + root.path() + "' && chmod 000 '" + At("lib/d5/unreadable.mid") + "'").c_str());
+    }
+    const std::string user = asRoot ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+    const ProgramRun run = Ombrix("-r -q -j2 --report - -o out lib", user);
+    EXPECT_EQ(run.status, 1) << run.err;
+    // The file cut in its track converts what it holds.
+    EXPECT_EQ(Inputs(run.out, "converted").size(), static_cast<std::size_t>(kGood + 1));
+    EXPECT_EQ(Inputs(run.out, "failed"), (std::vector<std::string>{"lib/d1/truncated.mid", "lib/d2/random.mid", "lib/d3/empty.mid",
+                                                                   "lib/d5/unreadable.mid", "lib/d6/dangling.mid"}));
+    const auto cause = [&run](const std::string& input) {
+        const std::size_t line = run.out.find("{\"input\":\"" + input + "\"");
+        const std::size_t start = run.out.find("\"cause\":\"", line) + 9;
+        return run.out.substr(start, run.out.find('"', start) - start);
+    };
+    EXPECT_EQ(cause("lib/d2/random.mid"), "not a Standard MIDI File");
+    EXPECT_EQ(cause("lib/d3/empty.mid"), "not a Standard MIDI File");
+    EXPECT_EQ(cause("lib/d5/unreadable.mid"), "cannot be opened (missing, unreadable or not a regular file)");
+    EXPECT_EQ(cause("lib/d6/dangling.mid"), "cannot be opened (missing, unreadable or not a regular file)");
+    EXPECT_EQ(cause("lib/d1/truncated.mid"), "not a Standard MIDI File");
+    // Every good song has its file; the broken ones left none behind.
+    std::size_t written = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(At("out"))) written += entry.path().extension() == ".wav" ? 1 : 0;
+    EXPECT_EQ(written, static_cast<std::size_t>(kGood + 1));
 }
 
 }  // namespace
