@@ -54,8 +54,7 @@ void SmfBuf::ScanLeadingInfo() {
                 break;
             case SmfByte::kMetaTimeSignature:
             case SmfByte::kMetaKeySignature: {
-                const int length = NextByte();
-                if (length < 0) return;
+                const int length = ReadVarLen();
                 std::uint8_t body[kTimeSignatureLength] = {};
                 if (data1 == SmfByte::kMetaTimeSignature && length == kTimeSignatureLength) {
                     if (!ReadBytes(body, kTimeSignatureLength)) return;
@@ -70,15 +69,7 @@ void SmfBuf::ScanLeadingInfo() {
                 }
                 break;
             }
-            case SmfByte::kMetaTempo:
-            case SmfByte::kMetaSmpteOffset: {
-                // Fixed-size events with a one-byte length: not used here.
-                const int length = NextByte();
-                if (length < 0) return;
-                SkipBytes(length);
-                break;
-            }
-            default:
+            default:  // tempo, SMPTE offset and the rest are not used here
                 SkipBytes(ReadVarLen());
                 break;
         }

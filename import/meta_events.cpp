@@ -78,8 +78,7 @@ void SeekBackTo(TrackCursor& cursor, int tick) {
 }  // namespace
 
 void ImpSmf::TempoEvent() {
-    const int length = NextByte();
-    if (length < 0) return;
+    const int length = ReadVarLen();
     std::uint8_t body[kTempoLength] = {};
     if (length != kTempoLength) {
         SkipBytes(length);
@@ -129,8 +128,7 @@ void ImpSmf::MeterOrKeyEvent(bool isTimeSignature) {
         while (measureEnd_ < t) AppendMeasure();
     }
 
-    const int length = NextByte();
-    if (length < 0) return;
+    const int length = ReadVarLen();
     const int expected = isTimeSignature ? kTimeSignatureLength : kKeySignatureLength;
     if (length != expected) {
         SkipBytes(length);

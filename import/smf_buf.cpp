@@ -102,15 +102,31 @@ int SmfBuf::OpenSmf(const std::string& path) {
     dataEnd_ = smfEnd_;
     declaredEnd_ = -1;
 
-    // Chunks of kinds this reader does not know may come first; a file
-    // without any "MTrk" is no Standard MIDI File.
-    file.Seek(firstChunkAt_, Myifstream::SeekFrom::kBegin);
-    while (OpenChunk(id) && !IsChunkId(id, "MTrk")) file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
-    if (!IsChunkId(id, "MTrk")) {
-        file.Close();
-        return ImportResult::kNoTrack;
+    // A header length that leads to no track chunk, in a file whose track
+    // chunk stands right behind six bytes of header, is a wrong length field:
+    // the chunks are read from there.
+    const std::int64_t sixByteChunkAt = headerOffset + kChunkHeaderBytes + kHeaderDataBytes;
+    if (!FindTrackChunkFrom(firstChunkAt_, true)) {
+        if (firstChunkAt_ == sixByteChunkAt || !FindTrackChunkFrom(sixByteChunkAt, false)) {
+            file.Close();
+            return ImportResult::kNoTrack;
+        }
+        firstChunkAt_ = sixByteChunkAt;
     }
     return format;
+}
+
+bool SmfBuf::FindTrackChunkFrom(std::int64_t at, bool skipOtherChunks) {
+    // Chunks of kinds this reader does not know may come first; a file
+    // without any whole "MTrk" chunk header is no Standard MIDI File.
+    file.Seek(at, Myifstream::SeekFrom::kBegin);
+    ChunkId id{};
+    for (;;) {
+        if (!OpenChunk(id)) return false;
+        if (IsChunkId(id, "MTrk")) return true;
+        if (!skipOtherChunks) return false;
+        file.Seek(skipTo_, Myifstream::SeekFrom::kBegin);
+    }
 }
 
 bool SmfBuf::FindRmidData() {

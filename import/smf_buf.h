@@ -142,6 +142,9 @@ protected:
     // In a RIFF "RMID" file, finds the "data" chunk and the header at its
     // start; false when there is none.
     bool FindRmidData();
+    // Whether a whole "MTrk" chunk header starts at `at` or, with
+    // `skipOtherChunks`, behind chunks of other kinds from there.
+    bool FindTrackChunkFrom(std::int64_t at, bool skipOtherChunks);
     // Reads `count` bytes into `out`; false when the data ends first.
     bool ReadBytes(std::uint8_t* out, int count);
 

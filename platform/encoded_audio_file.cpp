@@ -1,8 +1,10 @@
 // Compressed audio files on libsndfile, writing into a temporary file's
-// descriptor.
+// descriptor through a sink that checks every write.
 #include "platform/encoded_audio_file.h"
 
+#include "platform/checked_sink.h"
 #include "platform/system_reason.h"
+#include "platform/text.h"
 #include <samplerate.h>
 #include <sndfile.h>
 #include <unistd.h>
@@ -17,6 +19,8 @@ constexpr int kSampleRate = 44100;
 constexpr int kOpusSampleRate = 48000;
 constexpr int kChannels = 2;
 constexpr std::size_t kBytesPerSample = 2;
+// More than the Opus encoder's look-ahead of 6.5 ms (312 frames at 48000 Hz).
+constexpr sf_count_t kOpusTailPaddingFrames = 480;
 constexpr long kResampleSlackFrames = 64;  // room beyond the rate's ratio in each resampled write
 
 int MajorFormat(AudioCodec codec) {
@@ -40,6 +44,9 @@ struct ResamplerCloser {
 }  // namespace
 
 struct EncodedAudioFile::Encoder {
+    explicit Encoder(int fd) : sink(fd) {}
+    // Declared first, so that the library closes its file before the sink.
+    CheckedSink sink;
     std::unique_ptr<SNDFILE, SoundFileCloser> file;
     bool lossless = false;       // FLAC takes the 16-bit samples as they are
     std::vector<short> samples;  // the frames of one write, in the machine's order
@@ -69,6 +76,15 @@ struct EncodedAudioFile::Encoder {
             if (data.input_frames == 0 && (!last || data.output_frames_gen == 0)) return true;
         }
     }
+
+    // The Opus encoder looks ahead of the frames it codes, and the library
+    // ends the stream without feeding it past the song's last frame: the
+    // decoded song would fade out over its last few milliseconds. Silence
+    // behind the song lets the encoder code the song's end in full.
+    bool PadOpusTail() {
+        const std::vector<float> silence(static_cast<std::size_t>(kOpusTailPaddingFrames) * kChannels, 0.0f);
+        return sf_writef_float(file.get(), silence.data(), kOpusTailPaddingFrames) == kOpusTailPaddingFrames;
+    }
 };
 
 EncodedAudioFile::EncodedAudioFile() = default;
@@ -89,14 +105,13 @@ bool EncodedAudioFile::Create(const std::string& path, const EncoderSettings& se
     if (!sf_format_check(&info)) return Fail("this system's sound file library cannot write the format");
     const int fd = temporary_.Create(path);
     if (fd < 0) return Fail(SystemReason(errno));
-    // The library owns the descriptor from here and closes it with the file.
-    SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &info, SF_TRUE);
+    encoder_ = std::make_unique<Encoder>(fd);
+    SNDFILE* file = sf_open_virtual(&CheckedSink::Calls(), SFM_WRITE, &info, &encoder_->sink);
     if (file == nullptr) {
-        Fail(sf_strerror(nullptr));
-        temporary_.Discard();
+        Fail(encoder_->sink.Error() != 0 ? SystemReason(encoder_->sink.Error()) : sf_strerror(nullptr));
+        Abandon();
         return false;
     }
-    encoder_ = std::make_unique<Encoder>();
     encoder_->file.reset(file);
     encoder_->lossless = settings.codec == AudioCodec::kFlac;
     if (settings.codec == AudioCodec::kOpus) {
@@ -114,8 +129,15 @@ bool EncodedAudioFile::Create(const std::string& path, const EncoderSettings& se
         double level = settings.compressionLevel;
         sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
     }
-    if (!settings.title.empty()) sf_set_string(file, SF_STR_TITLE, settings.title.c_str());
+    // Tags hold UTF-8 only (the FLAC encoder fails on anything else); a song
+    // named in Latin-1 or Shift_JIS keeps what is readable of its name.
+    if (!settings.title.empty()) sf_set_string(file, SF_STR_TITLE, WithValidUtf8(settings.title).c_str());
     return true;
+}
+
+bool EncodedAudioFile::FailWithEncoderReason() {
+    const int error = encoder_->sink.Error();
+    return Fail(error != 0 ? SystemReason(error) : sf_strerror(encoder_->file.get()));
 }
 
 bool EncodedAudioFile::WriteFrames(std::span<const std::uint8_t> frames) {
@@ -127,32 +149,36 @@ bool EncodedAudioFile::WriteFrames(std::span<const std::uint8_t> frames) {
     }
     const auto count = static_cast<sf_count_t>(samples.size());
     if (encoder_->lossless) {
-        if (sf_write_short(encoder_->file.get(), samples.data(), count) == count) return true;
-        return Fail(sf_strerror(encoder_->file.get()));
+        if (sf_write_short(encoder_->file.get(), samples.data(), count) == count && encoder_->sink.Error() == 0) return true;
+        return FailWithEncoderReason();
     }
     // The lossy encoders take floats: the library's MP3 encoder mangles
     // 16-bit input (it clips and distorts), and Opus is resampled anyway.
     encoder_->input.resize(samples.size());
     src_short_to_float_array(samples.data(), encoder_->input.data(), static_cast<int>(samples.size()));
-    if (encoder_->resampler) {
-        if (encoder_->Resample(static_cast<long>(samples.size() / kChannels), false)) return true;
-    } else if (sf_write_float(encoder_->file.get(), encoder_->input.data(), count) == count) {
-        return true;
-    }
-    return Fail(sf_strerror(encoder_->file.get()));
+    const bool encoded = encoder_->resampler
+                             ? encoder_->Resample(static_cast<long>(samples.size() / kChannels), false)
+                             : sf_write_float(encoder_->file.get(), encoder_->input.data(), count) == count;
+    // The MPEG writer says nothing of a failed write: the sink does.
+    if (encoded && encoder_->sink.Error() == 0) return true;
+    return FailWithEncoderReason();
 }
 
 bool EncodedAudioFile::Finish() {
     if (!encoder_) return false;
-    if (encoder_->resampler && !encoder_->Resample(0, true)) {
-        Fail(sf_strerror(encoder_->file.get()));
+    if (encoder_->resampler && !(encoder_->Resample(0, true) && encoder_->PadOpusTail())) {
+        FailWithEncoderReason();
         Abandon();
         return false;
     }
+    // The library writes its last frames and headers while closing; then
+    // the file must hold every byte of them.
     const int closed = sf_close(encoder_->file.release());
+    const bool whole = encoder_->sink.Close();
+    const int error = encoder_->sink.Error();
     encoder_.reset();
-    if (closed != 0) {
-        Fail(sf_error_number(closed));
+    if (closed != 0 || !whole) {
+        Fail(error != 0 ? SystemReason(error) : sf_error_number(closed));
         temporary_.Discard();
         return false;
     }

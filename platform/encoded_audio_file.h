@@ -47,6 +47,8 @@ public:
 private:
     struct Encoder;
     bool Fail(std::string reason);
+    // Fail with the reason of the sink's failed write, else the library's.
+    bool FailWithEncoderReason();
 
     std::unique_ptr<Encoder> encoder_;
     TemporaryFile temporary_;

@@ -8,7 +8,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -22,9 +24,19 @@ constexpr mode_t kPermissionBits = 07777;
 constexpr std::string_view kTemporaryMark = ".part-";
 
 // The temporary name of a file `baseName` written by process `pid`:
-// ".<baseName>.part-<pid>-<attempt>".
+// ".<baseName>.part-<pid>-<attempt>". A long base name is shortened (never
+// inside a UTF-8 character) so that the temporary name stays within the
+// longest name a folder takes, as the target's own name does.
 std::string TemporaryName(const std::string& baseName, pid_t pid, int attempt) {
-    return "." + baseName + std::string(kTemporaryMark) + std::to_string(pid) + "-" + std::to_string(attempt);
+    const std::string tail = std::string(kTemporaryMark) + std::to_string(pid) + "-" + std::to_string(attempt);
+    const std::size_t room = NAME_MAX - 1 - tail.size();  // 1: the leading dot
+    std::size_t kept = std::min(baseName.size(), room);
+    while (kept > 0 && kept < baseName.size() && (static_cast<unsigned char>(baseName[kept]) & 0xC0) == 0x80) --kept;
+    // Appended to a string that exists already: GCC 12 warns of an overlap
+    // (-Wrestrict, a false alarm) where a literal is prepended to a new string.
+    std::string name(1, '.');
+    name.append(baseName, 0, kept).append(tail);
+    return name;
 }
 
 // The target name of the temporary name `name` as TemporaryName makes

@@ -26,6 +26,55 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
+    const auto byte = [text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned minimum = 0;
+    unsigned value = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        minimum = 0x80;
+        value = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        minimum = 0x800;
+        value = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        minimum = 0x10000;
+        value = lead & 0x07u;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) return 0;
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((byte(at + i) & 0xC0u) != 0x80u) return 0;
+        value = (value << 6) | (byte(at + i) & 0x3Fu);
+    }
+    constexpr unsigned kLastCodePoint = 0x10FFFF;
+    const bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+    return value < minimum || value > kLastCodePoint || surrogate ? 0 : length;
+}
+
+std::string WithValidUtf8(std::string_view text) {
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+    std::string valid;
+    valid.reserve(text.size());
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8SequenceLength(text, at);
+        if (length == 0) {
+            valid += kReplacement;
+            ++at;
+        } else {
+            valid += text.substr(at, length);
+            at += length;
+        }
+    }
+    return valid;
+}
+
 std::string EscapeControlCharacters(std::string_view text) {
     constexpr char kHexDigits[] = "0123456789ABCDEF";
     constexpr unsigned char kFirstPrintable = 0x20;

@@ -17,6 +17,13 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 // "\t", or "\xNN"), so that a file name holding a line break stays on one
 // line of a log.
 std::string EscapeControlCharacters(std::string_view text);
+// The length of the valid UTF-8 sequence at `at` of `text` (1 to 4), or 0
+// when the byte there does not start one (a stray byte of Latin-1 or
+// Shift_JIS, an overlong form, a surrogate).
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t at);
+// `text` as valid UTF-8: every byte that is not part of a valid sequence
+// becomes U+FFFD, the replacement character.
+std::string WithValidUtf8(std::string_view text);
 // `format` (printf-style) filled in with the arguments. For a translated
 // format, Formatted(Tr("%s saved to %s"), ...), so that each language puts
 // the pieces where its word order wants them.

@@ -10,6 +10,7 @@ namespace {
 struct FormatEntry {
     AudioFormat format;
     std::string_view name;
+    const char* title;  // as people write it
     int defaultQuality;
 };
 
@@ -18,11 +19,11 @@ struct FormatEntry {
 // clean at a tenth of the WAV's size; FLAC is lossless and its quality only
 // sets how hard the encoder compresses.
 constexpr std::array<FormatEntry, 5> kFormats = {{
-    {AudioFormat::kWav, "wav", kBestQuality},
-    {AudioFormat::kFlac, "flac", 5},
-    {AudioFormat::kOgg, "ogg", 5},
-    {AudioFormat::kOpus, "opus", 2},
-    {AudioFormat::kMp3, "mp3", 6},
+    {AudioFormat::kWav, "wav", "WAV", kBestQuality},
+    {AudioFormat::kFlac, "flac", "FLAC", 5},
+    {AudioFormat::kOgg, "ogg", "Ogg Vorbis", 5},
+    {AudioFormat::kOpus, "opus", "Opus", 2},
+    {AudioFormat::kMp3, "mp3", "MP3", 6},
 }};
 
 const FormatEntry& EntryOf(AudioFormat format) {
@@ -54,7 +55,13 @@ AudioEncoding EncodingForPath(std::string_view path) {
 
 std::string_view AudioFormatName(AudioFormat format) { return EntryOf(format).name; }
 
-std::string AudioFormatExtension(AudioFormat format) { return "." + std::string(EntryOf(format).name); }
+const char* AudioFormatTitle(AudioFormat format) { return EntryOf(format).title; }
+
+std::string AudioFormatExtension(AudioFormat format) {
+    // Not "." + std::string(...): GCC 12 takes prepending a literal to a new
+    // string for an overlapping copy (-Wrestrict, a false alarm).
+    return std::string(1, '.').append(EntryOf(format).name);
+}
 
 int DefaultQuality(AudioFormat format) { return EntryOf(format).defaultQuality; }
 

@@ -29,6 +29,8 @@ std::optional<AudioFormat> AudioFormatOfPath(std::string_view path);
 AudioEncoding EncodingForPath(std::string_view path);
 // The format's name, which is also its extension without the dot ("flac").
 std::string_view AudioFormatName(AudioFormat format);
+// The format's name as people write it ("WAV", "FLAC", "Ogg Vorbis", "Opus", "MP3").
+const char* AudioFormatTitle(AudioFormat format);
 // The file extension with its dot (".flac").
 std::string AudioFormatExtension(AudioFormat format);
 // The quality a format gets when none is asked for.

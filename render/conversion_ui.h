@@ -28,6 +28,10 @@ public:
     virtual void SetProgressText(const std::string& text) = 0;
     // Hides and destroys the progress window.
     virtual void CloseProgress() = 0;
+    // With true: the song is rendered, and measuring, levelling and encoding
+    // it follow, which report no position and take minutes for a long song;
+    // until false, the user interface shows that the conversion is alive.
+    virtual void SetFinishing(bool finishing) { (void)finishing; }
     // True once the user asked to stop the running conversion.
     virtual bool CancelRequested() const { return false; }
 };

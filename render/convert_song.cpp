@@ -88,6 +88,18 @@ void TellCeilingWon(const std::string& path, const LoudnessGain& gain, double ta
                              gain.reachedLufs, targetLufs));
 }
 
+// Tells the user, before anything is rendered, that the song would not fit
+// into a WAV file.
+void TellTooLongForWave(const std::string& path, int lengthMs) {
+    constexpr int kMsPerMinute = 60000;
+    constexpr int kMinutesPerHour = 60;
+    const int minutes = lengthMs / kMsPerMinute;
+    WriteErrorLine(path + ": " +
+                   Formatted(Tr("the song lasts %d h %02d min: too long for a WAV file (4 GiB, about 6 h 45 min, at "
+                                "most); write FLAC instead (--format flac)"),
+                             minutes / kMinutesPerHour, minutes % kMinutesPerHour));
+}
+
 // Tells the user how many notes the transposition left out.
 void TellNotesLeftOut(const std::string& path, int count, int semitones) {
     WriteErrorLine(path + ": " + Tr("notes left out: transposed, they fall outside the range of MIDI notes") + " (" +
@@ -146,6 +158,19 @@ void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const s
     ScaleSamples(song, done.gain);
 }
 
+// The time after the render in which the held song is measured, levelled
+// and encoded, shown to `ui` as such.
+class FinishingPhase {
+public:
+    explicit FinishingPhase(ConversionUi& ui) : ui_(ui) { ui_.SetFinishing(true); }
+    ~FinishingPhase() { ui_.SetFinishing(false); }
+    FinishingPhase(const FinishingPhase&) = delete;
+    FinishingPhase& operator=(const FinishingPhase&) = delete;
+
+private:
+    ConversionUi& ui_;
+};
+
 // Renders the song into the file; to set its level, the whole song is held
 // and scaled first. `audible` tells whether any written sample sounds.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
@@ -162,6 +187,7 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
+    const FinishingPhase finishing(ui);
     Level(song, output, path, done);
     done.audible = HasAudibleSample(song);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
@@ -243,6 +269,12 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         if (length < 0) {
             file.Abandon();
             report.Report(kInitializationFailedMessage);
+            return done;
+        }
+        if (output.encoding.format == AudioFormat::kWav && !WaveFileCanHold(length)) {
+            file.Abandon();
+            TellTooLongForWave(*path, length);
+            report.Report(kWaveFileFailedMessage);
             return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));

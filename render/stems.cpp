@@ -13,7 +13,13 @@ std::string FileNamePart(std::string_view text) {
     return part;
 }
 
-std::string TwoDigits(int number) { return (number < 10 ? "0" : "") + std::to_string(number); }
+// Built by appending: GCC 12 takes a literal prepended to a new string for
+// an overlapping copy (-Wrestrict, a false alarm).
+std::string TwoDigits(int number) {
+    std::string digits(number < 10 ? 1 : 0, '0');
+    digits += std::to_string(number);
+    return digits;
+}
 
 }  // namespace
 

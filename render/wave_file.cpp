@@ -16,6 +16,13 @@ void PutU32(std::uint8_t* at, std::uint32_t value) {
 
 }  // namespace
 
+bool WaveFileCanHold(std::int64_t lengthMs) {
+    constexpr std::int64_t kHeaderBytes = 44;  // RIFF, format and data chunk headers
+    constexpr std::int64_t kMsPerSecond = 1000;
+    const std::int64_t dataBytes = lengthMs * kSampleRate / kMsPerSecond * kBytesPerFrame;
+    return dataBytes + kHeaderBytes <= static_cast<std::int64_t>(kRiffMaxFileBytes);
+}
+
 std::array<std::uint8_t, kWaveFormatBytes> EncodeWaveFormat(const WaveFormat& format) {
     std::array<std::uint8_t, kWaveFormatBytes> bytes{};
     PutU16(&bytes[0], format.formatTag);

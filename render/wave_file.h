@@ -26,6 +26,11 @@ constexpr int kWaveFormatBytes = 16;
 // The format chunk's 16 bytes, little-endian.
 std::array<std::uint8_t, kWaveFormatBytes> EncodeWaveFormat(const WaveFormat& format);
 
+// Whether a song of `lengthMs` fits into a WAV file, whose sizes are 32-bit
+// counts (4 GiB, about 6 h 45 min of sound); rendering may add a few seconds
+// of decay, which only the writer itself can refuse.
+bool WaveFileCanHold(std::int64_t lengthMs);
+
 // Every failure is also told on standard error with the file and the
 // system's reason, once per file.
 class WaveFile {

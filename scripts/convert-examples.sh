@@ -4,8 +4,7 @@
 # writes a practice version of each without its melody into
 # examples/Conv/minus-melody/.
 # Installs what is missing, builds the program and the synthesizer module,
-# installs both (leaving `ombrix` on PATH) and registers the module. Safe to
-# run again.
+# installs both and registers the module. Safe to run again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +21,10 @@ prefix=/usr/local
 cmake --install "$build" --prefix "$prefix"
 case ":$PATH:" in
   *":$prefix/bin:"*) ;;
-  *) echo "Note: $prefix/bin is not on PATH; add it to run ombrix by name."
+  # Debian's ~/.profile adds ~/.local/bin at the next login only, and only
+  # when the folder exists by then: the shell that ran this has not got it.
+  *) echo "Note: $prefix/bin is not on this shell's PATH. To run ombrix by name at once:"
+     echo "  export PATH=\"$prefix/bin:\$PATH\""
      PATH=$prefix/bin:$PATH ;;
 esac
 

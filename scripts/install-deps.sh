@@ -7,7 +7,8 @@
 # As root it installs what is missing. As another user it goes on when
 # nothing is missing, uses `sudo -n` when sudo needs no password, and
 # otherwise names the missing packages and the one command that installs
-# them, and exits with status 1.
+# them (through sudo where sudo exists, else to be run as root), and exits
+# with status 1.
 set -euo pipefail
 
 # What building the program and the module needs; the GTK headers give the
@@ -65,10 +66,11 @@ apt_get() {
 }
 
 if [ "$(id -u)" != 0 ] && ! { command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; }; then
+  if command -v sudo >/dev/null 2>&1; then how="sudo "; else how="as root: "; fi
   {
     echo "Missing packages: ${missing[*]}"
     echo "Installing them needs root. Run this once, then run this script again:"
-    echo "  sudo apt-get install ${missing[*]}"
+    echo "  ${how}apt-get install ${missing[*]}"
   } >&2
   exit 1
 fi

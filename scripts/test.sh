@@ -4,14 +4,20 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 # The tests run also under a Japanese locale: generate it where it is missing.
+# Debian's locale-gen builds only the locales enabled in /etc/locale.gen (it
+# ignores a name given to it), so the line is enabled first.
 if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
   as_root=()
-  [ "$(id -u)" = 0 ] || as_root=(sudo -n)
+  how="as root: "
+  if [ "$(id -u)" != 0 ]; then
+    as_root=(sudo -n)
+    command -v sudo >/dev/null 2>&1 && how="sudo "
+  fi
   if ! "${as_root[@]}" sh -c "sed -i 's/^# *\\(ja_JP.UTF-8 UTF-8\\)/\\1/' /etc/locale.gen &&
        { grep -qx 'ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >>/etc/locale.gen; } &&
-       locale-gen >/dev/null"; then
-    echo "Note: the ja_JP.UTF-8 locale could not be generated (run as root, or: sudo locale-gen ja_JP.UTF-8);" \
-         "the tests run without it." >&2
+       locale-gen >/dev/null" 2>/dev/null; then
+    echo "Note: the ja_JP.UTF-8 locale could not be generated; the tests run without it. To add it:" >&2
+    echo "  ${how}localedef -i ja_JP -c -f UTF-8 ja_JP.UTF-8" >&2
   fi
 fi
 # ccache makes a rebuild after a small change, or CI after a session, fast.

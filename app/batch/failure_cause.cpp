@@ -19,20 +19,25 @@ constexpr std::array<KnownLine, 6> kKnownLines = {{
     {"File is not SMF", "not a Standard MIDI File"},
     {kNoSongLoadedMessage, ""},
     {kInitializationFailedMessage, "the synthesizer module could not be started"},
-    {kWaveFileFailedMessage, "the WAV file could not be written"},
+    {kWaveFileFailedMessage, ""},  // names the output's format: see FailureCause
     {kPathTooLongLine, "the path is too long"},
 }};
 
 }  // namespace
 
-std::string FailureLine(const std::string& file, const std::vector<std::string>& logLines) {
-    return file + ": " + FailureCause(logLines);
+std::string FailureLine(const std::string& file, const std::vector<std::string>& logLines, AudioFormat format) {
+    return file + ": " + FailureCause(logLines, format);
 }
 
-std::string FailureCause(const std::vector<std::string>& logLines) {
+std::string FailureCause(const std::vector<std::string>& logLines, AudioFormat format) {
+    const std::string fileFailed = "the " + std::string(AudioFormatTitle(format)) + " file could not be written";
     std::string causes;
     for (const std::string& line : logLines) {
         std::string_view cause = line;
+        if (line == kWaveFileFailedMessage) {
+            causes += (causes.empty() ? "" : "; ") + fileFailed;
+            continue;
+        }
         for (const KnownLine& known : kKnownLines) {
             if (known.line == line) cause = known.cause;
         }

@@ -10,7 +10,8 @@ std::vector<std::string> ChannelListing(const SongOptions& options) {
         if (options.channelUsed[channel] == 0) continue;
         std::string parts;
         for (const int id : PartSwitchesOfChannel(options, channel)) {
-            parts += (parts.empty() ? "" : ",") + std::string(PartName(id));
+            if (!parts.empty()) parts += ',';
+            parts += PartName(id);
         }
         const std::string& why = options.partReason[channel];
         lines.push_back(std::to_string(channel + 1) + "\t" + (options.drumChannel[channel] != 0 ? "drum" : "-") + "\t" +

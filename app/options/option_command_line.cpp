@@ -74,7 +74,14 @@ constexpr double kHighestLoudnessLufs = -5.0;
 constexpr int kMaxTranspose = 12;
 constexpr int kMaxLoopPasses = 99;
 
-std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
+// Built by appending: GCC 12 takes a literal prepended to a new string for
+// an overlapping copy (-Wrestrict, a false alarm).
+std::string Quoted(std::string_view text) {
+    std::string quoted(1, '\'');
+    quoted.append(text);
+    quoted += '\'';
+    return quoted;
+}
 
 // The option named `name` exactly, or the only one whose name it begins; an error otherwise.
 const OptionDefinition* FindLong(std::string_view name, std::string& error) {
@@ -166,7 +173,10 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.click = true;
     } else if (definition.name == "measures") {
         const auto range = ParseMeasureRange(text);
-        if (!range) return "measures " + Quoted(text) + " are not a range A-B of measures from 1 (A not after B)";
+        if (!range) {
+            return "measures " + Quoted(text) + " are not a range A-B of measures from 1 to " +
+                   std::to_string(kHighestMeasure) + " (A not after B)";
+        }
         request.measures = range;
     } else if (definition.name == "loop") {
         const auto passes = ParseWholeNumber(text, 1, kMaxLoopPasses);

@@ -91,7 +91,6 @@ std::optional<std::vector<int>> ParsePartList(std::string_view text) {
 }
 
 std::optional<MeasureRange> ParseMeasureRange(std::string_view text) {
-    constexpr int kHighestMeasure = 9999;
     const auto dash = text.find('-');
     const auto first = ParseWholeNumber(Trim(text.substr(0, dash)), 1, kHighestMeasure);
     const auto last = dash == std::string_view::npos ? first

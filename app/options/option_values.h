@@ -28,7 +28,9 @@ struct MeasureRange {
     int first = 1;
     int last = 1;
 };
-// Reads "A-B" (A <= B) or "A" (one measure), measures from 1 to 9999.
+// The highest measure number --measures takes.
+inline constexpr int kHighestMeasure = 9999;
+// Reads "A-B" (A <= B) or "A" (one measure), measures from 1 to kHighestMeasure.
 std::optional<MeasureRange> ParseMeasureRange(std::string_view text);
 // Reads a whole number with an optional sign ("+3", "-12") from `low` to `high`.
 std::optional<int> ParseSignedNumber(std::string_view text, int low, int high);

@@ -307,6 +307,9 @@ private:
         }
     }
 
+    // The format every output of the run is written in.
+    AudioFormat OutputFormat() const { return RequestedOutput(request_).encoding.format; }
+
     // Records the failure of file `index` and says so on standard error at once.
     void Fail(std::size_t index, std::vector<std::string> lines) {
         Outcome& outcome = outcomes_[index];
@@ -324,7 +327,7 @@ private:
         const Outcome& outcome = outcomes_[index];
         FileResult result{file.input, file.output, status, {}, 0, 0, 0};
         if (status == FileStatus::kFailed) {
-            result.cause = FailureCause(outcome.lines);
+            result.cause = FailureCause(outcome.lines, OutputFormat());
             if (!outcome.detail.empty()) result.cause += " (" + outcome.detail + ")";
         }
         if (worker != nullptr) {
@@ -340,7 +343,7 @@ private:
     void TellFailure(std::size_t index) {
         const Outcome& outcome = outcomes_[index];
         ClearProgress();
-        std::string line = FailureLine(plan_.files[index].input, outcome.lines);
+        std::string line = FailureLine(plan_.files[index].input, outcome.lines, OutputFormat());
         if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
         std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
         allConverted_ = false;
@@ -422,7 +425,8 @@ private:
     // the log still gets every finished file.
     void PrintWritten(const std::string& path) {
         if (listFailed_) return;
-        if (std::printf("%s\n", path.c_str()) >= 0 && std::fflush(stdout) == 0) return;
+        // Escaped as standard error and the log escape names: one file a line.
+        if (std::printf("%s\n", EscapeControlCharacters(path).c_str()) >= 0 && std::fflush(stdout) == 0) return;
         listFailed_ = true;
         allConverted_ = false;
         ClearProgress();

@@ -31,7 +31,9 @@ constexpr std::string_view kRecordSuffix = ".ombrix";
 std::string ChannelText(const ChannelSet& channels) {
     std::string text;
     for (int i = 0; i < kMidiChannels; ++i) {
-        if (channels[i]) text += (text.empty() ? "" : ",") + std::to_string(i + 1);
+        if (!channels[i]) continue;
+        if (!text.empty()) text += ',';
+        text += std::to_string(i + 1);
     }
     return text.empty() ? "-" : text;
 }
@@ -182,7 +184,8 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
     std::string minus;
     for (const int part : request.removedParts) {
         const std::string_view name = PartName(part);
-        minus += (minus.empty() ? "" : ",") + (name.empty() ? std::to_string(part) : std::string(name));
+        if (!minus.empty()) minus += ',';
+        minus += name.empty() ? std::to_string(part) : std::string(name);
     }
     const std::string encoding = RequestedEncodingText(request);
     const std::string measures =
@@ -199,7 +202,9 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
 
 std::string OptionsRecordPath(const std::string& output) {
     const fs::path path(output);
-    return (path.parent_path() / ("." + path.filename().string() + std::string(kRecordSuffix))).string();
+    std::string name(1, '.');
+    name.append(path.filename().string()).append(kRecordSuffix);
+    return (path.parent_path() / name).string();
 }
 
 std::optional<InputStamp> StampInput(const std::string& path, const std::string& key) {

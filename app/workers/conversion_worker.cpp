@@ -2,7 +2,13 @@
 // and a report that write into the pipe; in the program, the reading end.
 #include "app/workers/conversion_worker.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
 #include <new>
+#include <stop_token>
+#include <thread>
 
 #include "app/workers/worker_messages.h"
 #include "platform/temporary_file.h"
@@ -21,18 +27,43 @@ constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr int kWorkerFailed = 1;
 
-// The progress window of a conversion in the worker: positions go into the pipe.
+// The progress window of a conversion in the worker: positions go into the
+// pipe. While the rendered song is being finished, a thread repeats the last
+// position, so that the program knows the worker is alive.
 class PipeProgressUi final : public ConversionUi {
 public:
     explicit PipeProgressUi(int fd) : fd_(fd) {}
+    ~PipeProgressUi() override { SetFinishing(false); }
+    PipeProgressUi(const PipeProgressUi&) = delete;
+    PipeProgressUi& operator=(const PipeProgressUi&) = delete;
     std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override { return {}; }
     void OpenProgress(int, int upper) override {
+        const std::lock_guard lock(mutex_);
         length_ = upper;
-        Send(0);
+        position_ = 0;
+        Send();
     }
     void PumpEvents() override {}
     void SetProgressPosition(int position) override {
-        if (Clock::now() - lastSent_ >= kProgressInterval) Send(position);
+        const std::lock_guard lock(mutex_);
+        position_ = position;
+        if (Clock::now() - lastSent_ >= kProgressInterval) Send();
+    }
+    void SetFinishing(bool finishing) override {
+        if (finishing == heartbeat_.joinable()) return;
+        if (!finishing) {
+            heartbeat_.request_stop();
+            heartbeat_.join();
+            heartbeat_ = {};
+            return;
+        }
+        heartbeat_ = std::jthread([this](std::stop_token stop) {
+            std::unique_lock lock(mutex_);
+            while (!wake_.wait_for(lock, stop, kProgressInterval, [] { return false; })) {
+                if (stop.stop_requested()) return;
+                Send();
+            }
+        });
     }
     void SetProgressText(const std::string&) override {}
     void CloseProgress() override {}
@@ -41,14 +72,19 @@ public:
     bool CancelRequested() const override { return orphaned_; }
 
 private:
-    void Send(int position) {
+    // Sends the position; the caller holds mutex_.
+    void Send() {
         lastSent_ = Clock::now();
-        if (!WriteAllBytes(fd_, EncodeWorkerProgress(position, length_))) orphaned_ = true;
+        if (!WriteAllBytes(fd_, EncodeWorkerProgress(position_, length_))) orphaned_ = true;
     }
     int fd_;
     int length_ = 0;
-    bool orphaned_ = false;
+    int position_ = 0;
+    std::atomic<bool> orphaned_ = false;
     Clock::time_point lastSent_;
+    std::mutex mutex_;  // one record at a time into the pipe
+    std::condition_variable_any wake_;
+    std::jthread heartbeat_;
 };
 
 // Reports in the worker: each line goes into the pipe as one record.
@@ -133,6 +169,7 @@ bool ConversionWorker::Poll() {
     if (child_.PipesClosed()) {
         Finish(child_.Wait());
     } else if (Clock::now() - lastProgress_ > stallTimeout_) {
+        killedHere_ = true;
         child_.Kill();
         child_.Wait();
         end_ = WorkerEnd::kStalled;
@@ -152,6 +189,7 @@ void ConversionWorker::Stop() {
 
 void ConversionWorker::Kill() {
     if (end_ != WorkerEnd::kRunning) return;
+    killedHere_ = true;
     child_.Kill();
     Finish(child_.Wait());
 }
@@ -169,8 +207,12 @@ void ConversionWorker::Finish(const ChildEnd& end) {
         return;
     }
     end_ = WorkerEnd::kCrashed;
-    reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
-                                    : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
+    if (end.signaled && end.code == SIGKILL && !killedHere_) {
+        reports_.push_back(kWorkerKilledLine);
+    } else {
+        reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
+                                        : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
+    }
     RemoveLeftovers();
 }
 

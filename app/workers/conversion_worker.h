@@ -27,6 +27,9 @@ constexpr std::chrono::seconds kWorkerStallTimeout{60};
 // The log line of a conversion whose worker was killed by `signal`: a stop
 // signal (SIGTERM, SIGINT, SIGHUP, SIGKILL) stopped it, any other crashed it.
 std::string WorkerCrashedLine(int signal);
+// The log line of a worker killed outright (SIGKILL) by no one in this
+// program: most often the kernel, when memory ran out.
+inline constexpr char kWorkerKilledLine[] = "Conversion crashed (killed (perhaps out of memory))";
 // The log line of a conversion that ran out of memory.
 inline constexpr char kOutOfMemoryLine[] = "Conversion failed (out of memory)";
 // The log line of a conversion ended after `timeout` without progress.
@@ -108,6 +111,7 @@ private:
     std::vector<std::string> reports_;
     std::vector<std::string> notices_;
     bool done_ = false;  // the worker sent its final record
+    bool killedHere_ = false;  // this program sent the worker SIGKILL
     WorkerEnd end_ = WorkerEnd::kNotStarted;
     int position_ = 0;
     int length_ = 0;

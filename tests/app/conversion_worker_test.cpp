@@ -1,6 +1,9 @@
 // Conversions in worker processes: the same file as in-process, and a
 // module that crashes or hangs at a set block costs only that song.
+#include <csignal>
 #include <filesystem>
+#include <unistd.h>
+#include <thread>
 
 #include "app/batch/batch_steps.h"
 #include "app/workers/conversion_worker.h"
@@ -102,6 +105,47 @@ TEST_F(WorkerTest, ASlowConversionThatKeepsMakingProgressOutlastsTheStallTimeout
     EXPECT_EQ(worker.End(), WorkerEnd::kFinished);
     EXPECT_TRUE(worker.Reports().empty());
     EXPECT_GT(fs::file_size(dir.path() + "/song.wav"), 44u);
+}
+
+TEST_F(WorkerTest, ALongFinishAfterTheRenderOutlastsTheStallTimeout) {
+    // As measuring and encoding an hour-long song: seconds without a new
+    // position after the render.
+    ConversionWorker worker(std::chrono::milliseconds(500));
+    worker.Start([](ConversionUi& ui, UserReport&, UserReport&) {
+        ui.OpenProgress(0, 1000);
+        ui.SetProgressPosition(1000);
+        ui.CloseProgress();
+        ui.SetFinishing(true);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        ui.SetFinishing(false);
+    }, dir.path() + "/song.wav");
+    HeadlessConversionUi ui;
+    WaitForWorker(worker, ui);
+    EXPECT_EQ(worker.End(), WorkerEnd::kFinished);
+    EXPECT_TRUE(worker.Reports().empty());
+    // Silence outside that phase is still a stall.
+    ConversionWorker silent(std::chrono::milliseconds(500));
+    silent.Start([](ConversionUi& ui, UserReport&, UserReport&) {
+        ui.OpenProgress(0, 1000);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    }, dir.path() + "/song.wav");
+    WaitForWorker(silent, ui);
+    EXPECT_EQ(silent.End(), WorkerEnd::kStalled);
+}
+
+TEST_F(WorkerTest, AWorkerKilledOutrightByAnotherIsToldAsPerhapsOutOfMemory) {
+    // The kernel's out-of-memory killer sends SIGKILL, as this worker does to itself.
+    ConversionWorker worker;
+    worker.Start([](ConversionUi&, UserReport&, UserReport&) { raise(SIGKILL); }, dir.path() + "/song.wav");
+    HeadlessConversionUi ui;
+    WaitForWorker(worker, ui);
+    EXPECT_EQ(worker.End(), WorkerEnd::kCrashed);
+    EXPECT_EQ(worker.Reports(), std::vector<std::string>{"Conversion crashed (killed (perhaps out of memory))"});
+    // Killed by this program, it was stopped.
+    ConversionWorker stopped;
+    stopped.Start([](ConversionUi&, UserReport&, UserReport&) { pause(); }, dir.path() + "/song.wav");
+    stopped.Kill();
+    EXPECT_EQ(stopped.Reports(), std::vector<std::string>{"Conversion stopped by a signal (Killed)"});
 }
 
 TEST_F(WorkerTest, TheFolderBatchLogsACrashedSongAndGoesOnWithTheNext) {

@@ -82,6 +82,41 @@ TEST_F(InputWalkTest, AFolderWithoutSongsAndAnUnreadableFolderFailOnTheirOwn) {
     EXPECT_EQ(walked.found[2].error, "cannot read the folder: Permission denied");
 }
 
+TEST_F(InputWalkTest, ATreeTwoThousandFoldersDeepIsWalkedToItsBottom) {
+    // Made and removed by descending, one folder at a time, in memory when
+    // the machine has a memory file system (a disk's journal makes 2,000
+    // folder removals take seconds); bench/app/deep_tree.sh measures how the
+    // walk scales.
+    std::error_code noShm;
+    const std::string base = fs::is_directory("/dev/shm", noShm) && access("/dev/shm", W_OK) == 0 ? "/dev/shm" : dir.path();
+    std::string top = base + "/ombrix-deep-XXXXXX";
+    ASSERT_NE(mkdtemp(top.data()), nullptr);
+    const std::string cwd = fs::current_path();
+    fs::current_path(top);
+    std::string relative;
+    for (int depth = 0; depth < 2000; ++depth) {
+        fs::create_directory("d");
+        fs::current_path("d");
+        relative += "d/";
+    }
+    std::ofstream("song.mid") << "x";
+    fs::current_path(top);
+    const WalkedInputs walked = WalkInputs({"."}, true);
+    fs::current_path(top + "/" + relative);
+    fs::remove("song.mid");
+    for (int depth = 0; depth < 2000; ++depth) {
+        fs::current_path("..");
+        fs::remove("d");
+    }
+    fs::current_path(cwd);
+    fs::remove(top);
+    ASSERT_EQ(walked.found.size(), 1u);
+    EXPECT_EQ(walked.found[0].relative, relative + "song.mid");
+    EXPECT_EQ(walked.found[0].path, "./" + relative + "song.mid");
+    EXPECT_EQ(walked.found[0].error, "");
+    EXPECT_TRUE(walked.warnings.empty());
+}
+
 TEST_F(InputWalkTest, ATreeIsMirroredBelowTheOutputOrGetsAConvFolderPerFolder) {
     Touch("lib/top.mid");
     Touch("lib/a/b/song.mid");

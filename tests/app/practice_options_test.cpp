@@ -53,6 +53,10 @@ TEST(PracticeOptions, TransposeMeasuresAndClickReachTheSongsOptions) {
     EXPECT_NE(Parse({"--transpose", "+-1", "a.mid"}).error, "");
     EXPECT_NE(Parse({"--measures", "9-3", "a.mid"}).error, "");
     EXPECT_NE(Parse({"--measures", "0-3", "a.mid"}).error, "");
+    // The limit is named.
+    EXPECT_EQ(Parse({"--measures", "5-10000", "a.mid"}).error,
+              "measures '5-10000' are not a range A-B of measures from 1 to 9999 (A not after B)");
+    EXPECT_EQ(Parse({"--measures", "9999", "a.mid"}).request.measures->first, 9999);
 }
 
 TEST(PracticeOptions, TheOutputFilesGetTheFormatsExtension) {

@@ -20,6 +20,13 @@ TEST(FailureLine, NamesTheFileAndTheCauseInEnglish) {
     EXPECT_EQ(FailureLine("song.mid", {"File is not SMF", "SMFが読み込まれていません"}), "song.mid: not a Standard MIDI File");
     EXPECT_EQ(FailureLine("a.mid", {"Conversion crashed (Segmentation fault)"}), "a.mid: Conversion crashed (Segmentation fault)");
     EXPECT_EQ(FailureLine("a.mid", {"初期化に失敗しました"}), "a.mid: the synthesizer module could not be started");
+    // The conversion's one log line for a file that could not be written
+    // names the format that was being written.
+    EXPECT_EQ(FailureLine("a.mid", {"ウェーブファイルの作成に失敗しました。"}), "a.mid: the WAV file could not be written");
+    EXPECT_EQ(FailureLine("a.mid", {"ウェーブファイルの作成に失敗しました。"}, AudioFormat::kMp3),
+              "a.mid: the MP3 file could not be written");
+    EXPECT_EQ(FailureCause({"ウェーブファイルの作成に失敗しました。"}, AudioFormat::kOgg),
+              "the Ogg Vorbis file could not be written");
 }
 
 }  // namespace

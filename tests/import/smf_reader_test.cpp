@@ -61,7 +61,8 @@ TEST(SmfHeader, AnUnknownChunkRightAfterTheHeaderIsSkipped) {
 }
 
 TEST(SmfHeader, AHeaderCutShortIsMissingItsTrackChunk) {
-    for (std::size_t length : {9u, 13u, 16u}) {
+    // 16: inside the first chunk's identifier; 18 to 21: inside its length.
+    for (std::size_t length : {9u, 13u, 16u, 18u, 19u, 21u}) {
         Bytes bytes = Smf(0, 480, {Chunk().End()});
         bytes.resize(length);
         Imported im;
@@ -172,6 +173,22 @@ TEST(SmfHeader, AHeaderShorterThanSixBytesIsNotSmf) {
     EXPECT_EQ(im.report.messages, std::vector<std::string>{"File is not SMF"});
 }
 
+TEST(SmfHeader, AHeaderLengthRunningPastTracksRightBehindSixBytesReadsThoseTracks) {
+    // The header says 100 bytes, but its track chunk starts at byte 14 and
+    // nothing stands at byte 108: the length field is wrong, not the file.
+    Bytes bytes = Smf(0, 480, {Chunk().NoteOn(0, 2, 60, 100).NoteOff(480, 2, 60).End()});
+    bytes[7] = 100;
+    Imported im;
+    smftest::ImportBytes(bytes, im);
+    ASSERT_EQ(im.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(im.song, PartSlot(2)).size(), 1u);
+    // A header whose stated length does lead to a track chunk is read there.
+    Imported padded;
+    smftest::ImportBytes(WithHeaderLength(Smf(0, 480, {Chunk().At(0, {0xC1, 1}).End()}), 12), padded);
+    ASSERT_EQ(padded.load.result, 0);
+    EXPECT_EQ(smftest::Sounding(padded.song, PartSlot(1)).size(), 1u);
+}
+
 TEST(SmfTicks, Division96ScalesTicksTo480PerQuarter) {
     Imported im;
     smftest::ImportBytes(Smf(0, 96, {Chunk().At(5, {0xC0, 1}).End()}), im);
@@ -224,6 +241,27 @@ TEST(SmfEvents, RunningStatusCarriesAcrossAMetaEvent) {
     ASSERT_EQ(notes.size(), 2u);
     EXPECT_EQ(notes[0].Kind(), 60);
     EXPECT_EQ(notes[1].Kind(), 62);
+}
+
+TEST(SmfEvents, AMetaEventWhoseLengthTakesTwoBytesIsSkippedWhole) {
+    // 130 data bytes: the length is the two bytes 0x81 0x02. Read as the one
+    // byte 0x81, the event would end two bytes early, on "0x00 0x95": a
+    // note-on on channel 6 that the chunk does not hold.
+    Bytes data(128, 0);
+    data.push_back(0x00);
+    data.push_back(0x95);
+    for (const int type : {0x51, 0x58, 0x59, 0x21}) {
+        Imported im;
+        smftest::ImportBytes(Smf(1, 480, {Chunk().Meta(0, type, data).Text(0, 0x03, "Song").NoteOn(0, 0, 50, 90).NoteOff(480, 0, 50).End(),
+                                          Chunk().Meta(0, type, data).NoteOn(0, 1, 60, 100).NoteOff(480, 1, 60).End()}),
+                             im);
+        ASSERT_EQ(im.load.result, 0) << type;
+        EXPECT_EQ(im.song.infoStrings[InfoString::kTitle], "Song") << "the lead-in scan, meta type " << type;
+        EXPECT_EQ(im.song.partChannel[1], 0x01) << "meta type " << type;
+        const auto notes = smftest::Sounding(im.song, PartSlot(1));
+        ASSERT_EQ(notes.size(), 1u) << type;
+        EXPECT_EQ(notes[0].Kind(), 60) << type;
+    }
 }
 
 TEST(SmfEvents, EveryChunkStartsWithoutRunningStatus) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "render/render_session.h"
+#include "render/wave_file.h"
 #include "tests/render/conversion_fixture.h"
 #include "tests/render/file_size_limit.h"
 
@@ -155,6 +156,24 @@ TEST_F(ConversionTest, AWriteFailingMidwayEndsTheConversionAndKeepsAnEarlierFile
     EXPECT_EQ(ui.calls.back(), "close");
 }
 
+TEST_F(ConversionTest, ASongTooLongForAWavFileIsRefusedBeforeItIsRendered) {
+    // 1000 measures of 2 s at 5 % tempo: 11 hours, where a WAV file holds
+    // 6 h 45 min.
+    PutMeasure(song, 0, 0x33);
+    Put(song, PartSlot(0), 1000 * kTicksPerWhole, Note(60, kTicksPerQuarter));
+    options.tempoPercent = 5;
+    WriteText(folder.File("song.wav"), "earlier");
+    ConvertTo("song.wav");
+    EXPECT_EQ(report.messages, Names{"ウェーブファイルの作成に失敗しました。"});
+    EXPECT_EQ(RenderedBlocks(), 0);
+    EXPECT_EQ(folder.Entries(), Names{"song.wav"});
+    EXPECT_EQ(ReadBytes(folder.File("song.wav")), (Bytes{'e', 'a', 'r', 'l', 'i', 'e', 'r'}));
+    EXPECT_EQ(probe->LiveInstances(), 0);
+    // The limit itself: 4 GiB of frames, 176400 bytes a second.
+    EXPECT_TRUE(WaveFileCanHold((6 * 3600 + 45 * 60) * 1000));
+    EXPECT_FALSE(WaveFileCanHold((6 * 3600 + 46 * 60) * 1000));
+}
+
 TEST_F(ConversionTest, ACancelledSaveDialogEndsSilently) {
     LoadOneMeasureSong();
     ConvertSongToWav(Source(), render, std::nullopt, ui, report);
@@ -183,6 +202,23 @@ TEST_F(ConversionTest, TheChosenFileIsWrittenWhileTheProgressWindowFollowsTheBlo
     EXPECT_EQ(ui.texts.front(), "0%");
     EXPECT_EQ(ui.texts[99], "99%");
     EXPECT_EQ(ui.texts.back(), "0%");
+}
+
+TEST_F(ConversionTest, MeasuringAndEncodingAfterTheRenderAreShownAsTheConversionFinishing) {
+    LoadOneMeasureSong();
+    for (const bool loudness : {false, true}) {
+        ui.calls.clear();
+        OutputOptions output;
+        if (loudness) output.loudnessLufs = -16.0;
+        output.encoding.format = AudioFormat::kFlac;
+        ASSERT_TRUE(ConvertSong(Source(), render, folder.File("song.flac"), ui, report, output).written);
+        // The render reports its own position; after it, the levelled song is
+        // measured and encoded without one.
+        const std::vector<std::string> expected =
+            loudness ? std::vector<std::string>{"open 0 4000", "close", "finishing", "finished"}
+                     : std::vector<std::string>{"open 0 4000", "close"};
+        EXPECT_EQ(ui.calls, expected) << (loudness ? "--loudness" : "no levelling");
+    }
 }
 
 TEST_F(ConversionTest, EachConversionMeasuresItsOwnSongForTheProgressRange) {

@@ -49,13 +49,14 @@ protected:
 TEST_F(PracticeSongTest, TransposingMovesEveryNoteButTheDrumsAndLeavesOutWhatFallsOutside) {
     Put(loaded, kPart0, 0, Note(60, 100));
     Put(loaded, kPart0, 480, Note(120, 100));  // 125 is still a note
+    Put(loaded, kPart0, 720, Note(122, 100));  // 127, the highest note, is kept
     Put(loaded, kPart0, 960, Note(124, 100));  // 129 is not: left out
     Put(loaded, kPart0, 1440, Control(7, 90));
     Put(loaded, kDrums, 0, Note(36, 10));
     SongOptions options = Defaults();
     options.transpose = 5;
     EXPECT_EQ(PrepareRenderSong(loaded, options, render).notesLeftOut, 1);
-    EXPECT_EQ(NoteKinds(render, kPart0), (std::vector<int>{65, 125}));
+    EXPECT_EQ(NoteKinds(render, kPart0), (std::vector<int>{65, 125, 127}));
     EXPECT_EQ(NoteKinds(render, kDrums), (std::vector<int>{36}));
     // The control after the left-out note keeps its tick.
     EXPECT_EQ(EventsOf(render, kPart0).back(), (TimedEvent{1440, Control(7, 90)}));

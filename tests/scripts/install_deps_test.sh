@@ -64,10 +64,11 @@ grep -qx "Missing packages: cmake xdotool" <<<"$err" || fail "missing, no sudo: 
 grep -qx "  sudo apt-get install cmake xdotool" <<<"$err" || fail "missing, no sudo: no install command: $err"
 [ "$(grep -c . <<<"$err")" = 3 ] || fail "missing, no sudo: more than the explanation: $err"
 
-# No sudo at all: the same explanation.
+# No sudo at all: the command is to be run as root, not through sudo.
 mv "$work/bin/sudo" "$work/sudo"
 run
-[ "$status" = 1 ] && grep -qx "  sudo apt-get install cmake xdotool" <<<"$err" || fail "no sudo program: status $status, $err"
+[ "$status" = 1 ] && grep -qx "  as root: apt-get install cmake xdotool" <<<"$err" || fail "no sudo program: status $status, $err"
+grep -q "sudo" <<<"$err" && fail "no sudo program: sudo is named: $err"
 mv "$work/sudo" "$work/bin/sudo"
 
 # Passwordless sudo: installs through it, only what is missing.

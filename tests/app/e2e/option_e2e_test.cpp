@@ -535,6 +535,23 @@ TEST_F(OptionRun, AWriteFailureInAWorkerFailsTheRunWithOneLine) {
     EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{});
 }
 
+TEST_F(OptionRun, AnMp3FileCutShortByAFileSizeLimitFailsNamingItsFormat) {
+    Song("a.mid", 64);
+    const ProgramRun run = Ombrix("-q --format mp3 '" + songs + "/a.mid'", "", "ulimit -f 20");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/a.mid: the MP3 file could not be written (cannot write " + songs +
+                           "/Conv/a.mp3: File too large)\n");
+    EXPECT_EQ(ConvFilesWhenSettled(), std::vector<std::string>{});
+}
+
+TEST_F(OptionRun, TheListOfWrittenFilesEscapesControlCharacters) {
+    Song("two\nlines\x1b[31m.mid");
+    const ProgramRun run = Ombrix("-- '" + songs + "/two\nlines\x1b[31m.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, songs + "/Conv/two\\nlines\\x1B[31m.wav\n");
+    EXPECT_TRUE(fs::exists(songs + "/Conv/two\nlines\x1b[31m.wav"));
+}
+
 TEST_F(OptionRun, AFolderThatCannotTakeItsConvFolderIsToldWithTheSystemsReason) {
     if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
     Song("a.mid");
