@@ -65,8 +65,11 @@ std::string JsonString(const std::string& text) {
 // `value` with at most three decimals, the same in every locale.
 std::string Number(double value) {
     char digits[64];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3).ptr;
-    std::string text(digits, end);
+    auto written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 3);
+    // A value too large for the fixed form still gets a valid JSON number.
+    if (written.ec != std::errc()) written = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::scientific, 3);
+    std::string text(digits, written.ptr);
+    if (text.find('e') != std::string::npos) return text;
     while (text.ends_with('0')) text.pop_back();
     if (text.ends_with('.')) text.pop_back();
     return text;

@@ -19,6 +19,12 @@ TEST(RunReport, ALineHoldsEveryFieldOfOneInput) {
     EXPECT_NE(ReportLine(slow).find(R"("cpu_seconds":3,"realtime_factor":0.333,)"), std::string::npos) << ReportLine(slow);
 }
 
+TEST(RunReport, AFigureTooLargeForThreeDecimalsIsStillAJsonNumber) {
+    const FileResult huge{"e.mid", "e.wav", FileStatus::kConverted, "", 1e300, 1, 10};
+    EXPECT_NE(ReportLine(huge).find(R"("audio_seconds":1.000e+300,"cpu_seconds":1,)"), std::string::npos)
+        << ReportLine(huge);
+}
+
 TEST(RunReport, NamesAreEscapedSoThatEveryLineIsOneJsonObject) {
     const auto input = [](const std::string& name) {
         const std::string line = ReportLine({name, "", FileStatus::kSkipped, "", 0, 0, 0});
