@@ -74,6 +74,8 @@ private:
     void PartNameEvent(SongContainer& song);
     void TextEvent(SongContainer& song);
     void LyricEvent();
+    // A marker text, kept with its tick for the bar listing.
+    void MarkerEvent(SongContainer& song);
 
     // Measure track: puts the cursor on the end marker, or appends one measure
     // of the current meter and key there.

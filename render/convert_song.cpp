@@ -1,6 +1,7 @@
 // The conversion driver: output file, render song, block loop, file finish.
 #include "render/convert_song.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -108,13 +109,21 @@ double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const
     return gain;
 }
 
-// Renders the song into the file; to set its level, the whole song is held
-// and scaled first.
+// Renders the song into the file, `written` counting the bytes of samples;
+// to set its level, the whole song is held and scaled first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                        const OutputOptions& output, const std::string& path, double& gain) {
+                        const OutputOptions& output, const std::string& path, double& gain, std::size_t& written) {
     if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
-        return RenderBlocks(block, length, ui,
-                            [&file](std::span<const std::uint8_t> frames) { return file.WriteFrames(frames); });
+        const BlocksResult rendered =
+            RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
+                if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - written));
+                written += frames.size();
+                return file.WriteFrames(frames);
+            });
+        if (rendered != BlocksResult::kWritten || !output.lengthBytes || written >= *output.lengthBytes) return rendered;
+        const std::vector<std::uint8_t> silence(*output.lengthBytes - written, 0);
+        written += silence.size();
+        return file.WriteFrames(silence) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
     }
     std::vector<std::uint8_t> song;
     const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
@@ -122,13 +131,17 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
+    if (output.lengthBytes) song.resize(*output.lengthBytes, 0);
     gain = Level(song, output, path);
+    written = song.size();
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
-// Writes the stems of the mix just written to `mixPath`, each at the mix's gain.
+// Writes the stems of the mix just written to `mixPath` (`mix`), each at the
+// mix's gain and length.
 void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
-                  ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain) {
+                  ConversionUi& ui, UserReport& report, const OutputOptions& output, const PreparedSong& prepared,
+                  const ConversionResult& mix) {
     const std::string folder = StemFolder(mixPath);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -139,8 +152,11 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     }
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
-    stemOutput.gain = mixGain;
-    for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
+    stemOutput.gain = mix.gain;
+    stemOutput.lengthBytes = mix.bytes;
+    const std::vector<Stem> stems = PlanStems(source.options, prepared.soundingChannels, prepared.clicksSound,
+                                              AudioFormatExtension(output.encoding.format));
+    for (const Stem& stem : stems) {
         const SongOptions options = StemOptions(source.options, stem);
         stemOutput.clicks = stem.clicks;
         const ConversionSource stemSource{source.song, options, source.folder, source.name};
@@ -194,7 +210,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
             return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        result = RenderInto(file, block, length, ui, output, *path, done.gain);
+        result = RenderInto(file, block, length, ui, output, *path, done.gain, done.bytes);
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();
@@ -206,6 +222,6 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     done.written = true;
-    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain);
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, prepared, done);
     return done;
 }

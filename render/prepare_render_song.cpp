@@ -4,33 +4,29 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "model/measure.h"
 #include "model/slots.h"
 #include "model/track_editing.h"
 #include "platform/movable_block.h"
 #include "sequencer/tempo_clock.h"
+#include "render/count_in.h"
+#include "render/measure_grid.h"
 #include "render/metronome.h"
 #include "render/song_section.h"
+#include "render/span_notes.h"
 #include "render/transpose_song.h"
 
 namespace {
 
 constexpr int kHighestRoutedChannel = 15;  // channel entries above this leave a part unrouted
-constexpr int kDrumChannelNibble = 9;       // MIDI channel 10 in the low four bits
 constexpr std::uint8_t kVolumeController = 7;
 // Where a turned-down channel that sets no volume of its own starts: half
 // the General MIDI default of 100.
 constexpr std::uint8_t kTurnedDownStartVolume = 50;
-// The longest measure a time signature can describe (255 whole notes); a
-// longer pre-count can only come from corrupt values and is not inserted.
-constexpr std::int64_t kMaxPreCountTicks = 255LL * kTicksPerWhole;
-
-// The pre-count click: a short, fixed note on the drum part.
-constexpr std::uint8_t kClickNote = 37;
-constexpr std::uint16_t kClickGate = 10;
-constexpr std::uint8_t kClickVelocity = 100;
-constexpr int kNoteAttributeAt = 10;
+constexpr int kPreCountVelocity = 100;
 
 // Events of a track up to, not including, its end marker.
 int EventsBeforeEnd(const Track& track) {
@@ -153,9 +149,14 @@ std::array<StartVolumeNote, kMidiChannels> StartVolumeNotes(SongContainer& loade
     return notes;
 }
 
+// A silent channel's note becomes a rest of the same step.
+void SilenceNote(TrackEvent& event) {
+    if (event.IsNote()) event = MakeEvent(EventKind::kRest, event.Step());
+}
+
 // Copies a turned-down part: volumes halved, and the starting volume in
-// front of the event `startAt` (-1: none).
-void CopyTurnedDown(TrackCursor& destination, TrackCursor& source, int startAt) {
+// front of the event `startAt` (-1: none); notes left out when `silent`.
+void CopyTurnedDown(TrackCursor& destination, TrackCursor& source, int startAt, bool silent) {
     TrackEvent start = MakeEvent(EventKind::kControl);
     start.SetU8(4, kVolumeController);
     start.SetU8(5, kTurnedDownStartVolume);
@@ -164,6 +165,7 @@ void CopyTurnedDown(TrackCursor& destination, TrackCursor& source, int startAt) 
         if (i == startAt) AppendEvent(destination, start);
         TrackEvent event = EventAt(*source.track, i);
         HalveVolume(event);
+        if (silent) SilenceNote(event);
         AppendEvent(destination, event);
     }
 }
@@ -178,10 +180,13 @@ void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& 
     CursorGuard destination(render, slot);
     if (options.mute[channel]) {
         CopyExclusiveEvents(*destination, *source);
-    } else if (!options.volumeDown[channel]) {
-        CopyAllEvents(*destination, *source);
+    } else if (options.volumeDown[channel]) {
+        CopyTurnedDown(*destination, *source, startVolume.part == part ? startVolume.index : -1,
+                       options.silent[channel] != 0);
+    } else if (options.silent[channel]) {
+        CopyEventsTransformed(*destination, *source, SilenceNote);
     } else {
-        CopyTurnedDown(*destination, *source, startVolume.part == part ? startVolume.index : -1);
+        CopyAllEvents(*destination, *source);
     }
 }
 
@@ -224,42 +229,29 @@ void CopyMeasureTrack(SongContainer& loaded, SongContainer& render) {
     CopyAllEvents(*destination, *source);
 }
 
-// Tick of the earliest note over all parts, or -1 when no part has one.
-int FirstNoteTick(SongContainer& song) {
-    int first = -1;
-    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
-        if (song.SlotTrack(slot) == nullptr) continue;
-        CursorGuard cursor(song, slot);
-        const Track& track = *cursor->track;
-        int tick = 0;
-        for (int i = 0; i < track.count && !EventAt(track, i).IsEnd(); ++i) {
-            const TrackEvent& event = EventAt(track, i);
-            if (event.IsNote()) {
-                if (first < 0 || tick < first) first = tick;
-                break;
-            }
-            tick += event.Step();
-        }
+// The count-in and the click: one grid, the click's first bars being the
+// count-in. `firstNote` is the song's first note (-1: none) and `songEnd`
+// its end, before the count-in. True when a click sounds.
+bool AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool clicks) {
+    // The click's beats are those of the song's own bars; the count-in then
+    // moves them with the music.
+    std::vector<Beat> beats;
+    if (options.click) beats = SongBeats(render, TickToMeasure(render, songEnd));
+    std::optional<CountIn> countIn;
+    if (options.preCount) countIn = PlanCountIn(render, options, firstNote);
+    if (countIn) OpenCountInGap(render, *countIn);
+    if (!clicks) return false;
+    if (!options.click) {
+        if (!countIn) return false;
+        return InsertPreCountClicks(render, CountInBeats(*countIn), ClickVelocity(kPreCountVelocity, options.clickLevelDb));
     }
-    return first;
-}
-
-// Moves the track's events from `first` on later by `gap` ticks, if the track
-// reaches past `first`. With `keepFirst`, events at `first` itself stay.
-void OpenGap(SongContainer& song, int slot, int first, int gap, bool keepFirst) {
-    if (song.SlotTrack(slot) == nullptr) return;
-    CursorGuard cursor(song, slot);
-    if (first >= TrackLength(*cursor)) return;
-    Seek(*cursor, keepFirst ? first + 1 : first, 0);
-    AdvanceWithRest(*cursor, gap);
-}
-
-TrackEvent MakeClick() {
-    TrackEvent click = MakeEvent(kClickNote);
-    click.SetGate(kClickGate);
-    click.SetU8(6, kClickVelocity);
-    click.SetU8(kNoteAttributeAt, 1);
-    return click;
+    if (countIn) {
+        ShiftBeats(beats, countIn->at, countIn->gap);
+        std::vector<Beat> counted = CountInBeats(*countIn);
+        std::erase_if(counted, [&](const Beat& beat) { return beat.tick >= countIn->at + countIn->gap; });
+        beats.insert(beats.begin(), counted.begin(), counted.end());
+    }
+    return InsertClicks(render, beats, options.clickLevelDb) && !beats.empty();
 }
 
 }  // namespace
@@ -276,53 +268,37 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
     }
     CopyTempoTrack(loaded, options.tempoPercent, render);
     CopyMeasureTrack(loaded, render);
+    ConformMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
     prepared.notesLeftOut = TransposeParts(render, options, options.transpose);
-    SongOptions preCountOptions = options;
-    if (options.firstMeasure > 0) {
-        prepared.lastMeasure = LastMeasure(render);
-        prepared.sectionMissing = !CutToMeasures(render, options.firstMeasure, options.lastMeasure);
-        if (prepared.sectionMissing) return prepared;
-        // The pre-count of a section counts in the meter of its first measure.
-        const std::uint8_t meter = MeterOf(render, 1);
-        preCountOptions.clickTicks = BeatTicksOf(meter);
-        preCountOptions.clicksPerMeasure = MeasureTicksOf(meter) / BeatTicksOf(meter);
-    }
-    // The beats are those of the song's own measures; the pre-count then
-    // moves them with the music.
-    std::vector<Beat> beats;
-    if (options.click) beats = SongBeats(render);
-    PreCountGap preCount;
-    if (options.preCount) preCount = InsertPreCount(preCountOptions, render, clicks);
-    if (options.click && clicks) {
-        ShiftBeats(beats, preCount.first, preCount.gap);
-        InsertClicks(render, beats);
-    }
-    return prepared;
-}
 
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks) {
-    const int first = FirstNoteTick(render);
-    if (first < 0) return {};
-    const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
-    if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return {};
-
-    // The tempo in effect where the music starts also times the clicks, so a
-    // tempo event at the first note stays in front of the gap.
-    OpenGap(render, kTempoSlot, first, static_cast<int>(gap), true);
-    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
-        OpenGap(render, slot, first, static_cast<int>(gap), false);
+    // The span converted, in the song's bars. The count-in and the stems go
+    // by what the whole song plays there, muted channels included, and the
+    // song lasts as long as all of it.
+    int songEnd = std::max(SongEndTick(loaded), SongEndTick(render));
+    const int songLastBar = TickToMeasure(render, songEnd);
+    const bool section = options.firstMeasure > 0;
+    int firstBar = section ? options.firstMeasure : 1;
+    const int lastBar = section ? std::min(options.lastMeasure, songLastBar) : songLastBar;
+    if (firstBar > lastBar) {
+        prepared.sectionMissing = true;
+        prepared.lastMeasure = songLastBar;
+        return prepared;
     }
-
-    for (int part = 0; part < kPartCount && clicks; ++part) {
-        if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) continue;
-        CursorGuard drums(render, PartSlot(part));
-        const TrackEvent click = MakeClick();
-        for (int i = 0; i < options.clicksPerMeasure; ++i) {
-            Seek(*drums, first + i * options.clickTicks, 0);
-            InsertAtTime(*drums, click);
+    const int spanEnd = MeasureToTick(render, lastBar + 1);
+    SpanNotes notes = NotesInSpan(loaded, MeasureToTick(render, firstBar), spanEnd);
+    if (options.dropLeadingEmptyBars && notes.first >= 0) {
+        const int noteBar = TickToMeasure(render, MeasureToTick(render, firstBar) + notes.first);
+        if (noteBar > firstBar) {
+            firstBar = noteBar;
+            notes = NotesInSpan(loaded, MeasureToTick(render, firstBar), spanEnd);
         }
-        break;
     }
-    return {first, static_cast<int>(gap)};
+    if (section || firstBar > 1) {
+        CutToMeasures(render, firstBar, lastBar, songLastBar);
+        songEnd = SongEndTick(render);
+    }
+    prepared.soundingChannels = notes.sounding;
+    prepared.clicksSound = AddClicks(options, render, notes.first, songEnd, clicks);
+    return prepared;
 }

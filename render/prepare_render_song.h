@@ -2,6 +2,8 @@
 // muted and turned-down channels, the tempo percentage and the pre-count.
 #pragma once
 
+#include <array>
+
 #include "model/song_options.h"
 #include "model/song_container.h"
 
@@ -10,24 +12,19 @@ struct PreparedSong {
     int notesLeftOut = 0;  // notes the transposition pushed out of the sounding range
     bool sectionMissing = false;  // the first measure asked for lies past the song's end
     int lastMeasure = 0;          // the song's last measure, when the section is missing
+    // Channels with notes in the converted span, muted or not.
+    std::array<bool, kMidiChannels> soundingChannels{};
+    bool clicksSound = false;  // a count-in or click sounds
 };
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
 // applied; `loaded` is only read. A turned-down channel has its volume
 // events halved, and one that sets no volume at or before its first note
 // starts at half the default volume (volume 50 in front of that note).
-// Without `clicks` the pre-count and the metronome keep their time but
-// sound nothing.
+// Measures are the song's bars as its time signatures make them. The
+// count-in (see count_in.h) comes before the song's first note, muted
+// channels included, and is the first bar of the click when there is one.
+// Without `clicks` the count-in and the click keep their time but sound
+// nothing.
 PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render,
                                bool clicks = true);
-
-// Where a pre-count went: the first note's tick and the ticks inserted
-// there (0 when none).
-struct PreCountGap {
-    int first = 0;
-    int gap = 0;
-};
-// Moves everything from the song's first note on later by one pre-count
-// measure and puts the clicks into the first part on MIDI channel 10
-// (without `clicks`, only the time). Does nothing for a song without notes.
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks = true);

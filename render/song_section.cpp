@@ -143,8 +143,7 @@ std::vector<TimedEvent> CutMeasures(SongContainer& song, int first, int last, Sp
 
 std::uint8_t MeterOf(SongContainer& song, int measure) { return TimeSignatureAt(song, measure); }
 
-bool CutToMeasures(SongContainer& render, int first, int last) {
-    const int songLast = LastMeasure(render);
+bool CutToMeasures(SongContainer& render, int first, int last, int songLast) {
     if (first < 1 || first > songLast || last < first) return false;
     last = std::min(last, songLast);
     const Span span{MeasureToTick(render, first), MeasureToTick(render, last + 1)};

@@ -12,7 +12,9 @@
 // order (the last tempo only, for the tempo track), a note sounding into
 // measure `first` starts there with what is left of it, and the measure
 // track holds just those measures. False (nothing changed) when `first` is
-// past the song's last measure.
-bool CutToMeasures(SongContainer& render, int first, int last);
+// past `songLast`, the song's last measure (which, with channels muted, may
+// lie past the last measure `render` plays); `last` is taken as `songLast`
+// at most.
+bool CutToMeasures(SongContainer& render, int first, int last, int songLast);
 // The time-signature byte of measure `measure` of `song`.
 std::uint8_t MeterOf(SongContainer& song, int measure);

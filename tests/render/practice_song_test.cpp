@@ -82,7 +82,7 @@ TEST_F(PracticeSongTest, BeatsFollowEachMeasuresMeterWithTheFirstBeatAccented) {
     Put(loaded, kPart0, 5039, Note(60, 1));
     // The song ends at the start of the measure after the one holding the
     // measure track's end (5520): a fifth measure repeats the last meter.
-    const std::vector<Beat> beats = SongBeats(loaded);
+    const std::vector<Beat> beats = SongBeats(loaded, LastMeasure(loaded));
     EXPECT_EQ(Ticks(beats), (std::vector<int>{0, 480, 960, 1440, 1920, 2400, 2880, 3360, 4080, 4800, 5040, 5280, 5520,
                                               5760, 6000}));
     std::vector<int> accented;
@@ -111,11 +111,15 @@ TEST_F(PracticeSongTest, TheClicksGoIntoAnEmptyPartOnChannelTenAndMoveWithThePre
         ticks.push_back(click.tick);
         velocities.push_back(click.event.Velocity());
     }
-    // Beat 1 comes before the music; the pre-count's 1440 ticks move the
-    // rest, the song's second measure included.
-    EXPECT_EQ(ticks, (std::vector<int>{0, 480 + 1440, 960 + 1440, 1440 + 1440, 1920 + 1440, 2400 + 1440}));
+    // The count-in is the click's first bar; the song's own beats follow,
+    // the empty beat before the pickup included.
+    EXPECT_EQ(ticks, (std::vector<int>{0, 480, 960, 1440, 1920, 2400, 2880, 3360, 3840}));
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{480 + 1440, Note(60, 1400)}}));
     EXPECT_GT(velocities[0], velocities[1]);
+    EXPECT_EQ(velocities[3], velocities[0]);  // the song's first bar is accented too
     EXPECT_LT(velocities[0], 100);  // under the pre-count's click
+    // Nothing on the drum part: one grid, one set of clicks.
+    EXPECT_TRUE(EventsOf(render, kDrums).empty());
 }
 
 TEST_F(PracticeSongTest, WithoutClicksThePreCountKeepsItsTimeButSoundsNothing) {
@@ -150,7 +154,7 @@ protected:
 };
 
 TEST_F(SectionTest, TheStateBeforeTheFirstMeasureIsSentAtItsStartThenItsOwnEvents) {
-    ASSERT_TRUE(CutToMeasures(loaded, 3, 3));
+    ASSERT_TRUE(CutToMeasures(loaded, 3, 3, LastMeasure(loaded)));
     TrackEvent sounding = Note(62, 160);
     const TrackEvent release = Control(64, 0);
     EXPECT_EQ(EventsOf(loaded, kPart0),
@@ -167,7 +171,7 @@ TEST_F(SectionTest, TheStateBeforeTheFirstMeasureIsSentAtItsStartThenItsOwnEvent
 
 TEST_F(SectionTest, ASectionPastTheSongsEndChangesNothing) {
     const auto before = EventsOf(loaded, kPart0);
-    EXPECT_FALSE(CutToMeasures(loaded, 9, 10));
+    EXPECT_FALSE(CutToMeasures(loaded, 9, 10, LastMeasure(loaded)));
     EXPECT_EQ(EventsOf(loaded, kPart0), before);
 }
 
@@ -195,24 +199,57 @@ TEST_F(SectionTest, TheSectionsMeasuresKeepTheirMetersAndThePreCountCountsInTheF
     EXPECT_EQ(MeterOf(render, 3), kDefaultTimeSignature);
 }
 
-TEST(Stems, EachUsedChannelIsAStemAndTheDrumChannelsAreOne) {
+TEST(Stems, EachPlayingChannelIsAStemTheDrumChannelsAreOneAndTheClicksHaveTheirOwn) {
     SongOptions options;
     ResetSongOptions(options);
-    for (const int channel : {0, 1, 9, 10, 3}) options.channelUsed[channel] = 1;
+    std::array<bool, kMidiChannels> sounding{};
+    for (const int channel : {0, 1, 9, 10, 3, 5}) {
+        options.channelUsed[channel] = 1;
+        sounding[channel] = channel != 5;  // channel 6 plays nothing in the span: no stem
+    }
     options.drumChannel[10] = 1;
     options.toneName[1] = "Fingered/Bass";
     options.mute[3] = 1;  // removed from the mix: no stem
-    const std::vector<Stem> stems = PlanStems(options, ".flac");
-    ASSERT_EQ(stems.size(), 3u);
+    const std::vector<Stem> stems = PlanStems(options, sounding, true, ".flac");
+    ASSERT_EQ(stems.size(), 4u);
     EXPECT_EQ(stems[0].fileName, "01-Piano 1.flac");
     EXPECT_EQ(stems[1].fileName, "02-Fingered_Bass.flac");
     EXPECT_EQ(stems[2].fileName, "10-Standard Set.flac");
     EXPECT_EQ(stems[2].channels, (std::vector<int>{9, 10}));
-    EXPECT_TRUE(stems[2].clicks);
+    EXPECT_EQ(stems[3].fileName, "click.flac");
+    EXPECT_TRUE(stems[3].channels.empty());
+    EXPECT_TRUE(stems[3].clicks);
+    EXPECT_FALSE(stems[2].clicks);
     EXPECT_FALSE(stems[0].clicks);
     const SongOptions bass = StemOptions(options, stems[1]);
     for (int channel = 0; channel < kMidiChannels; ++channel) EXPECT_EQ(bass.mute[channel] == 0, channel == 1);
+    // The click's stem: only channel 10 plays, without its notes.
+    const SongOptions click = StemOptions(options, stems[3]);
+    for (int channel = 0; channel < kMidiChannels; ++channel) EXPECT_EQ(click.mute[channel] == 0, channel == 9);
+    EXPECT_EQ(click.silent[9], 1);
+    EXPECT_EQ(bass.silent[9], 0);
     EXPECT_EQ(StemFolder("/x/Conv/song.flac"), "/x/Conv/song");
+    // Without clicks in the mix there is no click stem.
+    EXPECT_EQ(PlanStems(options, sounding, false, ".wav").size(), 3u);
+}
+
+TEST(Stems, StemNamesAreReadableWhateverTheToneName) {
+    SongOptions options;
+    ResetSongOptions(options);
+    std::array<bool, kMidiChannels> sounding{};
+    for (const int channel : {0, 2, 9}) {
+        options.channelUsed[channel] = 1;
+        sounding[channel] = true;
+    }
+    options.toneName[0] = "Jazz Gt.";  // not "01-Jazz Gt..wav"
+    options.toneName[2] = " ";         // no name: named by its program
+    options.program[2] = 33;
+    options.toneName[9] = "";          // not "10-.wav"
+    const std::vector<Stem> stems = PlanStems(options, sounding, false, ".wav");
+    ASSERT_EQ(stems.size(), 3u);
+    EXPECT_EQ(stems[0].fileName, "01-Jazz Gt.wav");
+    EXPECT_EQ(stems[1].fileName, "03-Program 34.wav");
+    EXPECT_EQ(stems[2].fileName, "10-Drums.wav");
 }
 
 }  // namespace
