@@ -33,9 +33,10 @@ void OpenGap(SongContainer& song, int slot, int at, int gap, bool keepFirst) {
 }
 
 // Ticks from click to click in a counted bar of `length` ticks and meter byte `meter`.
-int BeatOf(const SongOptions& options, int length, std::uint8_t meter) {
-    // The song's own click, when a bar of it is this bar.
-    if (static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks == length) return options.clickTicks;
+int BeatOf(const SongOptions& options, int length, std::uint8_t meter, bool fileClick) {
+    if (fileClick && static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks == length) {
+        return options.clickTicks;
+    }
     for (const int beat : {BeatTicksOf(meter), kTicksPerWhole / ((meter & 0x0F) + 1)}) {
         if (beat > 0 && length % beat == 0) return beat;
     }
@@ -44,7 +45,7 @@ int BeatOf(const SongOptions& options, int length, std::uint8_t meter) {
 
 }  // namespace
 
-std::optional<CountIn> PlanCountIn(SongContainer& render, const SongOptions& options, int firstNote) {
+std::optional<CountIn> PlanCountIn(SongContainer& render, const SongOptions& options, int firstNote, bool fileClick) {
     if (firstNote < 0 || options.clicksPerMeasure <= 0 || options.clickTicks <= 0) return std::nullopt;
     if (static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks > kMaxCountInTicks) return std::nullopt;
     const int measure = TickToMeasure(render, firstNote);
@@ -67,7 +68,7 @@ std::optional<CountIn> PlanCountIn(SongContainer& render, const SongOptions& opt
     CountIn countIn;
     countIn.at = at;
     countIn.gap = static_cast<int>(gap);
-    countIn.beat = BeatOf(options, length, meter);
+    countIn.beat = BeatOf(options, length, meter, fileClick);
     countIn.bar = length;
     countIn.clicksEnd = firstNote + countIn.gap;
     return countIn;

@@ -25,11 +25,13 @@ struct CountIn {
 };
 
 // Plans the count-in for a song whose first note is at `firstNote` (-1: the
-// song has none), on the bars of the measure track of `render`. The click is
-// the song's own (`clickTicks`) when its bar is the counted bar's length,
-// else the counted meter's beat. Nothing for a song without notes or for
-// pre-count values that cannot be right.
-std::optional<CountIn> PlanCountIn(SongContainer& render, const SongOptions& options, int firstNote);
+// song has none), on the bars of the measure track of `render`. With
+// `fileClick`, the click is the file's own (`clickTicks`, which may count a
+// 6/8 bar in quarters) when a bar of it is the counted bar; otherwise, and
+// always for the metronome's grid, it is the counted meter's beat (see
+// BeatTicksOf). Nothing for a song without notes or for pre-count values
+// that cannot be right.
+std::optional<CountIn> PlanCountIn(SongContainer& render, const SongOptions& options, int firstNote, bool fileClick);
 // Moves everything of the tempo and part tracks from the count-in's start
 // on later by its gap; a tempo event at the start stays in front of the
 // gap, so the clicks count in at the tempo the music starts with. The

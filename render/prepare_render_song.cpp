@@ -231,14 +231,16 @@ void CopyMeasureTrack(SongContainer& loaded, SongContainer& render) {
 
 // The count-in and the click: one grid, the click's first bars being the
 // count-in. `firstNote` is the song's first note (-1: none) and `songEnd`
-// its end, before the count-in. True when a click sounds.
-bool AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool clicks) {
+// its end, before the count-in; a `section` counts in on its meter's beats.
+// True when a click sounds.
+bool AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool section,
+               bool clicks) {
     // The click's beats are those of the song's own bars; the count-in then
     // moves them with the music.
     std::vector<Beat> beats;
     if (options.click) beats = SongBeats(render, TickToMeasure(render, songEnd));
     std::optional<CountIn> countIn;
-    if (options.preCount) countIn = PlanCountIn(render, options, firstNote);
+    if (options.preCount) countIn = PlanCountIn(render, options, firstNote, !options.click && !section);
     if (countIn) OpenCountInGap(render, *countIn);
     if (!clicks) return false;
     if (!options.click) {
@@ -299,6 +301,6 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
         songEnd = SongEndTick(render);
     }
     prepared.soundingChannels = notes.sounding;
-    prepared.clicksSound = AddClicks(options, render, notes.first, songEnd, clicks);
+    prepared.clicksSound = AddClicks(options, render, notes.first, songEnd, section, clicks);
     return prepared;
 }

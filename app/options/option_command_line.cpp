@@ -35,7 +35,11 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"click", 0, Value::kNone},
     {"measures", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
+    {"count-in", 0, Value::kRequired},
+    {"click-level", 0, Value::kRequired},
+    {"drop-empty-bars", 0, Value::kNone},
     {"list", 0, Value::kNone},
+    {"bars", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
     {"no-wait", 0, Value::kNone},
@@ -58,6 +62,9 @@ constexpr std::string_view kFolderBatchSwitch = "-f";
 constexpr double kLowestLoudnessLufs = -70.0;
 constexpr double kHighestLoudnessLufs = -5.0;
 constexpr int kMaxTranspose = 12;
+constexpr int kMostCountInBars = 2;
+constexpr double kSoftestClickDb = -40.0;
+constexpr double kLoudestClickDb = 6.0;
 
 std::string Quoted(std::string_view text) { return "'" + std::string(text) + "'"; }
 
@@ -140,8 +147,20 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.measures = range;
     } else if (definition.name == "stems") {
         request.stems = true;
+    } else if (definition.name == "count-in") {
+        const auto bars = ParseWholeNumber(text, 1, kMostCountInBars);
+        if (!bars) return "count-in " + Quoted(text) + " is not 1 or 2 bars";
+        request.countInBars = *bars;
+    } else if (definition.name == "click-level") {
+        const auto level = ParseDecimal(text, kSoftestClickDb, kLoudestClickDb);
+        if (!level) return "click level " + Quoted(text) + " is not a number of dB from -40 to +6";
+        request.clickLevelDb = *level;
+    } else if (definition.name == "drop-empty-bars") {
+        request.dropEmptyBars = true;
     } else if (definition.name == "list") {
         request.list = true;
+    } else if (definition.name == "bars") {
+        request.bars = true;
     } else if (definition.name == "jobs") {
         const auto jobs = ParseWholeNumber(text, 1, kMaxJobs);
         if (!jobs) return "jobs " + Quoted(text) + " is not a whole number from 1 to " + std::to_string(kMaxJobs);
@@ -283,13 +302,21 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         folder (created if missing).
                         Default: <input's folder>/Conv/<name>.wav
       --mute LIST       mute MIDI channels, e.g. 3 or 2,5-7 (1-16)
-      --volume-down LIST  halve the volume (CC 7) of these channels (one that
-                        sets none before its first note starts at 50)
+      --volume-down LIST  halve the volume (CC 7) of these channels, which is
+                        about 12 dB softer (one that sets none before its
+                        first note starts at 50)
       --minus PARTS     remove parts as the EASY MINUS ONE switches do:
                         melody,guitar,bass,drums (comma list)
       --tempo PERCENT   1-999, default 100
-      --precount on|off pre-count measure of drum clicks, default on
+      --precount on|off the count-in, default on: a bar of drum clicks on the
+                        song's beats, ending where the bar of the song's first
+                        note begins (muted parts count)
       --no-precount     the same as --precount off
+      --count-in BARS   the count-in lasts 1 (default) or 2 bars
+      --click-level DB  the clicks' level from -40 to +6 dB (default 0)
+      --drop-empty-bars leave out the whole bars without a note before the
+                        first note's bar, so that the file starts with the
+                        count-in
       --normalize[=DBFS]  scale each finished WAV so that its peak is at DBFS
                         (default -1.0); silence stays silence
       --loudness[=LUFS] scale each finished song to this integrated loudness
@@ -302,15 +329,22 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --transpose N     move every note of every non-drum channel by N
                         semitones (-12 to +12)
       --click           a click on every beat of the song, the first beat of
-                        each measure accented
-      --measures A-B    convert only measures A to B (the song's state at A
-                        is sent first)
-      --stems           besides the mix, one file per used channel in the
-                        folder <name>/ beside it: <channel>-<instrument>.<ext>
+                        each bar accented; the count-in is its first bar
+      --measures A-B    convert only bars A to B (the song's state at A is
+                        sent first); bars count as the song's time
+                        signatures make them (see --bars)
+      --stems           besides the mix, one file per channel that plays, in
+                        the folder <name>/ beside it: <channel>-<instrument>.<ext>,
+                        and click.<ext> with the count-in and the click; each
+                        as long as the mix, together they add up to it
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it
                         (melody|guitar|bass|drums|-), and the instrument name
+      --bars            do not convert: for each input print its bar map, one
+                        line a bar where the meter or tempo changes, a marker
+                        stands or --measures points: bar, start time, meter,
+                        tempo, markers; then "end" and the song's length
   -j, --jobs N          convert up to N files at once (default: the number of cores)
   -q, --quiet           no progress output, and no list of written files
   -r, --recursive       convert folders with their subfolders; with -o the

@@ -31,7 +31,11 @@ struct ConversionRequest {
     bool click = false;                  // --click
     std::optional<MeasureRange> measures;  // --measures
     bool stems = false;                  // --stems
+    int countInBars = 1;                 // --count-in
+    double clickLevelDb = 0.0;           // --click-level
+    bool dropEmptyBars = false;          // --drop-empty-bars
     bool list = false;
+    bool bars = false;                   // --bars: list the bar map, convert nothing
     int jobs = 0;  // 0: one per core
     bool quiet = false;
     bool noWait = false;  // fail instead of waiting for another run on the same folder

@@ -17,6 +17,9 @@ void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& option
     options.tempoPercent = request.tempoPercent;
     options.transpose = request.transpose;
     options.click = request.click;
+    options.countInMeasures = request.countInBars;
+    options.clickLevelDb = request.clickLevelDb;
+    options.dropLeadingEmptyBars = request.dropEmptyBars;
     if (request.measures) {
         options.firstMeasure = request.measures->first;
         options.lastMeasure = request.measures->last;

@@ -54,6 +54,16 @@ std::optional<std::string> RecordText(const std::string& output, const std::stri
            std::to_string(modified.time_since_epoch().count()) + "\n";
 }
 
+// The count-in and click choices, only when not the defaults (records made
+// before they existed stay valid).
+std::string CountInText(const ConversionRequest& request) {
+    std::string text;
+    if (request.countInBars != 1) text += " count-in=" + std::to_string(request.countInBars);
+    if (request.clickLevelDb != 0.0) text += " click-level=" + DecibelText(request.clickLevelDb);
+    if (request.dropEmptyBars) text += " drop-empty-bars=on";
+    return text;
+}
+
 }  // namespace
 
 std::string OptionsFingerprint(const ConversionRequest& request) {
@@ -70,7 +80,7 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            " precount=" + (request.preCount ? "on" : "off") + " normalize=" + DecibelText(request.peakDbfs) +
            " loudness=" + DecibelText(request.loudnessLufs) + " " + encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
-           " measures=" + measures + " stems=" + (request.stems ? "on" : "off");
+           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + CountInText(request);
 }
 
 std::string OptionsRecordPath(const std::string& output) {
