@@ -199,6 +199,71 @@ TEST_F(SectionTest, TheSectionsMeasuresKeepTheirMetersAndThePreCountCountsInTheF
     EXPECT_EQ(MeterOf(render, 3), kDefaultTimeSignature);
 }
 
+TEST_F(PracticeSongTest, MeasuresAreTheFilesBarsSoBarTenOfAnEightFourSongIsItsTenthBar) {
+    // The measure track holds 4/4 (8/4 does not fit it); the file says 8/4.
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    loaded.fileMeters = {{0, 8, 4}};
+    constexpr int kBar = 3840;
+    for (int bar = 0; bar < 12; ++bar) Put(loaded, kPart0, bar * kBar, Note(48, 100));
+    Put(loaded, PartSlot(3), 9 * kBar + 480, Note(64, 480));  // the vocal enters in bar 10
+    SongOptions options = Defaults();
+    options.firstMeasure = 10;
+    options.lastMeasure = 10;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0).front(), (TimedEvent{0, Note(48, 100)}));
+    std::vector<int> vocal;
+    for (const TimedEvent& timed : EventsOf(render, PartSlot(3))) {
+        if (timed.event.IsNote()) vocal.push_back(timed.tick);
+    }
+    EXPECT_EQ(vocal, (std::vector<int>{480}));
+    EXPECT_EQ(MeterOf(render, 1), 0x73);  // one bar of 8/4
+    EXPECT_EQ(MeasureToTick(render, 2), kBar);
+}
+
+TEST_F(PracticeSongTest, SevenEightAndChangingMetersCountInTheirOwnBeats) {
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    loaded.fileMeters = {{0, 4, 4}, {1920, 7, 8}, {5280, 3, 4}};
+    Put(loaded, kPart0, 1920, Note(60, 100));  // bar 2, the first 7/8 bar
+    Put(loaded, kPart0, 5280, Note(62, 100));  // bar 4, 3/4
+    SongOptions options = Defaults();
+    options.click = true;
+    options.preCount = true;
+    PrepareRenderSong(loaded, options, render);
+    std::vector<int> ticks;
+    std::vector<int> accented;
+    for (const TimedEvent& timed : EventsOf(render, PartSlot(1))) {
+        ticks.push_back(timed.tick);
+        if (timed.event.Velocity() > 60) accented.push_back(timed.tick);
+    }
+    // A 7/8 count-in of seven eighths from bar 2's start, then 7/8, 7/8 and 3/4.
+    std::vector<int> expected;
+    for (int at = 1920; at < 1920 + 3 * 1680; at += 240) expected.push_back(at);
+    // The song lasts to the start of the bar after its last one (6720 before
+    // the count-in), so the click goes on through that bar, 3/4 again.
+    for (int at = 1920 + 3 * 1680; at < 1920 + 3 * 1680 + 2 * 1440; at += 480) expected.push_back(at);
+    EXPECT_EQ(ticks, expected);
+    EXPECT_EQ(accented, (std::vector<int>{1920, 3600, 5280, 6960, 8400}));
+    EXPECT_EQ(MeasureToTick(render, 3), 3600);  // the measure track now holds the file's bars
+}
+
+TEST_F(PracticeSongTest, AClickOnlyTrackWithEveryChannelMutedStillCountsInAndLastsTheSong) {
+    // Every channel muted: a click-only track still lasts as long as the song.
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    Put(loaded, kPart0, 0, Note(60, 100));
+    Put(loaded, kPart0, 20 * 1920, Note(60, 100));
+    SongOptions options = Defaults();
+    options.click = true;
+    options.preCount = true;
+    options.mute[0] = 1;
+    PrepareRenderSong(loaded, options, render);
+    // The muted part is left empty, so the clicks take its place.
+    EXPECT_EQ(render.partChannel[0], 9);
+    const std::vector<TimedEvent> clicks = EventsOf(render, kPart0);
+    ASSERT_FALSE(clicks.empty());
+    EXPECT_EQ(clicks.front().tick, 0);
+    EXPECT_GE(clicks.back().tick, 1920 + 20 * 1920);  // through the bar of the song's last note
+}
+
 TEST(Stems, EachPlayingChannelIsAStemTheDrumChannelsAreOneAndTheClicksHaveTheirOwn) {
     SongOptions options;
     ResetSongOptions(options);
