@@ -8,19 +8,20 @@
 
 namespace {
 
-// Whether --output names the file of a single input file (not a folder to write into).
-bool OutputNamesOneFile(const ConversionRequest& request) {
+// Whether --output names a new file for a single input file (not a folder
+// to write into; an existing file gets the checks of the outputs).
+bool OutputNamesANewFile(const ConversionRequest& request) {
     if (!request.output || request.inputs.size() != 1 || request.filesFrom || request.output->ends_with('/')) return false;
     std::error_code error;
     return !std::filesystem::is_directory(request.inputs.front(), error) &&
-           !std::filesystem::is_directory(*request.output, error);
+           !std::filesystem::exists(*request.output, error);
 }
 
 }  // namespace
 
 std::string CheckOutputChoice(const ConversionRequest& request) {
     if (request.peakDbfs && request.loudnessLufs) return "--normalize and --loudness cannot be used together";
-    if (OutputNamesOneFile(request)) {
+    if (OutputNamesANewFile(request)) {
         const std::string extension = std::filesystem::path(*request.output).extension().string();
         if (!extension.empty() && !AudioFormatOfPath(*request.output)) {
             return "the output file " + *request.output + " ends in " + extension + ", which is none of the formats (" +
