@@ -198,9 +198,10 @@ TEST_F(PracticeConversionTest, AnOffBeatPickupKeepsItsPlaceAndEveryClickFallsOnT
     EXPECT_EQ(melody[0].block, BlockOf(2000.0 + 750.0));  // the pickup, between the clicks of beats 2 and 3
 }
 
-// Two channels that never sound together, so the test module's sound adds
-// up exactly: the count-in in bar 2 (before the first note's bar), channel 1
-// in bar 3, channel 2 in bar 5; channel 6 is used but plays no note.
+// Channels that never sound together, so the test module's sound adds up
+// exactly: the count-in in bar 2 (before the first note's bar), channel 1 in
+// bar 3, channel 2 in bar 5, the drums (channel 10, which also carries the
+// clicks) in bar 7; channel 6 is used but plays no note.
 class StemConversionTest : public PracticeConversionTest {
 protected:
     void SetUp() override {
@@ -209,7 +210,9 @@ protected:
         Put(song, PartSlot(5), 0, Program(40));
         Put(song, PartSlot(0), 3840, Note(60, 480));
         Put(song, PartSlot(1), 7680, Note(40, 480));
-        for (const int channel : {0, 1, 5}) options.channelUsed[channel] = 1;
+        Put(song, PartSlot(9), 0, Control(7, 90));  // the drum channel's volume, in the click's stem too
+        Put(song, PartSlot(9), 11520, Note(36, 60));
+        for (const int channel : {0, 1, 5, 9}) options.channelUsed[channel] = 1;
         options.preCount = true;
     }
     // The stems' samples added up, and each stem's length in samples.
@@ -227,7 +230,7 @@ protected:
 
 TEST_F(StemConversionTest, StemsShareTheMixsTimelineAndLengthAndAddUpToIt) {
     ASSERT_TRUE(ConvertWithStems({}).written);
-    const std::vector<std::string> names = {"01-Piano 1.wav", "02-Piano 1.wav", "click.wav"};
+    const std::vector<std::string> names = {"01-Piano 1.wav", "02-Piano 1.wav", "10-Standard Set.wav", "click.wav"};
     std::vector<std::string> written = SortedNames(folder.File("mix"));
     EXPECT_EQ(written, names);  // channel 6 plays nothing: no stem
     const std::vector<std::int16_t> mix = Samples(folder.File("mix.wav"));
@@ -248,7 +251,7 @@ TEST_F(StemConversionTest, WithLoudnessTheStemsTakeTheMixsGainAndStillAddUpToIt)
     EXPECT_GT(std::abs(mixResult.gain - 1.0), 0.1);  // the level did change
     const std::vector<std::int16_t> mix = Samples(folder.File("mix.wav"));
     std::vector<std::size_t> lengths;
-    const std::vector<int> sum = StemSum({"01-Piano 1.wav", "02-Piano 1.wav", "click.wav"}, lengths);
+    const std::vector<int> sum = StemSum({"01-Piano 1.wav", "02-Piano 1.wav", "10-Standard Set.wav", "click.wav"}, lengths);
     ASSERT_EQ(sum.size(), mix.size());
     int worst = 0;
     for (std::size_t i = 0; i < mix.size(); ++i) worst = std::max(worst, std::abs(sum[i] - mix[i]));
