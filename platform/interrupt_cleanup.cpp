@@ -174,6 +174,8 @@ void InstallInterruptCleanup() {
     InstallHandlers(false);
 }
 
+void IgnoreBrokenPipes() { ::signal(SIGPIPE, SIG_IGN); }
+
 void BecomeWorkerProcess() {
     for (WorkerSlot& worker : g_workers) worker.pid = 0;
     for (Slot& slot : g_slots) slot.armed = 0;

@@ -17,6 +17,11 @@
 // Calling it again changes nothing.
 void InstallInterruptCleanup();
 
+// Ignores SIGPIPE: writing to a pipe whose reader is gone ("| head") then
+// fails with its error, which the program reports, instead of ending it
+// before it has written down what it finished.
+void IgnoreBrokenPipes();
+
 // Called in a freshly forked worker process: drops the parent's watched
 // workers and unfinished files, installs the handlers (SIGTERM always: it is
 // how the parent stops its workers) and ignores SIGPIPE, so that writing to

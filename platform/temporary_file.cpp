@@ -10,6 +10,8 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <string_view>
 
 namespace {
@@ -25,18 +27,22 @@ std::string TemporaryName(const std::string& baseName, pid_t pid, int attempt) {
     return "." + baseName + std::string(kTemporaryMark) + std::to_string(pid) + "-" + std::to_string(attempt);
 }
 
-// Whether `name` is a temporary name as TemporaryName makes them.
-bool IsTemporaryName(const std::string& name) {
+// The target name of the temporary name `name` as TemporaryName makes
+// them; nothing when `name` is not such a name.
+std::optional<std::string> TargetOfTemporaryName(const std::string& name) {
     const std::size_t mark = name.rfind(kTemporaryMark);
-    if (name.empty() || name[0] != '.' || mark == std::string::npos || mark < 2) return false;
+    if (name.empty() || name[0] != '.' || mark == std::string::npos || mark < 2) return std::nullopt;
     const std::string rest = name.substr(mark + kTemporaryMark.size());
     const std::size_t dash = rest.find('-');
     const auto digits = [](std::string_view text) {
         return !text.empty() && text.size() < 10 &&
                text.find_first_not_of("0123456789") == std::string_view::npos;
     };
-    return dash != std::string::npos && digits(std::string_view(rest).substr(0, dash)) &&
-           digits(std::string_view(rest).substr(dash + 1));
+    if (dash == std::string::npos || !digits(std::string_view(rest).substr(0, dash)) ||
+        !digits(std::string_view(rest).substr(dash + 1))) {
+        return std::nullopt;
+    }
+    return name.substr(1, mark - 1);
 }
 
 // Whether `fd` is still the file at `path` (no one removed or replaced it).
@@ -76,19 +82,27 @@ int CreateTemporaryFile(const std::filesystem::path& folder, const std::string& 
 
 }  // namespace
 
-void RemoveAbandonedTemporaryFiles(const std::string& folder) {
+void RemoveAbandonedTemporaryFiles(const std::string& folder, const std::vector<std::string>& targetNames) {
+    const std::set<std::string> targets(targetNames.begin(), targetNames.end());
     std::error_code error;
     std::filesystem::directory_iterator it(folder, error);
     for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
         const std::string path = it->path().string();
         std::error_code statError;
-        if (!IsTemporaryName(it->path().filename().string()) || !it->is_regular_file(statError)) continue;
+        const std::optional<std::string> target = TargetOfTemporaryName(it->path().filename().string());
+        if (!target || targets.count(*target) == 0 || !it->is_regular_file(statError)) continue;
         const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0) continue;
         // A free lock: its writer has ended, whatever became of its process number.
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && StillAt(fd, path)) ::unlink(path.c_str());
         ::close(fd);
     }
+}
+
+void RemoveAbandonedTemporaryFilesOf(const std::string& targetPath) {
+    const std::filesystem::path target(targetPath);
+    const std::filesystem::path folder = target.parent_path();
+    RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string(), {target.filename().string()});
 }
 
 int TemporaryFile::Create(const std::string& targetPath) {

@@ -6,14 +6,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/interrupt_cleanup.h"
 
-// Removes from `folder` the temporary files no writer holds any more (a
-// run killed outright leaves them): each temporary file is locked by its
-// writer while it is open, so a file whose lock is free is abandoned,
-// whatever process number its name carries. Files of other names stay.
-void RemoveAbandonedTemporaryFiles(const std::string& folder);
+// Removes from `folder` the temporary files of the targets `targetNames`
+// (file names in that folder) that no writer holds any more (a run killed
+// outright leaves them): each temporary file is locked by its writer while
+// it is open, so a file whose lock is free is abandoned, whatever process
+// number its name carries. Files of other names, other programs' files of a
+// name like ours included, stay.
+void RemoveAbandonedTemporaryFiles(const std::string& folder, const std::vector<std::string>& targetNames);
+// The same for the one target at `targetPath`.
+void RemoveAbandonedTemporaryFilesOf(const std::string& targetPath);
 
 class TemporaryFile {
 public:

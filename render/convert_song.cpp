@@ -138,10 +138,10 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
 }
 
 // Writes the stems of the mix just written to `mixPath` (`mix`), each at the
-// mix's gain and length.
+// mix's gain and length, adding the path of each one written to `written`.
 void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
                   ConversionUi& ui, UserReport& report, const OutputOptions& output, const PreparedSong& prepared,
-                  const ConversionResult& mix) {
+                  const ConversionResult& mix, std::vector<std::string>& written) {
     const std::string folder = StemFolder(mixPath);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -162,6 +162,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
         const ConversionSource stemSource{source.song, options, source.folder, source.name};
         const std::string path = (std::filesystem::path(folder) / stem.fileName).string();
         if (!ConvertSong(stemSource, renderSong, path, ui, report, stemOutput).written) return;
+        written.push_back(path);
     }
 }
 
@@ -222,6 +223,6 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     done.written = true;
-    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, prepared, done);
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, prepared, done, done.stems);
     return done;
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "model/song_options.h"
 #include "render/audio_format.h"
@@ -64,6 +65,7 @@ struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
     std::size_t bytes = 0;  // bytes of samples written
+    std::vector<std::string> stems;  // the stem files written (with stems asked for)
 };
 
 // ConvertSongToWav with the level and format of `output`; the song's name

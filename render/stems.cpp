@@ -60,7 +60,11 @@ std::vector<Stem> PlanStems(const SongOptions& options, const std::array<bool, k
 
 std::string StemFolder(const std::string& mixPath) {
     const std::filesystem::path mix(mixPath);
-    return (mix.parent_path() / mix.stem()).string();
+    const std::string name = mix.stem().string();
+    // "." or ".." (a mix named "..wav" or "...wav") would name the mix's own
+    // folder or the one above it: such a mix's stems go into "<mix's file name> stems".
+    const bool onlyDots = name.find_first_not_of('.') == std::string::npos;
+    return (mix.parent_path() / (onlyDots ? mix.filename().string() + " stems" : name)).string();
 }
 
 SongOptions StemOptions(const SongOptions& options, const Stem& stem) {

@@ -24,7 +24,8 @@ struct Stem {
 std::vector<Stem> PlanStems(const SongOptions& options, const std::array<bool, kMidiChannels>& sounding, bool clicks,
                             std::string_view extension);
 // The folder that takes the stems of the mix at `mixPath`: beside it, named
-// as the mix without its extension.
+// as the mix without its extension (a name of dots only followed by " stems"
+// instead), so always inside the mix's folder.
 std::string StemFolder(const std::string& mixPath);
 // `options` with every channel outside `stem` muted. The click's stem keeps
 // the other events of the drum channel that carries the clicks (its volume,

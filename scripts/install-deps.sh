@@ -35,6 +35,7 @@ test_packages=(
   time
   locales
   parallel
+  ccache
 )
 case "${1:-}" in
   # The main job: the full General MIDI SoundFont, no test or benchmark libraries.

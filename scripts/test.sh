@@ -14,6 +14,11 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8'; then
          "the tests run without it." >&2
   fi
 fi
-cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBRIX_BUILD_TESTS=ON
+# ccache makes a rebuild after a small change, or CI after a session, fast.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBRIX_BUILD_TESTS=ON "${launcher[@]}"
 cmake --build build-test -j"$(nproc)"
 ctest --test-dir build-test --output-on-failure -j"$(nproc)"

@@ -5,13 +5,14 @@
 #include <cstring>
 
 #include "app/song/path_limits.h"
-#include "platform/locked_file.h"
+#include "platform/folder_lock.h"
 #include "platform/message_box.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
 #include "platform/text.h"
 #include "platform/text_viewer.h"
 #include "platform/translation.h"
+#include "platform/whole_file.h"
 
 ConversionLog* g_pConversionLog = nullptr;
 
@@ -27,19 +28,26 @@ void ConversionLog::Open(const std::string& outputFolder, bool wait) {
     path_ = outputFolder + std::string(kConversionLogName);
     failure_.clear();
     lockedByAnother_ = false;
-    if (!FitsPathBuffer(path_)) {
-        failure_ = "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+    int error = 0;
+    const auto sayWaiting = [&outputFolder] {
+        WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), outputFolder.c_str()));
+    };
+    const std::string tooLong =
+        FitsPathBuffer(path_) ? std::string() : "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+    // The folder is locked before the log is emptied: the other run's lines
+    // are never mixed with ours. A log whose path is too long still locks it.
+    if (!lock_.Acquire(outputFolder, wait ? LockWait::kWait : LockWait::kNoWait, LockShare::kAlone, sayWaiting, error)) {
+        lockedByAnother_ = IsLockedByAnother(error);
+        failure_ = tooLong.empty() || lockedByAnother_ ? SystemReason(error) : tooLong;
         return;
     }
-    int error = 0;
-    const auto sayWaiting = [this] {
-        WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"),
-                                 path_.substr(0, path_.size() - kConversionLogName.size()).c_str()));
-    };
-    file_.reset(OpenLockedForWriting(path_, wait ? LockWait::kWait : LockWait::kNoWait, sayWaiting, error));
-    if (file_) return;
-    failure_ = SystemReason(error);
-    lockedByAnother_ = IsLockedByAnother(error);
+    if (!tooLong.empty()) {
+        failure_ = tooLong;
+        return;
+    }
+    // A link planted in the log's place is not written through.
+    file_.reset(OpenForRewriting(path_, error));
+    if (!file_) failure_ = SystemReason(error);
 }
 
 void ConversionLog::AppendLine(std::string_view text) {
@@ -55,10 +63,15 @@ void ConversionLog::AppendLine(std::string_view text) {
 }
 
 bool ConversionLog::Close() {
-    if (!file_) return false;
+    if (!file_) {
+        lock_.Release();
+        return false;
+    }
     const bool writeFailed = std::ferror(file_.get()) != 0;
     const bool closeFailed = std::fclose(file_.release()) != 0;
     if (closeFailed && failure_.empty()) failure_ = SystemReason(errno);
+    // Only now: the folder stays locked until the log is complete.
+    lock_.Release();
     return !writeFailed && !closeFailed;
 }
 

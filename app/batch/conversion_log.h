@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/folder_lock.h"
 #include "platform/user_report.h"
 
 // The log's file name inside the batch's output folder.
@@ -16,16 +17,19 @@ constexpr std::string_view kConversionLogName = "CreateLog.log";
 class ConversionLog {
 public:
     // Creates (or empties) the log in `outputFolder`, which ends with "/".
-    // One run at a time writes into a folder: the log is locked while it is
-    // open, and a second run waits for the first (saying so once on
-    // standard error) or, without `wait`, leaves the log closed with
-    // LockedByAnotherRun() true. The log also stays closed when the file
-    // cannot be created or its path does not fit a path buffer.
+    // One run at a time writes into a folder: the folder is locked (see
+    // folder_lock.h) until the log is closed, and a second run waits for the
+    // first (saying so once on standard error) or, without `wait`, leaves
+    // the log closed with LockedByAnotherRun() true. The log also stays
+    // closed when the file cannot be created, when something other than a
+    // regular file (a link, a FIFO) is in its place, or when its path does
+    // not fit a path buffer.
     void Open(const std::string& outputFolder, bool wait = true);
     // Writes `text` (control characters escaped, so it stays one line) and
     // CR LF to the file at once while the log is open; otherwise does nothing.
     void AppendLine(std::string_view text);
-    // Closes the file; false when it was not open or a write failed.
+    // Closes the file and unlocks the folder; false when the file was not
+    // open or a write failed.
     bool Close();
 
     bool IsOpen() const { return file_ != nullptr; }
@@ -41,6 +45,7 @@ private:
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
+    FolderLock lock_;
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::string path_;
     std::string failure_;

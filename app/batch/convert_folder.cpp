@@ -198,11 +198,11 @@ bool ConvertFolder(COmbrixDlg& dlg, BatchSteps& steps) {
         return false;
     }
     if (!MakeOutputFolder(folders.output)) return false;
-    RemoveAbandonedTemporaryFiles(folders.output);
+    const std::vector<std::string> wavNames = DistinctWavNames(names);
+    RemoveAbandonedTemporaryFiles(folders.output, wavNames);
     OpenConversionLog(folders.output);
 
     bool allConverted = true;
-    const std::vector<std::string> wavNames = DistinctWavNames(names);
     for (std::size_t i = 0; i < names.size(); ++i) {
         allConverted = ConvertOne(dlg, steps, folders, names[i], wavNames[i]) && allConverted;
     }

@@ -34,10 +34,14 @@ std::optional<ConversionPlan> PlanRequest(const ConversionRequest& request, std:
     // the same name (" (2)" and the like) whichever shards run.
     ConversionPlan plan = PlanConversions(inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format), request.recursive);
     if (shard) KeepShard(plan, *shard);
-    if (request.skipUpToDate) {
+    if (request.skipUpToDate && !request.force) {
         const std::string fingerprint = OptionsFingerprint(request);
         for (PlannedFile& file : plan.files) {
-            file.upToDate = file.error.empty() && IsUpToDate(file.input, file.output, fingerprint);
+            if (!file.error.empty()) continue;
+            const std::optional<InputStamp> stamp = StampInput(file.input, file.shardKey);
+            std::string warning;
+            file.upToDate = stamp && IsUpToDate(*stamp, file.output, fingerprint, warning);
+            if (!warning.empty()) plan.warnings.push_back(std::move(warning));
         }
     }
     return plan;

@@ -51,6 +51,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"shard", 0, Value::kRequired},
     {"shard-from-env", 0, Value::kOptional},
     {"skip-up-to-date", 0, Value::kNone},
+    {"force", 0, Value::kNone},
     {"report", 0, Value::kRequired},
 });
 
@@ -191,6 +192,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         }
     } else if (definition.name == "skip-up-to-date") {
         request.skipUpToDate = true;
+    } else if (definition.name == "force") {
+        request.force = true;
     } else if (definition.name == "report") {
         if (text.empty()) return "option --report needs a file (- for standard output)";
         request.report = text;
@@ -357,8 +360,11 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --shard-from-env[=N]  K and N from SLURM_ARRAY_TASK_ID and
                         SLURM_ARRAY_TASK_COUNT, or K from JOB_COMPLETION_INDEX
                         with N given; a sharded run writes no CreateLog.log
-      --skip-up-to-date skip a file whose output is newer and was made with
-                        the same options (recorded in .<name>.wav.ombrix)
+      --skip-up-to-date skip a file whose output was made from the file as it
+                        is now, with the same options, and is unchanged
+                        (recorded in .<output's name>.ombrix beside it)
+      --force           convert every file even when its output is current,
+                        and record it for later --skip-up-to-date runs
       --report FILE     one JSON line per input as soon as it is done
                         (- for standard output)
       --no-wait         fail at once when another run converts into the same

@@ -50,6 +50,7 @@ struct ConversionRequest {
     bool shardFromEnvironment = false;      // --shard-from-env[=N]
     std::optional<int> shardCount;          // its N
     bool skipUpToDate = false;
+    bool force = false;  // convert even the files whose outputs are current, recording them anew
     std::optional<std::string> report;      // JSON Lines file ("-": standard output)
 };
 

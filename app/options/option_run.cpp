@@ -21,6 +21,7 @@
 #include "app/options/parallel_batch.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/program_folder.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
@@ -105,9 +106,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return ListSongs(dlg, *plan, [&] { return BarListing(dlg.m_song, request.measures, request.tempoPercent); });
     }
     if (request.list) return ListSongs(dlg, *plan, [&] { return ChannelListing(dlg.m_songOptions); });
-    if (const std::string outputError = CheckOutputs(*plan); !outputError.empty()) {
+    if (const std::string outputError = CheckOutputs(*plan, request.stems); !outputError.empty()) {
         std::cerr << "ombrix: " << outputError << '\n';
         return kExitUsage;
+    }
+    if (request.report) {
+        if (const std::string reportError = CheckReportFile(*request.report, *plan); !reportError.empty()) {
+            std::cerr << "ombrix: " << reportError << '\n';
+            return kExitUsage;
+        }
     }
 
     if (!DiscoverSynthModule()) {
@@ -118,7 +125,8 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
-    settings.printWritten = !request.quiet;
+    // With the report on standard output, the report is the list: plain paths would break its JSON lines.
+    settings.printWritten = !request.quiet && request.report != "-";
     settings.waitForOtherRuns = !request.noWait;
     RunResults results;
     if (!results.Open(request, error)) {
@@ -126,10 +134,11 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitUsage;
     }
     settings.onFileDone = [&results](const FileResult& result) { results.Add(result); };
+    IgnoreBrokenPipes();
     const auto start = std::chrono::steady_clock::now();
     const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, *plan, settings);
     if (settings.showProgress) {
         WriteErrorLine(SummaryLine(results.Totals(), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()));
     }
-    return allDone ? kExitSuccess : kExitFailure;
+    return allDone && !results.ReportFailed() ? kExitSuccess : kExitFailure;
 }

@@ -1,6 +1,8 @@
 // Checks of a conversion plan's outputs before anything is written: no
 // output may be one of the inputs (through any spelling or link), and an
-// existing output that is not a sound file is left alone.
+// existing output that is not a sound file is left alone. The report file
+// gets the same care: never an input or an output, never a file that is
+// not a report.
 #pragma once
 
 #include <string>
@@ -8,6 +10,12 @@
 #include "app/options/conversion_plan.h"
 
 // Marks every file whose output exists and is not a sound file as failed,
-// naming the output. Returns the usage error when an output is the same
-// file as an input, or empty when the plan may run.
-std::string CheckOutputs(ConversionPlan& plan);
+// naming the output; with `stems`, also every file whose stems' folder is
+// where another output goes (or is another output), so that no stem and no
+// output overwrite each other. Returns the usage error when an output is
+// the same file as an input, or empty when the plan may run.
+std::string CheckOutputs(ConversionPlan& plan, bool stems = false);
+// The usage error when the report file `path` (--report) may not be
+// written: it is an input or an output of the plan, or an existing regular
+// file that is neither empty nor a report of this program. Empty when it may.
+std::string CheckReportFile(const std::string& path, const ConversionPlan& plan);

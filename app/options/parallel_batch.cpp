@@ -1,6 +1,7 @@
 // The loop over the plan's files with a set of running workers.
 #include "app/options/parallel_batch.h"
 
+#include <array>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -13,14 +14,17 @@
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
+#include "app/batch/output_target.h"
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
+#include "app/options/up_to_date.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "platform/display.h"
 #include "platform/file_identity.h"
+#include "platform/folder_lock.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
@@ -29,6 +33,8 @@
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
+#include "render/convert_song.h"
+#include "render/stems.h"
 
 namespace {
 
@@ -48,6 +54,21 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     bool silent = false;             // the song has no notes
+};
+
+// Passes reports on, counting them.
+class CountingReport final : public UserReport {
+public:
+    explicit CountingReport(UserReport& to) : to_(to) {}
+    void Report(std::string_view text) override {
+        ++count_;
+        to_.Report(text);
+    }
+    int Count() const { return count_; }
+
+private:
+    UserReport& to_;
+    int count_ = 0;
 };
 
 // The log line of a file written under a numbered name.
@@ -130,12 +151,52 @@ private:
             log.Open(folder.string() + "/", settings_.waitForOtherRuns);
             if (log.LockedByAnotherRun()) {
                 WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
-                                         folder.c_str(), plan_.logs[i].c_str()));
+                                         folder.c_str(), (folder / kFolderLockName).c_str()));
                 return false;
             }
             if (!log.IsOpen()) {
                 WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + log.FailureReason());
             }
+        }
+        std::set<FileIdentity> locked;
+        for (const auto& [identity, index] : opened) locked.insert(identity);
+        return LockOutputFolders(locked);
+    }
+
+    // Locks every folder that the plan's outputs go into and that no log
+    // locks: one run at a time converts into a folder, whatever its inputs
+    // (the shards of a library share theirs). `locked` holds the folders
+    // locked already. False when another run converts into one of them and
+    // the run must not wait for it.
+    bool LockOutputFolders(std::set<FileIdentity>& locked) {
+        const bool sharded = request_.shard || request_.shardFromEnvironment;
+        std::set<std::string> seen;
+        for (const PlannedFile& file : plan_.files) {
+            if (!file.error.empty() || file.output.empty()) continue;
+            const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
+            const std::string folder = parent.empty() ? "." : parent.string();
+            if (!seen.insert(folder).second) continue;
+            std::error_code error;
+            std::filesystem::create_directories(folder, error);
+            const std::optional<FileIdentity> identity = IdentifyFile(folder);
+            // A folder that cannot be made: its files fail with the cause when they are started.
+            if (error || !identity || !locked.insert(*identity).second) continue;
+            const auto sayWaiting = [&folder] {
+                WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), folder.c_str()));
+            };
+            int lockError = 0;
+            FolderLock& lock = folderLocks_.emplace_back();
+            if (lock.Acquire(folder, settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait,
+                             sharded ? LockShare::kShared : LockShare::kAlone, sayWaiting, lockError)) {
+                continue;
+            }
+            if (IsLockedByAnother(lockError)) {
+                WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
+                                         folder.c_str(), (parent / kFolderLockName).c_str()));
+                return false;
+            }
+            WriteErrorLine(Formatted(Tr("cannot lock the folder %s against other runs: %s"), folder.c_str(),
+                                     SystemReason(lockError).c_str()));
         }
         return true;
     }
@@ -164,12 +225,13 @@ private:
             Done(index, FileStatus::kSkipped);
             return;
         }
-        // Unfinished files of earlier runs that were killed outright.
+        // Unfinished files of earlier runs that were killed outright: those
+        // of the outputs this run writes into the folder, and of their records.
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         std::error_code error;
         if (std::filesystem::is_directory(folder.empty() ? "." : folder, error) &&
             cleanedFolders_.insert(folder.string()).second) {
-            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string(), TargetNamesIn(folder));
         }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
         worker->Start([this, &file](ConversionUi& ui, UserReport& report, UserReport& notices) {
@@ -178,8 +240,25 @@ private:
         running_.push_back({index, std::move(worker)});
     }
 
+    // The names of the files the plan writes into `folder`: outputs and their records.
+    const std::vector<std::string>& TargetNamesIn(const std::filesystem::path& folder) {
+        if (targetNames_.empty()) {
+            for (const PlannedFile& planned : plan_.files) {
+                if (planned.output.empty()) continue;
+                const std::filesystem::path output(planned.output);
+                std::vector<std::string>& names = targetNames_[output.parent_path().string()];
+                names.push_back(output.filename().string());
+                names.push_back(std::filesystem::path(OptionsRecordPath(planned.output)).filename().string());
+            }
+        }
+        return targetNames_[folder.string()];
+    }
+
     // In the worker: opens the file, applies the options and converts it.
     void ConvertFile(const PlannedFile& file, ConversionUi& ui, UserReport& report, UserReport& notices) {
+        // Taken before the file is read: a file changed meanwhile no longer matches its record.
+        const bool keepRecord = request_.skipUpToDate || request_.force;
+        const std::optional<InputStamp> stamp = keepRecord ? StampInput(file.input, file.shardKey) : std::nullopt;
         CollectingReport opened;
         OpenMidiFile(dlg_, file.input, opened);
         for (const std::string& line : opened.lines) report.Report(line);
@@ -198,7 +277,39 @@ private:
             WriteErrorLine("cannot create the folder " + folder.string() + ": " + SystemReason(error));
             return;
         }
-        ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, report, RequestedOutput(request_));
+        const OutputOptions output = RequestedOutput(request_);
+        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output, report)) return;
+        CountingReport counted(report);
+        const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
+        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+    }
+
+    // Whether the stems of `mix` may be written: no file of another kind is
+    // where one of them may go (every used channel's, and the click's, since
+    // which of them sound is known only once the song is prepared).
+    // Otherwise says so in `report`.
+    static bool MayWriteStems(const std::string& mix, const SongOptions& options, const OutputOptions& output,
+                              UserReport& report) {
+        const std::filesystem::path folder = StemFolder(mix);
+        std::array<bool, kMidiChannels> mayPlay;
+        mayPlay.fill(true);
+        for (const Stem& stem : PlanStems(options, mayPlay, true, AudioFormatExtension(output.encoding.format))) {
+            const std::string path = (folder / stem.fileName).string();
+            if (IsOtherThanSoundFile(path)) {
+                report.Report(NotReplacedSoundLine(path));
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // Writes the record that lets a later --skip-up-to-date run skip the file.
+    void Record(const InputStamp& stamp, const std::string& output, const std::vector<std::string>& stems) const {
+        std::string reason;
+        if (!RecordOptions(stamp, output, stems, OptionsFingerprint(request_), reason)) {
+            WriteErrorLine(Formatted(Tr("cannot write the record %s: %s (the file will be converted again next time)"),
+                                     OptionsRecordPath(output).c_str(), reason.c_str()));
+        }
     }
 
     // Records the failure of file `index` and says so on standard error at once.
@@ -294,16 +405,26 @@ private:
             }
             if (savedAs && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
-            if (settings_.printWritten && !outcome.failed && !file.upToDate) {
-                std::printf("%s\n", file.output.c_str());
-                std::fflush(stdout);
-            }
+            if (settings_.printWritten && !outcome.failed && !file.upToDate) PrintWritten(file.output);
             // Written: its texts are freed, so that finished files leave no
             // small blocks scattered over the heap for every later worker to
             // inherit and walk.
             outcome.lines = {};
             outcome.detail = {};
         }
+    }
+
+    // Prints `path` on the list of written files. A list that cannot be
+    // written any more fails the run, said once; the run goes on, so that
+    // the log still gets every finished file.
+    void PrintWritten(const std::string& path) {
+        if (listFailed_) return;
+        if (std::printf("%s\n", path.c_str()) >= 0 && std::fflush(stdout) == 0) return;
+        listFailed_ = true;
+        allConverted_ = false;
+        ClearProgress();
+        WriteErrorLine(Tr("cannot write the list of written files on standard output any more (disk full, or its "
+                          "reader gone); the run goes on and fails"));
     }
 
     // Stops the running workers: each removes its unfinished file; one that
@@ -374,12 +495,15 @@ private:
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
     std::deque<ConversionLog> logs_;       // one per output folder
+    std::deque<FolderLock> folderLocks_;   // one per other output folder
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
+    std::map<std::string, std::vector<std::string>> targetNames_;  // folder -> names the plan writes there
     std::size_t next_ = 0;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;
+    bool listFailed_ = false;
     bool lineShown_ = false;
     long long finishedMs_ = 0;
     Clock::time_point start_;

@@ -21,7 +21,7 @@ struct ConversionRequest;
 struct BatchSettings {
     int jobs = 1;               // conversions at once
     bool showProgress = false;  // the progress line on standard error
-    bool printWritten = false;  // each written WAV file's path on standard output
+    bool printWritten = false;  // each written file's path on standard output
     std::chrono::milliseconds stallTimeout = kWorkerStallTimeout;
     std::function<void(const FileResult&)> onFileDone;  // called as soon as each file is done, if set
     // How long stopped workers may take to remove their files before they are killed.
@@ -35,8 +35,10 @@ struct BatchSettings {
 // into `dlg` and rendering through `renderSong` in the workers; writes the
 // plan's logs (in input order) and one line on standard error per failed
 // file as soon as the failure is known. A file whose output is up to date
-// is skipped (and logged as converted). True when every file converted or
-// was skipped. A stop signal ends the program after the entries of every
+// is skipped (and logged as converted); with --skip-up-to-date or --force the
+// worker of each converted file writes its record. True when every file
+// converted or was skipped and the list of written files could be printed
+// (see BatchSettings). A stop signal ends the program after the entries of every
 // finished file are written; running out of memory ends the run the same
 // way, naming the file that was being opened. The objects are borrowed for
 // the call.

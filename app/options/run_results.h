@@ -1,6 +1,5 @@
 // What the option command line does with each finished input beyond its
-// log: the line of the report (--report), the options record that lets a
-// later --skip-up-to-date run skip the file, and the counts of the summary.
+// log: the line of the report (--report) and the counts of the summary.
 #pragma once
 
 #include <optional>
@@ -18,10 +17,11 @@ public:
     // Takes one finished input.
     void Add(const FileResult& result);
     const RunTotals& Totals() const { return totals_; }
+    // True once a line of the report could not be written (said once on standard error).
+    bool ReportFailed() const { return reportFailed_; }
 
 private:
     std::optional<RunReport> report_;
-    std::optional<std::string> fingerprint_;  // set when options records are kept
     RunTotals totals_;
     bool reportFailed_ = false;
 };

@@ -1,22 +1,29 @@
 // The options record beside each output and the checks against it.
 #include "app/options/up_to_date.h"
 
+#include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <system_error>
 
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
+#include "platform/system_reason.h"
+#include "platform/text.h"
+#include "platform/translation.h"
+#include "platform/whole_file.h"
 #include "render/audio_format.h"
+#include "render/stems.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char kRecordFormat[] = "ombrix options record 1";
+constexpr char kRecordFormat[] = "ombrix record 2";
+// A record is a few lines; anything much longer is not one.
+constexpr std::size_t kMaxRecordBytes = 64 * 1024;
 constexpr std::string_view kRecordSuffix = ".ombrix";
 
 std::string ChannelText(const ChannelSet& channels) {
@@ -43,15 +50,105 @@ std::string RequestedEncodingText(const ConversionRequest& request) {
            " quality=" + (encoding.quality ? std::to_string(*encoding.quality) : "-");
 }
 
-// The whole record for `output` as it is on disk now; nothing when it does not exist.
-std::optional<std::string> RecordText(const std::string& output, const std::string& fingerprint) {
+// The modification time of a file in nanoseconds of the file system's clock.
+long long ModifiedNs(std::filesystem::file_time_type time) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+}
+
+// The size and modification time of the file at `path`, as a record writes them.
+std::optional<std::string> SizeAndTime(const std::string& path) {
     std::error_code error;
-    const auto size = fs::file_size(output, error);
+    const auto size = fs::file_size(path, error);
     if (error) return std::nullopt;
-    const auto modified = fs::last_write_time(output, error);
+    const auto modified = fs::last_write_time(path, error);
     if (error) return std::nullopt;
-    return std::string(kRecordFormat) + "\n" + fingerprint + "\nwav " + std::to_string(size) + " " +
-           std::to_string(modified.time_since_epoch().count()) + "\n";
+    return std::to_string(size) + " " + std::to_string(ModifiedNs(modified));
+}
+
+// `text` on one line of a record: a backslash and every control byte escaped, so
+// that no name ends a line early or reads as another name.
+std::string Escaped(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string escaped;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            escaped += "\\\\";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            escaped += "\\x";
+            escaped += kHex[byte >> 4];
+            escaped += kHex[byte & 0xF];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+// The text that Escaped turned into `escaped`; nothing when it is not such a text.
+std::optional<std::string> Unescaped(std::string_view escaped) {
+    constexpr std::size_t kHexDigits = 2;
+    std::string text;
+    for (std::size_t at = 0; at < escaped.size(); ++at) {
+        if (escaped[at] != '\\') {
+            text += escaped[at];
+        } else if (escaped.substr(at + 1, 1) == "\\") {
+            text += '\\';
+            ++at;
+        } else if (escaped.substr(at + 1, 1) == "x" && at + 1 + kHexDigits < escaped.size()) {
+            unsigned value = 0;
+            const char* digits = escaped.data() + at + 2;
+            if (std::from_chars(digits, digits + kHexDigits, value, 16).ptr != digits + kHexDigits) return std::nullopt;
+            text += static_cast<char>(value);
+            at += 1 + kHexDigits;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return text;
+}
+
+// The whole record of `output` made from `input`, with the stems of the
+// names `stems`, as the files are now; nothing when one of them is missing.
+std::optional<std::string> RecordText(const InputStamp& input, const std::string& output,
+                                      const std::vector<std::string>& stems, const std::string& fingerprint) {
+    const std::optional<std::string> written = SizeAndTime(output);
+    if (!written) return std::nullopt;
+    std::string text = std::string(kRecordFormat) + "\n" + "input=" + Escaped(input.key) + "\n" +
+                       "input-size-and-time=" + std::to_string(input.size) + " " + std::to_string(input.modifiedNs) +
+                       "\n" + "options=" + fingerprint + "\n" + "output-size-and-time=" + *written + "\n";
+    const fs::path folder = StemFolder(output);
+    for (const std::string& stem : stems) {
+        const std::optional<std::string> stemWritten = SizeAndTime((folder / stem).string());
+        if (!stemWritten) return std::nullopt;
+        text += "stem=" + *stemWritten + " " + Escaped(stem) + "\n";
+    }
+    return text;
+}
+
+// The stem names a record lists; nothing when one of its stem lines is malformed.
+std::optional<std::vector<std::string>> RecordedStems(const std::string& record) {
+    constexpr std::string_view kStemKey = "stem=";
+    constexpr int kFieldsBeforeName = 2;  // size, time
+    std::vector<std::string> stems;
+    std::size_t start = 0;
+    for (std::size_t end; (end = record.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string_view line = std::string_view(record).substr(start, end - start);
+        if (!line.starts_with(kStemKey)) continue;
+        std::size_t name = kStemKey.size();
+        for (int field = 0; field < kFieldsBeforeName && name != std::string_view::npos; ++field) {
+            name = line.find(' ', name);
+            if (name != std::string_view::npos) ++name;
+        }
+        if (name == std::string_view::npos) return std::nullopt;
+        std::optional<std::string> stem = Unescaped(line.substr(name));
+        // A stem is a file of the stem folder, never a path that leads elsewhere.
+        if (!stem || stem->empty() || stem->find('/') != std::string::npos || *stem == "." || *stem == "..") {
+            return std::nullopt;
+        }
+        stems.push_back(std::move(*stem));
+    }
+    return stems;
 }
 
 // The count-in and click choices, only when not the defaults (records made
@@ -88,24 +185,48 @@ std::string OptionsRecordPath(const std::string& output) {
     return (path.parent_path() / ("." + path.filename().string() + std::string(kRecordSuffix))).string();
 }
 
-bool IsUpToDate(const std::string& input, const std::string& output, const std::string& fingerprint) {
+std::optional<InputStamp> StampInput(const std::string& path, const std::string& key) {
     std::error_code error;
-    const auto inputTime = fs::last_write_time(input, error);
-    if (error) return false;
-    const auto outputTime = fs::last_write_time(output, error);
-    if (error || outputTime <= inputTime) return false;
-    const std::optional<std::string> expected = RecordText(output, fingerprint);
-    if (!expected) return false;
-    std::ifstream in(OptionsRecordPath(output), std::ios::binary);
-    const std::string recorded{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return in && recorded == *expected;
+    const auto size = fs::file_size(path, error);
+    if (error) return std::nullopt;
+    const auto modified = fs::last_write_time(path, error);
+    if (error) return std::nullopt;
+    return InputStamp{key, size, ModifiedNs(modified)};
 }
 
-bool RecordOptions(const std::string& output, const std::string& fingerprint) {
-    const std::optional<std::string> text = RecordText(output, fingerprint);
-    if (!text) return false;
-    std::ofstream out(OptionsRecordPath(output), std::ios::binary | std::ios::trunc);
-    out << *text;
-    out.close();
-    return static_cast<bool>(out);
+bool IsUpToDate(const InputStamp& input, const std::string& output, const std::string& fingerprint,
+                std::string& warning) {
+    warning.clear();
+    std::error_code error;
+    const auto outputTime = fs::last_write_time(output, error);
+    if (error || ModifiedNs(outputTime) <= input.modifiedNs) return false;
+    const std::string path = OptionsRecordPath(output);
+    std::string recorded;
+    switch (ReadWholeFile(path, kMaxRecordBytes, recorded)) {
+        case WholeFileRead::kRead: break;
+        case WholeFileRead::kNotRegular:
+            warning = Formatted(Tr("%s is not a regular file; it was ignored and %s is converted again"), path.c_str(),
+                                output.c_str());
+            return false;
+        case WholeFileRead::kMissing:
+        case WholeFileRead::kFailed: return false;
+    }
+    const std::optional<std::vector<std::string>> stems = RecordedStems(recorded);
+    if (!stems) return false;
+    const std::optional<std::string> expected = RecordText(input, output, *stems, fingerprint);
+    return expected && recorded == *expected;
+}
+
+bool RecordOptions(const InputStamp& input, const std::string& output, const std::vector<std::string>& stems,
+                   const std::string& fingerprint, std::string& error) {
+    std::vector<std::string> stemNames;
+    for (const std::string& stem : stems) stemNames.push_back(fs::path(stem).filename().string());
+    const std::optional<std::string> text = RecordText(input, output, stemNames, fingerprint);
+    if (!text) {
+        error = Tr("the output or one of its stems is gone");
+        return false;
+    }
+    if (ReplaceWholeFile(OptionsRecordPath(output), *text)) return true;
+    error = SystemReason(errno);
+    return false;
 }

@@ -2,7 +2,6 @@
 // and a report that write into the pipe; in the program, the reading end.
 #include "app/workers/conversion_worker.h"
 
-#include <filesystem>
 #include <new>
 
 #include "app/workers/worker_messages.h"
@@ -158,8 +157,7 @@ void ConversionWorker::Kill() {
 }
 
 void ConversionWorker::RemoveLeftovers() const {
-    const std::filesystem::path folder = std::filesystem::path(outputPath_).parent_path();
-    RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string());
+    RemoveAbandonedTemporaryFilesOf(outputPath_);
 }
 
 void ConversionWorker::Finish(const ChildEnd& end) {

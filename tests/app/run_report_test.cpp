@@ -23,6 +23,8 @@ TEST(RunReport, NamesAreEscapedSoThatEveryLineIsOneJsonObject) {
     };
     EXPECT_EQ(input("say \"hi\"\\.mid"), R"("say \"hi\"\\.mid")");
     EXPECT_EQ(input("line\nbreak\t\x1b.mid"), R"("line\u000abreak\u0009\u001b.mid")");
+    // The edges of the control range: 0x1F is the last byte JSON forbids raw, 0x20 the first it allows.
+    EXPECT_EQ(input(std::string("\x00\x1f\x20\x7f", 4)), R"("\u0000\u001f \u007f")");
     EXPECT_EQ(input("曲.mid"), "\"曲.mid\"");
     // Bytes that are not UTF-8 (a Latin-1 name, a cut sequence, an overlong form).
     EXPECT_EQ(input("caf\xe9.mid"), R"("caf\udce9.mid")");

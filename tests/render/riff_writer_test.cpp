@@ -163,7 +163,7 @@ TEST(RiffWriter, OnlyTemporaryFilesWhoseLockIsFreeAreRemovedAsAbandoned) {
     WriteText(folder.File(".other.wav.part-" + alive + "-3"), "abandoned");
     RiffWriter writer;  // a writer of this very process keeps its file
     ASSERT_TRUE(writer.Open(folder.File("open.wav")));
-    RemoveAbandonedTemporaryFiles(folder.Path().string());
+    RemoveAbandonedTemporaryFiles(folder.Path().string(), {"song.wav", "other.wav", "open.wav"});
     close(held);
     std::vector<std::string> left = folder.Entries();
     std::vector<std::string> expected = kept;
@@ -174,6 +174,21 @@ TEST(RiffWriter, OnlyTemporaryFilesWhoseLockIsFreeAreRemovedAsAbandoned) {
 }
 
 }  // namespace
+
+// Another program's abandoned file of a name like ours, or one of a file
+// this run does not write, is not this run's to remove.
+TEST(TemporaryFile, TheCleanUpRemovesOnlyTheTemporaryFilesOfTheTargetsItIsGiven) {
+    TempFolder folder;
+    const std::vector<std::string> names = {".song.wav.part-1-2", ".notes.txt.part-1-2", ".other.wav.part-7-0",
+                                            "..song.wav.ombrix.part-3-4"};
+    for (const std::string& name : names) WriteText(folder.File(name), "abandoned");
+    RemoveAbandonedTemporaryFiles(folder.Path().string(), {"song.wav", ".song.wav.ombrix"});
+    std::vector<std::string> left = folder.Entries();
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{".notes.txt.part-1-2", ".other.wav.part-7-0"}));
+    RemoveAbandonedTemporaryFilesOf(folder.File("other.wav"));
+    EXPECT_EQ(folder.Entries(), (std::vector<std::string>{".notes.txt.part-1-2"}));
+}
 
 // Between closing its descriptor and renaming the file, a writer still holds
 // its lock: a clean-up by another run into the same folder (shards of one
@@ -186,7 +201,7 @@ TEST(TemporaryFile, KeepsItsLockAfterTheWriterClosesItsDescriptor) {
     ASSERT_EQ(write(fd, "fLaC", 4), 4);
     close(fd);
     const std::string temporary = file.Path();
-    RemoveAbandonedTemporaryFiles(folder.Path().string());
+    RemoveAbandonedTemporaryFiles(folder.Path().string(), {"song.flac"});
     EXPECT_TRUE(std::filesystem::exists(temporary));
     EXPECT_TRUE(file.Commit());
     EXPECT_TRUE(std::filesystem::exists(folder.File("song.flac")));

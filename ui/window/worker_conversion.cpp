@@ -3,7 +3,6 @@
 #include "ui/window/worker_conversion.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <vector>
 
@@ -23,11 +22,6 @@ constexpr int kBarSteps = 1000;
 // How long the loop waits for the worker before it runs the window's events
 // again; short enough that Cancel and repaints answer at once.
 constexpr std::chrono::milliseconds kWaitSlice{10};
-
-std::string TargetFolder(const std::string& path) {
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    return folder.empty() ? "." : folder.string();
-}
 
 // Shows the worker's progress while it runs; false when the user cancelled.
 bool FollowWorker(ConversionWorker& worker, ConversionUi& ui) {
@@ -70,9 +64,8 @@ void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
 
 bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
                      ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {
-    const std::string folder = TargetFolder(path);
     // Unfinished files of earlier runs that were killed outright.
-    RemoveAbandonedTemporaryFiles(folder);
+    RemoveAbandonedTemporaryFilesOf(path);
     InstallInterruptCleanup();
     auto worker = std::make_unique<ConversionWorker>(stallTimeout);
     OutputOptions output;
@@ -83,7 +76,7 @@ bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, 
     if (!finished) {
         // Stopping the worker kills it; its unfinished file is then abandoned.
         worker.reset();
-        RemoveAbandonedTemporaryFiles(folder);
+        RemoveAbandonedTemporaryFilesOf(path);
     }
     ui.CloseProgress();
     if (!finished) return false;

@@ -427,8 +427,8 @@ TEST_F(BatchRun, AFileSizeLimitIsAWriteFailureWithItsReasonNotADeathBySignal) {
               ExpectedLog({{"b.mid", "ウェーブファイルの作成に失敗しました。\r\n"},
                            {"c.mid", "ウェーブファイルの作成に失敗しました。\r\n"}}));
     EXPECT_NE(run.err.find("cannot write " + songs + "/Conv/b.wav: File too large"), std::string::npos);
-    // Nothing but the log is left behind.
-    EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 1);
+    // Nothing but the log and the folder's lock file is left behind.
+    EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 2);
 }
 
 TEST_F(BatchRun, AFileNameWithALineBreakKeepsItsLogEntryOnOneLine) {

@@ -83,13 +83,14 @@ protected:
         return SignalWhen(arguments, "ls -a Conv 2>/dev/null | grep -q b.wav.part", {signal}, prefix);
     }
 
-    // The names in the songs' Conv folder, once no unfinished file is left (at most 5 s).
+    // The names in the songs' Conv folder but its lock file, once no unfinished file is left (at most 5 s).
     std::vector<std::string> ConvFilesWhenSettled() {
         std::vector<std::string> names;
         for (int attempt = 0; attempt < 100; ++attempt) {
             names.clear();
             bool unfinished = false;
             for (const auto& entry : fs::directory_iterator(songs + "/Conv")) {
+                if (entry.path().filename() == ".ombrix.lock") continue;  // the folder's lock, which stays
                 names.push_back(entry.path().filename().string());
                 unfinished = unfinished || names.back().find(".part-") != std::string::npos;
             }
@@ -191,7 +192,7 @@ TEST_F(OptionRun, TwoJobsWriteTheSameFilesAsOne) {
     ASSERT_EQ(Ombrix("--jobs 2 --tempo 90 --minus bass -o '" + root.path() + "/two' '" + songs + "'").status, 0);
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(root.path() + "/one")) names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names.size(), 6u);  // five songs and the log
+    EXPECT_EQ(names.size(), 7u);  // five songs, the log and the folder's lock file
     for (const std::string& name : names) {
         EXPECT_EQ(ReadFileBytes(root.path() + "/two/" + name), ReadFileBytes(root.path() + "/one/" + name)) << name;
     }
@@ -253,7 +254,7 @@ TEST_F(OptionRun, ACrashingModuleCostsOneSongAndKeepsItsEarlierFile) {
     EXPECT_EQ(run.err, songs + "/a.mid: Conversion crashed (Segmentation fault)\n");
     EXPECT_TRUE(ReadFileBytes(songs + "/Conv/a.wav") == EarlierWav("earlier"));
     EXPECT_TRUE(fs::exists(songs + "/Conv/b.wav"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(songs + "/Conv"), fs::directory_iterator()), 3);  // no temporary file
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav", "b.wav"}));  // no temporary file
 }
 
 TEST_F(OptionRun, TheFolderBatchAlsoLogsACrashAndGoesOn) {
@@ -439,7 +440,7 @@ TEST_F(OptionRun, ASecondRunOnTheSameFolderWaitsForTheFirstOrFailsWithNoWait) {
     EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.status"), "1\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/nowait.err"),
               "ombrix: another run is converting into " + songs + "/Conv (it holds " + songs +
-                  "/Conv/CreateLog.log); nothing was converted (--no-wait)\n");
+                  "/Conv/.ombrix.lock); nothing was converted (--no-wait)\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.status"), "0\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.err"),
               "ombrix: another run is converting into " + songs + "/Conv/; waiting for it to finish\n");
@@ -488,11 +489,13 @@ TEST_F(OptionRun, StaleTemporaryFilesOfAKilledRunAreRemoved) {
     if (gone == 0) _exit(0);
     waitpid(gone, nullptr, 0);
     Song("a.mid");
+    Song("b.mid");
+    Song("c.mid");
     fs::create_directory(songs + "/Conv");
     std::ofstream(songs + "/Conv/.b.wav.part-" + std::to_string(gone) + "-0") << "left by a killed run";
     std::ofstream(songs + "/Conv/.c.wav.part-" + std::to_string(getpid()) + "-0") << "a living number, no lock";
     EXPECT_EQ(Ombrix("-q '" + songs + "'").status, 0);
-    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav"}));
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav", "b.wav", "c.wav"}));
 }
 
 TEST_F(OptionRun, AShortOptionFirstStillMeansTheOptionCommandLine) {
