@@ -558,7 +558,7 @@ TEST_F(OptionRun, ASingleMeasureConvertsWhetherGivenAloneOrAsARangeOfOne) {
     Write("bars.mid", TwentyBars());
     const std::string song = " '" + songs + "/bars.mid'";
     const std::string log = root.path() + "/calls.log";
-    for (const std::string& range : {"17", "5-5", "20"}) {
+    for (const std::string range : {"17", "5-5", "20"}) {
         fs::remove(log);
         const ProgramRun run = Ombrix("-q --no-precount --measures " + range + " -o '" + root.path() + "/bar.wav'" + song,
                                       "QNSTEST_CALL_LOG='" + log + "'");
