@@ -33,6 +33,10 @@ public:
 
     // Pre-count click length and clicks per measure, set by ImportSmf.
     PreCount preCount;
+    // Ticks of the syllables of a karaoke file: its text events (FF 01)
+    // other than "@" header lines, when the file has such headers or marks
+    // its lines with "\" or "/". Empty for other files.
+    std::vector<int> KaraokeTicks() const { return karaokeMarked_ ? textTicks_ : std::vector<int>{}; }
     // Events the song may hold; a file that needs more is refused.
     std::int64_t eventLimit = kMaxSongEvents;
 
@@ -73,6 +77,8 @@ private:
     void MeterOrKeyEvent(bool timeSignature);
     void PartNameEvent(SongContainer& song);
     void TextEvent(SongContainer& song);
+    // Notes a text event that may be a karaoke syllable or header.
+    void KaraokeText(const std::string& text);
     void LyricEvent();
     // A marker text, kept with its tick for the bar listing.
     void MarkerEvent(SongContainer& song);
@@ -84,6 +90,9 @@ private:
 
     OwnedCursor lyricCursor_;
     int currentTick_ = 0;
+    // Every text event other than a header, and whether karaoke marks were seen.
+    std::vector<int> textTicks_;
+    bool karaokeMarked_ = false;
     int exclusiveCount_ = 0;
     int exclusiveOverflow_ = 0;
     bool packetOpen_ = false;  // a message split into packets is being collected

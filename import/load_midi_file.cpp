@@ -13,6 +13,7 @@ MidiFileLoad LoadMidiFile(const std::string& path, SongContainer& song, UserRepo
     MidiFileLoad load;
     load.result = importer.ImportSmf(path, song, report);
     load.preCount = importer.preCount;
+    load.karaokeTicks = importer.KaraokeTicks();
     // An import refused halfway leaves nothing of the file behind.
     if (load.result != ImportResult::kOk) {
         song.Clear();

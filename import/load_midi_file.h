@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "import/smf_buf.h"
 #include "import/time_signature.h"
@@ -14,6 +15,7 @@ class UserReport;
 struct MidiFileLoad {
     int result = 0;      // ImportResult: 0, or negative after a report
     PreCount preCount;   // click length and clicks per measure for the song options
+    std::vector<int> karaokeTicks;  // ticks of the syllables of a karaoke file
 };
 
 // Clears and resets `song`, then imports the file at `path` into it.

@@ -23,6 +23,11 @@ constexpr int kLyricFlagBytes = 4;
 constexpr int kMarkerBytes = 127;
 // XF lyric header: "XFln:<field 1>:<field 2>:<composer>:<lyricist>..."
 constexpr char kXfLyricHeader[] = "XFln";
+// Karaoke text events: "@" starts a header line ("@T" title, "@L" language),
+// a backslash a paragraph and "/" a line of the words.
+constexpr char kKaraokeHeaderMark = '@';
+constexpr char kKaraokeParagraphMark = '\\';
+constexpr char kKaraokeLineMark = '/';
 constexpr int kXfComposerField = 3;
 constexpr int kXfLyricistField = 4;
 
@@ -179,7 +184,10 @@ void ImpSmf::PartNameEvent(SongContainer& song) {
 void ImpSmf::TextEvent(SongContainer& song) {
     const int length = ReadVarLen();
     const std::string text = ReadText(length, length);
-    if (text.compare(0, sizeof(kXfLyricHeader) - 1, kXfLyricHeader) != 0) return;
+    if (text.compare(0, sizeof(kXfLyricHeader) - 1, kXfLyricHeader) != 0) {
+        KaraokeText(text);
+        return;
+    }
     const std::vector<std::string> fields = SplitFields(text);
     if (fields.size() > kXfComposerField) song.SetInfoString(InfoString::kComposer, fields[kXfComposerField].c_str());
     if (fields.size() > kXfLyricistField) song.SetInfoString(InfoString::kLyricist, fields[kXfLyricistField].c_str());
@@ -189,6 +197,16 @@ void ImpSmf::MarkerEvent(SongContainer& song) {
     const int length = ReadVarLen();
     std::string text = ReadText(length, kMarkerBytes);
     song.fileMarkers.push_back({currentTick_, std::move(text)});
+}
+
+void ImpSmf::KaraokeText(const std::string& text) {
+    if (text.empty()) return;
+    if (text.front() == kKaraokeHeaderMark) {
+        karaokeMarked_ = true;
+        return;
+    }
+    if (text.front() == kKaraokeParagraphMark || text.front() == kKaraokeLineMark) karaokeMarked_ = true;
+    textTicks_.push_back(currentTick_);
 }
 
 void ImpSmf::LyricEvent() {

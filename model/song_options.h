@@ -9,6 +9,15 @@
 constexpr int kMidiChannels = 16;
 constexpr int kDrumChannelIndex = 9;  // MIDI channel 10
 
+// The parts the "EASY MINUS ONE" switches remove.
+namespace PartKind {
+constexpr int kMelody = 0;
+constexpr int kGuitar = 1;
+constexpr int kBass = 2;
+constexpr int kDrums = 3;
+constexpr int kCount = 4;
+}  // namespace PartKind
+
 struct SongOptions {
     std::array<std::int32_t, kMidiChannels> channelUsed{};
     std::array<std::int32_t, kMidiChannels> volumeDown{};
@@ -25,9 +34,12 @@ struct SongOptions {
     std::int32_t resetMode = 1;
     std::int32_t clickTicks = 480;
     std::int32_t clicksPerMeasure = 4;
-    // The channel index the song names as its melody (track name or
-    // lyrics), -1 when it names none.
-    std::int32_t melodyChannel = -1;
+    // The channels each part removes (bit i: channel index i), indexed by
+    // PartKind, as the part finder found them when the song was opened;
+    // none before a song is opened. A channel belongs to one part at most.
+    std::array<std::uint16_t, PartKind::kCount> partChannels{};
+    // Why a channel belongs to its part, for the channel listing.
+    std::array<std::string, kMidiChannels> partReason;
     // Semitones every note of a channel that does not play drums moves by (-12..12).
     std::int32_t transpose = 0;
     // A click on every beat of the song, the first beat of each measure accented.

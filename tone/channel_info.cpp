@@ -24,6 +24,8 @@ constexpr int kAnyByte = -1;
 // The rhythm-part message F0 41 10 42 12 40 x 15: x names the part.
 constexpr std::array<int, 8> kRhythmPartPattern = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40, kAnyByte, 0x15};
 constexpr int kRhythmPartIndex = 6;
+constexpr std::size_t kRhythmValueIndex = 8;
+constexpr std::uint8_t kNormalPart = 0;
 constexpr std::array<int, 11> kVendorResetPattern = {0xF0, 0x41, 0x10, 0x42, 0x12, 0x40,
                                                      0x00, 0x7F, 0x00, 0x41, 0xF7};
 constexpr std::array<int, 6> kGmSystemOnPattern = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
@@ -66,9 +68,10 @@ int FirstMatch(const ExclusiveTable& table, const std::array<int, N>& pattern) {
     return -1;
 }
 
-// Marks the drum channels that rhythm-part messages name. The part number's
-// low four bits count parts 10, 1-9, 11-16, so 0 is MIDI channel 10 (a drum
-// channel already) and 1-9 stand one channel lower than 10-15.
+// Marks the drum channels that rhythm-part messages name, and clears the
+// mark of a part set back to normal. The part number's low four bits count
+// parts 10, 1-9, 11-16, so 0 is MIDI channel 10 and 1-9 stand one channel
+// lower than 10-15.
 void MarkRhythmParts(const ExclusiveTable& table, SongOptions& options) {
     for (int i = 0; i < kExclusiveEntries; ++i) {
         const std::span<const std::uint8_t> message = StoredMessage(table, i);
@@ -76,8 +79,11 @@ void MarkRhythmParts(const ExclusiveTable& table, SongOptions& options) {
         // A message that ends before naming a part marks nothing.
         if (message.size() <= kRhythmPartIndex || message[kRhythmPartIndex] == kEndOfExclusive) continue;
         const int part = message[kRhythmPartIndex] & 0x0F;
-        if (part >= 1 && part <= 9) options.drumChannel[part - 1] = 1;
-        if (part >= 10) options.drumChannel[part] = 1;
+        const int channel = part == 0 ? kDrumChannelIndex : part <= 9 ? part - 1 : part;
+        // The value 0 makes the part a normal one again; 1 and 2 (the two
+        // drum maps) make it a rhythm part, as does a message without a value.
+        const bool normal = message.size() > kRhythmValueIndex && message[kRhythmValueIndex] == kNormalPart;
+        options.drumChannel[channel] = normal ? 0 : 1;
     }
 }
 

@@ -12,8 +12,10 @@ std::vector<std::string> ChannelListing(const SongOptions& options) {
         for (const int id : PartSwitchesOfChannel(options, channel)) {
             parts += (parts.empty() ? "" : ",") + std::string(PartName(id));
         }
+        const std::string& why = options.partReason[channel];
         lines.push_back(std::to_string(channel + 1) + "\t" + (options.drumChannel[channel] != 0 ? "drum" : "-") + "\t" +
-                        (parts.empty() ? "-" : parts) + "\t" + options.toneName[channel]);
+                        (parts.empty() ? "-" : parts) + "\t" + options.toneName[channel] + "\t" +
+                        (parts.empty() || why.empty() ? "-" : why));
     }
     return lines;
 }

@@ -368,7 +368,7 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --report FILE     one JSON line per input as soon as it is done
                         (- for standard output)
       --no-wait         fail at once when another run converts into the same
-                        folder (it has the folder's log), instead of waiting
+                        folder (it holds the folder's lock), instead of waiting
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 

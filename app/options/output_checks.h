@@ -8,6 +8,9 @@
 #include <string>
 
 #include "app/options/conversion_plan.h"
+#include "model/song_options.h"
+#include "platform/user_report.h"
+#include "render/audio_format.h"
 
 // Marks every file whose output exists and is not a sound file as failed,
 // naming the output; with `stems`, also every file whose stems' folder is
@@ -15,6 +18,11 @@
 // output overwrite each other. Returns the usage error when an output is
 // the same file as an input, or empty when the plan may run.
 std::string CheckOutputs(ConversionPlan& plan, bool stems = false);
+// Whether the stems of the mix `mix` of a song opened with `options` may be
+// written in `format`: no file of another kind is where one of them may go.
+// Otherwise says which in `report`.
+bool MayWriteStems(const std::string& mix, const SongOptions& options, AudioFormat format, UserReport& report);
+
 // The usage error when the report file `path` (--report) may not be
 // written: it is an input or an output of the plan, or an existing regular
 // file that is neither empty nor a report of this program. Empty when it may.

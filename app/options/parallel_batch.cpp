@@ -1,7 +1,6 @@
 // The loop over the plan's files with a set of running workers.
 #include "app/options/parallel_batch.h"
 
-#include <array>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -10,13 +9,16 @@
 #include <new>
 #include <optional>
 #include <set>
+#include <string_view>
 
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
-#include "app/batch/output_target.h"
 #include "app/options/option_command_line.h"
+#include "app/options/option_values.h"
+#include "app/options/output_checks.h"
 #include "app/options/output_choice.h"
+#include "app/options/output_folder_locks.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
 #include "app/options/up_to_date.h"
@@ -24,7 +26,6 @@
 #include "app/song/open_midi_file.h"
 #include "platform/display.h"
 #include "platform/file_identity.h"
-#include "platform/folder_lock.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
@@ -34,7 +35,6 @@
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
-#include "render/stems.h"
 
 namespace {
 
@@ -44,8 +44,9 @@ constexpr std::string_view kEndLine = "END";
 constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr auto kStopPollInterval = std::chrono::milliseconds(20);
 constexpr char kClearLine[] = "\r\033[K";
-// The worker's notice for a song without notes.
+// The worker's notices: a song without notes, a part removed that the song does not have.
 constexpr char kSilentNotice[] = "silent";
+constexpr std::string_view kPartNotFoundNotice = "no part ";
 
 // What became of one file.
 struct Outcome {
@@ -54,6 +55,7 @@ struct Outcome {
     std::vector<std::string> lines;  // the log's error lines
     std::string detail;              // more for standard error
     bool silent = false;             // the song has no notes
+    std::vector<std::string> partsNotFound;  // removed parts the song does not have
 };
 
 // Passes reports on, counting them.
@@ -160,45 +162,9 @@ private:
         }
         std::set<FileIdentity> locked;
         for (const auto& [identity, index] : opened) locked.insert(identity);
-        return LockOutputFolders(locked);
-    }
-
-    // Locks every folder that the plan's outputs go into and that no log
-    // locks: one run at a time converts into a folder, whatever its inputs
-    // (the shards of a library share theirs). `locked` holds the folders
-    // locked already. False when another run converts into one of them and
-    // the run must not wait for it.
-    bool LockOutputFolders(std::set<FileIdentity>& locked) {
         const bool sharded = request_.shard || request_.shardFromEnvironment;
-        std::set<std::string> seen;
-        for (const PlannedFile& file : plan_.files) {
-            if (!file.error.empty() || file.output.empty()) continue;
-            const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
-            const std::string folder = parent.empty() ? "." : parent.string();
-            if (!seen.insert(folder).second) continue;
-            std::error_code error;
-            std::filesystem::create_directories(folder, error);
-            const std::optional<FileIdentity> identity = IdentifyFile(folder);
-            // A folder that cannot be made: its files fail with the cause when they are started.
-            if (error || !identity || !locked.insert(*identity).second) continue;
-            const auto sayWaiting = [&folder] {
-                WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), folder.c_str()));
-            };
-            int lockError = 0;
-            FolderLock& lock = folderLocks_.emplace_back();
-            if (lock.Acquire(folder, settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait,
-                             sharded ? LockShare::kShared : LockShare::kAlone, sayWaiting, lockError)) {
-                continue;
-            }
-            if (IsLockedByAnother(lockError)) {
-                WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
-                                         folder.c_str(), (parent / kFolderLockName).c_str()));
-                return false;
-            }
-            WriteErrorLine(Formatted(Tr("cannot lock the folder %s against other runs: %s"), folder.c_str(),
-                                     SystemReason(lockError).c_str()));
-        }
-        return true;
+        return folderLocks_.Lock(plan_, locked, sharded ? LockShare::kShared : LockShare::kAlone,
+                                 settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait);
     }
 
     void CloseLogs() {
@@ -269,6 +235,8 @@ private:
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
         if (!HasNotes(dlg_.m_songOptions)) notices.Report(kSilentNotice);
+        for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
+            notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
         std::error_code error;
         if (!folder.empty()) std::filesystem::create_directories(folder, error);
@@ -278,29 +246,10 @@ private:
             return;
         }
         const OutputOptions output = RequestedOutput(request_);
-        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output, report)) return;
+        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output.encoding.format, report)) return;
         CountingReport counted(report);
         const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
         if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
-    }
-
-    // Whether the stems of `mix` may be written: no file of another kind is
-    // where one of them may go (every used channel's, and the click's, since
-    // which of them sound is known only once the song is prepared).
-    // Otherwise says so in `report`.
-    static bool MayWriteStems(const std::string& mix, const SongOptions& options, const OutputOptions& output,
-                              UserReport& report) {
-        const std::filesystem::path folder = StemFolder(mix);
-        std::array<bool, kMidiChannels> mayPlay;
-        mayPlay.fill(true);
-        for (const Stem& stem : PlanStems(options, mayPlay, true, AudioFormatExtension(output.encoding.format))) {
-            const std::string path = (folder / stem.fileName).string();
-            if (IsOtherThanSoundFile(path)) {
-                report.Report(NotReplacedSoundLine(path));
-                return false;
-            }
-        }
-        return true;
     }
 
     // Writes the record that lets a later --skip-up-to-date run skip the file.
@@ -367,7 +316,11 @@ private:
             Outcome& outcome = outcomes_[it->index];
             outcome.done = true;
             outcome.lines = worker.Reports();
-            outcome.silent = !worker.Notices().empty();
+            for (const std::string& notice : worker.Notices()) {
+                if (notice == kSilentNotice) outcome.silent = true;
+                if (notice.starts_with(kPartNotFoundNotice))
+                    outcome.partsNotFound.push_back(notice.substr(kPartNotFoundNotice.size()));
+            }
             outcome.failed = worker.End() != WorkerEnd::kFinished || !outcome.lines.empty();
             if (outcome.failed) {
                 // What the worker said about its failure becomes part of the file's one line.
@@ -405,6 +358,10 @@ private:
             }
             if (savedAs && !file.upToDate) WriteErrorLine(file.input + ": " + SavedAs(file));
             if (outcome.silent && !outcome.failed) WriteErrorLine(SilentSongWarning(file.input, file.output));
+            for (const std::string& part : outcome.partsNotFound) {
+                if (!outcome.failed)
+                    WriteErrorLine(Formatted(Tr("no %s part found in %s: nothing removed"), part.c_str(), file.input.c_str()));
+            }
             if (settings_.printWritten && !outcome.failed && !file.upToDate) PrintWritten(file.output);
             // Written: its texts are freed, so that finished files leave no
             // small blocks scattered over the heap for every later worker to
@@ -495,7 +452,7 @@ private:
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
     std::deque<ConversionLog> logs_;       // one per output folder
-    std::deque<FolderLock> folderLocks_;   // one per other output folder
+    OutputFolderLocks folderLocks_;        // of the output folders without a log
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;

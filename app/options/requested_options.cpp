@@ -25,3 +25,11 @@ void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& option
         options.lastMeasure = request.measures->last;
     }
 }
+
+std::vector<int> PartsNotFound(const ConversionRequest& request, const SongOptions& options) {
+    std::vector<int> missing;
+    for (const int part : request.removedParts) {
+        if (!PartRemovesSomething(options, part)) missing.push_back(part);
+    }
+    return missing;
+}

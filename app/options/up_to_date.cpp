@@ -50,9 +50,10 @@ std::string RequestedEncodingText(const ConversionRequest& request) {
            " quality=" + (encoding.quality ? std::to_string(*encoding.quality) : "-");
 }
 
-// The modification time of a file in nanoseconds of the file system's clock.
+// A file's modification time in nanoseconds since 1970-01-01 UTC.
 long long ModifiedNs(std::filesystem::file_time_type time) {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(time.time_since_epoch()).count();
+    const auto sinceEpoch = std::chrono::file_clock::to_sys(time).time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count();
 }
 
 // The size and modification time of the file at `path`, as a record writes them.

@@ -21,7 +21,7 @@ struct ConversionRequest;
 struct InputStamp {
     std::string key;            // the path below the folder it was found under (as written for a file given by itself)
     std::uintmax_t size = 0;
-    long long modifiedNs = 0;   // modification time in nanoseconds since the epoch
+    long long modifiedNs = 0;   // modification time in nanoseconds since 1970-01-01 UTC
 };
 
 // The stamp of the input at `path` known as `key`; nothing when it cannot be read.

@@ -1,8 +1,9 @@
 // The path-given song open of the main window object.
 #include "app/song/open_midi_file.h"
 
-#include "app/song/melody_channel.h"
+#include "app/song/channel_profile.h"
 #include "app/song/ombrix_dlg.h"
+#include "app/song/part_finder.h"
 #include "import/load_midi_file.h"
 #include "import/smf_buf.h"
 #include "model/measure.h"
@@ -39,5 +40,5 @@ void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) 
     dlg.m_songOptions.clickTicks = load.preCount.clickTicks;
     dlg.m_songOptions.clicksPerMeasure = load.preCount.clicksPerMeasure;
     ChannelInfoPass(dlg.m_song, dlg.m_songOptions, dlg.m_toneLibrary.get());
-    dlg.m_songOptions.melodyChannel = NamedMelodyChannel(dlg.m_song, dlg.m_songOptions);
+    FindParts(ProfileSong(dlg.m_song, dlg.m_songOptions.drumChannel, load.karaokeTicks), dlg.m_songOptions);
 }

@@ -1,40 +1,10 @@
 // The song options' reaction to the main window's switches.
 #include "app/song/song_options_logic.h"
 
-#include "tone/instrument_family.h"
-
 namespace {
 
 // The state is the low bit of a notified value; a right-button toggle adds 0x10000 above it.
 constexpr int kStateBit = 1;
-
-bool IsGuitarProgram(int program) { return program >= kFirstGuitarProgram && program <= kLastGuitarProgram; }
-
-bool IsDrum(const SongOptions& options, int channel) { return options.drumChannel[channel] != 0; }
-
-// A used, non-drum channel with a bass instrument, other than the named melody.
-bool HasBassInstrument(const SongOptions& options, int channel) {
-    return options.channelUsed[channel] != 0 && !IsDrum(options, channel) && channel != options.melodyChannel &&
-           IsBassInstrument(options.program[channel], options.toneName[channel]);
-}
-
-bool AnyBassInstrument(const SongOptions& options) {
-    for (int channel = 0; channel < kMidiChannels; ++channel) {
-        if (HasBassInstrument(options, channel)) return true;
-    }
-    return false;
-}
-
-int MelodyChannel(const SongOptions& options) {
-    if (options.melodyChannel >= 0 && options.melodyChannel < kMidiChannels) return options.melodyChannel;
-    const bool usable = !IsDrum(options, kMelodyChannelIndex) && !HasBassInstrument(options, kMelodyChannelIndex);
-    return usable ? kMelodyChannelIndex : -1;
-}
-
-bool IsBassChannel(const SongOptions& options, int channel) {
-    if (AnyBassInstrument(options)) return HasBassInstrument(options, channel);
-    return channel == kBassChannelIndex && !IsDrum(options, channel) && channel != MelodyChannel(options);
-}
 
 constexpr int kPartSwitches[] = {SwitchId::kBass, SwitchId::kMelody, SwitchId::kDrums, SwitchId::kGuitar};
 
@@ -53,21 +23,27 @@ void ReleasePart(bool& flag, OptionSwitches& switches, int id) {
 
 }  // namespace
 
-bool PartTakesChannel(const SongOptions& options, int id, int channel) {
-    if (channel < 0 || channel >= kMidiChannels) return false;
+int PartOfSwitch(int id) {
     switch (id) {
-        case SwitchId::kMelody:
-            return channel == MelodyChannel(options);
-        case SwitchId::kBass:
-            return IsBassChannel(options, channel);
-        case SwitchId::kDrums:
-            return IsDrum(options, channel);
-        case SwitchId::kGuitar:
-            return !IsDrum(options, channel) && !IsBassChannel(options, channel) && channel != MelodyChannel(options) &&
-                   IsGuitarProgram(options.program[channel]);
-        default:
-            return false;
+        case SwitchId::kMelody: return PartKind::kMelody;
+        case SwitchId::kGuitar: return PartKind::kGuitar;
+        case SwitchId::kBass: return PartKind::kBass;
+        case SwitchId::kDrums: return PartKind::kDrums;
+        default: return -1;
     }
+}
+
+bool PartTakesChannel(const SongOptions& options, int id, int channel) {
+    const int part = PartOfSwitch(id);
+    if (part < 0 || channel < 0 || channel >= kMidiChannels) return false;
+    return ((options.partChannels[part] >> channel) & 1) != 0;
+}
+
+bool PartRemovesSomething(const SongOptions& options, int id) {
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        if (options.channelUsed[channel] != 0 && PartTakesChannel(options, id, channel)) return true;
+    }
+    return false;
 }
 
 SwitchCommand OnSwitchNotify(SongOptions& options, OptionSwitches& switches, int id, int value) {
@@ -111,6 +87,5 @@ void EnableChannelSwitches(const SongOptions& options, OptionSwitches& switches)
         switches.SetSwitchEnabled(SwitchId::kFirstVolumeDown + channel, used);
         switches.SetSwitchEnabled(SwitchId::kFirstMute + channel, used);
     }
-    for (const int id : {SwitchId::kBass, SwitchId::kDrums, SwitchId::kGuitar, SwitchId::kMelody})
-        switches.SetSwitchEnabled(id, true);
+    for (const int id : kPartSwitches) switches.SetSwitchEnabled(id, PartRemovesSomething(options, id));
 }

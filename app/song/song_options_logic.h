@@ -19,13 +19,8 @@ constexpr int kGuitar = 172;
 constexpr int kMelody = 173;
 }  // namespace SwitchId
 
-// Channel indexes and programs of the parts a switch removes: the channels
-// a song of the original convention has its bass and melody on, which count
-// when the song has no bass instrument or names no melody.
-constexpr int kBassChannelIndex = 1;    // MIDI channel 2
-constexpr int kMelodyChannelIndex = 3;  // MIDI channel 4
-constexpr int kFirstGuitarProgram = 24;
-constexpr int kLastGuitarProgram = 31;
+// The part (PartKind) that the part switch `id` removes, -1 for other switches.
+int PartOfSwitch(int id);
 
 // The main window's switches as the options logic sees them.
 class OptionSwitches {
@@ -45,16 +40,13 @@ public:
 // What the window still has to do after a switch notification.
 enum class SwitchCommand { kNone, kOpenSong, kConvertSong };
 
-// True when the part switch `id` takes channel `channel` (index 0-15):
-// - MELODY: the channel the song names as its melody, else channel 4 unless
-//   that plays drums or a bass;
-// - BASS: every used channel with a bass instrument that plays no drums and
-//   is not the named melody; without any, channel 2 unless that plays drums
-//   or is the melody;
-// - DRUMS: every drum channel;
-// - GUITAR: every other channel with a guitar program that BASS and MELODY
-//   do not take.
+// True when the part switch `id` takes channel `channel` (index 0-15): the
+// channels the part finder found for its part when the song was opened.
 bool PartTakesChannel(const SongOptions& options, int id, int channel);
+
+// True when the part switch `id` removes something from the song: it takes
+// a channel the song uses. Otherwise the window shows it unavailable.
+bool PartRemovesSomething(const SongOptions& options, int id);
 
 // Applies a switch notification to `options`. `value` is the switch's new
 // state; a toggle with the right button adds 0x10000, and only the low bit
@@ -73,5 +65,5 @@ void ApplyMinusOne(SongOptions& options, OptionSwitches& switches, int id, int s
 void SyncPartSwitchOnUnmute(SongOptions& options, OptionSwitches& switches, int channel);
 
 // Enables the VOLUME DOWN and MUTE switches of the channels the song uses,
-// disables the others, and enables the four part switches.
+// disables the others, and enables the part switches that remove something.
 void EnableChannelSwitches(const SongOptions& options, OptionSwitches& switches);

@@ -14,36 +14,32 @@ TEST_F(ChannelListingTest, ListsDrumsOnChannel10AndTheGuitarProgramsChannel) {
     Open(WriteSong("song.mid", PracticeSong()));
     // Without a tone library a program change names nothing; the others keep the default name.
     EXPECT_EQ(ChannelListing(dlg.m_songOptions), (std::vector<std::string>{
-                                                     "1\t-\t-\tPiano 1",
-                                                     "2\t-\tbass\tPiano 1",
-                                                     "4\t-\tmelody\tPiano 1",
-                                                     "5\t-\tguitar\t",
-                                                     "10\tdrum\tdrums\tStandard Set",
+                                                     "1\t-\t-\tPiano 1\t-",
+                                                     "2\t-\tbass\tPiano 1\tlowest line, median E2",
+                                                     "4\t-\tmelody\tPiano 1\ttop line, median C5",
+                                                     "5\t-\tguitar\t\tguitar instrument",
+                                                     "10\tdrum\tdrums\tStandard Set\tdrum channel",
                                                  }));
 }
 
 TEST(SwitchBoardTest, EveryChannelBelongsToOnePartAtMost) {
     SongOptions options;
     ResetSongOptions(options);
-    options.channelUsed[3] = 1;
-    options.drumChannel[3] = 1;  // channel 4 marked as a drum channel: drums, not the melody
-    options.channelUsed[2] = 1;
-    options.program[2] = 30;
+    options.channelUsed[0] = options.channelUsed[1] = options.channelUsed[2] = options.channelUsed[3] = 1;
+    options.partChannels[PartKind::kDrums] = 1u << 3;
+    options.partChannels[PartKind::kGuitar] = 1u << 2;
+    options.partChannels[PartKind::kBass] = 1u << 1;
     EXPECT_EQ(PartSwitchesOfChannel(options, 3), (std::vector<int>{SwitchId::kDrums}));
     EXPECT_EQ(PartSwitchesOfChannel(options, 2), (std::vector<int>{SwitchId::kGuitar}));
-    options.program[1] = 27;  // a guitar program on channel 2 of a song without a bass instrument is bass
     EXPECT_EQ(PartSwitchesOfChannel(options, 1), (std::vector<int>{SwitchId::kBass}));
-    options.channelUsed[1] = 1;
-    options.channelUsed[4] = 1;
-    options.program[4] = 34;  // a bass elsewhere: channel 2 is a guitar again
-    EXPECT_EQ(PartSwitchesOfChannel(options, 4), (std::vector<int>{SwitchId::kBass}));
-    EXPECT_EQ(PartSwitchesOfChannel(options, 1), (std::vector<int>{SwitchId::kGuitar}));
+    EXPECT_EQ(PartSwitchesOfChannel(options, 0), (std::vector<int>{}));
 }
 
 TEST(SwitchBoardTest, OptionsOnUnusedChannelsChangeNothingButARemovedPartStillMutes) {
     SongOptions options;
     ResetSongOptions(options);
     options.channelUsed[0] = 1;
+    options.partChannels[PartKind::kBass] = (1u << 0) | (1u << 1);  // a used and an unused channel
     ConversionRequest request;
     request.mute[5] = true;        // channel 6 is not used: its switch is disabled
     request.volumeDown[0] = true;  // channel 1 is used
@@ -53,6 +49,7 @@ TEST(SwitchBoardTest, OptionsOnUnusedChannelsChangeNothingButARemovedPartStillMu
     ApplyRequestedOptions(request, options);
     EXPECT_EQ(options.mute[5], 0);
     EXPECT_EQ(options.volumeDown[0], 1);
+    EXPECT_EQ(options.mute[0], 1);
     EXPECT_EQ(options.mute[1], 1);  // as ApplyMinusOne sets it, used or not
     EXPECT_TRUE(options.minusBass);
     EXPECT_FALSE(options.preCount);

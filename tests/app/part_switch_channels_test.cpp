@@ -1,15 +1,15 @@
-// Which channels the part switches take on everyday songs: BASS by the bass
-// instrument, MELODY by the track the song names as its melody (or the notes
-// its lyrics fall on), each falling back to channel 2 and 4; and VOLUME DOWN
-// on a channel that sets no volume of its own. Songs are built inline and
-// converted through the test module.
+// Which channels the part switches take on everyday songs: BASS by its name,
+// its instrument or the lowest line, MELODY by its name, the words sung on
+// its notes or the top line, both with the channels that double them, DRUMS
+// also on channel 16; and VOLUME DOWN on a channel that sets no volume of its
+// own. Songs are built inline and converted through the test module.
 #include <algorithm>
 #include <tuple>
 
 #include "app/options/channel_listing.h"
 #include "app/options/option_command_line.h"
 #include "app/options/requested_options.h"
-#include "app/song/melody_channel.h"
+#include "app/song/part_names.h"
 #include "app/song/switch_board.h"
 #include "module_fixture.h"
 #include "render/conversion_ui.h"
@@ -19,11 +19,12 @@ namespace {
 
 using smftest::Chunk;
 
-// One part of a test song: its channel (1-16), program (-1: none) and track name.
+// One part of a test song: its channel (1-16), program (-1: none), track name and note.
 struct Part {
     int channel;
     int program;
     std::string name;
+    int note = 60;
 };
 
 // A format-1 song at 120 BPM: each part one chunk with its name, its program
@@ -36,7 +37,7 @@ smftest::Bytes Band(const std::vector<Part>& parts) {
         if (!part.name.empty()) chunk.Text(0, 0x03, part.name);
         const auto status = static_cast<std::uint8_t>(part.channel - 1);
         if (part.program >= 0) chunk.At(0, {static_cast<std::uint8_t>(0xC0 | status), static_cast<std::uint8_t>(part.program)});
-        chunk.NoteOn(0, part.channel - 1, 60, 100).NoteOff(480, part.channel - 1, 60).End();
+        chunk.NoteOn(0, part.channel - 1, part.note, 100).NoteOff(480, part.channel - 1, part.note).End();
         chunks.push_back(chunk);
     }
     return smftest::Smf(1, 480, chunks);
@@ -46,6 +47,33 @@ constexpr int kAcousticGrandPiano = 0;
 constexpr int kCleanGuitar = 27;
 constexpr int kFingeredBass = 33;
 constexpr int kClarinet = 71;
+constexpr int kStrings = 48;
+constexpr int kE2 = 40;
+
+// A chunk on `channel` (1-16) named `name` (none when empty) with `program`
+// (-1: none) playing `notes` one after another, each `length` ticks long.
+Chunk Line(int channel, const std::string& name, int program, const std::vector<int>& notes, int length = 480) {
+    Chunk chunk;
+    if (!name.empty()) chunk.Text(0, 0x03, name);
+    const auto status = static_cast<std::uint8_t>(channel - 1);
+    if (program >= 0) chunk.At(0, {static_cast<std::uint8_t>(0xC0 | status), static_cast<std::uint8_t>(program)});
+    for (const int note : notes) chunk.NoteOn(0, channel - 1, note, 100).NoteOff(static_cast<std::uint32_t>(length), channel - 1, note);
+    return chunk.End();
+}
+
+// `notes` repeated `times` times.
+std::vector<int> Repeat(const std::vector<int>& notes, int times) {
+    std::vector<int> all;
+    for (int i = 0; i < times; ++i) all.insert(all.end(), notes.begin(), notes.end());
+    return all;
+}
+
+smftest::Bytes Song(std::vector<Chunk> chunks) {
+    Chunk tempo;
+    tempo.Tempo(0, 500000).End();
+    chunks.insert(chunks.begin(), tempo);
+    return smftest::Smf(1, 480, chunks);
+}
 
 class PartSwitchChannels : public ModuleTest {
 protected:
@@ -87,23 +115,23 @@ protected:
 };
 
 TEST_F(PartSwitchChannels, BassTakesTheBassInstrumentAndGuitarTheGuitarBesideIt) {
-    const auto song = Band({{1, kAcousticGrandPiano, ""}, {2, kCleanGuitar, ""}, {3, kFingeredBass, ""}, {4, kAcousticGrandPiano, ""}});
+    const auto song = Band({{1, kAcousticGrandPiano, ""}, {2, kCleanGuitar, ""}, {3, kFingeredBass, "", kE2}, {4, kAcousticGrandPiano, ""}});
     EXPECT_EQ(Taken(song, SwitchId::kBass), (std::vector<int>{3}));
     EXPECT_EQ(Taken(song, SwitchId::kGuitar), (std::vector<int>{2}));
     EXPECT_EQ(Taken(song, SwitchId::kMelody), (std::vector<int>{4}));
 }
 
 TEST_F(PartSwitchChannels, ABassOnChannel4IsNoMelodyAndAClarinetOnChannel2NoBass) {
-    const auto song = Band({{2, kClarinet, ""}, {4, kFingeredBass, ""}});
+    const auto song = Band({{2, kClarinet, ""}, {4, kFingeredBass, "", kE2}});
     EXPECT_EQ(Taken(song, SwitchId::kBass), (std::vector<int>{4}));
-    EXPECT_EQ(Taken(song, SwitchId::kMelody), (std::vector<int>{}));
+    EXPECT_EQ(Taken(song, SwitchId::kMelody), (std::vector<int>{2}));  // the clarinet plays on top
     const auto calls = Convert(song, {"--no-precount", "--minus", "bass"});
     EXPECT_TRUE(ChannelMessages(calls, 4).empty());
     EXPECT_FALSE(ChannelMessages(calls, 2).empty());
 }
 
 TEST_F(PartSwitchChannels, ABassOnChannel2ConvertsExactlyAsChannel2Muted) {
-    const auto song = Band({{1, kAcousticGrandPiano, ""}, {2, kFingeredBass, ""}, {4, kClarinet, ""}, {10, 0, ""}});
+    const auto song = Band({{1, kAcousticGrandPiano, ""}, {2, kFingeredBass, "", kE2}, {4, kClarinet, ""}, {10, 0, ""}});
     EXPECT_EQ(Taken(song, SwitchId::kBass), (std::vector<int>{2}));
     const auto removed = Convert(song, {"--minus", "bass"});
     const std::string removedWav = ReadFileBytes(dir.path() + "/song.wav");
@@ -115,9 +143,84 @@ TEST_F(PartSwitchChannels, ABassOnChannel2ConvertsExactlyAsChannel2Muted) {
     EXPECT_EQ(removedWav, ReadFileBytes(dir.path() + "/song.wav"));
 }
 
-TEST_F(PartSwitchChannels, WithoutABassInstrumentBassStaysOnChannel2) {
+TEST_F(PartSwitchChannels, WithoutALowLineBassTakesNothingAndIsUnavailable) {
     const auto song = Band({{1, kAcousticGrandPiano, ""}, {2, kAcousticGrandPiano, ""}, {3, kClarinet, ""}});
-    EXPECT_EQ(Taken(song, SwitchId::kBass), (std::vector<int>{2}));
+    EXPECT_EQ(Taken(song, SwitchId::kBass), (std::vector<int>{}));
+    EXPECT_FALSE(PartRemovesSomething(dlg.m_songOptions, SwitchId::kBass));
+}
+
+TEST_F(PartSwitchChannels, BassLeavesAMelodyOnChannel2Sounding) {
+    // Channel 2 plays the tune, channel 1 a piano's chords below it: the
+    // song has no bass line, and --minus bass removes nothing.
+    Chunk chords;
+    chords.At(0, {0xC0, 0});
+    for (int bar = 0; bar < 4; ++bar) {
+        chords.NoteOn(0, 0, 48, 80).NoteOn(0, 0, 52, 80).NoteOn(0, 0, 55, 80);
+        chords.NoteOff(1920, 0, 48).NoteOff(0, 0, 52).NoteOff(0, 0, 55);
+    }
+    const auto song = Song({chords.End(), Line(2, "", kClarinet, Repeat({72, 74, 76, 77}, 4))});
+    EXPECT_EQ(Taken(song, SwitchId::kBass), (std::vector<int>{}));
+    EXPECT_EQ(Taken(song, SwitchId::kMelody), (std::vector<int>{2}));
+    const auto calls = Convert(song, {"--no-precount", "--minus", "bass"});
+    EXPECT_EQ(ChannelMessages(calls, 2).size(), ChannelMessages(Convert(song, {"--no-precount"}), 2).size());
+    ConversionRequest request;
+    request.removedParts = {SwitchId::kBass};
+    EXPECT_EQ(PartsNotFound(request, dlg.m_songOptions), (std::vector<int>{SwitchId::kBass}));
+}
+
+TEST_F(PartSwitchChannels, BassTakesATrackNamedBassOnAPianoProgramAndWhatDoublesIt) {
+    // "Bass" plays on a piano program; strings double it an octave up; a
+    // cello-like line in the same register plays other notes.
+    const std::vector<int> bass = Repeat({40, 43, 45, 47}, 4);
+    std::vector<int> octaveUp;
+    for (const int note : bass) octaveUp.push_back(note + 12);
+    const auto song = Song({Line(3, "Bass", kAcousticGrandPiano, bass), Line(7, "Strings", kStrings, octaveUp),
+                            Line(5, "Cello", kStrings, Repeat({50, 48}, 8)), Line(1, "Flute", 73, Repeat({72, 76}, 8))});
+    EXPECT_EQ(Taken(song, SwitchId::kBass), (std::vector<int>{3, 7}));
+    const std::vector<std::string> lines = ChannelListing(dlg.m_songOptions);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "3\t-\tbass\t\tnamed \"Bass\""), lines.end());
+    // Without a tone library the program changes name nothing.
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "7\t-\tbass\t\tdoubles channel 3"), lines.end());
+}
+
+TEST_F(PartSwitchChannels, OfTwoTracksNamedMelodyTheOneWithMoreNotesWins) {
+    const auto song = Song({Line(5, "Melody", kClarinet, {72, 74}), Line(6, "Melody", kClarinet, Repeat({60, 64, 67, 72}, 4)),
+                            Line(2, "", kFingeredBass, Repeat({kE2}, 16))});
+    EXPECT_EQ(Taken(song, SwitchId::kMelody), (std::vector<int>{6}));
+}
+
+TEST_F(PartSwitchChannels, MelodyOfAKaraokeFileIsTheChannelItsTextSyllablesFallOn) {
+    // A .kar file: "@" header lines, then the words as text events (FF 01)
+    // with "\" and "/" marks, on the notes of channel 3; channel 1 plays a
+    // higher counter-line the words do not follow.
+    Chunk words;
+    words.Text(0, 0x01, "@KMIDI KARAOKE FILE").Text(0, 0x01, "@TA song");
+    const char* syllables[] = {"\\Twin", "kle", "twin", "kle", "/lit", "tle", "star", "how", "/I", "won", "der"};
+    for (const char* syllable : syllables) words.Text(480, 0x01, syllable);
+    std::vector<int> sung = {60, 60, 67, 67, 69, 69, 67, 65, 65, 64, 64};
+    Chunk sungLine;
+    sungLine.NoteOn(480, 2, sung[0], 100);
+    for (std::size_t i = 1; i < sung.size(); ++i) sungLine.NoteOff(480, 2, sung[i - 1]).NoteOn(0, 2, sung[i], 100);
+    sungLine.NoteOff(480, 2, sung.back()).End();
+    const auto song = Song({words.End(), sungLine, Line(1, "", kClarinet, Repeat({79, 81, 83}, 4), 400)});
+    EXPECT_EQ(Taken(song, SwitchId::kMelody), (std::vector<int>{3}));
+    EXPECT_EQ(dlg.m_songOptions.partReason[2], "lyrics");
+}
+
+TEST_F(PartSwitchChannels, ADrumKitOnChannel16IsPartOfTheDrums) {
+    Chunk kit;
+    for (int beat = 0; beat < 16; ++beat) {
+        kit.NoteOn(0, 15, beat % 2 == 0 ? 36 : 38, 100).NoteOn(0, 15, 42, 90);
+        kit.NoteOff(240, 15, beat % 2 == 0 ? 36 : 38).NoteOff(0, 15, 42).NoteOn(0, 15, 42, 70).NoteOff(240, 15, 42);
+    }
+    const auto song = Song({Line(1, "", kClarinet, Repeat({72, 74}, 8)), kit.End()});
+    EXPECT_EQ(Taken(song, SwitchId::kDrums), (std::vector<int>{10, 16}));
+    EXPECT_EQ(dlg.m_songOptions.drumChannel[15], 1);
+    EXPECT_EQ(dlg.m_songOptions.partReason[15], "drum notes");
+    // A bass line on channel 16 stays a bass.
+    const auto bassSong = Song({Line(1, "", kClarinet, Repeat({72, 74}, 8)), Line(16, "", kFingeredBass, Repeat({36, 38, 40, 42}, 4))});
+    EXPECT_EQ(Taken(bassSong, SwitchId::kDrums), (std::vector<int>{}));
+    EXPECT_EQ(Taken(bassSong, SwitchId::kBass), (std::vector<int>{16}));
 }
 
 TEST_F(PartSwitchChannels, MelodyTakesTheTrackNamedMelody) {
@@ -151,7 +254,7 @@ TEST_F(PartSwitchChannels, MelodyOfAKaraokeSongIsTheChannelItsLyricsAreSungOn) {
 }
 
 TEST_F(PartSwitchChannels, ListingShowsThePartEachChannelBelongsTo) {
-    Open(WriteSong("song.mid", Band({{2, kCleanGuitar, ""}, {3, kFingeredBass, ""}, {6, kClarinet, "Melody"}})));
+    Open(WriteSong("song.mid", Band({{2, kCleanGuitar, ""}, {3, kFingeredBass, "", kE2}, {6, kClarinet, "Melody"}})));
     const std::vector<std::string> lines = ChannelListing(dlg.m_songOptions);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_TRUE(lines[0].starts_with("2\t-\tguitar\t")) << lines[0];

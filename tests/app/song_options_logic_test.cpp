@@ -47,10 +47,18 @@ class SongOptionsLogic : public ::testing::Test {
 protected:
     void SetUp() override {
         ResetSongOptions(options);
+        // The parts of a song of the original convention, as the part finder finds them.
+        Parts(PartKind::kMelody, {3});
+        Parts(PartKind::kBass, {1});
+        Parts(PartKind::kDrums, {9});
         switches.SetSwitchState(SwitchId::kPreCount, 1, false);  // shown on, as the option starts
         switches.changes.clear();
     }
     static int Mute(int channelIndex) { return SwitchId::kFirstMute + channelIndex; }
+    void Parts(int part, std::initializer_list<int> channels) {
+        options.partChannels[part] = 0;
+        for (const int channel : channels) options.partChannels[part] |= static_cast<std::uint16_t>(1u << channel);
+    }
 
     SongOptions options;
     PlainSwitches switches{options};
@@ -81,24 +89,30 @@ TEST_F(SongOptionsLogic, ARemovedPartMutesUnusedChannelsWithoutTouchingTheirSwit
 }
 
 TEST_F(SongOptionsLogic, DrumsMutesEveryDrumChannel) {
-    options.drumChannel[10] = 1;  // channels 10 and 11
+    Parts(PartKind::kDrums, {9, 10});  // channels 10 and 11
     switches.Click(SwitchId::kDrums);
     EXPECT_TRUE(options.minusDrums);
     for (int ch = 0; ch < kMidiChannels; ++ch) EXPECT_EQ(options.mute[ch], ch == 9 || ch == 10 ? 1 : 0) << ch;
     EXPECT_EQ(switches.changes, (std::vector<std::string>{"139 on", "140 on"}));
 }
 
-TEST_F(SongOptionsLogic, GuitarTakesGuitarProgramsOutsideBassMelodyAndDrumChannels) {
-    options.program[1] = 27;  // channel 2: the bass part, never guitar
-    options.program[3] = 25;  // channel 4: the melody part
-    options.program[4] = 27;  // channel 5: guitar
-    options.program[6] = 31;  // channel 7: guitar
-    options.program[7] = 32;  // channel 8: a bass program
-    options.program[9] = 24;  // channel 10: drums
-    options.program[11] = 23;
+TEST_F(SongOptionsLogic, GuitarMutesTheChannelsFoundForItAndNoOther) {
+    Parts(PartKind::kGuitar, {4, 6});
     switches.Click(SwitchId::kGuitar);
     EXPECT_TRUE(options.minusGuitar);
     for (int ch = 0; ch < kMidiChannels; ++ch) EXPECT_EQ(options.mute[ch], ch == 4 || ch == 6 ? 1 : 0) << ch;
+}
+
+TEST_F(SongOptionsLogic, APartSwitchIsAvailableOnlyWhenItTakesAUsedChannel) {
+    options.channelUsed[1] = options.channelUsed[9] = 1;  // the bass on channel 2 and the drums
+    Parts(PartKind::kGuitar, {4});                        // a guitar on a channel the song does not use
+    EnableChannelSwitches(options, switches);
+    EXPECT_TRUE(switches.Enabled(SwitchId::kBass));
+    EXPECT_TRUE(switches.Enabled(SwitchId::kDrums));
+    EXPECT_FALSE(switches.Enabled(SwitchId::kGuitar));
+    EXPECT_FALSE(switches.Enabled(SwitchId::kMelody));  // channel 4 is not used
+    EXPECT_TRUE(PartRemovesSomething(options, SwitchId::kBass));
+    EXPECT_FALSE(PartRemovesSomething(options, SwitchId::kMelody));
 }
 
 TEST_F(SongOptionsLogic, MelodyMutesChannel4) {
@@ -110,7 +124,7 @@ TEST_F(SongOptionsLogic, MelodyMutesChannel4) {
 }
 
 TEST_F(SongOptionsLogic, UnmutingOneDrumChannelReleasesTheDrumsSwitchButKeepsTheOthersMuted) {
-    options.drumChannel[10] = 1;
+    Parts(PartKind::kDrums, {9, 10});
     switches.Click(SwitchId::kDrums);
     switches.changes.clear();
     switches.Click(Mute(9));
@@ -122,7 +136,7 @@ TEST_F(SongOptionsLogic, UnmutingOneDrumChannelReleasesTheDrumsSwitchButKeepsThe
 }
 
 TEST_F(SongOptionsLogic, UnmutingAGuitarChannelReleasesTheGuitarSwitch) {
-    options.program[4] = 27;
+    Parts(PartKind::kGuitar, {4});
     switches.Click(SwitchId::kGuitar);
     switches.Click(Mute(4));
     EXPECT_FALSE(options.minusGuitar);
@@ -142,9 +156,9 @@ TEST_F(SongOptionsLogic, UnmutingChannel2Or4ReleasesBassOrMelody) {
 
 TEST_F(SongOptionsLogic, BassAndMelodyFollowTheSongsBassAndNamedMelody) {
     options.channelUsed[1] = options.channelUsed[2] = options.channelUsed[3] = options.channelUsed[5] = 1;
-    options.program[1] = 27;  // a clean guitar on channel 2
-    options.program[2] = 33;  // the bass on channel 3
-    options.melodyChannel = 5;
+    Parts(PartKind::kGuitar, {1});  // a clean guitar on channel 2
+    Parts(PartKind::kBass, {2});    // the bass on channel 3
+    Parts(PartKind::kMelody, {5});
     switches.Click(SwitchId::kBass);
     switches.Click(SwitchId::kMelody);
     switches.Click(SwitchId::kGuitar);
@@ -208,18 +222,21 @@ TEST_F(SongOptionsLogic, VolumeDownAndPreCountAreStoredAndLoadAndConvertAreLeftT
     EXPECT_EQ(options.mute, before.mute);
 }
 
-TEST_F(SongOptionsLogic, ChannelSwitchesAreEnabledForUsedChannelsAndPartSwitchesAlways) {
+TEST_F(SongOptionsLogic, ChannelSwitchesAreEnabledForUsedChannelsAndPartSwitchesThatRemoveSomething) {
     options.channelUsed[0] = 1;
     options.channelUsed[9] = 1;
-    switches.Disable(SwitchId::kBass);
+    Parts(PartKind::kMelody, {0});
+    switches.Disable(SwitchId::kMelody);
     EnableChannelSwitches(options, switches);
     for (int ch = 0; ch < kMidiChannels; ++ch) {
         const bool used = ch == 0 || ch == 9;
         EXPECT_EQ(switches.Enabled(SwitchId::kFirstVolumeDown + ch), used) << ch;
         EXPECT_EQ(switches.Enabled(Mute(ch)), used) << ch;
     }
-    for (const int id : {SwitchId::kBass, SwitchId::kDrums, SwitchId::kGuitar, SwitchId::kMelody})
-        EXPECT_TRUE(switches.Enabled(id)) << id;
+    EXPECT_TRUE(switches.Enabled(SwitchId::kMelody));
+    EXPECT_TRUE(switches.Enabled(SwitchId::kDrums));
+    EXPECT_FALSE(switches.Enabled(SwitchId::kBass));  // channel 2 is not used
+    EXPECT_FALSE(switches.Enabled(SwitchId::kGuitar));
 }
 
 }  // namespace

@@ -129,21 +129,37 @@ TEST_F(ChannelInfo, TheResetWhoseFirstOccurrenceComesLastDecidesTheMode) {
     }
 }
 
-TEST_F(ChannelInfo, RhythmPartMessagesMarkDrumChannels) {
+TEST_F(ChannelInfo, RhythmPartMessagesWithValues1And2MarkDrumChannels) {
     AddExclusive(0, RhythmPart(0x1A, 0x02));
     AddExclusive(1, RhythmPart(0x11, 0x01));
-    AddExclusive(2, RhythmPart(0x1F, 0x00));  // the value is not looked at
+    AddExclusive(2, RhythmPart(0x1F, 0x00));  // value 0: a normal part
     Run();
     EXPECT_EQ(options.drumChannel[10], 1);
     EXPECT_EQ(options.drumChannel[0], 1);
-    EXPECT_EQ(options.drumChannel[15], 1);
+    EXPECT_EQ(options.drumChannel[15], 0);
     EXPECT_EQ(options.drumChannel[9], 1);
     int marked = 0;
     for (const int flag : options.drumChannel) marked += flag;
-    EXPECT_EQ(marked, 4);
+    EXPECT_EQ(marked, 3);
 }
 
-TEST_F(ChannelInfo, ARhythmPartMessageForPart10ChangesNothing) {
+TEST_F(ChannelInfo, RhythmPartValue0ClearsTheMarkTheLaterMessageWinning) {
+    // An electric piano on channel 4 and a saxophone on channel 10 set to
+    // normal parts; channel 5 set to drums and back, channel 6 the reverse.
+    AddExclusive(0, RhythmPart(0x14, 0x00));
+    AddExclusive(1, RhythmPart(0x10, 0x00));
+    AddExclusive(2, RhythmPart(0x15, 0x01));
+    AddExclusive(3, RhythmPart(0x15, 0x00));
+    AddExclusive(4, RhythmPart(0x16, 0x00));
+    AddExclusive(5, RhythmPart(0x16, 0x02));
+    Run();
+    EXPECT_EQ(options.drumChannel[3], 0);
+    EXPECT_EQ(options.drumChannel[9], 0);
+    EXPECT_EQ(options.drumChannel[4], 0);
+    EXPECT_EQ(options.drumChannel[5], 1);
+}
+
+TEST_F(ChannelInfo, ARhythmPartMessageForPart10WithADrumMapChangesNothing) {
     AddExclusive(0, RhythmPart(0x10, 0x02));
     Run();
     SongOptions defaults;

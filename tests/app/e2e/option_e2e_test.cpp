@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -158,7 +159,7 @@ TEST_F(OptionRun, ListsTheUsedChannelsWithDrumsPartsAndNames) {
     EXPECT_NE(run.out.find("1\t-\t-\t"), std::string::npos);
     EXPECT_NE(run.out.find("\n2\t-\tbass\t"), std::string::npos);
     EXPECT_NE(run.out.find("\n5\t-\tguitar\t"), std::string::npos);
-    EXPECT_NE(run.out.find("\n10\tdrum\tdrums\tStandard Set\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\n10\tdrum\tdrums\tStandard Set\tdrum channel\n"), std::string::npos);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5);
     EXPECT_FALSE(fs::exists(songs + "/Conv"));  // listing converts nothing
 }
@@ -648,6 +649,30 @@ TEST_F(OptionRun, SongsThatStartOnADownbeatWithNoMutedPartFirstConvertByteForByt
     EXPECT_EQ(Fingerprint(ReadFileBytes(songs + "/Conv/CityShuffle.wav")), expected[0].fingerprint);
     EXPECT_EQ(Fingerprint(ReadFileBytes(songs + "/Conv/HarborJig.wav")), expected[1].fingerprint);
     EXPECT_EQ(Fingerprint(ReadFileBytes(songs + "/Conv/MorningWaltz.wav")), expected[2].fingerprint);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, RemovingAPartTheSongDoesNotHaveSaysSoAndStillConverts) {
+    // One tune on channel 1 and nothing below it: no bass part.
+    Write("tune.mid", smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).NoteOn(0, 0, 72, 100).NoteOff(480, 0, 72)
+                                                .NoteOn(0, 0, 74, 100).NoteOff(480, 0, 74).End()}));
+    Song("band.mid");
+    const ProgramRun run = Ombrix("--minus bass,melody '" + songs + "/tune.mid' '" + songs + "/band.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "ombrix: no bass part found in " + songs + "/tune.mid: nothing removed\n");
+    EXPECT_TRUE(fs::exists(songs + "/Conv/tune.wav"));
+    EXPECT_TRUE(fs::exists(songs + "/Conv/band.wav"));
+
+    const std::string old = std::setlocale(LC_MESSAGES, nullptr);
+    const bool japaneseLocale = std::setlocale(LC_MESSAGES, "ja_JP.UTF-8") != nullptr;
+    std::setlocale(LC_MESSAGES, old.c_str());
+    if (!japaneseLocale) GTEST_SKIP() << "the locale ja_JP.UTF-8 is not generated";
+    const ProgramRun japanese = Ombrix("--minus bass '" + songs + "/tune.mid'", "LC_ALL=ja_JP.UTF-8");
+    EXPECT_EQ(japanese.status, 0);
+    EXPECT_EQ(japanese.err, "ombrix: bass パートが " + songs + "/tune.mid に見つかりません。何も取り除いていません\n");
 }
 
 }  // namespace

@@ -175,8 +175,36 @@ TEST_F(MainWindowTest, LoadOpensTheChosenSongAndEnablesItsChannels) {
         EXPECT_EQ(window.Enabled(SwitchId::kFirstVolumeDown + channel), used) << channel;
         EXPECT_EQ(window.Enabled(SwitchId::kFirstMute + channel), used) << channel;
     }
-    for (const int id : {SwitchId::kBass, SwitchId::kDrums, SwitchId::kGuitar, SwitchId::kMelody})
-        EXPECT_TRUE(window.Enabled(id)) << id;
+    // The song has a melody (channel 1 on top), a bass and drums, but no guitar.
+    for (const int id : {SwitchId::kBass, SwitchId::kDrums, SwitchId::kMelody}) EXPECT_TRUE(window.Enabled(id)) << id;
+    EXPECT_FALSE(window.Enabled(SwitchId::kGuitar));
+}
+
+TEST_F(MainWindowTest, APartTheSongDoesNotHaveIsShownUnavailableNeverRemoved) {
+    // A bass line and drums only: MELODY would remove nothing.
+    Chunk track;
+    track.At(0, {0xC1, 33});
+    for (const int note : {36, 38, 40, 43}) {
+        track.NoteOn(0, kBassChannel, note, 100).NoteOn(0, kDrumChannel, 38, 100);
+        track.NoteOff(480, kBassChannel, note).NoteOff(0, kDrumChannel, 38);
+    }
+    Load(WriteFile("rhythm.mid", smftest::Smf(0, 480, {track.End()})));
+    EXPECT_FALSE(window.Enabled(SwitchId::kMelody));
+    Click(SwitchId::kMelody);
+    EXPECT_FALSE(Options().minusMelody);
+    EXPECT_FALSE(On(SwitchId::kMelody));
+    RecordingCanvas canvas;
+    window.Switch(SwitchId::kMelody)->OnPaint(canvas);
+    ASSERT_EQ(canvas.drawn.size(), 1u);
+    EXPECT_EQ(canvas.drawn[0].image, window.Images().Get(ResourceId::kMelodyDisabled));
+    // Its hover marks nothing; the song's BASS still works.
+    RecordingWindowCanvas rows;
+    window.OnPointerOverSwitch(SwitchId::kMelody);
+    window.OnPaint(rows);
+    for (const DrawnText& text : rows.texts) EXPECT_EQ(text.colour, kChannelNameColour);
+    Click(SwitchId::kBass);
+    EXPECT_TRUE(Options().minusBass);
+    EXPECT_EQ(Options().mute[kBassChannel], 1);
 }
 
 TEST_F(MainWindowTest, PartSwitchesMoveTheMuteSwitchesAndAnUnmuteReleasesThePart) {
