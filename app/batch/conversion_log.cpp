@@ -24,27 +24,44 @@ constexpr std::string_view kLogNotWritten =
 
 }  // namespace
 
-void ConversionLog::Open(const std::string& outputFolder, bool wait) {
+namespace {
+
+// Why the log's `path` cannot be used, or empty when it fits a path buffer.
+std::string TooLongReason(const std::string& path) {
+    return FitsPathBuffer(path) ? std::string() : "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+}
+
+}  // namespace
+
+void ConversionLog::Open(const std::string& outputFolder) {
     path_ = outputFolder + std::string(kConversionLogName);
     failure_.clear();
-    lockedByAnother_ = false;
     int error = 0;
     const auto sayWaiting = [&outputFolder] {
         WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), outputFolder.c_str()));
     };
-    const std::string tooLong =
-        FitsPathBuffer(path_) ? std::string() : "the path is longer than " + std::to_string(kMaxPath - 1) + " bytes";
+    const std::string tooLong = TooLongReason(path_);
     // The folder is locked before the log is emptied: the other run's lines
     // are never mixed with ours. A log whose path is too long still locks it.
-    if (!lock_.Acquire(outputFolder, wait ? LockWait::kWait : LockWait::kNoWait, LockShare::kAlone, sayWaiting, error)) {
-        lockedByAnother_ = IsLockedByAnother(error);
-        failure_ = tooLong.empty() || lockedByAnother_ ? SystemReason(error) : tooLong;
+    if (!lock_.Acquire(outputFolder, LockWait::kWait, LockShare::kAlone, sayWaiting, error)) {
+        failure_ = tooLong.empty() ? SystemReason(error) : tooLong;
         return;
     }
+    OpenFile(tooLong);
+}
+
+void ConversionLog::OpenInLockedFolder(const std::string& outputFolder) {
+    path_ = outputFolder + std::string(kConversionLogName);
+    failure_.clear();
+    OpenFile(TooLongReason(path_));
+}
+
+void ConversionLog::OpenFile(const std::string& tooLong) {
     if (!tooLong.empty()) {
         failure_ = tooLong;
         return;
     }
+    int error = 0;
     // A link planted in the log's place is not written through.
     file_.reset(OpenForRewriting(path_, error));
     if (!file_) failure_ = SystemReason(error);

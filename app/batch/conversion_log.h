@@ -18,13 +18,14 @@ class ConversionLog {
 public:
     // Creates (or empties) the log in `outputFolder`, which ends with "/".
     // One run at a time writes into a folder: the folder is locked (see
-    // folder_lock.h) until the log is closed, and a second run waits for the
-    // first (saying so once on standard error) or, without `wait`, leaves
-    // the log closed with LockedByAnotherRun() true. The log also stays
-    // closed when the file cannot be created, when something other than a
-    // regular file (a link, a FIFO) is in its place, or when its path does
-    // not fit a path buffer.
-    void Open(const std::string& outputFolder, bool wait = true);
+    // folder_lock.h) until the log is closed, and a second run waits for
+    // the first, saying so once on standard error. The log stays closed
+    // when the file cannot be created, when something other than a regular
+    // file (a link, a FIFO) is in its place, or when its path does not fit
+    // a path buffer.
+    void Open(const std::string& outputFolder);
+    // The same in a folder that the caller has locked for as long as the log is open.
+    void OpenInLockedFolder(const std::string& outputFolder);
     // Writes `text` (control characters escaped, so it stays one line) and
     // CR LF to the file at once while the log is open; otherwise does nothing.
     void AppendLine(std::string_view text);
@@ -38,10 +39,11 @@ public:
     // Why the log could not be created or written (the system's reason), or
     // empty while nothing has failed.
     const std::string& FailureReason() const { return failure_; }
-    // True when Open without waiting found another run writing the log.
-    bool LockedByAnotherRun() const { return lockedByAnother_; }
 
 private:
+    // Opens the file at path_ once the folder is locked; `tooLong` is why it cannot be, if it cannot.
+    void OpenFile(const std::string& tooLong);
+
     struct FileCloser {
         void operator()(std::FILE* file) const { std::fclose(file); }
     };
@@ -49,7 +51,6 @@ private:
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::string path_;
     std::string failure_;
-    bool lockedByAnother_ = false;
 };
 
 // The log of the running batch, or null outside a batch. Borrowed: the batch

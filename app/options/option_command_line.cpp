@@ -343,7 +343,8 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it
-                        (melody|guitar|bass|drums|-), and the instrument name
+                        (melody|guitar|bass|drums|-), the instrument name, and
+                        why the channel belongs to that part
       --bars            do not convert: for each input print its bar map, one
                         line a bar where the meter or tempo changes, a marker
                         stands or --measures points: bar, start time, meter,

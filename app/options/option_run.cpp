@@ -22,6 +22,7 @@
 #include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
+#include "platform/open_file_limit.h"
 #include "platform/program_folder.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
@@ -135,6 +136,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     }
     settings.onFileDone = [&results](const FileResult& result) { results.Add(result); };
     IgnoreBrokenPipes();
+    RaiseOpenFileLimit();
     const auto start = std::chrono::steady_clock::now();
     const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, *plan, settings);
     if (settings.showProgress) {

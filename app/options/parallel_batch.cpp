@@ -35,6 +35,7 @@
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
+#include "render/stems.h"
 
 namespace {
 
@@ -123,10 +124,12 @@ private:
         std::unique_ptr<ConversionWorker> worker;
     };
 
-    // Opens every log of the plan; two spellings of one folder share one
-    // log. False when another run writes one of them and the run must not
-    // wait for it (nothing is converted then).
+    // Locks every folder the run writes into, then opens every log of the
+    // plan; two spellings of one folder share one log. False when another
+    // run converts into one of them and the run must not wait for it
+    // (nothing is converted then).
     bool OpenLogs() {
+        if (!LockFolders()) return false;
         std::map<FileIdentity, std::size_t> opened;  // folder -> index into logs_
         for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
             const std::filesystem::path folder = std::filesystem::path(plan_.logs[i]).parent_path();
@@ -150,20 +153,25 @@ private:
             }
             logOf_[i] = logs_.size();
             ConversionLog& log = logs_.emplace_back();
-            log.Open(folder.string() + "/", settings_.waitForOtherRuns);
-            if (log.LockedByAnotherRun()) {
-                WriteErrorLine(Formatted(Tr("another run is converting into %s (it holds %s); nothing was converted (--no-wait)"),
-                                         folder.c_str(), (folder / kFolderLockName).c_str()));
-                return false;
-            }
+            log.OpenInLockedFolder(folder.string() + "/");
             if (!log.IsOpen()) {
                 WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + log.FailureReason());
             }
         }
-        std::set<FileIdentity> locked;
-        for (const auto& [identity, index] : opened) locked.insert(identity);
+        return true;
+    }
+
+    // Locks the folders of the logs and of every output (the shards of a library share theirs).
+    bool LockFolders() {
+        std::vector<std::string> folders;
+        for (const std::string& log : plan_.logs) folders.push_back(std::filesystem::path(log).parent_path().string());
+        for (const PlannedFile& file : plan_.files) {
+            if (!file.error.empty() || file.output.empty()) continue;
+            const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
+            folders.push_back(parent.empty() ? "." : parent.string());
+        }
         const bool sharded = request_.shard || request_.shardFromEnvironment;
-        return folderLocks_.Lock(plan_, locked, sharded ? LockShare::kShared : LockShare::kAlone,
+        return folderLocks_.Lock(folders, sharded ? LockShare::kShared : LockShare::kAlone,
                                  settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait);
     }
 
@@ -246,10 +254,20 @@ private:
             return;
         }
         const OutputOptions output = RequestedOutput(request_);
-        if (output.stems && !MayWriteStems(file.output, dlg_.m_songOptions, output.encoding.format, report)) return;
+        if (output.stems) {
+            if (!MayWriteStems(file.output, dlg_.m_songOptions, output.encoding.format, report)) return;
+            RemoveAbandonedStems(file.output, dlg_.m_songOptions, output.encoding.format);
+        }
         CountingReport counted(report);
         const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
         if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+    }
+
+    // Removes the unfinished stems that an earlier run of this mix left when it was killed outright.
+    static void RemoveAbandonedStems(const std::string& mix, const SongOptions& options, AudioFormat format) {
+        std::vector<std::string> names;
+        for (const Stem& stem : PlanStems(options, AudioFormatExtension(format))) names.push_back(stem.fileName);
+        RemoveAbandonedTemporaryFiles(StemFolder(mix), names);
     }
 
     // Writes the record that lets a later --skip-up-to-date run skip the file.
@@ -452,7 +470,7 @@ private:
     const BatchSettings& settings_;
     std::vector<Outcome> outcomes_;
     std::deque<ConversionLog> logs_;       // one per output folder
-    OutputFolderLocks folderLocks_;        // of the output folders without a log
+    OutputFolderLocks folderLocks_;        // of every folder the run writes into
     std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;

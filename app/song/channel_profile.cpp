@@ -2,6 +2,9 @@
 #include "app/song/channel_profile.h"
 
 #include <algorithm>
+#include <functional>
+#include <queue>
+#include <utility>
 
 #include "model/slots.h"
 #include "model/song_container.h"
@@ -21,6 +24,7 @@ constexpr int kTogether = kTicksPerQuarter / 16;
 // A lyric is sung on a note that starts this close to it.
 constexpr int kSungTolerance = kTicksPerQuarter / 8;
 constexpr int kOctave = 12;
+constexpr int kPitches = 128;
 
 constexpr int kBankSelectMsb = 0;
 constexpr int kDrumBanks[] = {120, 127};
@@ -110,30 +114,42 @@ void CoverageAndMonophony(const std::vector<Note>& notes, SongProfile& profile) 
     }
 }
 
-// Top and bottom voice shares, from the notes sounding at each note start.
+// Top and bottom voice shares, from the notes sounding at each note start:
+// counts of the sounding notes by pitch, of all melodic channels and of each,
+// kept as the starts pass, so that dense songs cost no more than a scan of
+// the pitches above and below each note.
 void Voices(const std::vector<Note>& notes, const std::array<std::int32_t, kMidiChannels>& drumChannel,
             SongProfile& profile) {
     std::array<int, kMidiChannels> top{};
     std::array<int, kMidiChannels> bottom{};
-    std::vector<const Note*> active;
+    std::array<std::array<int, kPitches>, kMidiChannels> own{};
+    std::array<int, kPitches> all{};
+    using Ending = std::pair<int, std::size_t>;  // end tick, note index
+    std::priority_queue<Ending, std::vector<Ending>, std::greater<>> endings;
     for (std::size_t i = 0; i < notes.size();) {
         const int start = notes[i].start;
         std::size_t groupEnd = i;
         while (groupEnd < notes.size() && notes[groupEnd].start == start) ++groupEnd;
-        std::erase_if(active, [start](const Note* note) { return note->end <= start; });
+        while (!endings.empty() && endings.top().first <= start) {
+            const Note& ended = notes[endings.top().second];
+            --own[ended.channel][ended.pitch];
+            --all[ended.pitch];
+            endings.pop();
+        }
         for (std::size_t j = i; j < groupEnd; ++j) {
-            if (drumChannel[notes[j].channel] == 0) active.push_back(&notes[j]);
+            if (drumChannel[notes[j].channel] != 0) continue;
+            ++own[notes[j].channel][notes[j].pitch];
+            ++all[notes[j].pitch];
+            endings.push({notes[j].end, j});
         }
         for (std::size_t j = i; j < groupEnd; ++j) {
             const Note& note = notes[j];
             if (drumChannel[note.channel] != 0) continue;
+            const auto others = [&](int pitch) { return all[pitch] - own[note.channel][pitch]; };
             bool highest = true;
+            for (int pitch = note.pitch + 1; pitch < kPitches && highest; ++pitch) highest = others(pitch) == 0;
             bool lowest = true;
-            for (const Note* other : active) {
-                if (other->channel == note.channel) continue;
-                highest = highest && note.pitch >= other->pitch;
-                lowest = lowest && note.pitch <= other->pitch;
-            }
+            for (int pitch = 0; pitch < note.pitch && lowest; ++pitch) lowest = others(pitch) == 0;
             top[note.channel] += highest ? 1 : 0;
             bottom[note.channel] += lowest ? 1 : 0;
         }
@@ -147,19 +163,38 @@ void Voices(const std::vector<Note>& notes, const std::array<std::int32_t, kMidi
     }
 }
 
+// The distinct note-start ticks of one channel, each with the pitch classes
+// (bit per class) of the notes that start there.
+struct Onsets {
+    std::vector<int> ticks;
+    std::vector<std::uint16_t> classes;
+};
+
 // For every pair of channels, the share of the first one's notes that start
 // with a note of the second one in the same pitch class.
 void Doublings(const std::vector<Note>& notes, SongProfile& profile) {
-    std::array<std::array<int, kMidiChannels>, kMidiChannels> together{};
-    std::size_t from = 0;
-    for (std::size_t i = 0; i < notes.size(); ++i) {
-        while (notes[from].start < notes[i].start - kTogether) ++from;
-        std::array<bool, kMidiChannels> found{};
-        for (std::size_t j = from; j < notes.size() && notes[j].start <= notes[i].start + kTogether; ++j) {
-            if (notes[j].channel != notes[i].channel && notes[j].pitch % kOctave == notes[i].pitch % kOctave)
-                found[notes[j].channel] = true;
+    std::array<Onsets, kMidiChannels> onsets;
+    for (const Note& note : notes) {
+        Onsets& own = onsets[note.channel];
+        if (own.ticks.empty() || own.ticks.back() != note.start) {
+            own.ticks.push_back(note.start);
+            own.classes.push_back(0);
         }
-        for (int other = 0; other < kMidiChannels; ++other) together[notes[i].channel][other] += found[other] ? 1 : 0;
+        own.classes.back() |= static_cast<std::uint16_t>(1u << (note.pitch % kOctave));
+    }
+    std::array<std::array<int, kMidiChannels>, kMidiChannels> together{};
+    for (const Note& note : notes) {
+        const auto pitchClass = static_cast<std::uint16_t>(1u << (note.pitch % kOctave));
+        for (int other = 0; other < kMidiChannels; ++other) {
+            if (other == note.channel) continue;
+            const Onsets& near = onsets[other];
+            auto at = std::lower_bound(near.ticks.begin(), near.ticks.end(), note.start - kTogether);
+            for (; at != near.ticks.end() && *at <= note.start + kTogether; ++at) {
+                if ((near.classes[static_cast<std::size_t>(at - near.ticks.begin())] & pitchClass) == 0) continue;
+                ++together[note.channel][other];
+                break;
+            }
+        }
     }
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         ChannelProfile& result = profile.channels[channel];

@@ -11,16 +11,19 @@
 // kit played on channel 16 as a drum channel.
 //
 // - DRUMS: every drum channel; channel 16 also when a drum-kit bank, a
-//   track name or its notes (kick, snare and hi-hat keys) say it plays drums.
+//   track name or its notes (kick, snare and hi-hat keys together) say so.
 // - MELODY: the track named most strongly as the melody ("Lead" alone only
-//   for a single line in the upper register; of equal names the one with
-//   more notes), else the channel the lyrics are sung on, else a single line
-//   on top of the others through most of the song; else nothing.
-// - BASS: the track named as the bass (sounding below middle C), else the
-//   channels with a bass instrument sounding low (median below D3), else the
-//   lowest single line through most of the song when it sits below G3;
-//   else nothing.
+//   for a single line above G3; "S" in a choir score; of equal names the one
+//   with more notes), else the channel the lyrics are sung on, else a single
+//   line on top of the others through much of the song (not in a keyboard
+//   piece), else in a song with drums its upper part even in chords; else
+//   nothing.
+// - BASS: the track named as the bass ("B" in a choir score) sounding below
+//   middle C, else the channels with a bass instrument sounding low, else
+//   the lowest line through most of the song when it sits below A3; else
+//   nothing.
 // - MELODY and BASS also take the channels that double them: most of whose
-//   notes start with theirs on the same pitch class.
+//   notes start with theirs on the same pitch class, or that hold nearly
+//   all of their notes; a guitar only as a note-for-note copy.
 // - GUITAR: every other channel with a guitar program or a guitar name.
 void FindParts(const SongProfile& profile, SongOptions& options);

@@ -150,8 +150,13 @@ TEST_F(HonestOutputs, StemsStayInsideTheOutputFolderReplaceNoOtherFileAndCollide
     const Names stems = Listing("out/inner/...wav stems");
     ASSERT_GE(stems.size(), 3u);
 
-    // A text file where a stem goes is left alone, and the song fails.
+    // An unfinished stem of a run killed outright is removed; another program's file of such a name stays.
     ASSERT_EQ(Sh("ombrix -q --stems -o out/mix.wav song.mid"), 0);
+    for (const std::string& name : Names{"." + stems[0] + ".part-1-2", ".notes.txt.part-1-2"}) std::ofstream(At("out/mix/" + name)) << "left";
+    ASSERT_EQ(Sh("ombrix -q --stems -o out/mix.wav song.mid"), 0);
+    EXPECT_FALSE(fs::exists(At("out/mix/." + stems[0] + ".part-1-2")));
+    EXPECT_TRUE(fs::exists(At("out/mix/.notes.txt.part-1-2")));
+    // A text file where a stem goes is left alone, and the song fails.
     std::ofstream(At("out/mix/" + stems[1])) << "my notes\n";
     EXPECT_EQ(Sh("ombrix -q --stems -o out/mix.wav song.mid 2>err"), 1);
     EXPECT_EQ(Text("out/mix/" + stems[1]), "my notes\n");
@@ -238,6 +243,14 @@ TEST_F(HonestOutputs, SkippedFilesAreNotListedAsWritten) {
     fs::remove(At("lib/Conv/b.wav"));
     ASSERT_EQ(Sh("ombrix --skip-up-to-date lib >second.out 2>/dev/null"), 0);
     EXPECT_EQ(Text("second.out"), "lib/Conv/b.wav\n");
+}
+
+TEST_F(HonestOutputs, ALibraryOfManyFoldersConvertsUnderTheLowOpenFileLimitOfADesktop) {
+    // Each output folder holds a lock and a log for the whole run.
+    for (int i = 0; i < 60; ++i) Song("lib/d" + std::to_string(i) + "/a.mid");
+    EXPECT_EQ(Sh("ulimit -Sn 64 && ombrix -r -q -j2 -o out lib 2>err"), 0) << Text("err");
+    EXPECT_EQ(Text("err"), "");
+    EXPECT_TRUE(fs::exists(At("out/d59/a.wav")));
 }
 
 TEST_F(HonestOutputs, AFileThatFinishedAsTheRunWasInterruptedIsInTheLog) {

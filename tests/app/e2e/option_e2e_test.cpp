@@ -444,7 +444,7 @@ TEST_F(OptionRun, ASecondRunOnTheSameFolderWaitsForTheFirstOrFailsWithNoWait) {
                   "/Conv/.ombrix.lock); nothing was converted (--no-wait)\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.status"), "0\n");
     EXPECT_EQ(ReadFileBytes(root.path() + "/second.err"),
-              "ombrix: another run is converting into " + songs + "/Conv/; waiting for it to finish\n");
+              "ombrix: another run is converting into " + songs + "/Conv; waiting for it to finish\n");
     EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n" + songs + "/b.mid\r\nEND\r\n");
 }
 

