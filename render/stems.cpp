@@ -58,6 +58,12 @@ std::vector<Stem> PlanStems(const SongOptions& options, const std::array<bool, k
     return stems;
 }
 
+std::vector<Stem> PossibleStems(const SongOptions& options, std::string_view extension) {
+    std::array<bool, kMidiChannels> mayPlay;
+    mayPlay.fill(true);
+    return PlanStems(options, mayPlay, true, extension);
+}
+
 std::string StemFolder(const std::string& mixPath) {
     const std::filesystem::path mix(mixPath);
     const std::string name = mix.stem().string();

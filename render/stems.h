@@ -23,6 +23,10 @@ struct Stem {
 // order; then the click's stem when `clicks` sound in the mix.
 std::vector<Stem> PlanStems(const SongOptions& options, const std::array<bool, kMidiChannels>& sounding, bool clicks,
                             std::string_view extension);
+// Every stem a conversion with `options` may write, before the song is
+// prepared shows which channels sound: each used channel's that is not
+// muted, and the click's.
+std::vector<Stem> PossibleStems(const SongOptions& options, std::string_view extension);
 // The folder that takes the stems of the mix at `mixPath`: beside it, named
 // as the mix without its extension (a name of dots only followed by " stems"
 // instead), so always inside the mix's folder.

@@ -1,7 +1,6 @@
 // Output checks by file identity and by the sound files' signatures.
 #include "app/options/output_checks.h"
 
-#include <array>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -80,11 +79,7 @@ std::string CheckOutputs(ConversionPlan& plan, bool stems) {
 
 bool MayWriteStems(const std::string& mix, const SongOptions& options, AudioFormat format, UserReport& report) {
     const std::filesystem::path folder = StemFolder(mix);
-    // Which channels sound is known only once the song is prepared: every
-    // used channel's stem, and the click's, may be written.
-    std::array<bool, kMidiChannels> mayPlay;
-    mayPlay.fill(true);
-    for (const Stem& stem : PlanStems(options, mayPlay, true, AudioFormatExtension(format))) {
+    for (const Stem& stem : PossibleStems(options, AudioFormatExtension(format))) {
         const std::string path = (folder / stem.fileName).string();
         if (IsOtherThanSoundFile(path)) {
             report.Report(NotReplacedSoundLine(path));

@@ -296,6 +296,11 @@ TEST(Stems, EachPlayingChannelIsAStemTheDrumChannelsAreOneAndTheClicksHaveTheirO
     EXPECT_EQ(StemFolder("/x/Conv/song.flac"), "/x/Conv/song");
     // Without clicks in the mix there is no click stem.
     EXPECT_EQ(PlanStems(options, sounding, false, ".wav").size(), 3u);
+    // Before the song is prepared, any used channel that is not muted may sound.
+    std::vector<std::string> possible;
+    for (const Stem& stem : PossibleStems(options, ".wav")) possible.push_back(stem.fileName);
+    EXPECT_EQ(possible, (std::vector<std::string>{"01-Piano 1.wav", "02-Fingered_Bass.wav", "06-Piano 1.wav",
+                                                  "10-Standard Set.wav", "click.wav"}));
 }
 
 TEST(Stems, StemNamesAreReadableWhateverTheToneName) {
