@@ -17,10 +17,10 @@ set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program and the module link, the SoundFont the module
-# looks for, GTK 3 for the window, a font with Japanese glyphs for its
+# looks for, GTK 3 for the window, SDL2 for playing songs, a font with Japanese glyphs for its
 # Japanese texts, and the Arial-metric font its channel names are drawn in.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libfluidsynth3 (>= 2.3), libsndfile1 (>= 1.2), libebur128-1, libsamplerate0, fluid-soundfont-gm | timgm6mb-soundfont, libgtk-3-0 (>= 3.24), fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic | fonts-takao-gothic, fonts-liberation2 | fonts-liberation")
+    "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libfluidsynth3 (>= 2.3), libsndfile1 (>= 1.2), libebur128-1, libsamplerate0, fluid-soundfont-gm | timgm6mb-soundfont, libgtk-3-0 (>= 3.24), libsdl2-2.0-0 (>= 2.26), fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic | fonts-takao-gothic, fonts-liberation2 | fonts-liberation")
 
 set(OMBRIX_PACKAGE_DIR ${CPACK_PACKAGING_INSTALL_PREFIX}/${OMBRIX_INSTALL_DIR})
 foreach(script postinst prerm)

@@ -87,31 +87,47 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
         if (pid_ > 0) interrupted_.Watch(pid_);
         messageFd_ = other.messageFd_;
         errorFd_ = other.errorFd_;
-        other.pid_ = other.messageFd_ = other.errorFd_ = -1;
+        inputFd_ = other.inputFd_;
+        other.pid_ = other.messageFd_ = other.errorFd_ = other.inputFd_ = -1;
     }
     return *this;
 }
 
 ChildProcess ChildProcess::Start(const std::function<int(int messageFd)>& body) {
+    return Launch([&body](int messageFd, int) { return body(messageFd); }, false);
+}
+
+ChildProcess ChildProcess::StartWithInput(const std::function<int(int messageFd, int inputFd)>& body) {
+    return Launch(body, true);
+}
+
+ChildProcess ChildProcess::Launch(const std::function<int(int messageFd, int inputFd)>& body, bool withInput) {
     Pipe messages;
     Pipe errors;
-    if (!messages.Open() || !errors.Open()) {
+    Pipe input;
+    if (!messages.Open() || !errors.Open() || (withInput && !input.Open())) {
         messages.CloseBoth();
         errors.CloseBoth();
+        input.CloseBoth();
         return {};
     }
+    // The system rounds the size up to its smallest pipe, one page.
+    if (withInput) ::fcntl(messages.read, F_SETPIPE_SZ, 1);
     const int parent = static_cast<int>(::getpid());
     std::fflush(nullptr);  // nothing buffered is written twice
     const pid_t pid = ::fork();
     if (pid < 0) {
         messages.CloseBoth();
         errors.CloseBoth();
+        input.CloseBoth();
         return {};
     }
     if (pid == 0) {
         PrepareChild(parent);
         ::close(messages.read);
         ::close(errors.read);
+        if (input.write >= 0) ::close(input.write);
+        if (input.read >= 0) ::fcntl(input.read, F_SETFL, ::fcntl(input.read, F_GETFL) | O_NONBLOCK);
         if (::dup2(errors.write, STDERR_FILENO) < 0) ::_exit(kChildSetupFailed);
         ::close(errors.write);
         // Nothing may unwind out of the child into the parent's objects
@@ -119,7 +135,7 @@ ChildProcess ChildProcess::Start(const std::function<int(int messageFd)>& body) 
         // the parent's exit hooks are not the child's: it ends with _exit.
         int status = kChildFailed;
         try {
-            status = body(messages.write);
+            status = body(messages.write, input.read);
         } catch (...) {
         }
         std::fflush(nullptr);
@@ -127,16 +143,24 @@ ChildProcess ChildProcess::Start(const std::function<int(int messageFd)>& body) 
     }
     ::close(messages.write);
     ::close(errors.write);
+    if (input.read >= 0) ::close(input.read);
     for (int fd : {messages.read, errors.read}) ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     ChildProcess child;
     child.pid_ = pid;
     child.interrupted_.Watch(pid);
     child.messageFd_ = messages.read;
     child.errorFd_ = errors.read;
+    child.inputFd_ = input.write;
     return child;
 }
 
+void ChildProcess::CloseInput() {
+    if (inputFd_ >= 0) ::close(inputFd_);
+    inputFd_ = -1;
+}
+
 void ChildProcess::ReadMessages(std::string& into) { ReadAvailable(messageFd_, into); }
+void ReadAvailableBytes(int& fd, std::string& into) { ReadAvailable(fd, into); }
 void ChildProcess::ReadErrors(std::string& into) { ReadAvailable(errorFd_, into); }
 
 void ChildProcess::Kill() {
@@ -168,6 +192,7 @@ ChildEnd ChildProcess::Wait() {
 }
 
 void ChildProcess::Close() {
+    CloseInput();
     if (messageFd_ >= 0) ::close(messageFd_);
     if (errorFd_ >= 0) ::close(errorFd_);
     messageFd_ = errorFd_ = -1;

@@ -35,6 +35,11 @@ public:
     // workers and unfinished files and gets SIGTERM when the parent dies. Nothing is started
     // (Started() false) when the pipes or the fork fail.
     static ChildProcess Start(const std::function<int(int messageFd)>& body);
+    // The same, with a second pipe from the program to the child (`body`
+    // gets its read end, InputFd() is the write end), and a message pipe
+    // that holds only one page, so that a child streaming its results runs
+    // at most that far ahead of the program's reading.
+    static ChildProcess StartWithInput(const std::function<int(int messageFd, int inputFd)>& body);
 
     bool Started() const { return pid_ > 0; }
     int Pid() const { return pid_; }
@@ -42,6 +47,10 @@ public:
     // once the child has closed them and everything has been read.
     int MessageFd() const { return messageFd_; }
     int ErrorFd() const { return errorFd_; }
+    // Write end of the input pipe (StartWithInput), else -1.
+    int InputFd() const { return inputFd_; }
+    // Closes the input pipe: the child reads its end.
+    void CloseInput();
     // Appends what can be read now from the message pipe or the error pipe,
     // without waiting; closes a pipe at its end.
     void ReadMessages(std::string& into);
@@ -56,12 +65,19 @@ public:
     ChildEnd Wait();
 
 private:
+    static ChildProcess Launch(const std::function<int(int messageFd, int inputFd)>& body, bool withInput);
     void Close();
     int pid_ = -1;
     InterruptedWorker interrupted_;  // stops the child when the program is interrupted
     int messageFd_ = -1;
     int errorFd_ = -1;
+    int inputFd_ = -1;
 };
+
+
+// Appends what can be read from the non-blocking `fd` now, without
+// waiting; at the end of the pipe closes it and sets `fd` to -1.
+void ReadAvailableBytes(int& fd, std::string& into);
 
 // Writes all of `bytes` to `fd`, retrying interrupted and partial writes.
 // False when the write fails (the reader is gone).

@@ -6,12 +6,18 @@
 #include <optional>
 #include <string>
 
+#include "render/audio_format.h"
+
 class ConversionUi {
 public:
     virtual ~ConversionUi() = default;
     // Asks the user for the output file, starting in `folder` with the name
     // `songName`; the WAV file name, or nothing when the user does not confirm.
     virtual std::optional<std::string> ChooseOutputFile(const std::string& folder, const std::string& songName) = 0;
+    // Says what the next progress window is for: the song `songName`, the
+    // file `target` it is written into and that file's format. A progress
+    // that names nothing ignores it.
+    virtual void NameProgress(const std::string& /*songName*/, const std::string& /*target*/, AudioFormat /*format*/) {}
     // Shows the progress window with the bar's range [lower, upper].
     virtual void OpenProgress(int lower, int upper) = 0;
     // Runs pending window events so that windows repaint between blocks.

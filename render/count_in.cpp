@@ -43,6 +43,19 @@ int BeatOf(const SongOptions& options, int length, std::uint8_t meter, bool file
     return length;
 }
 
+// Puts a pre-count click at each beat into `part`.
+void PutClicks(SongContainer& render, int part, const std::vector<Beat>& beats, int velocity) {
+    CursorGuard drums(render, PartSlot(part));
+    TrackEvent click = MakeEvent(kClickNote);
+    click.SetGate(kClickGate);
+    click.SetU8(6, static_cast<std::uint8_t>(velocity));
+    click.SetU8(kNoteAttributeAt, 1);
+    for (const Beat& beat : beats) {
+        Seek(*drums, beat.tick, 0);
+        InsertAtTime(*drums, click);
+    }
+}
+
 }  // namespace
 
 std::optional<CountIn> PlanCountIn(SongContainer& render, const SongOptions& options, int firstNote, bool fileClick) {
@@ -91,15 +104,18 @@ std::vector<Beat> CountInBeats(const CountIn& countIn) {
 bool InsertPreCountClicks(SongContainer& render, const std::vector<Beat>& beats, int velocity) {
     for (int part = 0; part < kPartCount; ++part) {
         if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) continue;
-        CursorGuard drums(render, PartSlot(part));
-        TrackEvent click = MakeEvent(kClickNote);
-        click.SetGate(kClickGate);
-        click.SetU8(6, static_cast<std::uint8_t>(velocity));
-        click.SetU8(kNoteAttributeAt, 1);
-        for (const Beat& beat : beats) {
-            Seek(*drums, beat.tick, 0);
-            InsertAtTime(*drums, click);
-        }
+        PutClicks(render, part, beats, velocity);
+        return true;
+    }
+    return false;
+}
+
+bool InsertPreCountClicksApart(SongContainer& render, const std::vector<Beat>& beats, int velocity) {
+    for (int part = kPartCount - 1; part >= 0; --part) {
+        const Track* track = render.SlotTrack(PartSlot(part));
+        if (track != nullptr && track->count > 1) continue;
+        render.partChannel[part] = kDrumChannelNibble;
+        PutClicks(render, part, beats, velocity);
         return true;
     }
     return false;

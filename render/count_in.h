@@ -42,3 +42,7 @@ std::vector<Beat> CountInBeats(const CountIn& countIn);
 // Puts a pre-count click for each beat into the first part on MIDI channel
 // 10, at `velocity`. False when no part is on channel 10.
 bool InsertPreCountClicks(SongContainer& render, const std::vector<Beat>& beats, int velocity);
+// The same into a part of their own routed to MIDI channel 10, the last empty
+// one (a player that mutes the drums live leaves them sounding; the click
+// takes the first empty part). False when every part is taken.
+bool InsertPreCountClicksApart(SongContainer& render, const std::vector<Beat>& beats, int velocity);

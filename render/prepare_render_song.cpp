@@ -232,20 +232,28 @@ void CopyMeasureTrack(SongContainer& loaded, SongContainer& render) {
 // The count-in and the click: one grid, the click's first bars being the
 // count-in. `firstNote` is the song's first note (-1: none) and `songEnd`
 // its end, before the count-in; a `section` counts in on its meter's beats.
-// True when a click sounds.
-bool AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool section,
-               bool clicks) {
+// The count-in's place goes into `prepared`.
+void AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool section,
+               bool clicks, PreCountPlace place, PreparedSong& prepared) {
     // The click's beats are those of the song's own bars; the count-in then
     // moves them with the music.
     std::vector<Beat> beats;
     if (options.click) beats = SongBeats(render, TickToMeasure(render, songEnd));
     std::optional<CountIn> countIn;
     if (options.preCount) countIn = PlanCountIn(render, options, firstNote, !options.click && !section);
-    if (countIn) OpenCountInGap(render, *countIn);
-    if (!clicks) return false;
+    if (countIn) {
+        OpenCountInGap(render, *countIn);
+        prepared.preCountFirst = countIn->at;
+        prepared.preCountGap = countIn->gap;
+    }
+    if (!clicks) return;
     if (!options.click) {
-        if (!countIn) return false;
-        return InsertPreCountClicks(render, CountInBeats(*countIn), ClickVelocity(kPreCountVelocity, options.clickLevelDb));
+        if (!countIn) return;
+        const int velocity = ClickVelocity(kPreCountVelocity, options.clickLevelDb);
+        prepared.clicksSound = place == PreCountPlace::kOwnPart
+                                   ? InsertPreCountClicksApart(render, CountInBeats(*countIn), velocity)
+                                   : InsertPreCountClicks(render, CountInBeats(*countIn), velocity);
+        return;
     }
     if (countIn) {
         ShiftBeats(beats, countIn->at, countIn->gap);
@@ -253,12 +261,13 @@ bool AddClicks(const SongOptions& options, SongContainer& render, int firstNote,
         std::erase_if(counted, [&](const Beat& beat) { return beat.tick >= countIn->at + countIn->gap; });
         beats.insert(beats.begin(), counted.begin(), counted.end());
     }
-    return InsertClicks(render, beats, options.clickLevelDb) && !beats.empty();
+    prepared.clicksSound = InsertClicks(render, beats, options.clickLevelDb) && !beats.empty();
 }
 
 }  // namespace
 
-PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render, bool clicks) {
+PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render, bool clicks,
+                               PreCountPlace place) {
     PreparedSong prepared;
     render.Clear();
     render.Reset();
@@ -301,6 +310,6 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
         songEnd = SongEndTick(render);
     }
     prepared.soundingChannels = notes.sounding;
-    prepared.clicksSound = AddClicks(options, render, notes.first, songEnd, section, clicks);
+    AddClicks(options, render, notes.first, songEnd, section, clicks, place, prepared);
     return prepared;
 }

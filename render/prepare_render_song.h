@@ -15,6 +15,14 @@ struct PreparedSong {
     // Channels with notes in the converted span, muted or not.
     std::array<bool, kMidiChannels> soundingChannels{};
     bool clicksSound = false;  // a count-in or click sounds
+    int preCountFirst = 0;        // the tick the count-in went in front of
+    int preCountGap = 0;          // its length in ticks, 0 when there is none
+};
+
+// Where the clicks of the count-in go.
+enum class PreCountPlace {
+    kDrumPart,  // into the song's first drum part, as a conversion writes them
+    kOwnPart,   // into a part of their own on MIDI channel 10, which a mute of the drums leaves sounding
 };
 
 // Empties `render` and fills it with a copy of `loaded` with `options`
@@ -27,4 +35,4 @@ struct PreparedSong {
 // Without `clicks` the count-in and the click keep their time but sound
 // nothing.
 PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options, SongContainer& render,
-                               bool clicks = true);
+                               bool clicks = true, PreCountPlace place = PreCountPlace::kDrumPart);

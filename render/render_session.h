@@ -9,6 +9,7 @@
 
 class ChordProcess;
 class SongContainer;
+struct SynthModule;
 
 // The engine of the running conversion, or null.
 extern ChordProcess* g_pEngine;
@@ -21,7 +22,15 @@ constexpr int kMaxTailMs = 30000;
 // its beginning; `bufferBytes` and `framesPerBlock` receive the block size.
 // Returns the song's length in ms (>= 0), or the negative binding result, or
 // -1 when the song cannot be played.
-int BeginRender(SongContainer& song, int& bufferBytes, int& framesPerBlock);
+// The clock plays the song's tempi at `tempoScale` percent.
+int BeginRender(SongContainer& song, int& bufferBytes, int& framesPerBlock, int tempoScale = 100);
+// Plays `song` (borrowed until EndRender) from its beginning on the module
+// bound by BeginRender, after silencing the module and resetting it to its
+// starting state (every channel's sound and controllers, General MIDI
+// system on). Returns as BeginRender does; -1 when no render is running.
+int RestartRender(SongContainer& song, int tempoScale);
+// The record of the bound module, or null when no render is running.
+SynthModule* RenderModule();
 // Renders the next block into `block` (bufferBytes long). Returns the elapsed
 // render time in ms after this block (> 0), or 0 when the song is over; the
 // block of a 0 result is not part of the song.

@@ -11,12 +11,13 @@
 set -euo pipefail
 
 # What building the program and the module needs; the GTK headers give the
-# program its window.
+# program its window, SDL2's its audio output for playing songs.
 packages=(
   cmake g++ make pkg-config
   libfluidsynth-dev
   libsndfile1-dev libebur128-dev libsamplerate0-dev
   libgtk-3-dev
+  libsdl2-dev
   gettext
 )
 # What the window draws its texts with (the Debian package depends on them too).
@@ -31,6 +32,8 @@ test_packages=(
   sox flac opus-tools mpg123 ffmpeg
   libgtk-3-dev libcairo2-dev libpango1.0-dev
   xvfb xauth xdotool x11-utils imagemagick
+  openbox
+  dbus-daemon at-spi2-core python3-pyatspi
   "${window_fonts[@]}"
   time
   locales

@@ -75,6 +75,16 @@ private:
     DestroyMFn destroy_ = nullptr;
 };
 
+// Changes the channel messages on their way to the module while a song
+// plays (the live mutes of playback). It sends what it lets through, or
+// anything else, with SynthModule::SendShortDirect.
+class ShortMessageFilter {
+public:
+    virtual ~ShortMessageFilter() = default;
+    // `message` is on its way from part `part` (0-255; -1 when it is no part's).
+    virtual void Pass(std::uint32_t message, int part) = 0;
+};
+
 // One conversion's module record. The library is declared before the
 // instance so that the instance is destroyed while the library is loaded.
 struct SynthModule {
@@ -89,9 +99,19 @@ struct SynthModule {
     std::int32_t endOfSong = 0;  // set by the engine when the song has ended
     // Borrowed per-part channel bytes (port x 16 + channel) of the song being played.
     const std::uint8_t* channelTable = nullptr;
+    // Borrowed; when set, the engine's channel messages go through it.
+    ShortMessageFilter* filter = nullptr;
 
-    // Sends one channel message to the instance.
-    void SendShort(std::uint32_t message) const { entry.sendShortMsg(instance.Handle(), 0, message); }
+    // Sends one channel message of part `part` to the instance, through the filter if there is one.
+    void SendShort(std::uint32_t message, int part = -1) const {
+        if (filter != nullptr) {
+            filter->Pass(message, part);
+        } else {
+            SendShortDirect(message);
+        }
+    }
+    // Sends one channel message to the instance as it is.
+    void SendShortDirect(std::uint32_t message) const { entry.sendShortMsg(instance.Handle(), 0, message); }
     // Sends one exclusive message; returns the low byte of the module's answer.
     int SendLong(const std::uint8_t* data, int length) const {
         return entry.sendLongMsg(instance.Handle(), 0, data, length) & 0xFF;

@@ -69,6 +69,23 @@ int TempoClock::TickToMs(int tick) const {
     return TruncateMs(TruncateMs(ms) + static_cast<double>(msBase));
 }
 
+int TempoClock::MsToTick(int ms) const {
+    if (ms <= msBase) return tickBase;
+    // In whole numbers, so that the tick of a whole millisecond is exact.
+    const long long ticks = static_cast<long long>(ms - msBase) * EffectiveTempo(rawTempo, tempoScale) /
+                            static_cast<long long>(kTickMsTimesTempo);
+    return static_cast<int>(std::min<long long>(ticks + tickBase, INT_MAX));
+}
+
+void TempoClock::Rescale(int scalePercent, int ms) {
+    // The new segment starts on a whole tick at or before `ms`, at that tick's time.
+    const int tick = MsToTick(ms);
+    msBase = TickToMs(tick);
+    tickBase = tick;
+    tempoScale = scalePercent;
+    msPerTick = kTickMsTimesTempo / EffectiveTempo(rawTempo, tempoScale);
+}
+
 void TempoClock::StartClock(int startMs, int startTick, int tempo) {
     currentMs = msBase = startMs;
     currentTick = tickBase = startTick;

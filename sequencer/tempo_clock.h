@@ -39,6 +39,11 @@ struct TempoClock {
     void ApplyTempo();
     // Time of a tick on the running map (a tick before the tick base maps to the ms base).
     int TickToMs(int tick) const;
+    // The tick playing at `ms` on the running map (never before the tick base).
+    int MsToTick(int ms) const;
+    // Changes the scale from the tick playing at `ms` on, so that what has
+    // played keeps its time and what follows plays at the new scale.
+    void Rescale(int scalePercent, int ms);
     // Resets the clock at play start: both bases at the start, then `tempo` applied.
     void StartClock(int startMs, int startTick, int tempo);
 };

@@ -230,7 +230,7 @@ int ToQ1::EmitEvent(std::uint32_t message, int code) {
     if (code >= kFirstPartSlot && code <= kLastPartSlot) {
         // Parts routed to a channel above 15 (another port) make no sound.
         const std::uint8_t channel = ChannelOfPart(code);
-        if (channel <= kHighestChannel) module_.SendShort(message + channel);
+        if (channel <= kHighestChannel) module_.SendShort(message + channel, code - kFirstPartSlot);
         return 0;
     }
     if (code == OutputCode::kSongEnd) module_.endOfSong = 1;

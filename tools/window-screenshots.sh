@@ -46,7 +46,7 @@ shoot() {  # song-argument output-file actions (x,y clicks or key:<keys>)...
     done
     sleep 0.3
     import -window "$window" "$file"
-    xdotool windowfocus --sync "$window" key Escape 2>/dev/null
+    xdotool windowfocus --sync "$window" key ctrl+q 2>/dev/null
     wait $pid
     echo "wrote $file"
 }

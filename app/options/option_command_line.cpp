@@ -40,6 +40,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"drop-empty-bars", 0, Value::kNone},
     {"list", 0, Value::kNone},
     {"bars", 0, Value::kNone},
+    {"play", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
     {"no-wait", 0, Value::kNone},
@@ -162,6 +163,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.list = true;
     } else if (definition.name == "bars") {
         request.bars = true;
+    } else if (definition.name == "play") {
+        request.play = true;
     } else if (definition.name == "jobs") {
         const auto jobs = ParseWholeNumber(text, 1, kMaxJobs);
         if (!jobs) return "jobs " + Quoted(text) + " is not a whole number from 1 to " + std::to_string(kMaxJobs);
@@ -220,6 +223,24 @@ bool IsOptionCommandLine(int argc, const char* const* argv) {
     }
     return false;
 }
+
+namespace {
+
+// What --play cannot be combined with; empty when nothing.
+std::string CheckPlayRequest(const ConversionRequest& request) {
+    if (request.output) return "--play plays the song and writes no file; leave out --output (-o)";
+    if (request.list || request.stems || request.filesFrom || request.report) {
+        return "--play plays one song; it does not go with --list, --stems, --files-from or --report";
+    }
+    // These act on a finished file: the whole song measured, or its encoding.
+    if (request.peakDbfs || request.loudnessLufs || request.format || request.quality) {
+        return "--play plays the song as it renders; leave out --normalize, --loudness, --format and --quality";
+    }
+    if (request.inputs.size() != 1) return "--play plays one song; give exactly one MIDI file";
+    return {};
+}
+
+}  // namespace
 
 ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& arguments) {
     ParsedCommandLine parsed;
@@ -283,6 +304,7 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
     }
     if (error.empty() && request.shard && request.shardFromEnvironment) error = "give --shard or --shard-from-env, not both";
     if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version) error = "no input given";
+    if (error.empty() && request.play) error = CheckPlayRequest(request);
     if (error.empty()) error = CheckOutputChoice(request);
     return parsed;
 }
@@ -349,6 +371,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         line a bar where the meter or tempo changes, a marker
                         stands or --measures points: bar, start time, meter,
                         tempo, markers; then "end" and the song's length
+      --play            do not convert: play the one input with the same
+                        choices (no -o); on a terminal Space pauses, Left and
+                        Right move a measure, Home goes to the start, + and -
+                        change the tempo by 5 percent, q quits
   -j, --jobs N          convert up to N files at once (default: the number of cores)
   -q, --quiet           no progress output, and no list of written files
   -r, --recursive       convert folders with their subfolders; with -o the

@@ -36,6 +36,7 @@ struct ConversionRequest {
     bool dropEmptyBars = false;          // --drop-empty-bars
     bool list = false;
     bool bars = false;                   // --bars: list the bar map, convert nothing
+    bool play = false;  // --play: play the one input instead of converting it
     int jobs = 0;  // 0: one per core
     bool quiet = false;
     bool noWait = false;  // fail instead of waiting for another run on the same folder

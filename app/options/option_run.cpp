@@ -19,11 +19,13 @@
 #include "app/options/library_plan.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/play_command.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/open_file_limit.h"
 #include "platform/program_folder.h"
+#include "platform/sdl_audio_output.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/user_report.h"
@@ -96,6 +98,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     app.CreateTimeline();
     COmbrixDlg dlg;
     dlg.m_toneLibrary = LoadToneLibrary();
+    if (request.play) {
+        if (!DiscoverSynthModule()) {
+            std::cerr << kModuleNotInstalledMessage << '\n'
+                      << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
+            return kExitFailure;
+        }
+        SdlAudioOutput output;
+        return PlaySong(dlg, app.CurrentSong(), request, output);
+    }
     std::string error;
     std::optional<ConversionPlan> plan = PlanRequest(request, error);
     if (!plan) {

@@ -1,12 +1,15 @@
 // The path-given song open of the main window object.
 #include "app/song/open_midi_file.h"
 
+#include <optional>
+
 #include "app/song/channel_profile.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/part_finder.h"
 #include "import/load_midi_file.h"
 #include "import/smf_buf.h"
 #include "model/measure.h"
+#include "model/song_container.h"
 #include "platform/user_report.h"
 #include "tone/channel_info.h"
 
@@ -20,16 +23,31 @@ SongPathParts SplitSongPath(std::string_view path) {
     return {std::string(folder), std::string(name)};
 }
 
-void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) {
-    const MidiFileLoad load = LoadMidiFile(path, dlg.m_song, report);
-    if (load.result != 0) {
-        dlg.m_strSongName.clear();
-        return;
-    }
+namespace {
+
+// Imports the file at `path` into `song`; nothing when it fails, said through `report`.
+std::optional<MidiFileLoad> ImportSong(const std::string& path, SongContainer& song, UserReport& report) {
+    const MidiFileLoad load = LoadMidiFile(path, song, report);
+    if (load.result != 0) return std::nullopt;
     // The import keeps every event within the ticks the engine can play; a
     // song that reaches their end was cut there.
-    if (SongEndTick(dlg.m_song) >= kMaxImportTick - 1) {
+    if (SongEndTick(song) >= kMaxImportTick - 1) {
         report.Report(kSongTooLongLine);
+        return std::nullopt;
+    }
+    return load;
+}
+
+}  // namespace
+
+bool MidiFileOpens(const std::string& path, UserReport& report) {
+    SongContainer scratch{1};
+    return ImportSong(path, scratch, report).has_value();
+}
+
+void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) {
+    const std::optional<MidiFileLoad> load = ImportSong(path, dlg.m_song, report);
+    if (!load) {
         dlg.m_strSongName.clear();
         return;
     }
@@ -37,8 +55,8 @@ void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report) 
     dlg.m_strLastFolder = std::move(parts.folder);
     dlg.m_strSongName = std::move(parts.name);
     ResetSongOptions(dlg.m_songOptions);
-    dlg.m_songOptions.clickTicks = load.preCount.clickTicks;
-    dlg.m_songOptions.clicksPerMeasure = load.preCount.clicksPerMeasure;
+    dlg.m_songOptions.clickTicks = load->preCount.clickTicks;
+    dlg.m_songOptions.clicksPerMeasure = load->preCount.clicksPerMeasure;
     ChannelInfoPass(dlg.m_song, dlg.m_songOptions, dlg.m_toneLibrary.get());
-    FindParts(ProfileSong(dlg.m_song, dlg.m_songOptions.drumChannel, load.karaokeTicks), dlg.m_songOptions);
+    FindParts(ProfileSong(dlg.m_song, dlg.m_songOptions.drumChannel, load->karaokeTicks), dlg.m_songOptions);
 }

@@ -28,3 +28,8 @@ inline constexpr char kSongTooLongLine[] =
 // file's pre-count and the channel information follow the file; on failure
 // the song name is emptied, so that no stale song counts as loaded.
 void OpenMidiFile(COmbrixDlg& dlg, const std::string& path, UserReport& report);
+
+// True when OpenMidiFile would open the file at `path`: it is imported into
+// a song of its own, so that a loaded song stays as it is whatever the
+// file holds. Why it would fail goes to `report`.
+bool MidiFileOpens(const std::string& path, UserReport& report);

@@ -53,6 +53,27 @@ TEST(OptionCommandLine, LeavesTheFolderBatchAndABareSongToTheirOwnCommandLines) 
     EXPECT_FALSE(ChoosesOptions({"my", "-ok.mid"}));
 }
 
+TEST(OptionCommandLine, PlayTakesOneSongWithEveryPracticeOptionButNoOutput) {
+    const ParsedCommandLine played = Parse({"--play", "song.mid", "--minus", "bass", "--tempo", "80", "--measures", "3-4"});
+    EXPECT_EQ(played.error, "");
+    EXPECT_TRUE(played.request.play);
+    EXPECT_EQ(played.request.tempoPercent, 80);
+    EXPECT_EQ(played.request.inputs, std::vector<std::string>{"song.mid"});
+    EXPECT_FALSE(Parse({"song.mid", "--tempo", "80"}).request.play);
+
+    EXPECT_EQ(Parse({"--play", "-o", "a.wav", "song.mid"}).error,
+              "--play plays the song and writes no file; leave out --output (-o)");
+    EXPECT_EQ(Parse({"--play", "a.mid", "b.mid"}).error, "--play plays one song; give exactly one MIDI file");
+    EXPECT_NE(Parse({"--play", "--list", "a.mid"}).error, "");
+    // What only a finished file can have.
+    for (const char* option : {"--normalize", "--loudness", "--format=flac", "--quality=3"}) {
+        EXPECT_EQ(Parse({"--play", option, "a.mid"}).error,
+                  "--play plays the song as it renders; leave out --normalize, --loudness, --format and --quality")
+            << option;
+    }
+    EXPECT_NE(Parse({"--play"}).error, "");
+}
+
 TEST(OptionCommandLine, TakesAValueThatLooksLikeAnOptionAsTheValue) {
     const ParsedCommandLine shortForm = Parse({"song.mid", "-o", "--weird.wav"});
     ASSERT_EQ(shortForm.error, "");

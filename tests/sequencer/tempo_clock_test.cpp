@@ -42,6 +42,21 @@ TEST(TempoClock, TheScaleSlowsEveryTempoDownToOneHundredthOfABpm) {
     EXPECT_EQ(clock.TickToMs(480), 1);
 }
 
+TEST(TempoClock, ARescaleKeepsWhatHasPlayedAndSlowsWhatFollows) {
+    TempoClock clock = ClockAt(12000);  // a quarter (480 ticks) every 500 ms
+    EXPECT_EQ(clock.MsToTick(1000), 960);
+    clock.Rescale(50, 1000);            // half speed from 1 s on
+    EXPECT_EQ(clock.TickToMs(960), 1000);
+    EXPECT_EQ(clock.TickToMs(1440), 2000);  // the next quarter takes 1000 ms
+    EXPECT_EQ(clock.MsToTick(2000), 1440);
+    EXPECT_EQ(clock.tempoScale, 50);
+    // Between ticks the new segment starts on the tick before: nothing moves back.
+    clock.Rescale(100, 2001);
+    EXPECT_EQ(clock.TickToMs(1440), 2000);
+    EXPECT_EQ(clock.TickToMs(1920), 2500);
+    EXPECT_EQ(clock.MsToTick(0), 1440);  // before the segment: its first tick
+}
+
 TEST(TempoClock, HalfMillisecondsRoundUp) {
     const TempoClock clock = ClockAt(25000);  // 0.5 ms a tick
     EXPECT_EQ(clock.TickToMs(1), 1);

@@ -32,6 +32,7 @@ constexpr Colour kKeyBottom{60, 63, 70};
 constexpr Colour kGreen{86, 214, 104};        // VOLUME DOWN lamp
 constexpr Colour kYellow{246, 212, 56};       // MUTE lamp
 constexpr Colour kRed{226, 66, 52};           // "removed" cross
+constexpr Colour kRedLabel{255, 140, 125};    // a removed part's name: 4.5:1 on its key
 }  // namespace Palette
 
 // Sets `colour` (with `alpha`) as the source.

@@ -115,7 +115,18 @@ void PaintVolumeDownOn(cairo_t* cr)
 
 void PaintMuteOn(cairo_t* cr)
 {
-    PaintStrip(cr, 16, [](cairo_t* c, bool pressed) { ChannelKey(c, pressed, Palette::kYellow, true); });
+    // More than a lit lens: the whole cap turns yellow and shows a dark bar,
+    // so that a muted channel shows by its fill and shape as well.
+    PaintStrip(cr, 16, [](cairo_t* c, bool pressed) {
+        KeyCap(c, 0, 0, 16, 16, 3, pressed);
+        const double shift = pressed ? 1 : 0;
+        SetColour(c, Palette::kYellow);
+        RoundedRect(c, 2, 2 + shift, 12, 11, 2);
+        cairo_fill(c);
+        SetColour(c, Palette::kEdgeDark);
+        cairo_rectangle(c, 4, 6.5 + shift, 8, 2.5);
+        cairo_fill(c);
+    });
 }
 
 void PaintChannelSwitchDisabled(cairo_t* cr)

@@ -217,7 +217,7 @@ void PartFace(cairo_t* cr, Part part, bool removed, bool pressed)
     if (removed) {
         Picture(cr, part, Mix(Palette::kLabelDim, face, 0.45), face);
         CrossOut(cr);
-        DrawText(cr, NameOf(part), kWidth / 2.0, 44, 10, true, Palette::kRed, Align::kCentre, 1.0);
+        DrawText(cr, NameOf(part), kWidth / 2.0, 44, 10, true, Palette::kRedLabel, Align::kCentre, 1.0);
     } else {
         Picture(cr, part, pressed ? Mix(Palette::kLabel, Palette::kAccent, 0.45) : Palette::kLabel, face);
         DrawText(cr, NameOf(part), kWidth / 2.0, 44, 10, true, Palette::kLabel, Align::kCentre, 1.0);

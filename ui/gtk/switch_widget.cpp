@@ -23,7 +23,7 @@ std::optional<MouseButton> ButtonOf(const GdkEventButton* event)
 
 }  // namespace
 
-SwitchWidget::SwitchWidget(CQBXBitmapSwitch2& control) : control_(control), widget_(gtk_drawing_area_new())
+SwitchWidget::SwitchWidget(CQBXBitmapSwitch2& control) : control_(control), widget_(NewControlArea(*this, true))
 {
     g_object_ref_sink(widget_);
     gtk_widget_set_size_request(widget_, control.Rect().width, control.Rect().height);
@@ -38,6 +38,7 @@ SwitchWidget::SwitchWidget(CQBXBitmapSwitch2& control) : control_(control), widg
 SwitchWidget::~SwitchWidget()
 {
     control_.AttachWindow(nullptr);
+    DetachControlArea(widget_);
     g_signal_handlers_disconnect_by_data(widget_, this);
     g_object_unref(widget_);
 }
@@ -45,6 +46,20 @@ SwitchWidget::~SwitchWidget()
 void SwitchWidget::Invalidate()
 {
     gtk_widget_queue_draw(widget_);
+    // The state or the usability may have changed.
+    NotifyControlChanged(widget_);
+}
+
+void SwitchWidget::Describe(std::function<std::string()> name, Role role)
+{
+    name_ = std::move(name);
+    role_ = role;
+}
+
+void SwitchWidget::Activate()
+{
+    control_.OnButtonDown(MouseButton::kLeft);
+    control_.OnButtonUp(MouseButton::kLeft);
 }
 
 void SwitchWidget::UpdateNow()
@@ -54,8 +69,12 @@ void SwitchWidget::UpdateNow()
 
 gboolean SwitchWidget::OnDraw(GtkWidget*, cairo_t* cr, gpointer self)
 {
-    CairoCanvas canvas(cr);
-    static_cast<SwitchWidget*>(self)->control_.OnPaint(canvas);
+    auto* widget = static_cast<SwitchWidget*>(self);
+    {
+        CairoCanvas canvas(cr);
+        widget->control_.OnPaint(canvas);
+    }
+    DrawFocusRing(widget->widget_, cr, widget->control_.Rect().width, widget->control_.Rect().height);
     return TRUE;
 }
 

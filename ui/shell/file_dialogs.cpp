@@ -16,6 +16,8 @@ namespace {
 // A size that fits small screens; the user may enlarge the dialog.
 constexpr int kDialogWidth = 720;
 constexpr int kDialogHeight = 480;
+// The height of a window manager's title bar, assumed before it is known.
+constexpr int kAssumedTitleBar = 32;
 // The save dialog's file types keep their format here.
 constexpr char kFormatKey[] = "ombrix-audio-format";
 
@@ -71,9 +73,9 @@ void AddFilter(GtkWidget* dialog, const char* name, std::initializer_list<const 
 }
 
 // The file chooser picks its own size once it is shown (a remembered one,
-// or one from its contents), whatever was asked for: a dialog larger than
-// the monitor's work area is shrunk to it, so that its buttons stay on
-// the screen.
+// or one from its contents), whatever was asked for: a dialog whose frame
+// (title bar and borders included) is larger than the monitor's work area
+// is shrunk to fit it, so that its buttons stay on the screen.
 void FitToWorkArea(GtkWidget* dialog, gpointer) {
     GdkWindow* window = gtk_widget_get_window(dialog);
     if (!window) return;
@@ -84,8 +86,16 @@ void FitToWorkArea(GtkWidget* dialog, gpointer) {
     int width = 0;
     int height = 0;
     gtk_window_get_size(GTK_WINDOW(dialog), &width, &height);
-    if (width <= area.width && height <= area.height) return;
-    gtk_window_resize(GTK_WINDOW(dialog), std::min(width, area.width), std::min(height, area.height));
+    // What the window manager adds around the client; until it has framed
+    // the dialog, a title bar of a usual height is assumed.
+    GdkRectangle frame{};
+    gdk_window_get_frame_extents(window, &frame);
+    const int frameWidth = frame.width > width ? frame.width - width : 0;
+    const int frameHeight = frame.height > height ? frame.height - height : kAssumedTitleBar;
+    const int fitWidth = area.width - frameWidth;
+    const int fitHeight = area.height - frameHeight;
+    if (width <= fitWidth && height <= fitHeight) return;
+    gtk_window_resize(GTK_WINDOW(dialog), std::min(width, fitWidth), std::min(height, fitHeight));
     gtk_window_move(GTK_WINDOW(dialog), area.x, area.y);
 }
 

@@ -4,6 +4,9 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/song/ombrix_dlg.h"
+
+#include "platform/text.h"
 #include "platform/translation.h"
 
 #include "resources/resource_ids.h"
@@ -11,6 +14,8 @@
 #include "ui/shell/about_box.h"
 #include "ui/shell/file_dialogs.h"
 #include "ui/shell/pango_window_canvas.h"
+#include "ui/shell/practice_dialog.h"
+#include "ui/window/control_names.h"
 
 namespace {
 
@@ -20,6 +25,11 @@ constexpr guint kRightButton = 3;
 constexpr char kSwitchIdKey[] = "ombrix-switch-id";
 // The context menu entry's command, kept on the entry.
 constexpr char kMenuCommandKey[] = "ombrix-menu-command";
+// The tempo control's ring goes round the digits, clear of them.
+constexpr int kTempoRingMargin = 3;
+constexpr PixelRect kTempoRingRect{kTempoDisplayRect.x - kTempoRingMargin, kTempoDisplayRect.y - kTempoRingMargin,
+                                   kTempoDisplayRect.width + 2 * kTempoRingMargin,
+                                   kTempoDisplayRect.height + 2 * kTempoRingMargin};
 
 // Whether `keyval` is a tempo key: true for up (Up, +), false for down
 // (Down, -), nothing for other keys.
@@ -48,7 +58,7 @@ struct GtkMainWindow::TimerTick {
 };
 
 GtkMainWindow::GtkMainWindow(COmbrixDlg& dlg, SongContainer& renderSong)
-    : logic_(dlg, renderSong, *this, settings_) {
+    : dlg_(dlg), logic_(dlg, renderSong, *this, settings_) {
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
     g_object_ref_sink(window_);
     messages_ = std::make_unique<MessageBoxReport>(GTK_WINDOW(window_));
@@ -65,6 +75,9 @@ GtkMainWindow::~GtkMainWindow() {
     for (const auto& [id, source] : timers_) g_source_remove(source);
     conversion_.reset();
     for (const auto& widget : switchWidgets_) g_signal_handlers_disconnect_by_data(widget->Widget(), this);
+    g_signal_handlers_disconnect_by_data(window_, this);
+    DetachControlArea(tempoArea_);
+    g_object_unref(tempoArea_);
     switchWidgets_.clear();
     if (!destroyed_) gtk_widget_destroy(window_);
     g_object_unref(window_);
@@ -98,9 +111,28 @@ void GtkMainWindow::BuildWidgets() {
         g_signal_connect(area, "enter-notify-event", G_CALLBACK(OnSwitchCrossing), this);
         g_signal_connect(area, "leave-notify-event", G_CALLBACK(OnSwitchCrossing), this);
         g_signal_connect(area, "grab-notify", G_CALLBACK(OnGrabNotify), this);
+        const int id = control->Id();
+        const bool command = id == SwitchId::kLoad || id == SwitchId::kConvert;
+        widget->Describe([this, id] { return SwitchName(id, dlg_.m_songOptions); },
+                         command ? Role::kPushButton : Role::kToggleButton);
         switchWidgets_.push_back(std::move(widget));
     }
+    // The tempo display: a control of its own for the keyboard and for
+    // assistive technologies; it leaves the pointer and the drawing to the skin.
+    tempoArea_ = NewControlArea(*this, false);
+    g_object_ref_sink(tempoArea_);
+    gtk_widget_set_size_request(tempoArea_, kTempoDisplayRect.width, kTempoDisplayRect.height);
+    gtk_fixed_put(GTK_FIXED(fixed), tempoArea_, kTempoDisplayRect.x, kTempoDisplayRect.y);
     gtk_container_add(GTK_CONTAINER(window_), fixed);
+
+    const auto widgetOf = [this](int id) {
+        for (const auto& widget : switchWidgets_)
+            if (GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget->Widget()), kSwitchIdKey)) == id) return widget->Widget();
+        return static_cast<GtkWidget*>(nullptr);
+    };
+    focusOrder_ = {widgetOf(SwitchId::kLoad), widgetOf(SwitchId::kConvert), tempoArea_};
+    for (const int id : SwitchesAfterTempo()) focusOrder_.push_back(widgetOf(id));
+    gtk_window_set_focus(window, focusOrder_.front());
 
     BuildMenu();
 
@@ -113,6 +145,7 @@ void GtkMainWindow::BuildWidgets() {
     g_signal_connect(window_, "focus-out-event", G_CALLBACK(OnGrabBroken), this);
     g_signal_connect(window_, "unmap-event", G_CALLBACK(OnGrabBroken), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
+    g_signal_connect(window_, "set-focus", G_CALLBACK(OnSetFocus), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(OnDestroy), this);
 }
 
@@ -127,6 +160,8 @@ void GtkMainWindow::BuildMenu() {
         gtk_menu_shell_append(GTK_MENU_SHELL(menu_), item);
         return item;
     };
+    add(gtk_menu_item_new_with_mnemonic(Tr("_Practice...")), MenuCommand::kPractice, GDK_KEY_p, GDK_CONTROL_MASK);
+    gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
     keyUpItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Up")), MenuCommand::kKeyUp, GDK_KEY_Up, GDK_CONTROL_MASK);
     keyDownItem_ =
         add(gtk_menu_item_new_with_mnemonic(Tr("Key _Down")), MenuCommand::kKeyDown, GDK_KEY_Down, GDK_CONTROL_MASK);
@@ -145,6 +180,9 @@ void GtkMainWindow::OnMenuItem(GtkMenuItem* item, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
     PracticeChoices& practice = window->logic_.Practice();
     switch (static_cast<MenuCommand>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(item), kMenuCommandKey)))) {
+        case MenuCommand::kPractice:
+            window->Post([window] { window->logic_.CommandPractice(); });
+            break;
         case MenuCommand::kKeyUp:
             practice.Transpose(1);
             break;
@@ -180,6 +218,13 @@ bool GtkMainWindow::OnControlKey(guint keyval) {
             return true;
         case GDK_KEY_s:
             Post([this] { logic_.CommandConvert(); });
+            return true;
+        case GDK_KEY_p:
+            Post([this] { logic_.CommandPractice(); });
+            return true;
+        case GDK_KEY_q:
+        case GDK_KEY_w:
+            RequestClose();
             return true;
         case GDK_KEY_Up:
         case GDK_KEY_KP_Up:
@@ -221,6 +266,48 @@ int GtkMainWindow::Run(const std::string& songPath) {
 
 void GtkMainWindow::InvalidateRect(PixelRect rect) {
     if (area_) gtk_widget_queue_draw_area(area_, rect.x, rect.y, rect.width, rect.height);
+    if (!tempoArea_) return;
+    // What assistive technologies hear follows what the skin shows: the
+    // tempo, and after an open every channel's name.
+    const PixelRect& tempo = kTempoDisplayRect;
+    const bool overlapsTempo = rect.x < tempo.x + tempo.width && tempo.x < rect.x + rect.width &&
+                               rect.y < tempo.y + tempo.height && tempo.y < rect.y + rect.height;
+    if (overlapsTempo) NotifyControlChanged(tempoArea_);
+    if (rect.width == kClientWidth && rect.height == kClientHeight)
+        for (const auto& widget : switchWidgets_) NotifyControlChanged(widget->Widget());
+}
+
+std::string GtkMainWindow::AccessibleName() const {
+    return TempoName(dlg_.m_songOptions.tempoPercent, !dlg_.m_strSongName.empty());
+}
+
+SwitchWidget* GtkMainWindow::FocusedSwitch() const {
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window_));
+    for (const auto& widget : switchWidgets_)
+        if (widget->Widget() == focus) return widget.get();
+    return nullptr;
+}
+
+void GtkMainWindow::MoveFocus(int step) {
+    const int count = static_cast<int>(focusOrder_.size());
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window_));
+    int at = 0;
+    while (at < count && focusOrder_[at] != focus) ++at;
+    if (at == count) at = step > 0 ? -1 : 0;
+    const auto usable = [this](GtkWidget* widget) {
+        if (widget == tempoArea_) return true;
+        for (const auto& candidate : switchWidgets_)
+            if (candidate->Widget() == widget) return candidate->Usable();
+        return false;
+    };
+    for (int tried = 0; tried < count; ++tried) {
+        at = ((at + step) % count + count) % count;
+        if (usable(focusOrder_[at])) {
+            gtk_window_set_focus_visible(GTK_WINDOW(window_), TRUE);
+            gtk_widget_grab_focus(focusOrder_[at]);
+            return;
+        }
+    }
 }
 
 void GtkMainWindow::SetTimer(int id, int periodMs) {
@@ -268,6 +355,20 @@ std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& fold
 
 void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
 
+std::optional<PracticeSettings> GtkMainWindow::ChoosePractice(const PracticeSettings& current, int lastMeasure) {
+    return RunPracticeDialog(GTK_WINDOW(window_), current, lastMeasure);
+}
+
+void GtkMainWindow::OpenFolder(const std::string& folder) {
+    gchar* argv[] = {const_cast<gchar*>("xdg-open"), const_cast<gchar*>(folder.c_str()), nullptr};
+    GError* error = nullptr;
+    // The file manager outlives this program; GLib leaves no child behind.
+    if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, nullptr, &error)) {
+        messages_->Explain(Formatted(Tr("The folder %s could not be shown."), folder.c_str()), error->message);
+        g_error_free(error);
+    }
+}
+
 void GtkMainWindow::Post(std::function<void()> task) {
     task = [this, alive = alive_, task = std::move(task)] {
         if (!*alive) return;
@@ -297,8 +398,18 @@ void GtkMainWindow::RequestClose() {
 
 gboolean GtkMainWindow::OnDraw(GtkWidget*, cairo_t* cr, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
-    PangoWindowCanvas canvas(cr, window->font_);
-    window->logic_.OnPaint(canvas);
+    {
+        PangoWindowCanvas canvas(cr, window->font_);
+        window->logic_.OnPaint(canvas);
+    }
+    // The tempo control has no window of its own: its ring is drawn here.
+    if (window->tempoArea_ && gtk_widget_has_focus(window->tempoArea_)) {
+        const PixelRect& at = kTempoRingRect;
+        cairo_save(cr);
+        cairo_translate(cr, at.x, at.y);
+        DrawFocusRing(window->tempoArea_, cr, at.width, at.height);
+        cairo_restore(cr);
+    }
     return TRUE;
 }
 
@@ -311,8 +422,7 @@ gboolean GtkMainWindow::OnPress(GtkWidget*, GdkEventButton* event, gpointer self
     if (event->button == kLeftButton) {
         window->logic_.OnLButtonDown(x, y);
     } else if (event->button == kRightButton) {
-        window->UpdateMenu();
-        gtk_menu_popup_at_pointer(GTK_MENU(window->menu_), reinterpret_cast<GdkEvent*>(event));
+        window->PopUpMenu(reinterpret_cast<GdkEvent*>(event));
     }
     return TRUE;
 }
@@ -333,32 +443,105 @@ gboolean GtkMainWindow::OnGrabBroken(GtkWidget*, GdkEvent*, gpointer self) {
 
 gboolean GtkMainWindow::OnKey(GtkWidget*, GdkEventKey* event, gpointer self) {
     auto* window = static_cast<GtkMainWindow*>(self);
-    const bool control = (event->state & gtk_accelerator_get_default_mod_mask()) == GDK_CONTROL_MASK;
-    // Ctrl+Up and Ctrl+Down move the key; the arrows alone move the tempo.
-    if (control && window->OnControlKey(event->keyval)) return TRUE;
-    if (const std::optional<bool> up = TempoKeyUp(event->keyval)) {
-        window->logic_.OnTempoKey(*up, true);
-        return TRUE;
-    }
-    if (control) return FALSE;
+    const GdkModifierType modifiers = GdkModifierType(event->state & gtk_accelerator_get_default_mod_mask());
+    // Ctrl+Up and Ctrl+Down move the key; the arrows alone move the focus or the tempo.
+    if (modifiers == GDK_CONTROL_MASK) return window->OnControlKey(event->keyval);
+    if ((modifiers & (GDK_CONTROL_MASK | GDK_MOD1_MASK)) != 0) return FALSE;
+    return window->OnPlainKey(event);
+}
+
+bool GtkMainWindow::OnPlainKey(const GdkEventKey* event) {
+    const bool shift = (event->state & GDK_SHIFT_MASK) != 0;
+    const bool onTempo = gtk_window_get_focus(GTK_WINDOW(window_)) == tempoArea_;
+    const bool inRows = [this] {
+        const SwitchWidget* focused = FocusedSwitch();
+        if (!focused) return false;
+        const int id = GPOINTER_TO_INT(g_object_get_data(G_OBJECT(focused->Widget()), kSwitchIdKey));
+        return id >= SwitchId::kFirstVolumeDown && id < SwitchId::kFirstMute + kMidiChannels;
+    }();
     switch (event->keyval) {
-        case GDK_KEY_Escape:
+        case GDK_KEY_Tab:
+        case GDK_KEY_KP_Tab:
+            MoveFocus(shift ? -1 : 1);
+            return true;
+        case GDK_KEY_ISO_Left_Tab:
+            MoveFocus(-1);
+            return true;
+        case GDK_KEY_Left:
+        case GDK_KEY_KP_Left:
+            MoveFocus(-1);
+            return true;
+        case GDK_KEY_Right:
+        case GDK_KEY_KP_Right:
+            MoveFocus(1);
+            return true;
+        case GDK_KEY_Up:
+        case GDK_KEY_KP_Up:
+        case GDK_KEY_Down:
+        case GDK_KEY_KP_Down:
+            if (!onTempo) {
+                const bool up = event->keyval == GDK_KEY_Up || event->keyval == GDK_KEY_KP_Up;
+                // A channel row holds two switches: Up and Down keep to the column.
+                MoveFocus((up ? -1 : 1) * (inRows ? 2 : 1));
+                return true;
+            }
+            break;
+        case GDK_KEY_space:
+        case GDK_KEY_KP_Space:
+            if (SwitchWidget* focused = FocusedSwitch()) focused->Activate();
+            return true;
         case GDK_KEY_Return:
         case GDK_KEY_KP_Enter:
-            window->RequestClose();
-            return TRUE;
+        case GDK_KEY_ISO_Enter:
+        case GDK_KEY_Escape:
+            // Nothing: the window and every choice stay as they are.
+            return true;
+        case GDK_KEY_Menu:
+            PopUpMenu(nullptr);
+            return true;
+        case GDK_KEY_F10:
+            if (!shift) return false;
+            PopUpMenu(nullptr);
+            return true;
         case GDK_KEY_F1:
-            window->logic_.OnSysCommand(kAboutCommand);
-            return TRUE;
+            logic_.OnSysCommand(kAboutCommand);
+            return true;
         default:
-            return FALSE;
+            break;
     }
+    if (const std::optional<bool> up = TempoKeyUp(event->keyval)) {
+        logic_.OnTempoKeyDown(*up, event->hardware_keycode);
+        return true;
+    }
+    return false;
+}
+
+void GtkMainWindow::PopUpMenu(const GdkEvent* event) {
+    UpdateMenu();
+    if (event) {
+        gtk_menu_popup_at_pointer(GTK_MENU(menu_), event);
+        return;
+    }
+    GtkWidget* focus = gtk_window_get_focus(GTK_WINDOW(window_));
+    if (focus) {
+        gtk_menu_popup_at_widget(GTK_MENU(menu_), focus, GDK_GRAVITY_SOUTH_WEST, GDK_GRAVITY_NORTH_WEST, nullptr);
+    } else {
+        gtk_menu_popup_at_widget(GTK_MENU(menu_), area_, GDK_GRAVITY_CENTER, GDK_GRAVITY_NORTH_WEST, nullptr);
+    }
+    // Opened from the keyboard: the first entry takes the keyboard.
+    gtk_menu_shell_select_first(GTK_MENU_SHELL(menu_), TRUE);
+}
+
+void GtkMainWindow::OnSetFocus(GtkWindow*, GtkWidget*, gpointer self) {
+    auto* window = static_cast<GtkMainWindow*>(self);
+    // A hold ends when the focus moves; the tempo's ring comes or goes.
+    window->logic_.OnCaptureLost();
+    window->InvalidateRect(kTempoRingRect);
 }
 
 gboolean GtkMainWindow::OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self) {
-    const std::optional<bool> up = TempoKeyUp(event->keyval);
-    if (up) static_cast<GtkMainWindow*>(self)->logic_.OnTempoKey(*up, false);
-    return up.has_value();
+    static_cast<GtkMainWindow*>(self)->logic_.OnKeyUp(event->hardware_keycode);
+    return FALSE;
 }
 
 gboolean GtkMainWindow::OnDelete(GtkWidget*, GdkEvent*, gpointer self) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/gtk/control_area.h"
 #include "ui/gtk/switch_widget.h"
 #include "ui/shell/message_dialogs.h"
 #include "ui/shell/progress_window.h"
@@ -18,7 +19,7 @@
 #include "ui/window/main_window.h"
 #include "ui/window/main_window_host.h"
 
-class GtkMainWindow final : public MainWindowHost {
+class GtkMainWindow final : public MainWindowHost, private ControlDescription {
 public:
     // Builds the window on `dlg` (borrowed, as is `renderSong`) and runs the
     // window's start-up; nothing is shown yet.
@@ -41,15 +42,33 @@ public:
     void RepaintNow() override;
     void SetWaitCursor(bool busy) override;
     std::optional<std::string> ChooseMidiFile(const std::string& folder) override;
+    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) override;
     void ShowAbout() override;
+    void OpenFolder(const std::string& folder) override;
     void Post(std::function<void()> task) override;
     ConversionUi& Conversion() override { return *conversion_; }
     WindowMessages& Messages() override { return *messages_; }
 
 private:
     struct TimerTick;
+    // ControlDescription of the tempo display, a spin button for assistive technologies.
+    std::string AccessibleName() const override;
+    Role AccessibleRole() const override { return Role::kSpinButton; }
+    bool Checked() const override { return false; }
+    bool Usable() const override { return true; }
+    void Activate() override {}  // a spin button has no click action
+    // The keyboard: the focus ring moves `step` controls on (back when
+    // negative), past those that take no input; in the channel rows Up and
+    // Down keep to their column.
+    void MoveFocus(int step);
+    // The switch widget that has the focus, or null.
+    SwitchWidget* FocusedSwitch() const;
+    // Keys without Ctrl: true when handled.
+    bool OnPlainKey(const GdkEventKey* event);
+    // The context menu, at the pointer for `event`, else at the focused control.
+    void PopUpMenu(const GdkEvent* event);
     // The context menu's entries.
-    enum class MenuCommand { kKeyUp, kKeyDown, kOriginalKey, kClick, kAbout };
+    enum class MenuCommand { kPractice, kKeyUp, kKeyDown, kOriginalKey, kClick, kAbout };
     void BuildWidgets();
     void BuildMenu();
     // The menu's entries as the key and click now stand.
@@ -68,11 +87,17 @@ private:
     static gboolean OnKeyRelease(GtkWidget*, GdkEventKey* event, gpointer self);
     static gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer self);
     static void OnDestroy(GtkWidget*, gpointer self);
+    static void OnSetFocus(GtkWindow*, GtkWidget*, gpointer self);
+    static gboolean OnTempoDraw(GtkWidget* widget, cairo_t* cr, gpointer self);
     static void OnDrop(GtkWidget*, GdkDragContext* context, gint, gint, GtkSelectionData* data, guint, guint time,
                        gpointer self);
 
     GtkWidget* window_ = nullptr;
     GtkWidget* area_ = nullptr;
+    // The tempo display as one focusable control over the skin.
+    GtkWidget* tempoArea_ = nullptr;
+    // The controls in the order Tab visits them.
+    std::vector<GtkWidget*> focusOrder_;
     GtkWidget* menu_ = nullptr;
     GtkWidget* keyUpItem_ = nullptr;
     GtkWidget* keyDownItem_ = nullptr;
@@ -82,6 +107,7 @@ private:
     ProgramLastFolderSettings settings_;
     std::unique_ptr<MessageBoxReport> messages_;
     std::unique_ptr<GtkConversionUi> conversion_;
+    COmbrixDlg& dlg_;
     MainWindow logic_;
     std::vector<std::unique_ptr<SwitchWidget>> switchWidgets_;
     std::map<int, guint> timers_;

@@ -9,7 +9,10 @@ namespace {
 
 constexpr char kTitle[] = "Ombrix Converter";
 
+// `text` with every invalid UTF-8 sequence replaced; an empty view (whose
+// data may be null) gives an empty string.
 std::string ValidText(std::string_view text) {
+    if (text.empty()) return {};
     gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
     std::string result(valid);
     g_free(valid);

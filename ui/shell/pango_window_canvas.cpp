@@ -20,6 +20,8 @@ PangoFontDescription* NewChannelNameFont() {
 }
 
 void PangoWindowCanvas::DrawText(int x, int top, int height, std::string_view text, TextColour colour) {
+    // An empty view may hold no characters at all: nothing to draw.
+    if (text.empty()) return;
     // Names come from tone files a user may edit: never hand pango broken UTF-8.
     gchar* valid = g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()));
     PangoLayout* layout = pango_cairo_create_layout(cr_);

@@ -8,12 +8,15 @@
 #include "resources/resource_ids.h"
 #include "ui/gtk/window_icon.h"
 #include "ui/shell/file_dialogs.h"
+#include "ui/window/format_titles.h"
 
 namespace {
 
 // The progress window's client size and margins in pixels.
 constexpr int kProgressWidth = 281;
 constexpr int kMargin = 14;
+// The target path's label shows about this many characters before it is shortened.
+constexpr int kTargetChars = 48;
 // Events are run at most this often during a conversion (a frame at 60 Hz).
 constexpr std::chrono::milliseconds kPumpInterval{16};
 // The bar moves in steps no finer than this (well below a pixel).
@@ -29,6 +32,12 @@ std::optional<std::string> GtkConversionUi::ChooseOutputFile(const std::string& 
     return RunSaveAudioDialog(owner_, folder, songName);
 }
 
+void GtkConversionUi::NameProgress(const std::string& songName, const std::string& target, AudioFormat format) {
+    title_ = ConvertingToText(format);
+    songName_ = songName;
+    target_ = target;
+}
+
 void GtkConversionUi::OpenProgress(int lower, int upper) {
     CloseProgress();
     lower_ = lower;
@@ -36,7 +45,7 @@ void GtkConversionUi::OpenProgress(int lower, int upper) {
     cancelled_ = false;
     fraction_ = -1.0;
     window_ = gtk_window_new(GTK_WINDOW_TOPLEVEL);
-    gtk_window_set_title(GTK_WINDOW(window_), Tr("Converting to a wave file"));
+    gtk_window_set_title(GTK_WINDOW(window_), title_.empty() ? ConvertingToText(AudioFormat::kWav).c_str() : title_.c_str());
     gtk_window_set_transient_for(GTK_WINDOW(window_), owner_);
     // Not modal: GTK drops the close request of every window outside a modal
     // grab, and the main window's close button must cancel the conversion.
@@ -53,6 +62,24 @@ void GtkConversionUi::OpenProgress(int lower, int upper) {
     GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 6);
     gtk_container_set_border_width(GTK_CONTAINER(box), kMargin);
     gtk_widget_set_size_request(box, kProgressWidth, -1);
+    // The song and where it goes, the folder shortened in the middle when the path is long.
+    if (!songName_.empty()) {
+        GtkWidget* song = gtk_label_new(songName_.c_str());
+        gtk_widget_set_halign(song, GTK_ALIGN_START);
+        gtk_label_set_ellipsize(GTK_LABEL(song), PANGO_ELLIPSIZE_END);
+        gtk_box_pack_start(GTK_BOX(box), song, FALSE, FALSE, 0);
+    }
+    if (!target_.empty()) {
+        gchar* shown = g_filename_display_name(target_.c_str());
+        gchar* text = g_strdup_printf(Tr("into %s"), shown);
+        GtkWidget* target = gtk_label_new(text);
+        g_free(text);
+        g_free(shown);
+        gtk_widget_set_halign(target, GTK_ALIGN_START);
+        gtk_label_set_ellipsize(GTK_LABEL(target), PANGO_ELLIPSIZE_MIDDLE);
+        gtk_label_set_max_width_chars(GTK_LABEL(target), kTargetChars);
+        gtk_box_pack_start(GTK_BOX(box), target, FALSE, FALSE, 0);
+    }
     bar_ = gtk_progress_bar_new();
     label_ = gtk_label_new("1");
     cancel_ = gtk_button_new_with_mnemonic(Tr("_Cancel"));

@@ -1,11 +1,13 @@
 // The conversion's windows on GTK: the save dialog and the progress window
-// (bar, percentage and Cancel; Escape cancels, Enter does nothing). While it
+// (the song, the target file and its format, the bar, percentage and
+// Cancel; Escape cancels, Enter does nothing). While it
 // is open the main window takes no input; closing it cancels first.
 #pragma once
 
 #include <gtk/gtk.h>
 
 #include <chrono>
+#include <string>
 
 #include "render/conversion_ui.h"
 
@@ -21,6 +23,7 @@ public:
     bool Converting() const { return window_ != nullptr; }
 
     std::optional<std::string> ChooseOutputFile(const std::string& folder, const std::string& songName) override;
+    void NameProgress(const std::string& songName, const std::string& target, AudioFormat format) override;
     void OpenProgress(int lower, int upper) override;
     // Runs every pending event, so that windows repaint and Cancel is heard;
     // at most once a frame, since blocks come far faster than the screen
@@ -38,6 +41,10 @@ private:
     static gboolean OnKey(GtkWidget*, GdkEventKey* event, gpointer self);
 
     GtkWindow* owner_;
+    // What the next progress window names.
+    std::string title_;
+    std::string songName_;
+    std::string target_;
     GtkWidget* window_ = nullptr;
     GtkWidget* bar_ = nullptr;
     GtkWidget* label_ = nullptr;

@@ -7,6 +7,8 @@
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
+#include "model/measure.h"
+#include "platform/known_folders.h"
 #include "platform/standard_error.h"
 #include "platform/text.h"
 #include "platform/translation.h"
@@ -16,6 +18,7 @@
 #include "ui/window/check_open_path.h"
 #include "ui/window/last_folder_settings.h"
 #include "ui/window/main_window_host.h"
+#include "ui/window/saved_file_note.h"
 #include "ui/window/switch_layout.h"
 #include "ui/window/window_canvas.h"
 #include "ui/window/window_messages.h"
@@ -27,6 +30,7 @@ constexpr int kChannelRowTop = 210;  // text row of channel 1
 constexpr int kChannelRowPitch = 20;
 constexpr int kChannelBarX = 26;
 constexpr int kSystemCommandMask = ~0xF;
+constexpr char kStatusSeparator[] = " \u00B7 ";
 constexpr int kPartSwitches[] = {SwitchId::kBass, SwitchId::kDrums, SwitchId::kGuitar, SwitchId::kMelody};
 
 bool PartFlag(const SongOptions& options, int id) {
@@ -114,26 +118,49 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
         }
     }
     tempo_.Paint(canvas, images_);
-    practice_.Paint(canvas);
+    const std::string status = StatusLine();
+    if (!status.empty()) {
+        const PixelRect& at = kPracticeStatusRect;
+        canvas.DrawText(at.x, at.y, at.height, status, kPracticeStatusColour);
+    }
 }
 
-void MainWindow::OnLButtonDown(int x, int y) { tempo_.OnButtonDown(x, y); }
+std::string MainWindow::StatusLine() const {
+    std::string line = practice_.StatusText();
+    if (savedPath_.empty()) return line;
+    if (!line.empty()) line += kStatusSeparator;
+    const std::size_t used = TextColumns(line);
+    return line + SavedFileNote(savedPath_, HomeFolder(), used < kStatusLineColumns ? kStatusLineColumns - used : 0);
+}
+
+void MainWindow::OnLButtonDown(int x, int y) {
+    // A press on an arrow takes over from a key that held one.
+    if (tempo_.OnButtonDown(x, y)) {
+        tempoKey_.reset();
+        return;
+    }
+    if (!savedPath_.empty() && kPracticeStatusRect.Contains(x, y)) host_.OpenFolder(FolderOf(savedPath_));
+}
 
 void MainWindow::OnLButtonUp() { tempo_.OnButtonUp(); }
 
 void MainWindow::OnCaptureLost() {
+    tempoKey_.reset();
     tempo_.OnCaptureLost();
     for (auto& control : switches_) control->OnCaptureLost();
 }
 
-void MainWindow::OnTempoKey(bool up, bool pressed) {
-    if (!pressed) {
-        tempo_.OnButtonUp();
-        return;
-    }
+void MainWindow::OnTempoKeyDown(bool up, int keyCode) {
     if (tempo_.UpPressed() || tempo_.DownPressed()) return;
     const PixelRect& arrow = up ? kTempoUpRect : kTempoDownRect;
     tempo_.OnButtonDown(arrow.x + arrow.width / 2, arrow.y + arrow.height / 2);
+    tempoKey_ = keyCode;
+}
+
+void MainWindow::OnKeyUp(int keyCode) {
+    if (tempoKey_ != keyCode) return;
+    tempoKey_.reset();
+    tempo_.OnButtonUp();
 }
 
 void MainWindow::OnSysCommand(int id) {
@@ -157,9 +184,55 @@ void MainWindow::CommandConvert() {
         return;
     }
     const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
-    if (path && ConvertInWorker(source, renderSong_, *path, host_.Conversion(), host_.Messages(), stallTimeout_)) {
+    OutputOptions choices;
+    choices.loudnessLufs = loudnessLufs_;
+    choices.stems = stems_;
+    if (path &&
+        ConvertInWorker(source, renderSong_, *path, choices, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
+        savedPath_ = *path;
+        host_.InvalidateRect(kPracticeStatusRect);
     }
+}
+
+void MainWindow::CommandPractice() {
+    if (dlg_.m_strSongName.empty()) {
+        host_.Messages().Report(kNoSongLoadedMessage);
+        return;
+    }
+    // The dialog takes the pointer and the keyboard: whatever is held is let go first.
+    OnCaptureLost();
+    if (const std::optional<PracticeSettings> chosen = host_.ChoosePractice(CurrentPractice(), LastMeasure(dlg_.m_song)))
+        ApplyPractice(*chosen);
+}
+
+PracticeSettings MainWindow::CurrentPractice() {
+    const SongOptions& options = dlg_.m_songOptions;
+    PracticeSettings settings;
+    settings.firstMeasure = options.firstMeasure;
+    settings.lastMeasure = options.lastMeasure;
+    settings.preCount = State(SwitchId::kPreCount) != 0;
+    settings.click = practice_.Click();
+    settings.transpose = options.transpose;
+    settings.tempoPercent = options.tempoPercent;
+    settings.loudnessLufs = loudnessLufs_;
+    settings.stems = stems_;
+    return settings;
+}
+
+void MainWindow::ApplyPractice(const PracticeSettings& chosen) {
+    SongOptions& options = dlg_.m_songOptions;
+    const PracticeSettings settings = BoundedPractice(chosen, LastMeasure(dlg_.m_song));
+    options.firstMeasure = settings.firstMeasure;
+    options.lastMeasure = settings.lastMeasure;
+    // The switch and the key's and click's own paths keep the display in step.
+    SetSwitchState(SwitchId::kPreCount, settings.preCount ? 1 : 0, true);
+    practice_.SetClick(settings.click);
+    practice_.Transpose(settings.transpose - options.transpose);
+    options.tempoPercent = settings.tempoPercent;
+    for (const PixelRect& cell : kTempoDigitRects) host_.InvalidateRect(cell);
+    loudnessLufs_ = settings.loudnessLufs;
+    stems_ = settings.stems;
 }
 
 void MainWindow::OnPointerOverSwitch(int id) {
@@ -179,9 +252,12 @@ void MainWindow::OpenSong(const std::string& path) {
     host_.SetWaitCursor(true);
     CollectingReport report;
     ErrorLineCopy explanation;
-    OpenMidiFile(dlg_, path, report);
+    // A file that does not open leaves the loaded song and its choices as they were.
+    const bool opens = MidiFileOpens(path, report);
+    if (opens) OpenMidiFile(dlg_, path, report);
     host_.SetWaitCursor(false);
     for (const std::string& line : report.lines) host_.Messages().Explain(line, explanation.Text());
+    if (!opens) return;
     if (dlg_.m_strSongName.empty()) {
         ShowNoSong();
     } else {
@@ -196,6 +272,7 @@ void MainWindow::RefreshAfterOpen(const std::string& path) {
     practice_.AfterOptionsReset();
     EnableChannelSwitches(options, *this);
     songCaption_ = std::string(kWindowCaption) + " [" + FileNameOf(path) + "]";
+    savedPath_.clear();
     host_.SetCaption(songCaption_);
     for (const int id : kPartSwitches) SetSwitchState(id, PartFlag(options, id) ? 1 : 0, true);
     for (int channel = 0; channel < kMidiChannels; ++channel) {

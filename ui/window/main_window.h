@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "app/workers/conversion_worker.h"
 #include "ui/controls/bitmap_switch.h"
 #include "ui/window/practice_choices.h"
+#include "ui/window/practice_settings.h"
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_canvas.h"
 #include "ui/window/window_images.h"
@@ -56,7 +58,8 @@ public:
     // Draws the background, the channel rows, the tempo display and the
     // key and click status line (the switches draw themselves).
     void OnPaint(WindowCanvas& canvas) const;
-    // Left button pressed or double-clicked outside every switch.
+    // Left button pressed or double-clicked outside every switch: an arrow,
+    // or the status line's note of the saved file, which opens its folder.
     void OnLButtonDown(int x, int y);
     void OnLButtonDblClk(int x, int y) { OnLButtonDown(x, y); }
     void OnLButtonUp();
@@ -64,9 +67,14 @@ public:
     // focus moving away, the window hidden): a held arrow or switch is let
     // go without effect.
     void OnCaptureLost();
-    // A tempo key (Up, Down, +, -) pressed or released: the same as holding
-    // that arrow; the keyboard's own repeat is ignored.
-    void OnTempoKey(bool up, bool pressed);
+    // A tempo key (Up, Down, +, -) pressed: the same as pressing that
+    // arrow, held until the key with the hardware code `keyCode` comes up;
+    // the keyboard's own repeat is ignored.
+    void OnTempoKeyDown(bool up, int keyCode);
+    // The key with the hardware code `keyCode` came up: the hold it started
+    // ends, whatever symbol the key gives by now (on a layout where "+" is
+    // Shift+"=", Shift may be let go first and the release says "=").
+    void OnKeyUp(int keyCode);
     void OnTimer(int id) { tempo_.OnTimer(id); }
     // Command `id` of the window menu; kAboutCommand opens the About box.
     void OnSysCommand(int id);
@@ -80,13 +88,19 @@ public:
     // The LOAD command: the open dialog, then OpenSong.
     void CommandLoad();
     // The CONVERT command: the save dialog and the conversion in a worker;
-    // the caption then says where the file was saved.
+    // the caption and the status line then say where the file was saved.
     void CommandConvert();
+    // The Practice dialog (with a song): every choice of the option command
+    // line for this song, applied as the switches, arrows and keys apply them.
+    void CommandPractice();
+    // The choices as they stand, and choices applied (bounded to the song).
+    PracticeSettings CurrentPractice();
+    void ApplyPractice(const PracticeSettings& settings);
     // A conversion whose worker sends no progress for `timeout` is ended.
     void SetStallTimeout(std::chrono::milliseconds timeout) { stallTimeout_ = timeout; }
     // Opens the MIDI file at `path` as LOAD does after its dialog: checks
-    // the path, imports the file and refreshes the whole window. A failed
-    // import leaves the window showing no song.
+    // the path, imports the file and refreshes the whole window. A file
+    // that does not open leaves the loaded song and its choices as they were.
     void OpenSong(const std::string& path);
 
     // The switches, in creation order. Borrowed.
@@ -112,6 +126,8 @@ private:
     // True while the row of `channel` is marked for the part switch the pointer rests on.
     bool MarksChannel(int channel) const;
     void RefreshAfterOpen(const std::string& path);
+    // The status line: the key and the click, and where the last file went.
+    std::string StatusLine() const;
 
     COmbrixDlg& dlg_;
     SongContainer& renderSong_;
@@ -122,6 +138,11 @@ private:
     TempoButtons tempo_;
     PracticeChoices practice_;
     int hoveredSwitch_ = 0;    // the switch the pointer rests on, 0: none
+    std::optional<int> tempoKey_;  // the hardware code of the key holding an arrow
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
+    std::string savedPath_;  // the file the song was last converted into, "" before
+    // The Practice dialog's choices of the file's level and stems, kept for the next song.
+    std::optional<double> loudnessLufs_;
+    bool stems_ = false;
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ui/window/client_area.h"
+#include "ui/window/practice_settings.h"
 #include "ui/window/window_timers.h"
 
 class ConversionUi;
@@ -23,8 +24,13 @@ public:
     virtual void SetWaitCursor(bool busy) = 0;
     // Asks the user for a MIDI file, starting in `folder`; nothing on cancel.
     virtual std::optional<std::string> ChooseMidiFile(const std::string& folder) = 0;
+    // The Practice dialog, showing `current` for a song of `lastMeasure`
+    // measures; the choices confirmed, or nothing on cancel.
+    virtual std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) = 0;
     // Shows the About box and returns when it is closed.
     virtual void ShowAbout() = 0;
+    // Shows `folder` in the desktop's file manager, without waiting for it.
+    virtual void OpenFolder(const std::string& folder) = 0;
     // Runs `task` once the current event has been handled.
     virtual void Post(std::function<void()> task) = 0;
     // The save dialog and progress window of conversions.

@@ -58,11 +58,8 @@ void PracticeChoices::AfterOptionsReset() {
     Changed();
 }
 
-void PracticeChoices::Paint(WindowCanvas& canvas) const {
-    const std::string text = PracticeStatusText(dlg_.m_songOptions.transpose, dlg_.m_songOptions.click);
-    if (text.empty()) return;
-    const PixelRect& at = kPracticeStatusRect;
-    canvas.DrawText(at.x, at.y, at.height, text, kPracticeStatusColour);
+std::string PracticeChoices::StatusText() const {
+    return PracticeStatusText(dlg_.m_songOptions.transpose, dlg_.m_songOptions.click);
 }
 
 void PracticeChoices::Changed() { area_.InvalidateRect(kPracticeStatusRect); }

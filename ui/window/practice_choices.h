@@ -41,8 +41,8 @@ public:
     // original and the click is put back as the user chose it.
     void AfterOptionsReset();
 
-    // Draws the status line.
-    void Paint(WindowCanvas& canvas) const;
+    // What the status line says of the key and the click ("" for neither).
+    std::string StatusText() const;
 
 private:
     void Changed();

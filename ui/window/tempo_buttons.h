@@ -14,6 +14,8 @@ class WindowTimers;
 
 inline constexpr PixelRect kTempoUpRect{369, 55, 22, 22};
 inline constexpr PixelRect kTempoDownRect{369, 77, 22, 22};
+// The whole display: the three cells.
+inline constexpr PixelRect kTempoDisplayRect{249, 59, 92, 34};
 // The three digit cells, left to right.
 inline constexpr std::array<PixelRect, 3> kTempoDigitRects{
     PixelRect{249, 59, 30, 34}, PixelRect{280, 59, 30, 34}, PixelRect{311, 59, 30, 34}};

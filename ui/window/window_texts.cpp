@@ -1,6 +1,7 @@
 // The program's own messages and their English source texts.
 #include "ui/window/window_texts.h"
 
+#include "app/song/open_midi_file.h"
 #include "app/startup/module_discovery.h"
 #include "platform/translation.h"
 #include "render/convert_song.h"
@@ -21,6 +22,9 @@ const char* EnglishOf(std::string_view text) {
     if (text == kExtensionTooLongMessage) return Tr("The file name extension is too long. Please choose the file again.");
     if (text == "FileNotFound") return Tr("The file was not found.");
     if (text == "File is not SMF") return Tr("The file is not a Standard MIDI File.");
+    if (text == "File is too large") return Tr("The file is too large to be opened.");
+    if (text == kSongTooLongLine)
+        return Tr("The song is too long: it goes on for more than 4.85 hours at 120 BPM, the most that can be played.");
     return nullptr;
 }
 

@@ -11,7 +11,9 @@
 #include "platform/temporary_file.h"
 #include "platform/translation.h"
 #include "render/conversion_ui.h"
+#include "render/convert_song.h"
 #include "render/progress_text.h"
+#include "ui/window/format_titles.h"
 #include "ui/window/window_messages.h"
 
 namespace {
@@ -43,7 +45,7 @@ bool FollowWorker(ConversionWorker& worker, ConversionUi& ui) {
 // The message boxes of a conversion that has ended: its reports, the first
 // with the worker's explanation; a crash or a stall says so under the
 // failure's own text.
-void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
+void ShowOutcome(const ConversionWorker& worker, AudioFormat format, WindowMessages& messages) {
     // What the worker wrote on standard error goes there too, as it did before the worker.
     std::fputs(worker.ErrorOutput().c_str(), stderr);
     std::vector<std::string> reports = worker.Reports();
@@ -53,7 +55,9 @@ void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
         explanation += reports.back() + ".\n" + Tr("No file was written; an earlier file of that name is kept.");
         reports.back() = kWaveFileFailedMessage;
     }
-    for (const std::string& report : reports) {
+    for (std::string& report : reports) {
+        // The failure names the format that was chosen.
+        if (report == kWaveFileFailedMessage) report = FileNotCreatedText(format);
         messages.Explain(report, explanation);
         explanation.clear();
     }
@@ -63,14 +67,15 @@ void ShowOutcome(const ConversionWorker& worker, WindowMessages& messages) {
 
 
 bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
-                     ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {
+                     OutputOptions choices, ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {
     // Unfinished files of earlier runs that were killed outright.
     RemoveAbandonedTemporaryFilesOf(path);
     InstallInterruptCleanup();
     auto worker = std::make_unique<ConversionWorker>(stallTimeout);
-    OutputOptions output;
+    OutputOptions output = std::move(choices);
     output.encoding = EncodingForPath(path);
     worker->Start(source, renderSong, path, output);
+    ui.NameProgress(source.name, path, output.encoding.format);
     ui.OpenProgress(0, kBarSteps);
     const bool finished = FollowWorker(*worker, ui);
     if (!finished) {
@@ -80,6 +85,6 @@ bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, 
     }
     ui.CloseProgress();
     if (!finished) return false;
-    ShowOutcome(*worker, messages);
+    ShowOutcome(*worker, output.encoding.format, messages);
     return worker->End() == WorkerEnd::kFinished && worker->Reports().empty();
 }

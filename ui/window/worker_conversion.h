@@ -11,7 +11,8 @@
 class WindowMessages;
 
 // Converts `source` into `path` in a worker, in the format the path's
-// extension names (WAV for any other), showing its progress through
+// extension names (WAV for any other), with the level and stems of
+// `choices` (its encoding is the path's), showing its progress through
 // `ui`; leftover temporary files of dead processes in the target folder go
 // first. The conversion's messages, a crash or a stall go to `messages`,
 // with the worker's explanations as secondary text. A cancelled or failed
@@ -19,5 +20,5 @@ class WindowMessages;
 // it was. Returns once the worker has ended or been stopped: true when the
 // file was written.
 bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
-                     ConversionUi& ui, WindowMessages& messages,
+                     OutputOptions choices, ConversionUi& ui, WindowMessages& messages,
                      std::chrono::milliseconds stallTimeout = kWorkerStallTimeout);

@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # The window driven like a user drives it, under a virtual X server: LOAD a
 # song through the open dialog, mute a channel, remove the bass, turn a
-# channel down, set 80 %, CONVERT through the save dialog, close with Escape.
+# channel down, set 80 %, CONVERT through the save dialog (the status line
+# then names the file, and a click on it opens its folder), close with Ctrl+Q
+# after Enter and Escape left the window open.
 # Then the test module's call log, the WAV (byte for byte the option command
 # line's with the same choices), the caption, the pixels of the
 # skin and the settings file are checked; a second run opens a file that is
 # not MIDI and must show a message box. Later runs try a crash, a stall,
-# About and the tempo keys, and the key and click written as a FLAC file.
+# About and the tempo keys, a "+" whose Shift is let go first, a failed LOAD
+# that keeps the song, a 260-byte path, the key and click written as a FLAC
+# file, and the open dialog's size under a window manager.
 # Usage: window_e2e.sh <ombrix> <test module folder> <resources folder>
 # Exits 77 (skipped) when no X server can be started.
 set -uo pipefail
@@ -36,9 +40,9 @@ touch "$work/started"
 # locale, English ones under any other (or none).
 case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
     ja_JP*) open_title='MIDIファイルを開く' save_title='オーディオファイルの保存'
-            progress_title='ウェーブファイルに変換中' about_title='バージョン情報' ;;
+            progress_title='WAVに変換中' about_title='バージョン情報' ;;
     *) open_title='Open a MIDI file' save_title='Save the audio file'
-       progress_title='Converting to a wave file' about_title='About Ombrix Converter' ;;
+       progress_title='Converting to WAV' about_title='About Ombrix Converter' ;;
 esac
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -49,6 +53,11 @@ export XDG_CONFIG_HOME=$work/config HOME=$work/home QNSTEST_CALL_LOG=$work/calls
 key="$XDG_CONFIG_HOME/registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32"
 mkdir -p "$key" "$HOME" "$work/songs" "$XDG_CONFIG_HOME/Quorel/OMBRIX"
 printf '%s' "$module_dir/player" >"$key/@"
+# The desktop's opener stands in: it notes the folder it was asked to show.
+mkdir -p "$work/bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\n' "$work" >"$work/bin/xdg-open"
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH"
 # The open dialog starts in the remembered folder; the song lies one below.
 printf '[DirPath]\nSongFile=%s\n' "$work" >"$XDG_CONFIG_HOME/Quorel/OMBRIX/Ombrix.ini"
 
@@ -171,9 +180,24 @@ case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
     *) saved="Ombrix Converter [song.mid] saved to $wav" ;;
 esac
 wait_name "$window" "$saved" || fail "caption after CONVERT: $(xdotool getwindowname "$window")"
-xdotool windowfocus --sync "$window"; xdotool key Escape
+# The status line under the rows says where the file went; a click on it opens the folder.
+# (The first text in a new script may wait for its font: up to 5 s.)
+for _ in $(seq 25); do
+    import -window "$window" "$work/status.png"
+    drawn=$(differing "$work/status.png" 330x14+12+529 "$resources/bitmap_129_background.bmp" 12 529)
+    [ "${drawn:-0}" -gt 40 ] 2>/dev/null && break
+    sleep 0.2
+done
+[ "${drawn:-0}" -gt 40 ] 2>/dev/null || fail "no saved file in the status line ($drawn pixels drawn)"
+click 60 536
+for _ in $(seq 30); do [ -s "$work/opened.txt" ] && break; sleep 0.1; done
+[ "$(cat "$work/opened.txt" 2>/dev/null)" = "$work/songs" ] || fail "the status line opened '$(cat "$work/opened.txt" 2>/dev/null)'"
+# Enter and Escape leave the window (and every choice) as it is; Ctrl+Q closes it.
+xdotool windowfocus --sync "$window"; xdotool key Return Escape KP_Enter; sleep 0.5
+kill -0 $pid 2>/dev/null || fail "Enter or Escape closed the window"
+xdotool windowfocus --sync "$window"; xdotool key ctrl+q
 for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-if kill -0 $pid 2>/dev/null; then fail "Escape did not close the window"; kill $pid; fi
+if kill -0 $pid 2>/dev/null; then fail "Ctrl+Q did not close the window"; kill $pid; fi
 wait $pid || fail "exit status $?"
 
 [ "$(head -c 4 "$wav" 2>/dev/null)" = "RIFF" ] && [ "$(stat -c %s "$wav")" -gt 44 ] || fail "no WAV file at $wav"
@@ -206,7 +230,7 @@ if [ -n "$box" ]; then
     grep -q 'Width: 408' <<<"$geometry" && fail "the second window is not a message box"
     xdotool windowfocus --sync "$box"; xdotool key Return; sleep 0.3
     window=$(xdotool search --onlyvisible --name '^Ombrix Converter$' | head -1)
-    xdotool windowfocus --sync "$window"; xdotool key Escape
+    xdotool windowfocus --sync "$window"; xdotool key ctrl+w
 else
     fail "no message box for a file that is not MIDI"
 fi
@@ -234,7 +258,7 @@ find_box() {
     return 1
 }
 close_window() {
-    xdotool windowfocus --sync "$window"; xdotool key Escape
+    xdotool windowfocus --sync "$window"; xdotool key ctrl+q
     for _ in $(seq 50); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
     kill $pid 2>/dev/null && fail "the window did not close ($1)"
     wait $pid || fail "exit status $? ($1)"
@@ -299,7 +323,7 @@ if start_with_song QNSTEST_HANG_AT_BLOCK=5; then
 fi
 
 # Hold the up arrow, F1, let go, close About: the tempo stands still. Then
-# the keyboard: Up three times, Down and minus once each.
+# the keyboard: on the tempo Up three times, Down and minus once each.
 if start_with_song; then
     xdotool mousemove --window "$window" 380 60 mousedown 1; sleep 0.3
     xdotool key F1
@@ -313,19 +337,74 @@ if start_with_song; then
     close_window "after About"
 fi
 if start_with_song; then
-    for key in Up Up Up Down minus; do xdotool key "$key"; sleep 0.1; done
+    # LOAD has the focus at first; Tab twice reaches the tempo, where Up and Down step it.
+    for key in Tab Tab Up Up Up Down minus; do xdotool key "$key"; sleep 0.1; done
     expect_skin "keys: hundreds 1|30x34+249+59|bitmap_153_digits.bmp|30|0" \
         "keys: tens 0|30x34+280+59|bitmap_153_digits.bmp|0|0" \
         "keys: units 1|30x34+311+59|bitmap_153_digits.bmp|30|0"
+    # "+" is Shift and "=" here: Shift let go first, the release says "equal" and still ends the hold.
+    xdotool keydown shift keydown equal; sleep 0.3; xdotool keyup shift; sleep 0.1; xdotool keyup equal
+    sleep 0.3; tempo_cells plus1; sleep 1; tempo_cells plus2
+    [ "$("$compare_im" -metric AE "$work/plus1.png" "$work/plus2.png" null: 2>&1)" = "0" ] ||
+        fail "the tempo kept rising after \"+\" was let go"
+    # A LOAD of a file that is not a song: the box says why, the song stays.
     xdotool key ctrl+o
     dialog=$(wait_window "$open_title") || fail "Ctrl+O opened no open dialog"
     if [ -n "$dialog" ]; then
         size=$(xwininfo -id "$dialog")
         w=$(awk '/Width:/ {print $2}' <<<"$size") h=$(awk '/Height:/ {print $2}' <<<"$size")
         [ "$w" -le 1024 ] && [ "$h" -le 768 ] || fail "the open dialog is $w x $h on a 1024 x 768 screen"
-        xdotool windowfocus --sync "$dialog"; xdotool key Escape; sleep 0.3
+        xdotool windowfocus --sync "$dialog"; xdotool key ctrl+l; sleep 0.2
+        xdotool type --delay 5 "$work/songs/notes.mid"; xdotool key Return
+        box=$(find_box) || fail "no message box for a LOAD that is not MIDI"
+        [ -n "$box" ] && { xdotool windowfocus --sync "$box"; xdotool key Return; sleep 0.3; }
+        [ "$(xdotool getwindowname "$window")" = "Ombrix Converter [song.mid]" ] ||
+            fail "a failed LOAD dropped the song: $(xdotool getwindowname "$window")"
     fi
     close_window "after the keys"
+fi
+
+# The keyboard alone: Space on LOAD, the song typed in; Tab to BASS and
+# Space; back to the tempo, Up twice; back to CONVERT, Space, the name typed
+# in. The file is the option command line's with the same choices.
+"$program" >/dev/null 2>"$work/err5.txt" &
+pid=$!
+window=$(wait_window '^Ombrix Converter$' 100) || fail "no window for the keyboard"
+if [ -n "$window" ]; then
+    xdotool windowfocus --sync "$window"; xdotool key space
+    dialog=$(wait_window "$open_title") || fail "Space on LOAD opened no open dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+l; sleep 0.2
+    xdotool type --delay 5 "$work/songs/song.mid"; xdotool key Return
+    wait_name "$window" "Ombrix Converter [song.mid]" || fail "no song after the keyboard's LOAD"
+    xdotool windowfocus --sync "$window"
+    # LOAD, CONVERT, tempo, PRE COUNT, MELODY, GUITAR, BASS.
+    for key in Tab Tab Tab Tab Tab Tab space shift+Tab shift+Tab shift+Tab shift+Tab Up Up shift+Tab space; do
+        xdotool key "$key"; sleep 0.1
+    done
+    dialog=$(wait_window "$save_title") || fail "Space on CONVERT opened no save dialog"
+    xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "keyboard"; xdotool key Return
+    wait_name "$window" "$(sed "s|$wav|$work/songs/keyboard.wav|" <<<"$saved")" || fail "the keyboard's CONVERT saved nothing"
+    close_window "after the keyboard alone"
+    QNSTEST_CALL_LOG= "$program" --minus bass --tempo 102 -q -o "$work/cli-keys.wav" "$work/songs/song.mid" ||
+        fail "option command line status $?"
+    cmp -s "$work/songs/keyboard.wav" "$work/cli-keys.wav" || fail "the keyboard's WAV differs from the option command line's"
+fi
+
+# A song whose path is 260 bytes long is refused with a box, and CONVERT
+# (Ctrl+S) without a song says so: the window lives on through both.
+long="$work/songs/$(printf 'd%.0s' $(seq 120))/$(printf 'e%.0s' $(seq 120))"
+mkdir -p "$long"; cp "$work/songs/song.mid" "$long/song.mid"
+"$program" "$long/song.mid" >/dev/null 2>"$work/err4.txt" &
+pid=$!
+box=$(find_box) || fail "no message box for a 260-byte path"
+[ -n "$box" ] && { xdotool windowfocus --sync "$box"; xdotool key Return; sleep 0.3; }
+window=$(wait_window '^Ombrix Converter$' 20) || fail "the window died after the 260-byte path"
+if [ -n "$window" ]; then
+    xdotool windowfocus --sync "$window"; xdotool key ctrl+s
+    box=$(find_box) || fail "no message box for CONVERT without a song"
+    [ -n "$box" ] && { xdotool windowfocus --sync "$box"; xdotool key Return; sleep 0.3; }
+    kill -0 $pid 2>/dev/null || fail "CONVERT without a song ended the program"
+    close_window "after CONVERT without a song"
 fi
 
 # The key and the click: Ctrl+Up twice and the click from the context menu
@@ -377,6 +456,33 @@ kill $pid 2>/dev/null && fail "the program went on without a module"
 wait $pid; status=$?
 [ "$status" -eq 1 ] || fail "exit status $status without a module"
 grep -q 'register' "$work/err2.txt" || fail "no English hint on standard error without a module"
+fi
+
+# The first open dialog of a session under a window manager: its frame,
+# title bar included, stays on the 1024 x 768 screen.
+if command -v openbox >/dev/null; then
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 1
+    rm -rf "$HOME/.config/gtk-3.0"
+    if start_with_song; then
+        xdotool key ctrl+o
+        dialog=$(wait_window "$open_title") || fail "Ctrl+O opened no open dialog under a window manager"
+        if [ -n "$dialog" ]; then
+            sleep 1
+            read -r left right top bottom < <(xprop -id "$dialog" _NET_FRAME_EXTENTS | tr -d ',' | awk '{print $3, $4, $5, $6}')
+            size=$(xwininfo -id "$dialog")
+            x=$(awk '/Absolute upper-left X:/ {print $4}' <<<"$size") y=$(awk '/Absolute upper-left Y:/ {print $4}' <<<"$size")
+            w=$(awk '/Width:/ {print $2}' <<<"$size") h=$(awk '/Height:/ {print $2}' <<<"$size")
+            [ $((y - ${top:-0})) -ge 0 ] && [ $((y + h + ${bottom:-0})) -le 768 ] && [ $((x + w + ${right:-0})) -le 1024 ] ||
+                fail "the open dialog's frame leaves the screen: ${w}x${h}+${x}+${y}, frame $left $right $top $bottom"
+            xdotool windowfocus --sync "$dialog"; xdotool key Escape; sleep 0.3
+        fi
+        close_window "under a window manager"
+    fi
+    kill $wm 2>/dev/null; wait $wm 2>/dev/null
+else
+    echo "openbox is not installed: the open dialog is not measured under a window manager"
 fi
 
 [ "$failures" -eq 0 ] && echo "PASSED" || { grep -v -e Gtk-CRITICAL -e '^$' "$work/err.txt"; exit 1; }

@@ -1,8 +1,9 @@
 // The skin against the readability figures the window promises: channel
 // names on a lit row bar and the key and click status line on the panel's
 // foot at 4.5:1 or more, the empty PRE COUNT box at 3:1
-// or more against the panel around it, and no lit lamp on a part switch
-// while no song is loaded.
+// or more against the panel around it, no lit lamp on a part switch
+// while no song is loaded, the name of a removed part at 4.5:1 on its key,
+// and a muted channel's key told from an unmuted one by its whole face.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -79,6 +80,34 @@ TEST(ArtworkContrastTest, PartSwitchesShowNoLitLampWithoutASong) {
         ASSERT_NE(playing, nullptr);
         EXPECT_LT(Luminance(image->Pixel(8, 7)) * 4, Luminance(playing->Pixel(8, 7))) << id;
     }
+}
+
+TEST(ArtworkContrastTest, ARemovedPartsNameReachesFourAndAHalfToOneOnItsKey) {
+    for (const int id : {ResourceId::kMelodyOn, ResourceId::kGuitarOn, ResourceId::kBassOn, ResourceId::kDrumsOn}) {
+        const auto image = LoadDibResource(id);
+        ASSERT_NE(image, nullptr) << id;
+        // The name's letters (released half, rows 36-43) against the key's face beside them.
+        double best = 0;
+        for (int y = 36; y < 44; ++y)
+            for (int x = 14; x < 66; ++x) best = std::max(best, Contrast(image->Pixel(x, y), image->Pixel(12, y)));
+        EXPECT_GE(best, 4.5) << id;
+    }
+}
+
+TEST(ArtworkContrastTest, AMutedChannelsKeyDiffersByMoreThanItsLamp) {
+    const auto on = LoadDibResource(ResourceId::kMuteOn);
+    const auto off = LoadDibResource(ResourceId::kChannelSwitchOff);
+    ASSERT_NE(on, nullptr);
+    ASSERT_NE(off, nullptr);
+    // Pixels at 3:1 or more from the unmuted key, outside the 8-pixel lamp in the middle.
+    int differing = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const bool lamp = (x - 8) * (x - 8) + (y - 7) * (y - 7) <= 16;
+            if (!lamp && Contrast(on->Pixel(x, y), off->Pixel(x, y)) >= 3.0) ++differing;
+        }
+    }
+    EXPECT_GE(differing, 48);
 }
 
 }  // namespace

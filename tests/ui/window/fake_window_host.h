@@ -33,6 +33,9 @@ public:
         asked.push_back(folder + "|" + name);
         return saveChoice;
     }
+    void NameProgress(const std::string& songName, const std::string& target, AudioFormat format) override {
+        named.push_back(songName + "|" + target + "|" + std::string(AudioFormatName(format)));
+    }
     void OpenProgress(int, int upper) override { progressUpper = upper; ++opened; }
     void PumpEvents() override { ++pumps; }
     void SetProgressPosition(int) override {}
@@ -43,6 +46,7 @@ public:
 
     std::optional<std::string> saveChoice;
     std::vector<std::string> asked;
+    std::vector<std::string> named;
     int progressUpper = -1;
     int pumps = 0;
     int cancelAfterPumps = -1;
@@ -65,7 +69,13 @@ public:
         openFolders.push_back(folder);
         return openChoice;
     }
+    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) override {
+        practiceShown.push_back(current);
+        practiceMeasures = lastMeasure;
+        return practiceChoice;
+    }
     void ShowAbout() override { ++abouts; }
+    void OpenFolder(const std::string& folder) override { openedFolders.push_back(folder); }
     void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
     ConversionUi& Conversion() override { return conversion; }
     WindowMessages& Messages() override { return messages; }
@@ -106,6 +116,10 @@ public:
     std::optional<std::string> openChoice;
     std::vector<std::string> openFolders;
     int abouts = 0;
+    std::vector<PracticeSettings> practiceShown;
+    int practiceMeasures = 0;
+    std::optional<PracticeSettings> practiceChoice;
+    std::vector<std::string> openedFolders;
     std::vector<std::function<void()>> posted;
     FakeConversionUi conversion;
     RecordedMessages messages;

@@ -9,11 +9,18 @@
 #include <iterator>
 #include <memory>
 
+#include "app/options/option_command_line.h"
+#include "app/options/output_choice.h"
+#include "app/options/requested_options.h"
 #include "app/song/ombrix_dlg.h"
+#include "app/song/open_midi_file.h"
+#include "model/measure.h"
 #include "module/test/qnstest_probe.h"
+#include "platform/known_folders.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
+#include "render/audio_format.h"
 #include "render/convert_song.h"
 #include "resources/resource_ids.h"
 #include "sequencer/song_timeline.h"
@@ -23,7 +30,10 @@
 #include "tests/ui/window/fake_window_host.h"
 #include "tests/ui/window/recording_window_canvas.h"
 #include "ui/window/check_open_path.h"
+#include "ui/window/format_titles.h"
+#include "ui/window/saved_file_note.h"
 #include "ui/window/main_window.h"
+#include "ui/window/practice_settings.h"
 #include "ui/window/switch_layout.h"
 
 namespace {
@@ -249,21 +259,45 @@ TEST_F(MainWindowTest, AnotherOpenTurnsTheOldChoicesOffButKeepsThePreCountChoice
     EXPECT_FALSE(Options().preCount);
 }
 
-TEST_F(MainWindowTest, AFailedOpenShowsNoSongEverywhere) {
+TEST_F(MainWindowTest, AFailedOpenKeepsTheSongAndItsChoices) {
     Load(WriteFile("three.mid", ThreeChannelSong()));
+    Click(SwitchId::kBass);
+    Click(SwitchId::kFirstVolumeDown);
+    dlg.m_songOptions.tempoPercent = 90;
+    window.Practice().Transpose(2);
+    const SongOptions chosen = Options();
+    for (const smftest::Bytes& bad : {smftest::Bytes{'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'},
+                                      smftest::Bytes{'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0}}) {
+        host.messages.texts.clear();
+        Load(WriteFile("notes.mid", bad));
+        EXPECT_EQ(host.messages.texts.size(), 1u);
+        EXPECT_EQ(host.caption, "Ombrix Converter [three.mid]");
+        EXPECT_EQ(dlg.m_strSongName, "three");
+        EXPECT_EQ(dlg.m_strLastFolder, folder.path());
+        EXPECT_TRUE(On(SwitchId::kBass));
+        EXPECT_TRUE(On(SwitchId::kFirstMute + kBassChannel));
+        EXPECT_TRUE(On(SwitchId::kFirstVolumeDown));
+        EXPECT_TRUE(window.Enabled(SwitchId::kFirstMute));
+        EXPECT_EQ(Options().tempoPercent, 90);
+        EXPECT_EQ(Options().transpose, 2);
+        EXPECT_EQ(Options().mute, chosen.mute);
+        EXPECT_EQ(Options().channelUsed, chosen.channelUsed);
+        EXPECT_EQ(Options().toneName, chosen.toneName);
+    }
+    RecordingWindowCanvas canvas;
+    window.OnPaint(canvas);
+    EXPECT_GE(canvas.texts.size(), 3u);
+    // The song itself is still there to convert.
+    EXPECT_GT(SongEndTick(dlg.m_song), 0);
+}
+
+TEST_F(MainWindowTest, AFailedFirstOpenLeavesNoSong) {
     Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));
     EXPECT_EQ(host.messages.texts, std::vector<std::string>{"File is not SMF"});
     EXPECT_EQ(host.caption, "Ombrix Converter");
     EXPECT_TRUE(dlg.m_strSongName.empty());
-    for (int channel = 0; channel < kMidiChannels; ++channel) {
-        EXPECT_EQ(Options().channelUsed[channel], 0);
-        EXPECT_FALSE(window.Enabled(SwitchId::kFirstMute + channel));
-    }
     EXPECT_FALSE(window.Enabled(SwitchId::kBass));
     EXPECT_TRUE(Options().preCount);
-    RecordingWindowCanvas canvas;
-    window.OnPaint(canvas);
-    EXPECT_TRUE(canvas.texts.empty());
 }
 
 TEST_F(MainWindowTest, AMissingSongNamedOnTheCommandLineIsToldNotFound) {
@@ -400,8 +434,8 @@ TEST_F(MainWindowTest, AnOpenReturnsToTheOriginalKeyAndKeepsTheClickAsPreCountDo
     EXPECT_TRUE(Options().click);
     EXPECT_TRUE(window.Practice().Click());
     window.Practice().Transpose(2);
-    Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));  // fails: no song
-    EXPECT_EQ(Options().transpose, 0);
+    Load(WriteFile("notes.mid", {'n', 'o', 't', ' ', 'a', ' ', 's', 'o', 'n', 'g'}));  // fails: the song stays
+    EXPECT_EQ(Options().transpose, 2);
     EXPECT_TRUE(Options().click);
     window.Practice().SetClick(false);
     Load(path);
@@ -463,6 +497,28 @@ TEST_F(WindowConversionTest, RendersTheSongWithTheWindowsOptionsInAWorker) {
     EXPECT_EQ(host.conversion.closed, 1);
     EXPECT_GT(std::filesystem::file_size(wav), 44u);
     EXPECT_EQ(host.caption, "Ombrix Converter [three.mid] saved to " + wav);
+    // The status line says so too, and a click on it opens the folder.
+    const auto statusLine = [this] {
+        RecordingWindowCanvas canvas;
+        window.OnPaint(canvas);
+        std::vector<std::string> lines;
+        for (const DrawnText& text : canvas.texts)
+            if (text.top == kPracticeStatusRect.y) lines.push_back(text.text);
+        return lines;
+    };
+    EXPECT_EQ(statusLine(), std::vector<std::string>{SavedFileNote(wav, HomeFolder(), kStatusLineColumns)});
+    window.OnLButtonDown(kPracticeStatusRect.x + 5, kPracticeStatusRect.y + 5);
+    window.OnLButtonUp();
+    EXPECT_EQ(host.openedFolders, std::vector<std::string>{folder.path()});
+    window.Practice().SetClick(true);
+    EXPECT_EQ(statusLine(), std::vector<std::string>{PracticeStatusText(0, true) + " \u00B7 " +
+                                                     SavedFileNote(wav, HomeFolder(), kStatusLineColumns - 8)});
+    window.Practice().SetClick(false);
+    // The next song has saved nothing yet: the line is empty and a click opens nothing.
+    Load(folder.path() + "/three.mid");
+    EXPECT_TRUE(statusLine().empty());
+    window.OnLButtonDown(kPracticeStatusRect.x + 5, kPracticeStatusRect.y + 5);
+    EXPECT_EQ(host.openedFolders.size(), 1u);
     // Call log lines: block, function, message in hex (d2 d1 status).
     std::ifstream log(callLog());
     int block = 0, function = 0, drumNotes = 0;
@@ -513,7 +569,10 @@ TEST_F(WindowConversionTest, TheFileIsWrittenInTheFormatItsNameEndsIn) {
         std::string magic;
     } files[] = {{"song.flac", "fLaC"}, {"song.ogg", "OggS"}, {"song.opus", "OggS"}, {"song.WAV", "RIFF"}};
     for (const auto& file : files) {
+        host.conversion.named.clear();
         const std::string path = Convert(file.name);
+        const std::string format(AudioFormatName(*AudioFormatOfPath(file.name)));
+        EXPECT_EQ(host.conversion.named, std::vector<std::string>{"three|" + path + "|" + format});
         EXPECT_TRUE(host.messages.texts.empty()) << file.name;
         EXPECT_EQ(Bytes(path).substr(0, 4), file.magic) << file.name;
         EXPECT_EQ(host.caption, "Ombrix Converter [three.mid] saved to " + path);
@@ -532,11 +591,100 @@ TEST_F(WindowConversionTest, TheFileIsWrittenInTheFormatItsNameEndsIn) {
     EXPECT_EQ(Bytes(folder.path() + "/song.WAV"), Bytes(folder.path() + "/here.wav"));
 }
 
+// Four 4/4 measures: a piano note and a bass note in each.
+smftest::Bytes FourMeasureSong() {
+    Chunk track;
+    track.At(0, {0xC1, 33});
+    for (int measure = 0; measure < 4; ++measure) {
+        track.NoteOn(0, 0, 60 + measure, 100).NoteOn(0, kBassChannel, 36, 100);
+        track.NoteOff(1920, 0, 60 + measure).NoteOff(0, kBassChannel, 36);
+    }
+    track.End();
+    return smftest::Smf(0, 480, {track});
+}
+
+TEST_F(WindowConversionTest, ThePracticeDialogsChoicesWriteTheCommandLinesBytes) {
+    const std::string song = WriteFile("four.mid", FourMeasureSong());
+    Load(song);
+    PracticeSettings chosen;
+    chosen.firstMeasure = 2;
+    chosen.lastMeasure = 3;
+    chosen.preCount = false;
+    chosen.click = true;
+    chosen.transpose = -3;
+    chosen.tempoPercent = 90;
+    chosen.loudnessLufs = -20.0;
+    host.practiceChoice = chosen;
+    window.CommandPractice();
+    ASSERT_EQ(host.practiceShown.size(), 1u);
+    EXPECT_EQ(host.practiceShown[0], PracticeSettings{});  // a fresh song shows the plain choices
+    EXPECT_EQ(host.practiceMeasures, 4);
+    EXPECT_EQ(window.CurrentPractice(), chosen);
+    EXPECT_FALSE(On(SwitchId::kPreCount));
+    const std::string wav = Convert("practice.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+
+    const ParsedCommandLine parsed = ParseOptionCommandLine(
+        {"--measures", "2-3", "--no-precount", "--click", "--transpose=-3", "--tempo", "90", "--loudness=-20", song});
+    ASSERT_EQ(parsed.error, "");
+    COmbrixDlg cli;
+    CollectingReport report;
+    OpenMidiFile(cli, song, report);
+    ApplyRequestedOptions(parsed.request, cli.m_songOptions);
+    HeadlessConversionUi ui;
+    const std::string expected = folder.path() + "/cli.wav";
+    ConvertSong(cli.ConversionInput(), renderSong, expected, ui, report, RequestedOutput(parsed.request));
+    EXPECT_TRUE(report.lines.empty());
+    EXPECT_GT(Bytes(wav).size(), 44u);
+    EXPECT_EQ(Bytes(wav), Bytes(expected));
+
+    // The next song starts with the whole song in its own key at 100 %;
+    // the pre-count, the click and the loudness stay.
+    Load(song);
+    PracticeSettings kept;
+    kept.preCount = false;
+    kept.click = true;
+    kept.loudnessLufs = -20.0;
+    EXPECT_EQ(window.CurrentPractice(), kept);
+}
+
+TEST(PracticeSettings, AreBoundedToTheSong) {
+    PracticeSettings settings;
+    settings.firstMeasure = 3;
+    settings.lastMeasure = 99;
+    settings.transpose = 20;
+    settings.tempoPercent = 0;
+    const PracticeSettings bounded = BoundedPractice(settings, 8);
+    EXPECT_EQ(bounded.firstMeasure, 3);
+    EXPECT_EQ(bounded.lastMeasure, 8);
+    EXPECT_EQ(bounded.transpose, 12);
+    EXPECT_EQ(bounded.tempoPercent, 1);
+    settings.firstMeasure = 1;  // 1 to the end: the whole song
+    EXPECT_EQ(BoundedPractice(settings, 8).firstMeasure, 0);
+    settings.firstMeasure = 9;  // past the end: the whole song
+    EXPECT_EQ(BoundedPractice(settings, 8).lastMeasure, 0);
+    settings.firstMeasure = 5;
+    settings.lastMeasure = 2;  // before the start: that one measure
+    EXPECT_EQ(BoundedPractice(settings, 8).lastMeasure, 5);
+}
+
+TEST_F(MainWindowTest, ThePracticeDialogNeedsASongAndCancelChangesNothing) {
+    window.CommandPractice();
+    EXPECT_EQ(host.messages.texts, std::vector<std::string>{kNoSongLoadedMessage});
+    EXPECT_TRUE(host.practiceShown.empty());
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    const PracticeSettings before = window.CurrentPractice();
+    host.practiceChoice.reset();
+    window.CommandPractice();
+    EXPECT_EQ(host.practiceShown.size(), 1u);
+    EXPECT_EQ(window.CurrentPractice(), before);
+}
+
 TEST_F(WindowConversionTest, AModuleCrashCostsOnlyThatConversion) {
     std::ofstream(folder.path() + "/song.wav") << "older";
     probe.SetCrashAtBlock(3);
     Convert("song.wav");
-    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{FileNotCreatedText(AudioFormat::kWav)});
     EXPECT_NE(host.messages.explanations[0].find("Conversion crashed (Segmentation fault)"), std::string::npos);
     EXPECT_EQ(Bytes(folder.path() + "/song.wav"), "older");
     EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
@@ -553,8 +701,8 @@ TEST_F(WindowConversionTest, AModuleCrashCostsOnlyThatConversion) {
 TEST_F(WindowConversionTest, AStalledModuleIsEndedAndSaysSo) {
     probe.SetHangAtBlock(2);
     window.SetStallTimeout(std::chrono::milliseconds(300));
-    Convert("stalled.wav");
-    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    Convert("stalled.mp3");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{FileNotCreatedText(AudioFormat::kMp3)});
     EXPECT_NE(host.messages.explanations[0].find("no progress"), std::string::npos);
     EXPECT_EQ(OtherFiles(""), std::vector<std::string>{});
 }
@@ -571,8 +719,8 @@ TEST_F(WindowConversionTest, CancelStopsAStalledWorkerAndLeavesNothing) {
 }
 
 TEST_F(WindowConversionTest, TheWorkersExplanationStandsUnderTheFailure) {
-    Convert("no-such-folder/song.wav");
-    ASSERT_EQ(host.messages.texts, std::vector<std::string>{kWaveFileFailedMessage});
+    Convert("no-such-folder/song.flac");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{FileNotCreatedText(AudioFormat::kFlac)});
     EXPECT_NE(host.messages.explanations[0].find("No such file or directory"), std::string::npos)
         << host.messages.explanations[0];
     EXPECT_EQ(host.messages.explanations[0].find("ombrix: "), std::string::npos);
@@ -653,14 +801,68 @@ TEST_F(MainWindowTest, ALostCaptureReleasesAHeldSwitchWithoutAToggle) {
 }
 
 TEST_F(MainWindowTest, TempoKeysStepAndRepeatLikeTheArrows) {
+    constexpr int kUpKey = 111;
+    constexpr int kDownKey = 116;
     Load(WriteFile("three.mid", ThreeChannelSong()));
-    window.OnTempoKey(true, true);
-    window.OnTempoKey(true, true);  // the keyboard's own repeat
+    window.OnTempoKeyDown(true, kUpKey);
+    window.OnTempoKeyDown(true, kUpKey);  // the keyboard's own repeat
     host.Advance(250, [this](int id) { window.OnTimer(id); });
-    window.OnTempoKey(true, false);
+    window.OnKeyUp(kUpKey);
     EXPECT_EQ(Options().tempoPercent, 103);
-    window.OnTempoKey(false, true);
-    window.OnTempoKey(false, false);
+    window.OnTempoKeyDown(false, kDownKey);
+    window.OnKeyUp(kDownKey);
     EXPECT_EQ(Options().tempoPercent, 102);
     EXPECT_TRUE(host.timers.empty());
+}
+
+TEST_F(MainWindowTest, AKeyHoldEndsOnlyWithTheReleaseOfTheSameKeyOrALostFocus) {
+    constexpr int kEqualsKey = 21;  // "+" is Shift and this key on a US layout
+    constexpr int kShiftKey = 50;
+    const auto tick = [this](int ms) { host.Advance(ms, [this](int id) { window.OnTimer(id); }); };
+    Load(WriteFile("three.mid", ThreeChannelSong()));
+    window.OnTempoKeyDown(true, kEqualsKey);
+    window.OnKeyUp(kShiftKey);  // Shift first: the hold goes on
+    tick(360);
+    EXPECT_EQ(Options().tempoPercent, 104);
+    window.OnKeyUp(kEqualsKey);  // the same key, now saying "="
+    tick(3000);
+    EXPECT_EQ(Options().tempoPercent, 104);
+    EXPECT_TRUE(host.timers.empty());
+
+    window.OnTempoKeyDown(false, kEqualsKey);
+    window.OnCaptureLost();  // the focus went elsewhere
+    tick(3000);
+    EXPECT_EQ(Options().tempoPercent, 103);
+    window.OnKeyUp(kEqualsKey);
+    // A click that misses the arrows leaves a key's hold to its key.
+    window.OnTempoKeyDown(true, kEqualsKey);
+    window.OnLButtonDown(10, 10);
+    window.OnKeyUp(kEqualsKey);
+    tick(1000);
+    EXPECT_EQ(Options().tempoPercent, 104);
+}
+
+TEST(SavedFileNote, ShortensTheHomeFolderAndThenTheLeadingFoldersButNeverTheName) {
+    EXPECT_EQ(ShortPath("/home/u/Music/song.mp3", "/home/u", 40), "~/Music/song.mp3");
+    EXPECT_EQ(ShortPath("/home/user2/song.mp3", "/home/u", 40), "/home/user2/song.mp3");
+    EXPECT_EQ(ShortPath("/data/a/b/c/song.mp3", "", 13), "\u2026/c/song.mp3");
+    EXPECT_EQ(ShortPath("/data/a/b/c/song.mp3", "", 20), "/data/a/b/c/song.mp3");
+    EXPECT_EQ(ShortPath("/data/a/b/c/a-very-long-song-name.mp3", "", 10), "\u2026/a-very-long-song-name.mp3");
+    EXPECT_EQ(TextColumns("\u66F2.mp3"), 6u);  // a kanji takes two columns
+    EXPECT_EQ(ShortPath("/\u66F2/\u66F2\u66F2/x.mp3", "", 8), "\u2026/x.mp3");
+    EXPECT_EQ(FolderOf("/music/song.mp3"), "/music");
+    EXPECT_EQ(FolderOf("/song.mp3"), "/");
+    EXPECT_EQ(FolderOf("song.mp3"), ".");
+    const std::string note = SavedFileNote("/home/u/Music/song.mp3", "/home/u", kStatusLineColumns);
+    EXPECT_NE(note.find("~/Music/song.mp3"), std::string::npos);
+    EXPECT_LE(TextColumns(SavedFileNote("/x/" + std::string(200, 'd') + "/song.mp3", "", kStatusLineColumns)),
+              kStatusLineColumns);
+}
+
+TEST(FormatTitles, NameTheChosenFormat) {
+    EXPECT_NE(ConvertingToText(AudioFormat::kMp3).find("MP3"), std::string::npos);
+    EXPECT_NE(FileNotCreatedText(AudioFormat::kOgg).find("Ogg Vorbis"), std::string::npos);
+    EXPECT_NE(FileNotCreatedText(AudioFormat::kWav).find("WAV"), std::string::npos);
+    EXPECT_STREQ(AudioFormatTitle(AudioFormat::kFlac), "FLAC");
+    EXPECT_STREQ(AudioFormatTitle(AudioFormat::kOpus), "Opus");
 }
