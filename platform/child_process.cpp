@@ -12,6 +12,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
+#include <thread>
 
 namespace {
 
@@ -61,6 +63,20 @@ void PrepareChild(int parent) {
     BecomeWorkerProcess();
     ::prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (::getppid() != parent) ::_exit(kChildSetupFailed);
+}
+
+// Runs `work` on a thread of its own and waits for it. The allocator gives
+// a new thread a memory arena of its own, so that the child's allocations
+// neither search nor write to the free blocks of the heap it shares with the
+// parent: every page it touched there would be copied into the child, and
+// the larger the parent's heap, the more of them there are. When no thread
+// can be made, `work` runs here.
+void RunOnFreshArena(const std::function<void()>& work) {
+    try {
+        std::thread(work).join();
+    } catch (const std::system_error&) {
+        work();
+    }
 }
 
 }  // namespace
@@ -134,10 +150,12 @@ ChildProcess ChildProcess::Launch(const std::function<int(int messageFd, int inp
         // (whose destructors would stop the parent's other children), and
         // the parent's exit hooks are not the child's: it ends with _exit.
         int status = kChildFailed;
-        try {
-            status = body(messages.write, input.read);
-        } catch (...) {
-        }
+        RunOnFreshArena([&] {
+            try {
+                status = body(messages.write, input.read);
+            } catch (...) {
+            }
+        });
         std::fflush(nullptr);
         ::_exit(status);
     }

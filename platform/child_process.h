@@ -32,7 +32,9 @@ public:
     // Forks a child that runs `body` with the write end of the message pipe
     // and ends with its result as exit status (126 when `body` throws),
     // never returning into the caller. The child forgets the parent's other
-    // workers and unfinished files and gets SIGTERM when the parent dies. Nothing is started
+    // workers and unfinished files and gets SIGTERM when the parent dies.
+    // `body` runs on a thread of the child with memory of its own, so that
+    // the child's cost does not grow with the parent's heap. Nothing is started
     // (Started() false) when the pipes or the fork fail.
     static ChildProcess Start(const std::function<int(int messageFd)>& body);
     // The same, with a second pipe from the program to the child (`body`

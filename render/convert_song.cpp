@@ -18,6 +18,7 @@
 #include "render/prepare_render_song.h"
 #include "render/progress_text.h"
 #include "render/render_session.h"
+#include "render/silence.h"
 #include "render/stems.h"
 #include "render/wave_file.h"
 
@@ -109,15 +110,18 @@ double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const
     return gain;
 }
 
-// Renders the song into the file, `written` counting the bytes of samples;
-// to set its level, the whole song is held and scaled first.
+// Renders the song into the file, `written` counting the bytes of samples
+// and `audible` telling whether any written sample sounds; to set its
+// level, the whole song is held and scaled first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                        const OutputOptions& output, const std::string& path, double& gain, std::size_t& written) {
+                        const OutputOptions& output, const std::string& path, double& gain, std::size_t& written,
+                        bool& audible) {
     if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
         const BlocksResult rendered =
             RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
                 if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - written));
                 written += frames.size();
+                audible = audible || HasAudibleSample(frames);
                 return file.WriteFrames(frames);
             });
         if (rendered != BlocksResult::kWritten || !output.lengthBytes || written >= *output.lengthBytes) return rendered;
@@ -134,6 +138,7 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     if (output.lengthBytes) song.resize(*output.lengthBytes, 0);
     gain = Level(song, output, path);
     written = song.size();
+    audible = HasAudibleSample(song);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
@@ -211,7 +216,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
             return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        result = RenderInto(file, block, length, ui, output, *path, done.gain, done.bytes);
+        result = RenderInto(file, block, length, ui, output, *path, done.gain, done.bytes, done.audible);
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();

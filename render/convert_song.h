@@ -65,6 +65,7 @@ struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
     std::size_t bytes = 0;  // bytes of samples written
+    bool audible = false;  // some sample of the written file lies above the silence ceiling (see silence.h)
     std::vector<std::string> stems;  // the stem files written (with stems asked for)
 };
 

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "app/batch/silent_output.h"
 #include "app/workers/conversion_worker.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
@@ -40,7 +41,11 @@ void ProgramBatchSteps::OpenSong(const std::string& path, UserReport& report) {
 
 void ProgramBatchSteps::ConvertSong(const std::string& path, UserReport& report) {
     ConversionWorker worker;
-    worker.Start(dlg_.ConversionInput(), renderSong_, path, std::nullopt);
+    worker.Start([this, &path](ConversionUi& ui, UserReport& workerReport, UserReport&) {
+        const ConversionResult result = ::ConvertSong(dlg_.ConversionInput(), renderSong_, path, ui, workerReport, {});
+        // A silent file is written all the same, and its log entry says so.
+        if (result.written && !result.audible) workerReport.Report(SilentOutputLine(dlg_.m_songOptions));
+    }, path);
     WaitForWorker(worker, progress_);
     std::fputs(worker.ErrorOutput().c_str(), stderr);
     for (const std::string& line : worker.Reports()) report.Report(line);

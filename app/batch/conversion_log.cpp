@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "app/batch/silent_output.h"
 #include "app/song/path_limits.h"
 #include "platform/folder_lock.h"
 #include "platform/message_box.h"
@@ -114,5 +115,6 @@ bool CloseConversionLog() {
 
 void ConversionLogReport::Report(std::string_view text) {
     ++count_;
+    silentOutput_ = text.starts_with(kSilentOutputPrefix);
     AppendLogLine(text);
 }

@@ -71,7 +71,11 @@ class ConversionLogReport final : public UserReport {
 public:
     void Report(std::string_view text) override;
     int Count() const { return count_; }
+    // Whether the only line reported so far says that the output is silent
+    // (the file was written all the same).
+    bool OnlySilentOutput() const { return count_ == 1 && silentOutput_; }
 
 private:
     int count_ = 0;
+    bool silentOutput_ = false;
 };

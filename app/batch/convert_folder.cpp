@@ -77,7 +77,7 @@ bool ConvertOne(COmbrixDlg& dlg, BatchSteps& steps, const BatchFolders& folders,
             AppendLogLine(renamed);
             WriteErrorLine(input + ": " + renamed);
         }
-        if (report.Count() == 0 && !dlg.m_strSongName.empty() && !HasNotes(dlg.m_songOptions)) {
+        if (report.OnlySilentOutput() && !HasNotes(dlg.m_songOptions)) {
             WriteErrorLine(SilentSongWarning(input, output));
         }
     }

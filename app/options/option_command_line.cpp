@@ -44,6 +44,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
     {"no-wait", 0, Value::kNone},
+    {"allow-silent", 0, Value::kNone},
     {"help", 'h', Value::kNone},
     {"version", 'V', Value::kNone},
     {"recursive", 'r', Value::kNone},
@@ -173,6 +174,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.quiet = true;
     } else if (definition.name == "no-wait") {
         request.noWait = true;
+    } else if (definition.name == "allow-silent") {
+        request.allowSilent = true;
     } else if (definition.name == "help") {
         request.help = true;
     } else if (definition.name == "version") {
@@ -396,6 +399,8 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         (- for standard output)
       --no-wait         fail at once when another run converts into the same
                         folder (it holds the folder's lock), instead of waiting
+      --allow-silent    a silent output (every sample below -90 dBFS) counts
+                        as converted; without it the input fails
   -h, --help            show this help and exit
   -V, --version         show the version and the synthesizer module found
 

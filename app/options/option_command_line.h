@@ -40,6 +40,7 @@ struct ConversionRequest {
     int jobs = 0;  // 0: one per core
     bool quiet = false;
     bool noWait = false;  // fail instead of waiting for another run on the same folder
+    bool allowSilent = false;  // a silent output counts as converted
     bool help = false;
     bool version = false;
     // Converting whole libraries. An option that changes the output's bytes

@@ -24,6 +24,7 @@
 #include "platform/display.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/open_file_limit.h"
+#include "platform/process_memory.h"
 #include "platform/program_folder.h"
 #include "platform/sdl_audio_output.h"
 #include "platform/standard_error.h"
@@ -134,6 +135,9 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
                   << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         return kExitFailure;
     }
+    // What the planning of the whole library needed and no longer does (the
+    // walk, the names, the other shards' files) is not mapped into every worker.
+    ReturnFreedMemory();
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();

@@ -1,6 +1,7 @@
 // The loop over the plan's files with a set of running workers.
 #include "app/options/parallel_batch.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "app/batch/conversion_log.h"
 #include "app/batch/convert_folder.h"
 #include "app/batch/failure_cause.h"
+#include "app/batch/silent_output.h"
 #include "app/options/option_command_line.h"
 #include "app/options/option_values.h"
 #include "app/options/output_checks.h"
@@ -21,6 +23,7 @@
 #include "app/options/output_folder_locks.h"
 #include "app/options/progress_line.h"
 #include "app/options/requested_options.h"
+#include "app/options/start_order.h"
 #include "app/options/up_to_date.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
@@ -89,7 +92,7 @@ public:
     Batch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, const ConversionPlan& plan,
           const BatchSettings& settings)
         : dlg_(dlg), renderSong_(renderSong), request_(request), plan_(plan), settings_(settings),
-          outcomes_(plan.files.size()), logOf_(plan.logs.size()) {}
+          outcomes_(plan.files.size()), logOf_(plan.logs.size()), order_(plan.files, settings.jobs > 1) {}
 
     bool Run() {
         // Before the stop signal is deferred: waiting for another run's log
@@ -102,13 +105,13 @@ public:
         try {
             while (emitted_ < plan_.files.size()) {
                 if (const int signalNumber = PendingInterrupt()) StopAndExit(signalNumber);
-                while (running_.size() < static_cast<std::size_t>(settings_.jobs) && next_ < plan_.files.size()) {
-                    StartFile(next_++);
-                }
-                PollWorkers();
-                EmitFinished();
+                // A worker that ended in the last wait is replaced before
+                // the next one: the cores never wait for the slowest worker.
+                StartWorkers();
                 ShowProgress();
                 if (!running_.empty()) WaitForReadable(RunningFds(), kPollInterval);
+                PollWorkers();
+                EmitFinished();
             }
         } catch (const std::bad_alloc&) {
             OutOfMemory();
@@ -184,6 +187,20 @@ private:
         }
     }
 
+    // Starts files until `jobs` workers are converting. A worker that has
+    // sent its last record is only exiting and no longer counts.
+    void StartWorkers() {
+        const auto converting = [this] {
+            return static_cast<std::size_t>(std::count_if(running_.begin(), running_.end(), [](const Running& running) {
+                return !running.worker->SentLastRecord();
+            }));
+        };
+        for (std::size_t busy = converting(); busy < static_cast<std::size_t>(settings_.jobs) && !order_.Done();
+             busy = converting()) {
+            StartFile(order_.Next());
+        }
+    }
+
     // Starts the worker of file `index`, or records why it cannot be
     // converted. The worker opens the song itself: the program's memory
     // stays as it was, so that what every worker inherits does not grow
@@ -242,7 +259,6 @@ private:
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
-        if (!HasNotes(dlg_.m_songOptions)) notices.Report(kSilentNotice);
         for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
             notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
         const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
@@ -260,6 +276,14 @@ private:
         }
         CountingReport counted(report);
         const ConversionResult result = ConvertSong(dlg_.ConversionInput(), renderSong_, file.output, ui, counted, output);
+        // A silent file stays, whether or not its silence is a failure.
+        if (result.written && !result.audible) {
+            if (!request_.allowSilent) {
+                counted.Report(SilentOutputLine(dlg_.m_songOptions));
+            } else if (!HasNotes(dlg_.m_songOptions)) {
+                notices.Report(kSilentNotice);
+            }
+        }
         if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
     }
 
@@ -475,7 +499,7 @@ private:
     std::vector<Running> running_;
     std::set<std::string> cleanedFolders_;
     std::map<std::string, std::vector<std::string>> targetNames_;  // folder -> names the plan writes there
-    std::size_t next_ = 0;
+    StartOrder order_;
     std::size_t emitted_ = 0;
     bool allConverted_ = true;
     bool listFailed_ = false;

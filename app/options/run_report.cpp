@@ -83,10 +83,15 @@ const char* StatusName(FileStatus status) {
 
 }  // namespace
 
+double RealtimeFactor(double audioSeconds, double cpuSeconds) {
+    return cpuSeconds > 0 ? audioSeconds / cpuSeconds : 0.0;
+}
+
 std::string ReportLine(const FileResult& result) {
     return "{\"input\":" + JsonString(result.input) + ",\"output\":" + JsonString(result.output) + ",\"status\":\"" +
            StatusName(result.status) + "\",\"cause\":" + JsonString(result.cause) +
            ",\"audio_seconds\":" + Number(result.audioSeconds) + ",\"cpu_seconds\":" + Number(result.cpuSeconds) +
+           ",\"realtime_factor\":" + Number(RealtimeFactor(result.audioSeconds, result.cpuSeconds)) +
            ",\"bytes_written\":" + std::to_string(result.bytesWritten) + "}";
 }
 
@@ -96,8 +101,11 @@ std::string SummaryLine(const RunTotals& totals, double wallSeconds) {
     std::snprintf(clock, sizeof clock, "%lld:%02lld:%02lld", wall / 3600, wall / 60 % 60, wall % 60);
     const double speed = wallSeconds > 0 ? totals.audioSeconds / wallSeconds : 0.0;
     char line[256];
-    std::snprintf(line, sizeof line, Tr("%lld converted, %lld skipped, %lld failed; %.2f hours of audio in %s, %.1fx real time"),
-                  totals.converted, totals.skipped, totals.failed, totals.audioSeconds / kSecondsPerHour, clock, speed);
+    std::snprintf(line, sizeof line,
+                  Tr("%lld converted, %lld skipped, %lld failed; %.2f hours of audio in %s, %.1fx real time, "
+                     "realtime factor %.1f (audio seconds per CPU second)"),
+                  totals.converted, totals.skipped, totals.failed, totals.audioSeconds / kSecondsPerHour, clock, speed,
+                  RealtimeFactor(totals.audioSeconds, totals.cpuSeconds));
     return line;
 }
 

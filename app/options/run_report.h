@@ -12,10 +12,12 @@
 
 // One input's object, without the line end: {"input": ..., "output": ...,
 // "status": "converted"|"skipped"|"failed", "cause": ..., "audio_seconds":
-// ..., "cpu_seconds": ..., "bytes_written": ...}. Strings are JSON-escaped;
+// ..., "cpu_seconds": ..., "realtime_factor": ..., "bytes_written": ...}. Strings are JSON-escaped;
 // a byte that is not part of valid UTF-8 is written as "\udcXX" (XX its
 // value), the escape by which byte-exact file names survive a round trip.
 std::string ReportLine(const FileResult& result);
+// Seconds of audio per second of processor time; 0 when no time was counted.
+double RealtimeFactor(double audioSeconds, double cpuSeconds);
 
 // Counts of a run, for the summary.
 struct RunTotals {
@@ -23,9 +25,11 @@ struct RunTotals {
     long long skipped = 0;
     long long failed = 0;
     double audioSeconds = 0;
+    double cpuSeconds = 0;  // of every conversion, failed ones too
 };
 
-// "1998 converted, 2 skipped, 0 failed; 1.11 hours of audio in 0:02:13, 30.1x real time"
+// "1998 converted, 2 skipped, 0 failed; 1.11 hours of audio in 0:02:13, 30.1x real time,
+// realtime factor 15.2 (audio seconds per CPU second)"
 std::string SummaryLine(const RunTotals& totals, double wallSeconds);
 
 // The report file: opened for the run, one flushed line per input.

@@ -12,6 +12,7 @@ bool RunResults::Open(const ConversionRequest& request, std::string& error) {
 }
 
 void RunResults::Add(const FileResult& result) {
+    totals_.cpuSeconds += result.cpuSeconds;
     switch (result.status) {
         case FileStatus::kConverted:
             ++totals_.converted;

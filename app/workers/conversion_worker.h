@@ -78,6 +78,9 @@ public:
     void Kill();
 
     WorkerEnd End() const { return end_; }
+    // True once the worker has said that its conversion ran to the end
+    // (it may still be exiting).
+    bool SentLastRecord() const { return done_; }
     // The conversion's report lines in order; a crash or stall adds its line.
     const std::vector<std::string>& Reports() const { return reports_; }
     // The notices the job sent, in order.

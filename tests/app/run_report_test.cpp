@@ -9,11 +9,14 @@ TEST(RunReport, ALineHoldsEveryFieldOfOneInput) {
     const FileResult converted{"lib/a.mid", "out/a.wav", FileStatus::kConverted, "", 12.5, 0.25, 2205044};
     EXPECT_EQ(ReportLine(converted),
               R"({"input":"lib/a.mid","output":"out/a.wav","status":"converted","cause":"","audio_seconds":12.5,)"
-              R"("cpu_seconds":0.25,"bytes_written":2205044})");
+              R"("cpu_seconds":0.25,"realtime_factor":50,"bytes_written":2205044})");
     const FileResult failed{"b.mid", "", FileStatus::kFailed, "not a Standard MIDI File", 0, 0, 0};
     EXPECT_EQ(ReportLine(failed), R"({"input":"b.mid","output":"","status":"failed","cause":"not a Standard MIDI File",)"
-                                  R"("audio_seconds":0,"cpu_seconds":0,"bytes_written":0})");
+                                  R"("audio_seconds":0,"cpu_seconds":0,"realtime_factor":0,"bytes_written":0})");
     EXPECT_NE(ReportLine({"c.mid", "c.wav", FileStatus::kSkipped, "", 0, 0, 0}).find(R"("status":"skipped")"), std::string::npos);
+    // Seconds of audio per second of processor time, rounded to three decimals.
+    const FileResult slow{"d.mid", "d.wav", FileStatus::kConverted, "", 1, 3, 10};
+    EXPECT_NE(ReportLine(slow).find(R"("cpu_seconds":3,"realtime_factor":0.333,)"), std::string::npos) << ReportLine(slow);
 }
 
 TEST(RunReport, NamesAreEscapedSoThatEveryLineIsOneJsonObject) {
@@ -38,8 +41,11 @@ TEST(RunReport, TheSummaryCountsTheRunAndItsSpeed) {
     totals.skipped = 2;
     totals.failed = 1;
     totals.audioSeconds = 7200;
-    EXPECT_EQ(SummaryLine(totals, 3725), "1998 converted, 2 skipped, 1 failed; 2.00 hours of audio in 1:02:05, 1.9x real time");
-    EXPECT_EQ(SummaryLine(RunTotals{}, 0), "0 converted, 0 skipped, 0 failed; 0.00 hours of audio in 0:00:00, 0.0x real time");
+    totals.cpuSeconds = 480;
+    EXPECT_EQ(SummaryLine(totals, 3725), "1998 converted, 2 skipped, 1 failed; 2.00 hours of audio in 1:02:05, 1.9x real time, "
+                                         "realtime factor 15.0 (audio seconds per CPU second)");
+    EXPECT_EQ(SummaryLine(RunTotals{}, 0), "0 converted, 0 skipped, 0 failed; 0.00 hours of audio in 0:00:00, 0.0x real time, "
+                                           "realtime factor 0.0 (audio seconds per CPU second)");
 }
 
 }  // namespace

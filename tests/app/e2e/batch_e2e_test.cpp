@@ -334,15 +334,19 @@ TEST_F(BatchRun, AReadOnlyFolderIsToldAsPermissionDenied) {
     EXPECT_EQ(run.err.find("他のプロセス"), std::string::npos);
 }
 
-TEST_F(BatchRun, ASongWithoutNotesIsConvertedWithAWarningThatItIsSilent) {
+TEST_F(BatchRun, ASongWithoutNotesIsConvertedWithAWarningAndLoggedAsASilentOutput) {
     const std::string track = std::string("\x00\xFF\x51\x03\x07\xA1\x20\x00\xFF\x2F\x00", 11);
     WriteBytes(songs + "/quiet.mid", std::string("MThd\0\0\0\x06\0\0\0\x01\x01\xE0MTrk\0\0\0", 21) +
                                          static_cast<char>(track.size()) + track);
+    WriteBytes(songs + "/b.mid", OneNoteSmf());
     const RunResult run = Run("'-f" + songs + ",-p0'");
-    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("warning: " + songs + "/quiet.mid has no notes, so " + songs + "/Conv/quiet.wav is silent"),
               std::string::npos);
     EXPECT_TRUE(fs::exists(songs + "/Conv/quiet.wav"));
+    const std::string log = ReadBytes(songs + "/Conv/CreateLog.log");
+    EXPECT_NE(log.find(songs + "/quiet.mid\r\nsilent output (no notes)\r\nEND\r\n"), std::string::npos) << log;
+    EXPECT_NE(log.find(songs + "/b.mid\r\nEND\r\n"), std::string::npos) << log;
 }
 
 TEST_F(BatchRun, WithNothingToConvertSaysSoAndCreatesNoConvFolder) {

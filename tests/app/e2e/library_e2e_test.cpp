@@ -202,4 +202,53 @@ TEST_F(LibraryRun, AnUnreadableFolderFailsAndTheRestConverts) {
     EXPECT_EQ(run.err, "lib/closed: cannot read the folder: Permission denied\n");
 }
 
+TEST_F(LibraryRun, BrokenFilesAmongALibraryFailEachOnItsOwnAndEveryOtherFileConverts) {
+    // A library of 500 inputs of which 1 % are broken, one of each kind,
+    // spread over the folders between good songs.
+    constexpr int kGood = 494;
+    const std::string good("MThd\0\0\0\x06\0\0\0\x01\x01\xe0MTrk\0\0\0\x0c\0\x90\x3c\x40\x01\x80\x3c\0\0\xff\x2f\0", 34);
+    const auto write = [this](const std::string& name, const std::string& bytes) {
+        fs::create_directories(fs::path(At(name)).parent_path());
+        std::ofstream(At(name), std::ios::binary) << bytes;
+    };
+    for (int i = 0; i < kGood; ++i) write("lib/d" + std::to_string(i % 10) + "/s" + std::to_string(i) + ".mid", good);
+    // Cut in its header, and cut in its track (which holds a note-on still).
+    write("lib/d1/truncated.mid", good.substr(0, 10));
+    write("lib/d7/cut-track.mid", good.substr(0, 26));
+    std::string noise;
+    for (int i = 0; i < 4096; ++i) noise += static_cast<char>((i * 7919 + 13) % 251);
+    write("lib/d2/random.mid", noise);
+    write("lib/d3/empty.mid", "");
+    fs::create_directories(At("lib/d4/folder.mid"));
+    write("lib/d5/unreadable.mid", good);
+    fs::permissions(At("lib/d5/unreadable.mid"), fs::perms::none);
+    fs::create_symlink("gone.mid", At("lib/d6/dangling.mid"));
+    // Root reads any file: the program then runs as nobody.
+    const bool asRoot = geteuid() == 0;
+    if (asRoot) {
+        std::system(("chmod -R a+rwX '" + root.path() + "' && chmod 000 '" + At("lib/d5/unreadable.mid") + "'").c_str());
+    }
+    const std::string user = asRoot ? "setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+    const ProgramRun run = Ombrix("-r -q -j2 --report - -o out lib", user);
+    EXPECT_EQ(run.status, 1) << run.err;
+    // The file cut in its track converts what it holds.
+    EXPECT_EQ(Inputs(run.out, "converted").size(), static_cast<std::size_t>(kGood + 1));
+    EXPECT_EQ(Inputs(run.out, "failed"), (std::vector<std::string>{"lib/d1/truncated.mid", "lib/d2/random.mid", "lib/d3/empty.mid",
+                                                                   "lib/d5/unreadable.mid", "lib/d6/dangling.mid"}));
+    const auto cause = [&run](const std::string& input) {
+        const std::size_t line = run.out.find("{\"input\":\"" + input + "\"");
+        const std::size_t start = run.out.find("\"cause\":\"", line) + 9;
+        return run.out.substr(start, run.out.find('"', start) - start);
+    };
+    EXPECT_EQ(cause("lib/d2/random.mid"), "not a Standard MIDI File");
+    EXPECT_EQ(cause("lib/d3/empty.mid"), "not a Standard MIDI File");
+    EXPECT_EQ(cause("lib/d5/unreadable.mid"), "cannot be opened (missing, unreadable or not a regular file)");
+    EXPECT_EQ(cause("lib/d6/dangling.mid"), "cannot be opened (missing, unreadable or not a regular file)");
+    EXPECT_EQ(cause("lib/d1/truncated.mid"), "not a Standard MIDI File");
+    // Every good song has its file; the broken ones left none behind.
+    std::size_t written = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(At("out"))) written += entry.path().extension() == ".wav" ? 1 : 0;
+    EXPECT_EQ(written, static_cast<std::size_t>(kGood + 1));
+}
+
 }  // namespace

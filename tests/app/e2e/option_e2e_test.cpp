@@ -205,7 +205,7 @@ TEST_F(OptionRun, SameWavNamesAreKeptApartAndASongWithoutNotesIsToldSilent) {
     const smftest::Bytes empty = smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).End()});
     std::ofstream(songs + "/quiet.mid", std::ios::binary)
         .write(reinterpret_cast<const char*>(empty.data()), static_cast<std::streamsize>(empty.size()));
-    const ProgramRun run = Ombrix("--jobs 2 '" + songs + "'");
+    const ProgramRun run = Ombrix("--jobs 2 --allow-silent '" + songs + "'");
     EXPECT_EQ(run.status, 0);
     const std::string saved = "Saved as Song (2).wav (Song.wav is taken by another file)";
     EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/Song.MID\r\nEND\r\n" + songs + "/Song.mid\r\n" +
@@ -213,6 +213,34 @@ TEST_F(OptionRun, SameWavNamesAreKeptApartAndASongWithoutNotesIsToldSilent) {
     EXPECT_EQ(run.err, "ombrix: " + songs + "/Song.mid: " + saved + "\nombrix: warning: " + songs +
                            "/quiet.mid has no notes, so " + songs + "/Conv/quiet.wav is silent\n");
     EXPECT_EQ(ReadFileBytes(songs + "/Conv/Song (2).wav"), ReadFileBytes(songs + "/Conv/Song.wav"));
+}
+
+TEST_F(OptionRun, ASilentOutputFailsWithItsLikelyReasonUnlessSilenceIsAllowed) {
+    Song("song.mid");
+    const smftest::Bytes empty = smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).End()});
+    std::ofstream(songs + "/quiet.mid", std::ios::binary)
+        .write(reinterpret_cast<const char*>(empty.data()), static_cast<std::streamsize>(empty.size()));
+    const ProgramRun run = Ombrix("-q --report - '" + songs + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/quiet.mid: silent output (no notes)\n");
+    EXPECT_NE(run.out.find(R"x("status":"failed","cause":"silent output (no notes)")x"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"(/song.mid","output":")" + songs + R"(/Conv/song.wav","status":"converted")"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/quiet.mid\r\nsilent output (no notes)\r\nEND\r\n" +
+                                                                 songs + "/song.mid\r\nEND\r\n");
+    // The file is written all the same, as it would be with the silence allowed.
+    const std::string silentBytes = ReadFileBytes(songs + "/Conv/quiet.wav");
+    EXPECT_GT(silentBytes.size(), 44u);
+
+    // Every channel muted: a song left without notes gets no pre-count either.
+    const ProgramRun muted = Ombrix("-q --mute 1-16 -o '" + root.path() + "/muted.wav' '" + songs + "/song.mid'");
+    EXPECT_EQ(muted.status, 1);
+    EXPECT_EQ(muted.err, songs + "/song.mid: silent output (every channel muted)\n");
+    EXPECT_TRUE(fs::exists(root.path() + "/muted.wav"));
+
+    const ProgramRun allowed = Ombrix("-q --allow-silent '" + songs + "/quiet.mid'");
+    EXPECT_EQ(allowed.status, 0);
+    EXPECT_EQ(allowed.err, "ombrix: warning: " + songs + "/quiet.mid has no notes, so " + songs + "/Conv/quiet.wav is silent\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/quiet.wav"), silentBytes);
 }
 
 TEST_F(OptionRun, OutputNamesTheWavFileOfASingleInput) {
@@ -660,7 +688,8 @@ TEST_F(OptionRun, RemovingAPartTheSongDoesNotHaveSaysSoAndStillConverts) {
     Write("tune.mid", smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).NoteOn(0, 0, 72, 100).NoteOff(480, 0, 72)
                                                 .NoteOn(0, 0, 74, 100).NoteOff(480, 0, 74).End()}));
     Song("band.mid");
-    const ProgramRun run = Ombrix("--minus bass,melody '" + songs + "/tune.mid' '" + songs + "/band.mid'");
+    // Without its melody the tune is silent, which is allowed here.
+    const ProgramRun run = Ombrix("--minus bass,melody --allow-silent '" + songs + "/tune.mid' '" + songs + "/band.mid'");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "ombrix: no bass part found in " + songs + "/tune.mid: nothing removed\n");
     EXPECT_TRUE(fs::exists(songs + "/Conv/tune.wav"));

@@ -1,0 +1,55 @@
+#!/bin/bash
+# What the size of the library costs each converted file, apart from the
+# number of files converted: about 2,000 files are converted out of a
+# library of 2,000 and out of one of 100,000 (a shard of it), one process
+# with a job per core. Prints the processor time per converted file (user +
+# system, of the process and its workers) and the process's peak memory;
+# the time per file should not grow with the library. The songs are played
+# by the deterministic test module.
+#
+#   bench/app/plan_scaling.sh <build-dir> [large-library-files]
+#
+# Needs a build with -DOMBRIX_BUILD_TESTS=ON (ombrix and the test module)
+# and /usr/bin/time. Writes about 700 MB of WAV files, removed afterwards.
+set -euo pipefail
+
+build=$(cd "${1:?usage: $0 <build-dir> [large-library-files]}" && pwd)
+large=${2:-100000}
+converted=2000
+work=$(mktemp -d "${TMPDIR:-/tmp}/ombrix-plan-bench-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+key="config/registry/HKEY_CLASSES_ROOT/CLSID/{4A7C2E19-5B3D-4F60-9C1E-2D8B7A6F3E05}/LocalServer32"
+mkdir -p "$key"
+printf '%s' "$build/module/test/player" >"$key/@"
+export XDG_CONFIG_HOME=$work/config HOME=$work
+unset DISPLAY WAYLAND_DISPLAY
+
+library() {  # folder files
+    local note
+    for ((i = 0; i < $2; ++i)); do
+        mkdir -p "$1/d$((i % 20))/e$((i % 13))"
+        note=$(printf '%02x' $((36 + i % 60)))
+        printf "MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x0c\x00\x90\x$note\x40\x01\x80\x$note\x00\x00\xff\x2f\x00" \
+            >"$1/d$((i % 20))/e$((i % 13))/s$i.mid"
+    done
+}
+
+run() {  # library-files arguments...
+    local files=$1
+    shift
+    rm -rf out
+    /usr/bin/time -f '%U %S %M' -o time "$build/bin/ombrix" -r -q -j "$(nproc)" --no-precount -o out "$@"
+    local done
+    done=$(find out -name '*.wav' | wc -l)
+    awk -v files="$files" -v done="$done" '{ printf "library of %6d files, %5d converted: %5.2f ms CPU per converted file  %6.1f MB peak\n",
+        files, done, 1000 * ($1 + $2) / done, $3 / 1024 }' time
+}
+
+echo "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+library small "$converted"
+run "$converted" small
+library large "$large"
+run "$large" --shard 0/$((large / converted)) large
+echo "load after:  $(cut -d' ' -f1-3 /proc/loadavg)"
