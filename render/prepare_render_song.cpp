@@ -232,15 +232,22 @@ void CopyMeasureTrack(SongContainer& loaded, SongContainer& render) {
 // The count-in and the click: one grid, the click's first bars being the
 // count-in. `firstNote` is the song's first note (-1: none) and `songEnd`
 // its end, before the count-in; a `section` counts in on its meter's beats.
-// The count-in's place goes into `prepared`.
+// `prepared` tells which channels sound and takes the count-in's place.
 void AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool section,
                bool clicks, PreCountPlace place, PreparedSong& prepared) {
     // The click's beats are those of the song's own bars; the count-in then
     // moves them with the music.
     std::vector<Beat> beats;
     if (options.click) beats = SongBeats(render, TickToMeasure(render, songEnd));
+    // With every channel that plays muted and no click, there is nothing to
+    // count in (a silent channel stands for the mix the clicks' stem is of).
+    bool anythingSounds = options.click;
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        anythingSounds = anythingSounds || options.silent[channel] ||
+                         (prepared.soundingChannels[channel] && !options.mute[channel]);
+    }
     std::optional<CountIn> countIn;
-    if (options.preCount) countIn = PlanCountIn(render, options, firstNote, !options.click && !section);
+    if (options.preCount && anythingSounds) countIn = PlanCountIn(render, options, firstNote, !options.click && !section);
     if (countIn) {
         OpenCountInGap(render, *countIn);
         prepared.preCountFirst = countIn->at;

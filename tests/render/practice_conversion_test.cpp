@@ -258,6 +258,15 @@ TEST_F(StemConversionTest, WithLoudnessTheStemsTakeTheMixsGainAndStillAddUpToIt)
     EXPECT_LE(worst, 1);  // within the rounding of one sample
 }
 
+TEST_F(StemConversionTest, ASongWithoutDrumsStillHasItsCountInInTheClicksStem) {
+    options.mute[9] = 1;  // the drums removed: channel 10 only carries the clicks
+    ASSERT_TRUE(ConvertWithStems({}).written);
+    const std::vector<std::int16_t> mix = Samples(folder.File("mix.wav"));
+    const std::vector<std::int16_t> click = Samples(folder.File("mix/click.wav"));
+    ASSERT_EQ(click.size(), mix.size());
+    EXPECT_TRUE(std::any_of(click.begin(), click.end(), [](std::int16_t sample) { return sample != 0; }));
+}
+
 TEST_F(StemConversionTest, ASectionGivesStemsOnlyToTheChannelsThatPlayInIt) {
     options.firstMeasure = 3;
     options.lastMeasure = 3;
