@@ -21,6 +21,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Japanese texts, and the Arial-metric font its channel names are drawn in.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libfluidsynth3 (>= 2.3), libsndfile1 (>= 1.2), libebur128-1, libsamplerate0, fluid-soundfont-gm | timgm6mb-soundfont, libgtk-3-0 (>= 3.24), libsdl2-2.0-0 (>= 2.26), fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic | fonts-takao-gothic, fonts-liberation2 | fonts-liberation")
+# A second General MIDI SoundFont to choose with --soundfont: MuseScore
+# General, fuller than FluidR3_GM in strings and drums (the full or the
+# small variant).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "musescore-general-soundfont | musescore-general-soundfont-small")
 
 set(OMBRIX_PACKAGE_DIR ${CPACK_PACKAGING_INSTALL_PREFIX}/${OMBRIX_INSTALL_DIR})
 foreach(script postinst prerm)

@@ -20,6 +20,7 @@
 #include "render/render_session.h"
 #include "render/silence.h"
 #include "render/stems.h"
+#include "render/true_peak_limiter.h"
 #include "render/wave_file.h"
 
 namespace {
@@ -94,39 +95,65 @@ void TellNotesLeftOut(const std::string& path, int count, int semitones) {
                    std::to_string(count) + ", " + (semitones > 0 ? "+" : "") + std::to_string(semitones) + ")");
 }
 
-// Scales the whole song as `output` asks; the gain used.
-double Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path) {
+// The highest true peak a loudness-normalized file of `format` is brought
+// to: lossy encoders add peaks of their own (on limited songs at -10 LUFS,
+// measured after decoding: MP3 and Vorbis up to 0.6 dB, Opus with its
+// resampling up to 0.8 dB), so their input keeps more headroom below -1 dBTP.
+double TruePeakCeilingFor(AudioFormat format) {
+    constexpr double kLossyHeadroomDb = 1.0;
+    constexpr double kOpusHeadroomDb = 1.5;
+    switch (format) {
+        case AudioFormat::kOpus: return kTruePeakCeilingDbtp - kOpusHeadroomDb;
+        case AudioFormat::kOgg:
+        case AudioFormat::kMp3: return kTruePeakCeilingDbtp - kLossyHeadroomDb;
+        case AudioFormat::kWav:
+        case AudioFormat::kFlac: break;
+    }
+    return kTruePeakCeilingDbtp;
+}
+
+// Scales the whole song as `output` asks; the gain used goes to `done`.
+void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path,
+           ConversionResult& done) {
     if (output.gain) {
-        ScaleSamples(song, *output.gain);
-        return *output.gain;
+        done.gain = *output.gain;
+        done.gainCurve = output.limitPeaks && output.gainCurve.empty()
+                             ? PeakLimiterCurve(song, *output.gain, TruePeakCeilingFor(output.encoding.format))
+                             : output.gainCurve;
+        if (done.gainCurve.empty()) {
+            ScaleSamples(song, done.gain);
+        } else {
+            ApplyGainCurve(song, done.gain, done.gainCurve);
+        }
+        return;
     }
     if (output.loudnessLufs) {
-        const LoudnessGain gain = ApplyLoudness(song, *output.loudnessLufs);
+        LoudnessGain gain = ApplyLoudness(song, *output.loudnessLufs, TruePeakCeilingFor(output.encoding.format));
         if (gain.ceilingWon) TellCeilingWon(path, gain, *output.loudnessLufs);
-        return gain.gain;
+        done.gain = gain.gain;
+        done.gainCurve = std::move(gain.curve);
+        return;
     }
-    const double gain = NormalizeGain(PeakMagnitude(song), *output.peakDbfs);
-    ScaleSamples(song, gain);
-    return gain;
+    done.gain = NormalizeGain(PeakMagnitude(song), *output.peakDbfs);
+    ScaleSamples(song, done.gain);
 }
 
 // Renders the song into the file, `written` counting the bytes of samples
 // and `audible` telling whether any written sample sounds; to set its
 // level, the whole song is held and scaled first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
-                        const OutputOptions& output, const std::string& path, double& gain, std::size_t& written,
-                        bool& audible) {
+                        const OutputOptions& output, const std::string& path, ConversionResult& done) {
     if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
         const BlocksResult rendered =
             RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
-                if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - written));
-                written += frames.size();
-                audible = audible || HasAudibleSample(frames);
+                if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - done.bytes));
+                done.bytes += frames.size();
+                done.audible = done.audible || HasAudibleSample(frames);
                 return file.WriteFrames(frames);
             });
-        if (rendered != BlocksResult::kWritten || !output.lengthBytes || written >= *output.lengthBytes) return rendered;
-        const std::vector<std::uint8_t> silence(*output.lengthBytes - written, 0);
-        written += silence.size();
+        if (rendered != BlocksResult::kWritten || !output.lengthBytes || done.bytes >= *output.lengthBytes) return rendered;
+        const std::vector<std::uint8_t> silence(*output.lengthBytes - done.bytes, 0);
+        done.bytes += silence.size();
         return file.WriteFrames(silence) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
     }
     std::vector<std::uint8_t> song;
@@ -136,14 +163,15 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     });
     if (rendered != BlocksResult::kWritten) return rendered;
     if (output.lengthBytes) song.resize(*output.lengthBytes, 0);
-    gain = Level(song, output, path);
-    written = song.size();
-    audible = HasAudibleSample(song);
+    Level(song, output, path, done);
+    done.bytes = song.size();
+    done.audible = HasAudibleSample(song);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
 // Writes the stems of the mix just written to `mixPath` (`mix`), each at the
-// mix's gain and length, adding the path of each one written to `written`.
+// mix's gain, limiter curve and length, adding the path of each one written
+// to `written`.
 void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
                   ConversionUi& ui, UserReport& report, const OutputOptions& output, const PreparedSong& prepared,
                   const ConversionResult& mix, std::vector<std::string>& written) {
@@ -158,6 +186,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
     stemOutput.gain = mix.gain;
+    stemOutput.gainCurve = mix.gainCurve;
     stemOutput.lengthBytes = mix.bytes;
     const std::vector<Stem> stems = PlanStems(source.options, prepared.soundingChannels, prepared.clicksSound,
                                               AudioFormatExtension(output.encoding.format));
@@ -216,7 +245,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
             return done;
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
-        result = RenderInto(file, block, length, ui, output, *path, done.gain, done.bytes, done.audible);
+        result = RenderInto(file, block, length, ui, output, *path, done);
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();

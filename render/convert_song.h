@@ -50,6 +50,12 @@ struct OutputOptions {
     std::optional<double> loudnessLufs;  // scale to this integrated loudness (LUFS) under the true-peak ceiling
     // A fixed gain for every sample, instead of a level measured on this song.
     std::optional<double> gain;
+    // With `gain`: the limiter's factor for each frame on top of it (see
+    // true_peak_limiter.h); frames past its end take the gain alone.
+    std::vector<float> gainCurve;
+    // With `gain` and no curve: peaks that the gain would push over the
+    // true-peak ceiling are limited.
+    bool limitPeaks = false;
     AudioEncoding encoding;
     // Besides the mix, a file per used channel in a folder beside it (see stems.h).
     bool stems = false;
@@ -64,6 +70,7 @@ struct OutputOptions {
 struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
+    std::vector<float> gainCurve;  // and the limiter's factor for each frame; empty when it did not act
     std::size_t bytes = 0;  // bytes of samples written
     bool audible = false;  // some sample of the written file lies above the silence ceiling (see silence.h)
     std::vector<std::string> stems;  // the stem files written (with stems asked for)
@@ -72,9 +79,9 @@ struct ConversionResult {
 // ConvertSongToWav with the level and format of `output`; the song's name
 // goes into the tags of the formats that have them. When the loudness
 // target is held back by the true-peak ceiling, standard error says so.
-// With stems, each stem is written after the mix at the mix's gain and
-// length: one per channel that plays in the converted span, and one of the
-// count-in and the click when they sound.
+// With stems, each stem is written after the mix at the mix's gain,
+// limiter curve and length: one per channel that plays in the converted
+// span, and one of the count-in and the click when they sound.
 ConversionResult ConvertSong(const ConversionSource& source, SongContainer& renderSong,
                              const std::optional<std::string>& targetPath, ConversionUi& ui, UserReport& report,
                              const OutputOptions& output);

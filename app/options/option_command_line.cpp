@@ -29,6 +29,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"no-precount", 0, Value::kNone},
     {"normalize", 0, Value::kOptional},
     {"loudness", 0, Value::kOptional},
+    {"loudness-set", 0, Value::kOptional},
     {"format", 0, Value::kRequired},
     {"quality", 0, Value::kRequired},
     {"transpose", 0, Value::kRequired},
@@ -38,6 +39,10 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"count-in", 0, Value::kRequired},
     {"click-level", 0, Value::kRequired},
     {"drop-empty-bars", 0, Value::kNone},
+    {"soundfont", 0, Value::kRequired},
+    {"list-soundfonts", 0, Value::kNone},
+    {"reverb", 0, Value::kRequired},
+    {"chorus", 0, Value::kRequired},
     {"list", 0, Value::kNone},
     {"bars", 0, Value::kNone},
     {"play", 0, Value::kNone},
@@ -125,11 +130,12 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto level = value ? ParseDecimal(text, kLowestPeakDbfs, 0.0) : std::optional<double>(-1.0);
         if (!level) return "level " + Quoted(text) + " for --normalize is not a number of dBFS from -96 to 0";
         request.peakDbfs = level;
-    } else if (definition.name == "loudness") {
+    } else if (definition.name == "loudness" || definition.name == "loudness-set") {
         const auto level = value ? ParseDecimal(text, kLowestLoudnessLufs, kHighestLoudnessLufs)
                                  : std::optional<double>(kDefaultLoudnessLufs);
-        if (!level) return "loudness " + Quoted(text) + " for --loudness is not a number of LUFS from -70 to -5";
+        if (!level) return "loudness " + Quoted(text) + " for " + option + " is not a number of LUFS from -70 to -5";
         request.loudnessLufs = level;
+        request.loudnessSet = definition.name == "loudness-set";
     } else if (definition.name == "format") {
         const auto format = AudioFormatNamed(text);
         if (!format) return "format " + Quoted(text) + " is not one of " + AudioFormatNames();
@@ -160,6 +166,17 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.clickLevelDb = *level;
     } else if (definition.name == "drop-empty-bars") {
         request.dropEmptyBars = true;
+    } else if (definition.name == "soundfont") {
+        if (text.empty()) return "option --soundfont needs a SoundFont file or the name of an installed one";
+        request.soundFont = text;
+    } else if (definition.name == "list-soundfonts") {
+        request.listSoundFonts = true;
+    } else if (definition.name == "reverb") {
+        if (!IsReverbChoice(text)) return "reverb " + Quoted(text) + " is not off, room, hall or a level from 0 to 1";
+        request.sound.reverb = text;
+    } else if (definition.name == "chorus") {
+        if (!IsChorusChoice(text)) return "chorus " + Quoted(text) + " is not off, on or a level from 0 to 1";
+        request.sound.chorus = text;
     } else if (definition.name == "list") {
         request.list = true;
     } else if (definition.name == "bars") {
@@ -306,7 +323,9 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         }
     }
     if (error.empty() && request.shard && request.shardFromEnvironment) error = "give --shard or --shard-from-env, not both";
-    if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version) error = "no input given";
+    if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version &&
+        !request.listSoundFonts)
+        error = "no input given";
     if (error.empty() && request.play) error = CheckPlayRequest(request);
     if (error.empty()) error = CheckOutputChoice(request);
     return parsed;
@@ -350,6 +369,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --loudness[=LUFS] scale each finished song to this integrated loudness
                         (EBU R128, default -16) with its true peak at most
                         -1 dBTP; silence stays silence
+      --loudness-set[=LUFS]  one gain for all the songs of the run, so that
+                        they keep their relative levels: the loudest song
+                        reaches LUFS (default -16); peaks above -1 dBTP
+                        are limited
       --format FMT      wav (default), flac, ogg, opus or mp3; without it the
                         --output file's extension chooses
       --quality Q       0 (smallest) to 10 (best sound) for ogg (default 5),
@@ -365,6 +388,11 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         the folder <name>/ beside it: <channel>-<instrument>.<ext>,
                         and click.<ext> with the count-in and the click; each
                         as long as the mix, together they add up to it
+      --soundfont SF    play with this SoundFont: a .sf2 or .sf3 file, or the
+                        name of an installed one (see --list-soundfonts)
+      --list-soundfonts list the installed SoundFonts: name, file, size
+      --reverb R        off, room (default), hall, or a level from 0 to 1
+      --chorus C        off, on (default), or a level from 0 to 1
       --list            do not convert: for each input print its used channels,
                         one line each, tab-separated: channel (1-16), "drum" or
                         "-", the part switch that removes it

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/options/option_values.h"
+#include "app/startup/sound_choice.h"
 #include "render/audio_format.h"
 #include "app/options/shard_selection.h"
 
@@ -24,7 +25,10 @@ struct ConversionRequest {
     int tempoPercent = 100;
     bool preCount = true;
     std::optional<double> peakDbfs;  // --normalize
-    std::optional<double> loudnessLufs;  // --loudness
+    std::optional<double> loudnessLufs;  // --loudness, --loudness-set
+    bool loudnessSet = false;            // --loudness-set: one gain for every song of the run
+    // The set's gain, found by the run's measuring pass before it converts.
+    std::optional<double> setGain;
     std::optional<AudioFormat> format;   // --format; else the --output file's extension, else WAV
     std::optional<int> quality;          // --quality
     int transpose = 0;                   // --transpose, semitones
@@ -34,6 +38,11 @@ struct ConversionRequest {
     int countInBars = 1;                 // --count-in
     double clickLevelDb = 0.0;           // --click-level
     bool dropEmptyBars = false;          // --drop-empty-bars
+    // --soundfont as given (a path or an installed SoundFont's name); the
+    // run resolves it into sound.soundFont before anything converts.
+    std::optional<std::string> soundFont;
+    SoundChoice sound;                   // --reverb, --chorus and the resolved SoundFont
+    bool listSoundFonts = false;         // --list-soundfonts
     bool list = false;
     bool bars = false;                   // --bars: list the bar map, convert nothing
     bool play = false;  // --play: play the one input instead of converting it

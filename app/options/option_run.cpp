@@ -4,6 +4,7 @@
 #include "app/options/option_run.h"
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <thread>
@@ -13,10 +14,12 @@
 #include "app/batch/failure_cause.h"
 #include "app/startup/module_discovery.h"
 #include "app/startup/ombrix_app.h"
+#include "app/startup/soundfont_catalog.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "app/options/option_command_line.h"
 #include "app/options/library_plan.h"
+#include "app/options/loudness_set.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
 #include "app/options/play_command.h"
@@ -72,6 +75,31 @@ int ListSongs(COmbrixDlg& dlg, const ConversionPlan& plan, const std::function<s
     return allListed ? kExitSuccess : kExitFailure;
 }
 
+// Prints the installed SoundFonts, one a line: name, file, size in bytes, tab-separated.
+int ListSoundFonts() {
+    const std::vector<InstalledSoundFont> installed = InstalledSoundFonts(SoundFontFolders());
+    for (const InstalledSoundFont& font : installed) {
+        std::cout << EscapeControlCharacters(font.name) << '\t' << EscapeControlCharacters(font.path) << '\t'
+                  << font.size << '\n';
+    }
+    if (installed.empty()) WriteErrorLine("no SoundFont installed (apt-get install fluid-soundfont-gm)");
+    return kExitSuccess;
+}
+
+// The SoundFont file --soundfont names, made absolute and checked; false
+// with the reason in `error` when it cannot be used.
+bool ResolveSoundFontChoice(ConversionRequest& request, std::string& error) {
+    if (!request.soundFont) return true;
+    std::optional<std::string> path =
+        ResolveSoundFont(*request.soundFont, InstalledSoundFonts(SoundFontFolders()), error);
+    if (!path) return false;
+    std::error_code ignored;
+    const std::filesystem::path absolute = std::filesystem::absolute(*path, ignored);
+    request.sound.soundFont = absolute.empty() ? *path : absolute.lexically_normal().string();
+    error = SoundFontProblem(request.sound.soundFont);
+    return error.empty();
+}
+
 int DefaultJobs() {
     const unsigned cores = std::thread::hardware_concurrency();
     return cores == 0 ? 1 : static_cast<int>(std::min<unsigned>(cores, kMaxJobs));
@@ -85,7 +113,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         std::cerr << "ombrix: " << parsed.error << "; see ombrix --help\n";
         return kExitUsage;
     }
-    const ConversionRequest& request = parsed.request;
+    ConversionRequest request = parsed.request;
     if (request.help) {
         std::cout << OptionCommandLineUsage();
         return kExitSuccess;
@@ -93,6 +121,12 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     if (request.version) {
         PrintVersion();
         return kExitSuccess;
+    }
+    if (request.listSoundFonts) return ListSoundFonts();
+    std::string soundError;
+    if (!ResolveSoundFontChoice(request, soundError)) {
+        std::cerr << "ombrix: " << soundError << '\n';
+        return kExitUsage;
     }
 
     COmbrixApp app;
@@ -109,6 +143,8 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return PlaySong(dlg, app.CurrentSong(), request, output);
     }
     std::string error;
+    // The module is found first: the options records name it.
+    const bool moduleFound = DiscoverSynthModule();
     std::optional<ConversionPlan> plan = PlanRequest(request, error);
     if (!plan) {
         std::cerr << "ombrix: " << error << "; see ombrix --help\n";
@@ -130,11 +166,13 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         }
     }
 
-    if (!DiscoverSynthModule()) {
+    if (!moduleFound) {
         std::cerr << kModuleNotInstalledMessage << '\n'
                   << ModuleNotRegisteredHint(DefaultRegistryRoots(), ProgramFolder()) << '\n';
         return kExitFailure;
     }
+    // Every worker's module plays with the run's sound.
+    UseSoundChoice(request.sound);
     // What the planning of the whole library needed and no longer does (the
     // walk, the names, the other shards' files) is not mapped into every worker.
     ReturnFreedMemory();
@@ -148,6 +186,13 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     if (!results.Open(request, error)) {
         WriteErrorLine(error);
         return kExitUsage;
+    }
+    if (request.loudnessSet) {
+        request.setGain = MeasureSetGain(dlg, app.CurrentSong(), request, *plan, settings, error);
+        if (!request.setGain) {
+            WriteErrorLine(error);
+            return kExitFailure;
+        }
     }
     settings.onFileDone = [&results](const FileResult& result) { results.Add(result); };
     IgnoreBrokenPipes();

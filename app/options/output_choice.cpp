@@ -52,6 +52,12 @@ OutputOptions RequestedOutput(const ConversionRequest& request) {
     OutputOptions output;
     output.peakDbfs = request.peakDbfs;
     output.loudnessLufs = request.loudnessLufs;
+    if (request.setGain) {
+        // A set: the gain found for all its songs, each song's peaks limited.
+        output.loudnessLufs.reset();
+        output.gain = request.setGain;
+        output.limitPeaks = true;
+    }
     output.encoding = RequestedEncoding(request);
     output.stems = request.stems;
     return output;

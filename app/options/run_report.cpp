@@ -87,12 +87,22 @@ double RealtimeFactor(double audioSeconds, double cpuSeconds) {
     return cpuSeconds > 0 ? audioSeconds / cpuSeconds : 0.0;
 }
 
-std::string ReportLine(const FileResult& result) {
+std::string ReportLine(const FileResult& result, const std::string& sound) {
     return "{\"input\":" + JsonString(result.input) + ",\"output\":" + JsonString(result.output) + ",\"status\":\"" +
            StatusName(result.status) + "\",\"cause\":" + JsonString(result.cause) +
            ",\"audio_seconds\":" + Number(result.audioSeconds) + ",\"cpu_seconds\":" + Number(result.cpuSeconds) +
            ",\"realtime_factor\":" + Number(RealtimeFactor(result.audioSeconds, result.cpuSeconds)) +
-           ",\"bytes_written\":" + std::to_string(result.bytesWritten) + "}";
+           ",\"bytes_written\":" + std::to_string(result.bytesWritten) +
+           (sound.empty() ? std::string() : ",\"sound\":" + sound) + "}";
+}
+
+std::string SoundJson(const SoundRecord& sound) {
+    const FileStamp& font = sound.soundFont;
+    return "{\"module\":" + JsonString(sound.module.path) + ",\"soundfont\":" + JsonString(font.path) +
+           ",\"soundfont_bytes\":" + (font.exists ? std::to_string(font.size) : "null") +
+           ",\"soundfont_mtime_ns\":" + (font.exists ? std::to_string(font.modifiedNs) : "null") +
+           ",\"reverb\":" + JsonString(sound.reverb) + ",\"chorus\":" + JsonString(sound.chorus) +
+           ",\"gain\":" + JsonString(sound.gain) + "}";
 }
 
 std::string SummaryLine(const RunTotals& totals, double wallSeconds) {
@@ -124,7 +134,7 @@ bool RunReport::Open(const std::string& path, std::string& error) {
 bool RunReport::Write(const FileResult& result) {
     std::FILE* out = standardOutput_ ? stdout : file_.get();
     if (out == nullptr || failed_) return false;
-    const std::string line = ReportLine(result) + "\n";
+    const std::string line = ReportLine(result, sound_) + "\n";
     failed_ = std::fwrite(line.data(), 1, line.size(), out) != line.size() || std::fflush(out) != 0;
     return !failed_;
 }

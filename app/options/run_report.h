@@ -9,13 +9,22 @@
 #include <string>
 
 #include "app/options/file_result.h"
+#include "app/options/sound_record.h"
 
 // One input's object, without the line end: {"input": ..., "output": ...,
 // "status": "converted"|"skipped"|"failed", "cause": ..., "audio_seconds":
 // ..., "cpu_seconds": ..., "realtime_factor": ..., "bytes_written": ...}. Strings are JSON-escaped;
 // a byte that is not part of valid UTF-8 is written as "\udcXX" (XX its
 // value), the escape by which byte-exact file names survive a round trip.
-std::string ReportLine(const FileResult& result);
+// With `sound` (a JSON object, see SoundJson), the object ends with
+// "sound": that object.
+std::string ReportLine(const FileResult& result, const std::string& sound = {});
+
+// The run's sound as a JSON object: {"module": ..., "soundfont": ...,
+// "soundfont_bytes": ..., "soundfont_mtime_ns": ..., "reverb": ...,
+// "chorus": ..., "gain": ...}; a SoundFont that is missing has null size
+// and time.
+std::string SoundJson(const SoundRecord& sound);
 // Seconds of audio per second of processor time; 0 when no time was counted.
 double RealtimeFactor(double audioSeconds, double cpuSeconds);
 
@@ -39,6 +48,8 @@ public:
     bool Open(const std::string& path, std::string& error);
     // Writes `result`'s line; false once a write has failed.
     bool Write(const FileResult& result);
+    // The sound every following line names.
+    void SetSound(std::string soundJson) { sound_ = std::move(soundJson); }
 
 private:
     struct Closer {
@@ -47,4 +58,5 @@ private:
     std::unique_ptr<std::FILE, Closer> file_;
     bool standardOutput_ = false;
     bool failed_ = false;
+    std::string sound_;
 };

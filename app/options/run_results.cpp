@@ -2,12 +2,14 @@
 #include "app/options/run_results.h"
 
 #include "app/options/option_command_line.h"
+#include "app/startup/module_discovery.h"
 #include "platform/standard_error.h"
 #include "platform/translation.h"
 
 bool RunResults::Open(const ConversionRequest& request, std::string& error) {
     if (!request.report) return true;
     report_.emplace();
+    report_->SetSound(SoundJson(DescribeSound(request.sound, g_szModulePath)));
     return report_->Open(*request.report, error);
 }
 

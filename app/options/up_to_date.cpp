@@ -10,6 +10,8 @@
 
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
+#include "app/options/sound_record.h"
+#include "app/startup/module_discovery.h"
 #include "platform/system_reason.h"
 #include "platform/text.h"
 #include "platform/translation.h"
@@ -176,9 +178,11 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
     return "mute=" + ChannelText(request.mute) + " volume-down=" + ChannelText(request.volumeDown) +
            " minus=" + (minus.empty() ? "-" : minus) + " tempo=" + std::to_string(request.tempoPercent) +
            " precount=" + (request.preCount ? "on" : "off") + " normalize=" + DecibelText(request.peakDbfs) +
-           " loudness=" + DecibelText(request.loudnessLufs) + " " + encoding +
+           " loudness=" + DecibelText(request.loudnessLufs) + (request.loudnessSet ? " loudness-set" : "") + " " +
+           encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
-           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + CountInText(request);
+           " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + CountInText(request) + "\n" +
+           SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
 }
 
 std::string OptionsRecordPath(const std::string& output) {

@@ -27,8 +27,9 @@ struct InputStamp {
 // The stamp of the input at `path` known as `key`; nothing when it cannot be read.
 std::optional<InputStamp> StampInput(const std::string& path, const std::string& key);
 
-// The options of `request` that change the output's bytes, as one line.
-// Every option that changes them must be named here.
+// The options of `request` that change the output's bytes, as one line,
+// and the sound of the run with the module found at start-up (g_szModulePath)
+// as a second. Every option that changes them must be named here.
 std::string OptionsFingerprint(const ConversionRequest& request);
 // The path of the record beside `output`.
 std::string OptionsRecordPath(const std::string& output);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -34,6 +35,11 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 
 std::string ModuleConfigPath(const std::string& moduleFolder) {
     return (moduleFolder.empty() ? std::string() : moduleFolder + "/") + kModuleConfigFileName;
+}
+
+std::string SettingsFromEnvironment() {
+    const char* settings = std::getenv(kSettingsVariable);
+    return settings != nullptr ? std::string(settings) : std::string();
 }
 
 std::string ReadModuleConfig(const std::string& path) {

@@ -1,5 +1,6 @@
 // The C entry points of QNStaff.so: each finds its instance and forwards.
 
+#include "module/fluid/effect_settings.h"
 #include "module/fluid/instance_table.h"
 #include "module/fluid/module_config.h"
 #include "module/fluid/module_location.h"
@@ -39,13 +40,33 @@ std::shared_ptr<SharedSoundFont> FindSoundFont() {
     return nullptr;
 }
 
-// The output gain of QNStaff.conf, or the default; a bad value is told.
-double OutputGain() {
-    const std::string configPath = ModuleConfigPath(ModuleFolder());
+// The configuration: the loading program's settings, then QNStaff.conf.
+struct Configuration {
+    std::string path;  // of QNStaff.conf, for the messages
+    std::string text;
+};
+
+Configuration ReadConfiguration() {
+    Configuration configuration;
+    configuration.path = ModuleConfigPath(ModuleFolder());
+    configuration.text = SettingsFromEnvironment() + "\n" + ReadModuleConfig(configuration.path);
+    return configuration;
+}
+
+// The output gain of the configuration, or the default; a bad value is told.
+double OutputGain(const Configuration& configuration) {
     std::string problem;
-    const std::optional<double> gain = GainFromConfig(ReadModuleConfig(configPath), configPath, problem);
+    const std::optional<double> gain = GainFromConfig(configuration.text, configuration.path, problem);
     if (!problem.empty()) TellUserOnce(problem);
     return gain.value_or(kDefaultOutputGain);
+}
+
+// The reverb and chorus of the configuration; a bad value is told.
+EffectSettings Effects(const Configuration& configuration) {
+    std::string problem;
+    EffectSettings effects = EffectsFromConfig(configuration.text, configuration.path, problem);
+    if (!problem.empty()) TellUserOnce(problem);
+    return effects;
 }
 
 // FluidSynth's warnings (substituted instruments and the like) would only
@@ -66,7 +87,8 @@ QNS_EXPORT int32_t qnsmain(void) {
     QuietFluidSynthOnce();
     std::shared_ptr<SharedSoundFont> font = FindSoundFont();
     if (!font) return 0;
-    return AddInstance(SynthInstance::Create(std::move(font), OutputGain()));
+    const Configuration configuration = ReadConfiguration();
+    return AddInstance(SynthInstance::Create(std::move(font), OutputGain(configuration), Effects(configuration)));
 }
 
 QNS_EXPORT int32_t SetSamplingFreqM(int32_t instance, int32_t rate) {

@@ -33,6 +33,9 @@ SoundFontSearch SoundFontCandidates(const std::string& moduleFolder) {
     if (const char* testSoundFont = std::getenv(kTestSoundFontVariable)) {
         return {{testSoundFont}, kTestSoundFontVariable};
     }
+    if (std::string chosen = SoundFontFromConfig(SettingsFromEnvironment(), moduleFolder); !chosen.empty()) {
+        return {{std::move(chosen)}, kSettingsVariable};
+    }
     const std::string configPath = ModuleConfigPath(moduleFolder);
     if (std::string configured = SoundFontFromConfig(ReadModuleConfig(configPath), moduleFolder);
         !configured.empty()) {

@@ -1,5 +1,6 @@
-// Where the module finds its SoundFont: the file named in "QNStaff.conf"
-// beside the module, else the General MIDI SoundFonts Debian installs.
+// Where the module finds its SoundFont: the file the loading program names
+// in the settings variable, else the one named in "QNStaff.conf" beside the
+// module, else the General MIDI SoundFonts Debian installs.
 #pragma once
 
 #include <string>
@@ -23,7 +24,7 @@ struct SoundFontSearch {
 };
 
 // The SoundFonts to try for the module in `moduleFolder`: only the one the
-// configuration file names (a named file that is missing is not replaced by
+// settings variable or else the configuration file names (a named file that is missing is not replaced by
 // another), else the installed General MIDI SoundFonts. Only the test
 // variable's value when that is set. Files are not checked here.
 SoundFontSearch SoundFontCandidates(const std::string& moduleFolder);

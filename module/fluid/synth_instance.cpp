@@ -47,11 +47,13 @@ constexpr std::uint8_t kPitchBend = 0xE0;
 
 }  // namespace
 
-std::unique_ptr<SynthInstance> SynthInstance::Create(std::shared_ptr<SharedSoundFont> soundFont, double gain) {
+std::unique_ptr<SynthInstance> SynthInstance::Create(std::shared_ptr<SharedSoundFont> soundFont, double gain,
+                                                     const EffectSettings& effects) {
     if (!soundFont) return nullptr;
     std::unique_ptr<SynthInstance> instance(new SynthInstance());
     instance->soundFont_ = std::move(soundFont);
     instance->gain_ = gain;
+    instance->effects_ = effects;
     if (!instance->Build(kDefaultSampleRate, kDefaultPolyphony)) return nullptr;
     return instance;
 }
@@ -63,8 +65,19 @@ bool SynthInstance::Build(int sampleRate, int polyphony) {
     fluid_settings_setnum(settings, "synth.sample-rate", sampleRate);
     fluid_settings_setint(settings, "synth.polyphony", polyphony);
     fluid_settings_setnum(settings, "synth.gain", gain_);
-    fluid_settings_setint(settings, "synth.reverb.active", 1);
-    fluid_settings_setint(settings, "synth.chorus.active", 1);
+    // Every effect value is set, whatever the library's own defaults are.
+    const ReverbSettings& reverb = effects_.reverb;
+    fluid_settings_setint(settings, "synth.reverb.active", reverb.active ? 1 : 0);
+    fluid_settings_setnum(settings, "synth.reverb.room-size", reverb.roomSize);
+    fluid_settings_setnum(settings, "synth.reverb.damp", reverb.damp);
+    fluid_settings_setnum(settings, "synth.reverb.width", reverb.width);
+    fluid_settings_setnum(settings, "synth.reverb.level", reverb.level);
+    const ChorusSettings& chorus = effects_.chorus;
+    fluid_settings_setint(settings, "synth.chorus.active", chorus.active ? 1 : 0);
+    fluid_settings_setint(settings, "synth.chorus.nr", chorus.voices);
+    fluid_settings_setnum(settings, "synth.chorus.level", chorus.level);
+    fluid_settings_setnum(settings, "synth.chorus.speed", chorus.speedHz);
+    fluid_settings_setnum(settings, "synth.chorus.depth", chorus.depthMs);
     // GS conventions: the bank-select MSB picks a variation tone; FluidSynth
     // falls back to the capital tone in bank 0 when the variation is missing.
     fluid_settings_setstr(settings, "synth.midi-bank-select", "gs");

@@ -2,6 +2,7 @@
 // audio driver, playing the shared SoundFont with GS bank conventions.
 #pragma once
 
+#include "module/fluid/effect_settings.h"
 #include "module/fluid/fluid_owners.h"
 #include "module/fluid/shared_soundfont.h"
 
@@ -10,9 +11,11 @@
 
 class SynthInstance {
 public:
-    // A fresh instance at 44100 Hz playing `soundFont` at output gain `gain`;
-    // null when FluidSynth can't make one.
-    static std::unique_ptr<SynthInstance> Create(std::shared_ptr<SharedSoundFont> soundFont, double gain);
+    // A fresh instance at 44100 Hz playing `soundFont` at output gain `gain`
+    // with the reverb and chorus of `effects`; null when FluidSynth can't
+    // make one.
+    static std::unique_ptr<SynthInstance> Create(std::shared_ptr<SharedSoundFont> soundFont, double gain,
+                                                 const EffectSettings& effects = {});
 
     SynthInstance(const SynthInstance&) = delete;
     SynthInstance& operator=(const SynthInstance&) = delete;
@@ -46,4 +49,5 @@ private:
     FluidSynthOwner synth_;
     int sampleRate_ = 0;
     double gain_ = 0.0;
+    EffectSettings effects_;
 };

@@ -9,6 +9,10 @@
  * the QnsTestFunction number and the message in hex ("0 4 643c90"). Tests
  * of the whole program read it.
  *
+ * Settings: when the environment names a file in QNSTEST_SETTINGS_LOG,
+ * qnsmain appends there the configuration lines the loading program set in
+ * QNSTAFF_SETTINGS ("(unset)" without them), then a line "--".
+ *
  * Sound: while any note is held, every frame of both sides is a square wave
  * of amplitude 0.25 (period 100 frames). After the last note-off the
  * amplitude falls linearly to 0 over the tail (default 1000 frames); after

@@ -130,11 +130,24 @@ void AppendCallLog(int32_t handle) {
     }
 }
 
+// Appends what the loading program set in QNSTAFF_SETTINGS ("(unset)" when
+// nothing), then a line "--", to the file QNSTEST_SETTINGS_LOG names.
+void LogSettings() {
+    const char* log = std::getenv("QNSTEST_SETTINGS_LOG");
+    if (log == nullptr || log[0] == '\0') return;
+    const char* settings = std::getenv("QNSTAFF_SETTINGS");
+    if (std::FILE* file = std::fopen(log, "a")) {
+        std::fprintf(file, "%s--\n", settings != nullptr ? settings : "(unset)\n");
+        std::fclose(file);
+    }
+}
+
 }  // namespace
 
 extern "C" {
 
 int32_t qnsmain(void) {
+    LogSettings();
     g_settings.crashAtBlock = BlockFromEnvironment("QNSTEST_CRASH_AT_BLOCK", g_settings.crashAtBlock);
     g_settings.hangAtBlock = BlockFromEnvironment("QNSTEST_HANG_AT_BLOCK", g_settings.hangAtBlock);
     g_settings.blockDelayMs = BlockFromEnvironment("QNSTEST_BLOCK_DELAY_MS", g_settings.blockDelayMs);

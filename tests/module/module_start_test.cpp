@@ -132,9 +132,9 @@ TEST_F(ModuleInItsOwnFolder, TheGainOfTheConfigurationSetsTheLoudness) {
     const std::string soundFont = std::string("soundfont = ") + kSmallSoundFont + "\n";
     WriteConfig(soundFont);
     const float atDefault = ChordPeak();
-    WriteConfig(soundFont + "gain = 0.3\n");
+    WriteConfig(soundFont + "gain = 0.6\n");
     const float atDouble = ChordPeak();
-    WriteConfig(soundFont + "gain = 0.075\n");
+    WriteConfig(soundFont + "gain = 0.15\n");
     const float atHalf = ChordPeak();
     ASSERT_GT(atDefault, 0.0f);
     EXPECT_NEAR(atDouble / atDefault, 2.0, 0.02);
@@ -150,7 +150,7 @@ TEST_F(ModuleInItsOwnFolder, ABadGainIsToldAndTheDefaultPlays) {
     std::string said;
     EXPECT_NE(Start(said), 0);
     EXPECT_EQ(said, "QNStaff.so: \"gain = 2\" in " + folder_ +
-                        "/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.15 is used\n");
+                        "/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.3 is used\n");
     EXPECT_EQ(ChordPeak(), atDefault);
 }
 

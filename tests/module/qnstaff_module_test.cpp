@@ -2,6 +2,7 @@
 // drives it: 500-frame blocks converted to 16 bits. Uses the small TimGM6mb
 // SoundFont to stay fast; skipped when it is not installed.
 
+#include "module/fluid/module_config.h"
 #include "module/fluid/qnstaff_test_hooks.h"
 #include "module/fluid/soundfont_search.h"
 #include "module/qnstaff_api.h"
@@ -166,14 +167,14 @@ TEST_F(QnStaffModuleTest, ACMajorChordRendersSound) {
 }
 
 TEST_F(QnStaffModuleTest, AChordPlaysAtTheDefaultLevel) {
-    // One velocity-100 triad peaks near 1230 of 32767 (about -28 dBFS) at the
-    // default gain, which keeps room for sixteen busy channels; a module twice
-    // or half as loud is out of this window.
+    // One velocity-100 triad peaks near 2460 of 32767 (about -22 dBFS) at the
+    // default gain, which keeps room for sixteen busy channels; a module 1.4
+    // times as loud or as quiet is out of this window.
     const int32_t synth = Open();
     for (uint8_t key : {60, 64, 67}) Short(synth, 0x90, key, 100);
     const int peak = Peak(Render(synth, 44));
-    EXPECT_GT(peak, 1050);
-    EXPECT_LT(peak, 1450);
+    EXPECT_GT(peak, 1800);
+    EXPECT_LT(peak, 3400);
 }
 
 TEST_F(QnStaffModuleTest, AfterTheNoteOffsTheOutputDecaysToExactZeros) {
@@ -192,6 +193,70 @@ TEST_F(QnStaffModuleTest, AfterTheNoteOffsTheOutputDecaysToExactZeros) {
     const double silentAfterSeconds = static_cast<double>(lastNonZero / 2) / kRate;
     EXPECT_LT(silentAfterSeconds, 5.0);
     EXPECT_GT(silentAfterSeconds, 0.05);  // the release and reverb do ring on
+}
+
+class QnStaffEffectsTest : public QnStaffModuleTest {
+protected:
+    void TearDown() override {
+        unsetenv(kSettingsVariable);
+        QnStaffModuleTest::TearDown();
+    }
+    // A chord with full reverb and chorus sends and the second after its
+    // note-offs, played with the module's `settings`.
+    std::vector<int16_t> ChordWithTail(const char* settings) {
+        setenv(kSettingsVariable, settings, 1);
+        const int32_t synth = Open();
+        Short(synth, 0xB0, 91, 127);
+        Short(synth, 0xB0, 93, 127);
+        for (uint8_t key : {60, 64, 67}) Short(synth, 0x90, key, 100);
+        std::vector<int16_t> sound = Render(synth, 44);
+        for (uint8_t key : {60, 64, 67}) Short(synth, 0x80, key, 0);
+        const std::vector<int16_t> tail = Render(synth, 88);
+        sound.insert(sound.end(), tail.begin(), tail.end());
+        Close(synth);
+        return sound;
+    }
+    // Energy of what the effects add to the dry sound.
+    static double Added(const std::vector<int16_t>& wet, const std::vector<int16_t>& dry) {
+        double energy = 0;
+        for (std::size_t i = 0; i < wet.size() && i < dry.size(); ++i) {
+            const double difference = static_cast<double>(wet[i]) - dry[i];
+            energy += difference * difference;
+        }
+        return energy;
+    }
+};
+
+TEST_F(QnStaffEffectsTest, ReverbAndChorusFollowTheLoadingProgramsSettings) {
+    const std::vector<int16_t> dry = ChordWithTail("reverb = off\nchorus = off\n");
+    const double room = Added(ChordWithTail("reverb = room\nchorus = off\n"), dry);
+    const double hall = Added(ChordWithTail("reverb = hall\nchorus = off\n"), dry);
+    const double quietRoom = Added(ChordWithTail("reverb = 0.1\nchorus = off\n"), dry);
+    const double chorus = Added(ChordWithTail("reverb = off\nchorus = on\n"), dry);
+    const double quietChorus = Added(ChordWithTail("reverb = off\nchorus = 0.1\n"), dry);
+    const double both = Added(ChordWithTail("reverb = room\nchorus = on\n"), dry);
+    const double defaults = Added(ChordWithTail(""), dry);
+    EXPECT_GT(room, 0);
+    EXPECT_GT(chorus, 0);
+    // The hall rings longer than the room; low levels add less.
+    EXPECT_GT(hall, 1.5 * room);
+    EXPECT_LT(quietRoom, 0.1 * room);
+    EXPECT_LT(quietChorus, 0.1 * chorus);
+    // The defaults are the room with the chorus on.
+    EXPECT_EQ(defaults, both);
+    EXPECT_GT(both, room);
+}
+
+TEST_F(QnStaffEffectsTest, TheSameSettingsSoundTheSame) {
+    setenv(kSettingsVariable, "reverb = hall\nchorus = 0.4\n", 1);
+    std::vector<std::vector<int16_t>> takes;
+    for (int take = 0; take < 2; ++take) {
+        const int32_t synth = Open();
+        for (uint8_t key : {48, 55, 64}) Short(synth, 0x90, key, 90);
+        takes.push_back(Render(synth, 40));
+        Close(synth);
+    }
+    EXPECT_EQ(takes[0], takes[1]);
 }
 
 TEST_F(QnStaffModuleTest, PitchBendTakesItsLowSevenBitsFirst) {

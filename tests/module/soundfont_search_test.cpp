@@ -54,7 +54,7 @@ TEST(ModuleConfigTest, AGainOutOfRangeOrNotANumberIsToldAndIgnored) {
         EXPECT_EQ(GainFromConfig(std::string("gain = ") + value + "\n", "/m/QNStaff.conf", problem), std::nullopt)
             << value;
         EXPECT_EQ(problem, std::string("\"gain = ") + value +
-                               "\" in /m/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.15 is used");
+                               "\" in /m/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.3 is used");
     }
 }
 
@@ -85,6 +85,26 @@ TEST(SoundFontCandidatesTest, TheConfiguredSoundFontIsTheOnlyCandidate) {
     // A named file that turns out missing is reported, never replaced by another.
     EXPECT_EQ(search.candidates, std::vector<std::string>{folder + "/mine.sf2"});
     EXPECT_EQ(search.namedBy, folder + "/QNStaff.conf");
+}
+
+TEST(SoundFontCandidatesTest, TheLoadingProgramsChoiceComesBeforeTheConfigurationFile) {
+    WithoutTestVariable noOverride;
+    std::string folder = (std::filesystem::temp_directory_path() / "ombrix-sf-XXXXXX").string();
+    ASSERT_NE(mkdtemp(folder.data()), nullptr) << errno;
+    std::ofstream(ModuleConfigPath(folder)) << "soundfont = mine.sf2\n";
+    setenv(kSettingsVariable, "reverb = off\nsoundfont = /fonts/chosen.sf3\n", 1);
+    const SoundFontSearch chosen = SoundFontCandidates(folder);
+    setenv(kSettingsVariable, "reverb = off\n", 1);
+    const SoundFontSearch configured = SoundFontCandidates(folder);
+    unsetenv(kSettingsVariable);
+    std::filesystem::remove_all(folder);
+
+    EXPECT_EQ(chosen.candidates, std::vector<std::string>{"/fonts/chosen.sf3"});
+    EXPECT_EQ(chosen.namedBy, kSettingsVariable);
+    EXPECT_EQ(NoSoundFontMessage(chosen, ""),
+              "the SoundFont /fonts/chosen.sf3 named in QNSTAFF_SETTINGS does not exist; name another one there");
+    // Settings without a SoundFont leave the file's choice.
+    EXPECT_EQ(configured.candidates, std::vector<std::string>{folder + "/mine.sf2"});
 }
 
 TEST(SoundFontCandidatesTest, WithoutConfigurationFileTheInstalledOnesAreTried) {

@@ -20,6 +20,9 @@ for needed in libfluidsynth3 fluid-soundfont-gm libgtk-3-0 libstdc++6 "fonts-ipa
               fonts-liberation2; do
   expect_contains "$depends" "$needed" "Depends"
 done
+# The second SoundFont is recommended, never required.
+expect_contains "$(dpkg-deb -f "$deb" Recommends)" "musescore-general-soundfont" "Recommends"
+case "$depends" in *musescore*) fail "the package depends on MuseScore General" ;; esac
 
 contents=$(dpkg-deb -c "$deb")
 for path in ./usr/lib/ombrix/ombrix ./usr/lib/ombrix/QNStaff.so ./usr/lib/ombrix/register-module.sh \

@@ -264,7 +264,11 @@ TEST_F(HonestOutputs, AFileThatFinishedAsTheRunWasInterruptedIsInTheLog) {
                  "kill -STOP $pid\n"
                  "for i in $(seq 300); do test -e lib/Conv/a.wav && break; sleep 0.05; done\n"
                  "sleep 0.3; kill -INT $pid; kill -CONT $pid\n"
-                 "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!; wait $pid; echo $? >status; kill $guard; exit 0"), 0);
+                 "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!\n"
+                 // Under job control `wait` also returns when the job reports the
+                 // stop it was given above: wait again until it has ended.
+                 "while wait $pid; s=$?; kill -0 $pid 2>/dev/null; do :; done\n"
+                 "echo $s >status; kill $guard; exit 0"), 0);
     EXPECT_EQ(Text("status"), "130\n") << Text("err");
     EXPECT_TRUE(fs::exists(At("lib/Conv/a.wav")));
     EXPECT_EQ(Text("lib/Conv/CreateLog.log"), "lib/a.mid\r\nEND\r\n");

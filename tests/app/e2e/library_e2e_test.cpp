@@ -128,6 +128,30 @@ TEST_F(LibraryRun, ARerunSkipsCurrentOutputsAndConvertsWhatIsMissingOrChanged) {
     EXPECT_TRUE(Inputs(run.out, "skipped").empty());
 }
 
+TEST_F(LibraryRun, AnotherSoundMakesEveryOutputStaleAndTheReportNamesIt) {
+    Song("lib/a.mid");
+    Song("lib/b.mid", 2);
+    const std::string font = At("piano.sf2");
+    std::ofstream(font) << std::string("RIFF\x04\0\0\0sfbk", 12);
+    ASSERT_EQ(Ombrix("-q --skip-up-to-date -o out lib").status, 0);
+    EXPECT_EQ(Inputs(Ombrix("-q --skip-up-to-date --reverb room --chorus on --report - -o out lib").out, "skipped").size(), 2u);
+
+    ProgramRun run = Ombrix("-q --skip-up-to-date --reverb off --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+    EXPECT_NE(run.out.find(R"("reverb":"off","chorus":"on")"), std::string::npos) << run.out;
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --soundfont piano.sf2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+    EXPECT_NE(run.out.find(R"("soundfont":")" + font + R"(","soundfont_bytes":12,)"), std::string::npos) << run.out;
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --soundfont piano.sf2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "skipped").size(), 2u);
+    // The same SoundFont file replaced by another version.
+    fs::last_write_time(font, fs::last_write_time(font) - std::chrono::hours(1));
+    run = Ombrix("-q --skip-up-to-date --reverb off --chorus 0.2 --soundfont piano.sf2 --report - -o out lib");
+    EXPECT_EQ(Inputs(run.out, "converted").size(), 2u);
+}
+
 TEST_F(LibraryRun, TheReportHasOneLinePerInputWithItsFiguresAndCause) {
     Song("lib/good.mid", 4);
     std::ofstream(At("lib/bad.mid")) << "plain text";
@@ -139,10 +163,10 @@ TEST_F(LibraryRun, TheReportHasOneLinePerInputWithItsFiguresAndCause) {
         run.out.find(R"({"input":"lib/bad.mid","output":"lib/Conv/bad.wav","status":"failed","cause":"not a Standard MIDI File",)"
                      R"("audio_seconds":0,"cpu_seconds":)");
     ASSERT_NE(bad, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(R"(,"bytes_written":0})", bad), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"(,"bytes_written":0,"sound":{"module":)", bad), std::string::npos) << run.out;
     const std::string good = run.out.substr(run.out.find(R"({"input":"lib/good.mid")"));
     EXPECT_NE(good.find(R"("status":"converted","cause":"","audio_seconds":)"), std::string::npos) << good;
-    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + "}"), std::string::npos);
+    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + ",\"sound\":"), std::string::npos);
     EXPECT_EQ(run.err, "lib/bad.mid: not a Standard MIDI File\n");
 }
 

@@ -272,6 +272,40 @@ TEST_F(OptionRun, NormalizeBringsThePeakToTheLevel) {
     EXPECT_EQ(Peak(songs + "/Conv/song.wav"), static_cast<int>(std::lround(32767 * std::pow(10.0, -6.0 / 20))));
 }
 
+TEST_F(OptionRun, TheSoundChoiceReachesTheModuleThroughItsSettings) {
+    Song("song.mid");
+    const std::string font = songs + "/piano.sf3";
+    std::ofstream(font) << std::string("RIFF\x04\0\0\0sfbk", 12);
+    const std::string log = root.path() + "/settings.log";
+    ASSERT_EQ(Ombrix("-q '" + songs + "/song.mid'", "QNSTEST_SETTINGS_LOG='" + log + "'").status, 0);
+    ASSERT_EQ(Ombrix("-q --reverb hall --chorus 0.25 --soundfont '" + font + "' '" + songs + "/song.mid'",
+                     "QNSTEST_SETTINGS_LOG='" + log + "'").status,
+              0);
+    ASSERT_EQ(Ombrix("-q --reverb=0 --chorus=off '" + songs + "/song.mid'", "QNSTEST_SETTINGS_LOG='" + log + "'").status, 0);
+    EXPECT_EQ(ReadFileBytes(log), "reverb = room\nchorus = on\n--\n"
+                                  "soundfont = " + font + "\nreverb = hall\nchorus = 0.25\n--\n"
+                                  "reverb = 0\nchorus = off\n--\n");
+}
+
+TEST_F(OptionRun, ASoundFontThatCannotBeUsedStopsTheRunBeforeAnythingConverts) {
+    Song("a.mid");
+    Song("b.mid");
+    const std::string log = root.path() + "/settings.log";
+    std::ofstream(songs + "/notes.sf2") << "just text, no SoundFont";
+    const std::pair<std::string, std::string> cases[] = {
+        {"'" + songs + "/missing.sf2'", "ombrix: the SoundFont " + songs + "/missing.sf2 does not exist\n"},
+        {"'" + songs + "/notes.sf2'", "ombrix: the SoundFont " + songs + "/notes.sf2 is not a SoundFont\n"},
+        {"no-such-font", "ombrix: no installed SoundFont is named 'no-such-font' ("},
+    };
+    for (const auto& [soundFont, message] : cases) {
+        const ProgramRun run = Ombrix("-q --soundfont " + soundFont + " '" + songs + "'", "QNSTEST_SETTINGS_LOG='" + log + "'");
+        EXPECT_EQ(run.status, 2) << soundFont;
+        EXPECT_EQ(run.err.substr(0, message.size()), message);
+        EXPECT_FALSE(fs::exists(songs + "/Conv")) << soundFont;
+        EXPECT_FALSE(fs::exists(log)) << "the module was started for " << soundFont;
+    }
+}
+
 TEST_F(OptionRun, ACrashingModuleCostsOneSongAndKeepsItsEarlierFile) {
     // The module crashes at block 200 (2.3 s): the long song crashes, the short one converts.
     Song("a.mid", 8);

@@ -44,6 +44,15 @@ for format in ogg opus mp3; do
   title=$(ffprobe -v error -show_entries format_tags=title:stream_tags=title -of default=nw=1:nk=1 "$work/song.$format" | head -n1)
   [ "$title" = "MorningWaltz" ] || fail "$format carries the title '$title', not MorningWaltz"
 done
+# --quality reaches each lossy encoder: the smallest setting gives a much
+# smaller file than the best.
+for format in ogg opus mp3; do
+  run --quality 0 -o "$work/q0.$format" "$song"
+  run --quality 10 -o "$work/q10.$format" "$song"
+  small=$(stat -c %s "$work/q0.$format") large=$(stat -c %s "$work/q10.$format")
+  echo "$format: quality 0 gives $small bytes, quality 10 $large"
+  [ $((small * 2)) -lt "$large" ] || fail "$format: --quality 0 ($small bytes) and 10 ($large bytes) hardly differ"
+done
 title=$(ffprobe -v error -show_entries format_tags=title -of default=nw=1:nk=1 "$work/song.flac")
 [ "$title" = "MorningWaltz" ] || fail "flac carries the title '$title'"
 
@@ -56,6 +65,55 @@ register "$fluid_module" "$work/fluid-config"
 # Stems add up to the mix (the test module's sound does not add up).
 XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --stems -o "$work/mix.wav" "$examples/CityShuffle.MID"
 python3 "$here/stem_sum.py" "$work/mix.wav" "$work"/mix/*.wav || fail "the stems do not add up to the mix"
+
+# Measures $1 with ffmpeg's ebur128 filter into $integrated and $peak;
+# check_loudness also fails unless it is within $2 +- 0.5 LUFS with its true
+# peak at most -1 dBTP.
+measure() {
+  local summary
+  summary=$(ffmpeg -hide_banner -nostats -i "$1" -af ebur128=peak=true -f null - 2>&1)
+  integrated=$(sed -n 's/^ *I: *\(-\?[0-9.]*\) LUFS/\1/p' <<<"$summary" | tail -n1)
+  peak=$(sed -n 's/^ *Peak: *\(-\?[0-9.]*\) dBFS/\1/p' <<<"$summary" | tail -n1)
+}
+check_loudness() {
+  measure "$1"
+  python3 -c "import sys; sys.exit(0 if float('$peak') <= -1.0 else 1)" || fail "$1: true peak $peak above -1 dBTP"
+  python3 -c "import sys; sys.exit(0 if abs(float('$integrated') - $2) <= 0.5 else 1)" ||
+    fail "$1: $integrated LUFS is not $2 +- 0.5"
+}
+
+# Songs whose peaks stand far above their loudness (the click's attacks,
+# a target near the ceiling): the limiter holds the peaks and the target
+# is still met, in every format.
+for file in "$examples/CityShuffle.MID" "$examples/HarborJig.mid"; do
+  for format in wav flac ogg opus mp3; do
+    XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --click --loudness=-11 -o "$work/limited.$format" "$file"
+    check_loudness "$work/limited.$format" -11
+    echo "$(basename "$file") --click --loudness=-11 $format: $integrated LUFS, true peak $peak dBTP"
+  done
+done
+
+# A set keeps its songs' relative levels: each song at its own level, then
+# the set, whose loudest song reaches the target and the others keep their
+# distance to it (within 0.5 LU; limiting may take a little off a song).
+XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q -o "$work/own/" "$examples/CityShuffle.MID" "$examples/MorningWaltz.mid"
+XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --loudness-set -o "$work/set/" "$examples/CityShuffle.MID" "$examples/MorningWaltz.mid"
+own=() set=()
+for name in CityShuffle MorningWaltz; do
+  measure "$work/own/$name.wav"
+  own+=("$integrated")
+  measure "$work/set/$name.wav"
+  python3 -c "import sys; sys.exit(0 if float('$peak') <= -1.0 else 1)" || fail "$name in the set: true peak $peak above -1 dBTP"
+  set+=("$integrated")
+  echo "$name: $integrated LUFS in the set, true peak $peak dBTP (${own[-1]} LUFS on its own)"
+done
+python3 - "${own[@]}" "${set[@]}" <<'PY' || fail "the set did not keep the songs' relative levels at -16 LUFS"
+import sys
+own, done = [float(v) for v in sys.argv[1:3]], [float(v) for v in sys.argv[3:5]]
+loudest = max(range(2), key=lambda i: own[i])
+assert abs(done[loudest] - -16) <= 0.5, done
+assert abs((done[0] - done[1]) - (own[0] - own[1])) <= 0.5, (own, done)
+PY
 
 count=0
 for file in "$examples"/*.mid "$examples"/*.MID; do
