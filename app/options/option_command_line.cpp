@@ -441,6 +441,7 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --tempo-step P    with --loop: each pass P percentage points faster
                         than the one before, from --tempo
       --tempo-to Q      with --loop: the last pass at Q percent, the passes
+                        between in even steps from --tempo
       --stems           besides the mix, one file per channel that plays, in
                         the folder <name>/ beside it: <channel>-<instrument>.<ext>,
                         and click.<ext> with the count-in and the click; each

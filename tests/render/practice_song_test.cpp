@@ -173,7 +173,7 @@ TEST_F(SectionTest, TheStateBeforeTheFirstMeasureIsSentAtItsStartThenItsOwnEvent
 
 TEST_F(SectionTest, ALoopRepeatsTheSectionWithItsStateAndEachPassAtItsTempo) {
     Put(loaded, kPart0, 5000, Note(66, 1000));  // sounds past the section's end (5760)
-    ASSERT_TRUE(CutToMeasures(loaded, 3, 3, {100, 200}));
+    ASSERT_TRUE(CutToMeasures(loaded, 3, 3, LastMeasure(loaded), {100, 200}));
     const TrackEvent release = Control(64, 0);
     std::vector<TimedEvent> pass = {{0, Program(5)},
                                     {0, Control(7, 80)},
@@ -199,7 +199,7 @@ TEST_F(SectionTest, ALoopRepeatsTheSectionWithItsStateAndEachPassAtItsTempo) {
 
 TEST_F(SectionTest, ALoopWithoutATempoAtItsStartStartsEachPassAtTheDefaultTempoScaled) {
     ClearTempoTrack(loaded);
-    ASSERT_TRUE(CutToMeasures(loaded, 1, 1, {50, 100}));
+    ASSERT_TRUE(CutToMeasures(loaded, 1, 1, LastMeasure(loaded), {50, 100}));
     EXPECT_EQ(EventsOf(loaded, kTempoSlot), (std::vector<TimedEvent>{{0, Tempo(6000)}, {1920, Tempo(12000)}}));
 }
 
