@@ -100,6 +100,9 @@ int ImpSmf::ImportSmf(const std::string& path, SongContainer& song, UserReport& 
     CloseCursors();
     file.Close();
     preCount = ComputePreCount(timeSigHistory_, currentTick_);
+    for (const TimeSigEntry& entry : timeSigHistory_) {
+        song.fileMeters.push_back({entry.startTick, entry.numerator, entry.denominator});
+    }
     CleanUpLyrics(song);
     EnablePlayingParts(song);
     return ImportResult::kOk;
@@ -243,6 +246,9 @@ void ImpSmf::MetaEvent(SongContainer& song) {
             break;
         case SmfByte::kMetaLyric:
             LyricEvent();
+            break;
+        case SmfByte::kMetaMarker:
+            MarkerEvent(song);
             break;
         default:  // port numbers and every other meta event are skipped
             SkipBytes(ReadVarLen());

@@ -80,6 +80,8 @@ private:
     // Notes a text event that may be a karaoke syllable or header.
     void KaraokeText(const std::string& text);
     void LyricEvent();
+    // A marker text, kept with its tick for the bar listing.
+    void MarkerEvent(SongContainer& song);
 
     // Measure track: puts the cursor on the end marker, or appends one measure
     // of the current meter and key there.

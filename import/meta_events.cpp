@@ -19,6 +19,8 @@ constexpr int kMeasureSignatureAt = 5;
 constexpr int kMeasureKeyAt = 6;
 constexpr int kLyricBytes = 32;
 constexpr int kLyricFlagBytes = 4;
+// Marker texts are labels ("Chorus", "Solo"); longer ones are cut.
+constexpr int kMarkerBytes = 127;
 // XF lyric header: "XFln:<field 1>:<field 2>:<composer>:<lyricist>..."
 constexpr char kXfLyricHeader[] = "XFln";
 // Karaoke text events: "@" starts a header line ("@T" title, "@L" language),
@@ -187,6 +189,12 @@ void ImpSmf::TextEvent(SongContainer& song) {
     const std::vector<std::string> fields = SplitFields(text);
     if (fields.size() > kXfComposerField) song.SetInfoString(InfoString::kComposer, fields[kXfComposerField].c_str());
     if (fields.size() > kXfLyricistField) song.SetInfoString(InfoString::kLyricist, fields[kXfLyricistField].c_str());
+}
+
+void ImpSmf::MarkerEvent(SongContainer& song) {
+    const int length = ReadVarLen();
+    std::string text = ReadText(length, kMarkerBytes);
+    song.fileMarkers.push_back({currentTick_, std::move(text)});
 }
 
 void ImpSmf::KaraokeText(const std::string& text) {

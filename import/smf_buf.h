@@ -51,6 +51,7 @@ constexpr int kMetaText = 0x01;
 constexpr int kMetaCopyright = 0x02;
 constexpr int kMetaTrackName = 0x03;
 constexpr int kMetaLyric = 0x05;
+constexpr int kMetaMarker = 0x06;
 constexpr int kMetaPort = 0x21;
 constexpr int kMetaEndOfTrack = 0x2F;
 constexpr int kMetaTempo = 0x51;

@@ -47,6 +47,8 @@ SongContainer::~SongContainer() { ExclusiveClear(*exclusiveTable); }
 
 void SongContainer::Reset() {
     seventhString.clear();
+    fileMeters.clear();
+    fileMarkers.clear();
     for (int part = 0; part < kPartTableSize; ++part) {
         partShortNames[static_cast<std::size_t>(part)].reset();
         partChannel[static_cast<std::size_t>(part)] = DefaultPartChannel(part);

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "model/bar_map.h"
 #include "model/exclusive_table.h"
 #include "model/track_containers.h"
 
@@ -36,7 +38,8 @@ public:
 
     // Restores the song's defaults: part channels and short names, empty
     // names and strings, the default tempo track, an empty exclusive table,
-    // the default marker. Part and lyric tracks are left alone.
+    // the default marker, no file meters or marker texts. Part and lyric tracks
+    // are left alone.
     void Reset();
     // Stores a part name unless it equals the current (or default) name.
     void SetPartName(const char* text, int part);
@@ -63,6 +66,10 @@ public:
     std::array<std::uint8_t, kPartTableSize> partChannel{};
     std::unique_ptr<ExclusiveTable> exclusiveTable;
     std::int16_t attributeWord = 4;
+    // The time signatures and markers of the file as it states them (the
+    // measure track holds the meters as the engine plays them).
+    std::vector<MeterChange> fileMeters;
+    std::vector<SongMarker> fileMarkers;
 
 private:
     void SetShortName(int part, const char* text);

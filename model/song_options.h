@@ -58,6 +58,15 @@ struct SongOptions {
     std::array<double, kMidiChannels> levelDb{};
     // The names of the tracks that play on each channel, as the song gives them.
     std::array<std::vector<std::string>, kMidiChannels> trackNames;
+    // Bars of clicks the count-in lasts (1 or 2).
+    std::int32_t countInMeasures = 1;
+    // The clicks' level against their usual one, in dB.
+    double clickLevelDb = 0.0;
+    // Whole bars without a note before the first note's bar are left out.
+    bool dropLeadingEmptyBars = false;
+    // Channels whose notes are left out while their other events play (a
+    // track of the clicks alone keeps the drum channel's volume and kit).
+    std::array<std::int32_t, kMidiChannels> silent{};
 };
 
 // Sets every field to its default.

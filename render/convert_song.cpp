@@ -1,6 +1,7 @@
 // The conversion driver: output file, render song, block loop, file finish.
 #include "render/convert_song.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <vector>
 
@@ -171,15 +172,23 @@ private:
     ConversionUi& ui_;
 };
 
-// Renders the song into the file; to set its level, the whole song is held
-// and scaled first. `audible` tells whether any written sample sounds.
+// Renders the song into the file, `written` counting the bytes of samples
+// and `audible` telling whether any written sample sounds; to set its
+// level, the whole song is held and scaled first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
                         const OutputOptions& output, const std::string& path, ConversionResult& done) {
     if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
-        return RenderBlocks(block, length, ui, [&file, &done](std::span<const std::uint8_t> frames) {
-            done.audible = done.audible || HasAudibleSample(frames);
-            return file.WriteFrames(frames);
-        });
+        const BlocksResult rendered =
+            RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
+                if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - done.bytes));
+                done.bytes += frames.size();
+                done.audible = done.audible || HasAudibleSample(frames);
+                return file.WriteFrames(frames);
+            });
+        if (rendered != BlocksResult::kWritten || !output.lengthBytes || done.bytes >= *output.lengthBytes) return rendered;
+        const std::vector<std::uint8_t> silence(*output.lengthBytes - done.bytes, 0);
+        done.bytes += silence.size();
+        return file.WriteFrames(silence) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
     }
     std::vector<std::uint8_t> song;
     const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
@@ -188,16 +197,19 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
     });
     if (rendered != BlocksResult::kWritten) return rendered;
     const FinishingPhase finishing(ui);
+    if (output.lengthBytes) song.resize(*output.lengthBytes, 0);
     Level(song, output, path, done);
+    done.bytes = song.size();
     done.audible = HasAudibleSample(song);
     return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
 }
 
-// Writes the stems of the mix just written to `mixPath`, each at the mix's
-// gain and limiter curve, adding the path of each one written to `written`.
+// Writes the stems of the mix just written to `mixPath` (`mix`), each at the
+// mix's gain, limiter curve and length, adding the path of each one written
+// to `written`.
 void ConvertStems(const ConversionSource& source, SongContainer& renderSong, const std::string& mixPath,
-                  ConversionUi& ui, UserReport& report, const OutputOptions& output, double mixGain,
-                  const std::vector<float>& mixCurve, std::vector<std::string>& written) {
+                  ConversionUi& ui, UserReport& report, const OutputOptions& output, const PreparedSong& prepared,
+                  const ConversionResult& mix, std::vector<std::string>& written) {
     const std::string folder = StemFolder(mixPath);
     std::error_code error;
     std::filesystem::create_directories(folder, error);
@@ -208,10 +220,13 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     }
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
-    stemOutput.gain = mixGain;
-    stemOutput.gainCurve = mixCurve;
+    stemOutput.gain = mix.gain;
+    stemOutput.gainCurve = mix.gainCurve;
+    stemOutput.lengthBytes = mix.bytes;
     stemOutput.tellChanges = false;
-    for (const Stem& stem : PlanStems(source.options, AudioFormatExtension(output.encoding.format))) {
+    const std::vector<Stem> stems = PlanStems(source.options, prepared.soundingChannels, prepared.clicksSound,
+                                              AudioFormatExtension(output.encoding.format));
+    for (const Stem& stem : stems) {
         const SongOptions options = StemOptions(source.options, stem);
         stemOutput.clicks = stem.clicks;
         const ConversionSource stemSource{source.song, options, source.folder, source.name};
@@ -290,6 +305,6 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         return done;
     }
     done.written = true;
-    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, done.gain, done.gainCurve, done.stems);
+    if (output.stems) ConvertStems(source, renderSong, *path, ui, report, output, prepared, done, done.stems);
     return done;
 }

@@ -59,11 +59,14 @@ struct OutputOptions {
     AudioEncoding encoding;
     // Besides the mix, a file per used channel in a folder beside it (see stems.h).
     bool stems = false;
-    // False: the pre-count and the metronome keep their time but sound nothing.
+    // False: the count-in and the click keep their time but sound nothing.
     bool clicks = true;
     // False: what the preparation had to change (a capped level) is not told
     // again, as for the stems of a mix that told it.
     bool tellChanges = true;
+    // The file holds exactly this many bytes of samples, silence added or
+    // the rest left out (a stem lasts as long as its mix).
+    std::optional<std::size_t> lengthBytes;
 };
 
 // What a conversion did to the song's level.
@@ -71,6 +74,7 @@ struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
     std::vector<float> gainCurve;  // and the limiter's factor for each frame; empty when it did not act
+    std::size_t bytes = 0;  // bytes of samples written
     bool audible = false;  // some sample of the written file lies above the silence ceiling (see silence.h)
     std::vector<std::string> stems;  // the stem files written (with stems asked for)
 };
@@ -78,8 +82,9 @@ struct ConversionResult {
 // ConvertSongToWav with the level and format of `output`; the song's name
 // goes into the tags of the formats that have them. When the loudness
 // target is held back by the true-peak ceiling, standard error says so.
-// With stems, each stem is written at the mix's gain (and the mix's limiter
-// curve) after the mix.
+// With stems, each stem is written after the mix at the mix's gain,
+// limiter curve and length: one per channel that plays in the converted
+// span, and one of the count-in and the click when they sound.
 ConversionResult ConvertSong(const ConversionSource& source, SongContainer& renderSong,
                              const std::optional<std::string>& targetPath, ConversionUi& ui, UserReport& report,
                              const OutputOptions& output);

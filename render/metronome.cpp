@@ -1,6 +1,9 @@
 // Beats from the measure track, and the click part.
 #include "render/metronome.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "model/measure.h"
 #include "model/slots.h"
 
@@ -13,6 +16,10 @@ constexpr std::uint8_t kAccentVelocity = 80;
 constexpr std::uint8_t kBeatVelocity = 55;
 constexpr std::uint8_t kDrumChannel = 9;  // MIDI channel 10
 constexpr int kCompoundGrouping = 3;
+// A note's level follows the square of its velocity: 40 dB a tenfold velocity.
+constexpr double kVelocityDecibelsPerDecade = 40.0;
+constexpr int kSoftestVelocity = 1;
+constexpr int kLoudestVelocity = 127;
 constexpr int kLowestCompoundDenominator = 8;
 
 int Numerator(std::uint8_t signature) { return (signature >> 4) + 1; }
@@ -31,10 +38,9 @@ int BeatTicksOf(std::uint8_t signature) {
 
 int MeasureTicksOf(std::uint8_t signature) { return kTicksPerWhole / Denominator(signature) * Numerator(signature); }
 
-std::vector<Beat> SongBeats(SongContainer& song) {
+std::vector<Beat> SongBeats(SongContainer& song, int lastMeasure) {
     std::vector<Beat> beats;
-    const int last = LastMeasure(song);
-    for (int measure = 1; measure <= last; ++measure) {
+    for (int measure = 1; measure <= lastMeasure; ++measure) {
         const int start = MeasureToTick(song, measure);
         const int length = MeasureToTick(song, measure + 1) - start;
         const int beat = BeatTicksOf(TimeSignatureAt(song, measure));
@@ -45,12 +51,16 @@ std::vector<Beat> SongBeats(SongContainer& song) {
 }
 
 void ShiftBeats(std::vector<Beat>& beats, int first, int gap) {
-    for (Beat& beat : beats) {
-        if (beat.tick >= first) beat.tick += gap;
-    }
+    std::erase_if(beats, [first](const Beat& beat) { return beat.tick < first; });
+    for (Beat& beat : beats) beat.tick += gap;
 }
 
-bool InsertClicks(SongContainer& render, const std::vector<Beat>& beats) {
+int ClickVelocity(int velocity, double levelDb) {
+    const double scaled = velocity * std::pow(10.0, levelDb / kVelocityDecibelsPerDecade);
+    return std::clamp(static_cast<int>(scaled + 0.5), kSoftestVelocity, kLoudestVelocity);
+}
+
+bool InsertClicks(SongContainer& render, const std::vector<Beat>& beats, double levelDb) {
     for (int part = 0; part < kPartCount; ++part) {
         const int slot = PartSlot(part);
         const Track* track = render.SlotTrack(slot);
@@ -60,7 +70,8 @@ bool InsertClicks(SongContainer& render, const std::vector<Beat>& beats) {
         for (const Beat& beat : beats) {
             TrackEvent click = MakeEvent(kClickNote);
             click.SetGate(kClickGate);
-            click.SetU8(6, beat.accented ? kAccentVelocity : kBeatVelocity);
+            click.SetU8(6, static_cast<std::uint8_t>(
+                               ClickVelocity(beat.accented ? kAccentVelocity : kBeatVelocity, levelDb)));
             Seek(*clicks, beat.tick, 0);
             InsertAtTime(*clicks, click);
         }

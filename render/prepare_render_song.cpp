@@ -14,26 +14,20 @@
 #include "platform/movable_block.h"
 #include "sequencer/tempo_clock.h"
 #include "render/channel_level.h"
+#include "render/count_in.h"
+#include "render/measure_grid.h"
 #include "render/metronome.h"
 #include "render/song_section.h"
+#include "render/span_notes.h"
 #include "render/transpose_song.h"
 
 namespace {
 
 constexpr int kHighestRoutedChannel = 15;  // channel entries above this leave a part unrouted
-constexpr int kDrumChannelNibble = 9;       // MIDI channel 10 in the low four bits
 // Where a turned-down channel that sets no volume of its own starts: half
 // the General MIDI default of 100.
 constexpr std::uint8_t kTurnedDownStartVolume = 50;
-// The longest measure a time signature can describe (255 whole notes); a
-// longer pre-count can only come from corrupt values and is not inserted.
-constexpr std::int64_t kMaxPreCountTicks = 255LL * kTicksPerWhole;
-
-// The pre-count click: a short, fixed note on the drum part.
-constexpr std::uint8_t kClickNote = 37;
-constexpr std::uint16_t kClickGate = 10;
-constexpr std::uint8_t kClickVelocity = 100;
-constexpr int kNoteAttributeAt = 10;
+constexpr int kPreCountVelocity = 100;
 
 // Events of a track up to, not including, its end marker.
 int EventsBeforeEnd(const Track& track) {
@@ -215,11 +209,16 @@ std::vector<TrackEvent> StartControllers(const ChannelChange& change, const Chan
     return events;
 }
 
+// A silent channel's note becomes a rest of the same step.
+void SilenceNote(TrackEvent& event) {
+    if (event.IsNote()) event = MakeEvent(EventKind::kRest, event.Step());
+}
+
 // Copies a turned-down or leveled part: volumes halved, then every value
 // the level touches scaled, and the starting controllers in front of the
-// event `startAt` (-1: none).
+// event `startAt` (-1: none); notes left out when `silent`.
 void CopyChanged(TrackCursor& destination, TrackCursor& source, const ChannelChange& change,
-                 const std::vector<TrackEvent>& startControllers, int startAt) {
+                 const std::vector<TrackEvent>& startControllers, int startAt, bool silent) {
     const int n = EventsBeforeEnd(*source.track);
     for (int i = 0; i < n; ++i) {
         if (i == startAt) {
@@ -228,6 +227,7 @@ void CopyChanged(TrackCursor& destination, TrackCursor& source, const ChannelCha
         TrackEvent event = EventAt(*source.track, i);
         if (change.turnedDown) HalveVolume(event);
         if (change.level) ScaleForLevel(event, *change.level);
+        if (silent) SilenceNote(event);
         AppendEvent(destination, event);
     }
 }
@@ -244,9 +244,14 @@ void CopyPart(SongContainer& loaded, const SongOptions& options, SongContainer& 
     if (options.mute[channel]) {
         CopyExclusiveEvents(*destination, *source);
     } else if (!change.turnedDown && !change.level) {
-        CopyAllEvents(*destination, *source);
+        if (options.silent[channel]) {
+            CopyEventsTransformed(*destination, *source, SilenceNote);
+        } else {
+            CopyAllEvents(*destination, *source);
+        }
     } else {
-        CopyChanged(*destination, *source, change, StartControllers(change, start), start.part == part ? start.index : -1);
+        CopyChanged(*destination, *source, change, StartControllers(change, start), start.part == part ? start.index : -1,
+                    options.silent[channel] != 0);
     }
 }
 
@@ -289,42 +294,46 @@ void CopyMeasureTrack(SongContainer& loaded, SongContainer& render) {
     CopyAllEvents(*destination, *source);
 }
 
-// Tick of the earliest note over all parts, or -1 when no part has one.
-int FirstNoteTick(SongContainer& song) {
-    int first = -1;
-    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
-        if (song.SlotTrack(slot) == nullptr) continue;
-        CursorGuard cursor(song, slot);
-        const Track& track = *cursor->track;
-        int tick = 0;
-        for (int i = 0; i < track.count && !EventAt(track, i).IsEnd(); ++i) {
-            const TrackEvent& event = EventAt(track, i);
-            if (event.IsNote()) {
-                if (first < 0 || tick < first) first = tick;
-                break;
-            }
-            tick += event.Step();
-        }
+// The count-in and the click: one grid, the click's first bars being the
+// count-in. `firstNote` is the song's first note (-1: none) and `songEnd`
+// its end, before the count-in; a `section` counts in on its meter's beats.
+// `prepared` tells which channels sound and takes the count-in's place.
+void AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool section,
+               bool clicks, PreCountPlace place, PreparedSong& prepared) {
+    // The click's beats are those of the song's own bars; the count-in then
+    // moves them with the music.
+    std::vector<Beat> beats;
+    if (options.click) beats = SongBeats(render, TickToMeasure(render, songEnd));
+    // With every channel that plays muted and no click, there is nothing to
+    // count in (a silent channel stands for the mix the clicks' stem is of).
+    bool anythingSounds = options.click;
+    for (int channel = 0; channel < kMidiChannels; ++channel) {
+        anythingSounds = anythingSounds || options.silent[channel] ||
+                         (prepared.soundingChannels[channel] && !options.mute[channel]);
     }
-    return first;
-}
-
-// Moves the track's events from `first` on later by `gap` ticks, if the track
-// reaches past `first`. With `keepFirst`, events at `first` itself stay.
-void OpenGap(SongContainer& song, int slot, int first, int gap, bool keepFirst) {
-    if (song.SlotTrack(slot) == nullptr) return;
-    CursorGuard cursor(song, slot);
-    if (first >= TrackLength(*cursor)) return;
-    Seek(*cursor, keepFirst ? first + 1 : first, 0);
-    AdvanceWithRest(*cursor, gap);
-}
-
-TrackEvent MakeClick() {
-    TrackEvent click = MakeEvent(kClickNote);
-    click.SetGate(kClickGate);
-    click.SetU8(6, kClickVelocity);
-    click.SetU8(kNoteAttributeAt, 1);
-    return click;
+    std::optional<CountIn> countIn;
+    if (options.preCount && anythingSounds) countIn = PlanCountIn(render, options, firstNote, !options.click && !section);
+    if (countIn) {
+        OpenCountInGap(render, *countIn);
+        prepared.preCountFirst = countIn->at;
+        prepared.preCountGap = countIn->gap;
+    }
+    if (!clicks) return;
+    if (!options.click) {
+        if (!countIn) return;
+        const int velocity = ClickVelocity(kPreCountVelocity, options.clickLevelDb);
+        prepared.clicksSound = place == PreCountPlace::kOwnPart
+                                   ? InsertPreCountClicksApart(render, CountInBeats(*countIn), velocity)
+                                   : InsertPreCountClicks(render, CountInBeats(*countIn), velocity);
+        return;
+    }
+    if (countIn) {
+        ShiftBeats(beats, countIn->at, countIn->gap);
+        std::vector<Beat> counted = CountInBeats(*countIn);
+        std::erase_if(counted, [&](const Beat& beat) { return beat.tick >= countIn->at + countIn->gap; });
+        beats.insert(beats.begin(), counted.begin(), counted.end());
+    }
+    prepared.clicksSound = InsertClicks(render, beats, options.clickLevelDb) && !beats.empty();
 }
 
 }  // namespace
@@ -350,35 +359,43 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
     // A loop scales the raw tempos pass by pass when it cuts the section.
     CopyTempoTrack(loaded, looped ? kFullTempoScale : options.tempoPercent, render);
     CopyMeasureTrack(loaded, render);
+    ConformMeasureTrack(loaded, render);
     std::copy_n(loaded.partChannel.begin(), kPartCount, render.partChannel.begin());
     prepared.notesLeftOut = TransposeParts(render, options, options.transpose);
-    SongOptions preCountOptions = options;
-    if (options.firstMeasure > 0) {
-        prepared.lastMeasure = LastMeasure(render);
+
+    // The span converted, in the song's bars. The count-in and the stems go
+    // by what the whole song plays there, muted channels included, and the
+    // song lasts as long as all of it.
+    int songEnd = std::max(SongEndTick(loaded), SongEndTick(render));
+    const int songLastBar = TickToMeasure(render, songEnd);
+    const bool section = options.firstMeasure > 0;
+    int firstBar = section ? options.firstMeasure : 1;
+    const int lastBar = section ? std::min(options.lastMeasure, songLastBar) : songLastBar;
+    if (firstBar > lastBar) {
+        prepared.sectionMissing = true;
+        prepared.lastMeasure = songLastBar;
+        return prepared;
+    }
+    const int spanEnd = MeasureToTick(render, lastBar + 1);
+    SpanNotes notes = NotesInSpan(loaded, MeasureToTick(render, firstBar), spanEnd);
+    if (options.dropLeadingEmptyBars && notes.first >= 0) {
+        const int noteBar = TickToMeasure(render, MeasureToTick(render, firstBar) + notes.first);
+        if (noteBar > firstBar) {
+            firstBar = noteBar;
+            notes = NotesInSpan(loaded, MeasureToTick(render, firstBar), spanEnd);
+        }
+    }
+    if (section || firstBar > 1) {
         std::vector<int> passTempos;
         for (int pass = 0; looped && pass < options.loopPasses; ++pass) passTempos.push_back(PassTempo(options, pass));
-        if (!CutToMeasures(render, options.firstMeasure, options.lastMeasure, passTempos)) {
-            prepared.sectionMissing = options.firstMeasure > prepared.lastMeasure;
-            prepared.loopTooLong = !prepared.sectionMissing;
+        if (!CutToMeasures(render, firstBar, lastBar, songLastBar, passTempos) && looped) {
+            prepared.loopTooLong = true;
             return prepared;
         }
-        // The pre-count of a section counts in the meter of its first measure.
-        const std::uint8_t meter = MeterOf(render, 1);
-        preCountOptions.clickTicks = BeatTicksOf(meter);
-        preCountOptions.clicksPerMeasure = MeasureTicksOf(meter) / BeatTicksOf(meter);
+        songEnd = SongEndTick(render);
     }
-    // The beats are those of the song's own measures; the pre-count then
-    // moves them with the music.
-    std::vector<Beat> beats;
-    if (options.click) beats = SongBeats(render);
-    PreCountGap preCount;
-    if (options.preCount) preCount = InsertPreCount(preCountOptions, render, clicks, place);
-    prepared.preCountFirst = preCount.first;
-    prepared.preCountGap = preCount.gap;
-    if (options.click && clicks) {
-        ShiftBeats(beats, preCount.first, preCount.gap);
-        InsertClicks(render, beats);
-    }
+    prepared.soundingChannels = notes.sounding;
+    AddClicks(options, render, notes.first, songEnd, section, clicks, place, prepared);
     return prepared;
 }
 
@@ -390,39 +407,4 @@ int PassTempo(const SongOptions& options, int pass) {
                   static_cast<double>(pass) * (options.loopTempoTo - options.tempoPercent) / (options.loopPasses - 1);
     }
     return std::clamp(static_cast<int>(std::lround(percent)), 1, kHighestTempo);
-}
-
-PreCountGap InsertPreCount(const SongOptions& options, SongContainer& render, bool clicks, PreCountPlace place) {
-    const int first = FirstNoteTick(render);
-    if (first < 0) return {};
-    const std::int64_t gap = static_cast<std::int64_t>(options.clicksPerMeasure) * options.clickTicks;
-    if (options.clicksPerMeasure <= 0 || options.clickTicks <= 0 || gap > kMaxPreCountTicks) return {};
-
-    // The tempo in effect where the music starts also times the clicks, so a
-    // tempo event at the first note stays in front of the gap.
-    OpenGap(render, kTempoSlot, first, static_cast<int>(gap), true);
-    for (int slot = kFirstPartSlot; slot <= kLastPartSlot; ++slot) {
-        OpenGap(render, slot, first, static_cast<int>(gap), false);
-    }
-
-    for (int i = 0; i < kPartCount && clicks; ++i) {
-        // A part of their own is the last empty one: the metronome takes the
-        // first, as it does in a conversion.
-        const int part = place == PreCountPlace::kOwnPart ? kPartCount - 1 - i : i;
-        if (place == PreCountPlace::kOwnPart) {
-            const Track* track = render.SlotTrack(PartSlot(part));
-            if (track != nullptr && track->count > 1) continue;
-            render.partChannel[part] = kDrumChannelNibble;
-        } else if ((render.partChannel[part] & 0x0F) != kDrumChannelNibble) {
-            continue;
-        }
-        CursorGuard drums(render, PartSlot(part));
-        const TrackEvent click = MakeClick();
-        for (int i = 0; i < options.clicksPerMeasure; ++i) {
-            Seek(*drums, first + i * options.clickTicks, 0);
-            InsertAtTime(*drums, click);
-        }
-        break;
-    }
-    return {first, static_cast<int>(gap)};
 }

@@ -181,8 +181,7 @@ std::vector<TimedEvent> RepeatTempo(const std::vector<TimedEvent>& section, std:
 
 std::uint8_t MeterOf(SongContainer& song, int measure) { return TimeSignatureAt(song, measure); }
 
-bool CutToMeasures(SongContainer& render, int first, int last, const std::vector<int>& passTempos) {
-    const int songLast = LastMeasure(render);
+bool CutToMeasures(SongContainer& render, int first, int last, int songLast, const std::vector<int>& passTempos) {
     if (first < 1 || first > songLast || last < first) return false;
     last = std::min(last, songLast);
     const Span span{MeasureToTick(render, first), MeasureToTick(render, last + 1)};

@@ -15,7 +15,9 @@
 // order (the last tempo only, for the tempo track), a note sounding into
 // measure `first` starts there with what is left of it, and the measure
 // track holds just those measures. False (nothing changed) when `first` is
-// past the song's last measure.
+// past `songLast`, the song's last measure (which, with channels muted, may
+// lie past the last measure `render` plays); `last` is taken as `songLast`
+// at most.
 //
 // With `passTempos`, the section is played once for each of its entries,
 // one pass straight after the other, at that percentage of the raw tempos
@@ -23,7 +25,8 @@
 // with the state at `first`; a note that would sound into the next pass
 // is let go a tick before it. False also when the passes together would be
 // longer than the engine can play.
-bool CutToMeasures(SongContainer& render, int first, int last, const std::vector<int>& passTempos = {});
+bool CutToMeasures(SongContainer& render, int first, int last, int songLast,
+                   const std::vector<int>& passTempos = {});
 // More ticks than the passes of a loop may take together.
 constexpr std::int64_t kLongestLoopTicks = 1 << 24;
 // The time-signature byte of measure `measure` of `song`.

@@ -27,4 +27,6 @@ if command -v ccache >/dev/null; then
 fi
 cmake -S . -B build-test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOMBRIX_BUILD_TESTS=ON "${launcher[@]}"
 cmake --build build-test -j"$(nproc)"
-ctest --test-dir build-test --output-on-failure -j"$(nproc)"
+# Tests that time signals and processes against each other can lose a race on
+# a loaded machine: a failing test is run once more before it counts.
+ctest --test-dir build-test --output-on-failure -j"$(nproc)" --repeat until-pass:2

@@ -42,11 +42,15 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"tempo-step", 0, Value::kRequired},
     {"tempo-to", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
+    {"count-in", 0, Value::kRequired},
+    {"click-level", 0, Value::kRequired},
+    {"drop-empty-bars", 0, Value::kNone},
     {"soundfont", 0, Value::kRequired},
     {"list-soundfonts", 0, Value::kNone},
     {"reverb", 0, Value::kRequired},
     {"chorus", 0, Value::kRequired},
     {"list", 0, Value::kNone},
+    {"bars", 0, Value::kNone},
     {"play", 0, Value::kNone},
     {"jobs", 'j', Value::kRequired},
     {"quiet", 'q', Value::kNone},
@@ -73,6 +77,9 @@ constexpr double kLowestLoudnessLufs = -70.0;
 constexpr double kHighestLoudnessLufs = -5.0;
 constexpr int kMaxTranspose = 12;
 constexpr int kMaxLoopPasses = 99;
+constexpr int kMostCountInBars = 2;
+constexpr double kSoftestClickDb = -40.0;
+constexpr double kLoudestClickDb = 6.0;
 
 // Built by appending: GCC 12 takes a literal prepended to a new string for
 // an overlapping copy (-Wrestrict, a false alarm).
@@ -192,6 +199,16 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.tempoTo = *tempo;
     } else if (definition.name == "stems") {
         request.stems = true;
+    } else if (definition.name == "count-in") {
+        const auto bars = ParseWholeNumber(text, 1, kMostCountInBars);
+        if (!bars) return "count-in " + Quoted(text) + " is not 1 or 2 bars";
+        request.countInBars = *bars;
+    } else if (definition.name == "click-level") {
+        const auto level = ParseDecimal(text, kSoftestClickDb, kLoudestClickDb);
+        if (!level) return "click level " + Quoted(text) + " is not a number of dB from -40 to +6";
+        request.clickLevelDb = *level;
+    } else if (definition.name == "drop-empty-bars") {
+        request.dropEmptyBars = true;
     } else if (definition.name == "soundfont") {
         if (text.empty()) return "option --soundfont needs a SoundFont file or the name of an installed one";
         request.soundFont = text;
@@ -205,6 +222,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         request.sound.chorus = text;
     } else if (definition.name == "list") {
         request.list = true;
+    } else if (definition.name == "bars") {
+        request.bars = true;
     } else if (definition.name == "play") {
         request.play = true;
     } else if (definition.name == "jobs") {
@@ -377,8 +396,9 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         folder (created if missing).
                         Default: <input's folder>/Conv/<name>.wav
       --mute LIST       mute MIDI channels, e.g. 3 or 2,5-7 (1-16)
-      --volume-down LIST  halve the volume (CC 7) of these channels (one that
-                        sets none before its first note starts at 50)
+      --volume-down LIST  halve the volume (CC 7) of these channels, which is
+                        about 12 dB softer (one that sets none before its
+                        first note starts at 50)
       --minus PARTS     remove parts as the EASY MINUS ONE switches do:
                         melody,guitar,bass,drums (comma list)
       --level TARGET=DB change the loudness of a part by DB decibels (-60 to
@@ -386,8 +406,15 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         (melody, guitar, bass, drums) or the name of a track
                         of the song (any case); may be given again
       --tempo PERCENT   1-999, default 100
-      --precount on|off pre-count measure of drum clicks, default on
+      --precount on|off the count-in, default on: a bar of drum clicks on the
+                        song's beats, ending where the bar of the song's first
+                        note begins (muted parts count)
       --no-precount     the same as --precount off
+      --count-in BARS   the count-in lasts 1 (default) or 2 bars
+      --click-level DB  the clicks' level from -40 to +6 dB (default 0)
+      --drop-empty-bars leave out the whole bars without a note before the
+                        first note's bar, so that the file starts with the
+                        count-in
       --normalize[=DBFS]  scale each finished WAV so that its peak is at DBFS
                         (default -1.0); silence stays silence
       --loudness[=LUFS] scale each finished song to this integrated loudness
@@ -404,9 +431,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --transpose N     move every note of every non-drum channel by N
                         semitones (-12 to +12)
       --click           a click on every beat of the song, the first beat of
-                        each measure accented
-      --measures A-B    convert only measures A to B (the song's state at A
-                        is sent first)
+                        each bar accented; the count-in is its first bar
+      --measures A-B    convert only bars A to B (the song's state at A is
+                        sent first); bars count as the song's time
+                        signatures make them (see --bars)
       --loop N          with --measures: play the section N times (1-99) in one
                         file, each pass starting with the song's state at A;
                         the pre-count comes before the first pass
@@ -414,8 +442,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         than the one before, from --tempo
       --tempo-to Q      with --loop: the last pass at Q percent, the passes
                         between in even steps from --tempo
-      --stems           besides the mix, one file per used channel in the
-                        folder <name>/ beside it: <channel>-<instrument>.<ext>
+      --stems           besides the mix, one file per channel that plays, in
+                        the folder <name>/ beside it: <channel>-<instrument>.<ext>,
+                        and click.<ext> with the count-in and the click; each
+                        as long as the mix, together they add up to it
       --soundfont SF    play with this SoundFont: a .sf2 or .sf3 file, or the
                         name of an installed one (see --list-soundfonts)
       --list-soundfonts list the installed SoundFonts: name, file, size
@@ -426,6 +456,10 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         "-", the part switch that removes it
                         (melody|guitar|bass|drums|-), the instrument name, and
                         why the channel belongs to that part
+      --bars            do not convert: for each input print its bar map, one
+                        line a bar where the meter or tempo changes, a marker
+                        stands or --measures points: bar, start time, meter,
+                        tempo, markers; then "end" and the song's length
       --play            do not convert: play the one input with the same
                         choices (no -o); on a terminal Space pauses, Left and
                         Right move a measure, Home goes to the start, + and -

@@ -39,12 +39,16 @@ struct ConversionRequest {
     std::optional<int> tempoStep;        // --tempo-step, percentage points a pass
     std::optional<int> tempoTo;          // --tempo-to, the last pass's percentage
     bool stems = false;                  // --stems
+    int countInBars = 1;                 // --count-in
+    double clickLevelDb = 0.0;           // --click-level
+    bool dropEmptyBars = false;          // --drop-empty-bars
     // --soundfont as given (a path or an installed SoundFont's name); the
     // run resolves it into sound.soundFont before anything converts.
     std::optional<std::string> soundFont;
     SoundChoice sound;                   // --reverb, --chorus and the resolved SoundFont
     bool listSoundFonts = false;         // --list-soundfonts
     bool list = false;
+    bool bars = false;                   // --bars: list the bar map, convert nothing
     bool play = false;  // --play: play the one input instead of converting it
     int jobs = 0;  // 0: one per core
     bool quiet = false;

@@ -5,9 +5,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <thread>
 
+#include "app/options/bar_listing.h"
 #include "app/options/channel_listing.h"
 #include "app/batch/failure_cause.h"
 #include "app/startup/module_discovery.h"
@@ -49,9 +51,10 @@ void PrintVersion() {
     }
 }
 
-// Prints the used channels of every input; with several files each line
-// starts with the file's path, control characters escaped.
-int ListChannels(COmbrixDlg& dlg, const ConversionPlan& plan) {
+// Opens every input and prints the lines `listing` makes of it; with
+// several files each line starts with the file's path, control characters
+// escaped.
+int ListSongs(COmbrixDlg& dlg, const ConversionPlan& plan, const std::function<std::vector<std::string>()>& listing) {
     bool allListed = true;
     const bool several = plan.files.size() > 1;
     for (const PlannedFile& file : plan.files) {
@@ -64,7 +67,7 @@ int ListChannels(COmbrixDlg& dlg, const ConversionPlan& plan) {
             allListed = false;
             continue;
         }
-        for (const std::string& line : ChannelListing(dlg.m_songOptions)) {
+        for (const std::string& line : listing()) {
             // Escaped as in the log: a tab, line break or ESC in a name must not break the records.
             std::cout << (several ? EscapeControlCharacters(file.input) + "\t" : "") << line << '\n';
         }
@@ -148,7 +151,10 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitUsage;
     }
     for (const std::string& warning : plan->warnings) WriteErrorLine(warning);
-    if (request.list) return ListChannels(dlg, *plan);
+    if (request.bars) {
+        return ListSongs(dlg, *plan, [&] { return BarListing(dlg.m_song, request.measures, request.tempoPercent); });
+    }
+    if (request.list) return ListSongs(dlg, *plan, [&] { return ChannelListing(dlg.m_songOptions); });
     if (const std::string outputError = CheckOutputs(*plan, request.stems); !outputError.empty()) {
         std::cerr << "ombrix: " << outputError << '\n';
         return kExitUsage;

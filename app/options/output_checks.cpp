@@ -79,7 +79,7 @@ std::string CheckOutputs(ConversionPlan& plan, bool stems) {
 
 bool MayWriteStems(const std::string& mix, const SongOptions& options, AudioFormat format, UserReport& report) {
     const std::filesystem::path folder = StemFolder(mix);
-    for (const Stem& stem : PlanStems(options, AudioFormatExtension(format))) {
+    for (const Stem& stem : PossibleStems(options, AudioFormatExtension(format))) {
         const std::string path = (folder / stem.fileName).string();
         if (IsOtherThanSoundFile(path)) {
             report.Report(NotReplacedSoundLine(path));

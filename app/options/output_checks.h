@@ -19,7 +19,7 @@
 // the same file as an input, or empty when the plan may run.
 std::string CheckOutputs(ConversionPlan& plan, bool stems = false);
 // Whether the stems of the mix `mix` of a song opened with `options` may be
-// written in `format`: no file of another kind is where one of them goes.
+// written in `format`: no file of another kind is where one of them may go.
 // Otherwise says which in `report`.
 bool MayWriteStems(const std::string& mix, const SongOptions& options, AudioFormat format, UserReport& report);
 

@@ -294,7 +294,7 @@ private:
     // Removes the unfinished stems that an earlier run of this mix left when it was killed outright.
     static void RemoveAbandonedStems(const std::string& mix, const SongOptions& options, AudioFormat format) {
         std::vector<std::string> names;
-        for (const Stem& stem : PlanStems(options, AudioFormatExtension(format))) names.push_back(stem.fileName);
+        for (const Stem& stem : PossibleStems(options, AudioFormatExtension(format))) names.push_back(stem.fileName);
         RemoveAbandonedTemporaryFiles(StemFolder(mix), names);
     }
 

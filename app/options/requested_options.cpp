@@ -37,6 +37,9 @@ void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& option
             if (channels[channel]) options.levelDb[channel] = level.db;
         }
     }
+    options.countInMeasures = request.countInBars;
+    options.clickLevelDb = request.clickLevelDb;
+    options.dropLeadingEmptyBars = request.dropEmptyBars;
     if (request.measures) {
         options.firstMeasure = request.measures->first;
         options.lastMeasure = request.measures->last;

@@ -178,6 +178,16 @@ std::string LoopText(const ConversionRequest& request) {
            " tempo-to=" + (request.tempoTo ? std::to_string(*request.tempoTo) : "-");
 }
 
+// The count-in and click choices, only when not the defaults (records made
+// before they existed stay valid).
+std::string CountInText(const ConversionRequest& request) {
+    std::string text;
+    if (request.countInBars != 1) text += " count-in=" + std::to_string(request.countInBars);
+    if (request.clickLevelDb != 0.0) text += " click-level=" + DecibelText(request.clickLevelDb);
+    if (request.dropEmptyBars) text += " drop-empty-bars=on";
+    return text;
+}
+
 }  // namespace
 
 std::string OptionsFingerprint(const ConversionRequest& request) {
@@ -197,7 +207,7 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
            " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + LevelsText(request.levels) +
-           LoopText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
+           LoopText(request) + CountInText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
 }
 
 std::string OptionsRecordPath(const std::string& output) {

@@ -59,6 +59,36 @@ TEST(PracticeOptions, TransposeMeasuresAndClickReachTheSongsOptions) {
     EXPECT_EQ(Parse({"--measures", "9999", "a.mid"}).request.measures->first, 9999);
 }
 
+TEST(PracticeOptions, CountInLengthClickLevelAndLeadingEmptyBarsReachTheSongsOptions) {
+    const ParsedCommandLine parsed =
+        Parse({"--count-in", "2", "--click-level", "-4.5", "--drop-empty-bars", "--bars", "a.mid"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.request.bars);
+    SongOptions options;
+    ResetSongOptions(options);
+    EXPECT_EQ(options.countInMeasures, 1);
+    ApplyRequestedOptions(parsed.request, options);
+    EXPECT_EQ(options.countInMeasures, 2);
+    EXPECT_DOUBLE_EQ(options.clickLevelDb, -4.5);
+    EXPECT_TRUE(options.dropLeadingEmptyBars);
+    EXPECT_EQ(Parse({"--count-in", "3", "a.mid"}).error, "count-in '3' is not 1 or 2 bars");
+    EXPECT_EQ(Parse({"--click-level", "+7", "a.mid"}).error, "click level '+7' is not a number of dB from -40 to +6");
+    EXPECT_EQ(Parse({"--measures", "5-5", "a.mid"}).request.measures->first, 5);
+    EXPECT_EQ(Parse({"--measures", "5-5", "a.mid"}).request.measures->last, 5);
+}
+
+TEST(PracticeOptions, AnOutputFileWhoseExtensionNamesNoFormatIsAUsageError) {
+    TempFolder folder;
+    const std::string song = folder.path() + "/a.mid";
+    std::ofstream(song) << "x";
+    EXPECT_EQ(Parse({"-o", "x.m4a", song}).error,
+              "the output file x.m4a ends in .m4a, which is none of the formats (wav, flac, ogg, opus, mp3)");
+    EXPECT_EQ(Parse({"-o", "x.MP3", song}).error, "");
+    EXPECT_EQ(Parse({"-o", "x", song}).error, "");        // .wav is added
+    EXPECT_EQ(Parse({"-o", "out.d/", song}).error, "");   // a folder to write into
+    EXPECT_EQ(Parse({"-o", "out.d", folder.path()}).error, "");  // the output folder of a folder input
+}
+
 TEST(PracticeOptions, TheOutputFilesGetTheFormatsExtension) {
     TempFolder dir;
     std::ofstream(dir.path() + "/a.mid") << "MThd";

@@ -180,12 +180,16 @@ TEST(OptionsFingerprint, EveryOptionThatChangesTheBytesChangesIt) {
     EXPECT_TRUE(differs([](ConversionRequest& r) { r.click = true; }));
     EXPECT_TRUE(differs([](ConversionRequest& r) { r.measures = MeasureRange{3, 8}; }));
     EXPECT_TRUE(differs([](ConversionRequest& r) { r.stems = true; }));
+    EXPECT_TRUE(differs([](ConversionRequest& r) { r.countInBars = 2; }));
+    EXPECT_TRUE(differs([](ConversionRequest& r) { r.clickLevelDb = -6.0; }));
+    EXPECT_TRUE(differs([](ConversionRequest& r) { r.dropEmptyBars = true; }));
     EXPECT_TRUE(differs([](ConversionRequest& r) { r.sound.reverb = "off"; }));
     EXPECT_TRUE(differs([](ConversionRequest& r) { r.sound.reverb = "0.7"; }));
     EXPECT_TRUE(differs([](ConversionRequest& r) { r.sound.chorus = "0.2"; }));
     EXPECT_TRUE(differs([](ConversionRequest& r) { r.sound.soundFont = "/elsewhere/other.sf2"; }));
     // How a run is carried out does not change the files.
     EXPECT_FALSE(differs([](ConversionRequest& r) { r.jobs = 3; r.quiet = true; r.shard = Shard{1, 2}; r.report = "-"; }));
+    EXPECT_FALSE(differs([](ConversionRequest& r) { r.bars = true; }));
 }
 
 }  // namespace

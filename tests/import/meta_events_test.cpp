@@ -85,6 +85,21 @@ TEST(MeasureTrack, ThreeFourThenSixEightLaysOutFourMeasuresThenTheNewMeter) {
     EXPECT_EQ(m.end, 5760 + 1440);
 }
 
+TEST(MeasureTrack, TheFilesOwnMetersAndMarkersAreKeptForTheBarMap) {
+    Imported im;
+    // 8/4 (which the measure track stores as 4/4), then 7/8 at tick 7680;
+    // a marker in the conductor chunk and one in a part's chunk.
+    Import(im, Smf(1, 480, {Chunk().TimeSig(0, 8, 2).Text(0, 0x06, "Intro").TimeSig(7680, 7, 3).End(),
+                            Chunk().At(0, {0xC0, 1}).Text(8000, 0x06, "Solo").End()}));
+    EXPECT_EQ(im.song.fileMeters, (std::vector<MeterChange>{{0, 8, 4}, {7680, 7, 8}}));
+    ASSERT_EQ(im.song.fileMarkers.size(), 2u);
+    EXPECT_EQ(im.song.fileMarkers[0].tick, 0);
+    EXPECT_EQ(im.song.fileMarkers[0].text, "Intro");
+    EXPECT_EQ(im.song.fileMarkers[1].tick, 8000);
+    EXPECT_EQ(im.song.fileMarkers[1].text, "Solo");
+    EXPECT_EQ(MeasureTrack(im.song).starts.front()[1], 0x33);  // the measure track refuses 8/4
+}
+
 TEST(MeasureTrack, AMeterInALaterChunkAtTickZeroPatchesTheFirstMeasure) {
     Imported im;
     Import(im, Smf(1, 480, {Chunk().TimeSig(0, 4, 2).End(), Chunk().TimeSig(0, 3, 2).KeySig(4000, 0, 0).End()}));

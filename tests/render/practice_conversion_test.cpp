@@ -1,7 +1,9 @@
 // Practice options played through the test module: what it receives shows
 // the moved keys, the metronome's clicks on every beat and a section's
 // chased start.
+#include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "tests/render/conversion_fixture.h"
 
@@ -9,6 +11,35 @@ namespace {
 
 constexpr std::uint32_t kNoteOnDrums = 0x99;
 constexpr double kMsPerBlock = 500.0 * 1000.0 / 44100.0;
+constexpr int kClickKey = 37;
+
+// The block in whose step an event at `ms` reaches the module: the engine
+// sends, before rendering block b (from 1), every event due before
+// b x 250000 / 22050 ms (truncated), and the module counts the blocks it had
+// rendered before the call.
+int BlockOf(double ms) {
+    int block = 1;
+    while (static_cast<int>(block * 250000.0 / 22050.0) <= ms) ++block;
+    return block - 1;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> SortedNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The samples of a WAV file after its 44-byte header.
+std::vector<std::int16_t> Samples(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = ReadBytes(path);
+    std::vector<std::int16_t> samples;
+    for (std::size_t i = kWaveHeaderBytes; i + 1 < bytes.size(); i += 2) {
+        samples.push_back(static_cast<std::int16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    }
+    return samples;
+}
 
 struct Sent {
     int block;
@@ -29,13 +60,18 @@ protected:
         }
         return sent;
     }
-    // The sounding note-ons (velocity above 0) with `status`.
-    std::vector<Sent> NoteOns(std::uint32_t status) const {
+    // The sounding note-ons (velocity above 0) with `status`, of key `key` when given.
+    std::vector<Sent> NoteOns(std::uint32_t status, int key = -1) const {
         std::vector<Sent> notes;
         for (const Sent& sent : ShortMessages()) {
-            if (sent.status == status && sent.data2 > 0) notes.push_back(sent);
+            if (sent.status == status && sent.data2 > 0 && (key < 0 || sent.data1 == key)) notes.push_back(sent);
         }
         return notes;
+    }
+    // Converts with `output` into "mix.wav"; the stems go into "mix/".
+    ConversionResult ConvertWithStems(OutputOptions output) {
+        output.stems = true;
+        return ConvertSong(Source(), render, folder.File("mix.wav"), ui, report, output);
     }
 };
 
@@ -114,6 +150,128 @@ TEST_F(PracticeConversionTest, ASectionPastTheEndIsReportedAndLeavesNoFile) {
     ConvertTo("song.wav");
     EXPECT_EQ(report.messages, (std::vector<std::string>{"measure 5 is past the song's last measure (2)"}));
     EXPECT_TRUE(folder.Entries().empty());
+}
+
+TEST_F(PracticeConversionTest, TheCountInClicksOnTheBeatsBeforeARemovedIntroAndTheBandComesInOnTheGrid) {
+    // 120 BPM, a beat of 500 ms. The bass (channel 2) plays two bars alone,
+    // then the band (channel 1) comes in; the bass is the player's part.
+    PutMeasure(song, 0, 0x33);
+    for (int beat = 0; beat < 8; ++beat) Put(song, PartSlot(1), beat * 480, Note(40, 400));
+    for (int beat = 8; beat < 12; ++beat) Put(song, PartSlot(0), beat * 480, Note(60, 400));
+    options.preCount = true;
+    options.mute[1] = 1;
+    ConvertTo("song.wav");
+
+    const std::vector<Sent> clicks = NoteOns(kNoteOnDrums, kClickKey);
+    ASSERT_EQ(clicks.size(), 4u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(clicks[i].block, BlockOf(i * 500.0)) << "click " << i;
+    EXPECT_TRUE(NoteOns(0x91).empty());
+    // The intro's two bars (4 s) stay where the player plays them.
+    const std::vector<Sent> band = NoteOns(0x90);
+    ASSERT_EQ(band.size(), 4u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(band[i].block, BlockOf(2000.0 + 4000.0 + i * 500.0)) << "band " << i;
+}
+
+TEST_F(PracticeConversionTest, AnOffBeatPickupKeepsItsPlaceAndEveryClickFallsOnTheSongsBeats) {
+    // A pickup half a beat after beat 2 of bar 1; a hi-hat on every beat of bar 2.
+    PutMeasure(song, 0, 0x33);
+    Put(song, PartSlot(0), 720, Note(67, 240));
+    Put(song, PartSlot(0), 1920, Note(72, 480));
+    for (int beat = 4; beat < 8; ++beat) Put(song, PartSlot(9), beat * 480, Note(42, 60));
+    options.preCount = true;
+    options.click = true;
+    ConvertTo("song.wav");
+
+    // One steady grid from the first click on: the count-in bar, bar 1's
+    // empty beats, then the song's beats, where the hi-hat plays with them.
+    const std::vector<Sent> clicks = NoteOns(kNoteOnDrums, kClickKey);
+    ASSERT_GE(clicks.size(), 12u);
+    for (std::size_t i = 0; i < clicks.size(); ++i) {
+        EXPECT_EQ(clicks[i].block, BlockOf(i * 500.0)) << "click " << i;
+        EXPECT_EQ(clicks[i].data2 > clicks[1].data2, i % 4 == 0) << "click " << i;
+    }
+    const std::vector<Sent> hats = NoteOns(kNoteOnDrums, 42);
+    ASSERT_EQ(hats.size(), 4u);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(hats[i].block, clicks[8 + i].block) << "hi-hat " << i;
+    const std::vector<Sent> melody = NoteOns(0x90);
+    ASSERT_EQ(melody.size(), 2u);
+    EXPECT_EQ(melody[0].block, BlockOf(2000.0 + 750.0));  // the pickup, between the clicks of beats 2 and 3
+}
+
+// Channels that never sound together, so the test module's sound adds up
+// exactly: the count-in in bar 2 (before the first note's bar), channel 1 in
+// bar 3, channel 2 in bar 5, the drums (channel 10, which also carries the
+// clicks) in bar 7; channel 6 is used but plays no note.
+class StemConversionTest : public PracticeConversionTest {
+protected:
+    void SetUp() override {
+        PracticeConversionTest::SetUp();
+        PutMeasure(song, 0, 0x33);
+        Put(song, PartSlot(5), 0, Program(40));
+        Put(song, PartSlot(0), 3840, Note(60, 480));
+        Put(song, PartSlot(1), 7680, Note(40, 480));
+        Put(song, PartSlot(9), 0, Control(7, 90));  // the drum channel's volume, in the click's stem too
+        Put(song, PartSlot(9), 11520, Note(36, 60));
+        for (const int channel : {0, 1, 5, 9}) options.channelUsed[channel] = 1;
+        options.preCount = true;
+    }
+    // The stems' samples added up, and each stem's length in samples.
+    std::vector<int> StemSum(const std::vector<std::string>& names, std::vector<std::size_t>& lengths) {
+        std::vector<int> sum;
+        for (const std::string& name : names) {
+            const std::vector<std::int16_t> stem = Samples(folder.File("mix/" + name));
+            lengths.push_back(stem.size());
+            sum.resize(std::max(sum.size(), stem.size()));
+            for (std::size_t i = 0; i < stem.size(); ++i) sum[i] += stem[i];
+        }
+        return sum;
+    }
+};
+
+TEST_F(StemConversionTest, StemsShareTheMixsTimelineAndLengthAndAddUpToIt) {
+    ASSERT_TRUE(ConvertWithStems({}).written);
+    const std::vector<std::string> names = {"01-Piano 1.wav", "02-Piano 1.wav", "10-Standard Set.wav", "click.wav"};
+    std::vector<std::string> written = SortedNames(folder.File("mix"));
+    EXPECT_EQ(written, names);  // channel 6 plays nothing: no stem
+    const std::vector<std::int16_t> mix = Samples(folder.File("mix.wav"));
+    std::vector<std::size_t> lengths;
+    const std::vector<int> sum = StemSum(names, lengths);
+    for (const std::size_t length : lengths) EXPECT_EQ(length, mix.size());
+    ASSERT_EQ(sum.size(), mix.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < mix.size(); ++i) differing += sum[i] != mix[i];
+    EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(StemConversionTest, WithLoudnessTheStemsTakeTheMixsGainAndStillAddUpToIt) {
+    OutputOptions output;
+    output.loudnessLufs = -20.0;
+    const ConversionResult mixResult = ConvertWithStems(output);
+    ASSERT_TRUE(mixResult.written);
+    EXPECT_GT(std::abs(mixResult.gain - 1.0), 0.1);  // the level did change
+    const std::vector<std::int16_t> mix = Samples(folder.File("mix.wav"));
+    std::vector<std::size_t> lengths;
+    const std::vector<int> sum = StemSum({"01-Piano 1.wav", "02-Piano 1.wav", "10-Standard Set.wav", "click.wav"}, lengths);
+    ASSERT_EQ(sum.size(), mix.size());
+    int worst = 0;
+    for (std::size_t i = 0; i < mix.size(); ++i) worst = std::max(worst, std::abs(sum[i] - mix[i]));
+    EXPECT_LE(worst, 1);  // within the rounding of one sample
+}
+
+TEST_F(StemConversionTest, ASongWithoutDrumsStillHasItsCountInInTheClicksStem) {
+    options.mute[9] = 1;  // the drums removed: channel 10 only carries the clicks
+    ASSERT_TRUE(ConvertWithStems({}).written);
+    const std::vector<std::int16_t> mix = Samples(folder.File("mix.wav"));
+    const std::vector<std::int16_t> click = Samples(folder.File("mix/click.wav"));
+    ASSERT_EQ(click.size(), mix.size());
+    EXPECT_TRUE(std::any_of(click.begin(), click.end(), [](std::int16_t sample) { return sample != 0; }));
+}
+
+TEST_F(StemConversionTest, ASectionGivesStemsOnlyToTheChannelsThatPlayInIt) {
+    options.firstMeasure = 3;
+    options.lastMeasure = 3;
+    ASSERT_TRUE(ConvertWithStems({}).written);
+    EXPECT_EQ(SortedNames(folder.File("mix")), (std::vector<std::string>{"01-Piano 1.wav", "click.wav"}));
 }
 
 }  // namespace

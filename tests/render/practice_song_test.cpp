@@ -84,7 +84,7 @@ TEST_F(PracticeSongTest, BeatsFollowEachMeasuresMeterWithTheFirstBeatAccented) {
     Put(loaded, kPart0, 5039, Note(60, 1));
     // The song ends at the start of the measure after the one holding the
     // measure track's end (5520): a fifth measure repeats the last meter.
-    const std::vector<Beat> beats = SongBeats(loaded);
+    const std::vector<Beat> beats = SongBeats(loaded, LastMeasure(loaded));
     EXPECT_EQ(Ticks(beats), (std::vector<int>{0, 480, 960, 1440, 1920, 2400, 2880, 3360, 4080, 4800, 5040, 5280, 5520,
                                               5760, 6000}));
     std::vector<int> accented;
@@ -113,11 +113,15 @@ TEST_F(PracticeSongTest, TheClicksGoIntoAnEmptyPartOnChannelTenAndMoveWithThePre
         ticks.push_back(click.tick);
         velocities.push_back(click.event.Velocity());
     }
-    // Beat 1 comes before the music; the pre-count's 1440 ticks move the
-    // rest, the song's second measure included.
-    EXPECT_EQ(ticks, (std::vector<int>{0, 480 + 1440, 960 + 1440, 1440 + 1440, 1920 + 1440, 2400 + 1440}));
+    // The count-in is the click's first bar; the song's own beats follow,
+    // the empty beat before the pickup included.
+    EXPECT_EQ(ticks, (std::vector<int>{0, 480, 960, 1440, 1920, 2400, 2880, 3360, 3840}));
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{480 + 1440, Note(60, 1400)}}));
     EXPECT_GT(velocities[0], velocities[1]);
+    EXPECT_EQ(velocities[3], velocities[0]);  // the song's first bar is accented too
     EXPECT_LT(velocities[0], 100);  // under the pre-count's click
+    // Nothing on the drum part: one grid, one set of clicks.
+    EXPECT_TRUE(EventsOf(render, kDrums).empty());
 }
 
 TEST_F(PracticeSongTest, WithoutClicksThePreCountKeepsItsTimeButSoundsNothing) {
@@ -152,7 +156,7 @@ protected:
 };
 
 TEST_F(SectionTest, TheStateBeforeTheFirstMeasureIsSentAtItsStartThenItsOwnEvents) {
-    ASSERT_TRUE(CutToMeasures(loaded, 3, 3));
+    ASSERT_TRUE(CutToMeasures(loaded, 3, 3, LastMeasure(loaded)));
     TrackEvent sounding = Note(62, 160);
     const TrackEvent release = Control(64, 0);
     EXPECT_EQ(EventsOf(loaded, kPart0),
@@ -169,7 +173,7 @@ TEST_F(SectionTest, TheStateBeforeTheFirstMeasureIsSentAtItsStartThenItsOwnEvent
 
 TEST_F(SectionTest, ALoopRepeatsTheSectionWithItsStateAndEachPassAtItsTempo) {
     Put(loaded, kPart0, 5000, Note(66, 1000));  // sounds past the section's end (5760)
-    ASSERT_TRUE(CutToMeasures(loaded, 3, 3, {100, 200}));
+    ASSERT_TRUE(CutToMeasures(loaded, 3, 3, LastMeasure(loaded), {100, 200}));
     const TrackEvent release = Control(64, 0);
     std::vector<TimedEvent> pass = {{0, Program(5)},
                                     {0, Control(7, 80)},
@@ -195,13 +199,13 @@ TEST_F(SectionTest, ALoopRepeatsTheSectionWithItsStateAndEachPassAtItsTempo) {
 
 TEST_F(SectionTest, ALoopWithoutATempoAtItsStartStartsEachPassAtTheDefaultTempoScaled) {
     ClearTempoTrack(loaded);
-    ASSERT_TRUE(CutToMeasures(loaded, 1, 1, {50, 100}));
+    ASSERT_TRUE(CutToMeasures(loaded, 1, 1, LastMeasure(loaded), {50, 100}));
     EXPECT_EQ(EventsOf(loaded, kTempoSlot), (std::vector<TimedEvent>{{0, Tempo(6000)}, {1920, Tempo(12000)}}));
 }
 
 TEST_F(SectionTest, ASectionPastTheSongsEndChangesNothing) {
     const auto before = EventsOf(loaded, kPart0);
-    EXPECT_FALSE(CutToMeasures(loaded, 9, 10));
+    EXPECT_FALSE(CutToMeasures(loaded, 9, 10, LastMeasure(loaded)));
     EXPECT_EQ(EventsOf(loaded, kPart0), before);
 }
 
@@ -229,24 +233,127 @@ TEST_F(SectionTest, TheSectionsMeasuresKeepTheirMetersAndThePreCountCountsInTheF
     EXPECT_EQ(MeterOf(render, 3), kDefaultTimeSignature);
 }
 
-TEST(Stems, EachUsedChannelIsAStemAndTheDrumChannelsAreOne) {
+TEST_F(PracticeSongTest, MeasuresAreTheFilesBarsSoBarTenOfAnEightFourSongIsItsTenthBar) {
+    // The measure track holds 4/4 (8/4 does not fit it); the file says 8/4.
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    loaded.fileMeters = {{0, 8, 4}};
+    constexpr int kBar = 3840;
+    for (int bar = 0; bar < 12; ++bar) Put(loaded, kPart0, bar * kBar, Note(48, 100));
+    Put(loaded, PartSlot(3), 9 * kBar + 480, Note(64, 480));  // the vocal enters in bar 10
+    SongOptions options = Defaults();
+    options.firstMeasure = 10;
+    options.lastMeasure = 10;
+    PrepareRenderSong(loaded, options, render);
+    EXPECT_EQ(EventsOf(render, kPart0).front(), (TimedEvent{0, Note(48, 100)}));
+    std::vector<int> vocal;
+    for (const TimedEvent& timed : EventsOf(render, PartSlot(3))) {
+        if (timed.event.IsNote()) vocal.push_back(timed.tick);
+    }
+    EXPECT_EQ(vocal, (std::vector<int>{480}));
+    EXPECT_EQ(MeterOf(render, 1), 0x73);  // one bar of 8/4
+    EXPECT_EQ(MeasureToTick(render, 2), kBar);
+}
+
+TEST_F(PracticeSongTest, SevenEightAndChangingMetersCountInTheirOwnBeats) {
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    loaded.fileMeters = {{0, 4, 4}, {1920, 7, 8}, {5280, 3, 4}};
+    Put(loaded, kPart0, 1920, Note(60, 100));  // bar 2, the first 7/8 bar
+    Put(loaded, kPart0, 5280, Note(62, 100));  // bar 4, 3/4
+    SongOptions options = Defaults();
+    options.click = true;
+    options.preCount = true;
+    PrepareRenderSong(loaded, options, render);
+    std::vector<int> ticks;
+    std::vector<int> accented;
+    for (const TimedEvent& timed : EventsOf(render, PartSlot(1))) {
+        ticks.push_back(timed.tick);
+        if (timed.event.Velocity() > 60) accented.push_back(timed.tick);
+    }
+    // A 7/8 count-in of seven eighths from bar 2's start, then 7/8, 7/8 and 3/4.
+    std::vector<int> expected;
+    for (int at = 1920; at < 1920 + 3 * 1680; at += 240) expected.push_back(at);
+    // The song lasts to the start of the bar after its last one (6720 before
+    // the count-in), so the click goes on through that bar, 3/4 again.
+    for (int at = 1920 + 3 * 1680; at < 1920 + 3 * 1680 + 2 * 1440; at += 480) expected.push_back(at);
+    EXPECT_EQ(ticks, expected);
+    EXPECT_EQ(accented, (std::vector<int>{1920, 3600, 5280, 6960, 8400}));
+    EXPECT_EQ(MeasureToTick(render, 3), 3600);  // the measure track now holds the file's bars
+}
+
+TEST_F(PracticeSongTest, AClickOnlyTrackWithEveryChannelMutedStillCountsInAndLastsTheSong) {
+    // Every channel muted: a click-only track still lasts as long as the song.
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    Put(loaded, kPart0, 0, Note(60, 100));
+    Put(loaded, kPart0, 20 * 1920, Note(60, 100));
+    SongOptions options = Defaults();
+    options.click = true;
+    options.preCount = true;
+    options.mute[0] = 1;
+    PrepareRenderSong(loaded, options, render);
+    // The muted part is left empty, so the clicks take its place.
+    EXPECT_EQ(render.partChannel[0], 9);
+    const std::vector<TimedEvent> clicks = EventsOf(render, kPart0);
+    ASSERT_FALSE(clicks.empty());
+    EXPECT_EQ(clicks.front().tick, 0);
+    EXPECT_GE(clicks.back().tick, 1920 + 20 * 1920);  // through the bar of the song's last note
+}
+
+TEST(Stems, EachPlayingChannelIsAStemTheDrumChannelsAreOneAndTheClicksHaveTheirOwn) {
     SongOptions options;
     ResetSongOptions(options);
-    for (const int channel : {0, 1, 9, 10, 3}) options.channelUsed[channel] = 1;
+    std::array<bool, kMidiChannels> sounding{};
+    for (const int channel : {0, 1, 9, 10, 3, 5}) {
+        options.channelUsed[channel] = 1;
+        sounding[channel] = channel != 5;  // channel 6 plays nothing in the span: no stem
+    }
     options.drumChannel[10] = 1;
     options.toneName[1] = "Fingered/Bass";
     options.mute[3] = 1;  // removed from the mix: no stem
-    const std::vector<Stem> stems = PlanStems(options, ".flac");
-    ASSERT_EQ(stems.size(), 3u);
+    const std::vector<Stem> stems = PlanStems(options, sounding, true, ".flac");
+    ASSERT_EQ(stems.size(), 4u);
     EXPECT_EQ(stems[0].fileName, "01-Piano 1.flac");
     EXPECT_EQ(stems[1].fileName, "02-Fingered_Bass.flac");
     EXPECT_EQ(stems[2].fileName, "10-Standard Set.flac");
     EXPECT_EQ(stems[2].channels, (std::vector<int>{9, 10}));
-    EXPECT_TRUE(stems[2].clicks);
+    EXPECT_EQ(stems[3].fileName, "click.flac");
+    EXPECT_TRUE(stems[3].channels.empty());
+    EXPECT_TRUE(stems[3].clicks);
+    EXPECT_FALSE(stems[2].clicks);
     EXPECT_FALSE(stems[0].clicks);
     const SongOptions bass = StemOptions(options, stems[1]);
     for (int channel = 0; channel < kMidiChannels; ++channel) EXPECT_EQ(bass.mute[channel] == 0, channel == 1);
+    // The click's stem: only channel 10 plays, without its notes.
+    const SongOptions click = StemOptions(options, stems[3]);
+    for (int channel = 0; channel < kMidiChannels; ++channel) EXPECT_EQ(click.mute[channel] == 0, channel == 9);
+    EXPECT_EQ(click.silent[9], 1);
+    EXPECT_EQ(bass.silent[9], 0);
     EXPECT_EQ(StemFolder("/x/Conv/song.flac"), "/x/Conv/song");
+    // Without clicks in the mix there is no click stem.
+    EXPECT_EQ(PlanStems(options, sounding, false, ".wav").size(), 3u);
+    // Before the song is prepared, any used channel that is not muted may sound.
+    std::vector<std::string> possible;
+    for (const Stem& stem : PossibleStems(options, ".wav")) possible.push_back(stem.fileName);
+    EXPECT_EQ(possible, (std::vector<std::string>{"01-Piano 1.wav", "02-Fingered_Bass.wav", "06-Piano 1.wav",
+                                                  "10-Standard Set.wav", "click.wav"}));
+}
+
+TEST(Stems, StemNamesAreReadableWhateverTheToneName) {
+    SongOptions options;
+    ResetSongOptions(options);
+    std::array<bool, kMidiChannels> sounding{};
+    for (const int channel : {0, 2, 9}) {
+        options.channelUsed[channel] = 1;
+        sounding[channel] = true;
+    }
+    options.toneName[0] = "Jazz Gt.";  // not "01-Jazz Gt..wav"
+    options.toneName[2] = " ";         // no name: named by its program
+    options.program[2] = 33;
+    options.toneName[9] = "";          // not "10-.wav"
+    const std::vector<Stem> stems = PlanStems(options, sounding, false, ".wav");
+    ASSERT_EQ(stems.size(), 3u);
+    EXPECT_EQ(stems[0].fileName, "01-Jazz Gt.wav");
+    EXPECT_EQ(stems[1].fileName, "03-Program 34.wav");
+    EXPECT_EQ(stems[2].fileName, "10-Drums.wav");
 }
 
 }  // namespace

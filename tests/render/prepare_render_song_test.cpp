@@ -236,23 +236,108 @@ TEST_F(PrepareRenderSongTest, TheMeasureTrackIsCopied) {
     EXPECT_EQ(EventsOf(render, kMeasureSlot), EventsOf(loaded, kMeasureSlot));
 }
 
-TEST_F(PrepareRenderSongTest, ThePreCountDelaysTheNotesByFourClicksOnTheDrumPart) {
-    Put(loaded, kPart0, 960, Note(60, 480));
-    Put(loaded, kPart0, 1920, Note(62, 480));
-    Put(loaded, kDrums, 960, Note(36, 10));
+TEST_F(PrepareRenderSongTest, ThePreCountIsABarOfFourClicksOnTheDrumPartInFrontOfTheFirstNotesBar) {
+    Put(loaded, kPart0, 1920, Note(60, 480));  // bar 2 is the first to play
+    Put(loaded, kPart0, 3840, Note(62, 480));
+    Put(loaded, kDrums, 1920, Note(36, 10));
     PutMeasure(loaded, 0, 0x33);
     PrepareRenderSong(loaded, Defaults(true), render);
 
-    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{2880, Note(60, 480)}, {3840, Note(62, 480)}}));
-    EXPECT_EQ(EventsOf(render, kDrums), (std::vector<TimedEvent>{{960, Click()},
-                                                                  {1440, Click()},
-                                                                  {1920, Click()},
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{3840, Note(60, 480)}, {5760, Note(62, 480)}}));
+    EXPECT_EQ(EventsOf(render, kDrums), (std::vector<TimedEvent>{{1920, Click()},
                                                                   {2400, Click()},
-                                                                  {2880, Note(36, 10)}}));
+                                                                  {2880, Click()},
+                                                                  {3360, Click()},
+                                                                  {3840, Note(36, 10)}}));
     EXPECT_EQ(EventsOf(render, kMeasureSlot), (std::vector<TimedEvent>{{0, Measure()}}));
 }
 
+TEST_F(PrepareRenderSongTest, APickupKeepsItsPlaceInItsBarAndTheClicksGoOnThroughItsEmptyBeats) {
+    Put(loaded, kPart0, 960, Note(60, 480));  // beat 3 of bar 1
+    Put(loaded, kPart0, 1920, Note(62, 480));
+    Put(loaded, kDrums, 1920, Note(36, 10));
+    PutMeasure(loaded, 0, 0x33);
+    PrepareRenderSong(loaded, Defaults(true), render);
+
+    // A bar of clicks from 0, then beats 1 and 2 of the pickup's bar: every
+    // click on a beat of the song's grid.
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{2880, Note(60, 480)}, {3840, Note(62, 480)}}));
+    EXPECT_EQ(EventsOf(render, kDrums), (std::vector<TimedEvent>{{0, Click()},
+                                                                  {480, Click()},
+                                                                  {960, Click()},
+                                                                  {1440, Click()},
+                                                                  {1920, Click()},
+                                                                  {2400, Click()},
+                                                                  {3840, Note(36, 10)}}));
+}
+
+TEST_F(PrepareRenderSongTest, TheCountInComesBeforeTheFirstNoteOfTheSongEvenWhenItsPartIsMuted) {
+    Put(loaded, kPart1, 0, Note(40, 7680));     // a bass intro of four bars (channel 2)
+    Put(loaded, kPart0, 7680, Note(60, 480));   // the band enters at bar 5
+    Put(loaded, kDrums, 7680, Note(36, 10));
+    PutMeasure(loaded, 0, 0x33);
+    SongOptions options = Defaults(true);
+    options.mute[1] = 1;  // the bass is the player's part
+    PrepareRenderSong(loaded, options, render);
+
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{7680 + 1920, Note(60, 480)}}));
+    EXPECT_EQ(EventsOf(render, kDrums), (std::vector<TimedEvent>{{0, Click()},
+                                                                  {480, Click()},
+                                                                  {960, Click()},
+                                                                  {1440, Click()},
+                                                                  {7680 + 1920, Note(36, 10)}}));
+}
+
+TEST_F(PrepareRenderSongTest, TheCountInLastsOneOrTwoBarsAtTheLevelAsked) {
+    Put(loaded, kPart0, 0, Note(60, 480));
+    Put(loaded, kDrums, 0, Note(36, 10));
+    PutMeasure(loaded, 0, 0x23);  // 3/4
+    SongOptions options = Defaults(true);
+    options.clicksPerMeasure = 3;
+    options.countInMeasures = 2;
+    options.clickLevelDb = -6.0;  // velocity 100 x 10^(-6/40) = 70.8
+    PrepareRenderSong(loaded, options, render);
+    std::vector<int> ticks;
+    for (const TimedEvent& timed : EventsOf(render, kDrums)) {
+        if (timed.event.Kind() != 37) continue;
+        ticks.push_back(timed.tick);
+        EXPECT_EQ(timed.event.Velocity(), 71);
+    }
+    EXPECT_EQ(ticks, (std::vector<int>{0, 480, 960, 1440, 1920, 2400}));
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{2880, Note(60, 480)}}));
+}
+
+TEST_F(PrepareRenderSongTest, AShortOpeningBarIsCountedAsTheEndOfABarOfTheNextBarsMeter) {
+    PutMeasure(loaded, 0, 0x03);     // a pickup bar of one quarter (1/4)
+    PutMeasure(loaded, 480, 0x33);   // then 4/4
+    Put(loaded, kPart0, 0, Note(60, 480));
+    Put(loaded, kPart0, 480, Note(62, 480));
+    PrepareRenderSong(loaded, Defaults(true), render);
+    // A 4/4 bar and three more beats: the pickup falls on beat 4.
+    std::vector<int> ticks;
+    for (const TimedEvent& timed : EventsOf(render, kDrums)) ticks.push_back(timed.tick);
+    EXPECT_EQ(ticks, (std::vector<int>{0, 480, 960, 1440, 1920, 2400, 2880}));
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{3360, Note(60, 480)}, {3840, Note(62, 480)}}));
+}
+
+TEST_F(PrepareRenderSongTest, LeadingEmptyBarsCanBeLeftOutSoThatTheFileStartsWithTheCountIn) {
+    PutMeasure(loaded, 0, 0x33);
+    Put(loaded, kPart0, 0, Program(30));
+    Put(loaded, kPart0, 3840 + 480, Note(60, 480));  // bar 3, beat 2
+    SongOptions options = Defaults(true);
+    options.dropLeadingEmptyBars = true;
+    PrepareRenderSong(loaded, options, render);
+    const std::vector<TimedEvent> part = EventsOf(render, kPart0);
+    ASSERT_GE(part.size(), 2u);
+    EXPECT_EQ(part[0], (TimedEvent{1920, Program(30)}));  // sent where bar 3 starts, after the count-in
+    EXPECT_EQ(part[1], (TimedEvent{1920 + 480, Note(60, 480)}));
+    std::vector<int> ticks;
+    for (const TimedEvent& timed : EventsOf(render, kDrums)) ticks.push_back(timed.tick);
+    EXPECT_EQ(ticks, (std::vector<int>{0, 480, 960, 1440, 1920}));
+}
+
 TEST_F(PrepareRenderSongTest, ThePreCountUsesTheSongsClickLengthAndCount) {
+    PutMeasure(loaded, 0, 0x57);  // 6/8
     Put(loaded, kDrums, 0, Note(36, 10));
     SongOptions options = Defaults(true);
     options.clickTicks = 720;  // 6/8: two dotted quarters
@@ -292,15 +377,25 @@ TEST_F(PrepareRenderSongTest, ThePreCountKeepsTheStartingTempoAndDelaysLaterChan
     EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(6000)}, {5760, Tempo(9000)}}));
 }
 
-TEST_F(PrepareRenderSongTest, ATempoChangeAtTheFirstNoteAlsoTimesTheClicks) {
+TEST_F(PrepareRenderSongTest, ATempoChangeAtTheFirstNotesBarAlsoTimesTheClicks) {
+    ClearTempoTrack(loaded);
+    Put(loaded, kTempo, 0, Tempo(12000));
+    Put(loaded, kTempo, 1920, Tempo(8000));
+    Put(loaded, kTempo, 3840, Tempo(9000));
+    Put(loaded, kPart0, 1920, Note(60, 480));
+    PrepareRenderSong(loaded, Defaults(true), render);
+    EXPECT_EQ(EventsOf(render, kTempo),
+              (std::vector<TimedEvent>{{0, Tempo(12000)}, {1920, Tempo(8000)}, {5760, Tempo(9000)}}));
+    EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{3840, Note(60, 480)}}));
+}
+
+TEST_F(PrepareRenderSongTest, APickupsBarPlaysAtItsOwnTempoAfterTheCountIn) {
     ClearTempoTrack(loaded);
     Put(loaded, kTempo, 0, Tempo(12000));
     Put(loaded, kTempo, 960, Tempo(8000));
-    Put(loaded, kTempo, 1920, Tempo(9000));
     Put(loaded, kPart0, 960, Note(60, 480));
     PrepareRenderSong(loaded, Defaults(true), render);
-    EXPECT_EQ(EventsOf(render, kTempo),
-              (std::vector<TimedEvent>{{0, Tempo(12000)}, {960, Tempo(8000)}, {3840, Tempo(9000)}}));
+    EXPECT_EQ(EventsOf(render, kTempo), (std::vector<TimedEvent>{{0, Tempo(12000)}, {2880, Tempo(8000)}}));
     EXPECT_EQ(EventsOf(render, kPart0), (std::vector<TimedEvent>{{2880, Note(60, 480)}}));
 }
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -606,6 +607,127 @@ TEST_F(OptionRun, ListEscapesControlCharactersInNamesAsTheLogDoes) {
     EXPECT_NE(run.out.find(songs + "/b\\tc\\nd\\x1B[31m.mid\t1\t-\t-\t"), std::string::npos) << run.out;
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 10);  // five channels of each song, one line each
+}
+
+// Twenty 4/4 bars at 120 BPM, bar n playing note 40 + n on its downbeat.
+smftest::Bytes TwentyBars() {
+    smftest::Chunk part;
+    part.Tempo(0, 500000);
+    for (int bar = 1; bar <= 20; ++bar) part.NoteOn(bar == 1 ? 0 : 1440, 0, 40 + bar, 100).NoteOff(480, 0, 40 + bar);
+    part.End();
+    return smftest::Smf(0, 480, {part});
+}
+
+// The keys of the sounding note-ons on MIDI channel 1 in a test module call log.
+std::vector<int> KeysPlayed(const std::string& log) {
+    std::vector<int> keys;
+    std::istringstream lines(log);
+    int block = 0;
+    int function = 0;
+    std::string message;
+    while (lines >> block >> function >> message) {
+        const unsigned long value = std::stoul(message, nullptr, 16);
+        if (function == QNSTEST_SEND_SHORT && (value & 0xFF) == 0x90 && ((value >> 16) & 0xFF) > 0) {
+            keys.push_back(static_cast<int>((value >> 8) & 0xFF));
+        }
+    }
+    return keys;
+}
+
+TEST_F(OptionRun, ASingleMeasureConvertsWhetherGivenAloneOrAsARangeOfOne) {
+    Write("bars.mid", TwentyBars());
+    const std::string song = " '" + songs + "/bars.mid'";
+    const std::string log = root.path() + "/calls.log";
+    for (const std::string range : {"17", "5-5", "20"}) {
+        fs::remove(log);
+        const ProgramRun run = Ombrix("-q --no-precount --measures " + range + " -o '" + root.path() + "/bar.wav'" + song,
+                                      "QNSTEST_CALL_LOG='" + log + "'");
+        ASSERT_EQ(run.status, 0) << range << ": " << run.err;
+        const int bar = std::stoi(range);
+        EXPECT_EQ(KeysPlayed(ReadFileBytes(log)), (std::vector<int>{40 + bar})) << range;
+        // The bar's 2 s, and at most the bar the engine plays after a song's last.
+        const std::size_t bytes = ReadFileBytes(root.path() + "/bar.wav").size() - kWavHeaderBytes;
+        EXPECT_GE(bytes, 2 * 44100 * 4u) << range;
+        EXPECT_LE(bytes, 4 * 44100 * 4u) << range;
+    }
+    const ProgramRun past = Ombrix("-q --measures 21 -o '" + root.path() + "/past.wav'" + song);
+    EXPECT_EQ(past.status, 1);
+    EXPECT_NE(past.err.find("past the song's last measure (20)"), std::string::npos);
+}
+
+TEST_F(OptionRun, BarsListsTheFilesBarMapWithMetersTemposAndMarkers) {
+    using smftest::Chunk;
+    // 8/4 at 90 BPM with a marker; bar 3 turns 7/8, bar 5 to 100 BPM with a
+    // second marker (a bar of 8/4 lasts 5.333 s, one of 7/8 2.333 s).
+    Chunk conductor;
+    conductor.TimeSig(0, 8, 2).Tempo(0, 666666).Text(0, 0x06, "Intro").TimeSig(7680, 7, 3)
+        .Tempo(3360, 600000).Text(0, 0x06, "Verse").End();
+    Chunk part;
+    part.NoteOn(0, 0, 60, 100).NoteOff(7680 + 3360 + 960, 0, 60).End();
+    Write("map.mid", smftest::Smf(1, 480, {conductor, part}));
+    const ProgramRun run = Ombrix("--bars --measures 4-4 '" + songs + "/map.mid'");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "1\t0:00.000\t8/4\t90.00\tIntro\n"
+                       "3\t0:10.666\t7/8\t90.00\t\n"
+                       "4\t0:13.000\t7/8\t90.00\t\n"
+                       "5\t0:15.333\t7/8\t100.00\tVerse\n"
+                       "end\t0:16.532\n");
+    EXPECT_FALSE(fs::exists(songs + "/Conv"));
+}
+
+TEST_F(OptionRun, AnOutputWithAnExtensionOfNoFormatIsAUsageErrorListingTheFormats) {
+    Song("song.mid");
+    const ProgramRun run = Ombrix("-o '" + root.path() + "/x.m4a' '" + songs + "/song.mid'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("ends in .m4a, which is none of the formats (wav, flac, ogg, opus, mp3)"), std::string::npos)
+        << run.err;
+    EXPECT_FALSE(fs::exists(root.path() + "/x.m4a"));
+    // A folder to write into may have any name.
+    EXPECT_EQ(Ombrix("-q -o '" + root.path() + "/take.2/' '" + songs + "/song.mid'").status, 0);
+    EXPECT_TRUE(fs::exists(root.path() + "/take.2/song.wav"));
+    EXPECT_NE(Ombrix("--help").out.find("about 12 dB softer"), std::string::npos);
+}
+
+// FNV-1a, 64 bits: a fingerprint of a file's bytes.
+std::uint64_t Fingerprint(const std::string& bytes) {
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+    return hash;
+}
+
+TEST_F(OptionRun, SongsThatStartOnADownbeatWithNoMutedPartFirstConvertByteForByteAsBefore) {
+    // The example songs' files through the test module, as the program
+    // wrote them before the count-in learnt the song's grid.
+    struct Expected {
+        std::string song;
+        std::string options;
+        std::uint64_t fingerprint;
+    };
+    const std::vector<Expected> expected = {
+        {"CityShuffle.MID", "", 0x749a56c036b1f6deULL},
+        {"HarborJig.mid", "", 0x679465acd6efc776ULL},
+        {"MorningWaltz.mid", "", 0x62eda86fc8985615ULL},
+        {"CityShuffle.MID", "--minus melody", 0xb19c26649378269eULL},
+        {"HarborJig.mid", "--minus melody", 0xa4f209a042fb4e5aULL},
+        {"MorningWaltz.mid", "--minus melody", 0x90c7717f10ab4065ULL},
+        {"CityShuffle.MID", "--minus bass", 0x6728153bc6083a3aULL},
+        {"HarborJig.mid", "--minus bass", 0xf9fc19c8bafeb1a6ULL},
+        {"MorningWaltz.mid", "--minus bass", 0x2b5074bf78e0f85dULL},
+    };
+    for (const Expected& file : expected) {
+        const std::string wav = root.path() + "/out.wav";
+        ASSERT_EQ(Ombrix("-q " + file.options + " -o '" + wav + "' '" + OMBRIX_EXAMPLES_DIR + "/" + file.song + "'").status,
+                  0);
+        EXPECT_EQ(Fingerprint(ReadFileBytes(wav)), file.fingerprint) << file.song << " " << file.options;
+    }
+    // The folder batch writes the same files.
+    for (const std::string name : {"CityShuffle.MID", "HarborJig.mid", "MorningWaltz.mid"}) {
+        fs::copy_file(std::string(OMBRIX_EXAMPLES_DIR) + "/" + name, songs + "/" + name);
+    }
+    ASSERT_EQ(Ombrix("-f'" + songs + "'").status, 0);
+    EXPECT_EQ(Fingerprint(ReadFileBytes(songs + "/Conv/CityShuffle.wav")), expected[0].fingerprint);
+    EXPECT_EQ(Fingerprint(ReadFileBytes(songs + "/Conv/HarborJig.wav")), expected[1].fingerprint);
+    EXPECT_EQ(Fingerprint(ReadFileBytes(songs + "/Conv/MorningWaltz.wav")), expected[2].fingerprint);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Prints how far the sum of stems lies from the mix: the largest sample
 difference (dBFS) and the difference's RMS against the mix's. Fails when
-the largest difference is above -30 dBFS.
+the largest difference is above -50 dBFS (the synthesizer starts a drum hit a little differently while other channels sound; the timeline itself adds up exactly, as the render tests show with the test module).
 Usage: stem_sum.py MIX.wav STEM.wav...
 """
 import array
@@ -35,4 +35,4 @@ peak_db = 20 * math.log10(max(peak, 1) / 32767)
 below = 10 * math.log10(mix_energy / max(diff_energy, 1))
 print("stems: %d stems sum to the mix within %.1f dBFS (largest sample), %.1f dB below the mix's RMS"
       % (len(stems), peak_db, below))
-sys.exit(0 if peak_db <= -30 else 1)
+sys.exit(0 if peak_db <= -50 else 1)
