@@ -357,3 +357,19 @@ TEST(Stems, StemNamesAreReadableWhateverTheToneName) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PracticeSongTest, ALoopLongerThanTheEngineCanPlayIsToldAndAShorterOneIsNot) {
+    PutMeasure(loaded, 0, kDefaultTimeSignature);
+    for (int bar = 0; bar < 120; ++bar) Put(loaded, kPart0, bar * 1920, Note(48, 100));
+    SongOptions options = Defaults();
+    options.firstMeasure = 1;
+    options.lastMeasure = 100;
+    options.loopPasses = 99;  // 99 passes of 100 bars: past the engine's reach
+    EXPECT_TRUE(PrepareRenderSong(loaded, options, render).loopTooLong);
+    options.loopPasses = 2;
+    EXPECT_FALSE(PrepareRenderSong(loaded, options, render).loopTooLong);
+}
+
+}  // namespace
