@@ -19,8 +19,9 @@
 #include "render/progress_text.h"
 #include "render/render_session.h"
 #include "render/silence.h"
+#include "render/stem_jobs.h"
 #include "render/stems.h"
-#include "render/true_peak_limiter.h"
+#include "render/levelling.h"
 #include "render/wave_file.h"
 
 namespace {
@@ -133,31 +134,52 @@ double TruePeakCeilingFor(AudioFormat format) {
     return kTruePeakCeilingDbtp;
 }
 
-// Scales the whole song as `output` asks; the gain used goes to `done`.
-void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path,
-           ConversionResult& done) {
-    if (output.gain) {
-        done.gain = *output.gain;
-        done.gainCurve = output.limitPeaks && output.gainCurve.empty()
-                             ? PeakLimiterCurve(song, *output.gain, TruePeakCeilingFor(output.encoding.format))
-                             : output.gainCurve;
-        if (done.gainCurve.empty()) {
-            ScaleSamples(song, done.gain);
-        } else {
-            ApplyGainCurve(song, done.gain, done.gainCurve);
-        }
-        return;
+// The levelling of a fixed gain, limited when `output` asks for it.
+Levelling GivenLevelling(const OutputOptions& output) {
+    Levelling levelling;
+    levelling.gain = *output.gain;
+    if (output.limitPeaks && !output.gainCurve) {
+        levelling.limiterCeiling = LimiterCeilingFor(TruePeakCeilingFor(output.encoding.format));
+    } else {
+        levelling.curve = output.gainCurve;
     }
+    return levelling;
+}
+
+// The levelling `output` asks for, measured on the whole song; the gain
+// used goes to `done`.
+Levelling MeasuredLevelling(const SongPieces& song, const OutputOptions& output, const std::string& path,
+                            ConversionResult& done) {
     if (output.loudnessLufs) {
-        LoudnessGain gain = ApplyLoudness(song, *output.loudnessLufs, TruePeakCeilingFor(output.encoding.format));
+        const LoudnessGain gain = FindLoudnessGain(song, *output.loudnessLufs, TruePeakCeilingFor(output.encoding.format));
         if (gain.ceilingWon) TellCeilingWon(path, gain, *output.loudnessLufs);
         done.gain = gain.gain;
-        done.gainCurve = std::move(gain.curve);
-        return;
+        return gain.levelling;
     }
-    done.gain = NormalizeGain(PeakMagnitude(song), *output.peakDbfs);
-    ScaleSamples(song, done.gain);
+    int peak = 0;
+    song.Read([&peak](std::span<const std::uint8_t> piece) {
+        peak = std::max(peak, PeakMagnitude(piece));
+        return true;
+    });
+    Levelling levelling;
+    levelling.gain = done.gain = NormalizeGain(peak, *output.peakDbfs);
+    return levelling;
 }
+
+// The rendered song held whole, read as often as its levelling needs.
+class HeldSong final : public SongPieces {
+public:
+    void Append(std::span<const std::uint8_t> frames) { samples_.Append(frames); }
+    void PadTo(std::size_t bytes) {
+        if (samples_.Size() < bytes) samples_.AppendZeros(bytes - samples_.Size());
+    }
+    bool Read(const FramesSink& read) const override { return samples_.Read(read); }
+    // Reads the song once more, giving back its memory as it goes.
+    bool Drain(const FramesSink& read) { return samples_.Drain(read); }
+
+private:
+    ChunkedBuffer<std::uint8_t> samples_;
+};
 
 // The time after the render in which the held song is measured, levelled
 // and encoded, shown to `ui` as such.
@@ -173,35 +195,62 @@ private:
 };
 
 // Renders the song into the file, `written` counting the bytes of samples
-// and `audible` telling whether any written sample sounds; to set its
-// level, the whole song is held and scaled first.
+// and `audible` telling whether any written sample sounds. A fixed gain
+// levels each block as it comes; a level measured on the song holds the
+// whole song first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
                         const OutputOptions& output, const std::string& path, ConversionResult& done) {
-    if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
-        const BlocksResult rendered =
-            RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
-                if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - done.bytes));
-                done.bytes += frames.size();
-                done.audible = done.audible || HasAudibleSample(frames);
-                return file.WriteFrames(frames);
-            });
-        if (rendered != BlocksResult::kWritten || !output.lengthBytes || done.bytes >= *output.lengthBytes) return rendered;
-        const std::vector<std::uint8_t> silence(*output.lengthBytes - done.bytes, 0);
-        done.bytes += silence.size();
-        return file.WriteFrames(silence) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
+    const FramesSink write = [&](std::span<const std::uint8_t> frames) {
+        done.bytes += frames.size();
+        done.audible = done.audible || HasAudibleSample(frames);
+        return file.WriteFrames(frames);
+    };
+    // The limiter's factors are kept for the stems, which take the mix's.
+    std::shared_ptr<GainCurve> curve = output.stems ? std::make_shared<GainCurve>() : nullptr;
+    std::size_t taken = 0;  // bytes of samples taken from the render
+    const auto lengthCut = [&](std::span<const std::uint8_t> frames) {
+        if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - taken));
+        taken += frames.size();
+        return frames;
+    };
+    const auto keep = [&]() {
+        if (curve && curve->Size() > 0) done.gainCurve = std::move(curve);
+    };
+    if (output.gain || (!output.peakDbfs && !output.loudnessLufs)) {
+        Levelling levelling;
+        if (output.gain) {
+            levelling = GivenLevelling(output);
+            done.gain = levelling.gain;
+        }
+        LevelledFrames levelled(levelling, curve.get());
+        const BlocksResult rendered = RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
+            return levelled.Add(lengthCut(frames), write);
+        });
+        if (rendered != BlocksResult::kWritten) return rendered;
+        if (output.lengthBytes && taken < *output.lengthBytes) {
+            const std::vector<std::uint8_t> silence(*output.lengthBytes - taken, 0);
+            taken += silence.size();
+            if (!levelled.Add(silence, write)) return BlocksResult::kWriteFailed;
+        }
+        if (!levelled.Finish(write)) return BlocksResult::kWriteFailed;
+        keep();
+        return BlocksResult::kWritten;
     }
-    std::vector<std::uint8_t> song;
-    const BlocksResult rendered = RenderBlocks(block, length, ui, [&song](std::span<const std::uint8_t> frames) {
-        song.insert(song.end(), frames.begin(), frames.end());
+    HeldSong song;
+    const BlocksResult rendered = RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
+        song.Append(lengthCut(frames));
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
     const FinishingPhase finishing(ui);
-    if (output.lengthBytes) song.resize(*output.lengthBytes, 0);
-    Level(song, output, path, done);
-    done.bytes = song.size();
-    done.audible = HasAudibleSample(song);
-    return file.WriteFrames(song) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
+    if (output.lengthBytes) song.PadTo(*output.lengthBytes);
+    LevelledFrames levelled(MeasuredLevelling(song, output, path, done), curve.get());
+    if (!song.Drain([&](std::span<const std::uint8_t> piece) { return levelled.Add(piece, write); }) ||
+        !levelled.Finish(write)) {
+        return BlocksResult::kWriteFailed;
+    }
+    keep();
+    return BlocksResult::kWritten;
 }
 
 // Writes the stems of the mix just written to `mixPath` (`mix`), each at the
@@ -226,13 +275,17 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     stemOutput.tellChanges = false;
     const std::vector<Stem> stems = PlanStems(source.options, prepared.soundingChannels, prepared.clicksSound,
                                               AudioFormatExtension(output.encoding.format));
-    for (const Stem& stem : stems) {
-        const SongOptions options = StemOptions(source.options, stem);
-        stemOutput.clicks = stem.clicks;
-        const ConversionSource stemSource{source.song, options, source.folder, source.name};
-        const std::string path = (std::filesystem::path(folder) / stem.fileName).string();
-        if (!ConvertSong(stemSource, renderSong, path, ui, report, stemOutput).written) return;
-        written.push_back(path);
+    const auto stemPath = [&](const Stem& stem) { return (std::filesystem::path(folder) / stem.fileName).string(); };
+    const std::vector<bool> converted =
+        RunStemJobs(stems.size(), output.stemJobs, report, [&](std::size_t index, UserReport& stemReport) {
+            const SongOptions options = StemOptions(source.options, stems[index]);
+            OutputOptions own = stemOutput;
+            own.clicks = stems[index].clicks;
+            const ConversionSource stemSource{source.song, options, source.folder, source.name};
+            return ConvertSong(stemSource, renderSong, stemPath(stems[index]), ui, stemReport, own).written;
+        });
+    for (std::size_t index = 0; index < stems.size(); ++index) {
+        if (converted[index]) written.push_back(stemPath(stems[index]));
     }
 }
 

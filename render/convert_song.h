@@ -4,12 +4,14 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "model/song_options.h"
 #include "render/audio_format.h"
+#include "render/levelling.h"
 
 class SongContainer;
 class ConversionUi;
@@ -52,13 +54,15 @@ struct OutputOptions {
     std::optional<double> gain;
     // With `gain`: the limiter's factor for each frame on top of it (see
     // true_peak_limiter.h); frames past its end take the gain alone.
-    std::vector<float> gainCurve;
+    std::shared_ptr<const GainCurve> gainCurve;
     // With `gain` and no curve: peaks that the gain would push over the
     // true-peak ceiling are limited.
     bool limitPeaks = false;
     AudioEncoding encoding;
     // Besides the mix, a file per used channel in a folder beside it (see stems.h).
     bool stems = false;
+    // How many stems are rendered at once, each in a process of its own.
+    int stemJobs = 1;
     // False: the count-in and the click keep their time but sound nothing.
     bool clicks = true;
     // False: what the preparation had to change (a capped level) is not told
@@ -73,7 +77,9 @@ struct OutputOptions {
 struct ConversionResult {
     bool written = false;
     double gain = 1.0;  // the factor the samples were scaled by
-    std::vector<float> gainCurve;  // and the limiter's factor for each frame; empty when it did not act
+    // And the limiter's factor for each frame, kept for the stems only;
+    // empty when it did not act.
+    std::shared_ptr<const GainCurve> gainCurve;
     std::size_t bytes = 0;  // bytes of samples written
     bool audible = false;  // some sample of the written file lies above the silence ceiling (see silence.h)
     std::vector<std::string> stems;  // the stem files written (with stems asked for)
@@ -84,7 +90,8 @@ struct ConversionResult {
 // target is held back by the true-peak ceiling, standard error says so.
 // With stems, each stem is written after the mix at the mix's gain,
 // limiter curve and length: one per channel that plays in the converted
-// span, and one of the count-in and the click when they sound.
+// span, and one of the count-in and the click when they sound; up to
+// `stemJobs` of them at once.
 ConversionResult ConvertSong(const ConversionSource& source, SongContainer& renderSong,
                              const std::optional<std::string>& targetPath, ConversionUi& ui, UserReport& report,
                              const OutputOptions& output);

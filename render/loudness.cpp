@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "render/normalize.h"
-#include "render/true_peak_limiter.h"
 
 namespace {
 
@@ -39,53 +38,72 @@ LoudnessGain LoudnessGainFor(const LoudnessMeasurement& measured, double targetL
     return result;
 }
 
+double LimiterCeilingFor(double ceilingDbtp) { return DecibelsToFactor(ceilingDbtp - kLimiterMarginDb); }
+
 std::vector<float> PeakLimiterCurve(std::span<const std::uint8_t> frames, double gain, double ceilingDbtp) {
-    return LimiterCurve(FramePeaks(frames), gain, DecibelsToFactor(ceilingDbtp - kLimiterMarginDb));
+    return LimiterCurve(FramePeaks(frames), gain, LimiterCeilingFor(ceilingDbtp));
 }
 
-LoudnessGain ApplyLoudness(std::span<std::uint8_t> frames, double targetLufs, double ceilingDbtp) {
-    const std::optional<LoudnessMeasurement> measured = MeasureLoudness(frames);
-    if (!measured) return {};
-    const LoudnessGain plain = LoudnessGainFor(*measured, targetLufs, ceilingDbtp);
-    if (!plain.ceilingWon) {
-        if (plain.gain != 1.0) ScaleSamples(frames, plain.gain);
-        return plain;
-    }
+namespace {
 
-    const std::vector<float> peaks = FramePeaks(frames);
-    const double ceiling = DecibelsToFactor(ceilingDbtp - kLimiterMarginDb);
+// The loudness of `song` read through `levelling`.
+std::optional<LoudnessMeasurement> MeasureLevelled(const SongPieces& song, const Levelling& levelling) {
+    LoudnessMeter meter;
+    ReadLevelled(song, levelling, [&meter](std::span<const std::uint8_t> frames) {
+        meter.Add(frames);
+        return true;
+    });
+    return meter.Finish();
+}
+
+}  // namespace
+
+LoudnessGain FindLoudnessGain(const SongPieces& song, double targetLufs, double ceilingDbtp) {
+    const std::optional<LoudnessMeasurement> measured = MeasureLevelled(song, {});
+    if (!measured) return {};
+    LoudnessGain plain = LoudnessGainFor(*measured, targetLufs, ceilingDbtp);
+    plain.levelling.gain = plain.gain;
+    if (!plain.ceilingWon) return plain;
+
+    // The limiter lowers the peaks; the gain is raised until the limited
+    // song meets the target.
     double gainDb = targetLufs - *measured->integratedLufs;
     LoudnessGain limited;
-    std::vector<std::uint8_t> result;
+    limited.levelling.limiterCeiling = LimiterCeilingFor(ceilingDbtp);
     std::optional<LoudnessMeasurement> reached;
     for (int round = 0; round < kMaxRounds; ++round) {
-        const double gain = DecibelsToFactor(gainDb);
-        std::vector<float> curve = LimiterCurve(peaks, gain, ceiling);
-        std::vector<std::uint8_t> attempt(frames.begin(), frames.end());
-        ApplyGainCurve(attempt, gain, curve);
-        std::optional<LoudnessMeasurement> now = MeasureLoudness(attempt);
+        Levelling attempt = limited.levelling;
+        attempt.gain = DecibelsToFactor(gainDb);
+        std::optional<LoudnessMeasurement> now = MeasureLevelled(song, attempt);
         if (!now || !now->integratedLufs) break;
-        result = std::move(attempt);
         reached = now;
-        limited.gain = gain;
-        limited.curve = std::move(curve);
+        limited.levelling = attempt;
         const double miss = targetLufs - *now->integratedLufs;
         if (std::abs(miss) < kLoudnessToleranceLu) break;
         gainDb += miss;
     }
-    if (!reached) {
-        ScaleSamples(frames, plain.gain);
-        return plain;
-    }
+    if (!reached) return plain;
     // Whatever the limiter's estimate missed is taken off the whole song.
-    double trim = 1.0;
     if (reached->truePeak > DecibelsToFactor(ceilingDbtp)) {
-        trim = DecibelsToFactor(ceilingDbtp - kLimiterMarginDb) / reached->truePeak;
-        ScaleSamples(result, trim);
-        limited.gain *= trim;
+        limited.levelling.trim = DecibelsToFactor(ceilingDbtp - kLimiterMarginDb) / reached->truePeak;
     }
-    std::copy(result.begin(), result.end(), frames.begin());
-    limited.reachedLufs = *reached->integratedLufs + FactorToDecibels(trim);
+    limited.gain = limited.levelling.gain * limited.levelling.trim;
+    limited.reachedLufs = *reached->integratedLufs + FactorToDecibels(limited.levelling.trim);
     limited.ceilingWon = targetLufs - limited.reachedLufs > kAcceptedMissLu;
     return limited;
+}
+
+LoudnessGain ApplyLoudness(std::span<std::uint8_t> frames, double targetLufs, double ceilingDbtp) {
+    LoudnessGain gain = FindLoudnessGain(SpanPieces(frames), targetLufs, ceilingDbtp);
+    GainCurve curve;
+    std::vector<std::uint8_t> levelled;
+    levelled.reserve(frames.size());
+    ReadLevelled(SpanPieces(frames), gain.levelling, [&levelled](std::span<const std::uint8_t> piece) {
+        levelled.insert(levelled.end(), piece.begin(), piece.end());
+        return true;
+    }, &curve);
+    std::copy(levelled.begin(), levelled.end(), frames.begin());
+    gain.curve.resize(curve.Size());
+    curve.CopyOut(0, gain.curve);
+    return gain;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/loudness_meter.h"
+#include "render/levelling.h"
 
 // The loudness a song is brought to unless another is asked for (LUFS):
 // what streaming services and phones play speech and music at.
@@ -21,8 +22,10 @@ struct LoudnessGain {
     double gain = 1.0;
     bool ceilingWon = false;   // the song stays short of the target: the true peak would pass the ceiling
     double reachedLufs = 0.0;  // the song's loudness after the gain
+    // How the song is levelled to get there; `gain` is its gain times its trim.
+    Levelling levelling;
     // The limiter's factor for each frame, on top of the gain; empty when
-    // the limiter did not act.
+    // the limiter did not act (filled by ApplyLoudness only).
     std::vector<float> curve;
 };
 
@@ -36,6 +39,16 @@ LoudnessGain LoudnessGainFor(const LoudnessMeasurement& measured, double targetL
 // `ceilingDbtp` (see true_peak_limiter.h); empty when no peak passes it.
 std::vector<float> PeakLimiterCurve(std::span<const std::uint8_t> frames, double gain,
                                     double ceilingDbtp = kTruePeakCeilingDbtp);
+
+// The ceiling the limiter aims at to keep a song's true peak at most
+// `ceilingDbtp` (a factor of full scale).
+double LimiterCeilingFor(double ceilingDbtp);
+
+// Finds how `song` is brought to `targetLufs` with its true peak at most
+// `ceilingDbtp`, reading it once to measure it and, when the limiter has to
+// act, once more for each gain tried. A gain of 1 when the measurement
+// cannot be made.
+LoudnessGain FindLoudnessGain(const SongPieces& song, double targetLufs, double ceilingDbtp = kTruePeakCeilingDbtp);
 
 // Measures `frames` (little-endian 16-bit stereo) and brings them to
 // `targetLufs` with their true peak at most `ceilingDbtp`, limiting the

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <deque>
 #include <numbers>
 
 namespace {
@@ -53,17 +52,36 @@ void WriteSample(std::uint8_t* at, std::int16_t value) {
 
 }  // namespace
 
-std::vector<float> FramePeaks(std::span<const std::uint8_t> frames) {
-    static const std::array<Phase, kOversampling - 1> kPhases = MakePhases();
+FramePeakStream::FramePeakStream() {
+    // Kept samples start with kHalfTaps - 1 zeros before the song.
+    for (std::vector<float>& channel : channels_) channel.assign(kHalfTaps - 1, 0.0f);
+}
+
+void FramePeakStream::Add(std::span<const std::uint8_t> frames, std::vector<float>& peaks) {
     const std::size_t count = frames.size() / kBytesPerFrame;
-    std::vector<float> peaks(count, 0.0f);
-    std::vector<float> channel(count + kTaps, 0.0f);
     for (int c = 0; c < kChannels; ++c) {
-        // The channel's samples with kHalfTaps - 1 zeros before and kHalfTaps after.
+        std::vector<float>& channel = channels_[c];
         for (std::size_t i = 0; i < count; ++i) {
-            channel[i + kHalfTaps - 1] = ReadSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale;
+            channel.push_back(ReadSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale);
         }
-        for (std::size_t i = 0; i < count; ++i) {
+    }
+    Emit(peaks);
+}
+
+void FramePeakStream::Finish(std::vector<float>& peaks) {
+    // kHalfTaps zeros after the song.
+    for (std::vector<float>& channel : channels_) channel.insert(channel.end(), kHalfTaps, 0.0f);
+    Emit(peaks);
+}
+
+void FramePeakStream::Emit(std::vector<float>& peaks) {
+    static const std::array<Phase, kOversampling - 1> kPhases = MakePhases();
+    if (channels_[0].size() < kTaps) return;
+    const std::size_t known = channels_[0].size() - kTaps + 1;
+    const std::size_t first = peaks.size();
+    peaks.resize(first + known, 0.0f);
+    for (const std::vector<float>& channel : channels_) {
+        for (std::size_t i = 0; i < known; ++i) {
             const float* window = &channel[i];
             float peak = std::abs(window[kHalfTaps - 1]);
             for (const Phase& phase : kPhases) {
@@ -71,60 +89,84 @@ std::vector<float> FramePeaks(std::span<const std::uint8_t> frames) {
                 for (int k = 0; k < kTaps; ++k) value += phase[k] * window[k];
                 peak = std::max(peak, std::abs(value));
             }
-            peaks[i] = std::max(peaks[i], peak);
+            peaks[first + i] = std::max(peaks[first + i], peak);
         }
     }
+    for (std::vector<float>& channel : channels_) channel.erase(channel.begin(), channel.begin() + known);
+}
+
+std::vector<float> FramePeaks(std::span<const std::uint8_t> frames) {
+    std::vector<float> peaks;
+    peaks.reserve(frames.size() / kBytesPerFrame);
+    FramePeakStream stream;
+    stream.Add(frames, peaks);
+    stream.Finish(peaks);
     return peaks;
 }
 
-std::vector<float> LimiterCurve(const std::vector<float>& peaks, double gain, double ceiling, const LimiterTiming& timing) {
-    const std::size_t count = peaks.size();
-    // What each frame may take at most.
-    std::vector<float> allowed(count, 1.0f);
-    bool passes = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        const double level = peaks[i] * gain;
-        if (level > ceiling) {
-            allowed[i] = static_cast<float>(ceiling / level);
-            passes = true;
-        }
-    }
-    if (!passes) return {};
+LimiterStream::LimiterStream(double gain, double ceiling, const LimiterTiming& timing)
+    : gain_(gain),
+      ceiling_(ceiling),
+      attack_(static_cast<std::size_t>(std::max(timing.attackFrames, 1))),
+      recovery_(1.0 - std::exp(-1.0 / std::max(timing.releaseFrames, 1))),
+      sum_(static_cast<double>(attack_ + 1)) {}  // frames before the song allow everything
 
-    // Look ahead: the least any frame of the next attack span allows. A
-    // frame's factor is then the mean of these over the attack span before
-    // it, which never exceeds what the frame itself allows and falls to it
-    // along a straight line.
-    const std::size_t attack = static_cast<std::size_t>(std::max(timing.attackFrames, 1));
-    std::vector<float> ahead(count, 1.0f);
-    std::deque<std::size_t> lowest;  // indices of increasing allowed values
-    for (std::size_t j = count; j-- > 0;) {
-        while (!lowest.empty() && allowed[lowest.back()] >= allowed[j]) lowest.pop_back();
-        lowest.push_back(j);
-        while (lowest.front() > j + attack) lowest.pop_front();
-        ahead[j] = allowed[lowest.front()];
+void LimiterStream::Add(std::span<const float> peaks, std::vector<float>& curve) {
+    for (const float peak : peaks) {
+        // What this frame may take at most.
+        float allowed = 1.0f;
+        const double level = peak * gain_;
+        if (level > ceiling_) {
+            allowed = static_cast<float>(ceiling_ / level);
+            acted_ = true;
+        }
+        allowed_.push_back(allowed);
+        while (!lowest_.empty() && lowest_.back().second >= allowed) lowest_.pop_back();
+        lowest_.emplace_back(received_, allowed);
+        ++received_;
+        if (received_ > emitted_ + attack_) Emit(curve);
     }
-    std::vector<float> curve(count, 1.0f);
-    double sum = static_cast<double>(attack + 1);  // frames before the song allow everything
-    for (std::size_t i = 0; i < count; ++i) {
-        sum += ahead[i] - (i >= attack + 1 ? ahead[i - attack - 1] : 1.0f);
-        curve[i] = static_cast<float>(std::min(1.0, sum / static_cast<double>(attack + 1)));
-    }
-    // Release: after a peak the factor returns towards 1 no faster than an
-    // exponential of the release time, and never above what the attack allows.
-    const double recovery = 1.0 - std::exp(-1.0 / std::max(timing.releaseFrames, 1));
-    float previous = 1.0f;
-    for (std::size_t i = 0; i < count; ++i) {
-        const float released = static_cast<float>(previous + (1.0 - previous) * recovery);
-        curve[i] = std::min(curve[i], released);
-        // The allowed value is the hard bound whatever the rounding of the sums.
-        curve[i] = std::min(curve[i], allowed[i]);
-        previous = curve[i];
-    }
+}
+
+void LimiterStream::Finish(std::vector<float>& curve) {
+    while (emitted_ < received_) Emit(curve);
+}
+
+// Hands out the next frame's factor. Look ahead: the least any frame of the
+// next attack span allows. A frame's factor is then the mean of these over
+// the attack span before it, which never exceeds what the frame itself
+// allows and falls to it along a straight line. Release: after a peak the
+// factor returns towards 1 no faster than an exponential of the release
+// time, and never above what the attack allows.
+void LimiterStream::Emit(std::vector<float>& curve) {
+    while (lowest_.front().first < emitted_) lowest_.pop_front();
+    const float ahead = lowest_.front().second;
+    const float leaving = aheads_.size() == attack_ + 1 ? aheads_.front() : 1.0f;
+    if (aheads_.size() == attack_ + 1) aheads_.pop_front();
+    aheads_.push_back(ahead);
+    sum_ += ahead - leaving;
+    float factor = static_cast<float>(std::min(1.0, sum_ / static_cast<double>(attack_ + 1)));
+    const float released = static_cast<float>(previous_ + (1.0 - previous_) * recovery_);
+    factor = std::min(factor, released);
+    // The allowed value is the hard bound whatever the rounding of the sums.
+    factor = std::min(factor, allowed_.front());
+    allowed_.pop_front();
+    previous_ = factor;
+    curve.push_back(factor);
+    ++emitted_;
+}
+
+std::vector<float> LimiterCurve(const std::vector<float>& peaks, double gain, double ceiling, const LimiterTiming& timing) {
+    std::vector<float> curve;
+    curve.reserve(peaks.size());
+    LimiterStream stream(gain, ceiling, timing);
+    stream.Add(peaks, curve);
+    stream.Finish(curve);
+    if (!stream.Acted()) return {};
     return curve;
 }
 
-void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, const std::vector<float>& curve) {
+void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, std::span<const float> curve) {
     const std::size_t count = frames.size() / kBytesPerFrame;
     for (std::size_t i = 0; i < count; ++i) {
         const double factor = gain * (i < curve.size() ? curve[i] : 1.0f);

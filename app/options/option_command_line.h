@@ -39,6 +39,7 @@ struct ConversionRequest {
     std::optional<int> tempoStep;        // --tempo-step, percentage points a pass
     std::optional<int> tempoTo;          // --tempo-to, the last pass's percentage
     bool stems = false;                  // --stems
+    int stemJobs = 1;                    // stems rendered at once (the cores the files leave free)
     int countInBars = 1;                 // --count-in
     double clickLevelDb = 0.0;           // --click-level
     bool dropEmptyBars = false;          // --drop-empty-bars

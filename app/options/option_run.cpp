@@ -178,6 +178,8 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     ReturnFreedMemory();
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
+    // The cores that the files leave free render a file's stems side by side.
+    request.stemJobs = std::max(1, settings.jobs / static_cast<int>(std::max<std::size_t>(plan->files.size(), 1)));
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
     // With the report on standard output, the report is the list: plain paths would break its JSON lines.
     settings.printWritten = !request.quiet && request.report != "-";

@@ -60,5 +60,6 @@ OutputOptions RequestedOutput(const ConversionRequest& request) {
     }
     output.encoding = RequestedEncoding(request);
     output.stems = request.stems;
+    output.stemJobs = request.stemJobs;
     return output;
 }

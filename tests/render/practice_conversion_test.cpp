@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 
 #include "tests/render/conversion_fixture.h"
 
@@ -272,6 +275,38 @@ TEST_F(StemConversionTest, ASectionGivesStemsOnlyToTheChannelsThatPlayInIt) {
     options.lastMeasure = 3;
     ASSERT_TRUE(ConvertWithStems({}).written);
     EXPECT_EQ(SortedNames(folder.File("mix")), (std::vector<std::string>{"01-Piano 1.wav", "click.wav"}));
+}
+
+}  // namespace
+
+namespace {
+
+// The bytes of each file in `folder`, by name.
+std::vector<std::pair<std::string, std::string>> FileBytes(const std::string& folder) {
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const std::string& name : SortedNames(folder)) {
+        std::ifstream in(folder + "/" + name, std::ios::binary);
+        files.emplace_back(name, std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    return files;
+}
+
+TEST_F(StemConversionTest, StemsRenderedSideBySideAreTheStemsRenderedInTurn) {
+    for (const std::optional<double> loudness : {std::optional<double>{}, std::optional<double>{-12.0}}) {
+        OutputOptions output;
+        output.loudnessLufs = loudness;
+        const ConversionResult inTurn = ConvertWithStems(output);
+        ASSERT_TRUE(inTurn.written);
+        const auto expected = FileBytes(folder.File("mix"));
+        ASSERT_EQ(expected.size(), 4u);
+        std::filesystem::remove_all(folder.File("mix"));
+        output.stemJobs = 3;
+        const ConversionResult sideBySide = ConvertWithStems(output);
+        ASSERT_TRUE(sideBySide.written);
+        EXPECT_EQ(sideBySide.stems, inTurn.stems);
+        EXPECT_TRUE(FileBytes(folder.File("mix")) == expected) << loudness.value_or(0);
+        std::filesystem::remove_all(folder.File("mix"));
+    }
 }
 
 }  // namespace

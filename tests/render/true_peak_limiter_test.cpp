@@ -95,7 +95,7 @@ TEST(TruePeakLimiter, TheCurveHoldsEveryPeakUnderTheCeilingAndMovesSmoothly) {
 TEST(TruePeakLimiter, TheCurveScalesEachFrameOnTopOfTheGain) {
     std::vector<std::uint8_t> frames;
     for (int i = 0; i < 4; ++i) Put(frames, 0.25, -0.25);
-    ApplyGainCurve(frames, 2.0, {1.0f, 0.5f});
+    ApplyGainCurve(frames, 2.0, std::vector<float>{1.0f, 0.5f});
     std::vector<std::uint8_t> expected;
     Put(expected, 0.5, -0.5);
     Put(expected, 0.25, -0.25);
