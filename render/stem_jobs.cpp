@@ -76,7 +76,9 @@ std::vector<bool> RunStemJobs(std::size_t count, int jobs, UserReport& report,
                 failed = !written[index];
                 continue;
             }
-            started.push_back({index, std::move(child)});
+            StemJob& job = started.emplace_back();
+            job.index = index;
+            job.child = std::move(child);
             ++running;
         }
         std::vector<int> fds;
