@@ -403,6 +403,69 @@ TEST_F(QnStaffModuleTest, TwoInstancesPlayIndependently) {
     EXPECT_EQ(Peak(Render(silent, 10)), 0);
 }
 
+// Messages of a performance, each sent before the block it stands at.
+struct TimedMessage {
+    int block;
+    uint32_t message;  // status | data1 << 8 | data2 << 16
+};
+
+// Each channel plays as if it were alone, so that the parts of a song
+// rendered one by one add up to the whole: a drum hit taking the voice a
+// finished note of another channel used sounds the same as in a voice
+// never used, and one channel's many notes take no voices from another.
+TEST_F(QnStaffModuleTest, TheChannelsOfASongAddUpToTheSongItself) {
+    std::vector<TimedMessage> piano = {{0, 0x000AB0}, {0, 0x7F07B0}};  // panned hard left, full volume
+    std::vector<TimedMessage> strings = {{0, 0x7F0AB1}, {0, 0x3001C1}};
+    std::vector<TimedMessage> drums;
+    for (int bar = 0; bar < 8; ++bar) {
+        const int block = bar * 30;
+        // Short notes whose voices end between the bars.
+        piano.push_back({block, 0x640090u | static_cast<uint32_t>(60 + bar) << 8});
+        piano.push_back({block + 2, 0x000080u | static_cast<uint32_t>(60 + bar) << 8});
+        drums.push_back({block + 25, 0x7F2699});  // snare, while nothing else sounds
+        drums.push_back({block + 28, 0x642A99});  // closed hi-hat
+    }
+    // Then 100 held notes on one channel and 40 on another: more than the
+    // 128 voices a synthesizer is asked for.
+    for (uint32_t key = 20; key < 120; ++key) piano.push_back({250, 0x500090u | key << 8});
+    for (uint32_t key = 40; key < 80; ++key) strings.push_back({255, 0x500091u | key << 8});
+    drums.push_back({260, 0x7F2699});
+    const int blocks = 290;
+
+    const auto play = [&](const std::vector<std::vector<TimedMessage>*>& parts) {
+        const int32_t synth = Open();
+        std::vector<TimedMessage> all;
+        for (const auto* part : parts) all.insert(all.end(), part->begin(), part->end());
+        std::stable_sort(all.begin(), all.end(), [](const TimedMessage& a, const TimedMessage& b) { return a.block < b.block; });
+        std::vector<float> left(kFrames), right(kFrames), sound;
+        float* buffers[2] = {left.data(), right.data()};
+        auto next = all.begin();
+        for (int block = 0; block < blocks; ++block) {
+            for (; next != all.end() && next->block == block; ++next) module_.sendShort(synth, 0, next->message);
+            module_.process(synth, buffers, kFrames);
+            for (int i = 0; i < kFrames; ++i) {
+                sound.push_back(left[i]);
+                sound.push_back(right[i]);
+            }
+        }
+        Close(synth);
+        return sound;
+    };
+    const std::vector<float> song = play({&piano, &strings, &drums});
+    const std::vector<float> pianoAlone = play({&piano});
+    const std::vector<float> stringsAlone = play({&strings});
+    const std::vector<float> drumsAlone = play({&drums});
+    ASSERT_EQ(song.size(), pianoAlone.size());
+    float largest = 0.0f;
+    float loudest = 0.0f;
+    for (std::size_t i = 0; i < song.size(); ++i) {
+        largest = std::max(largest, std::abs(pianoAlone[i] + stringsAlone[i] + drumsAlone[i] - song[i]));
+        loudest = std::max(loudest, std::abs(song[i]));
+    }
+    EXPECT_GT(loudest, 0.05f);
+    EXPECT_LT(largest, 1e-5f) << "the parts differ from the song by up to " << largest;
+}
+
 TEST_F(QnStaffModuleTest, WithoutTheThreadsVariableRenderingIsOnOneThread) {
     // Many voices on all channels, so that extra render threads would have
     // work; while another instance holds the SoundFont, as in a conversion
