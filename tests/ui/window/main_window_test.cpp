@@ -563,6 +563,36 @@ TEST_F(WindowConversionTest, TheKeyAndTheClickReachTheConversion) {
                                                "1:62:100", "2:38:100"}));
 }
 
+TEST_F(WindowConversionTest, ASongWithoutADrumPartIsCountedInAndClickedOnTheDrumChannel) {
+    // Two bars of 4/4 on channel 1 only, its first note on the downbeat.
+    Chunk track;
+    track.NoteOn(0, 0, 60, 100).NoteOff(3840, 0, 60).End();
+    Load(WriteFile("piano.mid", smftest::Smf(0, 480, {track})));
+    for (const bool click : {false, true}) {
+        std::filesystem::remove(callLog());
+        window.Practice().SetClick(click);
+        Convert(click ? "clicked.wav" : "counted.wav");
+        EXPECT_TRUE(host.messages.texts.empty());
+        // Call log lines: block, function, message in hex (d2 d1 status).
+        std::ifstream log(callLog());
+        int block = 0, function = 0, pianoBlock = -1;
+        std::string message;
+        std::vector<int> clickBlocks;
+        while (log >> block >> function >> std::hex >> message >> std::dec) {
+            const unsigned value = static_cast<unsigned>(std::stoul(message, nullptr, 16));
+            if (function != QNSTEST_SEND_SHORT || (value & 0xF0) != 0x90 || ((value >> 16) & 0x7F) == 0) continue;
+            if ((value & 0x0F) == 0) pianoBlock = block;
+            if ((value & 0x0F) == kDrumChannel) clickBlocks.push_back(block);
+        }
+        // A bar of four clicks in front of the piano; with the click, one on each of its eight beats too.
+        ASSERT_EQ(clickBlocks.size(), click ? 12u : 4u) << click;
+        EXPECT_LT(clickBlocks[3], pianoBlock);
+        if (click) {
+            EXPECT_EQ(clickBlocks[4], pianoBlock);
+        }
+    }
+}
+
 TEST_F(WindowConversionTest, TheFileIsWrittenInTheFormatItsNameEndsIn) {
     const struct {
         const char* name;
