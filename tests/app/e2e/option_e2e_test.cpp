@@ -618,18 +618,32 @@ smftest::Bytes TwentyBars() {
     return smftest::Smf(0, 480, {part});
 }
 
-// The keys of the sounding note-ons on MIDI channel 1 in a test module call log.
-std::vector<int> KeysPlayed(const std::string& log) {
-    std::vector<int> keys;
+// A sounding note-on of a test module call log.
+struct LoggedNote {
+    int block;
+    int channel;  // 0-15
+    int key;
+};
+
+std::vector<LoggedNote> NotesOn(const std::string& log) {
+    std::vector<LoggedNote> notes;
     std::istringstream lines(log);
     int block = 0;
     int function = 0;
     std::string message;
     while (lines >> block >> function >> message) {
         const unsigned long value = std::stoul(message, nullptr, 16);
-        if (function == QNSTEST_SEND_SHORT && (value & 0xFF) == 0x90 && ((value >> 16) & 0xFF) > 0) {
-            keys.push_back(static_cast<int>((value >> 8) & 0xFF));
-        }
+        if (function != QNSTEST_SEND_SHORT || (value & 0xF0) != 0x90 || ((value >> 16) & 0x7F) == 0) continue;
+        notes.push_back({block, static_cast<int>(value & 0x0F), static_cast<int>((value >> 8) & 0x7F)});
+    }
+    return notes;
+}
+
+// The keys of the sounding note-ons on MIDI channel 1 in a test module call log.
+std::vector<int> KeysPlayed(const std::string& log) {
+    std::vector<int> keys;
+    for (const LoggedNote& note : NotesOn(log)) {
+        if (note.channel == 0) keys.push_back(note.key);
     }
     return keys;
 }
@@ -758,27 +772,6 @@ TEST_F(OptionRun, RemovingAPartTheSongDoesNotHaveSaysSoAndStillConverts) {
 }  // namespace
 
 namespace {
-
-// A sounding note-on of a test module call log.
-struct LoggedNote {
-    int block;
-    int channel;  // 0-15
-    int key;
-};
-
-std::vector<LoggedNote> NotesOn(const std::string& log) {
-    std::vector<LoggedNote> notes;
-    std::istringstream lines(log);
-    int block = 0;
-    int function = 0;
-    std::string message;
-    while (lines >> block >> function >> message) {
-        const unsigned long value = std::stoul(message, nullptr, 16);
-        if (function != QNSTEST_SEND_SHORT || (value & 0xF0) != 0x90 || ((value >> 16) & 0x7F) == 0) continue;
-        notes.push_back({block, static_cast<int>(value & 0x0F), static_cast<int>((value >> 8) & 0x7F)});
-    }
-    return notes;
-}
 
 TEST_F(OptionRun, ASongWithoutADrumPartIsCountedInAndClickedOnTheDrumChannel) {
     // Two bars of 4/4 at 120 BPM on channel 1 only, its first note on the downbeat.
