@@ -355,8 +355,9 @@ std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& fold
 
 void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
 
-std::optional<PracticeSettings> GtkMainWindow::ChoosePractice(const PracticeSettings& current, int lastMeasure) {
-    return RunPracticeDialog(GTK_WINDOW(window_), current, lastMeasure);
+std::optional<PracticeSettings> GtkMainWindow::ChoosePractice(const PracticeSettings& current, const SongOptions& song,
+                                                             int lastMeasure) {
+    return RunPracticeDialog(GTK_WINDOW(window_), current, song, lastMeasure);
 }
 
 void GtkMainWindow::OpenFolder(const std::string& folder) {

@@ -42,7 +42,8 @@ public:
     void RepaintNow() override;
     void SetWaitCursor(bool busy) override;
     std::optional<std::string> ChooseMidiFile(const std::string& folder) override;
-    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) override;
+    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, const SongOptions& song,
+                                                   int lastMeasure) override;
     void ShowAbout() override;
     void OpenFolder(const std::string& folder) override;
     void Post(std::function<void()> task) override;

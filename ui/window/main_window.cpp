@@ -185,8 +185,8 @@ void MainWindow::CommandConvert() {
     }
     const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
     OutputOptions choices;
-    choices.loudnessLufs = loudnessLufs_;
-    choices.stems = stems_;
+    choices.loudnessLufs = kept_.loudnessLufs;
+    choices.stems = kept_.stems;
     if (path &&
         ConvertInWorker(source, renderSong_, *path, choices, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
@@ -202,7 +202,7 @@ void MainWindow::CommandPractice() {
     }
     // The dialog takes the pointer and the keyboard: whatever is held is let go first.
     OnCaptureLost();
-    if (const std::optional<PracticeSettings> chosen = host_.ChoosePractice(CurrentPractice(), LastMeasure(dlg_.m_song)))
+    if (const std::optional<PracticeSettings> chosen = host_.ChoosePractice(CurrentPractice(), dlg_.m_songOptions, LastMeasure(dlg_.m_song)))
         ApplyPractice(*chosen);
 }
 
@@ -215,8 +215,15 @@ PracticeSettings MainWindow::CurrentPractice() {
     settings.click = practice_.Click();
     settings.transpose = options.transpose;
     settings.tempoPercent = options.tempoPercent;
-    settings.loudnessLufs = loudnessLufs_;
-    settings.stems = stems_;
+    settings.loopPasses = options.loopPasses;
+    if (options.loopTempoStep != 0) settings.tempoStep = options.loopTempoStep;
+    if (options.loopTempoTo != 0) settings.tempoTo = options.loopTempoTo;
+    settings.loudnessLufs = kept_.loudnessLufs;
+    settings.stems = kept_.stems;
+    settings.countInMeasures = kept_.countInMeasures;
+    settings.clickLevelDb = kept_.clickLevelDb;
+    settings.dropEmptyBars = kept_.dropEmptyBars;
+    settings.levels = kept_.levels;
     return settings;
 }
 
@@ -231,8 +238,11 @@ void MainWindow::ApplyPractice(const PracticeSettings& chosen) {
     practice_.Transpose(settings.transpose - options.transpose);
     options.tempoPercent = settings.tempoPercent;
     for (const PixelRect& cell : kTempoDigitRects) host_.InvalidateRect(cell);
-    loudnessLufs_ = settings.loudnessLufs;
-    stems_ = settings.stems;
+    options.loopPasses = settings.loopPasses;
+    options.loopTempoStep = settings.tempoStep.value_or(0);
+    options.loopTempoTo = settings.tempoTo.value_or(0);
+    kept_ = settings;
+    KeepForNextSong(kept_, options);
 }
 
 void MainWindow::OnPointerOverSwitch(int id) {
@@ -270,6 +280,7 @@ void MainWindow::RefreshAfterOpen(const std::string& path) {
     // The open reset the options; the pre-count stays what the switch shows, the click as chosen.
     options.preCount = State(SwitchId::kPreCount) != 0;
     practice_.AfterOptionsReset();
+    KeepForNextSong(kept_, options);
     EnableChannelSwitches(options, *this);
     songCaption_ = std::string(kWindowCaption) + " [" + FileNameOf(path) + "]";
     savedPath_.clear();
@@ -289,6 +300,7 @@ void MainWindow::ShowNoSong() {
     ResetSongOptions(options);
     options.preCount = preCount;
     practice_.AfterOptionsReset();
+    KeepForNextSong(kept_, options);
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         SetSwitchEnabled(SwitchId::kFirstVolumeDown + channel, false);
         SetSwitchEnabled(SwitchId::kFirstMute + channel, false);

@@ -141,8 +141,7 @@ private:
     std::optional<int> tempoKey_;  // the hardware code of the key holding an arrow
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
     std::string savedPath_;  // the file the song was last converted into, "" before
-    // The Practice dialog's choices of the file's level and stems, kept for the next song.
-    std::optional<double> loudnessLufs_;
-    bool stems_ = false;
+    // The Practice dialog's choices that stay for the next song (see KeepForNextSong).
+    PracticeSettings kept_;
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };

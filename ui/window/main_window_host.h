@@ -12,6 +12,7 @@
 #include "ui/window/window_timers.h"
 
 class ConversionUi;
+struct SongOptions;
 class WindowMessages;
 
 class MainWindowHost : public ClientArea, public WindowTimers {
@@ -24,9 +25,10 @@ public:
     virtual void SetWaitCursor(bool busy) = 0;
     // Asks the user for a MIDI file, starting in `folder`; nothing on cancel.
     virtual std::optional<std::string> ChooseMidiFile(const std::string& folder) = 0;
-    // The Practice dialog, showing `current` for a song of `lastMeasure`
-    // measures; the choices confirmed, or nothing on cancel.
-    virtual std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) = 0;
+    // The Practice dialog, showing `current` for the opened song `song` of
+    // `lastMeasure` measures; the choices confirmed, or nothing on cancel.
+    virtual std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, const SongOptions& song,
+                                                           int lastMeasure) = 0;
     // Shows the About box and returns when it is closed.
     virtual void ShowAbout() = 0;
     // Shows `folder` in the desktop's file manager, without waiting for it.

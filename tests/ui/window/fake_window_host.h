@@ -69,7 +69,8 @@ public:
         openFolders.push_back(folder);
         return openChoice;
     }
-    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) override {
+    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, const SongOptions&,
+                                                   int lastMeasure) override {
         practiceShown.push_back(current);
         practiceMeasures = lastMeasure;
         return practiceChoice;
