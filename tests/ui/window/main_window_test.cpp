@@ -648,6 +648,94 @@ TEST_F(WindowConversionTest, ThePracticeDialogsChoicesWriteTheCommandLinesBytes)
     EXPECT_EQ(window.CurrentPractice(), kept);
 }
 
+// Two empty 4/4 measures, then four with a piano and a bass note each.
+smftest::Bytes LateStartingSong() {
+    Chunk track;
+    track.At(0, {0xC1, 33});
+    for (int measure = 0; measure < 4; ++measure) {
+        track.NoteOn(measure == 0 ? 2 * 1920 : 0, 0, 60 + measure, 100).NoteOn(0, kBassChannel, 36, 100);
+        track.NoteOff(1920, 0, 60 + measure).NoteOff(0, kBassChannel, 36);
+    }
+    track.End();
+    return smftest::Smf(0, 480, {track});
+}
+
+TEST_F(WindowConversionTest, TheDialogsCountInLoopAndLevelsWriteTheCommandLinesBytes) {
+    const std::string song = WriteFile("late.mid", LateStartingSong());
+    Load(song);
+    PracticeSettings chosen;
+    chosen.firstMeasure = 4;
+    chosen.lastMeasure = 5;
+    chosen.loopPasses = 3;
+    chosen.tempoStep = 10;
+    chosen.tempoPercent = 80;
+    chosen.countInMeasures = 2;
+    chosen.click = true;
+    chosen.clickLevelDb = -6;
+    chosen.dropEmptyBars = true;
+    chosen.levels = {{"bass", -6}, {"1", 3}};
+    host.practiceChoice = chosen;
+    window.CommandPractice();
+    EXPECT_EQ(window.CurrentPractice(), chosen);
+    const std::string wav = Convert("loop.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+
+    const auto commandLine = [&](std::vector<std::string> arguments, const std::string& name) {
+        arguments.push_back(song);
+        const ParsedCommandLine parsed = ParseOptionCommandLine(arguments);
+        EXPECT_EQ(parsed.error, "");
+        COmbrixDlg cli;
+        CollectingReport report;
+        OpenMidiFile(cli, song, report);
+        ApplyRequestedOptions(parsed.request, cli.m_songOptions);
+        HeadlessConversionUi ui;
+        const std::string path = folder.path() + "/" + name;
+        ConvertSong(cli.ConversionInput(), renderSong, path, ui, report, RequestedOutput(parsed.request));
+        EXPECT_TRUE(report.lines.empty());
+        return Bytes(path);
+    };
+    const std::string expected =
+        commandLine({"--measures", "4-5", "--loop", "3", "--tempo-step", "+10", "--tempo", "80", "--count-in", "2",
+                     "--click", "--click-level=-6", "--drop-empty-bars", "--level", "bass=-6", "--level", "1=+3"},
+                    "cli-loop.wav");
+    EXPECT_GT(Bytes(wav).size(), 44u);
+    // (Compared as a truth value: a failure must not print megabytes.)
+    EXPECT_TRUE(Bytes(wav) == expected);
+    // The choices count: with one count-in bar the bytes differ.
+    EXPECT_FALSE(commandLine({"--measures", "4-5", "--loop", "3", "--tempo-step", "+10", "--tempo", "80", "--click",
+                              "--click-level=-6", "--drop-empty-bars", "--level", "bass=-6", "--level", "1=+3"},
+                             "cli-one-bar.wav") == expected);
+
+    // The whole song looped, from its first to its last measure, keeps its section.
+    chosen.firstMeasure = 1;
+    chosen.lastMeasure = 6;
+    chosen.tempoStep.reset();
+    chosen.tempoTo = 120;
+    host.practiceChoice = chosen;
+    window.CommandPractice();
+    EXPECT_EQ(window.CurrentPractice(), chosen);
+    EXPECT_TRUE(Bytes(Convert("whole.wav")) ==
+                commandLine({"--measures", "1-6", "--loop", "3", "--tempo-to", "120", "--tempo", "80", "--count-in", "2",
+                             "--click", "--click-level=-6", "--drop-empty-bars", "--level", "bass=-6", "--level", "1=+3"},
+                            "cli-whole.wav"));
+
+    // The next song starts without its section and loop; the count-in, the
+    // click's level, the dropped bars and the levels stay.
+    Load(song);
+    PracticeSettings kept;
+    kept.click = true;
+    kept.countInMeasures = 2;
+    kept.clickLevelDb = -6;
+    kept.dropEmptyBars = true;
+    kept.levels = chosen.levels;
+    EXPECT_EQ(window.CurrentPractice(), kept);
+    EXPECT_DOUBLE_EQ(dlg.m_songOptions.levelDb[kBassChannel], -6);
+    EXPECT_DOUBLE_EQ(dlg.m_songOptions.levelDb[0], 3);
+    EXPECT_EQ(dlg.m_songOptions.countInMeasures, 2);
+    EXPECT_TRUE(dlg.m_songOptions.dropLeadingEmptyBars);
+    EXPECT_EQ(dlg.m_songOptions.loopPasses, 1);
+}
+
 TEST(PracticeSettings, AreBoundedToTheSong) {
     PracticeSettings settings;
     settings.firstMeasure = 3;
@@ -666,6 +754,19 @@ TEST(PracticeSettings, AreBoundedToTheSong) {
     settings.firstMeasure = 5;
     settings.lastMeasure = 2;  // before the start: that one measure
     EXPECT_EQ(BoundedPractice(settings, 8).lastMeasure, 5);
+    // A loop keeps a section of the whole song; without a section it goes, and its tempo change with it.
+    settings.firstMeasure = 1;
+    settings.lastMeasure = 8;
+    settings.loopPasses = 2;
+    settings.tempoTo = 120;
+    EXPECT_EQ(BoundedPractice(settings, 8).firstMeasure, 1);
+    EXPECT_EQ(BoundedPractice(settings, 8).tempoTo, 120);
+    settings.firstMeasure = 9;
+    EXPECT_EQ(BoundedPractice(settings, 8).loopPasses, 1);
+    EXPECT_EQ(BoundedPractice(settings, 8).tempoTo, std::nullopt);
+    settings.firstMeasure = 2;
+    settings.loopPasses = 1;  // one pass: no tempo change
+    EXPECT_EQ(BoundedPractice(settings, 8).tempoTo, std::nullopt);
 }
 
 TEST_F(MainWindowTest, ThePracticeDialogNeedsASongAndCancelChangesNothing) {
