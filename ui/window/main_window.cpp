@@ -2,11 +2,13 @@
 #include "ui/window/main_window.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <optional>
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
+#include "app/startup/soundfont_catalog.h"
 #include "model/measure.h"
 #include "platform/known_folders.h"
 #include "platform/standard_error.h"
@@ -92,6 +94,7 @@ void MainWindow::OnInitDialog() {
         Switch(id)->SetEnabled(false);
     }
     dlg_.m_strLastFolder = settings_.ReadLastFolder();
+    sound_ = settings_.ReadSound();
     dlg_.m_strSongName.clear();
     tempo_.Reset();
     ResetSongOptions(options);
@@ -183,15 +186,34 @@ void MainWindow::CommandConvert() {
         host_.Messages().Report(kNoSongLoadedMessage);
         return;
     }
+    // A SoundFont that went away since it was chosen stops the conversion before the save dialog.
+    if (!sound_.soundFont.empty()) {
+        if (std::string problem = SoundFontProblem(sound_.soundFont); !problem.empty()) {
+            problem.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(problem.front())));
+            host_.Messages().Explain(Formatted(Tr("The SoundFont %s cannot be used."), sound_.soundFont.c_str()),
+                                     problem + ".\n" + Tr("Choose another one in the sound settings (Ctrl+,)."));
+            return;
+        }
+    }
     const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
     OutputOptions choices;
     choices.loudnessLufs = kept_.loudnessLufs;
     choices.stems = kept_.stems;
+    // The worker's module plays with the chosen sound.
+    if (path) UseSoundChoice(sound_);
     if (path &&
         ConvertInWorker(source, renderSong_, *path, choices, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
         savedPath_ = *path;
         host_.InvalidateRect(kPracticeStatusRect);
+    }
+}
+
+void MainWindow::CommandSound() {
+    OnCaptureLost();
+    if (const std::optional<SoundChoice> chosen = host_.ChooseSound(sound_)) {
+        sound_ = *chosen;
+        settings_.WriteSound(sound_);
     }
 }
 

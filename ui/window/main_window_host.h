@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/startup/sound_choice.h"
 #include "ui/window/client_area.h"
 #include "ui/window/practice_settings.h"
 #include "ui/window/window_timers.h"
@@ -29,6 +30,9 @@ public:
     // `lastMeasure` measures; the choices confirmed, or nothing on cancel.
     virtual std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, const SongOptions& song,
                                                            int lastMeasure) = 0;
+    // The sound settings, showing `current`; the choice confirmed (its
+    // SoundFont checked), or nothing on cancel.
+    virtual std::optional<SoundChoice> ChooseSound(const SoundChoice& current) = 0;
     // Shows the About box and returns when it is closed.
     virtual void ShowAbout() = 0;
     // Shows `folder` in the desktop's file manager, without waiting for it.

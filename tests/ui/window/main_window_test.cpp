@@ -12,6 +12,7 @@
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
 #include "app/options/requested_options.h"
+#include "app/startup/sound_choice.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "model/measure.h"
@@ -734,6 +735,73 @@ TEST_F(WindowConversionTest, TheDialogsCountInLoopAndLevelsWriteTheCommandLinesB
     EXPECT_EQ(dlg.m_songOptions.countInMeasures, 2);
     EXPECT_TRUE(dlg.m_songOptions.dropLeadingEmptyBars);
     EXPECT_EQ(dlg.m_songOptions.loopPasses, 1);
+}
+
+TEST_F(MainWindowTest, TheSoundIsReadAtTheStartAndKeptWhenChosen) {
+    EXPECT_EQ(window.Sound(), SoundChoice{});
+    FakeSettings kept;
+    kept.sound = {"/fonts/Piano.sf2", "hall", "off"};
+    MainWindow second{dlg, renderSong, host, kept};
+    second.OnInitDialog();
+    EXPECT_EQ(second.Sound(), kept.sound);
+    // Cancel keeps it; a choice is written at once.
+    second.CommandSound();
+    EXPECT_EQ(host.soundShown, std::vector<SoundChoice>{kept.sound});
+    EXPECT_TRUE(kept.soundsWritten.empty());
+    host.soundChoice = SoundChoice{"", "0.5", "on"};
+    second.CommandSound();
+    EXPECT_EQ(second.Sound(), *host.soundChoice);
+    EXPECT_EQ(kept.soundsWritten, std::vector<SoundChoice>{*host.soundChoice});
+}
+
+TEST_F(WindowConversionTest, AChosenSoundFontThatCannotBeUsedStopsTheConversionNamingIt) {
+    const std::string font = folder.path() + "/Gone.sf2";
+    host.soundChoice = SoundChoice{font, "room", "on"};
+    window.CommandSound();
+    for (const std::string& bytes : {std::string(), std::string("RIFF\x10\0\0\0WAVEfmt ", 16)}) {
+        std::filesystem::remove(font);
+        if (!bytes.empty()) std::ofstream(font, std::ios::binary) << bytes;  // not a SoundFont
+        host.messages.texts.clear();
+        host.messages.explanations.clear();
+        Convert("song.wav");
+        ASSERT_EQ(host.messages.texts.size(), 1u);
+        EXPECT_NE(host.messages.texts[0].find(font), std::string::npos);
+        EXPECT_NE(host.messages.explanations[0].find(bytes.empty() ? "does not exist" : "is not a SoundFont"),
+                  std::string::npos)
+            << host.messages.explanations[0];
+        // Before the save dialog: nothing asked, nothing written.
+        EXPECT_TRUE(host.conversion.asked.empty());
+        EXPECT_FALSE(std::filesystem::exists(folder.path() + "/song.wav"));
+    }
+}
+
+TEST_F(WindowConversionTest, TheModuleGetsTheChosenSoundAsTheCommandLineGivesIt) {
+    const std::string font = folder.path() + "/Piano Font.sf2";
+    std::ofstream(font, std::ios::binary) << std::string("RIFF\x10\0\0\0sfbkLIST", 16);
+    const std::string log = folder.path() + "/settings.log";
+    setenv("QNSTEST_SETTINGS_LOG", log.c_str(), 1);
+    const auto logged = [&log] {
+        std::ifstream in(log);
+        std::string text{std::istreambuf_iterator<char>(in), {}};
+        std::filesystem::remove(log);
+        return text;
+    };
+    // The defaults are written out, as the command line writes them.
+    Convert("plain.wav");
+    EXPECT_EQ(logged(), ModuleSettingsText(ParseOptionCommandLine({"song.mid"}).request.sound) + "--\n");
+
+    host.soundChoice = SoundChoice{font, "hall", "0.3"};
+    window.CommandSound();
+    const std::string wav = Convert("sound.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    ParsedCommandLine parsed =
+        ParseOptionCommandLine({"--soundfont", font, "--reverb", "hall", "--chorus", "0.3", "song.mid"});
+    ASSERT_EQ(parsed.error, "");
+    parsed.request.sound.soundFont = *parsed.request.soundFont;  // an absolute path: the run's resolution keeps it
+    EXPECT_EQ(logged(), ModuleSettingsText(parsed.request.sound) + "--\n");
+    unsetenv("QNSTEST_SETTINGS_LOG");
+    // The SoundFont reaches the module only: the bytes are those of the same song without it.
+    EXPECT_TRUE(Bytes(wav) == Bytes(folder.path() + "/plain.wav"));
 }
 
 TEST(PracticeSettings, AreBoundedToTheSong) {
