@@ -137,7 +137,8 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
     GtkWidget* toTempo = Entry(form.tempoTo, toTempoLabel);
     FollowCheck(loopCheck, step);
     FollowCheck(loopCheck, toTempo);
-    rows.Add({stepLabel, step, toTempoLabel, toTempo});
+    rows.Add({stepLabel, step});
+    rows.Add({toTempoLabel, toTempo});
 
     GtkWidget* tempoLabel = Label(Tr("_Tempo (%)"));
     GtkWidget* tempo = Spin(kMinTempoPercent, kMaxTempoPercent, current.tempoPercent, 1, tempoLabel);
