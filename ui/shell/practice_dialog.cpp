@@ -46,7 +46,11 @@ GtkWidget* Spin(double low, double high, double value, double step, GtkWidget* l
     GtkWidget* spin = gtk_spin_button_new_with_range(low, high, step);
     gtk_spin_button_set_value(GTK_SPIN_BUTTON(spin), value);
     gtk_spin_button_set_numeric(GTK_SPIN_BUTTON(spin), TRUE);
-    if (label) gtk_label_set_mnemonic_widget(GTK_LABEL(label), spin);
+    if (label) {
+        gtk_label_set_mnemonic_widget(GTK_LABEL(label), spin);
+        // The label does not name a spin button for screen readers by itself.
+        Name(spin, gtk_label_get_text(GTK_LABEL(label)));
+    }
     return spin;
 }
 
@@ -149,13 +153,16 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
 
     rows.AddWide(Heading(Tr("Count-in and click")));
     GtkWidget* preCount = Check(Tr("_Pre-count"), current.preCount);
+    GtkWidget* countInLabel = Label(Tr("Count-_in length"));
     GtkWidget* countIn = gtk_combo_box_text_new();
+    gtk_label_set_mnemonic_widget(GTK_LABEL(countInLabel), countIn);
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(countIn), Tr("1 measure"));
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(countIn), Tr("2 measures"));
     gtk_combo_box_set_active(GTK_COMBO_BOX(countIn), std::clamp(current.countInMeasures, 1, kLongestCountInBars) - 1);
-    Name(countIn, Tr("Count-in length"));
+    Name(countIn, gtk_label_get_text(GTK_LABEL(countInLabel)));
     FollowCheck(preCount, countIn);
-    rows.Add({preCount, countIn});
+    rows.AddWide(preCount);
+    rows.Add({countInLabel, countIn});
     GtkWidget* drop = Check(Tr("_Drop the empty measures before the song"), current.dropEmptyBars);
     rows.AddWide(drop);
     GtkWidget* click = Check(Tr("_Click on every beat"), current.click);
