@@ -59,9 +59,11 @@ shoot "" "$out/window-no-song.png"
 shoot "$PWD/examples/HarborJig.mid" "$out/window-song.png" 256,169 380,297 357,277 \
     380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 380,90 "key:ctrl+Up ctrl+Up ctrl+m"
 
-# A dialog of the loaded song: opened with `keys`, shot once it shows.
-shoot_dialog() {  # title keys file [typed keys and second file]
-    local title=$1 keys=$2 file=$3
+# A dialog of the loaded song: opened with `keys`, shot once it shows (the
+# program's visible window that is not the main window, whatever its title
+# in the locale's language).
+shoot_dialog() {  # keys file [typed keys and second file]
+    local keys=$1 file=$2
     "$build/bin/ombrix" "$PWD/examples/HarborJig.mid" 2>/dev/null &
     local pid=$! window="" dialog=""
     for _ in $(seq 100); do
@@ -71,17 +73,23 @@ shoot_dialog() {  # title keys file [typed keys and second file]
     sleep 0.5
     xdotool windowfocus --sync "$window" key $keys
     for _ in $(seq 100); do
-        dialog=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) && [ -n "$dialog" ] && break
+        dialog=$(xdotool search --onlyvisible --pid $pid 2>/dev/null | grep -vx "$window" | tail -1) && [ -n "$dialog" ] && break
         sleep 0.1
     done
+    if [ -z "$dialog" ]; then
+        echo "no dialog after $keys" >&2
+        kill $pid
+        wait $pid
+        return 1
+    fi
     sleep 0.5
     import -window "$dialog" "$file"
     echo "wrote $file"
-    if [ $# -ge 5 ]; then
-        xdotool windowfocus --sync "$dialog" key $4
+    if [ $# -ge 4 ]; then
+        xdotool windowfocus --sync "$dialog" key $3
         sleep 0.5
-        import -window "$dialog" "$5"
-        echo "wrote $5"
+        import -window "$dialog" "$4"
+        echo "wrote $4"
     fi
     xdotool windowfocus --sync "$dialog" key Escape
     sleep 0.3
@@ -90,7 +98,6 @@ shoot_dialog() {  # title keys file [typed keys and second file]
 }
 
 if [ -n "${OMBRIX_SHOTS_DIALOGS:-}" ]; then
-    shoot_dialog Practice ctrl+p "$out/practice-dialog.png" \
-        "alt+v ctrl+a 9 Return" "$out/practice-dialog-problem.png"
-    shoot_dialog Sound ctrl+comma "$out/sound-dialog.png"
+    shoot_dialog ctrl+p "$out/practice-dialog.png" "alt+v ctrl+a 9 Return" "$out/practice-dialog-problem.png"
+    shoot_dialog ctrl+comma "$out/sound-dialog.png"
 fi

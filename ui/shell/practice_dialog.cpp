@@ -141,15 +141,13 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
     GtkWidget* toTempo = Entry(form.tempoTo, toTempoLabel);
     FollowCheck(loopCheck, step);
     FollowCheck(loopCheck, toTempo);
-    rows.Add({stepLabel, step});
-    rows.Add({toTempoLabel, toTempo});
+    rows.Add({stepLabel, step, toTempoLabel, toTempo});
 
     GtkWidget* tempoLabel = Label(Tr("_Tempo (%)"));
     GtkWidget* tempo = Spin(kMinTempoPercent, kMaxTempoPercent, current.tempoPercent, 1, tempoLabel);
-    rows.Add({tempoLabel, tempo});
     GtkWidget* keyLabel = Label(Tr("_Key (semitones)"));
     GtkWidget* key = Spin(-kMaxTransposeSemitones, kMaxTransposeSemitones, current.transpose, 1, keyLabel);
-    rows.Add({keyLabel, key});
+    rows.Add({tempoLabel, tempo, keyLabel, key});
 
     rows.AddWide(Heading(Tr("Count-in and click")));
     GtkWidget* preCount = Check(Tr("_Pre-count"), current.preCount);
@@ -161,15 +159,13 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
     gtk_combo_box_set_active(GTK_COMBO_BOX(countIn), std::clamp(current.countInMeasures, 1, kLongestCountInBars) - 1);
     Name(countIn, gtk_label_get_text(GTK_LABEL(countInLabel)));
     FollowCheck(preCount, countIn);
-    rows.AddWide(preCount);
-    rows.Add({countInLabel, countIn});
-    GtkWidget* drop = Check(Tr("_Drop the empty measures before the song"), current.dropEmptyBars);
-    rows.AddWide(drop);
+    rows.Add({preCount, nullptr, countInLabel, countIn});
     GtkWidget* click = Check(Tr("_Click on every beat"), current.click);
-    rows.AddWide(click);
     GtkWidget* clickLevelLabel = Label(Tr("Click le_vel (dB)"));
     GtkWidget* clickLevel = Entry(form.clickLevel, clickLevelLabel);
-    rows.Add({clickLevelLabel, clickLevel});
+    rows.Add({click, nullptr, clickLevelLabel, clickLevel});
+    GtkWidget* drop = Check(Tr("_Drop the empty measures before the song"), current.dropEmptyBars);
+    rows.AddWide(drop);
 
     rows.AddWide(Heading(Tr("Levels in dB (empty: as the song plays)")));
     const std::array<const char*, kLevelParts.size()> partLabels = {Tr("M_elody"), Tr("_Guitar"), Tr("_Bass"),
