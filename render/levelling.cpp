@@ -28,10 +28,12 @@ bool LevelledFrames::Add(std::span<const std::uint8_t> frames, const FramesSink&
         return Release(factorScratch_.size(), factorScratch_, out);
     }
     const std::size_t count = pending_.size() / kBytesPerFrame;
-    if (!levelling_.curve) return Release(count, {}, out);
-    factorScratch_.resize(count);
-    const std::size_t known = levelling_.curve->CopyOut(firstPending_, factorScratch_);
-    return Release(count, std::span(factorScratch_).first(known), out);
+    factorScratch_.clear();
+    if (levelling_.curve) {
+        factorScratch_.resize(count);
+        factorScratch_.resize(levelling_.curve->CopyOut(firstPending_, factorScratch_));
+    }
+    return Release(count, factorScratch_, out);
 }
 
 bool LevelledFrames::Finish(const FramesSink& out) {
@@ -46,7 +48,7 @@ bool LevelledFrames::Finish(const FramesSink& out) {
     return written;
 }
 
-bool LevelledFrames::Release(std::size_t count, std::span<const float> factors, const FramesSink& out) {
+bool LevelledFrames::Release(std::size_t count, const std::vector<float>& factors, const FramesSink& out) {
     if (count == 0) return true;
     const std::span<std::uint8_t> frames = std::span(pending_).first(count * kBytesPerFrame);
     if (levelling_.gain != 1.0 || !factors.empty()) ApplyGainCurve(frames, levelling_.gain, factors);

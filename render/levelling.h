@@ -66,7 +66,7 @@ public:
 
 private:
     // Levels and hands out the first `count` pending frames.
-    bool Release(std::size_t count, std::span<const float> factors, const FramesSink& out);
+    bool Release(std::size_t count, const std::vector<float>& factors, const FramesSink& out);
 
     Levelling levelling_;
     GainCurve* keptCurve_;

@@ -1,6 +1,8 @@
 // Oversampled peak estimate, look-ahead gain curve and its application.
 #include "render/true_peak_limiter.h"
 
+#include "render/pcm_sample.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -40,16 +42,6 @@ std::array<Phase, kOversampling - 1> MakePhases() {
     return phases;
 }
 
-std::int16_t ReadSample(const std::uint8_t* at) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
-}
-
-void WriteSample(std::uint8_t* at, std::int16_t value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    at[0] = static_cast<std::uint8_t>(bits);
-    at[1] = static_cast<std::uint8_t>(bits >> 8);
-}
-
 }  // namespace
 
 FramePeakStream::FramePeakStream() {
@@ -62,7 +54,7 @@ void FramePeakStream::Add(std::span<const std::uint8_t> frames, std::vector<floa
     for (int c = 0; c < kChannels; ++c) {
         std::vector<float>& channel = channels_[c];
         for (std::size_t i = 0; i < count; ++i) {
-            channel.push_back(ReadSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale);
+            channel.push_back(ReadPcmSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale);
         }
     }
     Emit(peaks);
@@ -166,14 +158,10 @@ std::vector<float> LimiterCurve(const std::vector<float>& peaks, double gain, do
     return curve;
 }
 
-void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, std::span<const float> curve) {
+void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, const std::vector<float>& curve) {
     const std::size_t count = frames.size() / kBytesPerFrame;
     for (std::size_t i = 0; i < count; ++i) {
         const double factor = gain * (i < curve.size() ? curve[i] : 1.0f);
-        for (int c = 0; c < kChannels; ++c) {
-            std::uint8_t* at = &frames[i * kBytesPerFrame + c * 2];
-            const double scaled = std::round(ReadSample(at) * factor);
-            WriteSample(at, static_cast<std::int16_t>(std::clamp(scaled, -32768.0, 32767.0)));
-        }
+        for (int c = 0; c < kChannels; ++c) ScalePcmSample(&frames[i * kBytesPerFrame + c * 2], factor);
     }
 }

@@ -76,4 +76,4 @@ std::vector<float> LimiterCurve(const std::vector<float>& peaks, double gain, do
 // Scales every sample by `gain` and by its frame's factor of `curve`
 // (frames past the curve's end by `gain` alone), rounded to the nearest
 // value and kept inside the 16-bit range.
-void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, std::span<const float> curve);
+void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, const std::vector<float>& curve);

@@ -193,7 +193,7 @@ TEST(Levelling, AGivenCurveMeetsEachFrameWhereverThePiecesEnd) {
     auto curve = std::make_shared<GainCurve>();
     curve->Append(std::span(factors).first(factors.size() / 2));  // frames past it take the gain alone
     std::vector<std::uint8_t> expected = song;
-    ApplyGainCurve(expected, 3.0, std::span(factors).first(factors.size() / 2));
+    ApplyGainCurve(expected, 3.0, std::vector<float>(factors.begin(), factors.begin() + factors.size() / 2));
     EXPECT_EQ(Levelled(Pieces(song, 700), Scaled(3.0, {}, 1.0, curve)), expected);
 
     std::vector<std::uint8_t> scaled = song;
