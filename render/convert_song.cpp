@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/interrupt_cleanup.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
 #include "platform/text.h"
@@ -229,6 +230,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     for (const Stem& stem : stems) {
         const SongOptions options = StemOptions(source.options, stem);
         stemOutput.clicks = stem.clicks;
+        stemOutput.lastFile = output.lastFile && &stem == &stems.back();
         const ConversionSource stemSource{source.song, options, source.folder, source.name};
         const std::string path = (std::filesystem::path(folder) / stem.fileName).string();
         if (!ConvertSong(stemSource, renderSong, path, ui, report, stemOutput).written) return;
@@ -299,6 +301,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         file.Abandon();
         return done;
     }
+    if (output.lastFile && !output.stems) HoldStopSignalsInWorker();
     if (result != BlocksResult::kWritten || !file.Finish()) {
         file.Abandon();
         report.Report(kWaveFileFailedMessage);

@@ -67,6 +67,10 @@ struct OutputOptions {
     // The file holds exactly this many bytes of samples, silence added or
     // the rest left out (a stem lasts as long as its mix).
     std::optional<std::size_t> lengthBytes;
+    // False when more files of the conversion follow this one (the mix and
+    // every stem but the last): a worker process finishes and reports its
+    // last file even when it is told to stop while putting it in place.
+    bool lastFile = true;
 };
 
 // What a conversion did to the song's level.

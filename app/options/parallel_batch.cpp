@@ -103,8 +103,10 @@ public:
         DeferredInterrupt deferred;
         start_ = Clock::now();
         try {
-            while (emitted_ < plan_.files.size()) {
+            for (;;) {
+                // Checked before the end too: a stop that came as the last file finished still stops the run.
                 if (const int signalNumber = PendingInterrupt()) StopAndExit(signalNumber);
+                if (emitted_ >= plan_.files.size()) break;
                 // A worker that ended in the last wait is replaced before
                 // the next one: the cores never wait for the slowest worker.
                 StartWorkers();
@@ -350,7 +352,9 @@ private:
     }
 
     // Takes the outcomes of the workers that have ended. While the run is
-    // `stopping`, a worker that did not finish its file leaves no outcome.
+    // `stopping` or a stop signal is pending (the handler has already told
+    // the workers to stop), a worker that did not finish its file leaves no
+    // outcome: it was stopped, it did not fail.
     void PollWorkers(bool stopping = false) {
         for (auto it = running_.begin(); it != running_.end();) {
             ConversionWorker& worker = *it->worker;
@@ -358,7 +362,7 @@ private:
                 ++it;
                 continue;
             }
-            if (stopping && worker.End() != WorkerEnd::kFinished) {
+            if ((stopping || PendingInterrupt() != 0) && worker.End() != WorkerEnd::kFinished) {
                 it = running_.erase(it);
                 continue;
             }

@@ -15,6 +15,10 @@
 #include "app/options/option_command_line.h"
 #include "app/options/run_report.h"
 #include "app/options/up_to_date.h"
+#include "sequencer/synth_module.h"
+
+// The records name the synthesizer module in use; the fuzzer loads none.
+char g_szModulePath[kModulePathBytes] = {};
 
 namespace {
 

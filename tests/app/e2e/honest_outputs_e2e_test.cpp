@@ -257,17 +257,20 @@ TEST_F(HonestOutputs, AFileThatFinishedAsTheRunWasInterruptedIsInTheLog) {
     Song("lib/a.mid");      // done in about a second
     Song("lib/b.mid", 16);  // hangs at 6.8 s
     // The program is held still while a.mid finishes, so that the interrupt
-    // reaches it before it has taken a.mid's result. Job control keeps
-    // SIGINT for the program: a background command would get it ignored.
+    // reaches it before it has taken a.mid's result; once a.wav is in place
+    // its worker reports it even when the stop reaches the worker first. Job
+    // control keeps SIGINT for the program: a background command would get
+    // it ignored.
     ASSERT_EQ(Sh("set -m; QNSTEST_BLOCK_DELAY_MS=5 QNSTEST_HANG_AT_BLOCK=600 \"${OMBRIX[@]}\" -q -j2 lib 2>err & pid=$!\n"
                  "for i in $(seq 300); do ls -a lib/Conv 2>/dev/null | grep -q a.wav.part && break; sleep 0.01; done\n"
                  "kill -STOP $pid\n"
                  "for i in $(seq 300); do test -e lib/Conv/a.wav && break; sleep 0.05; done\n"
-                 "sleep 0.3; kill -INT $pid; kill -CONT $pid\n"
+                 "kill -INT $pid; kill -CONT $pid\n"
                  "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!\n"
-                 // Under job control `wait` also returns when the job reports the
-                 // stop it was given above: wait again until it has ended.
-                 "while wait $pid; s=$?; kill -0 $pid 2>/dev/null; do :; done\n"
+                 // Under job control `wait` also returns (128 + SIGSTOP) when the job
+                 // reports the stop it was given: wait again for its end, whose status
+                 // the shell keeps even when the job has already been reaped.
+                 "while wait $pid; s=$?; test $s -eq $((128 + $(kill -l STOP))); do :; done\n"
                  "echo $s >status; kill $guard; exit 0"), 0);
     EXPECT_EQ(Text("status"), "130\n") << Text("err");
     EXPECT_TRUE(fs::exists(At("lib/Conv/a.wav")));

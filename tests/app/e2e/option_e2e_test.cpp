@@ -423,6 +423,36 @@ TEST_F(OptionRun, AnInterruptedParallelRunLogsEveryFinishedFileAndToldItsFailure
     EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "b.wav", "d.wav"}));
 }
 
+TEST_F(OptionRun, AStopThatEndedTheLastWorkerBeforeTheRunLookedStillStopsTheRun) {
+    Song("a.mid", 1);
+    Song("b.mid", 16);  // hangs at 6.8 s
+    // The program is held still while the stop ends b.mid's worker, so that
+    // it finds the worker gone before it looks at the signal. Job control
+    // keeps SIGINT for the program: a background command would get it ignored.
+    const std::string script =
+        "set -m; cd '" + root.path() + "'; env -u DISPLAY LC_ALL=C.UTF-8 XDG_CONFIG_HOME='" + root.path() +
+        "/config' QNSTEST_HANG_AT_BLOCK=600 '" + OMBRIX_PROGRAM + "' --jobs=1 --no-precount '" + songs +
+        "' >/dev/null 2>stderr </dev/null & pid=$!\n"
+        "for i in $(seq 300); do ls -a '" + songs + "/Conv' 2>/dev/null | grep -q b.wav.part && break; sleep 0.05; done\n"
+        "worker=$(pgrep -n -P $pid)\n"
+        "kill -STOP $pid; kill -TERM $worker\n"
+        "for i in $(seq 300); do test \"$(cut -d' ' -f3 /proc/$worker/stat)\" = Z && break; sleep 0.01; done\n"
+        "kill -INT $pid; kill -CONT $pid\n"
+        "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!\n"
+        // Under job control `wait` also returns (128 + SIGSTOP) when the job
+        // reports the stop it was given: wait again for its end, whose status
+        // the shell keeps even when the job has already been reaped.
+        "while wait $pid; s=$?; test $s -eq $((128 + $(kill -l STOP))); do :; done\n"
+        "echo $s >status; kill $guard\n";
+    std::ofstream(root.path() + "/signal.sh") << script;
+    std::system(("bash '" + root.path() + "/signal.sh' 2>/dev/null").c_str());
+    EXPECT_EQ(ReadFileBytes(root.path() + "/status"), "130\n") << ReadFileBytes(root.path() + "/stderr");
+    // The stopped song is no failure: it is neither told nor logged.
+    EXPECT_EQ(ReadFileBytes(root.path() + "/stderr").find("b.mid"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\nEND\r\n");
+    EXPECT_EQ(ConvFilesWhenSettled(), (std::vector<std::string>{"CreateLog.log", "a.wav"}));
+}
+
 TEST_F(OptionRun, OneJobNeverRunsTwoConversionsAtOnce) {
     Song("a.mid", 16);  // hangs at 6.8 s
     Song("b.mid", 1);
