@@ -8,9 +8,11 @@
 #include <mutex>
 #include <new>
 #include <stop_token>
+#include <string_view>
 #include <thread>
 
 #include "app/workers/worker_messages.h"
+#include "platform/address_space_crash.h"
 #include "platform/temporary_file.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
@@ -104,6 +106,15 @@ std::string WorkerCrashedLine(int signal) {
     return (IsStopSignal(signal) ? "Conversion stopped by a signal (" : "Conversion crashed (") + SignalDescription(signal) + ")";
 }
 
+namespace {
+constexpr std::string_view kAddressSpaceCrashStart = "Conversion crashed (out of memory: ";
+}  // namespace
+
+std::string AddressSpaceCrashLine(std::uint64_t limitBytes) {
+    return std::string(kAddressSpaceCrashStart) + "it used all of the " + std::to_string(limitBytes / 1024) +
+           " KB of address space that ulimit -v allows)";
+}
+
 std::string WorkerStalledLine(std::chrono::milliseconds timeout) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
     return "Conversion stopped: no progress for " + std::to_string(seconds) + " seconds";
@@ -130,6 +141,9 @@ void ConversionWorker::Start(const WorkerJob& job, const std::string& outputPath
         PipeProgressUi ui(fd);
         PipeReport report(fd, EncodeWorkerReport);
         PipeReport notices(fd, EncodeWorkerNotice);
+        // A crash in code that does not check its allocations says why, when the limit shows it.
+        if (const std::optional<std::uint64_t> limit = AddressSpaceLimit())
+            NoteCrashAtAddressSpaceLimit(fd, EncodeWorkerReport(AddressSpaceCrashLine(*limit)), *limit);
         // An exception is this song's failure: the unwinding removes the
         // unfinished file, and the cause goes into the report.
         try {
@@ -207,13 +221,15 @@ void ConversionWorker::Finish(const ChildEnd& end) {
         return;
     }
     end_ = WorkerEnd::kCrashed;
+    RemoveLeftovers();
+    // A worker that said, as it crashed, that its address space was full has given the cause.
+    if (!reports_.empty() && reports_.back().starts_with(kAddressSpaceCrashStart)) return;
     if (end.signaled && end.code == SIGKILL && !killedHere_) {
         reports_.push_back(kWorkerKilledLine);
     } else {
         reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
                                         : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
     }
-    RemoveLeftovers();
 }
 
 void WaitForWorker(ConversionWorker& worker, ConversionUi& ui) {

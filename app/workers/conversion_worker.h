@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -32,6 +33,10 @@ std::string WorkerCrashedLine(int signal);
 inline constexpr char kWorkerKilledLine[] = "Conversion crashed (killed (perhaps out of memory))";
 // The log line of a conversion that ran out of memory.
 inline constexpr char kOutOfMemoryLine[] = "Conversion failed (out of memory)";
+// The log line of a worker that crashed once its address space had reached
+// its limit of `limitBytes` (ulimit -v): an allocation failed where nothing
+// checked for it.
+std::string AddressSpaceCrashLine(std::uint64_t limitBytes);
 // The log line of a conversion ended after `timeout` without progress.
 std::string WorkerStalledLine(std::chrono::milliseconds timeout);
 

@@ -99,6 +99,18 @@ int32_t BlockFromEnvironment(const char* name, int32_t fallback) {
     return value != nullptr && value[0] != '\0' ? static_cast<int32_t>(std::atoi(value)) : fallback;
 }
 
+// Allocates until an allocation fails, then writes through the pointer it
+// got: the crash of code that does not check its allocations.
+void* g_exhausted = nullptr;  // the blocks taken, chained through their first bytes
+void ExhaustMemory() {
+    constexpr std::size_t kStep = 1 << 20;
+    for (void* block; (block = std::malloc(kStep)) != nullptr; g_exhausted = block) {
+        *static_cast<void**>(block) = g_exhausted;
+    }
+    volatile char* unchecked = nullptr;
+    unchecked[0] = 1;
+}
+
 // Crashes or hangs when the call about to render block `block` (from 1) is the one set.
 void FaultAt(int32_t block) {
     if (block == g_settings.crashAtBlock) std::raise(SIGSEGV);
@@ -151,6 +163,7 @@ int32_t qnsmain(void) {
     g_settings.crashAtBlock = BlockFromEnvironment("QNSTEST_CRASH_AT_BLOCK", g_settings.crashAtBlock);
     g_settings.hangAtBlock = BlockFromEnvironment("QNSTEST_HANG_AT_BLOCK", g_settings.hangAtBlock);
     g_settings.blockDelayMs = BlockFromEnvironment("QNSTEST_BLOCK_DELAY_MS", g_settings.blockDelayMs);
+    if (std::getenv("QNSTEST_EXHAUST_MEMORY") != nullptr) ExhaustMemory();
     int32_t handle = 0;
     if (!g_settings.failCreate) {
         for (int i = 0; i < kMaxInstances; ++i) {

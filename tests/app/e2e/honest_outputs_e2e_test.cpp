@@ -7,6 +7,7 @@
 // the same command, for a run whose process number is wanted).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -224,6 +225,31 @@ TEST_F(HonestOutputs, AReportOrAListThatCannotBeWrittenFailsTheRunAndTheLogKeeps
     EXPECT_EQ(Inputs("first.jsonl", "converted"), (Names{"lib/a.mid"}));
     EXPECT_EQ(Text("lib/Conv/CreateLog.log"), "lib/a.mid\r\nEND\r\nlib/b.mid\r\nEND\r\n");
     EXPECT_TRUE(fs::exists(At("lib/Conv/b.wav")));
+}
+
+TEST_F(HonestOutputs, AStemThatDoesNotFitOnAFullDiskFailsTheSongAndNothingIsReportedConverted) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+    Song("song.mid", 16);
+    for (const std::string format : {"wav", "mp3"}) {
+        // The sizes of the mix and its stems where there is room.
+        const std::string mix = "song." + format;
+        ASSERT_EQ(Sh("ombrix -q --stems --format " + format + " -o roomy/ song.mid"), 0) << format;
+        std::uintmax_t stems = 0;
+        for (const auto& entry : fs::directory_iterator(At("roomy/song"))) stems += entry.file_size();
+        // A disk with room for the mix and half of its stems, mounted for this run only.
+        const std::uintmax_t room = fs::file_size(At("roomy/" + mix)) + stems / 2;
+        const int status = Sh("mkdir -p full && unshare -m bash -c 'mount -t tmpfs -o size=" + std::to_string(room) +
+                              " tmpfs full || exit 77; \"$@\" -q --stems --skip-up-to-date --report run.jsonl --format " +
+                              format + " -o full/ song.mid 2>err; s=$?; ls -A full >listing; exit $s' _ \"${OMBRIX[@]}\"");
+        if (status == 77) GTEST_SKIP() << "no file system can be mounted here";
+        EXPECT_EQ(status, 1) << format << ": " << Text("err");
+        EXPECT_NE(Text("err").find("No space left on device"), std::string::npos) << format << ": " << Text("err");
+        EXPECT_EQ(Inputs("run.jsonl", "converted"), Names{}) << format;
+        EXPECT_EQ(Inputs("run.jsonl", "failed"), (Names{"song.mid"})) << format;
+        // No record says that the song is done: a later run converts it again.
+        EXPECT_EQ(Text("listing").find(".ombrix\n"), std::string::npos) << Text("listing");
+        fs::remove_all(At("roomy"));
+    }
 }
 
 TEST_F(HonestOutputs, ASecondConversionOntoAnExistingOggOrOpusFileSucceeds) {

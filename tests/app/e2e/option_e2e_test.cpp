@@ -388,6 +388,18 @@ TEST_F(OptionRun, ASingleFileOutOfMemoryExitsWithFailureAndKeepsTheEarlierWav) {
     EXPECT_TRUE(ReadFileBytes(root.path() + "/big.wav") == EarlierWav("earlier"));
 }
 
+TEST_F(OptionRun, AWorkerThatCrashesWithItsAddressSpaceFullSaysItRanOutOfMemory) {
+    Song("a.mid");
+    ProgramRun run = Ombrix("-q '" + songs + "'", "QNSTEST_EXHAUST_MEMORY=1", kMemoryLimit);
+    const std::string line = "Conversion crashed (out of memory: it used all of the 300000 KB of address space that ulimit -v allows)";
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, songs + "/a.mid: " + line + "\n");
+    EXPECT_EQ(ReadFileBytes(songs + "/Conv/CreateLog.log"), songs + "/a.mid\r\n" + line + "\r\nEND\r\n");
+    // A crash with room left is told as the crash it is.
+    run = Ombrix("-q '" + songs + "/a.mid'", "QNSTEST_CRASH_AT_BLOCK=2", kMemoryLimit);
+    EXPECT_EQ(run.err, songs + "/a.mid: Conversion crashed (Segmentation fault)\n");
+}
+
 TEST_F(OptionRun, CtrlCWithSigtermIgnoredStillStopsAStalledWorkerAndRemovesItsFile) {
     Song("b.mid", 16);
     EXPECT_EQ(InterruptWhileHung("--jobs=1 --no-precount '" + songs + "'", "INT", "trap '' TERM"), 128 + 2);

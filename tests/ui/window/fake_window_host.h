@@ -37,7 +37,10 @@ public:
         named.push_back(songName + "|" + target + "|" + std::string(AudioFormatName(format)));
     }
     void OpenProgress(int, int upper) override { progressUpper = upper; ++opened; }
-    void PumpEvents() override { ++pumps; }
+    void PumpEvents() override {
+        ++pumps;
+        if (onPump) onPump();
+    }
     void SetProgressPosition(int) override {}
     // Cancel is pressed once the events have run `cancelAfterPumps` times.
     bool CancelRequested() const override { return cancelAfterPumps >= 0 && pumps >= cancelAfterPumps; }
@@ -50,6 +53,7 @@ public:
     int progressUpper = -1;
     int pumps = 0;
     int cancelAfterPumps = -1;
+    std::function<void()> onPump;  // runs on every event run, while a conversion is shown
     int opened = 0;
     int closed = 0;
     std::string lastText;

@@ -16,6 +16,7 @@
 #include "app/song/open_midi_file.h"
 #include "model/measure.h"
 #include "module/test/qnstest_probe.h"
+#include "platform/folder_lock.h"
 #include "platform/known_folders.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
@@ -473,12 +474,13 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    // Names in the test folder besides the song, the call log and `known`.
+    // Names in the test folder besides the song, the call log, the folder's lock (which stays) and `known`.
     std::vector<std::string> OtherFiles(const std::string& known) const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
             const std::string name = entry.path().filename().string();
-            if (name != "three.mid" && name != "calls.log" && name != known) names.push_back(name);
+            if (name != "three.mid" && name != "calls.log" && name != kFolderLockName && name != known)
+                names.push_back(name);
         }
         return names;
     }
@@ -716,6 +718,45 @@ TEST_F(WindowConversionTest, CancelStopsAStalledWorkerAndLeavesNothing) {
     EXPECT_EQ(host.conversion.closed, 1);
     EXPECT_EQ(Bytes(folder.path() + "/song.wav"), "older");
     EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
+}
+
+TEST_F(WindowConversionTest, TheOutputFolderIsLockedAgainstOtherRunsAndALockedOneIsToldAndLeftAlone) {
+    // While the worker converts, another run cannot take the folder.
+    int heldByWindow = 0;
+    host.conversion.onPump = [&] {
+        FolderLock other;
+        int error = 0;
+        if (!other.Acquire(folder.path(), LockWait::kNoWait, LockShare::kShared, {}, error) && IsLockedByAnother(error))
+            ++heldByWindow;
+    };
+    Convert("song.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_GT(heldByWindow, 0);
+    EXPECT_EQ(heldByWindow, host.conversion.pumps);
+    // Once it has ended, the folder is free again.
+    FolderLock library;
+    int error = 0;
+    ASSERT_TRUE(library.Acquire(folder.path(), LockWait::kNoWait, LockShare::kAlone, {}, error));
+    host.conversion.onPump = nullptr;
+
+    // While another run converts into the folder, the window writes nothing there and says why.
+    std::ofstream(folder.path() + "/song.wav") << "older";
+    const int pumpsBefore = host.conversion.pumps;
+    const std::string caption = host.caption;
+    Convert("song.wav");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{"Another conversion is writing into the folder " + folder.path() + "."});
+    EXPECT_EQ(host.messages.explanations[0], "Nothing was written. Convert again when the other conversion has finished.");
+    EXPECT_EQ(host.conversion.pumps, pumpsBefore);  // no worker was started
+    EXPECT_EQ(Bytes(folder.path() + "/song.wav"), "older");
+    EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
+    EXPECT_EQ(host.caption, caption);
+
+    // The same run done, the window converts again.
+    library.Release();
+    host.messages.texts.clear();
+    Convert("song.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_GT(std::filesystem::file_size(folder.path() + "/song.wav"), 44u);
 }
 
 TEST_F(WindowConversionTest, TheWorkersExplanationStandsUnderTheFailure) {
