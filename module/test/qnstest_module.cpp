@@ -99,9 +99,10 @@ int32_t BlockFromEnvironment(const char* name, int32_t fallback) {
     return value != nullptr && value[0] != '\0' ? static_cast<int32_t>(std::atoi(value)) : fallback;
 }
 
+void* g_exhausted = nullptr;  // the blocks ExhaustMemory took, chained through their first bytes
+
 // Allocates until an allocation fails, then writes through the pointer it
 // got: the crash of code that does not check its allocations.
-void* g_exhausted = nullptr;  // the blocks taken, chained through their first bytes
 void ExhaustMemory() {
     constexpr std::size_t kStep = 1 << 20;
     for (void* block; (block = std::malloc(kStep)) != nullptr; g_exhausted = block) {
