@@ -200,7 +200,7 @@ void MainWindow::CommandConvert() {
     choices.loudnessLufs = kept_.loudnessLufs;
     choices.stems = kept_.stems;
     // The worker's module plays with the chosen sound.
-    if (path) UseSoundChoice(sound_);
+    if (path) UseSoundChoice(sound_, choices.stems);
     if (path &&
         ConvertInWorker(source, renderSong_, *path, choices, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
