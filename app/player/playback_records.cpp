@@ -81,6 +81,12 @@ std::vector<PlaybackRecord> TakePlaybackRecords(std::string& buffer) {
     return records;
 }
 
+std::size_t MissingRecordBytes(const std::string& buffer) {
+    if (buffer.size() < kHeaderBytes) return kHeaderBytes - buffer.size();
+    const std::size_t whole = kHeaderBytes + GetU32(buffer, 1);
+    return buffer.size() < whole ? whole - buffer.size() : 0;
+}
+
 bool DecodeChannels(const std::string& payload, SongOptions& options) {
     if (payload.size() != kChannelsBytes) return false;
     for (int channel = 0; channel < kMidiChannels; ++channel) {

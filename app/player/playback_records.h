@@ -43,6 +43,8 @@ std::string EncodeFailedRecord(std::string_view text);
 
 // Takes every complete record off the front of `buffer`; a partial one stays.
 std::vector<PlaybackRecord> TakePlaybackRecords(std::string& buffer);
+// The bytes still missing from the first record in `buffer` (0 when it is complete).
+std::size_t MissingRecordBytes(const std::string& buffer);
 // The payloads read back; each false when the payload is not of its size.
 bool DecodeChannels(const std::string& payload, SongOptions& options);
 bool DecodeTempo(const std::string& payload, int& percent);

@@ -22,6 +22,8 @@ class SongContainer;
 
 // A worker that sends nothing for this long while the output waits is ended.
 constexpr std::chrono::seconds kPlaybackStallTimeout{5};
+// The same before the first block: the worker's start and the module's.
+constexpr std::chrono::seconds kPlaybackStartTimeout{30};
 // Blocks the queue holds: 2 x 500 frames, 23 ms.
 constexpr std::size_t kQueuedBlocks = 2;
 
@@ -35,7 +37,8 @@ struct PlayerStatus {
 
 class Player {
 public:
-    explicit Player(AudioSink& sink, std::chrono::milliseconds stallTimeout = kPlaybackStallTimeout);
+    explicit Player(AudioSink& sink, std::chrono::milliseconds stallTimeout = kPlaybackStallTimeout,
+                    std::chrono::milliseconds startTimeout = kPlaybackStartTimeout);
     // Stops the playback.
     ~Player();
     Player(const Player&) = delete;
@@ -67,6 +70,7 @@ private:
 
     AudioSink& sink_;
     std::chrono::milliseconds stallTimeout_;
+    std::chrono::milliseconds startTimeout_;
     FrameQueue queue_{kQueuedBlocks};
     ChildProcess worker_;
     std::thread reader_;

@@ -220,6 +220,31 @@ TEST_F(PlayerTest, AModuleCrashOrHangEndsThePlaybackWithItsCause) {
     EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
 }
 
+TEST_F(PlayerTest, TheModulesStartHasALimitOfItsOwn) {
+    // Before the first block the start's limit counts, after it the stall's:
+    // a slow start under load is no stall, a hang at the start still ends.
+    Open(WriteSong("song.mid", LongNoteSong()));
+    probe->SetHangAtBlock(1);
+    Player player(sink, std::chrono::milliseconds(100), std::chrono::seconds(1));
+    ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
+    PlayToEnd(player);
+    EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
+}
+
+TEST(PlaybackRecords, TheBytesMissingFromTheFirstRecord) {
+    std::string buffer;
+    EXPECT_EQ(MissingRecordBytes(buffer), 5u);  // the kind and the length
+    const std::string tempo = EncodeTempoRecord(80);
+    buffer = tempo.substr(0, 3);
+    EXPECT_EQ(MissingRecordBytes(buffer), 2u);
+    buffer = tempo.substr(0, 6);
+    EXPECT_EQ(MissingRecordBytes(buffer), tempo.size() - 6);
+    buffer = tempo + tempo.substr(0, 2);
+    EXPECT_EQ(MissingRecordBytes(buffer), 0u);
+    EXPECT_EQ(TakePlaybackRecords(buffer).size(), 1u);
+    EXPECT_EQ(MissingRecordBytes(buffer), 3u);
+}
+
 TEST_F(PlayerTest, NoOutputOrNoModuleIsTold) {
     Open(WriteSong("song.mid", LongNoteSong()));
     sink.failOpen = true;
