@@ -20,6 +20,7 @@ namespace {
 
 constexpr int kMinTempoPercent = 1;
 constexpr int kMaxTempoPercent = 999;
+constexpr int kMaxTransposition = 12;
 
 // Parts with events in `render` that `loaded` leaves empty: the clicks.
 std::bitset<kPartCount> ClickParts(SongContainer& loaded, SongContainer& render) {
@@ -65,6 +66,7 @@ int PlaybackSession::Play(int measure, bool preCount, bool bind) {
     prepared.lastMeasure = cut ? last_ : 0;
     const PreparedSong song = PrepareRenderSong(loaded_, prepared, render_, true, PreCountPlace::kOwnPart);
     if (song.sectionMissing) return -1;
+    preparedTranspose_ = options_.transpose;
     startTick_ = MeasureToTick(loaded_, measure);
     preCountFirst_ = song.preCountFirst;
     preCountGap_ = song.preCountGap;
@@ -95,6 +97,11 @@ void PlaybackSession::SetTempo(int percent) {
     options_.tempoPercent = std::clamp(percent, kMinTempoPercent, kMaxTempoPercent);
     const SynthModule* module = RenderModule();
     if (g_pEngine != nullptr && module != nullptr) g_pEngine->Clock().Rescale(options_.tempoPercent, module->elapsedMs);
+}
+
+void PlaybackSession::SetTranspose(int semitones) {
+    options_.transpose = std::clamp(semitones, -kMaxTransposition, kMaxTransposition);
+    if (live_) live_->SetTranspose(options_.transpose - preparedTranspose_);
 }
 
 bool PlaybackSession::Seek(int measure) {

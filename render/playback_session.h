@@ -50,6 +50,9 @@ public:
     void SetChannels(const SongOptions& options);
     // The tempo percentage (1-999) from now on.
     void SetTempo(int percent);
+    // The key, in semitones from the song's own (-12 to 12), for the notes
+    // that start from now on.
+    void SetTranspose(int semitones);
     // Plays from the start of `measure`, kept inside the section, without a
     // pre-count. False when the module could not go on.
     bool Seek(int measure);
@@ -69,6 +72,7 @@ private:
     std::unique_ptr<LiveChannels> live_;
     int first_ = 1;
     int last_ = 1;
+    int preparedTranspose_ = 0;  // the key the render song was prepared in
     int startTick_ = 0;       // the loaded song's tick where this start began
     int preCountFirst_ = 0;   // the render song's tick the pre-count stands in front of
     int preCountGap_ = 0;

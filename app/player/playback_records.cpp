@@ -42,6 +42,12 @@ std::string EncodeTempoRecord(int percent) {
     return Record(PlaybackRecordKind::kTempo, payload);
 }
 
+std::string EncodeKeyRecord(int semitones) {
+    std::string payload;
+    PutU32(payload, static_cast<std::uint32_t>(semitones));
+    return Record(PlaybackRecordKind::kKey, payload);
+}
+
 std::string EncodeSeekRecord(int measure, std::uint32_t move) {
     std::string payload;
     PutU32(payload, static_cast<std::uint32_t>(measure));
@@ -99,6 +105,12 @@ bool DecodeChannels(const std::string& payload, SongOptions& options) {
 bool DecodeTempo(const std::string& payload, int& percent) {
     if (payload.size() != kWord) return false;
     percent = GetI32(payload, 0);
+    return true;
+}
+
+bool DecodeKey(const std::string& payload, int& semitones) {
+    if (payload.size() != kWord) return false;
+    semitones = GetI32(payload, 0);
     return true;
 }
 

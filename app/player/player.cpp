@@ -57,6 +57,8 @@ void Player::SetChannels(const SongOptions& options) { Send(EncodeChannelsRecord
 
 void Player::SetTempo(int percent) { Send(EncodeTempoRecord(percent)); }
 
+void Player::SetKey(int semitones) { Send(EncodeKeyRecord(semitones)); }
+
 void Player::Seek(int measure) {
     ++move_;
     queue_.Discard(move_);

@@ -1,7 +1,7 @@
 // Playing the loaded song: a worker process renders it (as conversions are
 // rendered, so that a module that crashes or hangs ends the playback, not
 // the program), a thread of the program reads its blocks into a short
-// queue, and the audio output plays from that queue. Switches, tempo and
+// queue, and the audio output plays from that queue. Switches, tempo, key and
 // moves go to the worker at once and are heard within about 100 ms: the
 // output's buffer, the queue and the pipe each hold a few blocks.
 #pragma once
@@ -54,6 +54,10 @@ public:
     void SetChannels(const SongOptions& options);
     // The tempo percentage (1-999).
     void SetTempo(int percent);
+    // The key in semitones from the song's own, for the notes that start from now on.
+    void SetKey(int semitones);
+    // The key in semitones from the song's own, for the notes that start from now on.
+    void SetKey(int semitones);
     // Moves to the start of `measure` (kept inside the section; 0 or less:
     // the section's first measure).
     void Seek(int measure);
