@@ -56,8 +56,6 @@ public:
     void SetTempo(int percent);
     // The key in semitones from the song's own, for the notes that start from now on.
     void SetKey(int semitones);
-    // The key in semitones from the song's own, for the notes that start from now on.
-    void SetKey(int semitones);
     // Moves to the start of `measure` (kept inside the section; 0 or less:
     // the section's first measure).
     void Seek(int measure);
