@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
+
+#include "model/bar_map.h"
 
 #include "model/song_options.h"
 
@@ -69,6 +72,8 @@ private:
     SongContainer& loaded_;
     SongContainer& render_;
     SongOptions options_;
+    // The bars the conversion numbers the song by; positions and moves use them.
+    std::vector<Bar> bars_;
     std::unique_ptr<LiveChannels> live_;
     int first_ = 1;
     int last_ = 1;
