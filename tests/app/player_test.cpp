@@ -273,6 +273,17 @@ TEST_F(PlayerTest, TheModulesStartHasALimitOfItsOwn) {
     EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
 }
 
+TEST(PlaybackRecords, TheKeyGoesAcrossWithItsSign) {
+    std::string buffer = EncodeKeyRecord(-5) + EncodeTempoRecord(80);
+    const std::vector<PlaybackRecord> records = TakePlaybackRecords(buffer);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].kind, PlaybackRecordKind::kKey);
+    int semitones = 0;
+    ASSERT_TRUE(DecodeKey(records[0].payload, semitones));
+    EXPECT_EQ(semitones, -5);
+    EXPECT_FALSE(DecodeKey(records[1].payload + "x", semitones));
+}
+
 TEST(PlaybackRecords, TheBytesMissingFromTheFirstRecord) {
     std::string buffer;
     EXPECT_EQ(MissingRecordBytes(buffer), 5u);  // the kind and the length

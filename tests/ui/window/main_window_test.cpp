@@ -967,6 +967,22 @@ TEST_F(WindowPlaybackTest, TheSongsEndTurnsTheSwitchOffAndConvertStopsPlaying) {
     EXPECT_FALSE(On(SwitchId::kPlay));
 }
 
+TEST_F(WindowPlaybackTest, AModuleThatCrashesWhilePlayingStopsThePlaybackNotTheWindow) {
+    Load(WriteFile("long.mid", LongTwoChannelSong()));
+    probe.SetCrashAtBlock(40);
+    Click(SwitchId::kPlay);
+    ASSERT_TRUE(window.Playback().Playing());
+    for (int i = 0; i < 20 && window.Playback().Playing(); ++i) Play(kPlaySampleRate / 4);
+    EXPECT_FALSE(window.Playback().Playing());
+    EXPECT_FALSE(On(SwitchId::kPlay));
+    ASSERT_EQ(host.messages.texts.size(), 1u);
+    EXPECT_EQ(host.messages.texts[0], "Cannot play the song: Playback crashed (Segmentation fault).");
+    // The window goes on: the next PLAY plays.
+    probe.Reset();
+    Click(SwitchId::kPlay);
+    EXPECT_TRUE(window.Playback().Playing());
+}
+
 TEST_F(WindowPlaybackTest, WithoutAnAudioOutputOneSentenceSaysWhatWasTried) {
     host.noAudioOutput = true;
     Click(SwitchId::kPlay);
