@@ -206,6 +206,8 @@ void MainWindow::CommandPlay() {
         host_.Messages().Report(kNoSongLoadedMessage);
         return;
     }
+    // The player's worker plays with the chosen sound, as a conversion does.
+    UseSoundChoice(sound_);
     if (!playback_.Start(dlg_.m_song, renderSong_, dlg_.m_songOptions)) {
         SetSwitchState(SwitchId::kPlay, 0, false);
         // TRANSLATORS: %s says why, in English: what audio output was tried and what it answered.
