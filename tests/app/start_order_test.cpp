@@ -23,9 +23,10 @@ protected:
     }
 
     static std::vector<std::size_t> Order(const std::vector<PlannedFile>& files, bool longestFirst) {
-        StartOrder order(files, longestFirst);
+        StartOrder order(longestFirst);
+        order.Add(0, files);
         std::vector<std::size_t> started;
-        while (!order.Done()) started.push_back(order.Next());
+        while (!order.Empty()) started.push_back(order.Next());
         return started;
     }
 
