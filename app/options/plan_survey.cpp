@@ -19,13 +19,26 @@ std::string FolderOf(const std::string& path) {
     return parent.empty() ? "." : parent.string();
 }
 
+bool IsOneOf(const std::string& path, const std::set<FileIdentity>& files) {
+    const std::optional<FileIdentity> identity = IdentifyFile(path);
+    return identity && files.contains(*identity);
+}
+
 }  // namespace
 
 std::optional<PlanSurvey> SurveyPlan(const ConversionRequest& request, const PlanInputs& inputs, std::string& error) {
     PlanSurvey survey;
     LibraryPlan plan(request, inputs, false);
     std::set<std::string> folders;
-    // Outputs that another name may reach: only these can be inputs too.
+    // An output can be an input only under another name (a link), or when
+    // it is a file named by itself; these outputs are checked once every
+    // input is known.
+    std::set<FileIdentity> named;
+    for (const std::string& input : inputs.inputs) {
+        std::error_code ignored;
+        if (fs::is_directory(input, ignored)) continue;
+        if (const auto identity = IdentifyFile(input)) named.insert(*identity);
+    }
     std::vector<std::string> linked;
     ConversionPlan piece;
     while (plan.Next(piece)) {
@@ -44,7 +57,7 @@ std::optional<PlanSurvey> SurveyPlan(const ConversionRequest& request, const Pla
                 if (request.stems) survey.outputFolders.emplace(AbsoluteNormal(folder), file.input);
                 lastFolder = folder;
             }
-            if (HasOtherNames(file.output)) linked.push_back(file.output);
+            if (HasOtherNames(file.output) || (!named.empty() && IsOneOf(file.output, named))) linked.push_back(file.output);
         }
     }
     for (const std::string& output : linked) {

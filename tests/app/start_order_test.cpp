@@ -50,3 +50,17 @@ TEST_F(StartOrderTest, OneAtATimeTheFilesStartInInputOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StartOrderTest, FilesAddedLaterKeepTheirNumbersAndEachPieceItsOwnOrder) {
+    StartOrder order(true);
+    order.Add(0, {File("a", 10, "one"), File("b", 30, "one")});
+    EXPECT_EQ(order.Next(), 1u);
+    order.Add(2, {File("c", 5, "two"), File("d", 50, "two")});
+    std::vector<std::size_t> rest;
+    while (!order.Empty()) rest.push_back(order.Next());
+    EXPECT_EQ(rest, (std::vector<std::size_t>{0, 3, 2}));
+}
+
+}  // namespace
