@@ -148,6 +148,7 @@ private:
     // run converts into one of them and the run must not wait for it
     // (nothing is converted then).
     bool LockFolders() {
+        lockedFolders_.insert(feed_.folders.begin(), feed_.folders.end());
         const bool sharded = request_.shard || request_.shardFromEnvironment;
         return folderLocks_.Lock(feed_.folders, sharded ? LockShare::kShared : LockShare::kAlone,
                                  settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait);
@@ -166,6 +167,7 @@ private:
                 ClearProgress();
                 WriteErrorLine(warning);
             }
+            LeaveUnlocked(piece);
             if (piece.files.empty()) continue;
             std::vector<std::size_t> logs;
             for (const std::string& log : piece.logs) logs.push_back(OpenLog(log));
@@ -178,6 +180,25 @@ private:
             return true;
         }
         return false;
+    }
+
+    // Leaves out the files of `piece` that would write into a folder that
+    // was not locked: a folder that appeared after the run began.
+    void LeaveUnlocked(ConversionPlan& piece) {
+        const auto locked = [this](const std::string& path) {
+            const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+            return lockedFolders_.contains(parent.empty() ? "." : parent.string());
+        };
+        std::erase_if(piece.files, [&](const PlannedFile& file) {
+            const bool writes = file.error.empty() && !file.output.empty();
+            if ((!writes || locked(file.output)) && (file.log < 0 || locked(piece.logs[static_cast<std::size_t>(file.log)])))
+                return false;
+            ClearProgress();
+            WriteErrorLine(Formatted(Tr("%s: it appeared after the run began, where the run holds no lock; it is left "
+                                        "for the next run"),
+                                     file.input.c_str()));
+            return true;
+        });
     }
 
     // The index into logs_ of the conversion log `path`, opened in its
@@ -529,6 +550,7 @@ private:
     std::map<std::string, std::size_t> logIndex_;      // log path -> index into logs_
     std::map<FileIdentity, std::size_t> logOfFolder_;  // folder -> index into logs_
     OutputFolderLocks folderLocks_;                    // of every folder the run writes into
+    std::set<std::string> lockedFolders_;              // those folders as the feed names them
     std::vector<Running> running_;
     StartOrder order_;
     bool allConverted_ = true;
@@ -543,11 +565,13 @@ private:
 PlanFeed FeedOf(const ConversionPlan& plan) {
     PlanFeed feed;
     feed.files = plan.files.size();
-    for (const std::string& log : plan.logs) feed.folders.push_back(std::filesystem::path(log).parent_path().string());
+    const auto folderOf = [](const std::string& path) {
+        const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        return parent.empty() ? std::string(".") : parent.string();
+    };
+    for (const std::string& log : plan.logs) feed.folders.push_back(folderOf(log));
     for (const PlannedFile& file : plan.files) {
-        if (!file.error.empty() || file.output.empty()) continue;
-        const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
-        feed.folders.push_back(parent.empty() ? "." : parent.string());
+        if (file.error.empty() && !file.output.empty()) feed.folders.push_back(folderOf(file.output));
     }
     feed.next = [&plan, given = false](ConversionPlan& piece) mutable {
         if (given) {
