@@ -398,7 +398,9 @@ private:
     }
 
     // Takes the outcomes of the workers that have ended. While the run is
-    // `stopping`, a worker that did not finish its file leaves no outcome.
+    // `stopping`, or once a stop signal has come (whose handler ends the
+    // workers before the loop sees it), a worker that did not finish its
+    // file leaves no outcome.
     void PollWorkers(bool stopping = false) {
         for (auto it = running_.begin(); it != running_.end();) {
             ConversionWorker& worker = *it->worker;
@@ -406,7 +408,7 @@ private:
                 ++it;
                 continue;
             }
-            if (stopping && worker.End() != WorkerEnd::kFinished) {
+            if ((stopping || PendingInterrupt() != 0) && worker.End() != WorkerEnd::kFinished) {
                 it = running_.erase(it);
                 continue;
             }
