@@ -171,7 +171,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitFailure;
     }
     // Every worker's module plays with the run's sound.
-    UseSoundChoice(request.sound);
+    UseSoundChoice(request.sound, request.stems);
     // What the survey of the library needed and no longer does is not mapped into every worker.
     ReturnFreedMemory();
     BatchSettings settings;
