@@ -89,7 +89,8 @@ std::optional<double> MeasureSetGain(COmbrixDlg& dlg, SongContainer& renderSong,
     BatchSettings quiet = settings;
     quiet.printWritten = false;
     quiet.onFileDone = nullptr;
-    RunParallelBatch(dlg, renderSong, measuring, measured, quiet);
+    PlanFeed feed = FeedOf(measured);
+    RunParallelBatch(dlg, renderSong, measuring, feed, quiet);
 
     std::vector<std::optional<double>> loudness;
     for (const PlannedFile& file : measured.files) loudness.push_back(LoudnessOf(file.output));

@@ -22,6 +22,7 @@
 #include "app/options/loudness_set.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/plan_survey.h"
 #include "app/options/play_command.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
@@ -145,25 +146,23 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     std::string error;
     // The module is found first: the options records name it.
     const bool moduleFound = DiscoverSynthModule();
-    std::optional<ConversionPlan> plan = PlanRequest(request, error);
-    if (!plan) {
+    const std::optional<PlanInputs> inputs = ReadPlanInputs(request, error);
+    if (!inputs) {
         std::cerr << "ombrix: " << error << "; see ombrix --help\n";
         return kExitUsage;
     }
-    for (const std::string& warning : plan->warnings) WriteErrorLine(warning);
-    if (request.bars) {
-        return ListSongs(dlg, *plan, [&] { return BarListing(dlg.m_song, request.measures, request.tempoPercent); });
-    }
-    if (request.list) return ListSongs(dlg, *plan, [&] { return ChannelListing(dlg.m_songOptions); });
-    if (const std::string outputError = CheckOutputs(*plan, request.stems); !outputError.empty()) {
-        std::cerr << "ombrix: " << outputError << '\n';
-        return kExitUsage;
-    }
-    if (request.report) {
-        if (const std::string reportError = CheckReportFile(*request.report, *plan); !reportError.empty()) {
-            std::cerr << "ombrix: " << reportError << '\n';
-            return kExitUsage;
+    if (request.bars || request.list) {
+        const ConversionPlan plan = WholePlan(request, *inputs);
+        for (const std::string& warning : plan.warnings) WriteErrorLine(warning);
+        if (request.bars) {
+            return ListSongs(dlg, plan, [&] { return BarListing(dlg.m_song, request.measures, request.tempoPercent); });
         }
+        return ListSongs(dlg, plan, [&] { return ChannelListing(dlg.m_songOptions); });
+    }
+    const std::optional<PlanSurvey> survey = SurveyPlan(request, *inputs, error);
+    if (!survey) {
+        std::cerr << "ombrix: " << error << '\n';
+        return kExitUsage;
     }
 
     if (!moduleFound) {
@@ -173,8 +172,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     }
     // Every worker's module plays with the run's sound.
     UseSoundChoice(request.sound, request.stems);
-    // What the planning of the whole library needed and no longer does (the
-    // walk, the names, the other shards' files) is not mapped into every worker.
+    // What the survey of the library needed and no longer does is not mapped into every worker.
     ReturnFreedMemory();
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
@@ -188,7 +186,9 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitUsage;
     }
     if (request.loudnessSet) {
-        request.setGain = MeasureSetGain(dlg, app.CurrentSong(), request, *plan, settings, error);
+        ConversionPlan whole = WholePlan(request, *inputs);
+        CheckOutputs(whole, survey->outputFolders, request.stems);
+        request.setGain = MeasureSetGain(dlg, app.CurrentSong(), request, whole, settings, error);
         if (!request.setGain) {
             WriteErrorLine(error);
             return kExitFailure;
@@ -198,7 +198,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     IgnoreBrokenPipes();
     RaiseOpenFileLimit();
     const auto start = std::chrono::steady_clock::now();
-    const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, *plan, settings);
+    // The plan is walked again, a folder at a time, as the run goes.
+    LibraryPlan plan(request, *inputs, true);
+    PlanFeed feed{[&](ConversionPlan& piece) {
+                      if (!plan.Next(piece)) return false;
+                      CheckOutputs(piece, survey->outputFolders, request.stems);
+                      return true;
+                  },
+                  survey->files, survey->folders};
+    const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, feed, settings);
     if (settings.showProgress) {
         WriteErrorLine(SummaryLine(results.Totals(), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()));
     }
