@@ -159,17 +159,19 @@ void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const s
     ScaleSamples(song, done.gain);
 }
 
-// The time after the render in which the held song is measured, levelled
-// and encoded, shown to `ui` as such.
-class FinishingPhase {
+// A phase of the conversion that reports no position, shown to `ui` as
+// such through `show` (SetLoading, SetFinishing) while it lasts.
+class SilentPhase {
 public:
-    explicit FinishingPhase(ConversionUi& ui) : ui_(ui) { ui_.SetFinishing(true); }
-    ~FinishingPhase() { ui_.SetFinishing(false); }
-    FinishingPhase(const FinishingPhase&) = delete;
-    FinishingPhase& operator=(const FinishingPhase&) = delete;
+    using Show = void (ConversionUi::*)(bool);
+    SilentPhase(ConversionUi& ui, Show show) : ui_(ui), show_(show) { (ui_.*show_)(true); }
+    ~SilentPhase() { (ui_.*show_)(false); }
+    SilentPhase(const SilentPhase&) = delete;
+    SilentPhase& operator=(const SilentPhase&) = delete;
 
 private:
     ConversionUi& ui_;
+    Show show_;
 };
 
 // Renders the song into the file, `written` counting the bytes of samples
@@ -196,7 +198,8 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
-    const FinishingPhase finishing(ui);
+    // The held song is measured, levelled and encoded.
+    const SilentPhase finishing(ui, &ConversionUi::SetFinishing);
     if (output.lengthBytes) song.resize(*output.lengthBytes, 0);
     Level(song, output, path, done);
     done.bytes = song.size();
@@ -280,7 +283,17 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         RenderSessionGuard session;
         int bufferBytes = 0;
         int framesPerBlock = 0;
-        const int length = BeginRender(renderSong, bufferBytes, framesPerBlock);
+        // A song written as rendered is kept under the format's true-peak
+        // ceiling; one levelled afterwards only from passing full scale.
+        const bool levelled = output.peakDbfs || output.loudnessLufs || output.gain;
+        RenderLimit limit;
+        limit.ceilingDbtp = levelled ? kFullScaleDbtp : TruePeakCeilingFor(output.encoding.format);
+        limit.recordCurve = !levelled && output.stems;
+        int length = 0;
+        {
+            const SilentPhase loading(ui, &ConversionUi::SetLoading);
+            length = BeginRender(renderSong, bufferBytes, framesPerBlock, kNormalTempoPercent, limit);
+        }
         if (length < 0) {
             file.Abandon();
             report.Report(kInitializationFailedMessage);
@@ -294,6 +307,8 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
         result = RenderInto(file, block, length, ui, output, *path, done);
+        // The stems of a song written as rendered take its limiter's curve.
+        if (limit.recordCurve) done.gainCurve = RenderCurve();
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();

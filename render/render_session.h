@@ -1,11 +1,18 @@
 // One rendering pass of the render song through the synthesizer module:
 // begin (bind the module, start the engine), step block by block, end.
+// Between the module and the blocks handed out, a look-ahead limiter keeps
+// the true peak under a ceiling; a song below it passes unchanged. The
+// module renders one block ahead of the block handed out, for the limiter
+// to see what follows.
 // The module record and the engine exist from BeginRender to EndRender and
 // are reached through their program-wide current pointers meanwhile.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <vector>
+
+#include "render/loudness.h"
 
 class ChordProcess;
 class SongContainer;
@@ -18,12 +25,26 @@ extern ChordProcess* g_pEngine;
 // never falls silent.
 constexpr int kMaxTailMs = 30000;
 
+// The clock's rate when the song plays at its own tempi.
+constexpr int kNormalTempoPercent = 100;
+
+// A ceiling at full scale: only what 16-bit samples could not hold is limited.
+constexpr double kFullScaleDbtp = 0.0;
+
+// How the rendered samples are kept under a ceiling.
+struct RenderLimit {
+    double ceilingDbtp = kTruePeakCeilingDbtp;  // the highest true peak of the blocks handed out
+    bool recordCurve = false;  // keep the limiter's factor of every frame (RenderCurve)
+};
+
 // Binds the module and starts playing `song` (borrowed until EndRender) from
 // its beginning; `bufferBytes` and `framesPerBlock` receive the block size.
 // Returns the song's length in ms (>= 0), or the negative binding result, or
 // -1 when the song cannot be played.
-// The clock plays the song's tempi at `tempoScale` percent.
-int BeginRender(SongContainer& song, int& bufferBytes, int& framesPerBlock, int tempoScale = 100);
+// The clock plays the song's tempi at `tempoScale` percent; the samples are
+// limited as `limit` says.
+int BeginRender(SongContainer& song, int& bufferBytes, int& framesPerBlock, int tempoScale = kNormalTempoPercent,
+                const RenderLimit& limit = {});
 // Plays `song` (borrowed until EndRender) from its beginning on the module
 // bound by BeginRender, after silencing the module and resetting it to its
 // starting state (every channel's sound and controllers, General MIDI
@@ -31,6 +52,10 @@ int BeginRender(SongContainer& song, int& bufferBytes, int& framesPerBlock, int 
 int RestartRender(SongContainer& song, int tempoScale);
 // The record of the bound module, or null when no render is running.
 SynthModule* RenderModule();
+// With the curve recorded: the limiter's factor for each frame rendered so
+// far (it may run a block past the frames handed out); empty while the
+// limiter has not acted.
+const std::vector<float>& RenderCurve();
 // Renders the next block into `block` (bufferBytes long). Returns the elapsed
 // render time in ms after this block (> 0), or 0 when the song is over; the
 // block of a 0 result is not part of the song.

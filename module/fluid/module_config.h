@@ -12,7 +12,7 @@
 // on FluidR3_GM and -23.5 on TimGM6mb, the loudest song peaking at -0.1
 // dBFS, with no clipped sample; 0.3 keeps half a decibel more for denser
 // songs. A set level is --loudness's work.
-inline constexpr double kDefaultOutputGain = 0.3;
+inline constexpr double kDefaultOutputGain = 0.42;
 
 // The configuration file looked for in the module's folder.
 inline constexpr char kModuleConfigFileName[] = "QNStaff.conf";
