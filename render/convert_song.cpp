@@ -133,6 +133,12 @@ double TruePeakCeilingFor(AudioFormat format) {
     return kTruePeakCeilingDbtp;
 }
 
+// True when the finished song is levelled as a whole (held until then),
+// false when it is written as rendered.
+bool Levelled(const OutputOptions& output) {
+    return output.peakDbfs || output.loudnessLufs || output.gain;
+}
+
 // Scales the whole song as `output` asks; the gain used goes to `done`.
 void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path,
            ConversionResult& done) {
@@ -179,7 +185,7 @@ private:
 // level, the whole song is held and scaled first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
                         const OutputOptions& output, const std::string& path, ConversionResult& done) {
-    if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
+    if (!Levelled(output)) {
         const BlocksResult rendered =
             RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
                 if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - done.bytes));
@@ -223,8 +229,12 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     }
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
-    stemOutput.gain = mix.gain;
-    stemOutput.gainCurve = mix.gainCurve;
+    if (Levelled(output)) {
+        stemOutput.gain = mix.gain;
+        stemOutput.gainCurve = mix.gainCurve;
+    } else {
+        stemOutput.mixCurve = mix.gainCurve;
+    }
     stemOutput.lengthBytes = mix.bytes;
     stemOutput.tellChanges = false;
     const std::vector<Stem> stems = PlanStems(source.options, prepared.soundingChannels, prepared.clicksSound,
@@ -283,12 +293,16 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         RenderSessionGuard session;
         int bufferBytes = 0;
         int framesPerBlock = 0;
-        // A song written as rendered is kept under the format's true-peak
-        // ceiling; one levelled afterwards only from passing full scale.
-        const bool levelled = output.peakDbfs || output.loudnessLufs || output.gain;
+        // A song written as rendered is raised and kept under the format's
+        // true-peak ceiling; one levelled afterwards is held as the module
+        // made it, only kept from passing full scale.
+        const bool levelled = Levelled(output);
         RenderLimit limit;
+        limit.gain = levelled ? 1.0 : kAsRenderedGain;
         limit.ceilingDbtp = levelled ? kFullScaleDbtp : TruePeakCeilingFor(output.encoding.format);
         limit.recordCurve = !levelled && output.stems;
+        if (output.mixCurve) limit.curve = &*output.mixCurve;
+        if (!levelled) done.gain = kAsRenderedGain;
         int length = 0;
         {
             const SilentPhase loading(ui, &ConversionUi::SetLoading);
@@ -307,7 +321,7 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
         result = RenderInto(file, block, length, ui, output, *path, done);
-        // The stems of a song written as rendered take its limiter's curve.
+        // The stems of a song written as rendered take its gain and its limiter's curve.
         if (limit.recordCurve) done.gainCurve = RenderCurve();
     }
     if (result == BlocksResult::kCancelled) {

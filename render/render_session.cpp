@@ -44,6 +44,7 @@ struct RenderState {
     std::vector<float> right;
     std::vector<float> curve;
     std::size_t framesLimited = 0;  // frames out of the limiter
+    int handedOutMs = 0;
 };
 RenderState g_render;
 
@@ -60,6 +61,7 @@ void ResetLimiter() {
     g_render.right.clear();
     g_render.curve.clear();
     g_render.framesLimited = 0;
+    g_render.handedOutMs = 0;
 }
 
 // Destroys the engine before the module it borrows, clearing both pointers.
@@ -148,6 +150,8 @@ SynthModule* RenderModule() { return g_render.module.get(); }
 
 const std::vector<float>& RenderCurve() { return g_render.curve; }
 
+int HandedOutMs() { return g_render.handedOutMs; }
+
 namespace {
 
 // Keeps the limiter's factor of the next frame when the curve is recorded;
@@ -177,11 +181,22 @@ void RenderAhead() {
     g_render.ahead.push_back(rendered);
     std::array<float, 2> out{};
     float factor = 1.0f;
+    const auto gain = static_cast<float>(g_render.limit.gain);
+    const std::vector<float>* given = g_render.limit.curve;
     for (int frame = 0; frame < module.framesPerBlock; ++frame) {
-        if (!g_render.limiter->Push(module.left[frame], module.right[frame], out, factor)) continue;
+        const float left = module.left[frame] * gain;
+        const float right = module.right[frame] * gain;
+        if (given != nullptr) {
+            const std::size_t at = g_render.framesLimited++;
+            factor = at < given->size() ? (*given)[at] : 1.0f;
+            out = {left * factor, right * factor};
+        } else if (g_render.limiter->Push(left, right, out, factor)) {
+            Record(factor);
+        } else {
+            continue;
+        }
         g_render.left.push_back(out[0]);
         g_render.right.push_back(out[1]);
-        Record(factor);
     }
 }
 
@@ -200,6 +215,7 @@ int RenderStep(std::span<std::uint8_t> block) {
                        std::min(frames, static_cast<int>(block.size() / kBytesPerFrame)));
     g_render.left.erase(g_render.left.begin(), g_render.left.begin() + frames);
     g_render.right.erase(g_render.right.begin(), g_render.right.begin() + frames);
+    g_render.handedOutMs = next.elapsedMs;
     return next.elapsedMs;
 }
 

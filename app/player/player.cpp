@@ -21,7 +21,8 @@ std::string PlaybackCrashedLine(const ChildEnd& end) {
 
 }  // namespace
 
-Player::Player(AudioSink& sink, std::chrono::milliseconds stallTimeout) : sink_(sink), stallTimeout_(stallTimeout) {}
+Player::Player(AudioSink& sink, std::chrono::milliseconds stallTimeout, std::chrono::milliseconds startTimeout)
+    : sink_(sink), stallTimeout_(stallTimeout), startTimeout_(startTimeout) {}
 
 Player::~Player() { Stop(); }
 
@@ -99,6 +100,7 @@ void Player::Read() {
     std::string pending;
     std::string errors;
     auto lastBlock = Clock::now();
+    bool started = false;  // a block has come
     bool over = false;
     while (!stopping_) {
         WaitForReadable({worker_.MessageFd(), worker_.ErrorFd()}, kReadWait);
@@ -111,6 +113,7 @@ void Player::Read() {
                 over = false;
                 if (!queue_.Push(std::move(block))) return;
                 lastBlock = Clock::now();
+                started = true;
             } else if (record.kind == PlaybackRecordKind::kEnd && DecodeEnd(record.payload, move) && move == move_.load()) {
                 over = true;
                 queue_.Finish();
@@ -124,9 +127,10 @@ void Player::Read() {
             if (!stopping_) Fail(PlaybackCrashedLine(end));
             return;
         }
-        if (!over && !queue_.Paused() && Clock::now() - lastBlock > stallTimeout_) {
+        const std::chrono::milliseconds timeout = started ? stallTimeout_ : startTimeout_;
+        if (!over && !queue_.Paused() && Clock::now() - lastBlock > timeout) {
             worker_.Kill();
-            Fail(PlaybackStalledLine(stallTimeout_));
+            Fail(PlaybackStalledLine(timeout));
             lastBlock = Clock::now();
         }
     }

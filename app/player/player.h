@@ -22,6 +22,10 @@ class SongContainer;
 
 // A worker that sends nothing for this long while the output waits is ended.
 constexpr std::chrono::seconds kPlaybackStallTimeout{5};
+// The first block may take this long instead: the module loads its
+// SoundFont first, which takes seconds for a compressed one and longer on a
+// machine busy with other work.
+constexpr std::chrono::seconds kPlaybackStartTimeout{120};
 // Blocks the queue holds: 2 x 500 frames, 23 ms.
 constexpr std::size_t kQueuedBlocks = 2;
 
@@ -35,7 +39,8 @@ struct PlayerStatus {
 
 class Player {
 public:
-    explicit Player(AudioSink& sink, std::chrono::milliseconds stallTimeout = kPlaybackStallTimeout);
+    explicit Player(AudioSink& sink, std::chrono::milliseconds stallTimeout = kPlaybackStallTimeout,
+                    std::chrono::milliseconds startTimeout = kPlaybackStartTimeout);
     // Stops the playback.
     ~Player();
     Player(const Player&) = delete;
@@ -67,6 +72,7 @@ private:
 
     AudioSink& sink_;
     std::chrono::milliseconds stallTimeout_;
+    std::chrono::milliseconds startTimeout_;
     FrameQueue queue_{kQueuedBlocks};
     ChildProcess worker_;
     std::thread reader_;

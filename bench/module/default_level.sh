@@ -5,7 +5,8 @@
 # integrated loudness and true peak (ffmpeg's ebur128 filter) and its
 # clipped samples (samples at full scale, which the 16-bit conversion
 # cuts), then the median loudness, the range, the highest sample and true
-# peaks and the total of clipped samples; and the processor time per
+# peaks, the total of clipped samples and the songs the limiter held at
+# -1 dBTP (conversions into WAV); and the processor time per
 # minute of audio of each SoundFont.
 # Usage: default_level.sh <ombrix> <fluid module folder> <soundfont name or path>... -- <folder>...
 set -euo pipefail
@@ -58,6 +59,7 @@ print(f"{font}: {len(levels)} songs, median {statistics.median(levels):.1f} LUFS
       f"(from {min(levels):.1f} to {max(levels):.1f}), highest peak {20 * math.log10(max(max(peaks), 1) / 32767):.1f} dBFS, "
       f"highest true peak {max(true_peaks):.1f} dBTP, "
       f"{clipped_total} clipped samples, "
+      f"{sum(1 for p in true_peaks if p >= -1.15)} songs limited (true peak within 0.15 dB of -1 dBTP), "
       f"{(user + system) / (seconds / 60):.2f} s of processor time per minute of audio")
 PY
 done

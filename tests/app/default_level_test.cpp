@@ -1,11 +1,13 @@
 // The level a song comes out at with the FluidSynth module's default gain
-// and no levelling asked for: a dense song that the module alone would
+// and no levelling asked for: a dense song that the raised level would
 // drive past full scale comes out without a clipped sample and with its
 // true peak under -1 dBTP.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "module_fixture.h"
 #include "app/startup/sound_choice.h"
@@ -21,10 +23,12 @@ constexpr char kSmallSoundFont[] = "/usr/share/sounds/sf2/TimGM6mb.sf2";
 constexpr std::size_t kWaveHeaderBytes = 44;
 
 // Two bars at 120 BPM of fifteen channels of brass, strings and organ, each
-// at full volume and expression playing a four-note chord at velocity 127
-// on every beat, and crash, kick and snare on the drum channel.
+// at full volume and expression playing six-note chords at velocity 127, a
+// new one on every beat, each held for two beats; and crash, kick and snare
+// on the drum channel.
 smftest::Bytes DenseSong() {
     using smftest::Chunk;
+    constexpr int kBeats = 8;
     Chunk tempo;
     tempo.Tempo(0, 500000).End();
     std::vector<Chunk> tracks{tempo};
@@ -32,22 +36,29 @@ smftest::Bytes DenseSong() {
     int channel = 0;
     for (const int program : programs) {
         if (channel == 9) ++channel;
+        const auto chord = [channel](int beat) {
+            const int root = 36 + (beat % 2) * 5 + channel;
+            return std::vector<int>{root, root + 4, root + 7, root + 12, root + 16, root + 19};
+        };
         Chunk part;
         part.At(0, {static_cast<std::uint8_t>(0xC0 | channel), static_cast<std::uint8_t>(program)})
             .At(0, {static_cast<std::uint8_t>(0xB0 | channel), 7, 127})
             .At(0, {static_cast<std::uint8_t>(0xB0 | channel), 11, 127});
-        for (int beat = 0; beat < 8; ++beat) {
-            const int root = 36 + (beat % 2) * 5 + channel;
-            for (const int key : {root, root + 4, root + 7, root + 12}) part.NoteOn(0, channel, key, 127);
-            part.NoteOff(480, channel, root);
-            for (const int key : {root + 4, root + 7, root + 12}) part.NoteOff(0, channel, key);
+        for (int beat = 0; beat <= kBeats + 1; ++beat) {
+            std::uint32_t delta = beat == 0 ? 0 : 480;
+            if (beat >= 2) {
+                for (const int key : chord(beat - 2)) part.NoteOff(std::exchange(delta, 0), channel, key);
+            }
+            if (beat < kBeats) {
+                for (const int key : chord(beat)) part.NoteOn(std::exchange(delta, 0), channel, key, 127);
+            }
         }
         tracks.push_back(part.End());
         ++channel;
     }
     Chunk drums;
     drums.At(0, {0xB9, 7, 127});
-    for (int beat = 0; beat < 8; ++beat) {
+    for (int beat = 0; beat < kBeats; ++beat) {
         drums.NoteOn(0, 9, 49, 127).NoteOn(0, 9, 36, 127).NoteOn(0, 9, 38, 127);
         drums.NoteOff(480, 9, 49).NoteOff(0, 9, 36).NoteOff(0, 9, 38);
     }
@@ -77,7 +88,8 @@ protected:
         ModuleTest::TearDown();
     }
 
-    // Samples at full scale when the module's output is rendered with no ceiling that acts.
+    // Samples at full scale when the song is rendered at the level of a
+    // conversion with no ceiling that acts.
     int FullScaleSamplesUnlimited() {
         PrepareRenderSong(dlg.m_song, dlg.m_songOptions, render, true);
         RenderSessionGuard session;
@@ -101,7 +113,7 @@ protected:
 TEST_F(DefaultLevel, ADenseSongThatTheModuleWouldClipComesOutUnderMinusOneDbtp) {
     Open(WriteSong("dense.mid", DenseSong()));
     dlg.m_songOptions.preCount = false;
-    // The song means something only if the module alone passes full scale.
+    // The song means something only if it would pass full scale unlimited.
     ASSERT_GT(FullScaleSamplesUnlimited(), 100);
 
     HeadlessConversionUi ui;

@@ -150,7 +150,7 @@ TEST_F(ModuleInItsOwnFolder, ABadGainIsToldAndTheDefaultPlays) {
     std::string said;
     EXPECT_NE(Start(said), 0);
     EXPECT_EQ(said, "QNStaff.so: \"gain = 2\" in " + folder_ +
-                        "/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.42 is used\n");
+                        "/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.3 is used\n");
     EXPECT_EQ(ChordPeak(), atDefault);
 }
 

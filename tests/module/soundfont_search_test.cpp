@@ -54,7 +54,7 @@ TEST(ModuleConfigTest, AGainOutOfRangeOrNotANumberIsToldAndIgnored) {
         EXPECT_EQ(GainFromConfig(std::string("gain = ") + value + "\n", "/m/QNStaff.conf", problem), std::nullopt)
             << value;
         EXPECT_EQ(problem, std::string("\"gain = ") + value +
-                               "\" in /m/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.42 is used");
+                               "\" in /m/QNStaff.conf is not a number from 0.0 to 1.0; the default gain 0.3 is used");
     }
 }
 

@@ -267,7 +267,8 @@ TEST_F(OptionRun, EachWrittenFileIsNamedOnStandardOutputUnlessQuiet) {
 TEST_F(OptionRun, NormalizeBringsThePeakToTheLevel) {
     Song("song.mid");
     ASSERT_EQ(Ombrix("--no-precount '" + songs + "/song.mid'").status, 0);
-    EXPECT_EQ(Peak(songs + "/Conv/song.wav"), 8191);  // the test module's square wave at 0.25
+    // The test module's square wave at 0.25, raised by 1.4 as a song written as rendered.
+    EXPECT_EQ(Peak(songs + "/Conv/song.wav"), 11468);
     ASSERT_EQ(Ombrix("--normalize=-6 '" + songs + "/song.mid'").status, 0);
     EXPECT_EQ(Peak(songs + "/Conv/song.wav"), static_cast<int>(std::lround(32767 * std::pow(10.0, -6.0 / 20))));
 }
