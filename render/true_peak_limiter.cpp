@@ -5,22 +5,13 @@
 #include <cmath>
 
 #include "render/oversampled_peak.h"
+#include "render/pcm_sample.h"
 
 namespace {
 
 constexpr std::size_t kBytesPerFrame = 4;
 constexpr int kChannels = 2;
 constexpr float kFullScale = 32768.0f;
-
-std::int16_t ReadSample(const std::uint8_t* at) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
-}
-
-void WriteSample(std::uint8_t* at, std::int16_t value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    at[0] = static_cast<std::uint8_t>(bits);
-    at[1] = static_cast<std::uint8_t>(bits >> 8);
-}
 
 }  // namespace
 
@@ -31,7 +22,7 @@ std::vector<float> FramePeaks(std::span<const std::uint8_t> frames) {
     for (int c = 0; c < kChannels; ++c) {
         // The channel's samples with kPeakHalfTaps - 1 zeros before and kPeakHalfTaps after.
         for (std::size_t i = 0; i < count; ++i) {
-            channel[i + kPeakHalfTaps - 1] = ReadSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale;
+            channel[i + kPeakHalfTaps - 1] = ReadPcmSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale;
         }
         for (std::size_t i = 0; i < count; ++i) peaks[i] = std::max(peaks[i], OversampledPeak(&channel[i]));
     }
@@ -70,10 +61,6 @@ void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, const std::vect
     const std::size_t count = frames.size() / kBytesPerFrame;
     for (std::size_t i = 0; i < count; ++i) {
         const double factor = gain * (i < curve.size() ? curve[i] : 1.0f);
-        for (int c = 0; c < kChannels; ++c) {
-            std::uint8_t* at = &frames[i * kBytesPerFrame + c * 2];
-            const double scaled = std::round(ReadSample(at) * factor);
-            WriteSample(at, static_cast<std::int16_t>(std::clamp(scaled, -32768.0, 32767.0)));
-        }
+        for (int c = 0; c < kChannels; ++c) ScalePcmSample(&frames[i * kBytesPerFrame + c * 2], factor);
     }
 }

@@ -1,12 +1,19 @@
-// One synthesizer instance of the module: a FluidSynth synthesizer without an
-// audio driver, playing the shared SoundFont with GS bank conventions.
+// One synthesizer instance of the module: FluidSynth synthesizers without an
+// audio driver, one per MIDI channel, playing the shared SoundFont with GS
+// bank conventions. Each channel has voices of its own, so a channel sounds
+// the same whatever the other channels play: the parts of a song rendered
+// one at a time add up to the song (one FluidSynth synthesizer would let a
+// new voice start with the output level the last user of its voice slot
+// left, and let one channel's notes take another's voices).
 #pragma once
 
 #include "module/fluid/effect_settings.h"
 #include "module/fluid/fluid_owners.h"
 #include "module/fluid/shared_soundfont.h"
 
+#include <array>
 #include <cstdint>
+#include <vector>
 #include <memory>
 
 class SynthInstance {
@@ -23,7 +30,7 @@ public:
     // Sets the sample rate (8000-96000 Hz; others are ignored). A new rate
     // starts the synthesizer afresh, so it belongs before the first message.
     void SetSampleRate(int rate);
-    // Sets the number of voices (1-65535; others are ignored).
+    // Sets the number of voices of each channel (1-65535; others are ignored).
     void SetPolyphony(int voices);
     // Plays one channel message packed as status | data1 << 8 | data2 << 16;
     // system messages and malformed data bytes are ignored.
@@ -38,16 +45,35 @@ public:
     bool ChannelPreset(int channel, int& bank, int& program) const;
 
 private:
+    static constexpr int kChannels = 16;
+
+    // The synthesizer of one channel. Until its first note it has nothing
+    // to play and is not rendered; at that note it renders the silence it
+    // missed, so that its effects and its block grid stand where they would
+    // had it been rendered from the start, whatever the other channels do.
+    struct ChannelSynth {
+        // Declared so that the synthesizer goes before its settings.
+        FluidSettingsOwner settings;
+        FluidSynthOwner synth;
+        bool sounding = false;
+    };
+
     SynthInstance() = default;
     bool Build(int sampleRate, int polyphony);
+    FluidSynthOwner BuildOne(FluidSettingsOwner& settingsOwner, int sampleRate, int polyphony) const;
     void ResetAllChannels();
     void SetRhythmPart(int channel, bool drum);
+    // Brings an idle channel's synthesizer up to the instance's time.
+    void Wake(ChannelSynth& channel);
 
-    // Declared so that the synthesizer goes before its settings and the SoundFont.
+    // Declared so that the synthesizers go before the SoundFont.
     std::shared_ptr<SharedSoundFont> soundFont_;
-    FluidSettingsOwner settings_;
-    FluidSynthOwner synth_;
+    std::array<ChannelSynth, kChannels> channels_;
+    std::vector<float> scratchLeft_;
+    std::vector<float> scratchRight_;
+    long long framesRendered_ = 0;  // since the synthesizers were made
     int sampleRate_ = 0;
+    int polyphony_ = 0;
     double gain_ = 0.0;
     EffectSettings effects_;
 };
