@@ -286,6 +286,16 @@ TEST_F(OptionRun, TheSoundChoiceReachesTheModuleThroughItsSettings) {
     EXPECT_EQ(ReadFileBytes(log), "reverb = room\nchorus = on\n--\n"
                                   "soundfont = " + font + "\nreverb = hall\nchorus = 0.25\n--\n"
                                   "reverb = 0\nchorus = off\n--\n");
+    // The mix and stems of a --stems run play each channel on a synthesizer
+    // of its own, so that the stems add up to the mix.
+    fs::remove(log);
+    ASSERT_EQ(Ombrix("-q --stems '" + songs + "/song.mid'", "QNSTEST_SETTINGS_LOG='" + log + "'").status, 0);
+    const std::string stemsRun = ReadFileBytes(log);
+    const std::string perChannel = "reverb = room\nchorus = on\nsynthesizers = per-channel\n--\n";
+    ASSERT_FALSE(stemsRun.empty());
+    for (std::size_t at = 0; at < stemsRun.size(); at += perChannel.size()) {
+        EXPECT_EQ(stemsRun.substr(at, perChannel.size()), perChannel);
+    }
 }
 
 TEST_F(OptionRun, ASoundFontThatCannotBeUsedStopsTheRunBeforeAnythingConverts) {
