@@ -134,6 +134,12 @@ double TruePeakCeilingFor(AudioFormat format) {
     return kTruePeakCeilingDbtp;
 }
 
+// True when the finished song is levelled as a whole (held until then),
+// false when it is written as rendered.
+bool Levelled(const OutputOptions& output) {
+    return output.peakDbfs || output.loudnessLufs || output.gain;
+}
+
 // Scales the whole song as `output` asks; the gain used goes to `done`.
 void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const std::string& path,
            ConversionResult& done) {
@@ -160,17 +166,19 @@ void Level(std::vector<std::uint8_t>& song, const OutputOptions& output, const s
     ScaleSamples(song, done.gain);
 }
 
-// The time after the render in which the held song is measured, levelled
-// and encoded, shown to `ui` as such.
-class FinishingPhase {
+// A phase of the conversion that reports no position, shown to `ui` as
+// such through `show` (SetLoading, SetFinishing) while it lasts.
+class SilentPhase {
 public:
-    explicit FinishingPhase(ConversionUi& ui) : ui_(ui) { ui_.SetFinishing(true); }
-    ~FinishingPhase() { ui_.SetFinishing(false); }
-    FinishingPhase(const FinishingPhase&) = delete;
-    FinishingPhase& operator=(const FinishingPhase&) = delete;
+    using Show = void (ConversionUi::*)(bool);
+    SilentPhase(ConversionUi& ui, Show show) : ui_(ui), show_(show) { (ui_.*show_)(true); }
+    ~SilentPhase() { (ui_.*show_)(false); }
+    SilentPhase(const SilentPhase&) = delete;
+    SilentPhase& operator=(const SilentPhase&) = delete;
 
 private:
     ConversionUi& ui_;
+    Show show_;
 };
 
 // Renders the song into the file, `written` counting the bytes of samples
@@ -178,7 +186,7 @@ private:
 // level, the whole song is held and scaled first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
                         const OutputOptions& output, const std::string& path, ConversionResult& done) {
-    if (!output.peakDbfs && !output.loudnessLufs && !output.gain) {
+    if (!Levelled(output)) {
         const BlocksResult rendered =
             RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
                 if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - done.bytes));
@@ -197,7 +205,8 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
-    const FinishingPhase finishing(ui);
+    // The held song is measured, levelled and encoded.
+    const SilentPhase finishing(ui, &ConversionUi::SetFinishing);
     if (output.lengthBytes) song.resize(*output.lengthBytes, 0);
     Level(song, output, path, done);
     done.bytes = song.size();
@@ -221,8 +230,12 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     }
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
-    stemOutput.gain = mix.gain;
-    stemOutput.gainCurve = mix.gainCurve;
+    if (Levelled(output)) {
+        stemOutput.gain = mix.gain;
+        stemOutput.gainCurve = mix.gainCurve;
+    } else {
+        stemOutput.mixCurve = mix.gainCurve;
+    }
     stemOutput.lengthBytes = mix.bytes;
     stemOutput.tellChanges = false;
     const std::vector<Stem> stems = PlanStems(source.options, prepared.soundingChannels, prepared.clicksSound,
@@ -282,7 +295,21 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         RenderSessionGuard session;
         int bufferBytes = 0;
         int framesPerBlock = 0;
-        const int length = BeginRender(renderSong, bufferBytes, framesPerBlock);
+        // A song written as rendered is raised and kept under the format's
+        // true-peak ceiling; one levelled afterwards is held as the module
+        // made it, only kept from passing full scale.
+        const bool levelled = Levelled(output);
+        RenderLimit limit;
+        limit.gain = levelled ? 1.0 : kAsRenderedGain;
+        limit.ceilingDbtp = levelled ? kFullScaleDbtp : TruePeakCeilingFor(output.encoding.format);
+        limit.recordCurve = !levelled && output.stems;
+        if (output.mixCurve) limit.curve = &*output.mixCurve;
+        if (!levelled) done.gain = kAsRenderedGain;
+        int length = 0;
+        {
+            const SilentPhase loading(ui, &ConversionUi::SetLoading);
+            length = BeginRender(renderSong, bufferBytes, framesPerBlock, kNormalTempoPercent, limit);
+        }
         if (length < 0) {
             file.Abandon();
             report.Report(kInitializationFailedMessage);
@@ -296,6 +323,8 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
         result = RenderInto(file, block, length, ui, output, *path, done);
+        // The stems of a song written as rendered take its gain and its limiter's curve.
+        if (limit.recordCurve) done.gainCurve = RenderCurve();
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();

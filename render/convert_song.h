@@ -56,6 +56,10 @@ struct OutputOptions {
     // With `gain` and no curve: peaks that the gain would push over the
     // true-peak ceiling are limited.
     bool limitPeaks = false;
+    // Without a level: instead of a limiter of its own, the song written
+    // as rendered takes these factors for its frames (1 past their end), as
+    // the stems of such a mix take the mix's.
+    std::optional<std::vector<float>> mixCurve;
     AudioEncoding encoding;
     // Besides the mix, a file per used channel in a folder beside it (see stems.h).
     bool stems = false;

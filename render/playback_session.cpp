@@ -126,7 +126,7 @@ PlaybackPosition PlaybackSession::Position() const {
     if (g_pEngine == nullptr || module == nullptr) return position;
     const TempoClock& clock = g_pEngine->Clock();
     position.tempo = EffectiveTempo(clock.rawTempo, clock.tempoScale);
-    int tick = clock.MsToTick(module->elapsedMs);
+    int tick = clock.MsToTick(HandedOutMs());
     if (preCountGap_ > 0 && tick >= preCountFirst_) {
         if (tick < preCountFirst_ + preCountGap_) {
             position.measure = 0;

@@ -9,15 +9,12 @@
 #include <span>
 #include <vector>
 
+#include "render/limiter_curve_stream.h"
+
 // The largest true (inter-sample) magnitude of each stereo frame of
 // `frames` (little-endian 16-bit stereo), 1.0 = full scale: the frame's own
 // samples and the three points a quarter frame apart that follow it.
 std::vector<float> FramePeaks(std::span<const std::uint8_t> frames);
-
-struct LimiterTiming {
-    int attackFrames = 221;    // 5 ms at 44100 Hz
-    int releaseFrames = 4410;  // 100 ms: the time constant of the return
-};
 
 // The gain curve (one factor of at most 1 per frame) that keeps every
 // frame's true peak, scaled by `gain` and then by the curve, at or under

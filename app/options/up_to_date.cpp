@@ -17,6 +17,7 @@
 #include "platform/translation.h"
 #include "platform/whole_file.h"
 #include "render/audio_format.h"
+#include "render/render_session.h"
 #include "render/stems.h"
 
 namespace fs = std::filesystem;
@@ -188,6 +189,13 @@ std::string CountInText(const ConversionRequest& request) {
     return text;
 }
 
+// A song written as rendered: the gain on the module's output and the
+// limiter over it (files written before them were quieter and could clip).
+std::string AsRenderedText(const ConversionRequest& request) {
+    if (request.peakDbfs || request.loudnessLufs) return "";
+    return " as-rendered-gain=" + DecibelText(kAsRenderedGain) + " limited";
+}
+
 }  // namespace
 
 std::string OptionsFingerprint(const ConversionRequest& request) {
@@ -207,7 +215,7 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
            " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + LevelsText(request.levels) +
-           LoopText(request) + CountInText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
+           LoopText(request) + CountInText(request) + AsRenderedText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
 }
 
 std::string OptionsRecordPath(const std::string& output) {

@@ -30,12 +30,13 @@ constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr int kWorkerFailed = 1;
 
 // The progress window of a conversion in the worker: positions go into the
-// pipe. While the rendered song is being finished, a thread repeats the last
-// position, so that the program knows the worker is alive.
+// pipe. While the module loads (for at most a set time) and while the
+// rendered song is being finished, a thread repeats the last position, so
+// that the program knows the worker is alive.
 class PipeProgressUi final : public ConversionUi {
 public:
-    explicit PipeProgressUi(int fd) : fd_(fd) {}
-    ~PipeProgressUi() override { SetFinishing(false); }
+    PipeProgressUi(int fd, std::chrono::milliseconds loadLimit) : fd_(fd), loadLimit_(loadLimit) {}
+    ~PipeProgressUi() override { Beat(false, {}); }
     PipeProgressUi(const PipeProgressUi&) = delete;
     PipeProgressUi& operator=(const PipeProgressUi&) = delete;
     std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override { return {}; }
@@ -51,22 +52,8 @@ public:
         position_ = position;
         if (Clock::now() - lastSent_ >= kProgressInterval) Send();
     }
-    void SetFinishing(bool finishing) override {
-        if (finishing == heartbeat_.joinable()) return;
-        if (!finishing) {
-            heartbeat_.request_stop();
-            heartbeat_.join();
-            heartbeat_ = {};
-            return;
-        }
-        heartbeat_ = std::jthread([this](std::stop_token stop) {
-            std::unique_lock lock(mutex_);
-            while (!wake_.wait_for(lock, stop, kProgressInterval, [] { return false; })) {
-                if (stop.stop_requested()) return;
-                Send();
-            }
-        });
-    }
+    void SetLoading(bool loading) override { Beat(loading, Clock::now() + loadLimit_); }
+    void SetFinishing(bool finishing) override { Beat(finishing, Clock::time_point::max()); }
     void SetProgressText(const std::string&) override {}
     void CloseProgress() override {}
     // A pipe that no longer takes the progress has no reader: the program
@@ -74,12 +61,30 @@ public:
     bool CancelRequested() const override { return orphaned_; }
 
 private:
+    // Starts (`on`) or stops the thread that repeats the position until `until`.
+    void Beat(bool on, Clock::time_point until) {
+        if (on == heartbeat_.joinable()) return;
+        if (!on) {
+            heartbeat_.request_stop();
+            heartbeat_.join();
+            heartbeat_ = {};
+            return;
+        }
+        heartbeat_ = std::jthread([this, until](std::stop_token stop) {
+            std::unique_lock lock(mutex_);
+            while (!wake_.wait_for(lock, stop, kProgressInterval, [] { return false; })) {
+                if (stop.stop_requested() || Clock::now() >= until) return;
+                Send();
+            }
+        });
+    }
     // Sends the position; the caller holds mutex_.
     void Send() {
         lastSent_ = Clock::now();
         if (!WriteAllBytes(fd_, EncodeWorkerProgress(position_, length_))) orphaned_ = true;
     }
     int fd_;
+    std::chrono::milliseconds loadLimit_;
     int length_ = 0;
     int position_ = 0;
     std::atomic<bool> orphaned_ = false;
@@ -138,7 +143,7 @@ void ConversionWorker::Start(const WorkerJob& job, const std::string& outputPath
     outputPath_ = outputPath;
     startTime_ = lastProgress_ = Clock::now();
     child_ = ChildProcess::Start([&](int fd) {
-        PipeProgressUi ui(fd);
+        PipeProgressUi ui(fd, loadLimit_);
         PipeReport report(fd, EncodeWorkerReport);
         PipeReport notices(fd, EncodeWorkerNotice);
         // A crash in code that does not check its allocations says why, when the limit shows it.

@@ -48,6 +48,7 @@ struct Settings {
     int32_t crashAtBlock = 0;  // 0: never
     int32_t hangAtBlock = 0;   // 0: never
     int32_t blockDelayMs = 0;  // a slow synthesizer: each block takes this long
+    int32_t createDelayMs = 0;  // a slow start, as a large SoundFont loading: qnsmain takes this long
 };
 
 struct Record {
@@ -165,6 +166,8 @@ int32_t qnsmain(void) {
     g_settings.hangAtBlock = BlockFromEnvironment("QNSTEST_HANG_AT_BLOCK", g_settings.hangAtBlock);
     g_settings.blockDelayMs = BlockFromEnvironment("QNSTEST_BLOCK_DELAY_MS", g_settings.blockDelayMs);
     if (std::getenv("QNSTEST_EXHAUST_MEMORY") != nullptr) ExhaustMemory();
+    g_settings.createDelayMs = BlockFromEnvironment("QNSTEST_CREATE_DELAY_MS", g_settings.createDelayMs);
+    if (g_settings.createDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(g_settings.createDelayMs));
     int32_t handle = 0;
     if (!g_settings.failCreate) {
         for (int i = 0; i < kMaxInstances; ++i) {

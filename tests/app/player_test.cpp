@@ -262,6 +262,23 @@ TEST_F(PlayerTest, AModuleCrashOrHangEndsThePlaybackWithItsCause) {
     EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
 }
 
+TEST_F(PlayerTest, AModuleThatLoadsSlowlyStillPlaysButOneThatNeverStartsIsEnded) {
+    Open(WriteSong("song.mid", LongNoteSong()));
+    setenv("QNSTEST_CREATE_DELAY_MS", "2500", 1);  // read by the module in the worker
+    {
+        Player player(sink, std::chrono::seconds(1));
+        ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
+        PlayToEnd(player);
+        EXPECT_EQ(player.Status().failure, "");
+        EXPECT_GT(WithoutTrailingSilence(sink.played).size(), std::size_t{kSampleRate} * kFrameBytes);
+    }
+    Player player(sink, std::chrono::seconds(5), std::chrono::seconds(1));
+    ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
+    PlayToEnd(player);
+    unsetenv("QNSTEST_CREATE_DELAY_MS");
+    EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
+}
+
 TEST_F(PlayerTest, TheModulesStartHasALimitOfItsOwn) {
     // Before the first block the start's limit counts, after it the stall's:
     // a slow start under load is no stall, a hang at the start still ends.
