@@ -43,6 +43,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"tempo-to", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
     {"count-in", 0, Value::kRequired},
+    {"count-in-each", 0, Value::kNone},
     {"click-level", 0, Value::kRequired},
     {"drop-empty-bars", 0, Value::kNone},
     {"soundfont", 0, Value::kRequired},
@@ -203,6 +204,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto bars = ParseWholeNumber(text, 1, kMostCountInBars);
         if (!bars) return "count-in " + Quoted(text) + " is not 1 or 2 bars";
         request.countInBars = *bars;
+    } else if (definition.name == "count-in-each") {
+        request.countInEach = true;
     } else if (definition.name == "click-level") {
         const auto level = ParseDecimal(text, kSoftestClickDb, kLoudestClickDb);
         if (!level) return "click level " + Quoted(text) + " is not a number of dB from -40 to +6";
@@ -370,6 +373,8 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
     if (error.empty() && (request.tempoStep || request.tempoTo) && request.loopPasses < 2)
         error = Tr("--tempo-step and --tempo-to change the tempo from pass to pass: give --loop N (2 or more) with them");
     if (error.empty() && request.tempoStep && request.tempoTo) error = Tr("give --tempo-step or --tempo-to, not both");
+    if (error.empty() && request.countInEach && request.loopPasses < 2)
+        error = Tr("--count-in-each counts in every pass of a loop: give --loop N (2 or more) with it");
     if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version &&
         !request.listSoundFonts)
         error = "no input given";
@@ -438,6 +443,8 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --loop N          with --measures: play the section N times (1-99) in one
                         file, each pass starting with the song's state at A;
                         the pre-count comes before the first pass
+      --count-in-each   with --loop: the count-in before every pass, at the
+                        tempo of that pass
       --tempo-step P    with --loop: each pass P percentage points faster
                         than the one before, from --tempo
       --tempo-to Q      with --loop: the last pass at Q percent, the passes

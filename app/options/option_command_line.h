@@ -40,6 +40,7 @@ struct ConversionRequest {
     std::optional<int> tempoTo;          // --tempo-to, the last pass's percentage
     bool stems = false;                  // --stems
     int countInBars = 1;                 // --count-in
+    bool countInEach = false;            // --count-in-each
     double clickLevelDb = 0.0;           // --click-level
     bool dropEmptyBars = false;          // --drop-empty-bars
     // --soundfont as given (a path or an installed SoundFont's name); the

@@ -185,6 +185,7 @@ std::string CountInText(const ConversionRequest& request) {
     if (request.countInBars != 1) text += " count-in=" + std::to_string(request.countInBars);
     if (request.clickLevelDb != 0.0) text += " click-level=" + DecibelText(request.clickLevelDb);
     if (request.dropEmptyBars) text += " drop-empty-bars=on";
+    if (request.countInEach) text += " count-in-each=on";
     return text;
 }
 
