@@ -6,6 +6,7 @@
 #include "app/options/file_list.h"
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
+#include "app/options/rehearsal_plan.h"
 #include "app/options/shard_selection.h"
 #include "app/options/up_to_date.h"
 
@@ -18,7 +19,8 @@ std::optional<std::string> EnvironmentVariable(const char* name) {
 
 }  // namespace
 
-std::optional<ConversionPlan> PlanRequest(const ConversionRequest& request, std::string& error) {
+std::optional<ConversionPlan> PlanRequest(const ConversionRequest& request, std::string& error,
+                                          const SongPartsOpener& openParts) {
     std::optional<Shard> shard = request.shard;
     if (request.shardFromEnvironment) {
         shard = ShardFromEnvironment(EnvironmentVariable, request.shardCount, error);
@@ -34,10 +36,11 @@ std::optional<ConversionPlan> PlanRequest(const ConversionRequest& request, std:
     // the same name (" (2)" and the like) whichever shards run.
     ConversionPlan plan = PlanConversions(inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format), request.recursive);
     if (shard) KeepShard(plan, *shard);
+    if (!request.rehearsal.empty() && openParts) PlanRehearsals(plan, request, openParts);
     if (request.skipUpToDate && !request.force) {
-        const std::string fingerprint = OptionsFingerprint(request);
         for (PlannedFile& file : plan.files) {
             if (!file.error.empty()) continue;
+            const std::string fingerprint = FileOptionsFingerprint(request, file);
             const std::optional<InputStamp> stamp = StampInput(file.input, file.shardKey);
             std::string warning;
             file.upToDate = stamp && IsUpToDate(*stamp, file.output, fingerprint, warning);

@@ -8,9 +8,13 @@
 #include <string>
 
 #include "app/options/conversion_plan.h"
+#include "app/options/rehearsal_plan.h"
 
 struct ConversionRequest;
 
 // The plan of `request`, or nothing with the usage error in `error` (a file
-// list that cannot be read, shard variables missing or wrong).
-std::optional<ConversionPlan> PlanRequest(const ConversionRequest& request, std::string& error);
+// list that cannot be read, shard variables missing or wrong). With
+// --rehearsal and `openParts`, each song's outputs are its rehearsal takes
+// (see rehearsal_plan.h); without `openParts` (a listing) one per song.
+std::optional<ConversionPlan> PlanRequest(const ConversionRequest& request, std::string& error,
+                                          const SongPartsOpener& openParts = {});

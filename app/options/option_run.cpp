@@ -145,7 +145,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     std::string error;
     // The module is found first: the options records name it.
     const bool moduleFound = DiscoverSynthModule();
-    std::optional<ConversionPlan> plan = PlanRequest(request, error);
+    // Rehearsal takes are planned from each song's parts; a listing lists each song once.
+    const SongPartsOpener openParts = [&dlg](const std::string& input) -> std::optional<SongOptions> {
+        CollectingReport report;
+        OpenMidiFile(dlg, input, report);
+        if (!report.lines.empty() || dlg.m_strSongName.empty()) return std::nullopt;
+        return dlg.m_songOptions;
+    };
+    const bool listing = request.list || request.bars;
+    std::optional<ConversionPlan> plan = PlanRequest(request, error, listing ? SongPartsOpener() : openParts);
     if (!plan) {
         std::cerr << "ombrix: " << error << "; see ombrix --help\n";
         return kExitUsage;

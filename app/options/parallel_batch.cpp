@@ -259,6 +259,8 @@ private:
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
+        if (file.rehearsal)
+            ApplyRehearsalTake(*file.rehearsal, request_.rehearsalLevels.value_or(RehearsalLevels{}), dlg_.m_songOptions);
         for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
             notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
         for (const std::string& target : LevelTargetsNotFound(request_, dlg_.m_songOptions)) {
@@ -288,7 +290,7 @@ private:
                 notices.Report(kSilentNotice);
             }
         }
-        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file, result.stems);
     }
 
     // Removes the unfinished stems that an earlier run of this mix left when it was killed outright.
@@ -299,11 +301,11 @@ private:
     }
 
     // Writes the record that lets a later --skip-up-to-date run skip the file.
-    void Record(const InputStamp& stamp, const std::string& output, const std::vector<std::string>& stems) const {
+    void Record(const InputStamp& stamp, const PlannedFile& file, const std::vector<std::string>& stems) const {
         std::string reason;
-        if (!RecordOptions(stamp, output, stems, OptionsFingerprint(request_), reason)) {
+        if (!RecordOptions(stamp, file.output, stems, FileOptionsFingerprint(request_, file), reason)) {
             WriteErrorLine(Formatted(Tr("cannot write the record %s: %s (the file will be converted again next time)"),
-                                     OptionsRecordPath(output).c_str(), reason.c_str()));
+                                     OptionsRecordPath(file.output).c_str(), reason.c_str()));
         }
     }
 

@@ -211,6 +211,17 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            LoopText(request) + CountInText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
 }
 
+std::string FileOptionsFingerprint(const ConversionRequest& request, const PlannedFile& file) {
+    std::string fingerprint = OptionsFingerprint(request);
+    if (!file.rehearsal) return fingerprint;
+    const RehearsalTake& take = *file.rehearsal;
+    const RehearsalLevels levels = request.rehearsalLevels.value_or(RehearsalLevels{});
+    const std::string part = Escaped(take.part);
+    return fingerprint + "\nrehearsal=" + RehearsalKindName(take.kind) + " part=" + std::to_string(part.size()) + ":" + part +
+           " channels=" + std::to_string(take.channels) + " levels=" + DecibelText(levels.partDb) + "," +
+           DecibelText(levels.othersDb);
+}
+
 std::string OptionsRecordPath(const std::string& output) {
     const fs::path path(output);
     std::string name(1, '.');
