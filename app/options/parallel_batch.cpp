@@ -328,6 +328,9 @@ private:
         const PlannedFile& file = plan_.files[index];
         const Outcome& outcome = outcomes_[index];
         FileResult result{file.input, file.output, status, {}, 0, 0, 0};
+        result.levels = request_.levels;
+        result.rehearsal = file.rehearsal;
+        result.rehearsalLevels = request_.rehearsalLevels.value_or(RehearsalLevels{});
         if (status == FileStatus::kFailed) {
             result.cause = FailureCause(outcome.lines, OutputFormat());
             if (!outcome.detail.empty()) result.cause += " (" + outcome.detail + ")";
