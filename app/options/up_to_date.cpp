@@ -215,11 +215,13 @@ std::string FileOptionsFingerprint(const ConversionRequest& request, const Plann
     std::string fingerprint = OptionsFingerprint(request);
     if (!file.rehearsal) return fingerprint;
     const RehearsalTake& take = *file.rehearsal;
-    const RehearsalLevels levels = request.rehearsalLevels.value_or(RehearsalLevels{});
     const std::string part = Escaped(take.part);
-    return fingerprint + "\nrehearsal=" + RehearsalKindName(take.kind) + " part=" + std::to_string(part.size()) + ":" + part +
-           " channels=" + std::to_string(take.channels) + " levels=" + DecibelText(levels.partDb) + "," +
-           DecibelText(levels.othersDb);
+    fingerprint += "\nrehearsal=" + std::string(RehearsalKindName(take.kind)) + " part=" + std::to_string(part.size()) +
+                   ":" + part + " channels=" + std::to_string(take.channels);
+    // Only a loud take plays at the rehearsal levels.
+    if (take.kind != RehearsalKind::kLoud) return fingerprint;
+    const RehearsalLevels levels = request.rehearsalLevels.value_or(RehearsalLevels{});
+    return fingerprint + " levels=" + DecibelText(levels.partDb) + "," + DecibelText(levels.othersDb);
 }
 
 std::string OptionsRecordPath(const std::string& output) {

@@ -34,7 +34,7 @@ std::optional<InputStamp> StampInput(const std::string& path, const std::string&
 // as a second. Every option that changes them must be named here.
 std::string OptionsFingerprint(const ConversionRequest& request);
 // The fingerprint of one planned output: the request's, and for a rehearsal
-// take a third line with its part, kind, channels and levels.
+// take a third line with its kind, part and channels, and a loud take's levels.
 std::string FileOptionsFingerprint(const ConversionRequest& request, const PlannedFile& file);
 // The path of the record beside `output`.
 std::string OptionsRecordPath(const std::string& output);

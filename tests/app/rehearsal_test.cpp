@@ -219,8 +219,15 @@ TEST(RehearsalTakes, EachTakeAndItsLevelsRecordDifferentOptions) {
     prints.push_back(FileOptionsFingerprint(request, file));
     file.rehearsal->part = "Tenor";
     prints.push_back(FileOptionsFingerprint(request, file));
+    file.rehearsal->kind = RehearsalKind::kLoud;
+    prints.push_back(FileOptionsFingerprint(request, file));
     request.rehearsalLevels = RehearsalLevels{3, -3};
     prints.push_back(FileOptionsFingerprint(request, file));
+    // The levels play only in the loud takes.
+    file.rehearsal->kind = RehearsalKind::kMissing;
+    const std::string missing = FileOptionsFingerprint(request, file);
+    request.rehearsalLevels.reset();
+    EXPECT_EQ(FileOptionsFingerprint(request, file), missing);
     for (std::size_t i = 0; i < prints.size(); ++i) {
         for (std::size_t j = i + 1; j < prints.size(); ++j) EXPECT_NE(prints[i], prints[j]) << i << " " << j;
     }
