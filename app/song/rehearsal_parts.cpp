@@ -60,8 +60,8 @@ std::vector<RehearsalPart> SongRehearsalParts(const SongOptions& options) {
     }
     for (const FinderPart& part : kFinderParts) {
         const std::uint16_t channels = FinderChannels(options, part.kind);
-        const bool named = std::ranges::any_of(parts, [&part](const RehearsalPart& p) { return p.name == part.name; });
-        if (channels != 0 && (channels & ~voices) != 0 && !named) parts.push_back({std::string(part.name), channels});
+        // A choir's melody is its soprano, with whatever doubles it: no part of its own.
+        if (channels != 0 && (channels & voices) == 0) parts.push_back({std::string(part.name), channels});
     }
     return parts;
 }

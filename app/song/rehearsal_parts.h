@@ -18,8 +18,8 @@ struct RehearsalPart {
 
 // Every part of the opened song (`options` after the open): its voices by
 // their track names (soprano, alto, tenor, baritone, bass, in that order),
-// then the part finder's melody, bass, guitar and drums that are not
-// already all among the voices' channels.
+// then the part finder's melody, bass, guitar and drums that take none of
+// the voices' channels.
 std::vector<RehearsalPart> SongRehearsalParts(const SongOptions& options);
 
 // The part `name` stands for in the opened song: a voice ("alto", "Alt",

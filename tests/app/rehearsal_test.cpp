@@ -56,7 +56,7 @@ std::uint16_t Mask(std::initializer_list<int> channels) {
 
 TEST(RehearsalParts, AChoirsVoicesInScoreOrderThenThePartsTheFinderAddsBeyondThem) {
     SongOptions choir = Opened({{1, {"Bass"}}, {2, {"Tenor 1"}}, {3, {"Tenor 2"}}, {4, {"Alto"}}, {5, {"Soprano"}}, {6, {"Piano"}}});
-    choir.partChannels[PartKind::kMelody] = Mask({5});  // the soprano: no part of its own
+    choir.partChannels[PartKind::kMelody] = Mask({5, 6});  // the soprano and the piano doubling it: no part of its own
     choir.partChannels[PartKind::kBass] = Mask({1});
     std::vector<RehearsalPart> parts = SongRehearsalParts(choir);
     ASSERT_EQ(parts.size(), 4u);
