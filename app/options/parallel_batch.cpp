@@ -79,8 +79,9 @@ private:
 
 // The log line of a file written under a numbered name.
 std::string SavedAs(const PlannedFile& file) {
+    const std::string take = file.rehearsal ? RehearsalSuffix(*file.rehearsal) : std::string();
     const std::filesystem::path usual = std::filesystem::path(file.output).parent_path() /
-                                        (std::filesystem::path(file.input).stem().string() +
+                                        (std::filesystem::path(file.input).stem().string() + take +
                                          std::filesystem::path(file.output).extension().string());
     return SavedAsLine(std::filesystem::path(file.output).filename().string(), usual.filename().string());
 }

@@ -812,6 +812,14 @@ TEST_F(OptionRun, RehearsalTracksOfAFolderAreWrittenRecordedAndReportedOnePerTak
     EXPECT_NE(tenor.err.find("no part named tenor"), std::string::npos) << tenor.err;
     EXPECT_TRUE(fs::exists(root.path() + "/two/hymn - Alto loud.wav"));
     EXPECT_FALSE(fs::exists(root.path() + "/two/hymn - Tenor loud.wav"));
+
+    // Two songs of the same name: the second's takes are numbered, and the log says so by the take's usual name.
+    Song("Song.mid");
+    Song("Song.MID");
+    ASSERT_EQ(Ombrix("-q --rehearsal tenor '" + songs + "'").status, 0);
+    EXPECT_NE(ReadFileBytes(songs + "/Conv/CreateLog.log").find("Saved as Song (2) - All.wav (Song - All.wav is taken by another file)"),
+              std::string::npos)
+        << ReadFileBytes(songs + "/Conv/CreateLog.log");
 }
 
 }  // namespace
