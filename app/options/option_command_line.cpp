@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/options/output_choice.h"
+#include "app/options/practice_values.h"
 #include "platform/text.h"
 #include "platform/translation.h"
 #include "render/loudness.h"
@@ -79,10 +80,6 @@ constexpr std::string_view kFolderBatchSwitch = "-f";
 constexpr double kLowestLoudnessLufs = -70.0;
 constexpr double kHighestLoudnessLufs = -5.0;
 constexpr int kMaxTranspose = 12;
-constexpr int kMaxLoopPasses = 99;
-constexpr int kMostCountInBars = 2;
-constexpr double kSoftestClickDb = -40.0;
-constexpr double kLoudestClickDb = 6.0;
 
 // Built by appending: GCC 12 takes a literal prepended to a new string for
 // an overlapping copy (-Wrestrict, a false alarm).
@@ -159,7 +156,7 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         if (!levels) return Formatted(Tr("bad levels %s for --rehearsal-levels: give PART,OTHERS in dB from -60 to +12 (e.g. +6,-6)"), Quoted(text).c_str());
         request.rehearsalLevels = RehearsalLevels{levels->first, levels->second};
     } else if (definition.name == "tempo") {
-        const auto tempo = ParseWholeNumber(text, 1, 999);
+        const auto tempo = ParseTempoPercent(text);
         if (!tempo) return "tempo " + Quoted(text) + " is not a whole percentage from 1 to 999";
         request.tempoPercent = *tempo;
     } else if (definition.name == "precount") {
@@ -199,27 +196,27 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         }
         request.measures = range;
     } else if (definition.name == "loop") {
-        const auto passes = ParseWholeNumber(text, 1, kMaxLoopPasses);
+        const auto passes = ParseLoopPasses(text);
         if (!passes) return Formatted(Tr("passes %s for --loop are not a whole number from 1 to %d"), Quoted(text).c_str(), kMaxLoopPasses);
         request.loopPasses = *passes;
     } else if (definition.name == "tempo-step") {
-        const auto step = ParseSignedNumber(text, -998, 998);
+        const auto step = ParseTempoStep(text);
         if (!step) return Formatted(Tr("tempo step %s is not a whole number of percentage points"), Quoted(text).c_str());
         request.tempoStep = *step;
     } else if (definition.name == "tempo-to") {
-        const auto tempo = ParseWholeNumber(text, 1, 999);
+        const auto tempo = ParseTempoPercent(text);
         if (!tempo) return Formatted(Tr("tempo %s for --tempo-to is not a whole percentage from 1 to 999"), Quoted(text).c_str());
         request.tempoTo = *tempo;
     } else if (definition.name == "stems") {
         request.stems = true;
     } else if (definition.name == "count-in") {
-        const auto bars = ParseWholeNumber(text, 1, kMostCountInBars);
+        const auto bars = ParseCountInBars(text);
         if (!bars) return "count-in " + Quoted(text) + " is not 1 or 2 bars";
         request.countInBars = *bars;
     } else if (definition.name == "count-in-each") {
         request.countInEach = true;
     } else if (definition.name == "click-level") {
-        const auto level = ParseDecimal(text, kSoftestClickDb, kLoudestClickDb);
+        const auto level = ParseClickLevel(text);
         if (!level) return "click level " + Quoted(text) + " is not a number of dB from -40 to +6";
         request.clickLevelDb = *level;
     } else if (definition.name == "drop-empty-bars") {
@@ -381,10 +378,22 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
         }
     }
     if (error.empty() && request.shard && request.shardFromEnvironment) error = "give --shard or --shard-from-env, not both";
-    if (error.empty() && request.loopPasses > 1 && !request.measures) error = Tr("--loop plays a section: give --measures A-B with it");
-    if (error.empty() && (request.tempoStep || request.tempoTo) && request.loopPasses < 2)
-        error = Tr("--tempo-step and --tempo-to change the tempo from pass to pass: give --loop N (2 or more) with them");
-    if (error.empty() && request.tempoStep && request.tempoTo) error = Tr("give --tempo-step or --tempo-to, not both");
+    if (error.empty()) {
+        switch (CheckLoop(request.loopPasses, request.measures.has_value(), request.tempoStep.has_value(),
+                          request.tempoTo.has_value())) {
+            case LoopProblem::kNoSection:
+                error = Tr("--loop plays a section: give --measures A-B with it");
+                break;
+            case LoopProblem::kStepWithoutLoop:
+                error = Tr("--tempo-step and --tempo-to change the tempo from pass to pass: give --loop N (2 or more) with them");
+                break;
+            case LoopProblem::kStepAndLastTempo:
+                error = Tr("give --tempo-step or --tempo-to, not both");
+                break;
+            case LoopProblem::kNone:
+                break;
+        }
+    }
     if (error.empty() && request.rehearsalLevels && request.rehearsal.empty())
         error = Tr("--rehearsal-levels sets the levels of the rehearsal tracks: give --rehearsal PARTS with it");
     if (error.empty() && request.countInEach && request.loopPasses < 2)

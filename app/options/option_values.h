@@ -39,6 +39,7 @@ std::optional<int> ParseSignedNumber(std::string_view text, int low, int high);
 struct LevelRequest {
     std::string target;  // "3", "2,5-7", "bass", "Alto"...
     double db = 0;
+    bool operator==(const LevelRequest&) const = default;
 };
 constexpr double kLowestLevelDb = -60.0;
 constexpr double kHighestLevelDb = 12.0;

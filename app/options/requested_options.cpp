@@ -5,6 +5,7 @@
 #include <cctype>
 
 #include "app/options/option_command_line.h"
+#include "app/options/practice_values.h"
 #include "app/song/song_options_logic.h"
 #include "app/song/switch_board.h"
 
@@ -31,12 +32,7 @@ void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& option
     options.tempoPercent = request.tempoPercent;
     options.transpose = request.transpose;
     options.click = request.click;
-    for (const LevelRequest& level : request.levels) {
-        const ChannelSet channels = LevelTargetChannels(level.target, options);
-        for (int channel = 0; channel < kMidiChannels; ++channel) {
-            if (channels[channel]) options.levelDb[channel] = level.db;
-        }
-    }
+    ApplyLevels(request.levels, options);
     options.countInMeasures = request.countInBars;
     options.clickLevelDb = request.clickLevelDb;
     options.dropLeadingEmptyBars = request.dropEmptyBars;

@@ -15,6 +15,7 @@
 #include "ui/shell/file_dialogs.h"
 #include "ui/shell/pango_window_canvas.h"
 #include "ui/shell/practice_dialog.h"
+#include "ui/shell/sound_dialog.h"
 #include "ui/window/control_names.h"
 
 namespace {
@@ -161,6 +162,7 @@ void GtkMainWindow::BuildMenu() {
         return item;
     };
     add(gtk_menu_item_new_with_mnemonic(Tr("_Practice...")), MenuCommand::kPractice, GDK_KEY_p, GDK_CONTROL_MASK);
+    add(gtk_menu_item_new_with_mnemonic(Tr("_Sound...")), MenuCommand::kSound, GDK_KEY_comma, GDK_CONTROL_MASK);
     gtk_menu_shell_append(GTK_MENU_SHELL(menu_), gtk_separator_menu_item_new());
     keyUpItem_ = add(gtk_menu_item_new_with_mnemonic(Tr("Key _Up")), MenuCommand::kKeyUp, GDK_KEY_Up, GDK_CONTROL_MASK);
     keyDownItem_ =
@@ -182,6 +184,9 @@ void GtkMainWindow::OnMenuItem(GtkMenuItem* item, gpointer self) {
     switch (static_cast<MenuCommand>(GPOINTER_TO_INT(g_object_get_data(G_OBJECT(item), kMenuCommandKey)))) {
         case MenuCommand::kPractice:
             window->Post([window] { window->logic_.CommandPractice(); });
+            break;
+        case MenuCommand::kSound:
+            window->Post([window] { window->logic_.CommandSound(); });
             break;
         case MenuCommand::kKeyUp:
             practice.Transpose(1);
@@ -221,6 +226,9 @@ bool GtkMainWindow::OnControlKey(guint keyval) {
             return true;
         case GDK_KEY_p:
             Post([this] { logic_.CommandPractice(); });
+            return true;
+        case GDK_KEY_comma:
+            Post([this] { logic_.CommandSound(); });
             return true;
         case GDK_KEY_q:
         case GDK_KEY_w:
@@ -355,8 +363,13 @@ std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& fold
 
 void GtkMainWindow::ShowAbout() { RunAboutBox(GTK_WINDOW(window_)); }
 
-std::optional<PracticeSettings> GtkMainWindow::ChoosePractice(const PracticeSettings& current, int lastMeasure) {
-    return RunPracticeDialog(GTK_WINDOW(window_), current, lastMeasure);
+std::optional<SoundChoice> GtkMainWindow::ChooseSound(const SoundChoice& current) {
+    return RunSoundDialog(GTK_WINDOW(window_), current);
+}
+
+std::optional<PracticeSettings> GtkMainWindow::ChoosePractice(const PracticeSettings& current, const SongOptions& song,
+                                                             int lastMeasure) {
+    return RunPracticeDialog(GTK_WINDOW(window_), current, song, lastMeasure);
 }
 
 void GtkMainWindow::OpenFolder(const std::string& folder) {

@@ -42,7 +42,9 @@ public:
     void RepaintNow() override;
     void SetWaitCursor(bool busy) override;
     std::optional<std::string> ChooseMidiFile(const std::string& folder) override;
-    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) override;
+    std::optional<SoundChoice> ChooseSound(const SoundChoice& current) override;
+    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, const SongOptions& song,
+                                                   int lastMeasure) override;
     void ShowAbout() override;
     void OpenFolder(const std::string& folder) override;
     void Post(std::function<void()> task) override;
@@ -68,7 +70,7 @@ private:
     // The context menu, at the pointer for `event`, else at the focused control.
     void PopUpMenu(const GdkEvent* event);
     // The context menu's entries.
-    enum class MenuCommand { kPractice, kKeyUp, kKeyDown, kOriginalKey, kClick, kAbout };
+    enum class MenuCommand { kPractice, kSound, kKeyUp, kKeyDown, kOriginalKey, kClick, kAbout };
     void BuildWidgets();
     void BuildMenu();
     // The menu's entries as the key and click now stand.

@@ -1,5 +1,6 @@
-// The Practice dialog on GTK: the section, pre-count, click, key, tempo,
-// loudness and stems of the song, as the option command line sets them.
+// The Practice dialog on GTK: the section and its loop, tempo, key,
+// count-in, click, levels of parts, loudness and stems of the song, as the
+// option command line sets them.
 #pragma once
 
 #include <gtk/gtk.h>
@@ -8,6 +9,10 @@
 
 #include "ui/window/practice_settings.h"
 
-// Runs the dialog over `parent` with `current` for a song of `lastMeasure`
-// measures; the confirmed choices, or nothing on Cancel.
-std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const PracticeSettings& current, int lastMeasure);
+struct SongOptions;
+
+// Runs the dialog over `parent` with `current` for the opened song `song`
+// of `lastMeasure` measures; the confirmed choices, or nothing on Cancel.
+// A wrong value keeps the dialog open with a message that names it.
+std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const PracticeSettings& current,
+                                                  const SongOptions& song, int lastMeasure);

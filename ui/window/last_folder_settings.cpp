@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "app/startup/settings_file.h"
+#include "app/startup/sound_settings.h"
 #include "platform/known_folders.h"
 
 std::string DialogStartFolder(const std::string& remembered, const std::string& documents, const std::string& home) {
@@ -20,4 +21,15 @@ std::string ProgramLastFolderSettings::ReadLastFolder() {
 void ProgramLastFolderSettings::WriteLastFolder(std::string_view folder) {
     if (!::WriteLastFolder(folder))
         std::cerr << "ombrix: could not save the last folder in the settings file " << PerUserSettingsFile() << '\n';
+}
+
+SoundChoice ProgramLastFolderSettings::ReadSound() {
+    ResolveSettingsFolder();
+    return ReadSoundSettings(PerUserSettingsFile());
+}
+
+void ProgramLastFolderSettings::WriteSound(const SoundChoice& choice) {
+    ResolveSettingsFolder();
+    if (!WriteSoundSettings(choice, PerUserSettingsFile()))
+        std::cerr << "ombrix: could not save the sound in the settings file " << PerUserSettingsFile() << '\n';
 }

@@ -1,8 +1,11 @@
-// Where the window keeps the folder of the last opened song between runs.
+// Where the window keeps its settings between runs: the folder of the last
+// opened song and the sound it converts with.
 #pragma once
 
 #include <string>
 #include <string_view>
+
+#include "app/startup/sound_choice.h"
 
 class LastFolderSettings {
 public:
@@ -11,6 +14,10 @@ public:
     virtual std::string ReadLastFolder() = 0;
     // Remembers `folder` for the next run.
     virtual void WriteLastFolder(std::string_view folder) = 0;
+    // The SoundFont, reverb and chorus conversions use.
+    virtual SoundChoice ReadSound() = 0;
+    // Remembers `choice` for this and the next runs.
+    virtual void WriteSound(const SoundChoice& choice) = 0;
 };
 
 // Where the dialogs start: the `remembered` folder while it exists, else the
@@ -24,4 +31,6 @@ class ProgramLastFolderSettings final : public LastFolderSettings {
 public:
     std::string ReadLastFolder() override;
     void WriteLastFolder(std::string_view folder) override;
+    SoundChoice ReadSound() override;
+    void WriteSound(const SoundChoice& choice) override;
 };

@@ -2,11 +2,13 @@
 #include "ui/window/main_window.h"
 
 #include <algorithm>
+#include <cctype>
 #include <iterator>
 #include <optional>
 
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
+#include "app/startup/soundfont_catalog.h"
 #include "model/measure.h"
 #include "platform/known_folders.h"
 #include "platform/standard_error.h"
@@ -92,6 +94,7 @@ void MainWindow::OnInitDialog() {
         Switch(id)->SetEnabled(false);
     }
     dlg_.m_strLastFolder = settings_.ReadLastFolder();
+    sound_ = settings_.ReadSound();
     dlg_.m_strSongName.clear();
     tempo_.Reset();
     ResetSongOptions(options);
@@ -183,15 +186,34 @@ void MainWindow::CommandConvert() {
         host_.Messages().Report(kNoSongLoadedMessage);
         return;
     }
+    // A SoundFont that went away since it was chosen stops the conversion before the save dialog.
+    if (!sound_.soundFont.empty()) {
+        if (std::string problem = SoundFontProblem(sound_.soundFont); !problem.empty()) {
+            problem.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(problem.front())));
+            host_.Messages().Explain(Formatted(Tr("The SoundFont %s cannot be used."), sound_.soundFont.c_str()),
+                                     problem + ".\n" + Tr("Choose another one in the sound settings (Ctrl+,)."));
+            return;
+        }
+    }
     const std::optional<std::string> path = host_.Conversion().ChooseOutputFile(source.folder, source.name);
     OutputOptions choices;
-    choices.loudnessLufs = loudnessLufs_;
-    choices.stems = stems_;
+    choices.loudnessLufs = kept_.loudnessLufs;
+    choices.stems = kept_.stems;
+    // The worker's module plays with the chosen sound.
+    if (path) UseSoundChoice(sound_);
     if (path &&
         ConvertInWorker(source, renderSong_, *path, choices, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
         savedPath_ = *path;
         host_.InvalidateRect(kPracticeStatusRect);
+    }
+}
+
+void MainWindow::CommandSound() {
+    OnCaptureLost();
+    if (const std::optional<SoundChoice> chosen = host_.ChooseSound(sound_)) {
+        sound_ = *chosen;
+        settings_.WriteSound(sound_);
     }
 }
 
@@ -202,7 +224,7 @@ void MainWindow::CommandPractice() {
     }
     // The dialog takes the pointer and the keyboard: whatever is held is let go first.
     OnCaptureLost();
-    if (const std::optional<PracticeSettings> chosen = host_.ChoosePractice(CurrentPractice(), LastMeasure(dlg_.m_song)))
+    if (const std::optional<PracticeSettings> chosen = host_.ChoosePractice(CurrentPractice(), dlg_.m_songOptions, LastMeasure(dlg_.m_song)))
         ApplyPractice(*chosen);
 }
 
@@ -215,8 +237,15 @@ PracticeSettings MainWindow::CurrentPractice() {
     settings.click = practice_.Click();
     settings.transpose = options.transpose;
     settings.tempoPercent = options.tempoPercent;
-    settings.loudnessLufs = loudnessLufs_;
-    settings.stems = stems_;
+    settings.loopPasses = options.loopPasses;
+    if (options.loopTempoStep != 0) settings.tempoStep = options.loopTempoStep;
+    if (options.loopTempoTo != 0) settings.tempoTo = options.loopTempoTo;
+    settings.loudnessLufs = kept_.loudnessLufs;
+    settings.stems = kept_.stems;
+    settings.countInMeasures = kept_.countInMeasures;
+    settings.clickLevelDb = kept_.clickLevelDb;
+    settings.dropEmptyBars = kept_.dropEmptyBars;
+    settings.levels = kept_.levels;
     return settings;
 }
 
@@ -231,8 +260,11 @@ void MainWindow::ApplyPractice(const PracticeSettings& chosen) {
     practice_.Transpose(settings.transpose - options.transpose);
     options.tempoPercent = settings.tempoPercent;
     for (const PixelRect& cell : kTempoDigitRects) host_.InvalidateRect(cell);
-    loudnessLufs_ = settings.loudnessLufs;
-    stems_ = settings.stems;
+    options.loopPasses = settings.loopPasses;
+    options.loopTempoStep = settings.tempoStep.value_or(0);
+    options.loopTempoTo = settings.tempoTo.value_or(0);
+    kept_ = settings;
+    KeepForNextSong(kept_, options);
 }
 
 void MainWindow::OnPointerOverSwitch(int id) {
@@ -270,6 +302,7 @@ void MainWindow::RefreshAfterOpen(const std::string& path) {
     // The open reset the options; the pre-count stays what the switch shows, the click as chosen.
     options.preCount = State(SwitchId::kPreCount) != 0;
     practice_.AfterOptionsReset();
+    KeepForNextSong(kept_, options);
     EnableChannelSwitches(options, *this);
     songCaption_ = std::string(kWindowCaption) + " [" + FileNameOf(path) + "]";
     savedPath_.clear();
@@ -289,6 +322,7 @@ void MainWindow::ShowNoSong() {
     ResetSongOptions(options);
     options.preCount = preCount;
     practice_.AfterOptionsReset();
+    KeepForNextSong(kept_, options);
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         SetSwitchEnabled(SwitchId::kFirstVolumeDown + channel, false);
         SetSwitchEnabled(SwitchId::kFirstMute + channel, false);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/song/song_options_logic.h"
+#include "app/startup/sound_choice.h"
 #include "app/workers/conversion_worker.h"
 #include "ui/controls/bitmap_switch.h"
 #include "ui/window/practice_choices.h"
@@ -93,6 +94,10 @@ public:
     // The Practice dialog (with a song): every choice of the option command
     // line for this song, applied as the switches, arrows and keys apply them.
     void CommandPractice();
+    // The sound settings: the SoundFont, reverb and chorus every later
+    // conversion uses, kept in the settings file.
+    void CommandSound();
+    const SoundChoice& Sound() const { return sound_; }
     // The choices as they stand, and choices applied (bounded to the song).
     PracticeSettings CurrentPractice();
     void ApplyPractice(const PracticeSettings& settings);
@@ -141,8 +146,9 @@ private:
     std::optional<int> tempoKey_;  // the hardware code of the key holding an arrow
     std::string songCaption_ = kWindowCaption;  // the caption of the song shown
     std::string savedPath_;  // the file the song was last converted into, "" before
-    // The Practice dialog's choices of the file's level and stems, kept for the next song.
-    std::optional<double> loudnessLufs_;
-    bool stems_ = false;
+    // The Practice dialog's choices that stay for the next song (see KeepForNextSong).
+    PracticeSettings kept_;
+    // The sound conversions use, as the settings file keeps it.
+    SoundChoice sound_;
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
 };

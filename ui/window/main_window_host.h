@@ -7,11 +7,13 @@
 #include <optional>
 #include <string>
 
+#include "app/startup/sound_choice.h"
 #include "ui/window/client_area.h"
 #include "ui/window/practice_settings.h"
 #include "ui/window/window_timers.h"
 
 class ConversionUi;
+struct SongOptions;
 class WindowMessages;
 
 class MainWindowHost : public ClientArea, public WindowTimers {
@@ -24,9 +26,13 @@ public:
     virtual void SetWaitCursor(bool busy) = 0;
     // Asks the user for a MIDI file, starting in `folder`; nothing on cancel.
     virtual std::optional<std::string> ChooseMidiFile(const std::string& folder) = 0;
-    // The Practice dialog, showing `current` for a song of `lastMeasure`
-    // measures; the choices confirmed, or nothing on cancel.
-    virtual std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) = 0;
+    // The Practice dialog, showing `current` for the opened song `song` of
+    // `lastMeasure` measures; the choices confirmed, or nothing on cancel.
+    virtual std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, const SongOptions& song,
+                                                           int lastMeasure) = 0;
+    // The sound settings, showing `current`; the choice confirmed (its
+    // SoundFont checked), or nothing on cancel.
+    virtual std::optional<SoundChoice> ChooseSound(const SoundChoice& current) = 0;
     // Shows the About box and returns when it is closed.
     virtual void ShowAbout() = 0;
     // Shows `folder` in the desktop's file manager, without waiting for it.

@@ -2,7 +2,9 @@
 # The window as a screen reader sees it: under a virtual X server and a
 # private session bus (with the accessibility bus of at-spi2-core), an
 # AT-SPI client reads every control's name, role and state and works the
-# bass switch through its "click" action (read_controls.py).
+# bass switch through its "click" action (read_controls.py); then the
+# Practice dialog (Ctrl+P) and the sound settings (Ctrl+,) are opened and
+# their controls read (read_dialog.py).
 # Usage: window_atspi.sh <ombrix> <test module folder>
 # Exits 77 (skipped) when no X server, session bus or AT-SPI client is at hand.
 set -uo pipefail
@@ -12,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 skip=77
 
 if [ -z "${OMBRIX_ATSPI_INNER:-}" ]; then
-    for tool in xvfb-run dbus-run-session /usr/libexec/at-spi-bus-launcher; do
+    for tool in xvfb-run xdotool dbus-run-session /usr/libexec/at-spi-bus-launcher; do
         [ -x "$(command -v "$tool")" ] || { echo "SKIPPED: $tool is not installed"; exit $skip; }
     done
     /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIPPED: python3-pyatspi is not installed"; exit $skip; }
@@ -49,6 +51,23 @@ printf "MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\\x$(printf 
 pid=$!
 /usr/bin/python3 "$here/read_controls.py" "Ombrix Converter [song.mid]"
 status=$?
+# Opens a dialog from the main window with the keys $2 and reads it.
+read_dialog() {  # title keys role|name...
+    local title=$1 keys=$2 window
+    shift 2
+    window=$(xdotool search --name '^Ombrix Converter \[song.mid\]$' 2>/dev/null | head -1)
+    [ -n "$window" ] || { echo "FAIL: no main window for the $title dialog"; return 1; }
+    xdotool windowfocus --sync "$window" key "$keys" 2>/dev/null
+    /usr/bin/python3 "$here/read_dialog.py" "$title" "$@"
+}
+read_dialog Practice ctrl+p "check box|Only measures" "spin button|First measure" "spin button|Last measure" \
+    "check box|Repeat the section" "spin button|Passes" "text|Each pass faster by (points)" \
+    "text|or last pass's tempo (%)" "check box|Pre-count" "combo box|Count-in length" \
+    "check box|Drop the empty measures before the song" "check box|Click on every beat" "text|Click level (dB)" \
+    "text|Melody" "text|Guitar" "text|Bass" "text|Drums" "text|Other levels" "check box|Stems: one more file for each channel" \
+    "push button|OK" || status=1
+read_dialog Sound ctrl+comma "combo box|SoundFont" "push button|Other file..." "combo box|Reverb" "combo box|Chorus" \
+    "push button|OK" || status=1
 kill $pid 2>/dev/null
 wait $pid 2>/dev/null
 [ "$status" -eq 0 ] && echo "PASSED" || { cat "$work/err.txt"; exit 1; }

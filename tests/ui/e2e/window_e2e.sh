@@ -10,7 +10,9 @@
 # not MIDI and must show a message box. Later runs try a crash, a stall,
 # About and the tempo keys, a "+" whose Shift is let go first, a failed LOAD
 # that keeps the song, a 260-byte path, the key and click written as a FLAC
-# file, and the open dialog's size under a window manager.
+# file, the Practice dialog's count-in, click level, loop and level typed
+# with the keyboard, a SoundFont of the settings file that is gone, and the
+# open dialog's size under a window manager.
 # Usage: window_e2e.sh <ombrix> <test module folder> <resources folder>
 # Exits 77 (skipped) when no X server can be started.
 set -uo pipefail
@@ -40,9 +42,9 @@ touch "$work/started"
 # locale, English ones under any other (or none).
 case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
     ja_JP*) open_title='MIDIファイルを開く' save_title='オーディオファイルの保存'
-            progress_title='WAVに変換中' about_title='バージョン情報' ;;
+            progress_title='WAVに変換中' about_title='バージョン情報' practice_title='練習の設定' ;;
     *) open_title='Open a MIDI file' save_title='Save the audio file'
-       progress_title='Converting to WAV' about_title='About Ombrix Converter' ;;
+       progress_title='Converting to WAV' about_title='About Ombrix Converter' practice_title='Practice' ;;
 esac
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -438,6 +440,54 @@ if start_with_song QNSTEST_CALL_LOG="$work/keyed.log"; then
     done
     grep -q ' 4 643c90$' "$work/keyed.log" && fail "channel 1 sounded in the song's own key"
 fi
+
+# The Practice dialog through its mnemonics: two bars of count-in, the click
+# at -6 dB, empty bars dropped, the bass at -6 dB, the song's one measure
+# twice with the second pass 10 points faster; Enter confirms from a field.
+# The file and what the module was sent (levels change velocities and
+# volumes the test module's sound ignores) are the option command line's
+# with the same choices.
+if start_with_song QNSTEST_CALL_LOG="$work/dialog.log"; then
+    xdotool key ctrl+p
+    dialog=$(wait_window "^$practice_title\$") || fail "Ctrl+P opened no Practice dialog"
+    if [ -n "$dialog" ]; then
+        xdotool windowfocus --sync "$dialog"
+        xdotool key alt+i Down alt+v ctrl+a; xdotool type --delay 5 -- "-6"
+        xdotool key alt+d alt+b; xdotool type --delay 5 -- "-6"
+        xdotool key alt+m alt+r alt+f; xdotool type --delay 5 -- "+10"
+        xdotool key Return; sleep 0.3
+        [ -z "$(xdotool search --onlyvisible --name "^$practice_title\$" 2>/dev/null)" ] ||
+            fail "the Practice dialog stayed open after Enter"
+        xdotool windowfocus --sync "$window"; xdotool key ctrl+s
+        dialog=$(wait_window "$save_title") || fail "no save dialog after the Practice dialog"
+        xdotool windowfocus --sync "$dialog"; xdotool key ctrl+a; xdotool type --delay 5 "dialog.wav"; xdotool key Return
+        for _ in $(seq 100); do
+            [[ "$(xdotool getwindowname "$window" 2>/dev/null)" == *"$work/songs/dialog.wav"* ]] && break
+            sleep 0.1
+        done
+    fi
+    close_window "after the Practice dialog"
+    QNSTEST_CALL_LOG="$work/cli-dialog.log" "$program" --count-in 2 --click-level=-6 --drop-empty-bars --level bass=-6 --measures 1 \
+        --loop 2 --tempo-step 10 -q -o "$work/cli-dialog.wav" "$work/songs/song.mid" || fail "option command line status $?"
+    [ -s "$work/songs/dialog.wav" ] || fail "no file from the Practice dialog's choices"
+    cmp -s "$work/songs/dialog.wav" "$work/cli-dialog.wav" ||
+        fail "the Practice dialog's WAV differs from the option command line's"
+    [ -s "$work/dialog.log" ] && cmp -s "$work/dialog.log" "$work/cli-dialog.log" ||
+        fail "the module got other messages from the Practice dialog's choices than from the option command line's"
+fi
+
+# A SoundFont the settings file names that is gone: CONVERT shows a message
+# box before the save dialog, and writes nothing.
+cp "$XDG_CONFIG_HOME/Quorel/OMBRIX/Ombrix.ini" "$work/ini.saved"
+printf '[Sound]\nSoundFont=%s\n' "$work/gone.sf2" >>"$XDG_CONFIG_HOME/Quorel/OMBRIX/Ombrix.ini"
+if start_with_song; then
+    xdotool key ctrl+s
+    box=$(find_box) || fail "no message box for a SoundFont that is gone"
+    [ -n "$(xdotool search --onlyvisible --name "$save_title" 2>/dev/null)" ] && fail "a save dialog with a SoundFont that is gone"
+    [ -n "$box" ] && { xdotool windowfocus --sync "$box"; xdotool key Return; sleep 0.3; }
+    close_window "after a SoundFont that is gone"
+fi
+cp "$work/ini.saved" "$XDG_CONFIG_HOME/Quorel/OMBRIX/Ombrix.ini"
 
 # Without a registered module: the message box alone, then exit status 1
 # (not where the module is registered for the whole system).

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/song/ombrix_dlg.h"
+#include "model/song_options.h"
 #include "platform/translation.h"
 #include "sequencer/song_timeline.h"
 #include "ui/shell/gtk_main_window.h"
@@ -20,6 +21,7 @@
 #include "ui/shell/message_dialogs.h"
 #include "ui/shell/practice_dialog.h"
 #include "ui/shell/progress_window.h"
+#include "ui/shell/sound_dialog.h"
 #include "ui/window/check_open_path.h"
 #include "ui/window/format_titles.h"
 #include "ui/window/tempo_buttons.h"
@@ -450,9 +452,28 @@ TEST_F(GtkMainWindowTest, TabAndTheArrowsMoveTheFocusAndSpaceWorksTheSwitch) {
     EXPECT_TRUE(opensWith(GDK_KEY_Menu, GdkModifierType(0)));
 }
 
-// Answers the Practice dialog once it shows: sets its second spin button
-// (the last measure of the section) to `last` and its tempo to `tempo`, then
-// gives `response`.
+// The widget of `root` that screen readers name as the label `mnemonic` reads.
+GtkWidget* Named(GtkWidget* root, const char* mnemonic) {
+    GtkWidget* label = gtk_label_new_with_mnemonic(mnemonic);
+    g_object_ref_sink(label);
+    const std::string name = gtk_label_get_text(GTK_LABEL(label));
+    g_object_unref(label);
+    GtkWidget* found = nullptr;
+    std::function<void(GtkWidget*)> walk = [&](GtkWidget* widget) {
+        if (found) return;
+        const char* accessible = atk_object_get_name(gtk_widget_get_accessible(widget));
+        if (!GTK_IS_LABEL(widget) && accessible && name == accessible) found = widget;
+        if (!GTK_IS_CONTAINER(widget)) return;
+        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
+        for (GList* item = children; item; item = item->next) walk(GTK_WIDGET(item->data));
+        g_list_free(children);
+    };
+    walk(root);
+    return found;
+}
+
+// Answers the Practice dialog once it shows: sets its tempo to `tempo`,
+// then gives `response`.
 struct PracticeAnswer {
     int response;
     int tempo;
@@ -463,17 +484,8 @@ gboolean AnswerPractice(gpointer data) {
     auto* answer = static_cast<PracticeAnswer*>(data);
     GtkWidget* dialog = Toplevel(Tr("Practice"));
     if (!dialog || !gtk_widget_get_mapped(dialog)) return G_SOURCE_CONTINUE;
-    std::vector<GtkWidget*> spins;
-    std::function<void(GtkWidget*)> collect = [&](GtkWidget* widget) {
-        if (GTK_IS_SPIN_BUTTON(widget)) spins.push_back(widget);
-        if (!GTK_IS_CONTAINER(widget)) return;
-        GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-        for (GList* item = children; item; item = item->next) collect(GTK_WIDGET(item->data));
-        g_list_free(children);
-    };
-    collect(dialog);
-    // From, to, tempo, key, loudness.
-    if (spins.size() == 5u) gtk_spin_button_set_value(GTK_SPIN_BUTTON(spins[2]), answer->tempo);
+    if (GtkWidget* tempo = Named(dialog, Tr("_Tempo (%)")))
+        gtk_spin_button_set_value(GTK_SPIN_BUTTON(tempo), answer->tempo);
     answer->seen = true;
     gtk_dialog_response(GTK_DIALOG(dialog), answer->response);
     return G_SOURCE_REMOVE;
@@ -489,7 +501,7 @@ TEST(PracticeDialog, OkGivesTheChoicesShownAndCancelNothing) {
     current.loudnessLufs = -18.0;
     PracticeAnswer ok{GTK_RESPONSE_OK, 85};
     g_timeout_add(20, AnswerPractice, &ok);
-    const std::optional<PracticeSettings> chosen = RunPracticeDialog(nullptr, current, 8);
+    const std::optional<PracticeSettings> chosen = RunPracticeDialog(nullptr, current, SongOptions{}, 8);
     ASSERT_TRUE(ok.seen);
     ASSERT_TRUE(chosen.has_value());
     PracticeSettings expected = current;
@@ -497,6 +509,94 @@ TEST(PracticeDialog, OkGivesTheChoicesShownAndCancelNothing) {
     EXPECT_EQ(*chosen, expected);
     PracticeAnswer cancel{GTK_RESPONSE_CANCEL, 50};
     g_timeout_add(20, AnswerPractice, &cancel);
-    EXPECT_FALSE(RunPracticeDialog(nullptr, current, 8).has_value());
+    EXPECT_FALSE(RunPracticeDialog(nullptr, current, SongOptions{}, 8).has_value());
     EXPECT_TRUE(cancel.seen);
+}
+
+// Types a click level of +9 dB and a bass at -6 dB and presses OK; once
+// the dialog has said what is wrong, puts -6 dB in the click level and
+// presses OK again.
+struct TypedAnswer {
+    int step = 0;
+    bool stayedOpen = false;
+    bool saidWhy = false;
+};
+
+gboolean AnswerTyped(gpointer data) {
+    auto* answer = static_cast<TypedAnswer*>(data);
+    GtkWidget* dialog = Toplevel(Tr("Practice"));
+    if (!dialog || !gtk_widget_get_mapped(dialog)) return G_SOURCE_CONTINUE;
+    GtkWidget* clickLevel = Named(dialog, Tr("Click le_vel (dB)"));
+    GtkWidget* bass = Named(dialog, Tr("_Bass"));
+    GtkWidget* countIn = Named(dialog, Tr("Count-_in length"));
+    if (!clickLevel || !bass || !countIn) {
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_CANCEL);
+        return G_SOURCE_REMOVE;
+    }
+    if (answer->step++ == 0) {
+        gtk_entry_set_text(GTK_ENTRY(clickLevel), "+9");
+        gtk_entry_set_text(GTK_ENTRY(bass), "-6");
+        gtk_combo_box_set_active(GTK_COMBO_BOX(countIn), 1);
+        gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+        return G_SOURCE_CONTINUE;
+    }
+    answer->stayedOpen = true;
+    // The message sits in a label the dialog showed for it, the focus on the wrong field.
+    answer->saidWhy = gtk_widget_has_focus(clickLevel);
+    gtk_entry_set_text(GTK_ENTRY(clickLevel), "-6");
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    return G_SOURCE_REMOVE;
+}
+
+TEST(PracticeDialog, AWrongValueKeepsItOpenAndTheTypedChoicesComeBack) {
+    SKIP_WITHOUT_DISPLAY();
+    SongOptions song;
+    ResetSongOptions(song);
+    song.channelUsed[1] = 1;
+    song.partChannels[PartKind::kBass] = 1u << 1;
+    TypedAnswer answer;
+    g_timeout_add(20, AnswerTyped, &answer);
+    const std::optional<PracticeSettings> chosen = RunPracticeDialog(nullptr, PracticeSettings{}, song, 8);
+    EXPECT_TRUE(answer.stayedOpen);
+    EXPECT_TRUE(answer.saidWhy);
+    ASSERT_TRUE(chosen.has_value());
+    PracticeSettings expected;
+    expected.countInMeasures = 2;
+    expected.clickLevelDb = -6;
+    expected.levels = {{"bass", -6}};
+    EXPECT_EQ(*chosen, expected);
+}
+
+// Presses OK on the sound settings `wanted` times; from the second time on
+// it chooses the module's own SoundFont first.
+struct SoundAnswer {
+    int wanted = 1;
+    int presses = 0;
+};
+
+gboolean AnswerSound(gpointer data) {
+    auto* answer = static_cast<SoundAnswer*>(data);
+    GtkWidget* dialog = Toplevel(Tr("Sound"));
+    if (!dialog || !gtk_widget_get_mapped(dialog)) return G_SOURCE_CONTINUE;
+    if (answer->presses++ > 0) {
+        GtkWidget* font = Named(dialog, Tr("_SoundFont"));
+        if (font) gtk_combo_box_set_active_id(GTK_COMBO_BOX(font), "");
+    }
+    gtk_dialog_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
+    return answer->presses < answer->wanted ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+}
+
+TEST(SoundDialog, KeepsTheChoiceAndRefusesASoundFontThatIsGone) {
+    SKIP_WITHOUT_DISPLAY();
+    const SoundChoice plain{"", "hall", "0.25"};
+    SoundAnswer first;
+    g_timeout_add(20, AnswerSound, &first);
+    EXPECT_EQ(RunSoundDialog(nullptr, plain), plain);
+    EXPECT_EQ(first.presses, 1);
+    // A SoundFont that is gone: OK stays in the dialog until another is chosen.
+    SoundAnswer second{2};
+    g_timeout_add(20, AnswerSound, &second);
+    EXPECT_EQ(RunSoundDialog(nullptr, SoundChoice{"/nonexistent/Gone.sf2", "off", "on"}),
+              (SoundChoice{"", "off", "on"}));
+    EXPECT_EQ(second.presses, 2);
 }

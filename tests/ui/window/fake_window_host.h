@@ -69,7 +69,12 @@ public:
         openFolders.push_back(folder);
         return openChoice;
     }
-    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, int lastMeasure) override {
+    std::optional<SoundChoice> ChooseSound(const SoundChoice& current) override {
+        soundShown.push_back(current);
+        return soundChoice;
+    }
+    std::optional<PracticeSettings> ChoosePractice(const PracticeSettings& current, const SongOptions&,
+                                                   int lastMeasure) override {
         practiceShown.push_back(current);
         practiceMeasures = lastMeasure;
         return practiceChoice;
@@ -119,6 +124,8 @@ public:
     std::vector<PracticeSettings> practiceShown;
     int practiceMeasures = 0;
     std::optional<PracticeSettings> practiceChoice;
+    std::vector<SoundChoice> soundShown;
+    std::optional<SoundChoice> soundChoice;
     std::vector<std::string> openedFolders;
     std::vector<std::function<void()>> posted;
     FakeConversionUi conversion;
@@ -129,6 +136,10 @@ class FakeSettings : public LastFolderSettings {
 public:
     std::string ReadLastFolder() override { return stored; }
     void WriteLastFolder(std::string_view folder) override { written.emplace_back(folder); }
+    SoundChoice ReadSound() override { return sound; }
+    void WriteSound(const SoundChoice& choice) override { soundsWritten.push_back(choice); }
     std::string stored = "/home/user/songs";
     std::vector<std::string> written;
+    SoundChoice sound;
+    std::vector<SoundChoice> soundsWritten;
 };

@@ -12,6 +12,7 @@
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
 #include "app/options/requested_options.h"
+#include "app/startup/sound_choice.h"
 #include "app/song/ombrix_dlg.h"
 #include "app/song/open_midi_file.h"
 #include "model/measure.h"
@@ -648,6 +649,161 @@ TEST_F(WindowConversionTest, ThePracticeDialogsChoicesWriteTheCommandLinesBytes)
     EXPECT_EQ(window.CurrentPractice(), kept);
 }
 
+// Two empty 4/4 measures, then four with a piano and a bass note each.
+smftest::Bytes LateStartingSong() {
+    Chunk track;
+    track.At(0, {0xC1, 33});
+    for (int measure = 0; measure < 4; ++measure) {
+        track.NoteOn(measure == 0 ? 2 * 1920 : 0, 0, 60 + measure, 100).NoteOn(0, kBassChannel, 36, 100);
+        track.NoteOff(1920, 0, 60 + measure).NoteOff(0, kBassChannel, 36);
+    }
+    track.End();
+    return smftest::Smf(0, 480, {track});
+}
+
+TEST_F(WindowConversionTest, TheDialogsCountInLoopAndLevelsWriteTheCommandLinesBytes) {
+    const std::string song = WriteFile("late.mid", LateStartingSong());
+    Load(song);
+    PracticeSettings chosen;
+    chosen.firstMeasure = 4;
+    chosen.lastMeasure = 5;
+    chosen.loopPasses = 3;
+    chosen.tempoStep = 10;
+    chosen.tempoPercent = 80;
+    chosen.countInMeasures = 2;
+    chosen.click = true;
+    chosen.clickLevelDb = -6;
+    chosen.dropEmptyBars = true;
+    chosen.levels = {{"bass", -6}, {"1", 3}};
+    host.practiceChoice = chosen;
+    window.CommandPractice();
+    EXPECT_EQ(window.CurrentPractice(), chosen);
+    const std::string wav = Convert("loop.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+
+    const auto commandLine = [&](std::vector<std::string> arguments, const std::string& name) {
+        arguments.push_back(song);
+        const ParsedCommandLine parsed = ParseOptionCommandLine(arguments);
+        EXPECT_EQ(parsed.error, "");
+        COmbrixDlg cli;
+        CollectingReport report;
+        OpenMidiFile(cli, song, report);
+        ApplyRequestedOptions(parsed.request, cli.m_songOptions);
+        HeadlessConversionUi ui;
+        const std::string path = folder.path() + "/" + name;
+        ConvertSong(cli.ConversionInput(), renderSong, path, ui, report, RequestedOutput(parsed.request));
+        EXPECT_TRUE(report.lines.empty());
+        return Bytes(path);
+    };
+    const std::string expected =
+        commandLine({"--measures", "4-5", "--loop", "3", "--tempo-step", "+10", "--tempo", "80", "--count-in", "2",
+                     "--click", "--click-level=-6", "--drop-empty-bars", "--level", "bass=-6", "--level", "1=+3"},
+                    "cli-loop.wav");
+    EXPECT_GT(Bytes(wav).size(), 44u);
+    // (Compared as a truth value: a failure must not print megabytes.)
+    EXPECT_TRUE(Bytes(wav) == expected);
+    // The choices count: with one count-in bar the bytes differ.
+    EXPECT_FALSE(commandLine({"--measures", "4-5", "--loop", "3", "--tempo-step", "+10", "--tempo", "80", "--click",
+                              "--click-level=-6", "--drop-empty-bars", "--level", "bass=-6", "--level", "1=+3"},
+                             "cli-one-bar.wav") == expected);
+
+    // The whole song looped, from its first to its last measure, keeps its section.
+    chosen.firstMeasure = 1;
+    chosen.lastMeasure = 6;
+    chosen.tempoStep.reset();
+    chosen.tempoTo = 120;
+    host.practiceChoice = chosen;
+    window.CommandPractice();
+    EXPECT_EQ(window.CurrentPractice(), chosen);
+    EXPECT_TRUE(Bytes(Convert("whole.wav")) ==
+                commandLine({"--measures", "1-6", "--loop", "3", "--tempo-to", "120", "--tempo", "80", "--count-in", "2",
+                             "--click", "--click-level=-6", "--drop-empty-bars", "--level", "bass=-6", "--level", "1=+3"},
+                            "cli-whole.wav"));
+
+    // The next song starts without its section and loop; the count-in, the
+    // click's level, the dropped bars and the levels stay.
+    Load(song);
+    PracticeSettings kept;
+    kept.click = true;
+    kept.countInMeasures = 2;
+    kept.clickLevelDb = -6;
+    kept.dropEmptyBars = true;
+    kept.levels = chosen.levels;
+    EXPECT_EQ(window.CurrentPractice(), kept);
+    EXPECT_DOUBLE_EQ(dlg.m_songOptions.levelDb[kBassChannel], -6);
+    EXPECT_DOUBLE_EQ(dlg.m_songOptions.levelDb[0], 3);
+    EXPECT_EQ(dlg.m_songOptions.countInMeasures, 2);
+    EXPECT_TRUE(dlg.m_songOptions.dropLeadingEmptyBars);
+    EXPECT_EQ(dlg.m_songOptions.loopPasses, 1);
+}
+
+TEST_F(MainWindowTest, TheSoundIsReadAtTheStartAndKeptWhenChosen) {
+    EXPECT_EQ(window.Sound(), SoundChoice{});
+    FakeSettings kept;
+    kept.sound = {"/fonts/Piano.sf2", "hall", "off"};
+    MainWindow second{dlg, renderSong, host, kept};
+    second.OnInitDialog();
+    EXPECT_EQ(second.Sound(), kept.sound);
+    // Cancel keeps it; a choice is written at once.
+    second.CommandSound();
+    EXPECT_EQ(host.soundShown, std::vector<SoundChoice>{kept.sound});
+    EXPECT_TRUE(kept.soundsWritten.empty());
+    host.soundChoice = SoundChoice{"", "0.5", "on"};
+    second.CommandSound();
+    EXPECT_EQ(second.Sound(), *host.soundChoice);
+    EXPECT_EQ(kept.soundsWritten, std::vector<SoundChoice>{*host.soundChoice});
+}
+
+TEST_F(WindowConversionTest, AChosenSoundFontThatCannotBeUsedStopsTheConversionNamingIt) {
+    const std::string font = folder.path() + "/Gone.sf2";
+    host.soundChoice = SoundChoice{font, "room", "on"};
+    window.CommandSound();
+    for (const std::string& bytes : {std::string(), std::string("RIFF\x10\0\0\0WAVEfmt ", 16)}) {
+        std::filesystem::remove(font);
+        if (!bytes.empty()) std::ofstream(font, std::ios::binary) << bytes;  // not a SoundFont
+        host.messages.texts.clear();
+        host.messages.explanations.clear();
+        Convert("song.wav");
+        ASSERT_EQ(host.messages.texts.size(), 1u);
+        EXPECT_NE(host.messages.texts[0].find(font), std::string::npos);
+        EXPECT_NE(host.messages.explanations[0].find(bytes.empty() ? "does not exist" : "is not a SoundFont"),
+                  std::string::npos)
+            << host.messages.explanations[0];
+        // Before the save dialog: nothing asked, nothing written.
+        EXPECT_TRUE(host.conversion.asked.empty());
+        EXPECT_FALSE(std::filesystem::exists(folder.path() + "/song.wav"));
+    }
+}
+
+TEST_F(WindowConversionTest, TheModuleGetsTheChosenSoundAsTheCommandLineGivesIt) {
+    const std::string font = folder.path() + "/Piano Font.sf2";
+    std::ofstream(font, std::ios::binary) << std::string("RIFF\x10\0\0\0sfbkLIST", 16);
+    const std::string log = folder.path() + "/settings.log";
+    setenv("QNSTEST_SETTINGS_LOG", log.c_str(), 1);
+    const auto logged = [&log] {
+        std::ifstream in(log);
+        std::string text{std::istreambuf_iterator<char>(in), {}};
+        std::filesystem::remove(log);
+        return text;
+    };
+    // The defaults are written out, as the command line writes them.
+    Convert("plain.wav");
+    EXPECT_EQ(logged(), ModuleSettingsText(ParseOptionCommandLine({"song.mid"}).request.sound) + "--\n");
+
+    host.soundChoice = SoundChoice{font, "hall", "0.3"};
+    window.CommandSound();
+    const std::string wav = Convert("sound.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    ParsedCommandLine parsed =
+        ParseOptionCommandLine({"--soundfont", font, "--reverb", "hall", "--chorus", "0.3", "song.mid"});
+    ASSERT_EQ(parsed.error, "");
+    parsed.request.sound.soundFont = *parsed.request.soundFont;  // an absolute path: the run's resolution keeps it
+    EXPECT_EQ(logged(), ModuleSettingsText(parsed.request.sound) + "--\n");
+    unsetenv("QNSTEST_SETTINGS_LOG");
+    // The SoundFont reaches the module only: the bytes are those of the same song without it.
+    EXPECT_TRUE(Bytes(wav) == Bytes(folder.path() + "/plain.wav"));
+}
+
 TEST(PracticeSettings, AreBoundedToTheSong) {
     PracticeSettings settings;
     settings.firstMeasure = 3;
@@ -666,6 +822,19 @@ TEST(PracticeSettings, AreBoundedToTheSong) {
     settings.firstMeasure = 5;
     settings.lastMeasure = 2;  // before the start: that one measure
     EXPECT_EQ(BoundedPractice(settings, 8).lastMeasure, 5);
+    // A loop keeps a section of the whole song; without a section it goes, and its tempo change with it.
+    settings.firstMeasure = 1;
+    settings.lastMeasure = 8;
+    settings.loopPasses = 2;
+    settings.tempoTo = 120;
+    EXPECT_EQ(BoundedPractice(settings, 8).firstMeasure, 1);
+    EXPECT_EQ(BoundedPractice(settings, 8).tempoTo, 120);
+    settings.firstMeasure = 9;
+    EXPECT_EQ(BoundedPractice(settings, 8).loopPasses, 1);
+    EXPECT_EQ(BoundedPractice(settings, 8).tempoTo, std::nullopt);
+    settings.firstMeasure = 2;
+    settings.loopPasses = 1;  // one pass: no tempo change
+    EXPECT_EQ(BoundedPractice(settings, 8).tempoTo, std::nullopt);
 }
 
 TEST_F(MainWindowTest, ThePracticeDialogNeedsASongAndCancelChangesNothing) {
