@@ -1,6 +1,8 @@
 // Oversampled peak estimate, look-ahead gain curve and its application.
 #include "render/true_peak_limiter.h"
 
+#include "render/pcm_sample.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -41,16 +43,6 @@ std::array<Phase, kOversampling - 1> MakePhases() {
     return phases;
 }
 
-std::int16_t ReadSample(const std::uint8_t* at) {
-    return static_cast<std::int16_t>(static_cast<std::uint16_t>(at[0] | (at[1] << 8)));
-}
-
-void WriteSample(std::uint8_t* at, std::int16_t value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    at[0] = static_cast<std::uint8_t>(bits);
-    at[1] = static_cast<std::uint8_t>(bits >> 8);
-}
-
 }  // namespace
 
 std::vector<float> FramePeaks(std::span<const std::uint8_t> frames) {
@@ -61,7 +53,7 @@ std::vector<float> FramePeaks(std::span<const std::uint8_t> frames) {
     for (int c = 0; c < kChannels; ++c) {
         // The channel's samples with kHalfTaps - 1 zeros before and kHalfTaps after.
         for (std::size_t i = 0; i < count; ++i) {
-            channel[i + kHalfTaps - 1] = ReadSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale;
+            channel[i + kHalfTaps - 1] = ReadPcmSample(&frames[i * kBytesPerFrame + c * 2]) / kFullScale;
         }
         for (std::size_t i = 0; i < count; ++i) {
             const float* window = &channel[i];
@@ -128,10 +120,6 @@ void ApplyGainCurve(std::span<std::uint8_t> frames, double gain, const std::vect
     const std::size_t count = frames.size() / kBytesPerFrame;
     for (std::size_t i = 0; i < count; ++i) {
         const double factor = gain * (i < curve.size() ? curve[i] : 1.0f);
-        for (int c = 0; c < kChannels; ++c) {
-            std::uint8_t* at = &frames[i * kBytesPerFrame + c * 2];
-            const double scaled = std::round(ReadSample(at) * factor);
-            WriteSample(at, static_cast<std::int16_t>(std::clamp(scaled, -32768.0, 32767.0)));
-        }
+        for (int c = 0; c < kChannels; ++c) ScalePcmSample(&frames[i * kBytesPerFrame + c * 2], factor);
     }
 }

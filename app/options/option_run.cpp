@@ -180,7 +180,7 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitFailure;
     }
     // Every worker's module plays with the run's sound.
-    UseSoundChoice(request.sound);
+    UseSoundChoice(request.sound, request.stems);
     // What the planning of the whole library needed and no longer does (the
     // walk, the names, the other shards' files) is not mapped into every worker.
     ReturnFreedMemory();

@@ -40,3 +40,8 @@ std::optional<std::string> ConfigValue(const std::string& configText, std::strin
 // 0.0 to 1.0 (then `problem` says so, naming the file `configPath`).
 std::optional<double> GainFromConfig(const std::string& configText, const std::string& configPath,
                                      std::string& problem);
+
+// Whether `configText` asks for a synthesizer per MIDI channel
+// ("synthesizers = per-channel"), which renders whose parts must add up to
+// the whole ask for; otherwise every channel plays on one synthesizer.
+bool SynthesizerPerChannelFromConfig(const std::string& configText);

@@ -39,6 +39,7 @@ TEST(SoundChoiceTest, TheModuleIsToldEveryChoiceExplicitly) {
     EXPECT_EQ(ModuleSettingsText(SoundChoice{}), "reverb = room\nchorus = on\n");
     SoundChoice choice{"/fonts/My Font.sf3", "hall", "0.25"};
     EXPECT_EQ(ModuleSettingsText(choice), "soundfont = /fonts/My Font.sf3\nreverb = hall\nchorus = 0.25\n");
+    EXPECT_EQ(ModuleSettingsText(SoundChoice{}, true), "reverb = room\nchorus = on\nsynthesizers = per-channel\n");
 }
 
 TEST(SoundChoiceTest, TheCommandLineTakesTheSoundOptions) {

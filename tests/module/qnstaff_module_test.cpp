@@ -403,6 +403,114 @@ TEST_F(QnStaffModuleTest, TwoInstancesPlayIndependently) {
     EXPECT_EQ(Peak(Render(silent, 10)), 0);
 }
 
+// Instances asked, as stems' renders ask, for a synthesizer per channel.
+class QnStaffPerChannelTest : public QnStaffModuleTest {
+protected:
+    void SetUp() override {
+        setenv(kSettingsVariable, "synthesizers = per-channel\n", 1);
+        QnStaffModuleTest::SetUp();
+    }
+    void TearDown() override {
+        QnStaffModuleTest::TearDown();
+        unsetenv(kSettingsVariable);
+    }
+};
+
+// Messages of a performance, each sent before the block it stands at.
+struct TimedMessage {
+    int block;
+    uint32_t message;  // status | data1 << 8 | data2 << 16
+};
+
+// Each channel plays as if it were alone, so that the parts of a song
+// rendered one by one add up to the whole: a drum hit taking the voice a
+// finished note of another channel used sounds the same as in a voice
+// never used, and one channel's many notes take no voices from another.
+TEST_F(QnStaffPerChannelTest, TheChannelsOfASongAddUpToTheSongItself) {
+    std::vector<TimedMessage> piano = {{0, 0x000AB0}, {0, 0x7F07B0}};  // panned hard left, full volume
+    std::vector<TimedMessage> strings = {{0, 0x7F0AB1}, {0, 0x3001C1}};
+    std::vector<TimedMessage> drums;
+    for (int bar = 0; bar < 8; ++bar) {
+        const int block = bar * 30;
+        // Short notes whose voices end between the bars.
+        piano.push_back({block, 0x640090u | static_cast<uint32_t>(60 + bar) << 8});
+        piano.push_back({block + 2, 0x000080u | static_cast<uint32_t>(60 + bar) << 8});
+        drums.push_back({block + 25, 0x7F2699});  // snare, while nothing else sounds
+        drums.push_back({block + 28, 0x642A99});  // closed hi-hat
+    }
+    // Then 100 held notes on one channel and 40 on another: more than the
+    // 128 voices a synthesizer is asked for.
+    for (uint32_t key = 20; key < 120; ++key) piano.push_back({250, 0x500090u | key << 8});
+    for (uint32_t key = 40; key < 80; ++key) strings.push_back({255, 0x500091u | key << 8});
+    drums.push_back({260, 0x7F2699});
+    const int blocks = 290;
+
+    const auto play = [&](const std::vector<std::vector<TimedMessage>*>& parts) {
+        const int32_t synth = Open();
+        std::vector<TimedMessage> all;
+        for (const auto* part : parts) all.insert(all.end(), part->begin(), part->end());
+        std::stable_sort(all.begin(), all.end(), [](const TimedMessage& a, const TimedMessage& b) { return a.block < b.block; });
+        std::vector<float> left(kFrames), right(kFrames), sound;
+        float* buffers[2] = {left.data(), right.data()};
+        auto next = all.begin();
+        for (int block = 0; block < blocks; ++block) {
+            for (; next != all.end() && next->block == block; ++next) module_.sendShort(synth, 0, next->message);
+            module_.process(synth, buffers, kFrames);
+            for (int i = 0; i < kFrames; ++i) {
+                sound.push_back(left[i]);
+                sound.push_back(right[i]);
+            }
+        }
+        Close(synth);
+        return sound;
+    };
+    const std::vector<float> song = play({&piano, &strings, &drums});
+    const std::vector<float> pianoAlone = play({&piano});
+    const std::vector<float> stringsAlone = play({&strings});
+    const std::vector<float> drumsAlone = play({&drums});
+    ASSERT_EQ(song.size(), pianoAlone.size());
+    float largest = 0.0f;
+    float loudest = 0.0f;
+    for (std::size_t i = 0; i < song.size(); ++i) {
+        largest = std::max(largest, std::abs(pianoAlone[i] + stringsAlone[i] + drumsAlone[i] - song[i]));
+        loudest = std::max(loudest, std::abs(song[i]));
+    }
+    EXPECT_GT(loudest, 0.05f);
+    EXPECT_LT(largest, 1e-5f) << "the parts differ from the song by up to " << largest;
+}
+
+// A channel's synthesizer starts rendering at its first note; one whose first
+// note makes no sound (a key the drum kit has no sample for) starts earlier.
+// Either way the channel's block grid and effects stand where they would
+// had it rendered from the start, so its notes sound the same.
+TEST_F(QnStaffPerChannelTest, AChannelSoundsTheSameWhicheverNoteStartsItsSynthesizer) {
+    const auto play = [&](bool earlyKeyWithoutSound) {
+        const int32_t synth = Open();
+        Short(synth, 0xB9, 91, 127);  // full reverb and chorus sends
+        Short(synth, 0xB9, 93, 127);
+        if (earlyKeyWithoutSound) Short(synth, 0x99, 0, 100);
+        std::vector<float> left(kFrames), right(kFrames), sound;
+        float* buffers[2] = {left.data(), right.data()};
+        for (int block = 0; block < 150; ++block) {
+            if (block == 101) Short(synth, 0x99, 38, 127);  // a snare 101 blocks in, off the renderer's 64-frame grid
+            module_.process(synth, buffers, kFrames);
+            sound.insert(sound.end(), left.begin(), left.end());
+            sound.insert(sound.end(), right.begin(), right.end());
+        }
+        Close(synth);
+        return sound;
+    };
+    const std::vector<float> early = play(true);
+    const std::vector<float> late = play(false);
+    EXPECT_GT(*std::max_element(late.begin(), late.end()), 0.05f);
+    // The reverb keeps its lines off denormal numbers with a tiny offset of
+    // its own (near 1e-8): a synthesizer rendering without notes is not
+    // quite silent, far under one 16-bit step.
+    float largest = 0.0f;
+    for (std::size_t i = 0; i < early.size(); ++i) largest = std::max(largest, std::abs(early[i] - late[i]));
+    EXPECT_LT(largest, 1e-6f);
+}
+
 TEST_F(QnStaffModuleTest, WithoutTheThreadsVariableRenderingIsOnOneThread) {
     // Many voices on all channels, so that extra render threads would have
     // work; while another instance holds the SoundFont, as in a conversion

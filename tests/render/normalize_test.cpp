@@ -37,4 +37,14 @@ TEST(Normalize, SilenceStaysSilence) {
     EXPECT_EQ(bytes, Samples({0, 0, 0}));
 }
 
+TEST(Normalize, ScaledSamplesRoundToTheNearestValueAndStayInRange) {
+    auto bytes = Samples({3, -3, 5, -5, 30000, -30000});
+    ScaleSamples(bytes, 0.5);
+    // Halves round away from zero, as the nearest value does for them.
+    EXPECT_EQ(bytes, Samples({2, -2, 3, -3, 15000, -15000}));
+    auto loud = Samples({7, -7, 30000, -30000});
+    ScaleSamples(loud, 1.3);
+    EXPECT_EQ(loud, Samples({9, -9, 32767, -32768}));  // 9.1 is 9; the rest is held at the ends
+}
+
 }  // namespace

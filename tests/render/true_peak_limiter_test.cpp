@@ -102,6 +102,10 @@ TEST(TruePeakLimiter, TheCurveScalesEachFrameOnTopOfTheGain) {
     Put(expected, 0.5, -0.5);  // past the curve: the gain alone
     Put(expected, 0.5, -0.5);
     EXPECT_EQ(frames, expected);
+    // Each sample goes to the nearest value, within the 16-bit range.
+    std::vector<std::uint8_t> odd = {3, 0, 0xFD, 0xFF, 0x30, 0x75, 0xD0, 0x8A};  // 3, -3, 30000, -30000
+    ApplyGainCurve(odd, 1.5, {1.0f, 1.0f});
+    EXPECT_EQ(odd, (std::vector<std::uint8_t>{5, 0, 0xFB, 0xFF, 0xFF, 0x7F, 0x00, 0x80}));  // 4.5 is 5; held at the ends
 }
 
 TEST(Loudness, PeaksFarAboveTheLoudnessAreLimitedAndTheTargetIsMet) {

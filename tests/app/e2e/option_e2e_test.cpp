@@ -285,6 +285,16 @@ TEST_F(OptionRun, TheSoundChoiceReachesTheModuleThroughItsSettings) {
     EXPECT_EQ(ReadFileBytes(log), "reverb = room\nchorus = on\n--\n"
                                   "soundfont = " + font + "\nreverb = hall\nchorus = 0.25\n--\n"
                                   "reverb = 0\nchorus = off\n--\n");
+    // The mix and stems of a --stems run play each channel on a synthesizer
+    // of its own, so that the stems add up to the mix.
+    fs::remove(log);
+    ASSERT_EQ(Ombrix("-q --stems '" + songs + "/song.mid'", "QNSTEST_SETTINGS_LOG='" + log + "'").status, 0);
+    const std::string stemsRun = ReadFileBytes(log);
+    const std::string perChannel = "reverb = room\nchorus = on\nsynthesizers = per-channel\n--\n";
+    ASSERT_FALSE(stemsRun.empty());
+    for (std::size_t at = 0; at < stemsRun.size(); at += perChannel.size()) {
+        EXPECT_EQ(stemsRun.substr(at, perChannel.size()), perChannel);
+    }
 }
 
 TEST_F(OptionRun, ASoundFontThatCannotBeUsedStopsTheRunBeforeAnythingConverts) {
@@ -618,18 +628,32 @@ smftest::Bytes TwentyBars() {
     return smftest::Smf(0, 480, {part});
 }
 
-// The keys of the sounding note-ons on MIDI channel 1 in a test module call log.
-std::vector<int> KeysPlayed(const std::string& log) {
-    std::vector<int> keys;
+// A sounding note-on of a test module call log.
+struct LoggedNote {
+    int block;
+    int channel;  // 0-15
+    int key;
+};
+
+std::vector<LoggedNote> NotesOn(const std::string& log) {
+    std::vector<LoggedNote> notes;
     std::istringstream lines(log);
     int block = 0;
     int function = 0;
     std::string message;
     while (lines >> block >> function >> message) {
         const unsigned long value = std::stoul(message, nullptr, 16);
-        if (function == QNSTEST_SEND_SHORT && (value & 0xFF) == 0x90 && ((value >> 16) & 0xFF) > 0) {
-            keys.push_back(static_cast<int>((value >> 8) & 0xFF));
-        }
+        if (function != QNSTEST_SEND_SHORT || (value & 0xF0) != 0x90 || ((value >> 16) & 0x7F) == 0) continue;
+        notes.push_back({block, static_cast<int>(value & 0x0F), static_cast<int>((value >> 8) & 0x7F)});
+    }
+    return notes;
+}
+
+// The keys of the sounding note-ons on MIDI channel 1 in a test module call log.
+std::vector<int> KeysPlayed(const std::string& log) {
+    std::vector<int> keys;
+    for (const LoggedNote& note : NotesOn(log)) {
+        if (note.channel == 0) keys.push_back(note.key);
     }
     return keys;
 }
@@ -820,6 +844,43 @@ TEST_F(OptionRun, RehearsalTracksOfAFolderAreWrittenRecordedAndReportedOnePerTak
     EXPECT_NE(ReadFileBytes(songs + "/Conv/CreateLog.log").find("Saved as Song (2) - All.wav (Song - All.wav is taken by another file)"),
               std::string::npos)
         << ReadFileBytes(songs + "/Conv/CreateLog.log");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OptionRun, ASongWithoutADrumPartIsCountedInAndClickedOnTheDrumChannel) {
+    // Two bars of 4/4 at 120 BPM on channel 1 only, its first note on the downbeat.
+    Write("piano.mid", smftest::Smf(0, 480, {smftest::Chunk().Tempo(0, 500000).NoteOn(0, 0, 60, 100)
+                                                 .NoteOff(3840, 0, 60).End()}));
+    const std::string song = " '" + songs + "/piano.mid'";
+    const std::string log = root.path() + "/calls.log";
+    // Each conversion's clicks on channel 10 (before, and after, the piano's note).
+    const auto clicks = [&](const std::vector<LoggedNote>& notes) {
+        int pianoBlock = -1;
+        for (const LoggedNote& note : notes) {
+            if (note.channel == 0) pianoBlock = note.block;
+        }
+        std::pair<int, int> counted{0, 0};
+        for (const LoggedNote& note : notes) {
+            if (note.channel != 9) continue;
+            (note.block < pianoBlock ? counted.first : counted.second)++;
+        }
+        return counted;
+    };
+    for (const std::string options : {"", "--click"}) {
+        fs::remove(log);
+        const ProgramRun run = Ombrix("-q " + options + " -o '" + root.path() + "/piano.wav'" + song,
+                                      "QNSTEST_CALL_LOG='" + log + "'");
+        ASSERT_EQ(run.status, 0) << options << ": " << run.err;
+        const std::vector<LoggedNote> notes = NotesOn(ReadFileBytes(log));
+        // A bar of four clicks in front of the piano; with the click, one on each of its eight beats too.
+        EXPECT_EQ(clicks(notes), (std::pair<int, int>{4, options.empty() ? 0 : 8})) << options;
+    }
+    fs::remove(log);
+    ASSERT_EQ(Ombrix("-f'" + songs + "'", "QNSTEST_CALL_LOG='" + log + "'").status, 0);
+    EXPECT_EQ(clicks(NotesOn(ReadFileBytes(log))), (std::pair<int, int>{4, 0}));
 }
 
 }  // namespace

@@ -62,9 +62,16 @@ if [ ! -f "$fluid_module/QNStaff.so" ]; then
 fi
 register "$fluid_module" "$work/fluid-config"
 
-# Stems add up to the mix (the test module's sound does not add up).
+# Stems add up to the mix (the test module's sound does not add up): within
+# the 16-bit steps of the stems without the count-in, and within -60 dBFS
+# with the clicks on the drum channel.
+for song in CityShuffle.MID HarborJig.mid; do
+  XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --stems --no-precount -o "$work/mix.wav" "$examples/$song"
+  python3 "$here/stem_sum.py" -70 "$work/mix.wav" "$work"/mix/*.wav || fail "$song: the stems do not add up to the mix"
+  rm -r "$work/mix" "$work/mix.wav"
+done
 XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --stems -o "$work/mix.wav" "$examples/CityShuffle.MID"
-python3 "$here/stem_sum.py" "$work/mix.wav" "$work"/mix/*.wav || fail "the stems do not add up to the mix"
+python3 "$here/stem_sum.py" -60 "$work/mix.wav" "$work"/mix/*.wav || fail "the stems with the count-in do not add up to the mix"
 
 # Measures $1 with ffmpeg's ebur128 filter into $integrated and $peak;
 # check_loudness also fails unless it is within $2 +- 0.5 LUFS with its true
@@ -81,6 +88,23 @@ check_loudness() {
   python3 -c "import sys; sys.exit(0 if abs(float('$integrated') - $2) <= 0.5 else 1)" ||
     fail "$1: $integrated LUFS is not $2 +- 0.5"
 }
+
+# A level on the drums moves the drum stem by that much with the count-in
+# on (its clicks on the drum channel), and leaves the other stems alone.
+for level in 0 -6; do
+  XDG_CONFIG_HOME=$work/fluid-config "$ombrix" -q --stems --level "drums=$level" -o "$work/level$level.wav" \
+    "$examples/HarborJig.mid"
+done
+for stem in "$work"/level0/*.wav; do
+  name=$(basename "$stem")
+  [ "$name" = click.wav ] && continue
+  measure "$stem"; before=$integrated
+  measure "$work/level-6/$name"; after=$integrated
+  case "$name" in 10-*) expected=-6 ;; *) expected=0 ;; esac
+  python3 -c "import sys; sys.exit(0 if abs(($after) - ($before) - ($expected)) <= 0.3 else 1)" ||
+    fail "--level drums=-6 moved the stem $name from $before to $after LUFS"
+  echo "--level drums=-6: $name $before -> $after LUFS"
+done
 
 # Songs whose peaks stand far above their loudness (the click's attacks,
 # a target near the ceiling): the limiter holds the peaks and the target
