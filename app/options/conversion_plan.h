@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/options/input_walk.h"
+#include "app/options/rehearsal_take.h"
 
 // One input file of the run.
 struct PlannedFile {
@@ -22,6 +23,7 @@ struct PlannedFile {
     std::string renamed; // when the output got a new name: the file that holds the usual one
     std::string shardKey;  // the path relative to the root it was found under, which decides its shard
     bool upToDate = false; // its output is current (--skip-up-to-date): not converted again
+    std::optional<RehearsalTake> rehearsal = std::nullopt;  // the rehearsal track this output is (--rehearsal)
 };
 
 struct ConversionPlan {

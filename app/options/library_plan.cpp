@@ -33,21 +33,23 @@ std::optional<PlanInputs> ReadPlanInputs(const ConversionRequest& request, std::
 
 // The whole library is planned in every shard, so that each output gets
 // the same name (" (2)" and the like) whichever shards run.
-LibraryPlan::LibraryPlan(const ConversionRequest& request, const PlanInputs& inputs, bool markUpToDate)
+LibraryPlan::LibraryPlan(const ConversionRequest& request, const PlanInputs& inputs, bool markUpToDate,
+                         SongPartsOpener openParts)
     : request_(request), inputs_(inputs),
-      planner_(inputs.inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format), request.recursive) {
-    if (markUpToDate && request.skipUpToDate && !request.force) fingerprint_ = OptionsFingerprint(request);
-}
+      planner_(inputs.inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format), request.recursive),
+      openParts_(std::move(openParts)),
+      markUpToDate_(markUpToDate && request.skipUpToDate && !request.force) {}
 
 bool LibraryPlan::Next(ConversionPlan& piece) {
     if (!planner_.Next(piece)) return false;
     if (inputs_.shard) KeepShard(piece, *inputs_.shard);
-    if (fingerprint_.empty()) return true;
+    if (!request_.rehearsal.empty() && openParts_) PlanRehearsals(piece, request_, openParts_);
+    if (!markUpToDate_) return true;
     for (PlannedFile& file : piece.files) {
         if (!file.error.empty()) continue;
         const std::optional<InputStamp> stamp = StampInput(file.input, file.shardKey);
         std::string warning;
-        file.upToDate = stamp && IsUpToDate(*stamp, file.output, fingerprint_, warning);
+        file.upToDate = stamp && IsUpToDate(*stamp, file.output, FileOptionsFingerprint(request_, file), warning);
         if (!warning.empty()) piece.warnings.push_back(std::move(warning));
     }
     return true;

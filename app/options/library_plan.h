@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/options/conversion_plan.h"
+#include "app/options/rehearsal_plan.h"
 #include "app/options/shard_selection.h"
 
 struct ConversionRequest;
@@ -27,8 +28,12 @@ std::optional<PlanInputs> ReadPlanInputs(const ConversionRequest& request, std::
 class LibraryPlan {
 public:
     // The plan of `inputs` for `request`; with `markUpToDate`, the files whose
-    // outputs are current are marked. Both are borrowed for the object's lifetime.
-    LibraryPlan(const ConversionRequest& request, const PlanInputs& inputs, bool markUpToDate);
+    // outputs are current are marked. Both are borrowed for the object's
+    // lifetime. With --rehearsal and `openParts`, each song's outputs are its
+    // rehearsal takes (see rehearsal_plan.h); without `openParts` (a listing)
+    // one per song.
+    LibraryPlan(const ConversionRequest& request, const PlanInputs& inputs, bool markUpToDate,
+                SongPartsOpener openParts = {});
 
     // The next piece of this process's plan into `piece` (replaced; its
     // files may be none but its warnings). False at the end.
@@ -40,7 +45,8 @@ private:
     const ConversionRequest& request_;
     const PlanInputs& inputs_;
     ConversionPlanner planner_;
-    std::string fingerprint_;  // of the options, when up-to-date files are marked
+    SongPartsOpener openParts_;
+    bool markUpToDate_ = false;
 };
 
 // The whole plan of `inputs` at once.

@@ -198,8 +198,15 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     IgnoreBrokenPipes();
     RaiseOpenFileLimit();
     const auto start = std::chrono::steady_clock::now();
+    // Rehearsal takes are planned from each song's parts, as each folder comes.
+    const SongPartsOpener openParts = [&dlg](const std::string& input) -> std::optional<SongOptions> {
+        CollectingReport report;
+        OpenMidiFile(dlg, input, report);
+        if (!report.lines.empty() || dlg.m_strSongName.empty()) return std::nullopt;
+        return dlg.m_songOptions;
+    };
     // The plan is walked again, a folder at a time, as the run goes.
-    LibraryPlan plan(request, *inputs, true);
+    LibraryPlan plan(request, *inputs, true, openParts);
     PlanFeed feed{[&](ConversionPlan& piece) {
                       if (!plan.Next(piece)) return false;
                       CheckOutputs(piece, survey->outputFolders, request.stems);

@@ -84,8 +84,9 @@ private:
 
 // The log line of a file written under a numbered name.
 std::string SavedAs(const PlannedFile& file) {
+    const std::string take = file.rehearsal ? RehearsalSuffix(*file.rehearsal) : std::string();
     const std::filesystem::path usual = std::filesystem::path(file.output).parent_path() /
-                                        (std::filesystem::path(file.input).stem().string() +
+                                        (std::filesystem::path(file.input).stem().string() + take +
                                          std::filesystem::path(file.output).extension().string());
     return SavedAsLine(std::filesystem::path(file.output).filename().string(), usual.filename().string());
 }
@@ -309,6 +310,8 @@ private:
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
+        if (file.rehearsal)
+            ApplyRehearsalTake(*file.rehearsal, request_.rehearsalLevels.value_or(RehearsalLevels{}), dlg_.m_songOptions);
         for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
             notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
         for (const std::string& target : LevelTargetsNotFound(request_, dlg_.m_songOptions)) {
@@ -338,7 +341,7 @@ private:
                 notices.Report(kSilentNotice);
             }
         }
-        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file, result.stems);
     }
 
     // Removes the unfinished stems that an earlier run of this mix left when it was killed outright.
@@ -349,11 +352,11 @@ private:
     }
 
     // Writes the record that lets a later --skip-up-to-date run skip the file.
-    void Record(const InputStamp& stamp, const std::string& output, const std::vector<std::string>& stems) const {
+    void Record(const InputStamp& stamp, const PlannedFile& file, const std::vector<std::string>& stems) const {
         std::string reason;
-        if (!RecordOptions(stamp, output, stems, OptionsFingerprint(request_), reason)) {
+        if (!RecordOptions(stamp, file.output, stems, FileOptionsFingerprint(request_, file), reason)) {
             WriteErrorLine(Formatted(Tr("cannot write the record %s: %s (the file will be converted again next time)"),
-                                     OptionsRecordPath(output).c_str(), reason.c_str()));
+                                     OptionsRecordPath(file.output).c_str(), reason.c_str()));
         }
     }
 
@@ -376,6 +379,9 @@ private:
         const PlannedFile& file = At(index).file;
         const Outcome& outcome = At(index).outcome;
         FileResult result{file.input, file.output, status, {}, 0, 0, 0};
+        result.levels = request_.levels;
+        result.rehearsal = file.rehearsal;
+        result.rehearsalLevels = request_.rehearsalLevels.value_or(RehearsalLevels{});
         if (status == FileStatus::kFailed) {
             result.cause = FailureCause(outcome.lines, OutputFormat());
             if (!outcome.detail.empty()) result.cause += " (" + outcome.detail + ")";

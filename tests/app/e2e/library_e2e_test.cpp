@@ -187,10 +187,10 @@ TEST_F(LibraryRun, TheReportHasOneLinePerInputWithItsFiguresAndCause) {
         run.out.find(R"({"input":"lib/bad.mid","output":"lib/Conv/bad.wav","status":"failed","cause":"not a Standard MIDI File",)"
                      R"("audio_seconds":0,"cpu_seconds":)");
     ASSERT_NE(bad, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(R"(,"bytes_written":0,"sound":{"module":)", bad), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"(,"bytes_written":0,"levels":[],"rehearsal":null,"sound":{"module":)", bad), std::string::npos) << run.out;
     const std::string good = run.out.substr(run.out.find(R"({"input":"lib/good.mid")"));
     EXPECT_NE(good.find(R"("status":"converted","cause":"","audio_seconds":)"), std::string::npos) << good;
-    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + ",\"sound\":"), std::string::npos);
+    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + ",\"levels\":[],\"rehearsal\":null,\"sound\":"), std::string::npos);
     EXPECT_EQ(run.err, "lib/bad.mid: not a Standard MIDI File\n");
 }
 

@@ -824,6 +824,73 @@ TEST_F(OptionRun, RemovingAPartTheSongDoesNotHaveSaysSoAndStillConverts) {
     EXPECT_EQ(japanese.err, "ombrix: bass パートが " + songs + "/tune.mid に見つかりません。何も取り除いていません\n");
 }
 
+// Two voices named by their tracks, each a note on its own channel.
+smftest::Bytes TwoVoices() {
+    using smftest::Chunk;
+    Chunk alto;
+    alto.Text(0, 0x03, "Alto").NoteOn(0, 0, 67, 100).NoteOff(960, 0, 67).End();
+    Chunk bass;
+    bass.Text(0, 0x03, "Basso").NoteOn(0, 1, 48, 100).NoteOff(960, 1, 48).End();
+    return smftest::Smf(1, 480, {Chunk().Tempo(0, 500000).End(), alto, bass});
+}
+
+TEST_F(OptionRun, RehearsalTracksOfAFolderAreWrittenRecordedAndReportedOnePerTake) {
+    fs::create_directories(songs + "/choir");
+    Write("choir/hymn.mid", TwoVoices());
+    const std::string run = "-r -q --skip-up-to-date --rehearsal all --format flac --report '" + root.path() +
+                            "/run.jsonl' -o '" + root.path() + "/out' '" + songs + "'";
+    const ProgramRun first = Ombrix(run);
+    ASSERT_EQ(first.status, 0) << first.err;
+    const std::vector<std::string> takes = {"hymn - Alto loud.flac", "hymn - Alto missing.flac", "hymn - Bass loud.flac",
+                                            "hymn - Bass missing.flac", "hymn - All.flac"};
+    for (const std::string& take : takes) EXPECT_TRUE(fs::exists(root.path() + "/out/choir/" + take)) << take;
+    // Report lines come as the takes finish: each found by its output.
+    const auto lineOf = [&](const std::string& take) {
+        std::istringstream report(ReadFileBytes(root.path() + "/run.jsonl"));
+        for (std::string line; std::getline(report, line);) {
+            if (line.find("/out/choir/" + take + "\"") != std::string::npos) return line;
+        }
+        return std::string();
+    };
+    for (const std::string& take : takes) EXPECT_NE(lineOf(take).find(R"("status":"converted")"), std::string::npos) << take;
+    EXPECT_NE(lineOf(takes[0]).find(R"("rehearsal":{"kind":"loud","part":"Alto","part_db":6,"others_db":-6})"),
+              std::string::npos)
+        << lineOf(takes[0]);
+    EXPECT_NE(lineOf(takes[3]).find(R"("rehearsal":{"kind":"missing","part":"Bass"})"), std::string::npos) << lineOf(takes[3]);
+    EXPECT_NE(lineOf(takes[4]).find(R"("rehearsal":{"kind":"all","part":null})"), std::string::npos) << lineOf(takes[4]);
+
+    // Every take is current on the next run; other levels make the loud takes again.
+    ASSERT_EQ(Ombrix(run).status, 0);
+    const std::string again = ReadFileBytes(root.path() + "/run.jsonl");
+    EXPECT_EQ(std::count(again.begin(), again.end(), '\n'), 5);
+    EXPECT_EQ(again.find(R"("status":"converted")"), std::string::npos) << again;
+    ASSERT_EQ(Ombrix(run + " --rehearsal-levels +3,-3").status, 0);
+    const std::string louder = ReadFileBytes(root.path() + "/run.jsonl");
+    std::istringstream louderLines(louder);
+    int converted = 0;
+    for (std::string line; std::getline(louderLines, line);) {
+        const bool loud = line.find(R"("kind":"loud")") != std::string::npos;
+        EXPECT_EQ(line.find(R"("status":"converted")") != std::string::npos, loud) << line;
+        converted += loud ? 1 : 0;
+    }
+    EXPECT_EQ(converted, 2);
+
+    // A part the song lacks is said, and its other takes are made.
+    const ProgramRun tenor = Ombrix("-q --rehearsal tenor,alto -o '" + root.path() + "/two/' '" + songs + "/choir/hymn.mid'");
+    EXPECT_EQ(tenor.status, 0);
+    EXPECT_NE(tenor.err.find("no part named tenor"), std::string::npos) << tenor.err;
+    EXPECT_TRUE(fs::exists(root.path() + "/two/hymn - Alto loud.wav"));
+    EXPECT_FALSE(fs::exists(root.path() + "/two/hymn - Tenor loud.wav"));
+
+    // Two songs of the same name: the second's takes are numbered, and the log says so by the take's usual name.
+    Song("Song.mid");
+    Song("Song.MID");
+    ASSERT_EQ(Ombrix("-q --rehearsal tenor '" + songs + "'").status, 0);
+    EXPECT_NE(ReadFileBytes(songs + "/Conv/CreateLog.log").find("Saved as Song (2) - All.wav (Song - All.wav is taken by another file)"),
+              std::string::npos)
+        << ReadFileBytes(songs + "/Conv/CreateLog.log");
+}
+
 }  // namespace
 
 namespace {
