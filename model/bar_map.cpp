@@ -2,6 +2,7 @@
 #include "model/bar_map.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "model/measure.h"
 #include "model/song_container.h"
@@ -71,6 +72,33 @@ std::vector<Bar> LayOutBars(std::vector<MeterChange> changes, int endTick) {
 
 std::vector<Bar> SongBars(SongContainer& song, int endTick) {
     if (!song.fileMeters.empty()) return LayOutBars(song.fileMeters, endTick);
+    return MeasureTrackBars(song, endTick);
+}
+
+BarPlace PlaceOfTick(const std::vector<Bar>& bars, int tick) {
+    const auto after = std::upper_bound(bars.begin(), bars.end(), tick,
+                                        [](int at, const Bar& bar) { return at < bar.start; });
+    if (bars.empty()) {
+        const int whole = std::max(tick, 0);
+        return {whole / kTicksPerWhole + 1, whole % kTicksPerWhole};
+    }
+    if (after == bars.begin()) return {1, 0};
+    const Bar& bar = *std::prev(after);
+    const int length = bar.length > 0 ? bar.length : kTicksPerWhole;
+    if (after != bars.end() || tick < bar.start + length) return {bar.number, tick - bar.start};
+    const int beyond = (tick - bar.start) / length;
+    return {bar.number + beyond, tick - bar.start - beyond * length};
+}
+
+int BarStartTick(const std::vector<Bar>& bars, int number) {
+    if (bars.empty()) return (std::max(number, 1) - 1) * kTicksPerWhole;
+    if (number <= bars.front().number) return bars.front().start;
+    if (number <= bars.back().number) return bars[static_cast<std::size_t>(number - bars.front().number)].start;
+    const Bar& last = bars.back();
+    return last.start + (number - last.number) * (last.length > 0 ? last.length : kTicksPerWhole);
+}
+
+std::vector<Bar> MeasureTrackBars(SongContainer& song, int endTick) {
     std::vector<Bar> bars;
     for (int measure = 1;; ++measure) {
         const int start = MeasureToTick(song, measure);

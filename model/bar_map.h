@@ -44,6 +44,20 @@ std::vector<Bar> LayOutBars(std::vector<MeterChange> changes, int endTick);
 // The song's bars up to `endTick`: from the file's meters when the import
 // kept them, else from the measure track.
 std::vector<Bar> SongBars(SongContainer& song, int endTick);
+// The measure track's measures as bars, up to `endTick`.
+std::vector<Bar> MeasureTrackBars(SongContainer& song, int endTick);
+
+// Where a tick falls among bars: the number of the bar that starts at or
+// before it, and the ticks from that bar's start.
+struct BarPlace {
+    int number = 1;
+    int offset = 0;
+};
+// Past the last of `bars` (or with none), bars as long as the last (4/4)
+// go on; before the first, the first holds the tick.
+BarPlace PlaceOfTick(const std::vector<Bar>& bars, int tick);
+// The tick bar `number` starts at, counted on as PlaceOfTick does.
+int BarStartTick(const std::vector<Bar>& bars, int number);
 // The time-signature byte of a measure-track measure exactly as long as the
 // bar (its own meter when the byte can hold it); nothing when none is.
 std::optional<std::uint8_t> MeasureByteFor(const Bar& bar);

@@ -54,6 +54,8 @@ struct SongOptions {
     std::int32_t loopPasses = 1;
     std::int32_t loopTempoStep = 0;
     std::int32_t loopTempoTo = 0;
+    // The count-in comes before every pass of a loop, not only the first.
+    bool countInEachPass = false;
     // Each channel's loudness change in dB (0: as the song plays it).
     std::array<double, kMidiChannels> levelDb{};
     // The names of the tracks that play on each channel, as the song gives them.

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -178,6 +179,21 @@ void ChildProcess::CloseInput() {
 }
 
 void ChildProcess::ReadMessages(std::string& into) { ReadAvailable(messageFd_, into); }
+
+void ChildProcess::ReadSomeMessages(std::string& into, std::size_t most) {
+    if (messageFd_ < 0 || most == 0) return;
+    const std::size_t before = into.size();
+    into.resize(before + most);
+    ssize_t n = 0;
+    do {
+        n = ::read(messageFd_, into.data() + before, most);
+    } while (n < 0 && errno == EINTR);
+    into.resize(before + static_cast<std::size_t>(std::max<ssize_t>(n, 0)));
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)) {
+        ::close(messageFd_);
+        messageFd_ = -1;
+    }
+}
 void ReadAvailableBytes(int& fd, std::string& into) { ReadAvailable(fd, into); }
 void ChildProcess::ReadErrors(std::string& into) { ReadAvailable(errorFd_, into); }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <span>
 #include <string>
@@ -57,6 +58,10 @@ public:
     // without waiting; closes a pipe at its end.
     void ReadMessages(std::string& into);
     void ReadErrors(std::string& into);
+    // Appends at most `most` bytes of the message pipe, without waiting; a
+    // reader that takes only what it is ready for leaves the rest in the
+    // pipe, which keeps a streaming child from running further ahead.
+    void ReadSomeMessages(std::string& into, std::size_t most);
     // True when both pipes are at their end.
     bool PipesClosed() const { return messageFd_ < 0 && errorFd_ < 0; }
     // Ends the child at once (SIGKILL).

@@ -8,3 +8,9 @@ std::optional<FileIdentity> IdentifyFile(const std::string& path) {
     if (::stat(path.c_str(), &info) != 0) return std::nullopt;
     return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
 }
+
+bool HasOtherNames(const std::string& path) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return false;
+    return S_ISLNK(info.st_mode) || info.st_nlink > 1;
+}

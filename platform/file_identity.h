@@ -16,3 +16,6 @@ struct FileIdentity {
 // The identity of the file `path` names (links followed), or nothing when
 // there is no such file.
 std::optional<FileIdentity> IdentifyFile(const std::string& path);
+// Whether the file `path` may be reached under another name too: it is a
+// symbolic link, or a file with more than one hard link.
+bool HasOtherNames(const std::string& path);

@@ -190,7 +190,11 @@ void BecomeWorkerProcess() {
 void SetWorkerStopGrace(std::chrono::milliseconds grace) { g_graceMs = static_cast<sig_atomic_t>(grace.count()); }
 
 DeferredInterrupt::DeferredInterrupt() { g_deferDepth = g_deferDepth + 1; }
-DeferredInterrupt::~DeferredInterrupt() { g_deferDepth = g_deferDepth - 1; }
+DeferredInterrupt::~DeferredInterrupt() {
+    g_deferDepth = g_deferDepth - 1;
+    // A signal after this point is handled at once; one before it is seen here.
+    if (g_deferDepth == 0 && g_stopSignal != 0) ExitAfterInterrupt(g_stopSignal);
+}
 
 int PendingInterrupt() { return g_stopSignal; }
 
@@ -198,6 +202,14 @@ void ExitAfterInterrupt(int signalNumber) {
     StopWorkers();  // those still watched; the deferred loop has usually ended them already
     if (!RemoveWatchedFiles(true)) WriteText("ombrix: interrupted\n");
     ::_exit(kExitBySignalBase + signalNumber);
+}
+
+void HoldStopSignalsInWorker() {
+    if (!g_isWorker) return;
+    sigset_t set;
+    sigemptyset(&set);
+    for (const int signalNumber : kStopSignals) sigaddset(&set, signalNumber);
+    ::sigprocmask(SIG_BLOCK, &set, nullptr);
 }
 
 bool UnfinishedFile::Watch(const std::string& path) {

@@ -37,7 +37,9 @@ void SetWorkerStopGrace(std::chrono::milliseconds grace);
 // the workers are told to stop (SIGTERM) and PendingInterrupt() names the
 // signal, so that the program's loop can finish its bookkeeping (write the
 // entries of what finished) and then call ExitAfterInterrupt. A second stop
-// signal still ends the program at once.
+// signal still ends the program at once. When the last one ends with a stop
+// signal pending that no one acted on, the program exits as ExitAfterInterrupt
+// does: a stop that came just as the work ended is never lost.
 class DeferredInterrupt {
 public:
     DeferredInterrupt();
@@ -52,6 +54,12 @@ int PendingInterrupt();
 // Removes the watched unfinished files, says so on standard error and
 // exits with 128 + `signalNumber`.
 [[noreturn]] void ExitAfterInterrupt(int signalNumber);
+
+// In a worker process whose last output is about to be put in place: stop
+// signals from now on no longer end it, so that it always reports the file
+// it has written (it is only exiting then; its parent waits for it when
+// stopping). Does nothing in any other process.
+void HoldStopSignalsInWorker();
 
 // A worker process to stop when the program is interrupted: the handler
 // sends it SIGTERM and waits a bounded time for it to end, so that the

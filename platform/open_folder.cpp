@@ -95,6 +95,7 @@ std::vector<FolderEntry> OpenFolder::Entries(std::error_code& error) const {
         if (::fstatat(fd_, entry->d_name, &info, 0) == 0) {
             found.isDirectory = S_ISDIR(info.st_mode);
             found.identity = IdentityOf(info);
+            found.links = static_cast<std::uint64_t>(info.st_nlink);
         }
         entries.push_back(std::move(found));
     }

@@ -3,6 +3,7 @@
 // system read every folder above it again for each step.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -17,6 +18,7 @@ struct FolderEntry {
     // The file or folder it is (links followed); nothing for a link that
     // leads nowhere or an entry that vanished.
     std::optional<FileIdentity> identity;
+    std::uint64_t links = 0;  // the hard links to the file it is (links followed); 0 with no identity
 };
 
 class OpenFolder {

@@ -28,6 +28,11 @@ public:
     virtual void SetProgressText(const std::string& text) = 0;
     // Hides and destroys the progress window.
     virtual void CloseProgress() = 0;
+    // With true: the module is being bound and loads its sounds, which
+    // reports no position and can take a minute for a large compressed
+    // SoundFont on a busy machine; until false, the user interface shows
+    // that the conversion is alive.
+    virtual void SetLoading(bool loading) { (void)loading; }
     // With true: the song is rendered, and measuring, levelling and encoding
     // it follow, which report no position and take minutes for a long song;
     // until false, the user interface shows that the conversion is alive.

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/interrupt_cleanup.h"
 #include "platform/standard_error.h"
 #include "platform/system_reason.h"
 #include "platform/text.h"
@@ -134,6 +135,12 @@ double TruePeakCeilingFor(AudioFormat format) {
     return kTruePeakCeilingDbtp;
 }
 
+// True when the finished song is levelled (at a fixed gain as it comes,
+// or at one measured on the whole song), false when it is written as rendered.
+bool Levelled(const OutputOptions& output) {
+    return output.peakDbfs || output.loudnessLufs || output.gain;
+}
+
 // The levelling of a fixed gain, limited when `output` asks for it.
 Levelling GivenLevelling(const OutputOptions& output) {
     Levelling levelling;
@@ -181,23 +188,25 @@ private:
     ChunkedBuffer<std::uint8_t> samples_;
 };
 
-// The time after the render in which the held song is measured, levelled
-// and encoded, shown to `ui` as such.
-class FinishingPhase {
+// A phase of the conversion that reports no position, shown to `ui` as
+// such through `show` (SetLoading, SetFinishing) while it lasts.
+class SilentPhase {
 public:
-    explicit FinishingPhase(ConversionUi& ui) : ui_(ui) { ui_.SetFinishing(true); }
-    ~FinishingPhase() { ui_.SetFinishing(false); }
-    FinishingPhase(const FinishingPhase&) = delete;
-    FinishingPhase& operator=(const FinishingPhase&) = delete;
+    using Show = void (ConversionUi::*)(bool);
+    SilentPhase(ConversionUi& ui, Show show) : ui_(ui), show_(show) { (ui_.*show_)(true); }
+    ~SilentPhase() { (ui_.*show_)(false); }
+    SilentPhase(const SilentPhase&) = delete;
+    SilentPhase& operator=(const SilentPhase&) = delete;
 
 private:
     ConversionUi& ui_;
+    Show show_;
 };
 
 // Renders the song into the file, `written` counting the bytes of samples
-// and `audible` telling whether any written sample sounds. A fixed gain
-// levels each block as it comes; a level measured on the song holds the
-// whole song first.
+// and `audible` telling whether any written sample sounds. A song written
+// as rendered and one at a fixed gain are written block by block as they
+// come; a level measured on the song holds the whole song first.
 BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int length, ConversionUi& ui,
                         const OutputOptions& output, const std::string& path, ConversionResult& done) {
     const FramesSink write = [&](std::span<const std::uint8_t> frames) {
@@ -205,23 +214,29 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
         done.audible = done.audible || HasAudibleSample(frames);
         return file.WriteFrames(frames);
     };
-    // The limiter's factors are kept for the stems, which take the mix's.
-    std::shared_ptr<GainCurve> curve = output.stems ? std::make_shared<GainCurve>() : nullptr;
     std::size_t taken = 0;  // bytes of samples taken from the render
     const auto lengthCut = [&](std::span<const std::uint8_t> frames) {
         if (output.lengthBytes) frames = frames.first(std::min(frames.size(), *output.lengthBytes - taken));
         taken += frames.size();
         return frames;
     };
+    if (!Levelled(output)) {
+        const BlocksResult rendered = RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
+            return write(lengthCut(frames));
+        });
+        if (rendered != BlocksResult::kWritten || !output.lengthBytes || taken >= *output.lengthBytes) return rendered;
+        const std::vector<std::uint8_t> silence(*output.lengthBytes - taken, 0);
+        taken += silence.size();
+        return write(silence) ? BlocksResult::kWritten : BlocksResult::kWriteFailed;
+    }
+    // The limiter's factors are kept for the stems, which take the mix's.
+    std::shared_ptr<GainCurve> curve = output.stems ? std::make_shared<GainCurve>() : nullptr;
     const auto keep = [&]() {
         if (curve && curve->Size() > 0) done.gainCurve = std::move(curve);
     };
-    if (output.gain || (!output.peakDbfs && !output.loudnessLufs)) {
-        Levelling levelling;
-        if (output.gain) {
-            levelling = GivenLevelling(output);
-            done.gain = levelling.gain;
-        }
+    if (output.gain) {
+        const Levelling levelling = GivenLevelling(output);
+        done.gain = levelling.gain;
         LevelledFrames levelled(levelling, curve.get());
         const BlocksResult rendered = RenderBlocks(block, length, ui, [&](std::span<const std::uint8_t> frames) {
             return levelled.Add(lengthCut(frames), write);
@@ -242,7 +257,8 @@ BlocksResult RenderInto(AudioOutput& file, std::vector<std::uint8_t>& block, int
         return true;
     });
     if (rendered != BlocksResult::kWritten) return rendered;
-    const FinishingPhase finishing(ui);
+    // The held song is measured, levelled and encoded.
+    const SilentPhase finishing(ui, &ConversionUi::SetFinishing);
     if (output.lengthBytes) song.PadTo(*output.lengthBytes);
     LevelledFrames levelled(MeasuredLevelling(song, output, path, done), curve.get());
     if (!song.Drain([&](std::span<const std::uint8_t> piece) { return levelled.Add(piece, write); }) ||
@@ -269,8 +285,15 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
     }
     OutputOptions stemOutput;
     stemOutput.encoding = output.encoding;
-    stemOutput.gain = mix.gain;
-    stemOutput.gainCurve = mix.gainCurve;
+    if (Levelled(output)) {
+        stemOutput.gain = mix.gain;
+        stemOutput.gainCurve = mix.gainCurve;
+    } else {
+        // A curve that never went below 1 was not kept: the stems take 1 throughout.
+        auto factors = std::make_shared<std::vector<float>>(mix.gainCurve ? mix.gainCurve->Size() : 0);
+        if (mix.gainCurve) mix.gainCurve->CopyOut(0, *factors);
+        stemOutput.mixCurve = std::move(factors);
+    }
     stemOutput.lengthBytes = mix.bytes;
     stemOutput.tellChanges = false;
     const std::vector<Stem> stems = PlanStems(source.options, prepared.soundingChannels, prepared.clicksSound,
@@ -281,6 +304,7 @@ void ConvertStems(const ConversionSource& source, SongContainer& renderSong, con
             const SongOptions options = StemOptions(source.options, stems[index]);
             OutputOptions own = stemOutput;
             own.clicks = stems[index].clicks;
+            own.lastFile = output.lastFile && index + 1 == stems.size();
             const ConversionSource stemSource{source.song, options, source.folder, source.name};
             return ConvertSong(stemSource, renderSong, stemPath(stems[index]), ui, stemReport, own).written;
         });
@@ -333,7 +357,21 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         RenderSessionGuard session;
         int bufferBytes = 0;
         int framesPerBlock = 0;
-        const int length = BeginRender(renderSong, bufferBytes, framesPerBlock);
+        // A song written as rendered is raised and kept under the format's
+        // true-peak ceiling; one levelled afterwards is held as the module
+        // made it, only kept from passing full scale.
+        const bool levelled = Levelled(output);
+        RenderLimit limit;
+        limit.gain = levelled ? 1.0 : kAsRenderedGain;
+        limit.ceilingDbtp = levelled ? kFullScaleDbtp : TruePeakCeilingFor(output.encoding.format);
+        limit.recordCurve = !levelled && output.stems;
+        if (output.mixCurve) limit.curve = output.mixCurve.get();
+        if (!levelled) done.gain = kAsRenderedGain;
+        int length = 0;
+        {
+            const SilentPhase loading(ui, &ConversionUi::SetLoading);
+            length = BeginRender(renderSong, bufferBytes, framesPerBlock, kNormalTempoPercent, limit);
+        }
         if (length < 0) {
             file.Abandon();
             report.Report(kInitializationFailedMessage);
@@ -347,11 +385,18 @@ ConversionResult ConvertSong(const ConversionSource& source, SongContainer& rend
         }
         std::vector<std::uint8_t> block(static_cast<std::size_t>(bufferBytes));
         result = RenderInto(file, block, length, ui, output, *path, done);
+        // The stems of a song written as rendered take its gain and its limiter's curve.
+        if (limit.recordCurve && !RenderCurve().empty()) {
+            auto curve = std::make_shared<GainCurve>();
+            curve->Append(RenderCurve());
+            done.gainCurve = std::move(curve);
+        }
     }
     if (result == BlocksResult::kCancelled) {
         file.Abandon();
         return done;
     }
+    if (output.lastFile && !output.stems) HoldStopSignalsInWorker();
     if (result != BlocksResult::kWritten || !file.Finish()) {
         file.Abandon();
         report.Report(kWaveFileFailedMessage);

@@ -58,6 +58,10 @@ struct OutputOptions {
     // With `gain` and no curve: peaks that the gain would push over the
     // true-peak ceiling are limited.
     bool limitPeaks = false;
+    // Without a level: instead of a limiter of its own, the song written
+    // as rendered takes these factors for its frames (1 past their end), as
+    // the stems of such a mix take the mix's.
+    std::shared_ptr<const std::vector<float>> mixCurve;
     AudioEncoding encoding;
     // Besides the mix, a file per used channel in a folder beside it (see stems.h).
     bool stems = false;
@@ -71,6 +75,10 @@ struct OutputOptions {
     // The file holds exactly this many bytes of samples, silence added or
     // the rest left out (a stem lasts as long as its mix).
     std::optional<std::size_t> lengthBytes;
+    // False when more files of the conversion follow this one (the mix and
+    // every stem but the last): a worker process finishes and reports its
+    // last file even when it is told to stop while putting it in place.
+    bool lastFile = true;
 };
 
 // What a conversion did to the song's level.

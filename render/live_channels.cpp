@@ -18,6 +18,8 @@ constexpr std::uint32_t kAllSoundOff = 120;  // and the channel-mode messages ab
 constexpr std::int16_t kUnknown = -1;
 constexpr std::uint8_t kDefaultVolume = 100;  // the General MIDI starting volume
 constexpr int kChannelMask = 0x0F;
+constexpr int kLowestMovedKey = 1;  // key 0 is never a moved note's
+constexpr int kHighestKey = 127;
 
 std::uint32_t Message(std::uint32_t status, int channel, std::uint32_t first, std::uint32_t second) {
     return status | static_cast<std::uint32_t>(channel) | (first << 8) | (second << 16);
@@ -32,6 +34,7 @@ std::uint8_t Halved(std::uint8_t volume) {
 
 LiveChannels::LiveChannels(const SynthModule& module, std::bitset<256> exempt) : module_(module), exempt_(exempt) {
     volume_.fill(kDefaultVolume);
+    for (auto& keys : playedKey_) keys.fill(kAsWritten);
     for (auto& values : controllers_) values.fill(kUnknown);
     program_.fill(kUnknown);
     pressure_.fill(kUnknown);
@@ -78,6 +81,7 @@ void LiveChannels::SendVolume(int channel) const {
 
 void LiveChannels::Set(const SongOptions& options) {
     for (int channel = 0; channel < kMidiChannels; ++channel) {
+        pitched_[channel] = options.drumChannel[channel] == 0;
         const bool mute = options.mute[channel] != 0;
         const bool down = options.volumeDown[channel] != 0;
         const bool downChanged = down != down_[channel];
@@ -99,10 +103,27 @@ void LiveChannels::Set(const SongOptions& options) {
     }
 }
 
+void LiveChannels::SetTranspose(int semitones) { shift_ = semitones; }
+
+int LiveChannels::Played(int channel, int key, bool noteOn) {
+    std::int8_t& played = playedKey_[channel][key];
+    if (!noteOn) {
+        // A note ends on the key it started on, whatever the shift is now.
+        const int ended = played == kAsWritten ? key : played;
+        played = kAsWritten;
+        return ended;
+    }
+    const int moved = pitched_[channel] ? key + shift_ : key;
+    // A note moved out of the sounding range is left out, as the song's
+    // preparation leaves it out.
+    played = moved >= kLowestMovedKey && moved <= kHighestKey ? static_cast<std::int8_t>(moved) : kLeftOut;
+    return played;
+}
+
 void LiveChannels::Pass(std::uint32_t message, int part) {
     const std::uint32_t status = message & 0xF0;
     const int channel = static_cast<int>(message) & kChannelMask;
-    const std::uint32_t first = (message >> 8) & 0x7F;
+    std::uint32_t first = (message >> 8) & 0x7F;
     const std::uint32_t second = (message >> 16) & 0x7F;
     // The clicks are heard whatever is muted.
     if (part >= 0 && part < static_cast<int>(exempt_.size()) && exempt_[static_cast<std::size_t>(part)]) {
@@ -112,6 +133,12 @@ void LiveChannels::Pass(std::uint32_t message, int part) {
     const bool noteOn = status == kNoteOn && second > 0;
     if (status != kNoteOn && status != kNoteOff) Remember(status, channel, first, second);
     if (muted_[channel]) return;
+    if (status == kNoteOn || status == kNoteOff) {
+        const int key = Played(channel, static_cast<int>(first), noteOn);
+        if (key < 0) return;
+        first = static_cast<std::uint32_t>(key);
+        message = Message(status, channel, first, second);
+    }
     if (noteOn) {
         // A turned-down channel that sets no volume before its first note starts at half the default.
         if (down_[channel] && !volumeSent_[channel]) {

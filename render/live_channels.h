@@ -5,7 +5,8 @@
 // volumes of turned-down ones, so that a switch is heard with the next
 // block: a channel that is muted has its sounding notes ended at once, one
 // that is unmuted gets its controllers, program and bend as the song has
-// set them so far, one that is turned down or up its volume.
+// set them so far, one that is turned down or up its volume. A change of
+// key moves the notes that start after it.
 #pragma once
 
 #include <array>
@@ -24,8 +25,14 @@ public:
     // Applies the mutes and turned-down channels of `options`.
     void Set(const SongOptions& options);
     void Pass(std::uint32_t message, int part) override;
+    // Moves the notes that start from now on by `semitones` more than the
+    // render song has them, on every channel but the drums (as Set last
+    // had them); sounding notes end on the key they started on.
+    void SetTranspose(int semitones);
 
 private:
+    // The key a note of `key` plays on, or -1 when it is left out.
+    int Played(int channel, int key, bool noteOn);
     void Send(std::uint32_t message) const { module_.SendShortDirect(message); }
     // Sends the channel's volume as the song set it, halved when turned down.
     void SendVolume(int channel) const;
@@ -47,4 +54,10 @@ private:
     std::array<std::int16_t, kMidiChannels> program_{};
     std::array<std::int16_t, kMidiChannels> pressure_{};
     std::array<std::int32_t, kMidiChannels> bend_{};
+    // The key each started note of the song plays on, while it sounds.
+    static constexpr std::int8_t kAsWritten = -2;
+    static constexpr std::int8_t kLeftOut = -1;
+    std::array<std::array<std::int8_t, 128>, kMidiChannels> playedKey_{};
+    std::array<bool, kMidiChannels> pitched_{};
+    int shift_ = 0;
 };

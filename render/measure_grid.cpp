@@ -74,9 +74,18 @@ void AppendEvent(TrackCursor& cursor, const TrackEvent& event) {
 
 }  // namespace
 
+std::vector<Bar> ConvertedBars(SongContainer& loaded) {
+    const int end = SongEndTick(loaded);
+    if (!loaded.fileMeters.empty()) {
+        std::vector<Bar> bars = LayOutBars(loaded.fileMeters, end);
+        if (BytesFor(bars)) return bars;
+    }
+    return MeasureTrackBars(loaded, end);
+}
+
 void ConformMeasureTrack(SongContainer& loaded, SongContainer& render) {
     if (loaded.fileMeters.empty()) return;
-    const std::vector<Bar> bars = SongBars(loaded, SongEndTick(loaded));
+    const std::vector<Bar> bars = ConvertedBars(loaded);
     const std::optional<std::vector<std::uint8_t>> bytes = BytesFor(bars);
     if (!bytes || TrackHasBars(render, bars, *bytes)) return;
 

@@ -9,6 +9,7 @@
 #include "model/slots.h"
 #include "model/song_container.h"
 #include "render/live_channels.h"
+#include "render/measure_grid.h"
 #include "render/metronome.h"
 #include "render/prepare_render_song.h"
 #include "render/render_session.h"
@@ -20,6 +21,8 @@ namespace {
 
 constexpr int kMinTempoPercent = 1;
 constexpr int kMaxTempoPercent = 999;
+constexpr int kMaxTransposition = 12;
+constexpr std::uint8_t kCommonTime = 0x33;  // 4/4 as a measure's time signature
 
 // Parts with events in `render` that `loaded` leaves empty: the clicks.
 std::bitset<kPartCount> ClickParts(SongContainer& loaded, SongContainer& render) {
@@ -30,6 +33,14 @@ std::bitset<kPartCount> ClickParts(SongContainer& loaded, SongContainer& render)
         if (added != nullptr && added->count > 1 && (own == nullptr || own->count <= 1)) parts.set(static_cast<std::size_t>(part));
     }
     return parts;
+}
+
+// The ticks of a beat of bar `number` (the last bar's past the last).
+int BeatTicksOfBar(const std::vector<Bar>& bars, int number) {
+    if (bars.empty()) return BeatTicksOf(kCommonTime);
+    const Bar& bar = number >= 1 && number <= static_cast<int>(bars.size()) ? bars[static_cast<std::size_t>(number - 1)]
+                                                                            : bars.back();
+    return BeatTicksOf(MeasureByteFor(bar).value_or(kCommonTime));
 }
 
 }  // namespace
@@ -43,7 +54,8 @@ PlaybackSession::~PlaybackSession() {
 
 PlaybackStart PlaybackSession::Start(const SongOptions& options) {
     options_ = options;
-    const int songLast = ::LastMeasure(loaded_);
+    bars_ = ConvertedBars(loaded_);
+    const int songLast = PlaceOfTick(bars_, SongEndTick(loaded_)).number;
     if (songLast < 1) return PlaybackStart::kNothingToPlay;
     first_ = options.firstMeasure > 0 ? options.firstMeasure : 1;
     last_ = options.lastMeasure > 0 ? std::min(options.lastMeasure, songLast) : songLast;
@@ -65,10 +77,11 @@ int PlaybackSession::Play(int measure, bool preCount, bool bind) {
     prepared.lastMeasure = cut ? last_ : 0;
     const PreparedSong song = PrepareRenderSong(loaded_, prepared, render_, true, PreCountPlace::kOwnPart);
     if (song.sectionMissing) return -1;
-    startTick_ = MeasureToTick(loaded_, measure);
+    preparedTranspose_ = options_.transpose;
+    startTick_ = BarStartTick(bars_, measure);
     preCountFirst_ = song.preCountFirst;
     preCountGap_ = song.preCountGap;
-    preCountBeat_ = BeatTicksOf(TimeSignatureAt(loaded_, measure));
+    preCountBeat_ = BeatTicksOfBar(bars_, measure);
 
     if (SynthModule* module = RenderModule()) module->filter = nullptr;
     int bufferBytes = 0;
@@ -97,6 +110,11 @@ void PlaybackSession::SetTempo(int percent) {
     if (g_pEngine != nullptr && module != nullptr) g_pEngine->Clock().Rescale(options_.tempoPercent, module->elapsedMs);
 }
 
+void PlaybackSession::SetTranspose(int semitones) {
+    options_.transpose = std::clamp(semitones, -kMaxTransposition, kMaxTransposition);
+    if (live_) live_->SetTranspose(options_.transpose - preparedTranspose_);
+}
+
 bool PlaybackSession::Seek(int measure) {
     return Play(std::clamp(measure, first_, last_), false, RenderModule() == nullptr) >= 0;
 }
@@ -108,7 +126,7 @@ PlaybackPosition PlaybackSession::Position() const {
     if (g_pEngine == nullptr || module == nullptr) return position;
     const TempoClock& clock = g_pEngine->Clock();
     position.tempo = EffectiveTempo(clock.rawTempo, clock.tempoScale);
-    int tick = clock.MsToTick(module->elapsedMs);
+    int tick = clock.MsToTick(HandedOutMs());
     if (preCountGap_ > 0 && tick >= preCountFirst_) {
         if (tick < preCountFirst_ + preCountGap_) {
             position.measure = 0;
@@ -118,12 +136,10 @@ PlaybackPosition PlaybackSession::Position() const {
         tick -= preCountGap_;
     }
     const int songTick = startTick_ + tick;
-    int measure = 1;
-    int offset = 0;
-    TickToMeasureAndOffset(loaded_, songTick, &measure, &offset);
-    position.measure = std::min(measure, last_);
-    const int beatTicks = BeatTicksOf(TimeSignatureAt(loaded_, position.measure));
-    position.beat = beatTicks > 0 ? offset / beatTicks + 1 : 1;
+    const BarPlace place = PlaceOfTick(bars_, songTick);
+    position.measure = std::min(place.number, last_);
+    const int beatTicks = BeatTicksOfBar(bars_, place.number);
+    position.beat = beatTicks > 0 ? place.offset / beatTicks + 1 : 1;
     position.ms = TicksToMs(loaded_, 0, songTick, options_.tempoPercent);
     return position;
 }

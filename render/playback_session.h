@@ -13,6 +13,9 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
+
+#include "model/bar_map.h"
 
 #include "model/song_options.h"
 
@@ -50,6 +53,9 @@ public:
     void SetChannels(const SongOptions& options);
     // The tempo percentage (1-999) from now on.
     void SetTempo(int percent);
+    // The key, in semitones from the song's own (-12 to 12), for the notes
+    // that start from now on.
+    void SetTranspose(int semitones);
     // Plays from the start of `measure`, kept inside the section, without a
     // pre-count. False when the module could not go on.
     bool Seek(int measure);
@@ -66,9 +72,12 @@ private:
     SongContainer& loaded_;
     SongContainer& render_;
     SongOptions options_;
+    // The bars the conversion numbers the song by; positions and moves use them.
+    std::vector<Bar> bars_;
     std::unique_ptr<LiveChannels> live_;
     int first_ = 1;
     int last_ = 1;
+    int preparedTranspose_ = 0;  // the key the render song was prepared in
     int startTick_ = 0;       // the loaded song's tick where this start began
     int preCountFirst_ = 0;   // the render song's tick the pre-count stands in front of
     int preCountGap_ = 0;

@@ -294,12 +294,31 @@ void CopyMeasureTrack(SongContainer& loaded, SongContainer& render) {
     CopyAllEvents(*destination, *source);
 }
 
+// The count-in planned for the first pass, repeated in front of each of
+// `passes` passes of `passLength` ticks that follow one another from its
+// bar on: the count-ins in the order they sound, each at its place once the
+// gaps before it are open.
+std::vector<CountIn> RepeatedCountIns(const CountIn& first, int passes, int passLength) {
+    std::vector<CountIn> countIns;
+    for (int pass = 0; pass < passes; ++pass) {
+        CountIn countIn = first;
+        const int moved = pass * (passLength + first.gap);
+        countIn.at += moved;
+        countIn.clicksEnd += moved;
+        countIns.push_back(countIn);
+    }
+    return countIns;
+}
+
 // The count-in and the click: one grid, the click's first bars being the
 // count-in. `firstNote` is the song's first note (-1: none) and `songEnd`
 // its end, before the count-in; a `section` counts in on its meter's beats.
-// `prepared` tells which channels sound and takes the count-in's place.
+// With `passes` above 1, the section's passes of `passLength` ticks each get
+// a count-in of their own (before its gaps open, the first note of a pass
+// lies `passLength` after the one before). `prepared` tells which channels
+// sound and takes the first count-in's place.
 void AddClicks(const SongOptions& options, SongContainer& render, int firstNote, int songEnd, bool section,
-               bool clicks, PreCountPlace place, PreparedSong& prepared) {
+               int passes, int passLength, bool clicks, PreCountPlace place, PreparedSong& prepared) {
     // The click's beats are those of the song's own bars; the count-in then
     // moves them with the music.
     std::vector<Beat> beats;
@@ -313,25 +332,46 @@ void AddClicks(const SongOptions& options, SongContainer& render, int firstNote,
     }
     std::optional<CountIn> countIn;
     if (options.preCount && anythingSounds) countIn = PlanCountIn(render, options, firstNote, !options.click && !section);
+    std::vector<CountIn> countIns;
     if (countIn) {
-        OpenCountInGap(render, *countIn);
+        countIns = RepeatedCountIns(*countIn, passes, passLength);
+        // From the last pass back, so that each gap opens where the song still has it.
+        for (int pass = passes - 1; pass >= 0; --pass) {
+            CountIn unmoved = *countIn;
+            unmoved.at += pass * passLength;
+            OpenCountInGap(render, unmoved);
+        }
         prepared.preCountFirst = countIn->at;
         prepared.preCountGap = countIn->gap;
     }
+    std::vector<Beat> counted;
+    for (const CountIn& each : countIns) {
+        std::vector<Beat> pass = CountInBeats(each);
+        counted.insert(counted.end(), pass.begin(), pass.end());
+    }
     if (!clicks) return;
     if (!options.click) {
-        if (!countIn) return;
+        if (countIns.empty()) return;
         const int velocity = ClickVelocity(kPreCountVelocity, options.clickLevelDb);
-        prepared.clicksSound = place == PreCountPlace::kOwnPart
-                                   ? InsertPreCountClicksApart(render, CountInBeats(*countIn), velocity)
-                                   : InsertPreCountClicks(render, CountInBeats(*countIn), velocity);
+        prepared.clicksSound = place == PreCountPlace::kOwnPart ? InsertPreCountClicksApart(render, counted, velocity)
+                                                                : InsertPreCountClicks(render, counted, velocity);
         return;
     }
-    if (countIn) {
-        ShiftBeats(beats, countIn->at, countIn->gap);
-        std::vector<Beat> counted = CountInBeats(*countIn);
-        std::erase_if(counted, [&](const Beat& beat) { return beat.tick >= countIn->at + countIn->gap; });
-        beats.insert(beats.begin(), counted.begin(), counted.end());
+    if (!countIns.empty()) {
+        ShiftBeats(beats, countIns.front().at, countIns.front().gap);
+        for (std::size_t pass = 1; pass < countIns.size(); ++pass) {
+            for (Beat& beat : beats) {
+                if (beat.tick >= countIns[pass].at) beat.tick += countIns[pass].gap;
+            }
+        }
+        // A count-in's clicks after its gap (through a pickup's bar) are the song's own beats.
+        std::erase_if(counted, [&](const Beat& beat) {
+            return std::ranges::any_of(countIns, [&beat](const CountIn& each) {
+                return beat.tick >= each.at + each.gap && beat.tick < each.clicksEnd;
+            });
+        });
+        beats.insert(beats.end(), counted.begin(), counted.end());
+        std::ranges::stable_sort(beats, {}, &Beat::tick);
     }
     prepared.clicksSound = InsertClicks(render, beats, options.clickLevelDb) && !beats.empty();
 }
@@ -385,6 +425,7 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
             notes = NotesInSpan(loaded, MeasureToTick(render, firstBar), spanEnd);
         }
     }
+    const int passLength = MeasureToTick(render, lastBar + 1) - MeasureToTick(render, firstBar);
     if (section || firstBar > 1) {
         std::vector<int> passTempos;
         for (int pass = 0; looped && pass < options.loopPasses; ++pass) passTempos.push_back(PassTempo(options, pass));
@@ -395,7 +436,8 @@ PreparedSong PrepareRenderSong(SongContainer& loaded, const SongOptions& options
         songEnd = SongEndTick(render);
     }
     prepared.soundingChannels = notes.sounding;
-    AddClicks(options, render, notes.first, songEnd, section, clicks, place, prepared);
+    const int passes = looped && options.countInEachPass ? options.loopPasses : 1;
+    AddClicks(options, render, notes.first, songEnd, section, passes, passLength, clicks, place, prepared);
     return prepared;
 }
 

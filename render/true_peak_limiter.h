@@ -7,9 +7,10 @@
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <span>
 #include <vector>
+
+#include "render/limiter_curve_stream.h"
 
 // The largest true (inter-sample) magnitude of each stereo frame of
 // `frames` (little-endian 16-bit stereo), 1.0 = full scale: the frame's own
@@ -33,11 +34,6 @@ private:
     std::array<std::vector<float>, 2> channels_;
 };
 
-struct LimiterTiming {
-    int attackFrames = 221;    // 5 ms at 44100 Hz
-    int releaseFrames = 4410;  // 100 ms: the time constant of the return
-};
-
 // LimiterCurve of peaks handed in piece by piece: each frame's factor is
 // known once the attack span after it is in, the last ones at the end.
 class LimiterStream {
@@ -51,20 +47,14 @@ public:
     bool Acted() const { return acted_; }
 
 private:
-    void Emit(std::vector<float>& curve);
+    void Push(float allowed, std::vector<float>& curve);
 
     double gain_;
     double ceiling_;
-    std::size_t attack_;
-    double recovery_;
+    LimiterCurveStream curve_;
     bool acted_ = false;
-    std::size_t received_ = 0;   // peaks handed in
-    std::size_t emitted_ = 0;    // factors handed out
-    std::deque<float> allowed_;  // what each frame from the next one to hand out may take at most
-    std::deque<std::pair<std::size_t, float>> lowest_;  // frames of increasing allowed values, oldest first
-    std::deque<float> aheads_;   // the look-ahead minima of the last attack + 1 frames handed out
-    double sum_;
-    float previous_ = 1.0f;
+    std::size_t received_ = 0;  // peaks handed in
+    std::size_t emitted_ = 0;   // factors handed out
 };
 
 // The gain curve (one factor of at most 1 per frame) that keeps every

@@ -31,6 +31,8 @@ constexpr int kDrumsDisabled = 156;        // 80 x 48 part switches without a so
 constexpr int kBassDisabled = 157;
 constexpr int kGuitarDisabled = 158;
 constexpr int kMelodyDisabled = 159;
+constexpr int kPlay = 160;                 // 40 x 80 PLAY/STOP strips: stopped, playing
+constexpr int kStop = 161;
 }  // namespace ResourceId
 
 // Width of one cell of the digit strip, and the cells of blank and "-".

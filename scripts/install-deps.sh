@@ -39,6 +39,7 @@ test_packages=(
   time
   locales
   parallel
+  procps
   ccache
 )
 case "${1:-}" in

@@ -125,10 +125,13 @@ inline std::int16_t ToPcm16(float sample) {
     return static_cast<std::int16_t>(clamped == clamped ? static_cast<std::int32_t>(clamped) : 0);
 }
 
-// Converts `frames` stereo frames into interleaved little-endian 16-bit
-// samples. Whole groups of a fixed size go through a local array, a shape the
+}  // namespace
+
+std::int16_t SampleToPcm16(float sample) { return ToPcm16(sample); }
+
+// Whole groups of a fixed size go through a local array, a shape the
 // compiler turns into vector code; the rest goes frame by frame.
-void ConvertFrames(const float* left, const float* right, std::uint8_t* out, int frames) {
+void ConvertSynthFrames(const float* left, const float* right, std::uint8_t* out, int frames) {
     int frame = 0;
     for (; frame + kFramesPerGroup <= frames; frame += kFramesPerGroup) {
         std::int16_t samples[2 * kFramesPerGroup];
@@ -154,20 +157,24 @@ void ConvertFrames(const float* left, const float* right, std::uint8_t* out, int
     }
 }
 
-}  // namespace
-
-std::int16_t SampleToPcm16(float sample) { return ToPcm16(sample); }
-
-int RenderSynthBlock(SynthModule& module, std::span<std::uint8_t> block) {
+int RenderSynthSamples(SynthModule& module) {
     if (!module.library.Loaded()) return 0;
     float* buffers[2] = {module.left.data(), module.right.data()};
     module.entry.processReplacing(module.instance.Handle(), buffers, module.framesPerBlock);
+    if (module.endOfSong == 0) return 0;
+    const int lead = std::min<int>(module.framesPerBlock, kSilentLeadFrames);
+    for (int frame = 0; frame < lead; ++frame) {
+        if (ToPcm16(module.left[frame]) != 0 || ToPcm16(module.right[frame]) != 0) return 0;
+    }
+    return kSongOverResult;
+}
 
+int RenderSynthBlock(SynthModule& module, std::span<std::uint8_t> block) {
+    if (!module.library.Loaded()) return 0;
+    const int over = RenderSynthSamples(module);
     const int frames = std::min<int>(module.framesPerBlock, static_cast<int>(block.size() / kBytesPerFrame));
-    ConvertFrames(module.left.data(), module.right.data(), block.data(), frames);
-    const int leadBytes = std::min(frames, kSilentLeadFrames) * kBytesPerFrame;
-    const bool silentLead = std::all_of(block.data(), block.data() + leadBytes, [](std::uint8_t b) { return b == 0; });
-    return module.endOfSong != 0 && silentLead ? kSongOverResult : 0;
+    ConvertSynthFrames(module.left.data(), module.right.data(), block.data(), frames);
+    return over;
 }
 
 int UnbindSynthModule(SynthModule& module) {

@@ -133,6 +133,14 @@ std::string DescribeBindFailure(int result, std::string_view path, std::string_v
 // little-endian 16-bit stereo frames. Returns kSongOverResult when the song
 // has ended and the block starts with kSilentLeadFrames silent frames, else 0.
 int RenderSynthBlock(SynthModule& module, std::span<std::uint8_t> block);
+// Renders one block into the module's left and right sample buffers
+// (framesPerBlock frames). Returns kSongOverResult when the song has ended
+// and the block's first kSilentLeadFrames frames are silent as 16-bit
+// samples, else 0.
+int RenderSynthSamples(SynthModule& module);
+// Converts `frames` stereo frames of `left` and `right` into interleaved
+// little-endian 16-bit samples at `out`, each as SampleToPcm16 does.
+void ConvertSynthFrames(const float* left, const float* right, std::uint8_t* out, int frames);
 // Destroys the instance and unloads the module. Returns -1 when nothing was loaded, else 0.
 int UnbindSynthModule(SynthModule& module);
 // Converts one rendered sample to a 16-bit value: scaled by 32767 and

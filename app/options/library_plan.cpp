@@ -6,7 +6,6 @@
 #include "app/options/file_list.h"
 #include "app/options/option_command_line.h"
 #include "app/options/output_choice.h"
-#include "app/options/shard_selection.h"
 #include "app/options/up_to_date.h"
 
 namespace {
@@ -18,31 +17,49 @@ std::optional<std::string> EnvironmentVariable(const char* name) {
 
 }  // namespace
 
-std::optional<ConversionPlan> PlanRequest(const ConversionRequest& request, std::string& error) {
-    std::optional<Shard> shard = request.shard;
+std::optional<PlanInputs> ReadPlanInputs(const ConversionRequest& request, std::string& error) {
+    PlanInputs plan{request.inputs, request.shard};
     if (request.shardFromEnvironment) {
-        shard = ShardFromEnvironment(EnvironmentVariable, request.shardCount, error);
-        if (!shard) return std::nullopt;
+        plan.shard = ShardFromEnvironment(EnvironmentVariable, request.shardCount, error);
+        if (!plan.shard) return std::nullopt;
     }
-    std::vector<std::string> inputs = request.inputs;
     if (request.filesFrom) {
         const auto listed = ReadFileListFrom(*request.filesFrom, request.nulSeparated, error);
         if (!listed) return std::nullopt;
-        inputs.insert(inputs.end(), listed->begin(), listed->end());
+        plan.inputs.insert(plan.inputs.end(), listed->begin(), listed->end());
     }
-    // The whole library is planned in every shard, so that each output gets
-    // the same name (" (2)" and the like) whichever shards run.
-    ConversionPlan plan = PlanConversions(inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format), request.recursive);
-    if (shard) KeepShard(plan, *shard);
-    if (request.skipUpToDate && !request.force) {
-        const std::string fingerprint = OptionsFingerprint(request);
-        for (PlannedFile& file : plan.files) {
-            if (!file.error.empty()) continue;
-            const std::optional<InputStamp> stamp = StampInput(file.input, file.shardKey);
-            std::string warning;
-            file.upToDate = stamp && IsUpToDate(*stamp, file.output, fingerprint, warning);
-            if (!warning.empty()) plan.warnings.push_back(std::move(warning));
-        }
+    return plan;
+}
+
+// The whole library is planned in every shard, so that each output gets
+// the same name (" (2)" and the like) whichever shards run.
+LibraryPlan::LibraryPlan(const ConversionRequest& request, const PlanInputs& inputs, bool markUpToDate,
+                         SongPartsOpener openParts)
+    : request_(request), inputs_(inputs),
+      planner_(inputs.inputs, request.output, AudioFormatExtension(RequestedEncoding(request).format), request.recursive),
+      openParts_(std::move(openParts)),
+      markUpToDate_(markUpToDate && request.skipUpToDate && !request.force) {}
+
+bool LibraryPlan::Next(ConversionPlan& piece) {
+    if (!planner_.Next(piece)) return false;
+    if (inputs_.shard) KeepShard(piece, *inputs_.shard);
+    if (!request_.rehearsal.empty() && openParts_) PlanRehearsals(piece, request_, openParts_);
+    if (!markUpToDate_) return true;
+    for (PlannedFile& file : piece.files) {
+        if (!file.error.empty()) continue;
+        const std::optional<InputStamp> stamp = StampInput(file.input, file.shardKey);
+        std::string warning;
+        file.upToDate = stamp && IsUpToDate(*stamp, file.output, FileOptionsFingerprint(request_, file), warning);
+        if (!warning.empty()) piece.warnings.push_back(std::move(warning));
     }
+    return true;
+}
+
+ConversionPlan WholePlan(const ConversionRequest& request, const PlanInputs& inputs) {
+    ConversionPlan plan;
+    LibraryPlan pieces(request, inputs, true);
+    ConversionPlan piece;
+    while (pieces.Next(piece)) AppendPiece(plan, std::move(piece));
+    AppendPiece(plan, std::move(piece));  // the warnings of the walk's end
     return plan;
 }

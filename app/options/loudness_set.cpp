@@ -72,7 +72,8 @@ std::optional<double> MeasureSetGain(COmbrixDlg& dlg, SongContainer& renderSong,
     ConversionRequest measuring = request;
     measuring.loudnessLufs.reset();
     measuring.loudnessSet = false;
-    measuring.setGain.reset();
+    // Each song as the module makes it: the level the set's gain scales.
+    measuring.setGain = 1.0;
     measuring.format = AudioFormat::kWav;
     measuring.quality.reset();
     measuring.stems = false;
@@ -89,7 +90,8 @@ std::optional<double> MeasureSetGain(COmbrixDlg& dlg, SongContainer& renderSong,
     BatchSettings quiet = settings;
     quiet.printWritten = false;
     quiet.onFileDone = nullptr;
-    RunParallelBatch(dlg, renderSong, measuring, measured, quiet);
+    PlanFeed feed = FeedOf(measured);
+    RunParallelBatch(dlg, renderSong, measuring, feed, quiet);
 
     std::vector<std::optional<double>> loudness;
     for (const PlannedFile& file : measured.files) loudness.push_back(LoudnessOf(file.output));

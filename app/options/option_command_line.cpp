@@ -28,6 +28,8 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"volume-down", 0, Value::kRequired},
     {"minus", 0, Value::kRequired},
     {"level", 0, Value::kRequired},
+    {"rehearsal", 0, Value::kRequired},
+    {"rehearsal-levels", 0, Value::kRequired},
     {"tempo", 0, Value::kRequired},
     {"precount", 0, Value::kRequired},
     {"no-precount", 0, Value::kNone},
@@ -44,6 +46,7 @@ constexpr auto kOptions = std::to_array<OptionDefinition>({
     {"tempo-to", 0, Value::kRequired},
     {"stems", 0, Value::kNone},
     {"count-in", 0, Value::kRequired},
+    {"count-in-each", 0, Value::kNone},
     {"click-level", 0, Value::kRequired},
     {"drop-empty-bars", 0, Value::kNone},
     {"soundfont", 0, Value::kRequired},
@@ -142,6 +145,16 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
                              Quoted(text).c_str());
         }
         request.levels.push_back(*level);
+    } else if (definition.name == "rehearsal") {
+        const auto names = ParseNameList(text);
+        if (!names) return Formatted(Tr("bad part list %s for --rehearsal: give part names (soprano,alto,tenor,bass) or all"), Quoted(text).c_str());
+        const bool all = std::ranges::any_of(*names, [](const std::string& name) { return IsAllParts(name); });
+        if (all && names->size() > 1) return Tr("--rehearsal all takes every part of the song: give it alone");
+        request.rehearsal = *names;
+    } else if (definition.name == "rehearsal-levels") {
+        const auto levels = ParseLevelPair(text);
+        if (!levels) return Formatted(Tr("bad levels %s for --rehearsal-levels: give PART,OTHERS in dB from -60 to +12 (e.g. +6,-6)"), Quoted(text).c_str());
+        request.rehearsalLevels = RehearsalLevels{levels->first, levels->second};
     } else if (definition.name == "tempo") {
         const auto tempo = ParseTempoPercent(text);
         if (!tempo) return "tempo " + Quoted(text) + " is not a whole percentage from 1 to 999";
@@ -200,6 +213,8 @@ std::string Apply(const OptionDefinition& definition, const std::optional<std::s
         const auto bars = ParseCountInBars(text);
         if (!bars) return "count-in " + Quoted(text) + " is not 1 or 2 bars";
         request.countInBars = *bars;
+    } else if (definition.name == "count-in-each") {
+        request.countInEach = true;
     } else if (definition.name == "click-level") {
         const auto level = ParseClickLevel(text);
         if (!level) return "click level " + Quoted(text) + " is not a number of dB from -40 to +6";
@@ -289,8 +304,8 @@ namespace {
 // What --play cannot be combined with; empty when nothing.
 std::string CheckPlayRequest(const ConversionRequest& request) {
     if (request.output) return "--play plays the song and writes no file; leave out --output (-o)";
-    if (request.list || request.stems || request.filesFrom || request.report) {
-        return "--play plays one song; it does not go with --list, --stems, --files-from or --report";
+    if (request.list || request.stems || request.filesFrom || request.report || !request.rehearsal.empty()) {
+        return "--play plays one song; it does not go with --list, --stems, --files-from, --report or --rehearsal";
     }
     // These act on a finished file: the whole song measured, or its encoding.
     if (request.peakDbfs || request.loudnessLufs || request.format || request.quality) {
@@ -379,6 +394,10 @@ ParsedCommandLine ParseOptionCommandLine(const std::vector<std::string>& argumen
                 break;
         }
     }
+    if (error.empty() && request.rehearsalLevels && request.rehearsal.empty())
+        error = Tr("--rehearsal-levels sets the levels of the rehearsal tracks: give --rehearsal PARTS with it");
+    if (error.empty() && request.countInEach && request.loopPasses < 2)
+        error = Tr("--count-in-each counts in every pass of a loop: give --loop N (2 or more) with it");
     if (error.empty() && request.inputs.empty() && !request.filesFrom && !request.help && !request.version &&
         !request.listSoundFonts)
         error = "no input given";
@@ -414,6 +433,12 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
                         +12); TARGET is a channel list (3 or 2,5-7), a part
                         (melody, guitar, bass, drums) or the name of a track
                         of the song (any case); may be given again
+      --rehearsal PARTS rehearsal tracks: for each part (soprano,alto,tenor,
+                        bass..., a part switch's part or a track's name; all:
+                        every part the song names) "<name> - <Part> loud"
+                        (the part +6 dB, the others -6 dB) and "<name> - <Part>
+                        missing", and once "<name> - All"
+      --rehearsal-levels PART,OTHERS  the loud tracks' levels in dB (+6,-6)
       --tempo PERCENT   1-999, default 100
       --precount on|off the count-in, default on: a bar of drum clicks on the
                         song's beats, ending where the bar of the song's first
@@ -447,6 +472,8 @@ song in the window ("ombrix song.mid") or converts a folder (-f).
       --loop N          with --measures: play the section N times (1-99) in one
                         file, each pass starting with the song's state at A;
                         the pre-count comes before the first pass
+      --count-in-each   with --loop: the count-in before every pass, at the
+                        tempo of that pass
       --tempo-step P    with --loop: each pass P percentage points faster
                         than the one before, from --tempo
       --tempo-to Q      with --loop: the last pass at Q percent, the passes

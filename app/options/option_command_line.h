@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/options/option_values.h"
+#include "app/options/rehearsal_take.h"
 #include "app/startup/sound_choice.h"
 #include "render/audio_format.h"
 #include "app/options/shard_selection.h"
@@ -23,6 +24,10 @@ struct ConversionRequest {
     ChannelSet volumeDown{};
     std::vector<int> removedParts;  // part switch IDs, in the order given
     std::vector<LevelRequest> levels;  // --level, in the order given (a later one wins)
+    // --rehearsal: the parts to make rehearsal tracks of, {"all"} for every
+    // part of the song; empty for one plain output per song.
+    std::vector<std::string> rehearsal;
+    std::optional<RehearsalLevels> rehearsalLevels;  // --rehearsal-levels; else +6 and -6 dB
     int tempoPercent = 100;
     bool preCount = true;
     std::optional<double> peakDbfs;  // --normalize
@@ -41,6 +46,7 @@ struct ConversionRequest {
     bool stems = false;                  // --stems
     int stemJobs = 1;                    // stems rendered at once (the cores the files leave free)
     int countInBars = 1;                 // --count-in
+    bool countInEach = false;            // --count-in-each
     double clickLevelDb = 0.0;           // --click-level
     bool dropEmptyBars = false;          // --drop-empty-bars
     // --soundfont as given (a path or an installed SoundFont's name); the

@@ -22,6 +22,7 @@
 #include "app/options/loudness_set.h"
 #include "app/options/output_checks.h"
 #include "app/options/parallel_batch.h"
+#include "app/options/plan_survey.h"
 #include "app/options/play_command.h"
 #include "app/options/run_results.h"
 #include "platform/display.h"
@@ -145,25 +146,23 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     std::string error;
     // The module is found first: the options records name it.
     const bool moduleFound = DiscoverSynthModule();
-    std::optional<ConversionPlan> plan = PlanRequest(request, error);
-    if (!plan) {
+    const std::optional<PlanInputs> inputs = ReadPlanInputs(request, error);
+    if (!inputs) {
         std::cerr << "ombrix: " << error << "; see ombrix --help\n";
         return kExitUsage;
     }
-    for (const std::string& warning : plan->warnings) WriteErrorLine(warning);
-    if (request.bars) {
-        return ListSongs(dlg, *plan, [&] { return BarListing(dlg.m_song, request.measures, request.tempoPercent); });
-    }
-    if (request.list) return ListSongs(dlg, *plan, [&] { return ChannelListing(dlg.m_songOptions); });
-    if (const std::string outputError = CheckOutputs(*plan, request.stems); !outputError.empty()) {
-        std::cerr << "ombrix: " << outputError << '\n';
-        return kExitUsage;
-    }
-    if (request.report) {
-        if (const std::string reportError = CheckReportFile(*request.report, *plan); !reportError.empty()) {
-            std::cerr << "ombrix: " << reportError << '\n';
-            return kExitUsage;
+    if (request.bars || request.list) {
+        const ConversionPlan plan = WholePlan(request, *inputs);
+        for (const std::string& warning : plan.warnings) WriteErrorLine(warning);
+        if (request.bars) {
+            return ListSongs(dlg, plan, [&] { return BarListing(dlg.m_song, request.measures, request.tempoPercent); });
         }
+        return ListSongs(dlg, plan, [&] { return ChannelListing(dlg.m_songOptions); });
+    }
+    const std::optional<PlanSurvey> survey = SurveyPlan(request, *inputs, error);
+    if (!survey) {
+        std::cerr << "ombrix: " << error << '\n';
+        return kExitUsage;
     }
 
     if (!moduleFound) {
@@ -172,14 +171,13 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitFailure;
     }
     // Every worker's module plays with the run's sound.
-    UseSoundChoice(request.sound);
-    // What the planning of the whole library needed and no longer does (the
-    // walk, the names, the other shards' files) is not mapped into every worker.
+    UseSoundChoice(request.sound, request.stems);
+    // What the survey of the library needed and no longer does is not mapped into every worker.
     ReturnFreedMemory();
     BatchSettings settings;
     settings.jobs = request.jobs > 0 ? request.jobs : DefaultJobs();
     // The cores that the files leave free render a file's stems side by side.
-    request.stemJobs = std::max(1, settings.jobs / static_cast<int>(std::max<std::size_t>(plan->files.size(), 1)));
+    request.stemJobs = std::max(1, settings.jobs / static_cast<int>(std::max<std::size_t>(survey->files, 1)));
     settings.showProgress = !request.quiet && StandardErrorIsTerminal();
     // With the report on standard output, the report is the list: plain paths would break its JSON lines.
     settings.printWritten = !request.quiet && request.report != "-";
@@ -190,7 +188,9 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
         return kExitUsage;
     }
     if (request.loudnessSet) {
-        request.setGain = MeasureSetGain(dlg, app.CurrentSong(), request, *plan, settings, error);
+        ConversionPlan whole = WholePlan(request, *inputs);
+        CheckOutputs(whole, survey->outputFolders, request.stems);
+        request.setGain = MeasureSetGain(dlg, app.CurrentSong(), request, whole, settings, error);
         if (!request.setGain) {
             WriteErrorLine(error);
             return kExitFailure;
@@ -200,7 +200,22 @@ int RunOptionCommandLine(int argc, const char* const* argv) {
     IgnoreBrokenPipes();
     RaiseOpenFileLimit();
     const auto start = std::chrono::steady_clock::now();
-    const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, *plan, settings);
+    // Rehearsal takes are planned from each song's parts, as each folder comes.
+    const SongPartsOpener openParts = [&dlg](const std::string& input) -> std::optional<SongOptions> {
+        CollectingReport report;
+        OpenMidiFile(dlg, input, report);
+        if (!report.lines.empty() || dlg.m_strSongName.empty()) return std::nullopt;
+        return dlg.m_songOptions;
+    };
+    // The plan is walked again, a folder at a time, as the run goes.
+    LibraryPlan plan(request, *inputs, true, openParts);
+    PlanFeed feed{[&](ConversionPlan& piece) {
+                      if (!plan.Next(piece)) return false;
+                      CheckOutputs(piece, survey->outputFolders, request.stems);
+                      return true;
+                  },
+                  survey->files, survey->folders};
+    const bool allDone = RunParallelBatch(dlg, app.CurrentSong(), request, feed, settings);
     if (settings.showProgress) {
         WriteErrorLine(SummaryLine(results.Totals(), std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count()));
     }

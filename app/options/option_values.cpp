@@ -1,6 +1,7 @@
 // Readers of the option command line's values.
 #include "app/options/option_values.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdlib>
 #include <string>
@@ -112,4 +113,28 @@ std::string_view PartName(int switchId) {
         if (part.switchId == switchId) return part.name;
     }
     return {};
+}
+
+std::optional<std::vector<std::string>> ParseNameList(std::string_view text) {
+    std::vector<std::string> names;
+    const bool read = ForEachItem(text, [&names](std::string_view name) {
+        names.emplace_back(name);
+        return true;
+    });
+    if (!read) return std::nullopt;
+    return names;
+}
+
+std::optional<std::pair<double, double>> ParseLevelPair(std::string_view text) {
+    const auto comma = text.find(',');
+    if (comma == std::string_view::npos) return std::nullopt;
+    const auto part = ParseDecimal(Trim(text.substr(0, comma)), kLowestLevelDb, kHighestLevelDb);
+    const auto others = ParseDecimal(Trim(text.substr(comma + 1)), kLowestLevelDb, kHighestLevelDb);
+    if (!part || !others) return std::nullopt;
+    return std::pair{*part, *others};
+}
+
+bool IsAllParts(std::string_view name) {
+    return name.size() == 3 && std::tolower(static_cast<unsigned char>(name[0])) == 'a' &&
+           std::tolower(static_cast<unsigned char>(name[1])) == 'l' && std::tolower(static_cast<unsigned char>(name[2])) == 'l';
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/song_options.h"
@@ -45,5 +46,12 @@ constexpr double kHighestLevelDb = 12.0;
 // Reads "TARGET=DB" (the last "=" divides them), DB a number of decibels
 // from -60 to +12; nothing when the target is empty or the level is bad.
 std::optional<LevelRequest> ParseLevel(std::string_view text);
+// Reads a comma list of names (spaces around each left out); nothing when
+// the list or one of its names is empty.
+std::optional<std::vector<std::string>> ParseNameList(std::string_view text);
+// True for "all" in any case: every part of the song.
+bool IsAllParts(std::string_view name);
+// Reads "PART,OTHERS", two levels in dB from -60 to +12 ("+6,-6").
+std::optional<std::pair<double, double>> ParseLevelPair(std::string_view text);
 // The lower-case name of a part switch ("bass"), or "" for another ID.
 std::string_view PartName(int switchId);

@@ -26,55 +26,46 @@ bool IsEmptyOrReport(const std::string& path) {
     return head.empty() || head == kReportStart;
 }
 
-std::string Normal(const std::string& path) {
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
-    return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
-}
-
 // Fails every file whose stems' folder is another output or holds one.
-void CheckStemFolders(ConversionPlan& plan) {
-    std::map<std::string, const PlannedFile*> outputs;  // normal output path -> its file, in path order
-    for (const PlannedFile& file : plan.files) {
-        if (file.error.empty() && !file.output.empty()) outputs.emplace(Normal(file.output), &file);
+void CheckStemFolders(ConversionPlan& piece, const std::map<std::string, std::string>& outputFolders) {
+    std::map<std::string, const PlannedFile*> outputs;  // normal output path -> its file
+    for (const PlannedFile& file : piece.files) {
+        if (file.error.empty() && !file.output.empty()) outputs.emplace(AbsoluteNormal(file.output), &file);
     }
-    for (PlannedFile& file : plan.files) {
+    for (PlannedFile& file : piece.files) {
         if (!file.error.empty() || file.output.empty()) continue;
-        const std::string folder = Normal(StemFolder(file.output));
-        const PlannedFile* other = nullptr;
+        const std::string folder = AbsoluteNormal(StemFolder(file.output));
+        std::string other;
         if (const auto same = outputs.find(folder); same != outputs.end()) {
-            other = same->second;
-        } else if (const auto inside = outputs.lower_bound(folder + "/");
-                   inside != outputs.end() && inside->first.starts_with(folder + "/")) {
+            other = same->second->input;
+        } else if (const auto here = outputFolders.find(folder); here != outputFolders.end()) {
+            other = here->second;
+        } else if (const auto inside = outputFolders.lower_bound(folder + "/");
+                   inside != outputFolders.end() && inside->first.starts_with(folder + "/")) {
             other = inside->second;
         }
-        if (other != nullptr) {
+        if (!other.empty()) {
             file.error = Formatted(Tr("its stems would go into %s, where the output of %s goes; it was not converted"),
-                                   StemFolder(file.output).c_str(), other->input.c_str());
+                                   StemFolder(file.output).c_str(), other.c_str());
         }
     }
 }
 
 }  // namespace
 
-std::string CheckOutputs(ConversionPlan& plan, bool stems) {
-    std::map<FileIdentity, const std::string*> inputs;
-    for (const PlannedFile& file : plan.files) {
-        if (const auto identity = IdentifyFile(file.input)) inputs.emplace(*identity, &file.input);
-    }
-    for (PlannedFile& file : plan.files) {
-        if (!file.error.empty() || file.output.empty()) continue;
-        if (const auto identity = IdentifyFile(file.output)) {
-            const auto input = inputs.find(*identity);
-            if (input != inputs.end()) {
-                return Formatted(Tr("the output %s is the input %s; nothing was converted"), file.output.c_str(),
-                                 input->second->c_str());
-            }
+std::string AbsoluteNormal(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? std::filesystem::path(path) : absolute).lexically_normal().string();
+}
+
+void CheckOutputs(ConversionPlan& piece, const std::map<std::string, std::string>& outputFolders, bool stems) {
+    for (PlannedFile& file : piece.files) {
+        if (file.error.empty() && !file.output.empty() && IsOtherThanSoundFile(file.output)) {
+            file.error = NotReplacedSoundLine(file.output);
         }
-        if (IsOtherThanSoundFile(file.output)) file.error = NotReplacedSoundLine(file.output);
     }
-    if (stems) CheckStemFolders(plan);
-    return {};
+    if (stems) CheckStemFolders(piece, outputFolders);
 }
 
 bool MayWriteStems(const std::string& mix, const SongOptions& options, AudioFormat format, UserReport& report) {

@@ -23,7 +23,8 @@ bool OutputFolderLocks::Lock(const std::vector<std::string>& folders, LockShare 
         const std::optional<FileIdentity> identity = IdentifyFile(folder);
         if (!error && identity) ordered.emplace(*identity, folder);
     }
-    for (const auto& [identity, folder] : ordered) {
+    for (const auto& entry : ordered) {
+        const std::string& folder = entry.second;  // named, not bound: a lambda below captures it
         const auto sayWaiting = [&folder] {
             WriteErrorLine(Formatted(Tr("another run is converting into %s; waiting for it to finish"), folder.c_str()));
         };

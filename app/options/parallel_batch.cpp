@@ -51,6 +51,11 @@ constexpr char kClearLine[] = "\r\033[K";
 // The worker's notices: a song without notes, a part removed that the song does not have.
 constexpr char kSilentNotice[] = "silent";
 constexpr std::string_view kPartNotFoundNotice = "no part ";
+// The most files taken from the plan and not yet written to the log while a
+// file before them still converts: a long song holds back the entries of the
+// files after it, never the memory of the whole library.
+constexpr std::size_t kMaxWaitingFiles = 4096;
+constexpr std::size_t kNoLog = static_cast<std::size_t>(-1);
 
 // What became of one file.
 struct Outcome {
@@ -79,8 +84,9 @@ private:
 
 // The log line of a file written under a numbered name.
 std::string SavedAs(const PlannedFile& file) {
+    const std::string take = file.rehearsal ? RehearsalSuffix(*file.rehearsal) : std::string();
     const std::filesystem::path usual = std::filesystem::path(file.output).parent_path() /
-                                        (std::filesystem::path(file.input).stem().string() +
+                                        (std::filesystem::path(file.input).stem().string() + take +
                                          std::filesystem::path(file.output).extension().string());
     return SavedAsLine(std::filesystem::path(file.output).filename().string(), usual.filename().string());
 }
@@ -89,22 +95,24 @@ std::string FileName(const std::string& path) { return std::filesystem::path(pat
 
 class Batch {
 public:
-    Batch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, const ConversionPlan& plan,
+    Batch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, PlanFeed& feed,
           const BatchSettings& settings)
-        : dlg_(dlg), renderSong_(renderSong), request_(request), plan_(plan), settings_(settings),
-          outcomes_(plan.files.size()), logOf_(plan.logs.size()), order_(plan.files, settings.jobs > 1) {}
+        : dlg_(dlg), renderSong_(renderSong), request_(request), feed_(feed), settings_(settings),
+          order_(settings.jobs > 1) {}
 
     bool Run() {
-        // Before the stop signal is deferred: waiting for another run's log
-        // ends at Ctrl-C.
-        if (!OpenLogs()) return false;
+        // Before the stop signal is deferred: waiting for another run's
+        // folder ends at Ctrl-C.
+        if (!LockFolders()) return false;
         // A stop signal is handled here, between polls: the entries of every
         // finished file are written before the program exits.
         DeferredInterrupt deferred;
         start_ = Clock::now();
         try {
-            while (emitted_ < plan_.files.size()) {
+            for (;;) {
+                // Checked before the end too: a stop that came as the last file finished still stops the run.
                 if (const int signalNumber = PendingInterrupt()) StopAndExit(signalNumber);
+                if (feedEnded_ && window_.empty()) break;
                 // A worker that ended in the last wait is replaced before
                 // the next one: the cores never wait for the slowest worker.
                 StartWorkers();
@@ -127,55 +135,120 @@ private:
         std::unique_ptr<ConversionWorker> worker;
     };
 
-    // Locks every folder the run writes into, then opens every log of the
-    // plan; two spellings of one folder share one log. False when another
+    // A file taken from the plan, until its log entry is written.
+    struct Slot {
+        PlannedFile file;
+        Outcome outcome;
+        std::size_t log = kNoLog;  // index into logs_
+    };
+
+    Slot& At(std::size_t index) { return window_[index - emitted_]; }
+    const Slot& At(std::size_t index) const { return window_[index - emitted_]; }
+
+    // Locks every folder the run writes into, all before the first file
+    // starts and in one order (the shards of a library share theirs), so
+    // that two runs never wait for each other crosswise. False when another
     // run converts into one of them and the run must not wait for it
     // (nothing is converted then).
-    bool OpenLogs() {
-        if (!LockFolders()) return false;
-        std::map<FileIdentity, std::size_t> opened;  // folder -> index into logs_
-        for (std::size_t i = 0; i < plan_.logs.size(); ++i) {
-            const std::filesystem::path folder = std::filesystem::path(plan_.logs[i]).parent_path();
-            std::error_code error;
-            std::filesystem::create_directories(folder, error);
-            if (error) {
-                // Its files fail with the same cause when they are started.
-                WriteErrorLine(Formatted(Tr("cannot create the folder %s: %s; its conversion log is not written"),
-                                         folder.c_str(), SystemReason(error).c_str()));
-                logOf_[i] = logs_.size();
-                logs_.emplace_back();
-                continue;
-            }
-            const std::optional<FileIdentity> identity = IdentifyFile(folder.string());
-            if (identity) {
-                if (const auto same = opened.find(*identity); same != opened.end()) {
-                    logOf_[i] = same->second;
-                    continue;
-                }
-                opened.emplace(*identity, logs_.size());
-            }
-            logOf_[i] = logs_.size();
-            ConversionLog& log = logs_.emplace_back();
-            log.OpenInLockedFolder(folder.string() + "/");
-            if (!log.IsOpen()) {
-                WriteErrorLine("cannot write the conversion log " + plan_.logs[i] + ": " + log.FailureReason());
-            }
-        }
-        return true;
+    bool LockFolders() {
+        lockedFolders_.insert(feed_.folders.begin(), feed_.folders.end());
+        const bool sharded = request_.shard || request_.shardFromEnvironment;
+        return folderLocks_.Lock(feed_.folders, sharded ? LockShare::kShared : LockShare::kAlone,
+                                 settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait);
     }
 
-    // Locks the folders of the logs and of every output (the shards of a library share theirs).
-    bool LockFolders() {
-        std::vector<std::string> folders;
-        for (const std::string& log : plan_.logs) folders.push_back(std::filesystem::path(log).parent_path().string());
-        for (const PlannedFile& file : plan_.files) {
-            if (!file.error.empty() || file.output.empty()) continue;
-            const std::filesystem::path parent = std::filesystem::path(file.output).parent_path();
-            folders.push_back(parent.empty() ? "." : parent.string());
+    // Takes the next piece of the plan that has files: queues them, opens
+    // their log and says the warnings that came with it. False at the end of
+    // the plan, or while too many files wait for one still converting.
+    bool TakePiece() {
+        EmitFinished();
+        if (window_.size() >= kMaxWaitingFiles && !running_.empty()) return false;
+        ConversionPlan piece;
+        while (!feedEnded_) {
+            feedEnded_ = !feed_.next(piece);
+            for (const std::string& warning : piece.warnings) {
+                ClearProgress();
+                WriteErrorLine(warning);
+            }
+            LeaveUnlocked(piece);
+            if (piece.files.empty()) continue;
+            std::vector<std::size_t> logs;
+            for (const std::string& log : piece.logs) logs.push_back(OpenLog(log));
+            RemoveAbandonedFiles(piece.files);
+            order_.Add(emitted_ + window_.size(), piece.files);
+            for (PlannedFile& file : piece.files) {
+                const std::size_t log = file.log >= 0 ? logs[static_cast<std::size_t>(file.log)] : kNoLog;
+                window_.push_back({std::move(file), {}, log});
+            }
+            return true;
         }
-        const bool sharded = request_.shard || request_.shardFromEnvironment;
-        return folderLocks_.Lock(folders, sharded ? LockShare::kShared : LockShare::kAlone,
-                                 settings_.waitForOtherRuns ? LockWait::kWait : LockWait::kNoWait);
+        return false;
+    }
+
+    // Leaves out the files of `piece` that would write into a folder that
+    // was not locked: a folder that appeared after the run began.
+    void LeaveUnlocked(ConversionPlan& piece) {
+        const auto locked = [this](const std::string& path) {
+            const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+            return lockedFolders_.contains(parent.empty() ? "." : parent.string());
+        };
+        std::erase_if(piece.files, [&](const PlannedFile& file) {
+            const bool writes = file.error.empty() && !file.output.empty();
+            if ((!writes || locked(file.output)) && (file.log < 0 || locked(piece.logs[static_cast<std::size_t>(file.log)])))
+                return false;
+            ClearProgress();
+            WriteErrorLine(Formatted(Tr("%s: it appeared after the run began, where the run holds no lock; it is left "
+                                        "for the next run"),
+                                     file.input.c_str()));
+            return true;
+        });
+    }
+
+    // The index into logs_ of the conversion log `path`, opened in its
+    // locked folder the first time; two spellings of one folder share one log.
+    std::size_t OpenLog(const std::string& path) {
+        if (const auto known = logIndex_.find(path); known != logIndex_.end()) return known->second;
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+        const std::size_t index = logs_.size();
+        if (error) {
+            // Its files fail with the same cause when they are started.
+            WriteErrorLine(Formatted(Tr("cannot create the folder %s: %s; its conversion log is not written"),
+                                     folder.c_str(), SystemReason(error).c_str()));
+            logs_.emplace_back();
+            return logIndex_[path] = index;
+        }
+        const std::optional<FileIdentity> identity = IdentifyFile(folder.string());
+        if (identity) {
+            if (const auto same = logOfFolder_.find(*identity); same != logOfFolder_.end()) return logIndex_[path] = same->second;
+            logOfFolder_.emplace(*identity, index);
+        }
+        ConversionLog& log = logs_.emplace_back();
+        log.OpenInLockedFolder(folder.string() + "/");
+        if (!log.IsOpen()) WriteErrorLine("cannot write the conversion log " + path + ": " + log.FailureReason());
+        return logIndex_[path] = index;
+    }
+
+    // Removes the unfinished files that earlier runs, killed outright, left
+    // of the outputs `files` write (and of their records), in each folder
+    // where one of them is converted.
+    static void RemoveAbandonedFiles(const std::vector<PlannedFile>& files) {
+        std::map<std::filesystem::path, std::vector<std::string>> names;  // folder -> names written there
+        std::set<std::filesystem::path> converted;
+        for (const PlannedFile& file : files) {
+            if (file.output.empty()) continue;
+            const std::filesystem::path output(file.output);
+            std::vector<std::string>& inFolder = names[output.parent_path()];
+            inFolder.push_back(output.filename().string());
+            inFolder.push_back(std::filesystem::path(OptionsRecordPath(file.output)).filename().string());
+            if (file.error.empty() && !file.upToDate) converted.insert(output.parent_path());
+        }
+        for (const std::filesystem::path& folder : converted) {
+            const std::filesystem::path existing = folder.empty() ? "." : folder;
+            std::error_code error;
+            if (std::filesystem::is_directory(existing, error)) RemoveAbandonedTemporaryFiles(existing.string(), names[folder]);
+        }
     }
 
     void CloseLogs() {
@@ -195,8 +268,8 @@ private:
                 return !running.worker->SentLastRecord();
             }));
         };
-        for (std::size_t busy = converting(); busy < static_cast<std::size_t>(settings_.jobs) && !order_.Done();
-             busy = converting()) {
+        for (std::size_t busy = converting(); busy < static_cast<std::size_t>(settings_.jobs); busy = converting()) {
+            if (order_.Empty() && !TakePiece()) return;
             StartFile(order_.Next());
         }
     }
@@ -206,43 +279,21 @@ private:
     // stays as it was, so that what every worker inherits does not grow
     // with the files done before.
     void StartFile(std::size_t index) {
-        const PlannedFile& file = plan_.files[index];
+        const PlannedFile& file = At(index).file;
         if (!file.error.empty()) {
             Fail(index, {file.error});
             return;
         }
         if (file.upToDate) {
-            outcomes_[index].done = true;
+            At(index).outcome.done = true;
             Done(index, FileStatus::kSkipped);
             return;
         }
-        // Unfinished files of earlier runs that were killed outright: those
-        // of the outputs this run writes into the folder, and of their records.
-        const std::filesystem::path folder = std::filesystem::path(file.output).parent_path();
-        std::error_code error;
-        if (std::filesystem::is_directory(folder.empty() ? "." : folder, error) &&
-            cleanedFolders_.insert(folder.string()).second) {
-            RemoveAbandonedTemporaryFiles(folder.empty() ? "." : folder.string(), TargetNamesIn(folder));
-        }
         auto worker = std::make_unique<ConversionWorker>(settings_.stallTimeout);
-        worker->Start([this, &file](ConversionUi& ui, UserReport& report, UserReport& notices) {
+        worker->Start([this, file](ConversionUi& ui, UserReport& report, UserReport& notices) {
             ConvertFile(file, ui, report, notices);
         }, file.output);
         running_.push_back({index, std::move(worker)});
-    }
-
-    // The names of the files the plan writes into `folder`: outputs and their records.
-    const std::vector<std::string>& TargetNamesIn(const std::filesystem::path& folder) {
-        if (targetNames_.empty()) {
-            for (const PlannedFile& planned : plan_.files) {
-                if (planned.output.empty()) continue;
-                const std::filesystem::path output(planned.output);
-                std::vector<std::string>& names = targetNames_[output.parent_path().string()];
-                names.push_back(output.filename().string());
-                names.push_back(std::filesystem::path(OptionsRecordPath(planned.output)).filename().string());
-            }
-        }
-        return targetNames_[folder.string()];
     }
 
     // In the worker: opens the file, applies the options and converts it.
@@ -259,6 +310,8 @@ private:
             return;
         }
         ApplyRequestedOptions(request_, dlg_.m_songOptions);
+        if (file.rehearsal)
+            ApplyRehearsalTake(*file.rehearsal, request_.rehearsalLevels.value_or(RehearsalLevels{}), dlg_.m_songOptions);
         for (const int part : PartsNotFound(request_, dlg_.m_songOptions))
             notices.Report(std::string(kPartNotFoundNotice) + std::string(PartName(part)));
         for (const std::string& target : LevelTargetsNotFound(request_, dlg_.m_songOptions)) {
@@ -288,7 +341,7 @@ private:
                 notices.Report(kSilentNotice);
             }
         }
-        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file.output, result.stems);
+        if (stamp && result.written && counted.Count() == 0) Record(*stamp, file, result.stems);
     }
 
     // Removes the unfinished stems that an earlier run of this mix left when it was killed outright.
@@ -299,11 +352,11 @@ private:
     }
 
     // Writes the record that lets a later --skip-up-to-date run skip the file.
-    void Record(const InputStamp& stamp, const std::string& output, const std::vector<std::string>& stems) const {
+    void Record(const InputStamp& stamp, const PlannedFile& file, const std::vector<std::string>& stems) const {
         std::string reason;
-        if (!RecordOptions(stamp, output, stems, OptionsFingerprint(request_), reason)) {
+        if (!RecordOptions(stamp, file.output, stems, FileOptionsFingerprint(request_, file), reason)) {
             WriteErrorLine(Formatted(Tr("cannot write the record %s: %s (the file will be converted again next time)"),
-                                     OptionsRecordPath(output).c_str(), reason.c_str()));
+                                     OptionsRecordPath(file.output).c_str(), reason.c_str()));
         }
     }
 
@@ -312,7 +365,7 @@ private:
 
     // Records the failure of file `index` and says so on standard error at once.
     void Fail(std::size_t index, std::vector<std::string> lines) {
-        Outcome& outcome = outcomes_[index];
+        Outcome& outcome = At(index).outcome;
         outcome.done = true;
         outcome.failed = true;
         outcome.lines = std::move(lines);
@@ -323,9 +376,12 @@ private:
     // Tells the caller what became of file `index`, with the figures of its worker when it ran one.
     void Done(std::size_t index, FileStatus status, const ConversionWorker* worker = nullptr) const {
         if (!settings_.onFileDone) return;
-        const PlannedFile& file = plan_.files[index];
-        const Outcome& outcome = outcomes_[index];
+        const PlannedFile& file = At(index).file;
+        const Outcome& outcome = At(index).outcome;
         FileResult result{file.input, file.output, status, {}, 0, 0, 0};
+        result.levels = request_.levels;
+        result.rehearsal = file.rehearsal;
+        result.rehearsalLevels = request_.rehearsalLevels.value_or(RehearsalLevels{});
         if (status == FileStatus::kFailed) {
             result.cause = FailureCause(outcome.lines, OutputFormat());
             if (!outcome.detail.empty()) result.cause += " (" + outcome.detail + ")";
@@ -341,16 +397,18 @@ private:
     }
 
     void TellFailure(std::size_t index) {
-        const Outcome& outcome = outcomes_[index];
+        const Outcome& outcome = At(index).outcome;
         ClearProgress();
-        std::string line = FailureLine(plan_.files[index].input, outcome.lines, OutputFormat());
+        std::string line = FailureLine(At(index).file.input, outcome.lines, OutputFormat());
         if (!outcome.detail.empty()) line += " (" + outcome.detail + ")";
         std::fprintf(stderr, "%s\n", EscapeControlCharacters(line).c_str());
         allConverted_ = false;
     }
 
     // Takes the outcomes of the workers that have ended. While the run is
-    // `stopping`, a worker that did not finish its file leaves no outcome.
+    // `stopping` or a stop signal is pending (the handler has already told
+    // the workers to stop), a worker that did not finish its file leaves no
+    // outcome: it was stopped, it did not fail.
     void PollWorkers(bool stopping = false) {
         for (auto it = running_.begin(); it != running_.end();) {
             ConversionWorker& worker = *it->worker;
@@ -358,11 +416,11 @@ private:
                 ++it;
                 continue;
             }
-            if (stopping && worker.End() != WorkerEnd::kFinished) {
+            if ((stopping || PendingInterrupt() != 0) && worker.End() != WorkerEnd::kFinished) {
                 it = running_.erase(it);
                 continue;
             }
-            Outcome& outcome = outcomes_[it->index];
+            Outcome& outcome = At(it->index).outcome;
             outcome.done = true;
             outcome.lines = worker.Reports();
             for (const std::string& notice : worker.Notices()) {
@@ -389,17 +447,17 @@ private:
     // With `skipUnfinished` (the run is ending early) the files that never
     // finished are left out and the later ones still written.
     void EmitFinished(bool skipUnfinished = false) {
-        for (; emitted_ < outcomes_.size(); ++emitted_) {
-            if (!outcomes_[emitted_].done) {
+        for (; !window_.empty(); window_.pop_front(), ++emitted_) {
+            if (!window_.front().outcome.done) {
                 if (!skipUnfinished) return;
                 continue;
             }
-            const PlannedFile& file = plan_.files[emitted_];
-            Outcome& outcome = outcomes_[emitted_];
+            const PlannedFile& file = window_.front().file;
+            const Outcome& outcome = window_.front().outcome;
             ClearProgress();
             const bool savedAs = !file.renamed.empty() && !outcome.failed;
-            if (file.log >= 0) {
-                ConversionLog& log = logs_[logOf_[static_cast<std::size_t>(file.log)]];
+            if (window_.front().log != kNoLog) {
+                ConversionLog& log = logs_[window_.front().log];
                 log.AppendLine(file.input);
                 if (savedAs) log.AppendLine(SavedAs(file));
                 for (const std::string& line : outcome.lines) log.AppendLine(line);
@@ -412,11 +470,6 @@ private:
                     WriteErrorLine(Formatted(Tr("no %s part found in %s: nothing removed"), part.c_str(), file.input.c_str()));
             }
             if (settings_.printWritten && !outcome.failed && !file.upToDate) PrintWritten(file.output);
-            // Written: its texts are freed, so that finished files leave no
-            // small blocks scattered over the heap for every later worker to
-            // inherit and walk.
-            outcome.lines = {};
-            outcome.detail = {};
         }
     }
 
@@ -477,13 +530,13 @@ private:
         long long audioMs = finishedMs_;
         for (const Running& running : running_) {
             const ConversionWorker& worker = *running.worker;
-            files.push_back({static_cast<int>(running.index + 1), FileName(plan_.files[running.index].input),
+            files.push_back({static_cast<int>(running.index + 1), FileName(At(running.index).file.input),
                              worker.Position(), worker.Length()});
             audioMs += worker.Position();
         }
         const double wallMs = std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
         const double factor = wallMs > 0 ? static_cast<double>(audioMs) / wallMs : 0.0;
-        const std::string line = ProgressLine(files, static_cast<int>(plan_.files.size()), factor, TerminalColumns() - 1);
+        const std::string line = ProgressLine(files, static_cast<int>(feed_.files), factor, TerminalColumns() - 1);
         std::fprintf(stderr, "%s%s", kClearLine, line.c_str());
         std::fflush(stderr);
         lineShown_ = true;
@@ -498,17 +551,18 @@ private:
     COmbrixDlg& dlg_;
     SongContainer& renderSong_;
     const ConversionRequest& request_;
-    const ConversionPlan& plan_;
+    PlanFeed& feed_;
     const BatchSettings& settings_;
-    std::vector<Outcome> outcomes_;
-    std::deque<ConversionLog> logs_;       // one per output folder
-    OutputFolderLocks folderLocks_;        // of every folder the run writes into
-    std::vector<std::size_t> logOf_;        // plan log index -> index into logs_
+    std::deque<Slot> window_;  // the files taken whose entries are not written yet, from emitted_ on
+    std::size_t emitted_ = 0;  // the files before this one have their entries written
+    bool feedEnded_ = false;
+    std::deque<ConversionLog> logs_;                   // one per output folder
+    std::map<std::string, std::size_t> logIndex_;      // log path -> index into logs_
+    std::map<FileIdentity, std::size_t> logOfFolder_;  // folder -> index into logs_
+    OutputFolderLocks folderLocks_;                    // of every folder the run writes into
+    std::set<std::string> lockedFolders_;              // those folders as the feed names them
     std::vector<Running> running_;
-    std::set<std::string> cleanedFolders_;
-    std::map<std::string, std::vector<std::string>> targetNames_;  // folder -> names the plan writes there
     StartOrder order_;
-    std::size_t emitted_ = 0;
     bool allConverted_ = true;
     bool listFailed_ = false;
     bool lineShown_ = false;
@@ -518,8 +572,32 @@ private:
 
 }  // namespace
 
-bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
-                      const ConversionPlan& plan, const BatchSettings& settings) {
+PlanFeed FeedOf(const ConversionPlan& plan) {
+    PlanFeed feed;
+    feed.files = plan.files.size();
+    const auto folderOf = [](const std::string& path) {
+        const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+        return parent.empty() ? std::string(".") : parent.string();
+    };
+    for (const std::string& log : plan.logs) feed.folders.push_back(folderOf(log));
+    for (const PlannedFile& file : plan.files) {
+        if (file.error.empty() && !file.output.empty()) feed.folders.push_back(folderOf(file.output));
+    }
+    feed.next = [&plan, given = false](ConversionPlan& piece) mutable {
+        if (given) {
+            piece = {};
+            return false;
+        }
+        piece = plan;
+        piece.warnings.clear();
+        given = true;
+        return true;
+    };
+    return feed;
+}
+
+bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, PlanFeed& feed,
+                      const BatchSettings& settings) {
     InstallInterruptCleanup();
-    return Batch(dlg, renderSong, request, plan, settings).Run();
+    return Batch(dlg, renderSong, request, feed, settings).Run();
 }

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/options/conversion_plan.h"
 #include "app/options/file_result.h"
@@ -31,16 +33,28 @@ struct BatchSettings {
     bool waitForOtherRuns = true;
 };
 
-// Converts every file of `plan` with the options of `request`, opening each
+// Where a run's files come from: the pieces of a plan, one after another
+// as the run needs more files to start.
+struct PlanFeed {
+    std::function<bool(ConversionPlan&)> next;  // fills in the next piece; false at the end
+    std::size_t files = 0;                      // in all the pieces, for the progress line
+    std::vector<std::string> folders;           // every folder the pieces write into
+};
+
+// The feed of the whole `plan` at once (borrowed for the feed's lifetime).
+PlanFeed FeedOf(const ConversionPlan& plan);
+
+// Converts every file of the pieces of `feed` with the options of `request`, opening each
 // into `dlg` and rendering through `renderSong` in the workers; writes the
-// plan's logs (in input order) and one line on standard error per failed
+// pieces' logs (in input order) and one line on standard error per failed
 // file as soon as the failure is known. A file whose output is up to date
 // is skipped (and logged as converted); with --skip-up-to-date or --force the
 // worker of each converted file writes its record. True when every file
 // converted or was skipped and the list of written files could be printed
 // (see BatchSettings). A stop signal ends the program after the entries of every
 // finished file are written; running out of memory ends the run the same
-// way, naming the file that was being opened. The objects are borrowed for
-// the call.
-bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request,
-                      const ConversionPlan& plan, const BatchSettings& settings);
+// way, naming the file that was being opened. Every folder of the feed is
+// locked before the first file starts. A piece's files are forgotten as soon
+// as their entries are written. The objects are borrowed for the call.
+bool RunParallelBatch(COmbrixDlg& dlg, SongContainer& renderSong, const ConversionRequest& request, PlanFeed& feed,
+                      const BatchSettings& settings);

@@ -43,6 +43,7 @@ void ApplyRequestedOptions(const ConversionRequest& request, SongOptions& option
     options.loopPasses = request.loopPasses;
     options.loopTempoStep = request.tempoStep.value_or(0);
     options.loopTempoTo = request.tempoTo.value_or(0);
+    options.countInEachPass = request.countInEach;
 }
 
 std::vector<int> PartsNotFound(const ConversionRequest& request, const SongOptions& options) {

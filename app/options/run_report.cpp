@@ -84,6 +84,28 @@ const char* StatusName(FileStatus status) {
     return "failed";
 }
 
+// The levels applied, as a JSON array of {"target": ..., "db": ...}.
+std::string LevelsJson(const std::vector<LevelRequest>& levels) {
+    std::string json = "[";
+    for (const LevelRequest& level : levels) {
+        if (json.size() > 1) json += ',';
+        json += "{\"target\":" + JsonString(level.target) + ",\"db\":" + Number(level.db) + "}";
+    }
+    return json + "]";
+}
+
+// The rehearsal track an output is: {"kind": "loud"|"missing"|"all", "part":
+// ... (null for all), with "part_db" and "others_db" for a loud track}, or null.
+std::string RehearsalJson(const std::optional<RehearsalTake>& take, const RehearsalLevels& levels) {
+    if (!take) return "null";
+    std::string json = std::string("{\"kind\":\"") + RehearsalKindName(take->kind) + "\",\"part\":" +
+                       (take->kind == RehearsalKind::kAll ? std::string("null") : JsonString(take->part));
+    if (take->kind == RehearsalKind::kLoud) {
+        json += ",\"part_db\":" + Number(levels.partDb) + ",\"others_db\":" + Number(levels.othersDb);
+    }
+    return json + "}";
+}
+
 }  // namespace
 
 double RealtimeFactor(double audioSeconds, double cpuSeconds) {
@@ -95,7 +117,8 @@ std::string ReportLine(const FileResult& result, const std::string& sound) {
            StatusName(result.status) + "\",\"cause\":" + JsonString(result.cause) +
            ",\"audio_seconds\":" + Number(result.audioSeconds) + ",\"cpu_seconds\":" + Number(result.cpuSeconds) +
            ",\"realtime_factor\":" + Number(RealtimeFactor(result.audioSeconds, result.cpuSeconds)) +
-           ",\"bytes_written\":" + std::to_string(result.bytesWritten) +
+           ",\"bytes_written\":" + std::to_string(result.bytesWritten) + ",\"levels\":" + LevelsJson(result.levels) +
+           ",\"rehearsal\":" + RehearsalJson(result.rehearsal, result.rehearsalLevels) +
            (sound.empty() ? std::string() : ",\"sound\":" + sound) + "}";
 }
 

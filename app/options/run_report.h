@@ -13,7 +13,10 @@
 
 // One input's object, without the line end: {"input": ..., "output": ...,
 // "status": "converted"|"skipped"|"failed", "cause": ..., "audio_seconds":
-// ..., "cpu_seconds": ..., "realtime_factor": ..., "bytes_written": ...}. Strings are JSON-escaped;
+// ..., "cpu_seconds": ..., "realtime_factor": ..., "bytes_written": ...,
+// "levels": [{"target": ..., "db": ...}...] (the --level requests), "rehearsal":
+// {"kind": "loud"|"missing"|"all", "part": ... (null for all), and for a loud
+// track "part_db": ..., "others_db": ...} or null}. Strings are JSON-escaped;
 // a byte that is not part of valid UTF-8 is written as "\udcXX" (XX its
 // value), the escape by which byte-exact file names survive a round trip.
 // With `sound` (a JSON object, see SoundJson), the object ends with

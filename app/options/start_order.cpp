@@ -13,29 +13,29 @@ std::filesystem::path FolderOf(const PlannedFile& file) { return std::filesystem
 }  // namespace
 
 std::size_t StartOrder::Next() {
-    if (queue_.empty()) QueueNextFolder();
-    const std::size_t index = queue_.front();
+    const std::size_t number = queue_.front();
     queue_.pop_front();
-    return index;
+    return number;
 }
 
-void StartOrder::QueueNextFolder() {
+void StartOrder::Add(std::size_t first, const std::vector<PlannedFile>& files) {
     if (!longestFirst_) {
-        queue_.push_back(queued_++);
+        for (std::size_t i = 0; i < files.size(); ++i) queue_.push_back(first + i);
         return;
     }
-    const std::size_t first = queued_;
-    const std::filesystem::path folder = FolderOf(files_[first]);
-    do {
-        ++queued_;
-    } while (queued_ < files_.size() && FolderOf(files_[queued_]) == folder);
-    std::vector<std::pair<std::uintmax_t, std::size_t>> sized;  // size of the MIDI file, index
-    for (std::size_t i = first; i < queued_; ++i) {
-        std::error_code error;
-        const std::uintmax_t size = std::filesystem::file_size(files_[i].input, error);
-        sized.emplace_back(error ? 0 : size, i);
+    for (std::size_t begin = 0, end = 0; begin < files.size(); begin = end) {
+        const std::filesystem::path folder = FolderOf(files[begin]);
+        do {
+            ++end;
+        } while (end < files.size() && FolderOf(files[end]) == folder);
+        std::vector<std::pair<std::uintmax_t, std::size_t>> sized;  // size of the MIDI file, number
+        for (std::size_t i = begin; i < end; ++i) {
+            std::error_code error;
+            const std::uintmax_t size = std::filesystem::file_size(files[i].input, error);
+            sized.emplace_back(error ? 0 : size, first + i);
+        }
+        // Largest first; files of one size stay in input order.
+        std::stable_sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+        for (const auto& entry : sized) queue_.push_back(entry.second);
     }
-    // Largest first; files of one size stay in input order.
-    std::stable_sort(sized.begin(), sized.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
-    for (const auto& entry : sized) queue_.push_back(entry.second);
 }

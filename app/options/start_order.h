@@ -14,19 +14,15 @@
 
 class StartOrder {
 public:
-    // `files` is borrowed for the object's lifetime.
-    StartOrder(const std::vector<PlannedFile>& files, bool longestFirst) : files_(files), longestFirst_(longestFirst) {}
+    explicit StartOrder(bool longestFirst) : longestFirst_(longestFirst) {}
 
-    bool Done() const { return queue_.empty() && queued_ == files_.size(); }
-    // The index of the next file to start; only while not Done().
+    // Queues `files`, the files numbered from `first` on in input order.
+    void Add(std::size_t first, const std::vector<PlannedFile>& files);
+    bool Empty() const { return queue_.empty(); }
+    // The number of the next file to start; only while not Empty().
     std::size_t Next();
 
 private:
-    // Queues the files of the next output folder.
-    void QueueNextFolder();
-
-    const std::vector<PlannedFile>& files_;
     bool longestFirst_;
     std::deque<std::size_t> queue_;
-    std::size_t queued_ = 0;  // the files before this one are queued or started
 };

@@ -17,6 +17,7 @@
 #include "platform/translation.h"
 #include "platform/whole_file.h"
 #include "render/audio_format.h"
+#include "render/render_session.h"
 #include "render/stems.h"
 
 namespace fs = std::filesystem;
@@ -185,7 +186,15 @@ std::string CountInText(const ConversionRequest& request) {
     if (request.countInBars != 1) text += " count-in=" + std::to_string(request.countInBars);
     if (request.clickLevelDb != 0.0) text += " click-level=" + DecibelText(request.clickLevelDb);
     if (request.dropEmptyBars) text += " drop-empty-bars=on";
+    if (request.countInEach) text += " count-in-each=on";
     return text;
+}
+
+// A song written as rendered: the gain on the module's output and the
+// limiter over it (files written before them were quieter and could clip).
+std::string AsRenderedText(const ConversionRequest& request) {
+    if (request.peakDbfs || request.loudnessLufs) return "";
+    return " as-rendered-gain=" + DecibelText(kAsRenderedGain) + " limited";
 }
 
 }  // namespace
@@ -207,7 +216,20 @@ std::string OptionsFingerprint(const ConversionRequest& request) {
            encoding +
            " transpose=" + std::to_string(request.transpose) + " click=" + (request.click ? "on" : "off") +
            " measures=" + measures + " stems=" + (request.stems ? "on" : "off") + LevelsText(request.levels) +
-           LoopText(request) + CountInText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
+           LoopText(request) + CountInText(request) + AsRenderedText(request) + "\n" + SoundFingerprint(DescribeSound(request.sound, g_szModulePath));
+}
+
+std::string FileOptionsFingerprint(const ConversionRequest& request, const PlannedFile& file) {
+    std::string fingerprint = OptionsFingerprint(request);
+    if (!file.rehearsal) return fingerprint;
+    const RehearsalTake& take = *file.rehearsal;
+    const std::string part = Escaped(take.part);
+    fingerprint += "\nrehearsal=" + std::string(RehearsalKindName(take.kind)) + " part=" + std::to_string(part.size()) +
+                   ":" + part + " channels=" + std::to_string(take.channels);
+    // Only a loud take plays at the rehearsal levels.
+    if (take.kind != RehearsalKind::kLoud) return fingerprint;
+    const RehearsalLevels levels = request.rehearsalLevels.value_or(RehearsalLevels{});
+    return fingerprint + " levels=" + DecibelText(levels.partDb) + "," + DecibelText(levels.othersDb);
 }
 
 std::string OptionsRecordPath(const std::string& output) {

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "app/options/conversion_plan.h"
+
 struct ConversionRequest;
 
 // The input as a record names it.
@@ -31,6 +33,9 @@ std::optional<InputStamp> StampInput(const std::string& path, const std::string&
 // and the sound of the run with the module found at start-up (g_szModulePath)
 // as a second. Every option that changes them must be named here.
 std::string OptionsFingerprint(const ConversionRequest& request);
+// The fingerprint of one planned output: the request's, and for a rehearsal
+// take a third line with its kind, part and channels, and a loud take's levels.
+std::string FileOptionsFingerprint(const ConversionRequest& request, const PlannedFile& file);
 // The path of the record beside `output`.
 std::string OptionsRecordPath(const std::string& output);
 

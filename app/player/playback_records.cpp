@@ -42,6 +42,12 @@ std::string EncodeTempoRecord(int percent) {
     return Record(PlaybackRecordKind::kTempo, payload);
 }
 
+std::string EncodeKeyRecord(int semitones) {
+    std::string payload;
+    PutU32(payload, static_cast<std::uint32_t>(semitones));
+    return Record(PlaybackRecordKind::kKey, payload);
+}
+
 std::string EncodeSeekRecord(int measure, std::uint32_t move) {
     std::string payload;
     PutU32(payload, static_cast<std::uint32_t>(measure));
@@ -81,6 +87,12 @@ std::vector<PlaybackRecord> TakePlaybackRecords(std::string& buffer) {
     return records;
 }
 
+std::size_t MissingRecordBytes(const std::string& buffer) {
+    if (buffer.size() < kHeaderBytes) return kHeaderBytes - buffer.size();
+    const std::size_t whole = kHeaderBytes + GetU32(buffer, 1);
+    return buffer.size() < whole ? whole - buffer.size() : 0;
+}
+
 bool DecodeChannels(const std::string& payload, SongOptions& options) {
     if (payload.size() != kChannelsBytes) return false;
     for (int channel = 0; channel < kMidiChannels; ++channel) {
@@ -93,6 +105,12 @@ bool DecodeChannels(const std::string& payload, SongOptions& options) {
 bool DecodeTempo(const std::string& payload, int& percent) {
     if (payload.size() != kWord) return false;
     percent = GetI32(payload, 0);
+    return true;
+}
+
+bool DecodeKey(const std::string& payload, int& semitones) {
+    if (payload.size() != kWord) return false;
+    semitones = GetI32(payload, 0);
     return true;
 }
 

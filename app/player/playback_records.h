@@ -17,6 +17,7 @@ enum class PlaybackRecordKind : std::uint8_t {
     kChannels = 1,  // program: the mutes and turned-down channels (16 + 16 bytes, 0 or 1)
     kTempo = 2,     // program: the tempo percentage
     kSeek = 3,      // program: the measure to move to, and the move's number
+    kKey = 4,       // program: the key, semitones from the song's own
     kBlock = 11,    // worker: the move's number, the position, then the sample frames
     kEnd = 12,      // worker: the song is over (after the move whose number it carries)
     kFailed = 13,   // worker: why the song cannot be played
@@ -36,6 +37,7 @@ struct PlayedBlock {
 
 std::string EncodeChannelsRecord(const SongOptions& options);
 std::string EncodeTempoRecord(int percent);
+std::string EncodeKeyRecord(int semitones);
 std::string EncodeSeekRecord(int measure, std::uint32_t move);
 std::string EncodeBlockRecord(std::uint32_t move, const PlaybackPosition& position, std::string_view frames);
 std::string EncodeEndRecord(std::uint32_t move);
@@ -43,9 +45,12 @@ std::string EncodeFailedRecord(std::string_view text);
 
 // Takes every complete record off the front of `buffer`; a partial one stays.
 std::vector<PlaybackRecord> TakePlaybackRecords(std::string& buffer);
+// The bytes still missing from the first record in `buffer` (0 when it is complete).
+std::size_t MissingRecordBytes(const std::string& buffer);
 // The payloads read back; each false when the payload is not of its size.
 bool DecodeChannels(const std::string& payload, SongOptions& options);
 bool DecodeTempo(const std::string& payload, int& percent);
+bool DecodeKey(const std::string& payload, int& semitones);
 bool DecodeSeek(const std::string& payload, int& measure, std::uint32_t& move);
 bool DecodeBlock(std::string payload, PlayedBlock& block);
 bool DecodeEnd(const std::string& payload, std::uint32_t& move);

@@ -72,6 +72,8 @@ private:
                 session_.SetChannels(options_);
             } else if (record.kind == PlaybackRecordKind::kTempo && DecodeTempo(record.payload, value)) {
                 session_.SetTempo(value);
+            } else if (record.kind == PlaybackRecordKind::kKey && DecodeKey(record.payload, value)) {
+                session_.SetTranspose(value);
             } else if (record.kind == PlaybackRecordKind::kSeek && DecodeSeek(record.payload, value, move)) {
                 move_ = move;
                 over = false;

@@ -1,6 +1,8 @@
 // The program's side of playback: the worker, the reading thread, the output.
 #include "app/player/player.h"
 
+#include <algorithm>
+
 #include "app/player/playback_worker.h"
 #include "platform/standard_error.h"
 
@@ -8,6 +10,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kReadWait = std::chrono::milliseconds(20);
+// A record longer than this is read in pieces.
+constexpr std::size_t kMostReadAtOnce = 1 << 16;
 
 std::string PlaybackStalledLine(std::chrono::milliseconds timeout) {
     return "Playback stopped: the synthesizer module made no progress for " +
@@ -21,7 +25,8 @@ std::string PlaybackCrashedLine(const ChildEnd& end) {
 
 }  // namespace
 
-Player::Player(AudioSink& sink, std::chrono::milliseconds stallTimeout) : sink_(sink), stallTimeout_(stallTimeout) {}
+Player::Player(AudioSink& sink, std::chrono::milliseconds stallTimeout, std::chrono::milliseconds startTimeout)
+    : sink_(sink), stallTimeout_(stallTimeout), startTimeout_(startTimeout) {}
 
 Player::~Player() { Stop(); }
 
@@ -51,6 +56,8 @@ void Player::Send(const std::string& record) {
 void Player::SetChannels(const SongOptions& options) { Send(EncodeChannelsRecord(options)); }
 
 void Player::SetTempo(int percent) { Send(EncodeTempoRecord(percent)); }
+
+void Player::SetKey(int semitones) { Send(EncodeKeyRecord(semitones)); }
 
 void Player::Seek(int measure) {
     ++move_;
@@ -99,11 +106,15 @@ void Player::Read() {
     std::string pending;
     std::string errors;
     auto lastBlock = Clock::now();
+    bool started = false;  // a block has come: the module runs
     bool over = false;
     while (!stopping_) {
         WaitForReadable({worker_.MessageFd(), worker_.ErrorFd()}, kReadWait);
         worker_.ReadErrors(errors);
-        worker_.ReadMessages(pending);
+        // Only the record under way is read: the blocks after it wait in
+        // the pipe, and the worker behind them, so that a switch is heard
+        // after the same few blocks however the threads are scheduled.
+        worker_.ReadSomeMessages(pending, std::min(MissingRecordBytes(pending), kMostReadAtOnce));
         for (PlaybackRecord& record : TakePlaybackRecords(pending)) {
             std::uint32_t move = 0;
             PlayedBlock block;
@@ -111,6 +122,7 @@ void Player::Read() {
                 over = false;
                 if (!queue_.Push(std::move(block))) return;
                 lastBlock = Clock::now();
+                started = true;
             } else if (record.kind == PlaybackRecordKind::kEnd && DecodeEnd(record.payload, move) && move == move_.load()) {
                 over = true;
                 queue_.Finish();
@@ -124,9 +136,12 @@ void Player::Read() {
             if (!stopping_) Fail(PlaybackCrashedLine(end));
             return;
         }
-        if (!over && !queue_.Paused() && Clock::now() - lastBlock > stallTimeout_) {
+        // The module's start (a process of its own, a sound font to load)
+        // may take longer than a block under load, and has a limit of its own.
+        const std::chrono::milliseconds limit = started ? stallTimeout_ : startTimeout_;
+        if (!over && !queue_.Paused() && Clock::now() - lastBlock > limit) {
             worker_.Kill();
-            Fail(PlaybackStalledLine(stallTimeout_));
+            Fail(PlaybackStalledLine(limit));
             lastBlock = Clock::now();
         }
     }

@@ -1,7 +1,7 @@
 // Playing the loaded song: a worker process renders it (as conversions are
 // rendered, so that a module that crashes or hangs ends the playback, not
 // the program), a thread of the program reads its blocks into a short
-// queue, and the audio output plays from that queue. Switches, tempo and
+// queue, and the audio output plays from that queue. Switches, tempo, key and
 // moves go to the worker at once and are heard within about 100 ms: the
 // output's buffer, the queue and the pipe each hold a few blocks.
 #pragma once
@@ -22,6 +22,8 @@ class SongContainer;
 
 // A worker that sends nothing for this long while the output waits is ended.
 constexpr std::chrono::seconds kPlaybackStallTimeout{5};
+// The same before the first block: the worker's start and the module's.
+constexpr std::chrono::seconds kPlaybackStartTimeout{30};
 // Blocks the queue holds: 2 x 500 frames, 23 ms.
 constexpr std::size_t kQueuedBlocks = 2;
 
@@ -35,7 +37,8 @@ struct PlayerStatus {
 
 class Player {
 public:
-    explicit Player(AudioSink& sink, std::chrono::milliseconds stallTimeout = kPlaybackStallTimeout);
+    explicit Player(AudioSink& sink, std::chrono::milliseconds stallTimeout = kPlaybackStallTimeout,
+                    std::chrono::milliseconds startTimeout = kPlaybackStartTimeout);
     // Stops the playback.
     ~Player();
     Player(const Player&) = delete;
@@ -51,6 +54,8 @@ public:
     void SetChannels(const SongOptions& options);
     // The tempo percentage (1-999).
     void SetTempo(int percent);
+    // The key in semitones from the song's own, for the notes that start from now on.
+    void SetKey(int semitones);
     // Moves to the start of `measure` (kept inside the section; 0 or less:
     // the section's first measure).
     void Seek(int measure);
@@ -67,6 +72,7 @@ private:
 
     AudioSink& sink_;
     std::chrono::milliseconds stallTimeout_;
+    std::chrono::milliseconds startTimeout_;
     FrameQueue queue_{kQueuedBlocks};
     ChildProcess worker_;
     std::thread reader_;

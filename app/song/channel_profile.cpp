@@ -122,8 +122,11 @@ void Voices(const std::vector<Note>& notes, const std::array<std::int32_t, kMidi
             SongProfile& profile) {
     std::array<int, kMidiChannels> top{};
     std::array<int, kMidiChannels> bottom{};
+    std::array<int, kMidiChannels> lineBottom{};
     std::array<std::array<int, kPitches>, kMidiChannels> own{};
     std::array<int, kPitches> all{};
+    std::array<int, kPitches> lines{};  // the notes of the channels that play lines, not chords
+    const auto playsLine = [&profile](int channel) { return profile.channels[channel].monophony >= kLineMonophony; };
     using Ending = std::pair<int, std::size_t>;  // end tick, note index
     std::priority_queue<Ending, std::vector<Ending>, std::greater<>> endings;
     for (std::size_t i = 0; i < notes.size();) {
@@ -134,12 +137,14 @@ void Voices(const std::vector<Note>& notes, const std::array<std::int32_t, kMidi
             const Note& ended = notes[endings.top().second];
             --own[ended.channel][ended.pitch];
             --all[ended.pitch];
+            if (playsLine(ended.channel)) --lines[ended.pitch];
             endings.pop();
         }
         for (std::size_t j = i; j < groupEnd; ++j) {
             if (drumChannel[notes[j].channel] != 0) continue;
             ++own[notes[j].channel][notes[j].pitch];
             ++all[notes[j].pitch];
+            if (playsLine(notes[j].channel)) ++lines[notes[j].pitch];
             endings.push({notes[j].end, j});
         }
         for (std::size_t j = i; j < groupEnd; ++j) {
@@ -150,8 +155,14 @@ void Voices(const std::vector<Note>& notes, const std::array<std::int32_t, kMidi
             for (int pitch = note.pitch + 1; pitch < kPitches && highest; ++pitch) highest = others(pitch) == 0;
             bool lowest = true;
             for (int pitch = 0; pitch < note.pitch && lowest; ++pitch) lowest = others(pitch) == 0;
+            // Below the other lines: a chord held under them is left out.
+            const int ownLine = playsLine(note.channel) ? 1 : 0;
+            bool lowestLine = true;
+            for (int pitch = 0; pitch < note.pitch && lowestLine; ++pitch)
+                lowestLine = lines[pitch] - ownLine * own[note.channel][pitch] == 0;
             top[note.channel] += highest ? 1 : 0;
             bottom[note.channel] += lowest ? 1 : 0;
+            lineBottom[note.channel] += lowestLine ? 1 : 0;
         }
         i = groupEnd;
     }
@@ -160,6 +171,7 @@ void Voices(const std::vector<Note>& notes, const std::array<std::int32_t, kMidi
         if (result.notes == 0) continue;
         result.topShare = static_cast<double>(top[channel]) / result.notes;
         result.bottomShare = static_cast<double>(bottom[channel]) / result.notes;
+        result.lineBottomShare = static_cast<double>(lineBottom[channel]) / result.notes;
     }
 }
 

@@ -12,6 +12,9 @@
 
 class SongContainer;
 
+// A channel plays a line, not chords, with at least this share of single notes.
+constexpr double kLineMonophony = 0.2;
+
 struct ChannelProfile {
     int notes = 0;
     // Register: the median, the tenth and the ninetieth percentile of the
@@ -28,6 +31,9 @@ struct ChannelProfile {
     // another melodic channel sounds at that moment.
     double topShare = 0;
     double bottomShare = 0;
+    // The same bottom share against the channels that play lines (at least
+    // kLineMonophony of their notes single): a chord pad held below is left out.
+    double lineBottomShare = 0;
     // Lyrics or karaoke syllables that fall on one of its note starts.
     int sung = 0;
     // Per other channel: the share of this channel's notes that start with

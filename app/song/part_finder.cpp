@@ -234,10 +234,11 @@ private:
         const int channel = Best(
             [this](int ch, const ChannelProfile& c) {
                 return c.monophony >= kLowLineMonophony && c.coverage >= kLowLineCoverage && c.median < kA3 &&
-                       c.bottomShare >= kBottomShare && c.notes >= kLineNotesShare * BusiestNotes() &&
+                       c.lineBottomShare >= kBottomShare && c.topShare < kTopShare &&
+                       c.notes >= kLineNotesShare * BusiestNotes() &&
                        options_.program[ch] != kTimpaniProgram && !IsGuitarProgram(options_.program[ch]);
             },
-            [](const ChannelProfile& c) { return c.bottomShare * c.coverage; }, 1);
+            [](const ChannelProfile& c) { return c.lineBottomShare * c.coverage; }, 1);
         if (channel >= 0) Claim(PartKind::kBass, channel, "lowest line, median " + NoteName(At(channel).median));
     }
 

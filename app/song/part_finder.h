@@ -20,8 +20,9 @@
 //   nothing.
 // - BASS: the track named as the bass ("B" in a choir score) sounding below
 //   middle C, else the channels with a bass instrument sounding low, else
-//   the lowest line through most of the song when it sits below A3; else
-//   nothing.
+//   the lowest line through most of the song when it sits below A3 (lowest
+//   among the channels that play lines: a chord pad held below it does not
+//   count, and a line mostly on top of the others is no bass); else nothing.
 // - MELODY and BASS also take the channels that double them: most of whose
 //   notes start with theirs on the same pitch class, or that hold nearly
 //   all of their notes; a guitar only as a note-for-note copy.

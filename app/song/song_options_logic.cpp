@@ -50,6 +50,7 @@ SwitchCommand OnSwitchNotify(SongOptions& options, OptionSwitches& switches, int
     const int state = value & kStateBit;
     if (id == SwitchId::kLoad) return SwitchCommand::kOpenSong;
     if (id == SwitchId::kConvert) return SwitchCommand::kConvertSong;
+    if (id == SwitchId::kPlay) return state != 0 ? SwitchCommand::kPlaySong : SwitchCommand::kStopSong;
     if (id >= SwitchId::kFirstVolumeDown && id < SwitchId::kFirstVolumeDown + kMidiChannels) {
         options.volumeDown[id - SwitchId::kFirstVolumeDown] = state;
     } else if (id >= SwitchId::kFirstMute && id < SwitchId::kFirstMute + kMidiChannels) {

@@ -10,6 +10,7 @@
 namespace SwitchId {
 constexpr int kLoad = 100;
 constexpr int kConvert = 101;
+constexpr int kPlay = 102;  // on while the song plays
 constexpr int kFirstVolumeDown = 110;  // + channel index 0-15
 constexpr int kFirstMute = 130;        // + channel index 0-15
 constexpr int kPreCount = 160;
@@ -38,7 +39,7 @@ public:
 };
 
 // What the window still has to do after a switch notification.
-enum class SwitchCommand { kNone, kOpenSong, kConvertSong };
+enum class SwitchCommand { kNone, kOpenSong, kConvertSong, kPlaySong, kStopSong };
 
 // True when the part switch `id` takes channel `channel` (index 0-15): the
 // channels the part finder found for its part when the song was opened.
@@ -50,8 +51,8 @@ bool PartRemovesSomething(const SongOptions& options, int id);
 
 // Applies a switch notification to `options`. `value` is the switch's new
 // state; a toggle with the right button adds 0x10000, and only the low bit
-// counts, so either button turns an option off alike. LOAD and CONVERT are
-// returned for the window to run.
+// counts, so either button turns an option off alike. LOAD, CONVERT and
+// PLAY/STOP are returned for the window to run.
 SwitchCommand OnSwitchNotify(SongOptions& options, OptionSwitches& switches, int id, int value);
 
 // Mutes (state 1) or unmutes (state 0) every channel of the part that the

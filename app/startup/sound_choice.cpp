@@ -23,10 +23,14 @@ bool IsReverbChoice(std::string_view text) {
 
 bool IsChorusChoice(std::string_view text) { return text == "off" || text == "on" || IsLevel(text); }
 
-std::string ModuleSettingsText(const SoundChoice& choice) {
+std::string ModuleSettingsText(const SoundChoice& choice, bool stems) {
     std::string text;
     if (!choice.soundFont.empty()) text += "soundfont = " + choice.soundFont + "\n";
-    return text + "reverb = " + choice.reverb + "\nchorus = " + choice.chorus + "\n";
+    text += "reverb = " + choice.reverb + "\nchorus = " + choice.chorus + "\n";
+    if (stems) text += "synthesizers = per-channel\n";
+    return text;
 }
 
-void UseSoundChoice(const SoundChoice& choice) { SetEnvironmentVariable(kModuleSettingsVariable, ModuleSettingsText(choice)); }
+void UseSoundChoice(const SoundChoice& choice, bool stems) {
+    SetEnvironmentVariable(kModuleSettingsVariable, ModuleSettingsText(choice, stems));
+}

@@ -26,7 +26,9 @@ bool IsReverbChoice(std::string_view text);
 // "off", "on" or a level from 0 to 1.
 bool IsChorusChoice(std::string_view text);
 
-// The configuration lines that give the module `choice`.
-std::string ModuleSettingsText(const SoundChoice& choice);
+// The configuration lines that give the module `choice`. With `stems`, the
+// module plays each MIDI channel on a synthesizer of its own, so that the
+// stems of a song add up to its mix (at a higher processor cost).
+std::string ModuleSettingsText(const SoundChoice& choice, bool stems = false);
 // Makes every module this process loads from now on play with `choice`.
-void UseSoundChoice(const SoundChoice& choice);
+void UseSoundChoice(const SoundChoice& choice, bool stems = false);

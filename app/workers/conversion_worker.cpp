@@ -8,9 +8,11 @@
 #include <mutex>
 #include <new>
 #include <stop_token>
+#include <string_view>
 #include <thread>
 
 #include "app/workers/worker_messages.h"
+#include "platform/address_space_crash.h"
 #include "platform/temporary_file.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
@@ -28,12 +30,13 @@ constexpr auto kPollInterval = std::chrono::milliseconds(200);
 constexpr int kWorkerFailed = 1;
 
 // The progress window of a conversion in the worker: positions go into the
-// pipe. While the rendered song is being finished, a thread repeats the last
-// position, so that the program knows the worker is alive.
+// pipe. While the module loads (for at most a set time) and while the
+// rendered song is being finished, a thread repeats the last position, so
+// that the program knows the worker is alive.
 class PipeProgressUi final : public ConversionUi {
 public:
-    explicit PipeProgressUi(int fd) : fd_(fd) {}
-    ~PipeProgressUi() override { SetFinishing(false); }
+    PipeProgressUi(int fd, std::chrono::milliseconds loadLimit) : fd_(fd), loadLimit_(loadLimit) {}
+    ~PipeProgressUi() override { Beat(false, {}); }
     PipeProgressUi(const PipeProgressUi&) = delete;
     PipeProgressUi& operator=(const PipeProgressUi&) = delete;
     std::optional<std::string> ChooseOutputFile(const std::string&, const std::string&) override { return {}; }
@@ -49,22 +52,8 @@ public:
         position_ = position;
         if (Clock::now() - lastSent_ >= kProgressInterval) Send();
     }
-    void SetFinishing(bool finishing) override {
-        if (finishing == heartbeat_.joinable()) return;
-        if (!finishing) {
-            heartbeat_.request_stop();
-            heartbeat_.join();
-            heartbeat_ = {};
-            return;
-        }
-        heartbeat_ = std::jthread([this](std::stop_token stop) {
-            std::unique_lock lock(mutex_);
-            while (!wake_.wait_for(lock, stop, kProgressInterval, [] { return false; })) {
-                if (stop.stop_requested()) return;
-                Send();
-            }
-        });
-    }
+    void SetLoading(bool loading) override { Beat(loading, Clock::now() + loadLimit_); }
+    void SetFinishing(bool finishing) override { Beat(finishing, Clock::time_point::max()); }
     void SetProgressText(const std::string&) override {}
     void CloseProgress() override {}
     // A pipe that no longer takes the progress has no reader: the program
@@ -72,12 +61,30 @@ public:
     bool CancelRequested() const override { return orphaned_; }
 
 private:
+    // Starts (`on`) or stops the thread that repeats the position until `until`.
+    void Beat(bool on, Clock::time_point until) {
+        if (on == heartbeat_.joinable()) return;
+        if (!on) {
+            heartbeat_.request_stop();
+            heartbeat_.join();
+            heartbeat_ = {};
+            return;
+        }
+        heartbeat_ = std::jthread([this, until](std::stop_token stop) {
+            std::unique_lock lock(mutex_);
+            while (!wake_.wait_for(lock, stop, kProgressInterval, [] { return false; })) {
+                if (stop.stop_requested() || Clock::now() >= until) return;
+                Send();
+            }
+        });
+    }
     // Sends the position; the caller holds mutex_.
     void Send() {
         lastSent_ = Clock::now();
         if (!WriteAllBytes(fd_, EncodeWorkerProgress(position_, length_))) orphaned_ = true;
     }
     int fd_;
+    std::chrono::milliseconds loadLimit_;
     int length_ = 0;
     int position_ = 0;
     std::atomic<bool> orphaned_ = false;
@@ -104,6 +111,15 @@ std::string WorkerCrashedLine(int signal) {
     return (IsStopSignal(signal) ? "Conversion stopped by a signal (" : "Conversion crashed (") + SignalDescription(signal) + ")";
 }
 
+namespace {
+constexpr std::string_view kAddressSpaceCrashStart = "Conversion crashed (out of memory: ";
+}  // namespace
+
+std::string AddressSpaceCrashLine(std::uint64_t limitBytes) {
+    return std::string(kAddressSpaceCrashStart) + "it used all of the " + std::to_string(limitBytes / 1024) +
+           " KB of address space that ulimit -v allows)";
+}
+
 std::string WorkerStalledLine(std::chrono::milliseconds timeout) {
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout).count();
     return "Conversion stopped: no progress for " + std::to_string(seconds) + " seconds";
@@ -127,9 +143,12 @@ void ConversionWorker::Start(const WorkerJob& job, const std::string& outputPath
     outputPath_ = outputPath;
     startTime_ = lastProgress_ = Clock::now();
     child_ = ChildProcess::Start([&](int fd) {
-        PipeProgressUi ui(fd);
+        PipeProgressUi ui(fd, loadLimit_);
         PipeReport report(fd, EncodeWorkerReport);
         PipeReport notices(fd, EncodeWorkerNotice);
+        // A crash in code that does not check its allocations says why, when the limit shows it.
+        if (const std::optional<std::uint64_t> limit = AddressSpaceLimit())
+            NoteCrashAtAddressSpaceLimit(fd, EncodeWorkerReport(AddressSpaceCrashLine(*limit)), *limit);
         // An exception is this song's failure: the unwinding removes the
         // unfinished file, and the cause goes into the report.
         try {
@@ -207,13 +226,15 @@ void ConversionWorker::Finish(const ChildEnd& end) {
         return;
     }
     end_ = WorkerEnd::kCrashed;
+    RemoveLeftovers();
+    // A worker that said, as it crashed, that its address space was full has given the cause.
+    if (!reports_.empty() && reports_.back().starts_with(kAddressSpaceCrashStart)) return;
     if (end.signaled && end.code == SIGKILL && !killedHere_) {
         reports_.push_back(kWorkerKilledLine);
     } else {
         reports_.push_back(end.signaled ? WorkerCrashedLine(end.code)
                                         : "Conversion crashed (exit status " + std::to_string(end.code) + ")");
     }
-    RemoveLeftovers();
 }
 
 void WaitForWorker(ConversionWorker& worker, ConversionUi& ui) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -23,6 +24,11 @@ using WorkerJob = std::function<void(ConversionUi& ui, UserReport& report, UserR
 
 // A worker that sends no progress for this long is ended.
 constexpr std::chrono::seconds kWorkerStallTimeout{60};
+// While its module loads, a worker says that it is alive for at most this
+// long (a compressed SoundFont of 40 MB takes seconds, several minutes on
+// a machine busy with other work); a module that hangs while loading is
+// then ended by the stall timeout.
+constexpr std::chrono::minutes kModuleLoadLimit{10};
 
 // The log line of a conversion whose worker was killed by `signal`: a stop
 // signal (SIGTERM, SIGINT, SIGHUP, SIGKILL) stopped it, any other crashed it.
@@ -32,6 +38,10 @@ std::string WorkerCrashedLine(int signal);
 inline constexpr char kWorkerKilledLine[] = "Conversion crashed (killed (perhaps out of memory))";
 // The log line of a conversion that ran out of memory.
 inline constexpr char kOutOfMemoryLine[] = "Conversion failed (out of memory)";
+// The log line of a worker that crashed once its address space had reached
+// its limit of `limitBytes` (ulimit -v): an allocation failed where nothing
+// checked for it.
+std::string AddressSpaceCrashLine(std::uint64_t limitBytes);
 // The log line of a conversion ended after `timeout` without progress.
 std::string WorkerStalledLine(std::chrono::milliseconds timeout);
 
@@ -45,8 +55,9 @@ enum class WorkerEnd {
 
 class ConversionWorker {
 public:
-    explicit ConversionWorker(std::chrono::milliseconds stallTimeout = kWorkerStallTimeout)
-        : stallTimeout_(stallTimeout) {}
+    explicit ConversionWorker(std::chrono::milliseconds stallTimeout = kWorkerStallTimeout,
+                              std::chrono::milliseconds loadLimit = kModuleLoadLimit)
+        : stallTimeout_(stallTimeout), loadLimit_(loadLimit) {}
     // A worker still running is killed and its unfinished file removed.
     ~ConversionWorker();
     ConversionWorker(ConversionWorker&&) = default;
@@ -104,6 +115,7 @@ private:
     void RemoveLeftovers() const;
 
     std::chrono::milliseconds stallTimeout_;
+    std::chrono::milliseconds loadLimit_;
     ChildProcess child_;
     std::string outputPath_;
     std::string pending_;

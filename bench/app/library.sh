@@ -31,9 +31,9 @@ cores=$(nproc)
 
 library() {  # folder count
     local note
+    mkdir -p "$1"/d{0..19}/e{0..12}
     for ((i = 0; i < $2; ++i)); do
-        mkdir -p "$1/d$((i % 20))/e$((i % 13))"
-        note=$(printf '%02x' $((36 + i % 60)))
+        printf -v note '%02x' $((36 + i % 60))
         printf "MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\x0c\x00\x90\x$note\x40\x01\x80\x$note\x00\x00\xff\x2f\x00" \
             >"$1/d$((i % 20))/e$((i % 13))/s$i.mid"
     done

@@ -2,11 +2,12 @@
 # The level songs come out at with the module's default gain: converts every
 # MIDI file of the folders given (no --loudness, no --normalize) with the
 # FluidSynth module and each SoundFont asked for, and prints per song its
-# integrated loudness (ffmpeg's ebur128 filter) and its clipped samples
-# (samples at full scale, which the 16-bit conversion cuts), then the
-# median loudness, the range, the highest peak and the total of clipped
-# samples; and the
-# processor time per minute of audio of each SoundFont.
+# integrated loudness and true peak (ffmpeg's ebur128 filter) and its
+# clipped samples (samples at full scale, which the 16-bit conversion
+# cuts), then the median loudness, the range, the highest sample and true
+# peaks, the total of clipped samples and the songs the limiter held at
+# -1 dBTP (conversions into WAV); and the processor time per
+# minute of audio of each SoundFont.
 # Usage: default_level.sh <ombrix> <fluid module folder> <soundfont name or path>... -- <folder>...
 set -euo pipefail
 ombrix=$1 module=$2
@@ -36,7 +37,7 @@ for font in "${fonts[@]}"; do
 import glob, os, statistics, subprocess, sys, wave, array
 out, font, user, system = sys.argv[1], sys.argv[2], float(sys.argv[3]), float(sys.argv[4])
 import math
-levels, peaks, clipped_total, seconds = [], [], 0, 0.0
+levels, peaks, true_peaks, clipped_total, seconds = [], [], [], 0, 0.0
 for path in sorted(glob.glob(os.path.join(out, "*.wav"))):
     with wave.open(path) as w:
         frames = w.readframes(w.getnframes())
@@ -45,16 +46,20 @@ for path in sorted(glob.glob(os.path.join(out, "*.wav"))):
     clipped = sum(1 for s in samples if s == 32767 or s == -32768)
     peak = max((abs(s) for s in samples), default=0)
     peaks.append(peak)
-    summary = subprocess.run(["ffmpeg", "-hide_banner", "-nostats", "-i", path, "-af", "ebur128", "-f", "null", "-"],
+    summary = subprocess.run(["ffmpeg", "-hide_banner", "-nostats", "-i", path, "-af", "ebur128=peak=true", "-f", "null", "-"],
                              capture_output=True, text=True).stderr
     summary = summary[summary.rfind("Summary:"):]
     lufs = [float(l.split()[1]) for l in summary.splitlines() if l.strip().startswith("I:")][0]
+    true_peak = [float(l.split()[1]) for l in summary.splitlines() if l.strip().startswith("Peak:")][0]
     levels.append(lufs)
+    true_peaks.append(true_peak)
     clipped_total += clipped
-    print(f"  {os.path.basename(path)}: {lufs:.1f} LUFS, peak {20 * math.log10(max(peak, 1) / 32767):.1f} dBFS, {clipped} clipped")
+    print(f"  {os.path.basename(path)}: {lufs:.1f} LUFS, peak {20 * math.log10(max(peak, 1) / 32767):.1f} dBFS, true peak {true_peak:.1f} dBTP, {clipped} clipped")
 print(f"{font}: {len(levels)} songs, median {statistics.median(levels):.1f} LUFS "
       f"(from {min(levels):.1f} to {max(levels):.1f}), highest peak {20 * math.log10(max(max(peaks), 1) / 32767):.1f} dBFS, "
+      f"highest true peak {max(true_peaks):.1f} dBTP, "
       f"{clipped_total} clipped samples, "
+      f"{sum(1 for p in true_peaks if p >= -1.15)} songs limited (true peak within 0.15 dB of -1 dBTP), "
       f"{(user + system) / (seconds / 60):.2f} s of processor time per minute of audio")
 PY
 done

@@ -15,6 +15,8 @@ namespace {
 constexpr std::size_t kMaxConfigBytes = 64 * 1024;
 
 constexpr char kGainKey[] = "gain";
+constexpr char kSynthesizersKey[] = "synthesizers";
+constexpr char kPerChannel[] = "per-channel";
 constexpr double kMinGain = 0.0;
 constexpr double kMaxGain = 1.0;
 
@@ -81,4 +83,9 @@ std::optional<double> GainFromConfig(const std::string& configText, const std::s
         return std::nullopt;
     }
     return gain;
+}
+
+bool SynthesizerPerChannelFromConfig(const std::string& configText) {
+    const std::optional<std::string> value = ConfigValue(configText, kSynthesizersKey);
+    return value && EqualsIgnoringCase(*value, kPerChannel);
 }

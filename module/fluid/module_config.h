@@ -11,7 +11,8 @@
 // songs (bench/module/default_level.sh) 0.32 gives a median of -22.2 LUFS
 // on FluidR3_GM and -23.5 on TimGM6mb, the loudest song peaking at -0.1
 // dBFS, with no clipped sample; 0.3 keeps half a decibel more for denser
-// songs. A set level is --loudness's work.
+// songs. The converter raises a song written as rendered by 2.9 dB under
+// its limiter; a set level is --loudness's work.
 inline constexpr double kDefaultOutputGain = 0.3;
 
 // The configuration file looked for in the module's folder.
@@ -40,3 +41,8 @@ std::optional<std::string> ConfigValue(const std::string& configText, std::strin
 // 0.0 to 1.0 (then `problem` says so, naming the file `configPath`).
 std::optional<double> GainFromConfig(const std::string& configText, const std::string& configPath,
                                      std::string& problem);
+
+// Whether `configText` asks for a synthesizer per MIDI channel
+// ("synthesizers = per-channel"), which renders whose parts must add up to
+// the whole ask for; otherwise every channel plays on one synthesizer.
+bool SynthesizerPerChannelFromConfig(const std::string& configText);

@@ -88,7 +88,8 @@ QNS_EXPORT int32_t qnsmain(void) {
     std::shared_ptr<SharedSoundFont> font = FindSoundFont();
     if (!font) return 0;
     const Configuration configuration = ReadConfiguration();
-    return AddInstance(SynthInstance::Create(std::move(font), OutputGain(configuration), Effects(configuration)));
+    return AddInstance(SynthInstance::Create(std::move(font), OutputGain(configuration), Effects(configuration),
+                                             SynthesizerPerChannelFromConfig(configuration.text)));
 }
 
 QNS_EXPORT int32_t SetSamplingFreqM(int32_t instance, int32_t rate) {

@@ -49,12 +49,13 @@ constexpr std::uint8_t kPitchBend = 0xE0;
 }  // namespace
 
 std::unique_ptr<SynthInstance> SynthInstance::Create(std::shared_ptr<SharedSoundFont> soundFont, double gain,
-                                                     const EffectSettings& effects) {
+                                                     const EffectSettings& effects, bool synthesizerPerChannel) {
     if (!soundFont) return nullptr;
     std::unique_ptr<SynthInstance> instance(new SynthInstance());
     instance->soundFont_ = std::move(soundFont);
     instance->gain_ = gain;
     instance->effects_ = effects;
+    instance->synthesizerPerChannel_ = synthesizerPerChannel;
     if (!instance->Build(kDefaultSampleRate, kDefaultPolyphony)) return nullptr;
     return instance;
 }
@@ -92,10 +93,11 @@ FluidSynthOwner SynthInstance::BuildOne(FluidSettingsOwner& settingsOwner, int s
 }
 
 bool SynthInstance::Build(int sampleRate, int polyphony) {
-    std::array<ChannelSynth, kChannels> channels;
+    std::vector<ChannelSynth> channels(synthesizerPerChannel_ ? kChannels : 1);
     for (ChannelSynth& channel : channels) {
         channel.synth = BuildOne(channel.settings, sampleRate, polyphony);
         if (!channel.synth) return false;
+        channel.sounding = !synthesizerPerChannel_;
     }
     // The old synthesizers go only once the new ones stand, each before the
     // settings it was made with.
@@ -125,7 +127,7 @@ void SynthInstance::PlayShortMessage(std::uint32_t message) {
     const std::uint8_t data2 = (message >> 16) & 0xFF;
     if (status < kNoteOff || status >= 0xF0 || (data1 & 0x80) || (data2 & 0x80)) return;
     const int channel = status & 0x0F;
-    ChannelSynth& owner = channels_[channel];
+    ChannelSynth& owner = SynthOf(channel);
     fluid_synth_t* synth = owner.synth.get();
     switch (status & 0xF0) {
         case kNoteOff: fluid_synth_noteoff(synth, channel, data1); break;
@@ -149,8 +151,8 @@ void SynthInstance::PlayExclusive(const std::uint8_t* data, std::size_t length) 
         case ExclusiveAction::Kind::kReset: ResetAllChannels(); break;
         case ExclusiveAction::Kind::kSetRhythmPart: SetRhythmPart(action.channel, action.drum); break;
         case ExclusiveAction::Kind::kPassOn:
-            // FluidSynth takes the message without its F0 and F7. Each
-            // channel's synthesizer takes what concerns its own channel.
+            // FluidSynth takes the message without its F0 and F7. With a
+            // synthesizer per channel, each takes what concerns its channel.
             for (ChannelSynth& channel : channels_) {
                 fluid_synth_sysex(channel.synth.get(), reinterpret_cast<const char*>(data + 1),
                                   static_cast<int>(length - 2), nullptr, nullptr, nullptr, 0);
@@ -163,15 +165,14 @@ void SynthInstance::ResetAllChannels() {
     // Every channel back to its defaults; only channel 10 plays drums. The
     // bank-select convention stays GS whichever reset it was.
     for (int channel = 0; channel < kChannels; ++channel) {
-        fluid_synth_t* synth = channels_[channel].synth.get();
-        fluid_synth_set_channel_type(synth, channel,
+        fluid_synth_set_channel_type(SynthOf(channel).synth.get(), channel,
                                      channel == kDrumChannelIndex ? CHANNEL_TYPE_DRUM : CHANNEL_TYPE_MELODIC);
-        fluid_synth_system_reset(synth);
     }
+    for (ChannelSynth& synth : channels_) fluid_synth_system_reset(synth.synth.get());
 }
 
 void SynthInstance::SetRhythmPart(int channel, bool drum) {
-    fluid_synth_t* synth = channels_[channel].synth.get();
+    fluid_synth_t* synth = SynthOf(channel).synth.get();
     int fontId = 0;
     int bank = 0;
     int program = 0;
@@ -182,6 +183,14 @@ void SynthInstance::SetRhythmPart(int channel, bool drum) {
     // leaves the drum bank returns to the capital tones.
     if (!drum && bank >= kDrumBank) fluid_synth_bank_select(synth, channel, 0);
     fluid_synth_program_change(synth, channel, program);
+}
+
+SynthInstance::ChannelSynth& SynthInstance::SynthOf(int channel) {
+    return channels_[synthesizerPerChannel_ ? static_cast<std::size_t>(channel) : 0];
+}
+
+const SynthInstance::ChannelSynth& SynthInstance::SynthOf(int channel) const {
+    return channels_[synthesizerPerChannel_ ? static_cast<std::size_t>(channel) : 0];
 }
 
 void SynthInstance::Wake(ChannelSynth& channel) {
@@ -198,6 +207,10 @@ void SynthInstance::Wake(ChannelSynth& channel) {
 }
 
 void SynthInstance::Render(float* left, float* right, int frames) {
+    if (!synthesizerPerChannel_) {
+        fluid_synth_write_float(channels_.front().synth.get(), frames, left, 0, 1, right, 0, 1);
+        return;
+    }
     std::fill(left, left + frames, 0.0f);
     std::fill(right, right + frames, 0.0f);
     framesRendered_ += frames;
@@ -219,7 +232,7 @@ void SynthInstance::Render(float* left, float* right, int frames) {
 
 bool SynthInstance::ChannelPreset(int channel, int& bank, int& program) const {
     if (channel < 0 || channel >= kChannels) return false;
-    fluid_preset_t* preset = fluid_synth_get_channel_preset(channels_[channel].synth.get(), channel);
+    fluid_preset_t* preset = fluid_synth_get_channel_preset(SynthOf(channel).synth.get(), channel);
     if (preset == nullptr) return false;
     bank = fluid_preset_get_banknum(preset);
     program = fluid_preset_get_num(preset);

@@ -1,17 +1,18 @@
-// One synthesizer instance of the module: FluidSynth synthesizers without an
-// audio driver, one per MIDI channel, playing the shared SoundFont with GS
-// bank conventions. Each channel has voices of its own, so a channel sounds
-// the same whatever the other channels play: the parts of a song rendered
-// one at a time add up to the song (one FluidSynth synthesizer would let a
-// new voice start with the output level the last user of its voice slot
-// left, and let one channel's notes take another's voices).
+// One synthesizer instance of the module: FluidSynth without an audio
+// driver, playing the shared SoundFont with GS bank conventions. It plays
+// every channel on one FluidSynth synthesizer, or, when asked, each MIDI
+// channel on a synthesizer of its own. With one per channel a channel sounds
+// the same whatever the other channels play, so the parts of a song rendered
+// one at a time add up to the song (one synthesizer lets a new voice start
+// with the output level the last user of its voice slot left, and lets one
+// channel's notes take another's voices); it costs up to 1.7 times the
+// processor time, so it is kept for renders whose parts must add up.
 #pragma once
 
 #include "module/fluid/effect_settings.h"
 #include "module/fluid/fluid_owners.h"
 #include "module/fluid/shared_soundfont.h"
 
-#include <array>
 #include <cstdint>
 #include <vector>
 #include <memory>
@@ -21,8 +22,11 @@ public:
     // A fresh instance at 44100 Hz playing `soundFont` at output gain `gain`
     // with the reverb and chorus of `effects`; null when FluidSynth can't
     // make one.
+    // With `synthesizerPerChannel`, each MIDI channel plays on a synthesizer
+    // of its own.
     static std::unique_ptr<SynthInstance> Create(std::shared_ptr<SharedSoundFont> soundFont, double gain,
-                                                 const EffectSettings& effects = {});
+                                                 const EffectSettings& effects = {},
+                                                 bool synthesizerPerChannel = false);
 
     SynthInstance(const SynthInstance&) = delete;
     SynthInstance& operator=(const SynthInstance&) = delete;
@@ -47,10 +51,11 @@ public:
 private:
     static constexpr int kChannels = 16;
 
-    // The synthesizer of one channel. Until its first note it has nothing
-    // to play and is not rendered; at that note it renders the silence it
-    // missed, so that its effects and its block grid stand where they would
-    // had it been rendered from the start, whatever the other channels do.
+    // One FluidSynth synthesizer. A channel's own synthesizer has nothing to
+    // play until its first note and is not rendered; at that note it renders
+    // the silence it missed, so that its effects and its block grid stand
+    // where they would had it been rendered from the start, whatever the
+    // other channels do. The shared synthesizer sounds from the start.
     struct ChannelSynth {
         // Declared so that the synthesizer goes before its settings.
         FluidSettingsOwner settings;
@@ -63,12 +68,15 @@ private:
     FluidSynthOwner BuildOne(FluidSettingsOwner& settingsOwner, int sampleRate, int polyphony) const;
     void ResetAllChannels();
     void SetRhythmPart(int channel, bool drum);
+    // The synthesizer that plays `channel`.
+    ChannelSynth& SynthOf(int channel);
+    const ChannelSynth& SynthOf(int channel) const;
     // Brings an idle channel's synthesizer up to the instance's time.
     void Wake(ChannelSynth& channel);
 
     // Declared so that the synthesizers go before the SoundFont.
     std::shared_ptr<SharedSoundFont> soundFont_;
-    std::array<ChannelSynth, kChannels> channels_;
+    std::vector<ChannelSynth> channels_;  // one, or one per MIDI channel
     std::vector<float> scratchLeft_;
     std::vector<float> scratchRight_;
     long long framesRendered_ = 0;  // since the synthesizers were made
@@ -76,4 +84,5 @@ private:
     int polyphony_ = 0;
     double gain_ = 0.0;
     EffectSettings effects_;
+    bool synthesizerPerChannel_ = false;
 };

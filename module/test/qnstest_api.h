@@ -24,7 +24,11 @@
  * QNSTEST_CRASH_AT_BLOCK and QNSTEST_HANG_AT_BLOCK (read when an instance is
  * made; they take precedence over the setters). QNSTEST_BLOCK_DELAY_MS
  * makes every processReplacingM call take that many milliseconds longer, a
- * slow synthesizer that still makes progress. */
+ * slow synthesizer that still makes progress. QNSTEST_EXHAUST_MEMORY (any
+ * value) makes an instance, as it is made, allocate until an allocation
+ * fails and then write through the failed pointer, as a library that does
+ * not check its allocations crashes where memory runs out (run it only
+ * under an address-space limit). */
 #pragma once
 
 #include <stdint.h>

@@ -48,6 +48,7 @@ struct Settings {
     int32_t crashAtBlock = 0;  // 0: never
     int32_t hangAtBlock = 0;   // 0: never
     int32_t blockDelayMs = 0;  // a slow synthesizer: each block takes this long
+    int32_t createDelayMs = 0;  // a slow start, as a large SoundFont loading: qnsmain takes this long
 };
 
 struct Record {
@@ -97,6 +98,19 @@ void Release(Instance& instance, int channel, int key) {
 int32_t BlockFromEnvironment(const char* name, int32_t fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && value[0] != '\0' ? static_cast<int32_t>(std::atoi(value)) : fallback;
+}
+
+void* g_exhausted = nullptr;  // the blocks ExhaustMemory took, chained through their first bytes
+
+// Allocates until an allocation fails, then writes through the pointer it
+// got: the crash of code that does not check its allocations.
+void ExhaustMemory() {
+    constexpr std::size_t kStep = 1 << 20;
+    for (void* block; (block = std::malloc(kStep)) != nullptr; g_exhausted = block) {
+        *static_cast<void**>(block) = g_exhausted;
+    }
+    volatile char* unchecked = nullptr;
+    unchecked[0] = 1;
 }
 
 // Crashes or hangs when the call about to render block `block` (from 1) is the one set.
@@ -151,6 +165,9 @@ int32_t qnsmain(void) {
     g_settings.crashAtBlock = BlockFromEnvironment("QNSTEST_CRASH_AT_BLOCK", g_settings.crashAtBlock);
     g_settings.hangAtBlock = BlockFromEnvironment("QNSTEST_HANG_AT_BLOCK", g_settings.hangAtBlock);
     g_settings.blockDelayMs = BlockFromEnvironment("QNSTEST_BLOCK_DELAY_MS", g_settings.blockDelayMs);
+    if (std::getenv("QNSTEST_EXHAUST_MEMORY") != nullptr) ExhaustMemory();
+    g_settings.createDelayMs = BlockFromEnvironment("QNSTEST_CREATE_DELAY_MS", g_settings.createDelayMs);
+    if (g_settings.createDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(g_settings.createDelayMs));
     int32_t handle = 0;
     if (!g_settings.failCreate) {
         for (int i = 0; i < kMaxInstances; ++i) {

@@ -98,3 +98,34 @@ TEST_F(ConversionPlanTest, AMissingInputAndAFolderWithoutSongsFailOnTheirOwn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ConversionPlanTest, APieceIsOneFolderWithItsLogAndNamesAreNumberedWhereInputsShareAFolder) {
+    Touch("one/x.mid");
+    Touch("one/x.kar");
+    Touch("one/sub/x.mid");
+    Touch("two/x.mid");
+    ConversionPlanner planner({dir.path() + "/one", dir.path() + "/two"}, dir.path() + "/out", ".wav", true);
+    std::vector<std::vector<std::string>> outputs;
+    ConversionPlan piece;
+    while (planner.Next(piece)) {
+        std::vector<std::string>& names = outputs.emplace_back();
+        for (const PlannedFile& file : piece.files) {
+            names.push_back(fs::path(file.output).lexically_relative(dir.path()).string());
+            EXPECT_EQ(file.log, 0);
+        }
+        ASSERT_EQ(piece.logs.size(), 1u);
+        EXPECT_EQ(fs::path(piece.logs[0]).parent_path(), fs::path(dir.path() + "/" + names[0]).parent_path());
+    }
+    // out/x.wav is taken by the first input when the second comes to it.
+    EXPECT_EQ(outputs, (std::vector<std::vector<std::string>>{
+                           {"out/x.wav", "out/x (2).wav"}, {"out/sub/x.wav"}, {"out/x (3).wav"}}));
+    const ConversionPlan whole = PlanConversions({dir.path() + "/one", dir.path() + "/two"}, dir.path() + "/out", ".wav", true);
+    ASSERT_EQ(whole.files.size(), 4u);
+    EXPECT_EQ(whole.files[3].renamed, dir.path() + "/one/x.kar");
+    EXPECT_EQ(whole.logs.size(), 2u);
+    EXPECT_EQ(whole.files[3].log, 0);
+}
+
+}  // namespace

@@ -133,6 +133,34 @@ TEST_F(WorkerTest, ALongFinishAfterTheRenderOutlastsTheStallTimeout) {
     EXPECT_EQ(silent.End(), WorkerEnd::kStalled);
 }
 
+TEST_F(WorkerTest, ASlowModuleLoadOutlastsTheStallTimeoutButAHungOneIsEndedAfterTheLoadLimit) {
+    // As a compressed SoundFont decoding on a busy machine: seconds before
+    // the first position.
+    const auto load = [](std::chrono::milliseconds takes) {
+        return [takes](ConversionUi& ui, UserReport&, UserReport&) {
+            ui.SetLoading(true);
+            std::this_thread::sleep_for(takes);
+            ui.SetLoading(false);
+            ui.OpenProgress(0, 1000);
+            ui.SetProgressPosition(1000);
+            ui.CloseProgress();
+        };
+    };
+    HeadlessConversionUi ui;
+    ConversionWorker slow(std::chrono::milliseconds(500), std::chrono::seconds(10));
+    slow.Start(load(std::chrono::milliseconds(1500)), dir.path() + "/song.wav");
+    WaitForWorker(slow, ui);
+    EXPECT_EQ(slow.End(), WorkerEnd::kFinished);
+    EXPECT_TRUE(slow.Reports().empty());
+    // A load that goes on past the limit is taken for a hang.
+    ConversionWorker hung(std::chrono::milliseconds(500), std::chrono::milliseconds(300));
+    const auto start = std::chrono::steady_clock::now();
+    hung.Start(load(std::chrono::seconds(20)), dir.path() + "/song.wav");
+    WaitForWorker(hung, ui);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+    EXPECT_EQ(hung.End(), WorkerEnd::kStalled);
+}
+
 TEST_F(WorkerTest, AWorkerKilledOutrightByAnotherIsToldAsPerhapsOutOfMemory) {
     // The kernel's out-of-memory killer sends SIGKILL, as this worker does to itself.
     ConversionWorker worker;

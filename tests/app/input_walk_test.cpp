@@ -134,3 +134,60 @@ TEST_F(InputWalkTest, ATreeIsMirroredBelowTheOutputOrGetsAConvFolderPerFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// The walk handed out one folder at a time, each folder's relative names on one line.
+std::vector<std::string> Pieces(InputWalk& walk) {
+    std::vector<std::string> pieces;
+    std::vector<FoundInput> found;
+    while (walk.Next(found)) {
+        std::string line;
+        for (const FoundInput& input : found) line += (line.empty() ? "" : " ") + input.relative + (input.error.empty() ? "" : " !");
+        pieces.push_back(line);
+    }
+    return pieces;
+}
+
+TEST_F(InputWalkTest, TheWalkHandsOutOneFolderAtATimeAndAnInputThatFailsOnItsOwn) {
+    for (const char* name : {"lib/b.mid", "lib/a.mid", "lib/x/c.mid", "lib/x/d.kar", "lib/y/notes.txt", "lib/y/z/e.mid", "one.mid"}) {
+        Touch(name);
+    }
+    fs::create_directory(dir.path() + "/empty");
+    InputWalk walk({dir.path() + "/lib", dir.path() + "/one.mid", dir.path() + "/empty", dir.path() + "/gone.mid"}, true);
+    EXPECT_EQ(Pieces(walk), (std::vector<std::string>{"a.mid b.mid", "x/c.mid x/d.kar", "y/z/e.mid",
+                                                      dir.path() + "/one.mid", dir.path() + "/empty !",
+                                                      dir.path() + "/gone.mid"}));
+}
+
+TEST_F(InputWalkTest, AHardLinkedOrLinkedSongIsFoundOnceWhicheverWayComesFirst) {
+    Touch("lib/a/hard.mid");
+    fs::create_directories(dir.path() + "/lib/b");
+    fs::create_hard_link(dir.path() + "/lib/a/hard.mid", dir.path() + "/lib/b/hard-again.mid");
+    // A link met before the song it leads to takes its place; one met after it is passed.
+    Touch("lib/c/later.mid");
+    fs::create_symlink(dir.path() + "/lib/c/later.mid", dir.path() + "/lib/b/to-later.mid");
+    fs::create_symlink(dir.path() + "/lib/a/hard.mid", dir.path() + "/lib/c/to-earlier.mid");
+    // In one folder: a link named before its song, and one named after it.
+    Touch("lib/d/m.mid");
+    fs::create_symlink("m.mid", dir.path() + "/lib/d/k.mid");
+    fs::create_symlink("m.mid", dir.path() + "/lib/d/n.mid");
+    // A link to a song under a name the walk does not take is a song of its own.
+    Touch("lib/e/data.bin");
+    fs::create_symlink(dir.path() + "/lib/e/data.bin", dir.path() + "/lib/d/z.mid");
+    EXPECT_EQ(Keys(WalkInputs({dir.path() + "/lib"}, true)),
+              (std::vector<std::string>{"a/hard.mid", "b/to-later.mid", "d/k.mid", "d/z.mid"}));
+}
+
+TEST_F(InputWalkTest, AFileNamedByItselfAndFoundInAFolderIsFoundOnceEitherWay) {
+    Touch("lib/a.mid");
+    Touch("lib/b.mid");
+    EXPECT_EQ(Keys(WalkInputs({dir.path() + "/lib/b.mid", dir.path() + "/lib"}, true)),
+              (std::vector<std::string>{dir.path() + "/lib/b.mid", "a.mid"}));
+    InputWalk walk({dir.path() + "/lib", dir.path() + "/lib/./a.mid"}, false);
+    EXPECT_EQ(Pieces(walk), (std::vector<std::string>{"a.mid b.mid"}));
+    EXPECT_TRUE(walk.Found(dir.path() + "/lib/b.mid"));
+    EXPECT_FALSE(walk.Found(dir.path() + "/lib/c.mid"));
+}
+
+}  // namespace

@@ -8,9 +8,7 @@
 #include "app/options/requested_options.h"
 #include "app/options/up_to_date.h"
 #include "app/song/song_options_logic.h"
-#include "module_fixture.h"
-#include "render/conversion_ui.h"
-#include "render/convert_song.h"
+#include "option_conversion_fixture.h"
 
 namespace {
 
@@ -97,21 +95,9 @@ TEST(LevelOption, AChangedLevelChangesTheRecordedOptions) {
     EXPECT_EQ(prints[0].find("level"), std::string::npos);
 }
 
-class LevelEffects : public ModuleTest {
+class LevelEffects : public OptionConversionTest {
 protected:
-    std::vector<QnsTestCall> Convert(std::vector<std::string> arguments) {
-        arguments.push_back("song.mid");
-        const ParsedCommandLine parsed = ParseOptionCommandLine(arguments);
-        EXPECT_EQ(parsed.error, "");
-        Open(WriteSong("song.mid", PracticeSong()));
-        ApplyRequestedOptions(parsed.request, dlg.m_songOptions);
-        probe->Reset();
-        HeadlessConversionUi ui;
-        CollectingReport report;
-        ConvertSongToWav(dlg.ConversionInput(), render, dir.path() + "/song.wav", ui, report);
-        EXPECT_TRUE(report.lines.empty());
-        return probe->Calls();
-    }
+    std::vector<QnsTestCall> Convert(const std::vector<std::string>& arguments) { return ConvertWith(PracticeSong(), arguments); }
     // The value of the first `controller` message on `channel`, -1 when none is sent.
     static int FirstControl(const std::vector<QnsTestCall>& calls, int channel, int controller) {
         const auto found = std::find_if(calls.begin(), calls.end(), [&](const QnsTestCall& c) {

@@ -6,16 +6,10 @@
 
 #include "app/options/option_command_line.h"
 #include "app/options/requested_options.h"
-#include "module_fixture.h"
-#include "render/conversion_ui.h"
-#include "render/convert_song.h"
+#include "option_conversion_fixture.h"
 #include "render/prepare_render_song.h"
 
 namespace {
-
-// 500 frames a block at 44100 Hz: the module hears a message at the start
-// of the block it falls in.
-constexpr double kMsPerBlock = 500.0 * 1000.0 / 44100.0;
 
 // Four measures of 4/4 at 120 BPM, 480 ticks a quarter: channel 1 plays
 // key 60 + m on every beat of measure m (1-4); program 10 is set in
@@ -38,39 +32,10 @@ smftest::Bytes FourMeasures() {
     return smftest::Smf(1, 480, {tempo, notes});
 }
 
-struct Sent {
-    int block;
-    std::uint32_t status;
-    int data1;
-    int data2;
-};
-
-class LoopOption : public ModuleTest {
+class LoopOption : public OptionConversionTest {
 protected:
-    std::vector<Sent> Convert(std::vector<std::string> arguments) {
-        arguments.push_back("song.mid");
-        const ParsedCommandLine parsed = ParseOptionCommandLine(arguments);
-        EXPECT_EQ(parsed.error, "");
-        Open(WriteSong("song.mid", FourMeasures()));
-        ApplyRequestedOptions(parsed.request, dlg.m_songOptions);
-        probe->Reset();
-        HeadlessConversionUi ui;
-        CollectingReport report;
-        ConvertSongToWav(dlg.ConversionInput(), render, dir.path() + "/song.wav", ui, report);
-        EXPECT_TRUE(report.lines.empty());
-        std::vector<Sent> sent;
-        for (const QnsTestCall& call : probe->Calls()) {
-            if (call.function != QNSTEST_SEND_SHORT) continue;
-            sent.push_back({call.block, call.message & 0xFF, static_cast<int>((call.message >> 8) & 0xFF),
-                            static_cast<int>((call.message >> 16) & 0xFF)});
-        }
-        return sent;
-    }
-    static std::vector<Sent> NoteOns(const std::vector<Sent>& sent, int key) {
-        std::vector<Sent> found;
-        std::copy_if(sent.begin(), sent.end(), std::back_inserter(found),
-                     [key](const Sent& s) { return s.status == 0x90 && s.data1 == key && s.data2 > 0; });
-        return found;
+    std::vector<Sent> Convert(const std::vector<std::string>& arguments) {
+        return ShortMessages(ConvertWith(FourMeasures(), arguments));
     }
 };
 
@@ -128,12 +93,56 @@ TEST_F(LoopOption, TempoToSpreadsTheStepsEvenlyAndThePreCountComesOnce) {
     EXPECT_NEAR(starts[4].block * kMsPerBlock, 4000.0 + 8000.0, kMsPerBlock);  // one pass at 50 %
 }
 
+TEST_F(LoopOption, CountInEachPutsACountInBeforeEveryPassAtThatPassesTempo) {
+    // Measures 2-3, three passes at 100, 150 and 200 %: a bar of four clicks
+    // (2000, 1333 and 1000 ms) before each pass of 4000, 2667 and 2000 ms.
+    const std::vector<Sent> sent =
+        Convert({"--measures", "2-3", "--loop", "3", "--tempo-step", "50", "--count-in-each"});
+    const std::vector<Sent> clicks = NoteOns(sent, 37, 10);
+    const std::vector<Sent> starts = NoteOns(sent, 62);
+    ASSERT_EQ(clicks.size(), 12u);
+    ASSERT_EQ(starts.size(), 12u);
+    const double passStartMs[] = {0.0, 6000.0, 6000.0 + 1333.3 + 2666.7};
+    const double beatMs[] = {500.0, 1000.0 / 3, 250.0};
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int beat = 0; beat < 4; ++beat) {
+            EXPECT_NEAR(clicks[pass * 4 + beat].block * kMsPerBlock, passStartMs[pass] + beat * beatMs[pass], kMsPerBlock)
+                << "pass " << pass << " beat " << beat;
+        }
+        EXPECT_NEAR(starts[pass * 4].block * kMsPerBlock, passStartMs[pass] + 4 * beatMs[pass], kMsPerBlock) << "pass " << pass;
+    }
+
+    // Without it, one count-in before the first pass only.
+    const std::vector<Sent> once = Convert({"--measures", "2-3", "--loop", "3", "--tempo-step", "50"});
+    EXPECT_EQ(NoteOns(once, 37, 10).size(), 4u);
+}
+
+TEST_F(LoopOption, CountInEachWithTheClickKeepsOneGridOfBeats) {
+    // Two passes at 100 %: the count-in bar, the section's 8 beats, again.
+    const std::vector<Sent> sent = Convert({"--measures", "2-3", "--loop", "2", "--count-in-each", "--click"});
+    std::vector<int> clickBlocks;
+    for (const Sent& s : sent) {
+        if ((s.status & 0xF0) == 0x90 && s.data2 > 0 && s.status != 0x90) clickBlocks.push_back(s.block);
+    }
+    ASSERT_EQ(clickBlocks.size(), 24u);
+    for (std::size_t beat = 0; beat < clickBlocks.size(); ++beat) {
+        EXPECT_NEAR(clickBlocks[beat] * kMsPerBlock, beat * 500.0, kMsPerBlock) << "beat " << beat;
+    }
+    const std::vector<Sent> starts = NoteOns(sent, 62);
+    ASSERT_EQ(starts.size(), 8u);
+    EXPECT_NEAR(starts[4].block * kMsPerBlock, 2000.0 + 4000.0 + 2000.0, kMsPerBlock);
+}
+
 TEST(LoopOptionLine, NeedsASectionAndTempoStepsNeedALoop) {
     EXPECT_NE(ParseOptionCommandLine({"--loop", "3", "a.mid"}).error, "");
     EXPECT_NE(ParseOptionCommandLine({"--loop", "0", "--measures", "1-2", "a.mid"}).error, "");
     EXPECT_NE(ParseOptionCommandLine({"--loop", "100", "--measures", "1-2", "a.mid"}).error, "");
     EXPECT_NE(ParseOptionCommandLine({"--tempo-step", "5", "--measures", "1-2", "a.mid"}).error, "");
     EXPECT_NE(ParseOptionCommandLine({"--loop", "3", "--measures", "1-2", "--tempo-step", "5", "--tempo-to", "90", "a.mid"}).error, "");
+    EXPECT_NE(ParseOptionCommandLine({"--count-in-each", "--measures", "1-2", "a.mid"}).error, "");
+    EXPECT_TRUE(ParseOptionCommandLine({"--count-in-each", "--loop", "2", "--measures", "1-2", "a.mid"}).request.countInEach);
+    // --count-in is still the shorter option it was.
+    EXPECT_EQ(ParseOptionCommandLine({"--count-in", "2", "a.mid"}).request.countInBars, 2);
     const ParsedCommandLine parsed = ParseOptionCommandLine({"--loop", "8", "--measures", "17-24", "--tempo", "70", "--tempo-to", "105", "a.mid"});
     EXPECT_EQ(parsed.error, "");
     EXPECT_EQ(parsed.request.loopPasses, 8);

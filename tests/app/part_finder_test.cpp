@@ -215,4 +215,28 @@ TEST_F(PartFinderTest, AnUpperPartInChordsIsTheMelodyOnlyInABandWithDrums) {
     EXPECT_EQ(options.partReason[0], "top part, median E5");
 }
 
+TEST_F(PartFinderTest, ALowLineUnderAHeldChordPadIsTheBassButALineMostlyOnTopIsNot) {
+    constexpr int kOrgan = 16;
+    constexpr int kHarp = 46;
+    constexpr int kPizzicato = 45;
+    // Organ chords on C3 sit above the harp's line only now and then: the
+    // harp is the lowest of the lines that play, and the bass.
+    const std::vector<std::vector<int>> pad = {{48, 52, 55}, {48, 53, 57}, {47, 50, 55}, {48, 52, 55}};
+    Open({Chords(1, kOrgan, pad), Line(3, kHarp, Repeat({52, 50, 53, 43}, 4)), Line(5, kFlute, Repeat({72, 74, 76, 77}, 4))});
+    EXPECT_LT(Channel(3).bottomShare, 0.5);
+    EXPECT_DOUBLE_EQ(Channel(3).lineBottomShare, 1.0);
+    EXPECT_DOUBLE_EQ(Channel(1).lineBottomShare, Channel(1).bottomShare);  // a chord pad is measured as before
+    EXPECT_EQ(Taken(PartKind::kBass), (std::vector<int>{3}));
+    EXPECT_EQ(options.partReason[2], "lowest line, median E3");
+    EXPECT_EQ(Taken(PartKind::kMelody), (std::vector<int>{5}));
+
+    // A piano line leaping across two registers over low held chords is the
+    // top voice: the tune, not a bass.
+    const std::vector<std::vector<int>> low = {{28, 31}, {28, 31}, {26, 33}, {28, 31}};
+    Open({Line(1, 0, Repeat({57, 40, 55, 38}, 4)), Chords(2, kPizzicato, low)});
+    EXPECT_DOUBLE_EQ(Channel(1).lineBottomShare, 1.0);
+    EXPECT_EQ(Taken(PartKind::kBass), (std::vector<int>{}));
+    EXPECT_EQ(Taken(PartKind::kMelody), (std::vector<int>{1}));
+}
+
 }  // namespace

@@ -203,6 +203,48 @@ TEST_F(PlayerTest, MovesToAMeasureAndFollowsTheTempo) {
     EXPECT_EQ(player.Status().position.measure, 8);
 }
 
+TEST_F(PlayerTest, PositionsAndMovesCountTheFilesOwnBarsAsTheConversionDoes) {
+    // Four bars of 8/4 at 120 BPM, 4 s each (the measure track keeps eight of 4/4).
+    using smftest::Chunk;
+    Chunk track;
+    track.Tempo(0, 500000).TimeSig(0, 8, 2);
+    track.NoteOn(0, 0, 60, 100).NoteOff(480 * 32, 0, 60).End();
+    Open(WriteSong("eight.mid", smftest::Smf(0, 480, {track})));
+    dlg.m_songOptions.preCount = false;
+    Player player(sink);
+    ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
+    sink.PullFrames(kSampleRate * 21 / 4);  // 5.25 s: bar 2, beat 3
+    PlaybackPosition at = player.Status().position;
+    EXPECT_EQ(at.measure, 2);
+    EXPECT_EQ(at.beat, 3);
+
+    player.Seek(at.measure + 1);  // as the terminal's Right key moves
+    sink.PullFrames(kPullFrames);
+    at = player.Status().position;
+    EXPECT_EQ(at.measure, 3);
+    EXPECT_EQ(at.beat, 1);
+    EXPECT_NEAR(at.ms, 8000, 30);  // bar 3 starts at 8 s
+    player.Seek(99);  // kept inside the song's four bars
+    sink.PullFrames(kPullFrames);
+    EXPECT_EQ(player.Status().position.measure, 4);
+    EXPECT_NEAR(player.Status().position.ms, 12000, 30);
+    player.Stop();
+
+    // The conversion of bar 3 alone has the samples playback gives from there.
+    dlg.m_songOptions.firstMeasure = 3;
+    dlg.m_songOptions.lastMeasure = 3;
+    const std::string converted = Converted();
+    PulledSink section;
+    Player sectionPlayer(section);
+    ASSERT_TRUE(sectionPlayer.Start(dlg.m_song, render, dlg.m_songOptions));
+    for (std::size_t pulled = 0; !sectionPlayer.Status().over && pulled < 20 * kSampleRate; pulled += kPullFrames)
+        section.PullFrames(kPullFrames);
+    EXPECT_EQ(WithoutTrailingSilence(section.played).size(), WithoutTrailingSilence(converted).size());
+    // One bar of 8/4 (4 s) and the module's short fade, not a 4/4 measure's 2 s.
+    EXPECT_GE(WithoutTrailingSilence(converted).size() / kFrameBytes, static_cast<std::size_t>(4 * kSampleRate));
+    EXPECT_LT(WithoutTrailingSilence(converted).size() / kFrameBytes, static_cast<std::size_t>(4 * kSampleRate + 2000));
+}
+
 TEST_F(PlayerTest, AModuleCrashOrHangEndsThePlaybackWithItsCause) {
     Open(WriteSong("song.mid", LongNoteSong()));
     probe->SetCrashAtBlock(50);
@@ -218,6 +260,59 @@ TEST_F(PlayerTest, AModuleCrashOrHangEndsThePlaybackWithItsCause) {
     ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
     PlayToEnd(player);
     EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
+}
+
+TEST_F(PlayerTest, AModuleThatLoadsSlowlyStillPlaysButOneThatNeverStartsIsEnded) {
+    Open(WriteSong("song.mid", LongNoteSong()));
+    setenv("QNSTEST_CREATE_DELAY_MS", "2500", 1);  // read by the module in the worker
+    {
+        Player player(sink, std::chrono::seconds(1));
+        ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
+        PlayToEnd(player);
+        EXPECT_EQ(player.Status().failure, "");
+        EXPECT_GT(WithoutTrailingSilence(sink.played).size(), std::size_t{kSampleRate} * kFrameBytes);
+    }
+    Player player(sink, std::chrono::seconds(5), std::chrono::seconds(1));
+    ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
+    PlayToEnd(player);
+    unsetenv("QNSTEST_CREATE_DELAY_MS");
+    EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
+}
+
+TEST_F(PlayerTest, TheModulesStartHasALimitOfItsOwn) {
+    // Before the first block the start's limit counts, after it the stall's:
+    // a slow start under load is no stall, a hang at the start still ends.
+    Open(WriteSong("song.mid", LongNoteSong()));
+    probe->SetHangAtBlock(1);
+    Player player(sink, std::chrono::milliseconds(100), std::chrono::seconds(1));
+    ASSERT_TRUE(player.Start(dlg.m_song, render, dlg.m_songOptions));
+    PlayToEnd(player);
+    EXPECT_EQ(player.Status().failure, "Playback stopped: the synthesizer module made no progress for 1 seconds");
+}
+
+TEST(PlaybackRecords, TheKeyGoesAcrossWithItsSign) {
+    std::string buffer = EncodeKeyRecord(-5) + EncodeTempoRecord(80);
+    const std::vector<PlaybackRecord> records = TakePlaybackRecords(buffer);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].kind, PlaybackRecordKind::kKey);
+    int semitones = 0;
+    ASSERT_TRUE(DecodeKey(records[0].payload, semitones));
+    EXPECT_EQ(semitones, -5);
+    EXPECT_FALSE(DecodeKey(records[1].payload + "x", semitones));
+}
+
+TEST(PlaybackRecords, TheBytesMissingFromTheFirstRecord) {
+    std::string buffer;
+    EXPECT_EQ(MissingRecordBytes(buffer), 5u);  // the kind and the length
+    const std::string tempo = EncodeTempoRecord(80);
+    buffer = tempo.substr(0, 3);
+    EXPECT_EQ(MissingRecordBytes(buffer), 2u);
+    buffer = tempo.substr(0, 6);
+    EXPECT_EQ(MissingRecordBytes(buffer), tempo.size() - 6);
+    buffer = tempo + tempo.substr(0, 2);
+    EXPECT_EQ(MissingRecordBytes(buffer), 0u);
+    EXPECT_EQ(TakePlaybackRecords(buffer).size(), 1u);
+    EXPECT_EQ(MissingRecordBytes(buffer), 3u);
 }
 
 TEST_F(PlayerTest, NoOutputOrNoModuleIsTold) {

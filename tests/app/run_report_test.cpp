@@ -9,14 +9,33 @@ TEST(RunReport, ALineHoldsEveryFieldOfOneInput) {
     const FileResult converted{"lib/a.mid", "out/a.wav", FileStatus::kConverted, "", 12.5, 0.25, 2205044};
     EXPECT_EQ(ReportLine(converted),
               R"({"input":"lib/a.mid","output":"out/a.wav","status":"converted","cause":"","audio_seconds":12.5,)"
-              R"("cpu_seconds":0.25,"realtime_factor":50,"bytes_written":2205044})");
+              R"("cpu_seconds":0.25,"realtime_factor":50,"bytes_written":2205044,"levels":[],"rehearsal":null})");
     const FileResult failed{"b.mid", "", FileStatus::kFailed, "not a Standard MIDI File", 0, 0, 0};
     EXPECT_EQ(ReportLine(failed), R"({"input":"b.mid","output":"","status":"failed","cause":"not a Standard MIDI File",)"
-                                  R"("audio_seconds":0,"cpu_seconds":0,"realtime_factor":0,"bytes_written":0})");
+                                  R"("audio_seconds":0,"cpu_seconds":0,"realtime_factor":0,"bytes_written":0,"levels":[],"rehearsal":null})");
     EXPECT_NE(ReportLine({"c.mid", "c.wav", FileStatus::kSkipped, "", 0, 0, 0}).find(R"("status":"skipped")"), std::string::npos);
     // Seconds of audio per second of processor time, rounded to three decimals.
     const FileResult slow{"d.mid", "d.wav", FileStatus::kConverted, "", 1, 3, 10};
     EXPECT_NE(ReportLine(slow).find(R"("cpu_seconds":3,"realtime_factor":0.333,)"), std::string::npos) << ReportLine(slow);
+}
+
+TEST(RunReport, ALineSaysTheLevelsAndTheRehearsalTrackOfItsOutput) {
+    FileResult loud{"s.mid", "s - Alto loud.wav", FileStatus::kConverted, "", 1, 1, 10};
+    loud.levels = {{"bass", -6.5}, {"Solo \"1\"", 3}};
+    loud.rehearsal = RehearsalTake{RehearsalKind::kLoud, "Alto", 2};
+    loud.rehearsalLevels = {9, -3.25};
+    EXPECT_TRUE(ReportLine(loud).ends_with(
+        R"("levels":[{"target":"bass","db":-6.5},{"target":"Solo \"1\"","db":3}],)"
+        R"("rehearsal":{"kind":"loud","part":"Alto","part_db":9,"others_db":-3.25}})"))
+        << ReportLine(loud);
+    FileResult missing = loud;
+    missing.levels.clear();
+    missing.rehearsal->kind = RehearsalKind::kMissing;
+    EXPECT_TRUE(ReportLine(missing).ends_with(R"("levels":[],"rehearsal":{"kind":"missing","part":"Alto"}})"))
+        << ReportLine(missing);
+    FileResult all = missing;
+    all.rehearsal = RehearsalTake{};
+    EXPECT_TRUE(ReportLine(all).ends_with(R"("rehearsal":{"kind":"all","part":null}})")) << ReportLine(all);
 }
 
 TEST(RunReport, AFigureTooLargeForThreeDecimalsIsStillAJsonNumber) {

@@ -39,6 +39,7 @@ TEST(SoundChoiceTest, TheModuleIsToldEveryChoiceExplicitly) {
     EXPECT_EQ(ModuleSettingsText(SoundChoice{}), "reverb = room\nchorus = on\n");
     SoundChoice choice{"/fonts/My Font.sf3", "hall", "0.25"};
     EXPECT_EQ(ModuleSettingsText(choice), "soundfont = /fonts/My Font.sf3\nreverb = hall\nchorus = 0.25\n");
+    EXPECT_EQ(ModuleSettingsText(SoundChoice{}, true), "reverb = room\nchorus = on\nsynthesizers = per-channel\n");
 }
 
 TEST(SoundChoiceTest, TheCommandLineTakesTheSoundOptions) {
@@ -166,7 +167,7 @@ TEST(SoundReportTest, EachReportLineNamesTheSound) {
     EXPECT_EQ(json, R"({"module":"/m/QNStaff.so","soundfont":"/f/\"quoted\".sf2","soundfont_bytes":1234,)"
                     R"("soundfont_mtime_ns":987654321,"reverb":"hall","chorus":"off","gain":"default"})");
     const FileResult converted{"a.mid", "a.wav", FileStatus::kConverted, "", 1.5, 0.25, 100};
-    EXPECT_TRUE(ReportLine(converted, json).ends_with(R"("bytes_written":100,"sound":)" + json + "}"));
+    EXPECT_TRUE(ReportLine(converted, json).ends_with(R"("bytes_written":100,"levels":[],"rehearsal":null,"sound":)" + json + "}"));
     sound.soundFont.exists = false;
     EXPECT_NE(SoundJson(sound).find(R"("soundfont_bytes":null,"soundfont_mtime_ns":null)"), std::string::npos);
 }

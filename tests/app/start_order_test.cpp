@@ -23,9 +23,10 @@ protected:
     }
 
     static std::vector<std::size_t> Order(const std::vector<PlannedFile>& files, bool longestFirst) {
-        StartOrder order(files, longestFirst);
+        StartOrder order(longestFirst);
+        order.Add(0, files);
         std::vector<std::size_t> started;
-        while (!order.Done()) started.push_back(order.Next());
+        while (!order.Empty()) started.push_back(order.Next());
         return started;
     }
 
@@ -46,6 +47,20 @@ TEST_F(StartOrderTest, OneAtATimeTheFilesStartInInputOrder) {
     const std::vector<PlannedFile> files = {File("a", 10, "one"), File("b", 300, "one"), File("c", 20, "two")};
     EXPECT_EQ(Order(files, false), (std::vector<std::size_t>{0, 1, 2}));
     EXPECT_TRUE(Order({}, true).empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StartOrderTest, FilesAddedLaterKeepTheirNumbersAndEachPieceItsOwnOrder) {
+    StartOrder order(true);
+    order.Add(0, {File("a", 10, "one"), File("b", 30, "one")});
+    EXPECT_EQ(order.Next(), 1u);
+    order.Add(2, {File("c", 5, "two"), File("d", 50, "two")});
+    std::vector<std::size_t> rest;
+    while (!order.Empty()) rest.push_back(order.Next());
+    EXPECT_EQ(rest, (std::vector<std::size_t>{0, 3, 2}));
 }
 
 }  // namespace

@@ -85,3 +85,34 @@ TEST(BarMap, ASongsBarsComeFromItsFileMetersElseFromItsMeasureTrack) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(BarMap, ATickFallsInTheBarStartingAtOrBeforeItAndBarsGoOnPastTheLast) {
+    // A 2/4 pickup, then 8/4 bars: 960, then 3840 ticks each.
+    const std::vector<Bar> bars = LayOutBars({{0, 2, 4}, {960, 8, 4}}, 8000);
+    ASSERT_EQ(bars.size(), 3u);
+    const auto place = [&](int tick) {
+        const BarPlace at = PlaceOfTick(bars, tick);
+        return std::pair(at.number, at.offset);
+    };
+    EXPECT_EQ(place(0), std::pair(1, 0));
+    EXPECT_EQ(place(959), std::pair(1, 959));
+    EXPECT_EQ(place(960), std::pair(2, 0));  // a bar's first tick is its own
+    EXPECT_EQ(place(960 + 3839), std::pair(2, 3839));
+    EXPECT_EQ(place(960 + 2 * 3840 - 1), std::pair(3, 3839));
+    EXPECT_EQ(place(960 + 2 * 3840), std::pair(4, 0));        // past the last: bars of its length
+    EXPECT_EQ(place(960 + 4 * 3840 + 5), std::pair(6, 5));
+    EXPECT_EQ(place(-10), std::pair(1, 0));
+    for (const int number : {1, 2, 3, 4, 6}) EXPECT_EQ(PlaceOfTick(bars, BarStartTick(bars, number)).number, number);
+    EXPECT_EQ(BarStartTick(bars, 2), 960);
+    EXPECT_EQ(BarStartTick(bars, 5), 960 + 3 * 3840);
+    EXPECT_EQ(BarStartTick(bars, 0), 0);
+
+    // Without bars every bar is a whole note long.
+    EXPECT_EQ(PlaceOfTick({}, 2 * 1920 + 7).number, 3);
+    EXPECT_EQ(PlaceOfTick({}, 2 * 1920 + 7).offset, 7);
+    EXPECT_EQ(BarStartTick({}, 3), 2 * 1920);
+}
+
+}  // namespace

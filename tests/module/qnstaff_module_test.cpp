@@ -403,6 +403,19 @@ TEST_F(QnStaffModuleTest, TwoInstancesPlayIndependently) {
     EXPECT_EQ(Peak(Render(silent, 10)), 0);
 }
 
+// Instances asked, as stems' renders ask, for a synthesizer per channel.
+class QnStaffPerChannelTest : public QnStaffModuleTest {
+protected:
+    void SetUp() override {
+        setenv(kSettingsVariable, "synthesizers = per-channel\n", 1);
+        QnStaffModuleTest::SetUp();
+    }
+    void TearDown() override {
+        QnStaffModuleTest::TearDown();
+        unsetenv(kSettingsVariable);
+    }
+};
+
 // Messages of a performance, each sent before the block it stands at.
 struct TimedMessage {
     int block;
@@ -413,7 +426,7 @@ struct TimedMessage {
 // rendered one by one add up to the whole: a drum hit taking the voice a
 // finished note of another channel used sounds the same as in a voice
 // never used, and one channel's many notes take no voices from another.
-TEST_F(QnStaffModuleTest, TheChannelsOfASongAddUpToTheSongItself) {
+TEST_F(QnStaffPerChannelTest, TheChannelsOfASongAddUpToTheSongItself) {
     std::vector<TimedMessage> piano = {{0, 0x000AB0}, {0, 0x7F07B0}};  // panned hard left, full volume
     std::vector<TimedMessage> strings = {{0, 0x7F0AB1}, {0, 0x3001C1}};
     std::vector<TimedMessage> drums;
@@ -470,7 +483,7 @@ TEST_F(QnStaffModuleTest, TheChannelsOfASongAddUpToTheSongItself) {
 // note makes no sound (a key the drum kit has no sample for) starts earlier.
 // Either way the channel's block grid and effects stand where they would
 // had it rendered from the start, so its notes sound the same.
-TEST_F(QnStaffModuleTest, AChannelSoundsTheSameWhicheverNoteStartsItsSynthesizer) {
+TEST_F(QnStaffPerChannelTest, AChannelSoundsTheSameWhicheverNoteStartsItsSynthesizer) {
     const auto play = [&](bool earlyKeyWithoutSound) {
         const int32_t synth = Open();
         Short(synth, 0xB9, 91, 127);  // full reverb and chorus sends

@@ -147,3 +147,13 @@ TEST(NoSoundFontMessageTest, SaysWhatWasTriedAndWhatToDo) {
 }
 
 }  // namespace
+
+TEST(ModuleConfigTest, OnlyAskedRendersPlayEachChannelOnASynthesizerOfItsOwn) {
+    EXPECT_TRUE(SynthesizerPerChannelFromConfig("reverb = room\nsynthesizers = per-channel\n"));
+    EXPECT_TRUE(SynthesizerPerChannelFromConfig("Synthesizers=Per-Channel"));
+    EXPECT_FALSE(SynthesizerPerChannelFromConfig(""));
+    EXPECT_FALSE(SynthesizerPerChannelFromConfig("synthesizers = shared\n"));
+    EXPECT_FALSE(SynthesizerPerChannelFromConfig("# synthesizers = per-channel\n"));
+    // The program's own line comes first and wins over QNStaff.conf's.
+    EXPECT_FALSE(SynthesizerPerChannelFromConfig("synthesizers = shared\nsynthesizers = per-channel\n"));
+}

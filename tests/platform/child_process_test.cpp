@@ -44,3 +44,37 @@ TEST(ChildProcess, TheChildAllocatesNoneOfTheBlocksTheProgramHasFreed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A reader that asks for a few bytes gets no more, and the rest stays in
+// the pipe for the next read, up to the end of the pipe.
+TEST(ChildProcess, ReadingSomeMessagesTakesNoMoreThanAsked) {
+    ChildProcess child = ChildProcess::StartWithInput([](int out, int) {
+        return WriteAllBytes(out, std::string("abcdefghij")) ? 0 : 1;
+    });
+    ASSERT_TRUE(child.Started());
+    std::string got;
+    while (got.size() < 3 && child.MessageFd() >= 0) {
+        WaitForReadable({child.MessageFd()}, std::chrono::milliseconds(1000));
+        child.ReadSomeMessages(got, 3 - got.size());
+    }
+    EXPECT_EQ(got, "abc");
+    while (child.MessageFd() >= 0) {
+        WaitForReadable({child.MessageFd()}, std::chrono::milliseconds(1000));
+        const std::size_t before = got.size();
+        child.ReadSomeMessages(got, 4);
+        EXPECT_LE(got.size() - before, 4u);
+    }
+    EXPECT_EQ(got, "abcdefghij");
+    child.ReadSomeMessages(got, 4);  // at the end: nothing, and no harm
+    EXPECT_EQ(got, "abcdefghij");
+    std::string ignored;
+    while (child.ErrorFd() >= 0) {
+        WaitForReadable({child.ErrorFd()}, std::chrono::milliseconds(1000));
+        child.ReadErrors(ignored);
+    }
+    EXPECT_EQ(child.Wait().code, 0);
+}
+
+}  // namespace

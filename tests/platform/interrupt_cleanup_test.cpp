@@ -190,4 +190,48 @@ TEST(InterruptCleanup, AWorkerProcessRemovesOnlyItsOwnFileAndDiesByTheSignal) {
     EXPECT_FALSE(fs::exists(own));
 }
 
+TEST(InterruptCleanup, AStopThatCameWhileItWasDeferredEndsTheProgramWhenTheDeferringEnds) {
+    const pid_t program = fork();
+    if (program == 0) {
+        InstallInterruptCleanup();
+        {
+            DeferredInterrupt deferred;
+            raise(SIGINT);
+            // Deferred: the program goes on until its loop looks.
+            if (PendingInterrupt() != SIGINT) _exit(3);
+        }
+        _exit(0);  // reached only when the pending stop was lost
+    }
+    const int status = WaitAtMost20Seconds(program);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+}
+
+TEST(InterruptCleanup, AWorkerPuttingItsLastFileInPlaceFinishesWhenStoppedTheProgramDoesNot) {
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t worker = fork();
+    if (worker == 0) {
+        BecomeWorkerProcess();
+        HoldStopSignalsInWorker();
+        if (write(ready[1], "1", 1) != 1) _exit(2);
+        // The worker finishes its file once the stop has come, and ends as it would have anyway.
+        sigset_t pending;
+        for (sigemptyset(&pending); !sigismember(&pending, SIGTERM); sigpending(&pending)) usleep(1000);
+        _exit(0);
+    }
+    close(ready[1]);
+    char done = 0;
+    ASSERT_EQ(read(ready[0], &done, 1), 1);
+    close(ready[0]);
+    kill(worker, SIGTERM);
+    int status = WaitAtMost20Seconds(worker);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    // The program itself holds nothing: Ctrl-C still stops it at once.
+    status = RunAndSignal([] { HoldStopSignalsInWorker(); }, SIGINT);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT);
+}
+
 }  // namespace

@@ -44,6 +44,7 @@ public:
     void SetProgressPosition(int position) override { positions.push_back(position); }
     void SetProgressText(const std::string& text) override { texts.push_back(text); }
     void CloseProgress() override { calls.push_back("close"); }
+    void SetLoading(bool loading) override { calls.push_back(loading ? "loading" : "loaded"); }
     void SetFinishing(bool finishing) override { calls.push_back(finishing ? "finishing" : "finished"); }
 
     std::optional<std::string> choice;

@@ -108,3 +108,43 @@ TEST_F(LiveChannelsTest, AChannelMutedFromTheStartSendsNothingAtAll) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(LiveChannelsTest, AKeyChangeMovesTheNotesThatStartAfterIt) {
+    using Sent_ = std::vector<std::uint32_t>;
+    // A note sounding at the change ends on its own key; the next starts moved.
+    EXPECT_EQ(Sent([&] { live.Pass(Msg(0x90, 60, 100), kSongPart); }), Sent_{Msg(0x90, 60, 100)});
+    live.SetTranspose(2);
+    EXPECT_EQ(Sent([&] {
+                  live.Pass(Msg(0x80, 60), kSongPart);
+                  live.Pass(Msg(0x90, 60, 100), kSongPart);
+                  live.Pass(Msg(0x90, 60, 0), kSongPart);  // a note-on of velocity 0 ends it
+              }),
+              (Sent_{Msg(0x80, 60), Msg(0x90, 62, 100), Msg(0x90, 62, 0)}));
+    // The drums keep their keys, and so do the clicks.
+    EXPECT_EQ(Sent([&] {
+                  live.Pass(Msg(0x99, 36, 100), kSongPart);
+                  live.Pass(Msg(0x92, 37, 100), kClickPart);
+              }),
+              (Sent_{Msg(0x99, 36, 100), Msg(0x92, 37, 100)}));
+
+    // Back down while a moved note sounds: it still ends where it began.
+    live.Pass(Msg(0x91, 50, 100), kSongPart);
+    live.SetTranspose(-3);
+    EXPECT_EQ(Sent([&] { live.Pass(Msg(0x81, 50), kSongPart); }), Sent_{Msg(0x81, 52)});
+
+    // A note moved past the top is left out, its end too.
+    live.SetTranspose(12);
+    EXPECT_TRUE(Sent([&] {
+                    live.Pass(Msg(0x90, 120, 100), kSongPart);
+                    live.Pass(Msg(0x80, 120), kSongPart);
+                }).empty());
+
+    // A mute ends a moved note on the key it sounds on.
+    live.Pass(Msg(0x93, 40, 100), kSongPart);
+    options.mute[3] = 1;
+    EXPECT_EQ(Sent([&] { live.Set(options); }), (Sent_{Msg(0x83, 52), Msg(0xB3, 120)}));
+}
+
+}  // namespace

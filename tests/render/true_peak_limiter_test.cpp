@@ -92,6 +92,27 @@ TEST(TruePeakLimiter, TheCurveHoldsEveryPeakUnderTheCeilingAndMovesSmoothly) {
     EXPECT_NEAR(barely[10000], 0.8 / 0.82, 1e-4);
 }
 
+TEST(TruePeakLimiter, ASongsLastFramesAreLimitedAsIfSilenceFollowed) {
+    // The frames after the song allow everything: a quiet end is back at 1
+    // after a quick release, and a peak at the very end is released.
+    std::vector<float> peaks(500, 0.1f);
+    peaks[300] = 0.9f;
+    const LimiterTiming timing{100, 10};
+    const std::vector<float> curve = LimiterCurve(peaks, 2.0, 0.8, timing);
+    std::vector<float> followed = peaks;
+    followed.resize(peaks.size() + 300, 0.0f);
+    std::vector<float> longer = LimiterCurve(followed, 2.0, 0.8, timing);
+    longer.resize(peaks.size());
+    EXPECT_EQ(curve, longer);
+    EXPECT_NEAR(curve.back(), 1.0f, 1e-5);
+    peaks[499] = 0.9f;
+    const std::vector<float> ending = LimiterCurve(peaks, 2.0, 0.8, timing);
+    followed[499] = 0.9f;
+    longer = LimiterCurve(followed, 2.0, 0.8, timing);
+    longer.resize(peaks.size());
+    EXPECT_EQ(ending, longer);
+}
+
 TEST(TruePeakLimiter, TheCurveScalesEachFrameOnTopOfTheGain) {
     std::vector<std::uint8_t> frames;
     for (int i = 0; i < 4; ++i) Put(frames, 0.25, -0.25);

@@ -17,6 +17,9 @@ void PaintBackground(cairo_t* cr);
 // LOAD and CONVERT strips, 40 x 80.
 void PaintLoadStrip(cairo_t* cr);
 void PaintConvertStrip(cairo_t* cr);
+// The PLAY/STOP strip, 40 x 80: a play triangle while stopped, a stop
+// square with a lit stripe while playing.
+void PaintTransportStrip(cairo_t* cr, bool playing);
 // Channel switch strips, 16 x 32: off, VOLUME DOWN on (green), MUTE on
 // (yellow); and the 16 x 16 disabled image.
 void PaintChannelSwitchOff(cairo_t* cr);

@@ -53,6 +53,21 @@ void WaveGlyph(cairo_t* cr, double x, double centreY, Colour ink)
     }
 }
 
+// A play triangle, or the square of stop, centred on (cx, cy).
+void TransportGlyph(cairo_t* cr, double cx, double cy, bool stop, Colour ink)
+{
+    SetColour(cr, ink);
+    if (stop) {
+        RoundedRect(cr, cx - 6.5, cy - 6.5, 13, 13, 1.5);
+    } else {
+        cairo_move_to(cr, cx - 5.5, cy - 8);
+        cairo_line_to(cr, cx + 8.5, cy);
+        cairo_line_to(cr, cx - 5.5, cy + 8);
+        cairo_close_path(cr);
+    }
+    cairo_fill(cr);
+}
+
 void BigKey(cairo_t* cr, bool pressed, const std::function<void(cairo_t*, Colour)>& glyph)
 {
     KeyCap(cr, 0, 0, 40, 40, 6, pressed);
@@ -100,6 +115,14 @@ void PaintConvertStrip(cairo_t* cr)
 {
     PaintStrip(cr, 40, [](cairo_t* c, bool pressed) {
         BigKey(c, pressed, [](cairo_t* k, Colour ink) { WaveGlyph(k, 9, 18, ink); });
+    });
+}
+
+void PaintTransportStrip(cairo_t* cr, bool playing)
+{
+    // Playing, the key shows what it does next (stop) and its stripe stays lit.
+    PaintStrip(cr, 40, [playing](cairo_t* c, bool pressed) {
+        BigKey(c, pressed || playing, [playing](cairo_t* k, Colour ink) { TransportGlyph(k, 20, 17, playing, ink); });
     });
 }
 

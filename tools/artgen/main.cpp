@@ -50,6 +50,8 @@ std::vector<ImageJob> Jobs()
         {"bitmap_156_drums_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kDrums); }},
         {"bitmap_157_bass_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kBass); }},
         {"bitmap_158_guitar_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kGuitar); }},
+        {"bitmap_160_play.bmp", 40, 80, [](cairo_t* cr) { PaintTransportStrip(cr, false); }},
+        {"bitmap_161_stop.bmp", 40, 80, [](cairo_t* cr) { PaintTransportStrip(cr, true); }},
         {"bitmap_159_melody_disabled.bmp", 80, 48, [](cairo_t* cr) { PaintPartDisabled(cr, Part::kMelody); }},
     };
     for (const int size : {16, 32, 48}) {

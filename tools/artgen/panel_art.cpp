@@ -66,8 +66,11 @@ void FileSection(cairo_t* cr)
 {
     Well(cr, 41, 40, 46, 46, 8);
     Well(cr, 143, 40, 46, 46, 8);
+    // PLAY/STOP at (195, 43), beside CONVERT, short of the tempo display.
+    Well(cr, 192, 40, 46, 46, 8);
     Label(cr, "LOAD", 64, 100, Align::kCentre);
     Label(cr, "CONVERT", 166, 100, Align::kCentre);
+    Label(cr, "PLAY", 215, 100, Align::kCentre);
     // LOAD leads to CONVERT.
     SetColour(cr, Palette::kLabelDim, 0.8);
     cairo_set_line_width(cr, 1.0);

@@ -15,6 +15,10 @@
 #include "app/options/option_command_line.h"
 #include "app/options/run_report.h"
 #include "app/options/up_to_date.h"
+#include "sequencer/synth_module.h"
+
+// The records name the synthesizer module in use; the fuzzer loads none.
+char g_szModulePath[kModulePathBytes] = {};
 
 namespace {
 
@@ -44,7 +48,11 @@ const fs::path& Scratch() {
 }
 
 void CheckReportLine(const std::string& name) {
-    const std::string line = ReportLine({name, name, FileStatus::kConverted, name, 0, 0, 0});
+    FileResult result{name, name, FileStatus::kConverted, name, 0, 0, 0};
+    // Level targets and rehearsal parts are names the user or the song gives.
+    result.levels = {{name, -6.0}};
+    result.rehearsal = RehearsalTake{RehearsalKind::kLoud, name, 1};
+    const std::string line = ReportLine(result);
     for (const char c : line) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7F) std::abort();  // a raw control byte would break the line or the JSON

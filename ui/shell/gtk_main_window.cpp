@@ -6,6 +6,7 @@
 
 #include "app/song/ombrix_dlg.h"
 
+#include "platform/sdl_audio_output.h"
 #include "platform/text.h"
 #include "platform/translation.h"
 
@@ -131,7 +132,7 @@ void GtkMainWindow::BuildWidgets() {
             if (GPOINTER_TO_INT(g_object_get_data(G_OBJECT(widget->Widget()), kSwitchIdKey)) == id) return widget->Widget();
         return static_cast<GtkWidget*>(nullptr);
     };
-    focusOrder_ = {widgetOf(SwitchId::kLoad), widgetOf(SwitchId::kConvert), tempoArea_};
+    focusOrder_ = {widgetOf(SwitchId::kLoad), widgetOf(SwitchId::kConvert), widgetOf(SwitchId::kPlay), tempoArea_};
     for (const int id : SwitchesAfterTempo()) focusOrder_.push_back(widgetOf(id));
     gtk_window_set_focus(window, focusOrder_.front());
 
@@ -357,6 +358,8 @@ void GtkMainWindow::SetWaitCursor(bool busy) {
     gdk_display_flush(gdk_window_get_display(gdkWindow));
 }
 
+std::unique_ptr<AudioSink> GtkMainWindow::NewAudioOutput() { return std::make_unique<SdlAudioOutput>(); }
+
 std::optional<std::string> GtkMainWindow::ChooseMidiFile(const std::string& folder) {
     return RunOpenMidiDialog(GTK_WINDOW(window_), folder);
 }
@@ -518,6 +521,11 @@ bool GtkMainWindow::OnPlainKey(const GdkEventKey* event) {
             return true;
         case GDK_KEY_F1:
             logic_.OnSysCommand(kAboutCommand);
+            return true;
+        case GDK_KEY_p:
+        case GDK_KEY_P:
+            // Space belongs to the focused control; P plays or stops from anywhere.
+            if (!conversion_->Converting()) logic_.TogglePlayback();
             return true;
         default:
             break;

@@ -50,6 +50,7 @@ public:
     void Post(std::function<void()> task) override;
     ConversionUi& Conversion() override { return *conversion_; }
     WindowMessages& Messages() override { return *messages_; }
+    std::unique_ptr<AudioSink> NewAudioOutput() override;
 
 private:
     struct TimerTick;

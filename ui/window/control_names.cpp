@@ -40,6 +40,8 @@ std::string SwitchName(int id, const SongOptions& options) {
     switch (id) {
         case SwitchId::kLoad: return Tr("Load a MIDI file");
         case SwitchId::kConvert: return Tr("Convert to an audio file");
+        // TRANSLATORS: the switch that plays the practice track, on while it plays.
+        case SwitchId::kPlay: return Tr("Play");
         case SwitchId::kPreCount: return Tr("Pre-count");
         case SwitchId::kMelody: return Tr("Remove the melody");
         case SwitchId::kGuitar: return Tr("Remove the guitar");

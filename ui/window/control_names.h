@@ -13,5 +13,5 @@ std::string SwitchName(int id, const SongOptions& options);
 std::string TempoName(int tempoPercent, bool songLoaded);
 // The switches in the order the keyboard visits them after the tempo: PRE
 // COUNT, the part switches left to right, then VOLUME DOWN and MUTE of each
-// channel, row by row. LOAD and CONVERT come before the tempo.
+// channel, row by row. LOAD, CONVERT and PLAY come before the tempo.
 const std::vector<int>& SwitchesAfterTempo();

@@ -66,7 +66,13 @@ PixelRect ChannelRowBarRect(int channel) {
 
 
 MainWindow::MainWindow(COmbrixDlg& dlg, SongContainer& renderSong, MainWindowHost& host, LastFolderSettings& settings)
-    : dlg_(dlg), renderSong_(renderSong), host_(host), settings_(settings), tempo_(dlg, host, host), practice_(dlg, host) {}
+    : dlg_(dlg),
+      renderSong_(renderSong),
+      host_(host),
+      settings_(settings),
+      tempo_(dlg, host, host),
+      practice_(dlg, host),
+      playback_(host) {}
 
 MainWindow::~MainWindow() = default;
 
@@ -121,6 +127,10 @@ void MainWindow::OnPaint(WindowCanvas& canvas) const {
         }
     }
     tempo_.Paint(canvas, images_);
+    if (playback_.Playing()) {
+        const PixelRect& at = kPlayingBarRect;
+        canvas.DrawText(at.x, at.y, at.height, PlayingBarText(playback_.Position()), kPlayingBarColour);
+    }
     const std::string status = StatusLine();
     if (!status.empty()) {
         const PixelRect& at = kPracticeStatusRect;
@@ -140,12 +150,22 @@ void MainWindow::OnLButtonDown(int x, int y) {
     // A press on an arrow takes over from a key that held one.
     if (tempo_.OnButtonDown(x, y)) {
         tempoKey_.reset();
+        playback_.Follow(dlg_.m_songOptions);
         return;
     }
     if (!savedPath_.empty() && kPracticeStatusRect.Contains(x, y)) host_.OpenFolder(FolderOf(savedPath_));
 }
 
 void MainWindow::OnLButtonUp() { tempo_.OnButtonUp(); }
+
+void MainWindow::OnTimer(int id) {
+    if (id == kPlaybackTimer) {
+        FollowPlayback();
+        return;
+    }
+    tempo_.OnTimer(id);
+    playback_.Follow(dlg_.m_songOptions);
+}
 
 void MainWindow::OnCaptureLost() {
     tempoKey_.reset();
@@ -158,6 +178,7 @@ void MainWindow::OnTempoKeyDown(bool up, int keyCode) {
     const PixelRect& arrow = up ? kTempoUpRect : kTempoDownRect;
     tempo_.OnButtonDown(arrow.x + arrow.width / 2, arrow.y + arrow.height / 2);
     tempoKey_ = keyCode;
+    playback_.Follow(dlg_.m_songOptions);
 }
 
 void MainWindow::OnKeyUp(int keyCode) {
@@ -173,7 +194,54 @@ void MainWindow::OnSysCommand(int id) {
     host_.ShowAbout();
 }
 
-void MainWindow::OnDestroy() { settings_.WriteLastFolder(dlg_.m_strLastFolder); }
+void MainWindow::OnDestroy() {
+    StopPlayback();
+    settings_.WriteLastFolder(dlg_.m_strLastFolder);
+}
+
+void MainWindow::CommandPlay() {
+    // The switch is on from its click, or the P key.
+    if (dlg_.m_strSongName.empty()) {
+        SetSwitchState(SwitchId::kPlay, 0, false);
+        host_.Messages().Report(kNoSongLoadedMessage);
+        return;
+    }
+    // The player's worker plays with the chosen sound, as a conversion does.
+    UseSoundChoice(sound_);
+    if (!playback_.Start(dlg_.m_song, renderSong_, dlg_.m_songOptions)) {
+        SetSwitchState(SwitchId::kPlay, 0, false);
+        // TRANSLATORS: %s says why, in English: what audio output was tried and what it answered.
+        host_.Messages().Report(Formatted(Tr("Cannot play the song: %s."), playback_.Failure().c_str()));
+        return;
+    }
+    host_.SetTimer(kPlaybackTimer, kPlaybackPollMs);
+    host_.InvalidateRect(kPlayingBarRect);
+}
+
+void MainWindow::StopPlayback() {
+    if (!playback_.Playing()) return;
+    playback_.Stop();
+    host_.KillTimer(kPlaybackTimer);
+    SetSwitchState(SwitchId::kPlay, 0, false);
+    host_.InvalidateRect(kPlayingBarRect);
+}
+
+void MainWindow::TogglePlayback() { SetSwitchState(SwitchId::kPlay, State(SwitchId::kPlay) != 0 ? 0 : 1, true); }
+
+void MainWindow::FollowPlayback() {
+    const int shown = playback_.Position().measure;
+    const int beat = playback_.Position().beat;
+    if (playback_.Poll(dlg_.m_songOptions)) {
+        if (playback_.Position().measure != shown || (shown == 0 && playback_.Position().beat != beat))
+            host_.InvalidateRect(kPlayingBarRect);
+        return;
+    }
+    host_.KillTimer(kPlaybackTimer);
+    SetSwitchState(SwitchId::kPlay, 0, false);
+    host_.InvalidateRect(kPlayingBarRect);
+    if (!playback_.Failure().empty())
+        host_.Messages().Report(Formatted(Tr("Cannot play the song: %s."), playback_.Failure().c_str()));
+}
 
 void MainWindow::CommandLoad() {
     const std::optional<std::string> path = host_.ChooseMidiFile(dlg_.m_strLastFolder);
@@ -200,7 +268,7 @@ void MainWindow::CommandConvert() {
     choices.loudnessLufs = kept_.loudnessLufs;
     choices.stems = kept_.stems;
     // The worker's module plays with the chosen sound.
-    if (path) UseSoundChoice(sound_);
+    if (path) UseSoundChoice(sound_, choices.stems);
     if (path &&
         ConvertInWorker(source, renderSong_, *path, choices, host_.Conversion(), host_.Messages(), stallTimeout_)) {
         host_.SetCaption(Formatted(Tr("%s saved to %s"), songCaption_.c_str(), path->c_str()));
@@ -265,6 +333,7 @@ void MainWindow::ApplyPractice(const PracticeSettings& chosen) {
     options.loopTempoTo = settings.tempoTo.value_or(0);
     kept_ = settings;
     KeepForNextSong(kept_, options);
+    playback_.Follow(options);
 }
 
 void MainWindow::OnPointerOverSwitch(int id) {
@@ -279,6 +348,7 @@ bool MainWindow::MarksChannel(int channel) const {
 }
 
 void MainWindow::OpenSong(const std::string& path) {
+    StopPlayback();
     if (!CheckOpenPath(path, host_.Messages())) return;
     host_.RepaintNow();
     host_.SetWaitCursor(true);
@@ -354,12 +424,24 @@ const CQBXBitmapSwitch2* MainWindow::Switch(int id) const {
 void MainWindow::OnSwitchNotify(int id, int value) {
     switch (::OnSwitchNotify(dlg_.m_songOptions, *this, id, value)) {
         case SwitchCommand::kOpenSong:
+            StopPlayback();
             host_.Post([this] { CommandLoad(); });
             break;
         case SwitchCommand::kConvertSong:
+            StopPlayback();
             host_.Post([this] { CommandConvert(); });
             break;
+        case SwitchCommand::kPlaySong:
+            host_.Post([this] {
+                if (State(SwitchId::kPlay) != 0 && !playback_.Playing()) CommandPlay();
+            });
+            break;
+        case SwitchCommand::kStopSong:
+            StopPlayback();
+            break;
         case SwitchCommand::kNone:
+            // A mute, part or turned-down channel is heard at once.
+            playback_.Follow(dlg_.m_songOptions);
             break;
     }
 }

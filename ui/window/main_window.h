@@ -21,6 +21,7 @@
 #include "ui/window/tempo_buttons.h"
 #include "ui/window/window_canvas.h"
 #include "ui/window/window_images.h"
+#include "ui/window/window_player.h"
 
 class COmbrixDlg;
 class LastFolderSettings;
@@ -76,7 +77,8 @@ public:
     // ends, whatever symbol the key gives by now (on a layout where "+" is
     // Shift+"=", Shift may be let go first and the release says "=").
     void OnKeyUp(int keyCode);
-    void OnTimer(int id) { tempo_.OnTimer(id); }
+    // A timer: the tempo arrows' repeat, or playback's (kPlaybackTimer).
+    void OnTimer(int id);
     // Command `id` of the window menu; kAboutCommand opens the About box.
     void OnSysCommand(int id);
     // The window is going away: remembers the last folder.
@@ -91,6 +93,13 @@ public:
     // The CONVERT command: the save dialog and the conversion in a worker;
     // the caption and the status line then say where the file was saved.
     void CommandConvert();
+    // PLAY/STOP: plays the loaded song with the window's choices, or stops
+    // it. LOAD, CONVERT and closing the window stop it too.
+    void CommandPlay();
+    void StopPlayback();
+    // The P key: PLAY/STOP pressed.
+    void TogglePlayback();
+    const WindowPlayer& Playback() const { return playback_; }
     // The Practice dialog (with a song): every choice of the option command
     // line for this song, applied as the switches, arrows and keys apply them.
     void CommandPractice();
@@ -115,7 +124,8 @@ public:
     const CQBXBitmapSwitch2* Switch(int id) const;
     const WindowImages& Images() const { return images_; }
     const TempoButtons& Tempo() const { return tempo_; }
-    // The key and click, which the keyboard and the context menu change.
+    // The key and click, which the keyboard and the context menu change
+    // (a playing song follows them within a tick of kPlaybackTimer).
     PracticeChoices& Practice() { return practice_; }
 
     // SwitchNotifyTarget
@@ -133,6 +143,8 @@ private:
     void RefreshAfterOpen(const std::string& path);
     // The status line: the key and the click, and where the last file went.
     std::string StatusLine() const;
+    // The playback timer's tick: the choices go to the player, the bar shown moves, an end is noticed.
+    void FollowPlayback();
 
     COmbrixDlg& dlg_;
     SongContainer& renderSong_;
@@ -151,4 +163,5 @@ private:
     // The sound conversions use, as the settings file keeps it.
     SoundChoice sound_;
     std::chrono::milliseconds stallTimeout_ = kWorkerStallTimeout;
+    WindowPlayer playback_;
 };

@@ -1,9 +1,10 @@
 // What the main window's logic needs from the toolkit around it: the client
-// area, timers, caption, cursor, dialogs, message boxes and the conversion's
-// save dialog and progress window.
+// area, timers, caption, cursor, dialogs, message boxes, the conversion's
+// save dialog and progress window, and the audio output of playback.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "ui/window/practice_settings.h"
 #include "ui/window/window_timers.h"
 
+class AudioSink;
 class ConversionUi;
 struct SongOptions;
 class WindowMessages;
@@ -43,4 +45,6 @@ public:
     virtual ConversionUi& Conversion() = 0;
     // Message boxes.
     virtual WindowMessages& Messages() = 0;
+    // A new audio output for playback (not yet open).
+    virtual std::unique_ptr<AudioSink> NewAudioOutput() = 0;
 };

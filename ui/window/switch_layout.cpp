@@ -17,6 +17,7 @@ std::vector<SwitchPlacement> BuildTable() {
     std::vector<SwitchPlacement> table = {
         {SwitchId::kLoad, 44, 43, kLoad, kLoad, 0},
         {SwitchId::kConvert, 146, 43, kConvert, kConvert, 0},
+        {SwitchId::kPlay, 195, 43, kPlay, kStop, 0},
     };
     for (int channel = 0; channel < kMidiChannels; ++channel) {
         const int y = kFirstChannelSwitchY + kChannelRowPitch * channel;

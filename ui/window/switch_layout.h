@@ -13,7 +13,7 @@ struct SwitchPlacement {
     int disabledImage = 0;
 };
 
-// The switches in the order the window creates them: LOAD, CONVERT, then
+// The switches in the order the window creates them: LOAD, CONVERT, PLAY, then
 // VOLUME DOWN and MUTE of each channel, PRE COUNT, BASS, DRUMS, GUITAR,
 // MELODY. Positions are client pixels of the top-left corner.
 const std::vector<SwitchPlacement>& MainWindowSwitches();

@@ -10,7 +10,7 @@ void WindowImages::LoadAll() {
                          kMelodyOff, kLoad, kConvert, kRowUnused, kRowUsed, kMuteOn, kChannelSwitchOff,
                          kChannelSwitchDisabled, kVolumeDownOn, kTempoUp, kTempoUpPressed, kTempoDown,
                          kTempoDownPressed, kDigits, kPreCountOn, kPreCountOff, kDrumsDisabled, kBassDisabled,
-                         kGuitarDisabled, kMelodyDisabled}) {
+                         kGuitarDisabled, kMelodyDisabled, kPlay, kStop}) {
         // The palette of a true-colour bitmap is never needed.
         if (auto image = LoadDibResource(id)) images_[id] = std::move(image);
     }

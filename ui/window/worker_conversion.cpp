@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "app/workers/output_folder_lock.h"
 #include "platform/child_process.h"
 #include "platform/standard_error.h"
 #include "platform/temporary_file.h"
+#include "platform/text.h"
 #include "platform/translation.h"
 #include "render/conversion_ui.h"
 #include "render/convert_song.h"
@@ -68,6 +70,13 @@ void ShowOutcome(const ConversionWorker& worker, AudioFormat format, WindowMessa
 
 bool ConvertInWorker(const ConversionSource& source, SongContainer& renderSong, const std::string& path,
                      OutputOptions choices, ConversionUi& ui, WindowMessages& messages, std::chrono::milliseconds stallTimeout) {
+    // Held until the worker has ended: no other run writes into the folder meanwhile.
+    FolderLock folderLock;
+    if (!LockOutputFolder(path, folderLock)) {
+        messages.Explain(Formatted(Tr("Another conversion is writing into the folder %s."), OutputFolderOf(path).c_str()),
+                         Tr("Nothing was written. Convert again when the other conversion has finished."));
+        return false;
+    }
     // Unfinished files of earlier runs that were killed outright.
     RemoveAbandonedTemporaryFilesOf(path);
     InstallInterruptCleanup();

@@ -7,6 +7,7 @@
 // the same command, for a run whose process number is wanted).
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -226,6 +227,31 @@ TEST_F(HonestOutputs, AReportOrAListThatCannotBeWrittenFailsTheRunAndTheLogKeeps
     EXPECT_TRUE(fs::exists(At("lib/Conv/b.wav")));
 }
 
+TEST_F(HonestOutputs, AStemThatDoesNotFitOnAFullDiskFailsTheSongAndNothingIsReportedConverted) {
+    if (geteuid() != 0) GTEST_SKIP() << "mounting a small file system needs root";
+    Song("song.mid", 16);
+    for (const std::string format : {"wav", "mp3"}) {
+        // The sizes of the mix and its stems where there is room.
+        const std::string mix = "song." + format;
+        ASSERT_EQ(Sh("ombrix -q --stems --format " + format + " -o roomy/ song.mid"), 0) << format;
+        std::uintmax_t stems = 0;
+        for (const auto& entry : fs::directory_iterator(At("roomy/song"))) stems += entry.file_size();
+        // A disk with room for the mix and half of its stems, mounted for this run only.
+        const std::uintmax_t room = fs::file_size(At("roomy/" + mix)) + stems / 2;
+        const int status = Sh("mkdir -p full && unshare -m bash -c 'mount -t tmpfs -o size=" + std::to_string(room) +
+                              " tmpfs full || exit 77; \"$@\" -q --stems --skip-up-to-date --report run.jsonl --format " +
+                              format + " -o full/ song.mid 2>err; s=$?; ls -A full >listing; exit $s' _ \"${OMBRIX[@]}\"");
+        if (status == 77) GTEST_SKIP() << "no file system can be mounted here";
+        EXPECT_EQ(status, 1) << format << ": " << Text("err");
+        EXPECT_NE(Text("err").find("No space left on device"), std::string::npos) << format << ": " << Text("err");
+        EXPECT_EQ(Inputs("run.jsonl", "converted"), Names{}) << format;
+        EXPECT_EQ(Inputs("run.jsonl", "failed"), (Names{"song.mid"})) << format;
+        // No record says that the song is done: a later run converts it again.
+        EXPECT_EQ(Text("listing").find(".ombrix\n"), std::string::npos) << Text("listing");
+        fs::remove_all(At("roomy"));
+    }
+}
+
 TEST_F(HonestOutputs, ASecondConversionOntoAnExistingOggOrOpusFileSucceeds) {
     Song("song.mid");
     for (const std::string format : {"ogg", "opus"}) {
@@ -257,17 +283,20 @@ TEST_F(HonestOutputs, AFileThatFinishedAsTheRunWasInterruptedIsInTheLog) {
     Song("lib/a.mid");      // done in about a second
     Song("lib/b.mid", 16);  // hangs at 6.8 s
     // The program is held still while a.mid finishes, so that the interrupt
-    // reaches it before it has taken a.mid's result. Job control keeps
-    // SIGINT for the program: a background command would get it ignored.
+    // reaches it before it has taken a.mid's result; once a.wav is in place
+    // its worker reports it even when the stop reaches the worker first. Job
+    // control keeps SIGINT for the program: a background command would get
+    // it ignored.
     ASSERT_EQ(Sh("set -m; QNSTEST_BLOCK_DELAY_MS=5 QNSTEST_HANG_AT_BLOCK=600 \"${OMBRIX[@]}\" -q -j2 lib 2>err & pid=$!\n"
                  "for i in $(seq 300); do ls -a lib/Conv 2>/dev/null | grep -q a.wav.part && break; sleep 0.01; done\n"
                  "kill -STOP $pid\n"
                  "for i in $(seq 300); do test -e lib/Conv/a.wav && break; sleep 0.05; done\n"
-                 "sleep 0.3; kill -INT $pid; kill -CONT $pid\n"
+                 "kill -INT $pid; kill -CONT $pid\n"
                  "(sleep 10; kill -KILL $pid 2>/dev/null) & guard=$!\n"
-                 // Under job control `wait` also returns when the job reports the
-                 // stop it was given above: wait again until it has ended.
-                 "while wait $pid; s=$?; kill -0 $pid 2>/dev/null; do :; done\n"
+                 // Under job control `wait` also returns (128 + SIGSTOP) when the job
+                 // reports the stop it was given: wait again for its end, whose status
+                 // the shell keeps even when the job has already been reaped.
+                 "while wait $pid; s=$?; test $s -eq $((128 + $(kill -l STOP))); do :; done\n"
                  "echo $s >status; kill $guard; exit 0"), 0);
     EXPECT_EQ(Text("status"), "130\n") << Text("err");
     EXPECT_TRUE(fs::exists(At("lib/Conv/a.wav")));

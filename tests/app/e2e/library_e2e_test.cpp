@@ -91,6 +91,30 @@ TEST_F(LibraryRun, ARecursiveRunMirrorsTheTreeBelowTheOutputWithTheSameBytes) {
     EXPECT_TRUE(fs::exists(At("lib/c/Conv/other.wav")));
 }
 
+TEST_F(LibraryRun, FoldersOfSeveralSongsEachGetEveryEntryOfTheirLogInNameOrderWhateverStartsFirst) {
+    // Lengths out of name order, so that each folder starts its songs in
+    // another order than its log lists them; a twin gets a numbered name.
+    for (const auto& [name, quarters] : std::vector<std::pair<std::string, int>>{
+             {"lib/a1.mid", 1}, {"lib/a2.mid", 4}, {"lib/a3.mid", 2}, {"lib/b/b1.mid", 3}, {"lib/b/b2.mid", 1},
+             {"lib/b/b3.mid", 5}, {"lib/b/c/c1.mid", 2}, {"lib/b/c/x.kar", 1}, {"lib/b/c/x.mid", 3}}) {
+        Song(name, quarters);
+    }
+    for (const char* jobs : {"-j1", "-j2"}) {
+        fs::remove_all(At("out"));
+        const ProgramRun run = Ombrix(std::string("-r -q ") + jobs + " --report report.jsonl -o out lib");
+        EXPECT_EQ(run.status, 0) << jobs << run.err;
+        EXPECT_EQ(ReadFileBytes(At("out/CreateLog.log")), "lib/a1.mid\r\nEND\r\nlib/a2.mid\r\nEND\r\nlib/a3.mid\r\nEND\r\n") << jobs;
+        EXPECT_EQ(ReadFileBytes(At("out/b/CreateLog.log")),
+                  "lib/b/b1.mid\r\nEND\r\nlib/b/b2.mid\r\nEND\r\nlib/b/b3.mid\r\nEND\r\n") << jobs;
+        EXPECT_EQ(ReadFileBytes(At("out/b/c/CreateLog.log")),
+                  "lib/b/c/c1.mid\r\nEND\r\nlib/b/c/x.kar\r\nEND\r\nlib/b/c/x.mid\r\nSaved as x (2).wav (x.wav is taken by another file)\r\nEND\r\n")
+            << jobs;
+        EXPECT_EQ(Inputs(ReadFileBytes(At("report.jsonl")), "converted").size(), 9u) << jobs;
+        EXPECT_TRUE(fs::exists(At("out/b/c/x (2).wav"))) << jobs;
+        fs::remove(At("report.jsonl"));
+    }
+}
+
 TEST_F(LibraryRun, OneFolderNamedTwiceConvertsEachSongOnce) {
     Song("dup/a.mid");
     Song("dup/b.mid");
@@ -163,10 +187,10 @@ TEST_F(LibraryRun, TheReportHasOneLinePerInputWithItsFiguresAndCause) {
         run.out.find(R"({"input":"lib/bad.mid","output":"lib/Conv/bad.wav","status":"failed","cause":"not a Standard MIDI File",)"
                      R"("audio_seconds":0,"cpu_seconds":)");
     ASSERT_NE(bad, std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(R"(,"bytes_written":0,"sound":{"module":)", bad), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(R"(,"bytes_written":0,"levels":[],"rehearsal":null,"sound":{"module":)", bad), std::string::npos) << run.out;
     const std::string good = run.out.substr(run.out.find(R"({"input":"lib/good.mid")"));
     EXPECT_NE(good.find(R"("status":"converted","cause":"","audio_seconds":)"), std::string::npos) << good;
-    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + ",\"sound\":"), std::string::npos);
+    EXPECT_NE(good.find(R"("bytes_written":)" + std::to_string(fs::file_size(At("lib/Conv/good.wav"))) + ",\"levels\":[],\"rehearsal\":null,\"sound\":"), std::string::npos);
     EXPECT_EQ(run.err, "lib/bad.mid: not a Standard MIDI File\n");
 }
 

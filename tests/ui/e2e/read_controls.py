@@ -1,6 +1,6 @@
 #!/usr/bin/python3
 """Reads the main window's controls through AT-SPI, as a screen reader does,
-and works two of them through their "click" action.
+and works three of them through their "click" action.
 
 Usage: read_controls.py <window name>. Prints one line per control
 ("role|name|states") and exits 1 when something is missing or wrong."""
@@ -70,8 +70,8 @@ def click(control):
     action.doAction(names.index("click"))
 
 
-def wait_until(test, what):
-    for _ in range(50):
+def wait_until(test, what, tenths=50):
+    for _ in range(tenths):
         if test():
             return
         time.sleep(0.1)
@@ -91,8 +91,8 @@ for control in found:
 roles = [describe(c)[0] for c in found]
 if roles.count("push button") != 2:
     fail("%d push buttons, not 2 (LOAD, CONVERT)" % roles.count("push button"))
-if roles.count("toggle button") != 37:
-    fail("%d toggle buttons, not 37" % roles.count("toggle button"))
+if roles.count("toggle button") != 38:
+    fail("%d toggle buttons, not 38 (PLAY/STOP, PRE COUNT, 4 parts, 32 channel switches)" % roles.count("toggle button"))
 if roles.count("spin button") != 1:
     fail("%d spin buttons, not 1 (the tempo)" % roles.count("spin button"))
 if any(not c.name for c in found):
@@ -101,6 +101,7 @@ if any(not c.name for c in found):
 expect = {
     "Load a MIDI file": ("push button", True, False),
     "Convert to an audio file": ("push button", True, False),
+    "Play": ("toggle button", True, False),
     "Tempo 100 percent": ("spin button", True, False),
     "Pre-count": ("toggle button", True, True),
     "Remove the bass": ("toggle button", True, False),
@@ -129,5 +130,14 @@ if bass is not None and mute2 is not None:
     click(bass)
     wait_until(lambda: bass.getState().contains(pyatspi.STATE_CHECKED), "Remove the bass is not checked after click")
     wait_until(lambda: mute2.getState().contains(pyatspi.STATE_CHECKED), "Mute channel 2 is not checked with the bass")
+
+# PLAY/STOP: checked while the song plays (through SDL's disk driver), and
+# unchecked again by itself at the song's end (a bar of count-in and a beat).
+play = by_name(frame, "Play")
+if play is not None:
+    click(play)
+    wait_until(lambda: play.getState().contains(pyatspi.STATE_CHECKED), "Play is not checked after click")
+    wait_until(lambda: not play.getState().contains(pyatspi.STATE_CHECKED), "Play is still checked after the song",
+               100)
 
 sys.exit(1 if failures else 0)

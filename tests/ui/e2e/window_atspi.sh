@@ -2,9 +2,9 @@
 # The window as a screen reader sees it: under a virtual X server and a
 # private session bus (with the accessibility bus of at-spi2-core), an
 # AT-SPI client reads every control's name, role and state and works the
-# bass switch through its "click" action (read_controls.py); then the
-# Practice dialog (Ctrl+P) and the sound settings (Ctrl+,) are opened and
-# their controls read (read_dialog.py).
+# bass switch and PLAY/STOP through their "click" action (read_controls.py);
+# then the Practice dialog (Ctrl+P) and the sound settings (Ctrl+,) are
+# opened and their controls read (read_dialog.py).
 # Usage: window_atspi.sh <ombrix> <test module folder>
 # Exits 77 (skipped) when no X server, session bus or AT-SPI client is at hand.
 set -uo pipefail
@@ -47,7 +47,9 @@ track+='\x83\x60\x80\x3c\x00\x00\x81\x24\x00\x00\x82\x40\x00\x00\xff\x2f\x00'
 length=$(printf "$track" | wc -c)
 printf "MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xe0MTrk\x00\x00\x00\\x$(printf %02x "$length")$track" >"$work/songs/song.mid"
 
-"$program" "$work/songs/song.mid" >"$work/out.txt" 2>"$work/err.txt" &
+# PLAY plays into a file, in real time.
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/played.raw" \
+    "$program" "$work/songs/song.mid" >"$work/out.txt" 2>"$work/err.txt" &
 pid=$!
 /usr/bin/python3 "$here/read_controls.py" "Ombrix Converter [song.mid]"
 status=$?

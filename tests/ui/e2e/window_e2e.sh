@@ -339,8 +339,8 @@ if start_with_song; then
     close_window "after About"
 fi
 if start_with_song; then
-    # LOAD has the focus at first; Tab twice reaches the tempo, where Up and Down step it.
-    for key in Tab Tab Up Up Up Down minus; do xdotool key "$key"; sleep 0.1; done
+    # LOAD has the focus at first; Tab three times (past CONVERT and PLAY) reaches the tempo, where Up and Down step it.
+    for key in Tab Tab Tab Up Up Up Down minus; do xdotool key "$key"; sleep 0.1; done
     expect_skin "keys: hundreds 1|30x34+249+59|bitmap_153_digits.bmp|30|0" \
         "keys: tens 0|30x34+280+59|bitmap_153_digits.bmp|0|0" \
         "keys: units 1|30x34+311+59|bitmap_153_digits.bmp|30|0"
@@ -367,7 +367,7 @@ if start_with_song; then
 fi
 
 # The keyboard alone: Space on LOAD, the song typed in; Tab to BASS and
-# Space; back to the tempo, Up twice; back to CONVERT, Space, the name typed
+# Space; back to the tempo, Up twice; back past PLAY to CONVERT, Space, the name typed
 # in. The file is the option command line's with the same choices.
 "$program" >/dev/null 2>"$work/err5.txt" &
 pid=$!
@@ -379,8 +379,9 @@ if [ -n "$window" ]; then
     xdotool type --delay 5 "$work/songs/song.mid"; xdotool key Return
     wait_name "$window" "Ombrix Converter [song.mid]" || fail "no song after the keyboard's LOAD"
     xdotool windowfocus --sync "$window"
-    # LOAD, CONVERT, tempo, PRE COUNT, MELODY, GUITAR, BASS.
-    for key in Tab Tab Tab Tab Tab Tab space shift+Tab shift+Tab shift+Tab shift+Tab Up Up shift+Tab space; do
+    # LOAD, CONVERT, PLAY, tempo, PRE COUNT, MELODY, GUITAR, BASS.
+    for key in Tab Tab Tab Tab Tab Tab Tab space shift+Tab shift+Tab shift+Tab shift+Tab Up Up shift+Tab shift+Tab \
+        space; do
         xdotool key "$key"; sleep 0.1
     done
     dialog=$(wait_window "$save_title") || fail "Space on CONVERT opened no save dialog"
@@ -439,6 +440,43 @@ if start_with_song QNSTEST_CALL_LOG="$work/keyed.log"; then
         grep -q " 4 $note\$" "$work/keyed.log" || fail "the module got no note-on $note with the key and the click"
     done
     grep -q ' 4 643c90$' "$work/keyed.log" && fail "channel 1 sounded in the song's own key"
+fi
+
+# P plays the song through SDL's disk driver (unpaced): the samples written
+# are the conversion's with the same choices, but for the silence around
+# them, and the window stops by itself at the song's end. Without an audio
+# output, P shows a message box and the window stays.
+if start_with_song SDL_AUDIODRIVER=disk SDL_DISKAUDIODELAY=0 SDL_DISKAUDIOFILE="$work/played.raw"; then
+    xdotool key p
+    size=-1
+    for _ in $(seq 50); do
+        sleep 0.2
+        now=$(stat -c %s "$work/played.raw" 2>/dev/null || echo 0)
+        [ "$now" -gt 0 ] && [ "$now" -eq "$size" ] && break
+        size=$now
+    done
+    QNSTEST_CALL_LOG= "$program" -q -o "$work/played.wav" "$work/songs/song.mid" || fail "conversion status $?"
+    /usr/bin/python3 - "$work/played.raw" "$work/played.wav" <<'PY' || fail "the played samples are not the conversion's"
+import sys
+played = open(sys.argv[1], "rb").read()
+converted = open(sys.argv[2], "rb").read()[44:]
+def sound(data):
+    # The frames from the first sounding one to the last: an output starts
+    # with the silence it plays before playback runs, and ends with the
+    # silence it plays until the window sees the song's end.
+    first = len(data) - len(data.lstrip(b"\0"))
+    last = len(data.rstrip(b"\0"))
+    return data[first - first % 4:last + (-last % 4)]
+sys.exit(0 if sound(played) and sound(played) == sound(converted) else 1)
+PY
+    close_window "after playing"
+fi
+if start_with_song SDL_AUDIODRIVER=no-such-driver; then
+    xdotool key p
+    box=$(find_box 50) || fail "P without an audio output showed no message box"
+    if [ -n "$box" ]; then xdotool windowfocus --sync "$box"; xdotool key Return; sleep 0.3; fi
+    kill -0 $pid 2>/dev/null || fail "the window went with the audio output"
+    close_window "without an audio output"
 fi
 
 # The Practice dialog through its mnemonics: two bars of count-in, the click

@@ -203,7 +203,7 @@ TEST_F(GtkMainWindowTest, TheClientAreaIsTheSkinWithOneWidgetPerSwitch) {
     GtkWidget* fixed = Find(toplevel, GTK_TYPE_FIXED);
     ASSERT_NE(fixed, nullptr);
     GList* children = gtk_container_get_children(GTK_CONTAINER(fixed));
-    EXPECT_EQ(g_list_length(children), 1u + 39u + 1u);  // the skin, the switches, the tempo control
+    EXPECT_EQ(g_list_length(children), 1u + 40u + 1u);  // the skin, the switches, the tempo control
     int width = 0;
     int height = 0;
     gtk_widget_get_size_request(GTK_WIDGET(children->data), &width, &height);
@@ -408,6 +408,8 @@ TEST_F(GtkMainWindowTest, TabAndTheArrowsMoveTheFocusAndSpaceWorksTheSwitch) {
     EXPECT_EQ(FocusedId(toplevel), 100);  // LOAD
     SendKey(toplevel, GDK_KEY_Tab);
     EXPECT_EQ(FocusedId(toplevel), 101);  // CONVERT
+    SendKey(toplevel, GDK_KEY_Right);
+    EXPECT_EQ(FocusedId(toplevel), 102);  // PLAY
     SendKey(toplevel, GDK_KEY_Right);
     EXPECT_EQ(FocusedId(toplevel), 0);  // the tempo
     // Without a song the arrows on the tempo change nothing, and the focus stays.

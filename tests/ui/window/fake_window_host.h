@@ -5,10 +5,13 @@
 
 #include <functional>
 #include <map>
+#include <memory>
+#include <span>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/audio_sink.h"
 #include "platform/user_report.h"
 #include "render/conversion_ui.h"
 #include "ui/window/last_folder_settings.h"
@@ -37,7 +40,10 @@ public:
         named.push_back(songName + "|" + target + "|" + std::string(AudioFormatName(format)));
     }
     void OpenProgress(int, int upper) override { progressUpper = upper; ++opened; }
-    void PumpEvents() override { ++pumps; }
+    void PumpEvents() override {
+        ++pumps;
+        if (onPump) onPump();
+    }
     void SetProgressPosition(int) override {}
     // Cancel is pressed once the events have run `cancelAfterPumps` times.
     bool CancelRequested() const override { return cancelAfterPumps >= 0 && pumps >= cancelAfterPumps; }
@@ -50,9 +56,33 @@ public:
     int progressUpper = -1;
     int pumps = 0;
     int cancelAfterPumps = -1;
+    std::function<void()> onPump;  // runs on every event run, while a conversion is shown
     int opened = 0;
     int closed = 0;
     std::string lastText;
+};
+
+// An audio output that plays only when the test pulls, recording the samples.
+class PulledOutput final : public AudioSink {
+public:
+    bool Open(Pull pull) override {
+        pull_ = std::move(pull);
+        return !failOpen;
+    }
+    void Pause(bool) override {}
+    void Close() override { pull_ = nullptr; }
+    std::string Failure() const override { return "no audio output (tried pulseaudio, alsa): no device"; }
+    // Pulls `frames` stereo 16-bit frames and appends them to `played`.
+    void PullFrames(std::size_t frames) {
+        std::string chunk(frames * 4, '\0');
+        if (pull_) pull_(std::span<std::uint8_t>(reinterpret_cast<std::uint8_t*>(chunk.data()), chunk.size()));
+        played += chunk;
+    }
+    bool failOpen = false;
+    std::string played;
+
+private:
+    Pull pull_;
 };
 
 class FakeWindowHost : public MainWindowHost {
@@ -84,6 +114,12 @@ public:
     void Post(std::function<void()> task) override { posted.push_back(std::move(task)); }
     ConversionUi& Conversion() override { return conversion; }
     WindowMessages& Messages() override { return messages; }
+    std::unique_ptr<AudioSink> NewAudioOutput() override {
+        auto output = std::make_unique<PulledOutput>();
+        output->failOpen = noAudioOutput;
+        lastOutput = output.get();
+        return output;
+    }
 
     // Runs the posted commands in order.
     void RunPosted() {
@@ -130,6 +166,8 @@ public:
     std::vector<std::function<void()>> posted;
     FakeConversionUi conversion;
     RecordedMessages messages;
+    bool noAudioOutput = false;
+    PulledOutput* lastOutput = nullptr;  // the output of the latest playback; owned by the window
 };
 
 class FakeSettings : public LastFolderSettings {

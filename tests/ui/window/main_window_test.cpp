@@ -17,6 +17,7 @@
 #include "app/song/open_midi_file.h"
 #include "model/measure.h"
 #include "module/test/qnstest_probe.h"
+#include "platform/folder_lock.h"
 #include "platform/known_folders.h"
 #include "platform/translation.h"
 #include "platform/user_report.h"
@@ -93,14 +94,15 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindowTest, StartsWith39SwitchesInPlaceAndOnlyLoadConvertAndPreCountEnabled) {
+TEST_F(MainWindowTest, StartsWith40SwitchesInPlaceAndOnlyLoadConvertPlayAndPreCountEnabled) {
     const auto switches = window.Switches();
-    ASSERT_EQ(switches.size(), 39u);
+    ASSERT_EQ(switches.size(), 40u);
     const PixelRect client{0, 0, kClientWidth, kClientHeight};
     for (const CQBXBitmapSwitch2* a : switches) {
         const PixelRect r = a->Rect();
         EXPECT_TRUE(client.Contains(r.x, r.y) && client.Contains(r.x + r.width - 1, r.y + r.height - 1)) << a->Id();
-        const bool enabled = a->Id() == SwitchId::kLoad || a->Id() == SwitchId::kConvert || a->Id() == SwitchId::kPreCount;
+        const bool enabled = a->Id() == SwitchId::kLoad || a->Id() == SwitchId::kConvert ||
+                             a->Id() == SwitchId::kPlay || a->Id() == SwitchId::kPreCount;
         EXPECT_EQ(a->Enabled(), enabled) << a->Id();
         for (const CQBXBitmapSwitch2* b : switches) {
             const PixelRect q = b->Rect();
@@ -109,6 +111,12 @@ TEST_F(MainWindowTest, StartsWith39SwitchesInPlaceAndOnlyLoadConvertAndPreCountE
         }
     }
     EXPECT_EQ(window.Switch(SwitchId::kLoad)->Rect(), (PixelRect{44, 43, 40, 40}));
+    // PLAY/STOP sits beside CONVERT, short of the tempo display and the bar shown while playing.
+    const PixelRect play = window.Switch(SwitchId::kPlay)->Rect();
+    EXPECT_EQ(play, (PixelRect{195, 43, 40, 40}));
+    for (const PixelRect& other : {kTempoDisplayRect, kTempoUpRect, kPlayingBarRect}) {
+        EXPECT_TRUE(play.x + play.width < other.x || play.y + play.height < other.y);
+    }
     EXPECT_EQ(window.Switch(SwitchId::kFirstVolumeDown)->Rect(), (PixelRect{349, 209, 16, 16}));
     EXPECT_EQ(window.Switch(SwitchId::kFirstMute + 15)->Rect(), (PixelRect{372, 509, 16, 16}));
     EXPECT_EQ(window.Switch(SwitchId::kPreCount)->Rect(), (PixelRect{248, 101, 14, 14}));
@@ -474,12 +482,13 @@ protected:
         std::ifstream in(path, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
-    // Names in the test folder besides the song, the call log and `known`.
+    // Names in the test folder besides the song, the call log, the folder's lock (which stays) and `known`.
     std::vector<std::string> OtherFiles(const std::string& known) const {
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
             const std::string name = entry.path().filename().string();
-            if (name != "three.mid" && name != "calls.log" && name != known) names.push_back(name);
+            if (name != "three.mid" && name != "calls.log" && name != kFolderLockName && name != known)
+                names.push_back(name);
         }
         return names;
     }
@@ -917,6 +926,45 @@ TEST_F(WindowConversionTest, CancelStopsAStalledWorkerAndLeavesNothing) {
     EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
 }
 
+TEST_F(WindowConversionTest, TheOutputFolderIsLockedAgainstOtherRunsAndALockedOneIsToldAndLeftAlone) {
+    // While the worker converts, another run cannot take the folder.
+    int heldByWindow = 0;
+    host.conversion.onPump = [&] {
+        FolderLock other;
+        int error = 0;
+        if (!other.Acquire(folder.path(), LockWait::kNoWait, LockShare::kShared, {}, error) && IsLockedByAnother(error))
+            ++heldByWindow;
+    };
+    Convert("song.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_GT(heldByWindow, 0);
+    EXPECT_EQ(heldByWindow, host.conversion.pumps);
+    // Once it has ended, the folder is free again.
+    FolderLock library;
+    int error = 0;
+    ASSERT_TRUE(library.Acquire(folder.path(), LockWait::kNoWait, LockShare::kAlone, {}, error));
+    host.conversion.onPump = nullptr;
+
+    // While another run converts into the folder, the window writes nothing there and says why.
+    std::ofstream(folder.path() + "/song.wav") << "older";
+    const int pumpsBefore = host.conversion.pumps;
+    const std::string caption = host.caption;
+    Convert("song.wav");
+    ASSERT_EQ(host.messages.texts, std::vector<std::string>{"Another conversion is writing into the folder " + folder.path() + "."});
+    EXPECT_EQ(host.messages.explanations[0], "Nothing was written. Convert again when the other conversion has finished.");
+    EXPECT_EQ(host.conversion.pumps, pumpsBefore);  // no worker was started
+    EXPECT_EQ(Bytes(folder.path() + "/song.wav"), "older");
+    EXPECT_EQ(OtherFiles("song.wav"), std::vector<std::string>{});
+    EXPECT_EQ(host.caption, caption);
+
+    // The same run done, the window converts again.
+    library.Release();
+    host.messages.texts.clear();
+    Convert("song.wav");
+    EXPECT_TRUE(host.messages.texts.empty());
+    EXPECT_GT(std::filesystem::file_size(folder.path() + "/song.wav"), 44u);
+}
+
 TEST_F(WindowConversionTest, TheWorkersExplanationStandsUnderTheFailure) {
     Convert("no-such-folder/song.flac");
     ASSERT_EQ(host.messages.texts, std::vector<std::string>{FileNotCreatedText(AudioFormat::kFlac)});
@@ -1065,3 +1113,142 @@ TEST(FormatTitles, NameTheChosenFormat) {
     EXPECT_STREQ(AudioFormatTitle(AudioFormat::kFlac), "FLAC");
     EXPECT_STREQ(AudioFormatTitle(AudioFormat::kOpus), "Opus");
 }
+
+namespace {
+
+constexpr std::size_t kPlayFrameBytes = 4;
+constexpr std::size_t kPlaySampleRate = 44100;
+
+// Channels 1 and 2 hold a note each through eight 4/4 bars at 120 BPM (16 s).
+smftest::Bytes LongTwoChannelSong() {
+    Chunk track;
+    track.Tempo(0, 500000);
+    track.NoteOn(0, 0, 60, 100).NoteOn(0, kBassChannel, 36, 100);
+    track.NoteOff(480 * 32, 0, 60).NoteOff(0, kBassChannel, 36).End();
+    return smftest::Smf(0, 480, {track});
+}
+
+class WindowPlaybackTest : public WindowConversionTest {
+protected:
+    // Pulls `frames` from the playing output, then lets the playback timer tick.
+    void Play(std::size_t frames) {
+        ASSERT_NE(host.lastOutput, nullptr);
+        host.lastOutput->PullFrames(frames);
+        host.Advance(kPlaybackPollMs, [&](int id) { window.OnTimer(id); });
+    }
+    std::size_t PlayedFrames() const { return host.lastOutput->played.size() / kPlayFrameBytes; }
+    // The first frame at or after `from` from which the output stays silent.
+    std::size_t SilentFrom(std::size_t from) const {
+        const std::size_t last = host.lastOutput->played.find_last_not_of('\0');
+        return last == std::string::npos ? from : std::max(from, last / kPlayFrameBytes + 1);
+    }
+    std::vector<std::string> PaintedTexts() const {
+        RecordingWindowCanvas canvas;
+        window.OnPaint(canvas);
+        std::vector<std::string> texts;
+        for (const DrawnText& text : canvas.texts) texts.push_back(text.text);
+        return texts;
+    }
+    bool Shows(const std::string& text) const {
+        const std::vector<std::string> texts = PaintedTexts();
+        return std::find(texts.begin(), texts.end(), text) != texts.end();
+    }
+};
+
+TEST_F(WindowPlaybackTest, PlaysFollowsTheSwitchesAndTempoAndStopsForLoad) {
+    Load(WriteFile("long.mid", LongTwoChannelSong()));
+    Click(SwitchId::kPreCount);  // no count-in
+    Click(SwitchId::kPlay);
+    ASSERT_TRUE(window.Playback().Playing());
+    EXPECT_TRUE(On(SwitchId::kPlay));
+    EXPECT_EQ(host.timers.count(kPlaybackTimer), 1u);
+    Play(kPlaySampleRate * 5 / 2);  // 2.5 s: bar 2
+    EXPECT_EQ(window.Playback().Position().measure, 2);
+    EXPECT_TRUE(Shows(PlayingBarText(window.Playback().Position())));
+    EXPECT_NE(host.lastOutput->played.find_first_not_of('\0', host.lastOutput->played.size() - 4096), std::string::npos);
+
+    // Slower at once: the blocks after the arrow carry the new tempo.
+    window.OnLButtonDown(kTempoDownRect.x + 5, kTempoDownRect.y + 5);
+    window.OnLButtonUp();
+    Play(kPlaySampleRate / 5);
+    EXPECT_EQ(window.Playback().Position().tempoPercent, 99);
+
+    // Both channels muted with their switches: silent within 150 ms of samples.
+    const std::size_t switched = PlayedFrames();
+    Click(SwitchId::kFirstMute);
+    Click(SwitchId::kFirstMute + kBassChannel);
+    Play(kPlaySampleRate);
+    EXPECT_LE(SilentFrom(switched) - switched, kPlaySampleRate * 150 / 1000);
+
+    // LOAD stops playing before its dialog (cancelled here).
+    host.openChoice.reset();
+    Click(SwitchId::kLoad);
+    EXPECT_FALSE(window.Playback().Playing());
+    EXPECT_FALSE(On(SwitchId::kPlay));
+    EXPECT_EQ(host.timers.count(kPlaybackTimer), 0u);
+    EXPECT_FALSE(Shows("Bar 2"));
+    EXPECT_TRUE(host.messages.texts.empty());
+}
+
+TEST_F(WindowPlaybackTest, TheSongsEndTurnsTheSwitchOffAndConvertStopsPlaying) {
+    Click(SwitchId::kPlay);  // three.mid: half a second
+    ASSERT_TRUE(window.Playback().Playing());
+    for (int i = 0; i < 20 && window.Playback().Playing(); ++i) Play(kPlaySampleRate / 4);
+    EXPECT_FALSE(window.Playback().Playing());
+    EXPECT_FALSE(On(SwitchId::kPlay));
+    EXPECT_EQ(host.timers.count(kPlaybackTimer), 0u);
+    EXPECT_TRUE(host.messages.texts.empty());
+
+    Click(SwitchId::kPlay);
+    ASSERT_TRUE(window.Playback().Playing());
+    host.conversion.saveChoice.reset();
+    Click(SwitchId::kConvert);
+    EXPECT_FALSE(window.Playback().Playing());
+    EXPECT_FALSE(On(SwitchId::kPlay));
+}
+
+TEST_F(WindowPlaybackTest, AModuleThatCrashesWhilePlayingStopsThePlaybackNotTheWindow) {
+    Load(WriteFile("long.mid", LongTwoChannelSong()));
+    probe.SetCrashAtBlock(40);
+    Click(SwitchId::kPlay);
+    ASSERT_TRUE(window.Playback().Playing());
+    for (int i = 0; i < 20 && window.Playback().Playing(); ++i) Play(kPlaySampleRate / 4);
+    EXPECT_FALSE(window.Playback().Playing());
+    EXPECT_FALSE(On(SwitchId::kPlay));
+    ASSERT_EQ(host.messages.texts.size(), 1u);
+    EXPECT_EQ(host.messages.texts[0], "Cannot play the song: Playback crashed (Segmentation fault).");
+    // The window goes on: the next PLAY plays.
+    probe.Reset();
+    Click(SwitchId::kPlay);
+    EXPECT_TRUE(window.Playback().Playing());
+}
+
+TEST_F(WindowPlaybackTest, WithoutAnAudioOutputOneSentenceSaysWhatWasTried) {
+    host.noAudioOutput = true;
+    Click(SwitchId::kPlay);
+    EXPECT_FALSE(window.Playback().Playing());
+    EXPECT_FALSE(On(SwitchId::kPlay));
+    ASSERT_EQ(host.messages.texts.size(), 1u);
+    EXPECT_EQ(host.messages.texts[0], "Cannot play the song: no audio output (tried pulseaudio, alsa): no device.");
+    // Converting still works as before.
+    const std::string wav = Convert("after.wav");
+    EXPECT_TRUE(std::filesystem::exists(wav));
+}
+
+TEST_F(MainWindowTest, PlayWithoutASongSaysSoAndTheKeyPlaysToo) {
+    Click(SwitchId::kPlay);
+    EXPECT_FALSE(On(SwitchId::kPlay));
+    ASSERT_EQ(host.messages.texts.size(), 1u);
+    EXPECT_EQ(host.messages.texts[0], kNoSongLoadedMessage);
+    window.TogglePlayback();
+    host.RunPosted();
+    EXPECT_EQ(host.messages.texts.size(), 2u);
+    EXPECT_FALSE(On(SwitchId::kPlay));
+}
+
+TEST(PlayingBar, TheCountInThenTheBar) {
+    EXPECT_EQ(PlayingBarText({0, 3, 0, 12000, 100}), "Count-in 3");
+    EXPECT_EQ(PlayingBarText({12, 1, 0, 12000, 100}), "Bar 12");
+}
+
+}  // namespace
