@@ -60,7 +60,15 @@ bool ContainsJapanese(std::string_view name, const JapaneseWord& word) {
     return name.find(word.utf8) != std::string_view::npos || ContainsShiftJis(name, word.shiftJis);
 }
 
-// The runs of ASCII letters of `name`, in lower case.
+
+template <std::size_t N>
+bool HasWord(const std::vector<std::string>& words, const std::array<std::string_view, N>& known) {
+    return std::any_of(words.begin(), words.end(),
+                       [&known](const std::string& word) { return std::find(known.begin(), known.end(), word) != known.end(); });
+}
+
+}  // namespace
+
 std::vector<std::string> EnglishWords(std::string_view name) {
     std::vector<std::string> words;
     std::string word;
@@ -76,14 +84,6 @@ std::vector<std::string> EnglishWords(std::string_view name) {
     if (!word.empty()) words.push_back(std::move(word));
     return words;
 }
-
-template <std::size_t N>
-bool HasWord(const std::vector<std::string>& words, const std::array<std::string_view, N>& known) {
-    return std::any_of(words.begin(), words.end(),
-                       [&known](const std::string& word) { return std::find(known.begin(), known.end(), word) != known.end(); });
-}
-
-}  // namespace
 
 int MelodyNameStrength(std::string_view trackName) {
     int strength = 0;

@@ -2,7 +2,12 @@
 // "Vocal", "メロディ", ...), the bass, a guitar or the drums.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <vector>
+
+// The runs of ASCII letters of `name`, in lower case: its English words.
+std::vector<std::string> EnglishWords(std::string_view name);
 
 // How strongly a track name says that the track is the melody: 0 not at all,
 // 1 a lead ("Lead", "Synth Lead"), 2 a voice ("Vocal", "Voice", "Vox", "Vo",

@@ -1,9 +1,10 @@
 // The table of voice names.
 #include "app/song/voice_names.h"
 
+#include "app/song/part_names.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -41,23 +42,6 @@ constexpr std::array<std::string_view, 3> kJapaneseInstrumentWords = {
     "\xE3\x82\xB5\xE3\x83\x83\xE3\x82\xAF\xE3\x82\xB9",         // サックス
 };
 
-// The runs of ASCII letters of `name`, in lower case.
-std::vector<std::string> Words(std::string_view name) {
-    std::vector<std::string> words;
-    std::string word;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 && std::isalpha(byte)) {
-            word += static_cast<char>(std::tolower(byte));
-        } else if (!word.empty()) {
-            words.push_back(std::move(word));
-            word.clear();
-        }
-    }
-    if (!word.empty()) words.push_back(std::move(word));
-    return words;
-}
-
 bool Contains(const auto& list, std::string_view item) {
     return !item.empty() && std::find(list.begin(), list.end(), item) != list.end();
 }
@@ -65,7 +49,7 @@ bool Contains(const auto& list, std::string_view item) {
 }  // namespace
 
 std::string_view VoiceNamed(std::string_view name) {
-    const std::vector<std::string> words = Words(name);
+    const std::vector<std::string> words = EnglishWords(name);
     if (std::ranges::any_of(words, [](const std::string& word) { return Contains(kInstrumentWords, word); }) ||
         std::ranges::any_of(kJapaneseInstrumentWords, [name](std::string_view w) { return name.find(w) != std::string_view::npos; }))
         return {};

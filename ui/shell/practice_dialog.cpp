@@ -7,6 +7,7 @@
 #include "app/options/practice_values.h"
 #include "platform/text.h"
 #include "platform/translation.h"
+#include "ui/shell/choice_dialog.h"
 #include "ui/window/practice_choices.h"
 #include "ui/window/practice_form.h"
 #include "ui/window/tempo_buttons.h"
@@ -17,16 +18,8 @@ namespace {
 constexpr double kDefaultLoudness = -16.0;
 constexpr double kQuietestLoudness = -40.0;
 constexpr double kLoudestLoudness = -5.0;
-constexpr int kSpacing = 6;
-constexpr int kBorder = 12;
 constexpr int kNumberChars = 6;
 constexpr int kColumns = 5;
-
-GtkWidget* Label(const char* text) {
-    GtkWidget* label = gtk_label_new_with_mnemonic(text);
-    gtk_widget_set_halign(label, GTK_ALIGN_START);
-    return label;
-}
 
 // A bold line that opens a group of choices.
 GtkWidget* Heading(const char* text) {
@@ -35,7 +28,7 @@ GtkWidget* Heading(const char* text) {
     gtk_label_set_markup(GTK_LABEL(label), markup);
     g_free(markup);
     gtk_widget_set_halign(label, GTK_ALIGN_START);
-    gtk_widget_set_margin_top(label, kSpacing);
+    gtk_widget_set_margin_top(label, kDialogSpacing);
     return label;
 }
 
@@ -103,16 +96,8 @@ private:
 
 std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const PracticeSettings& current,
                                                   const SongOptions& song, int lastMeasure) {
-    GtkWidget* dialog = gtk_dialog_new_with_buttons(Tr("Practice"), parent,
-                                                    static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                    Tr("_Cancel"), GTK_RESPONSE_CANCEL, Tr("_OK"), GTK_RESPONSE_OK, nullptr);
-    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-    gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
-    GtkWidget* grid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(grid), kSpacing);
-    gtk_grid_set_column_spacing(GTK_GRID(grid), kSpacing);
-    gtk_container_set_border_width(GTK_CONTAINER(grid), kBorder);
-    gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), grid, TRUE, TRUE, 0);
+    GtkWidget* grid = nullptr;
+    GtkWidget* dialog = NewChoiceDialog(parent, Tr("Practice"), grid);
     Rows rows(grid);
     const PracticeForm form = PracticeFormOf(current);
 
@@ -121,37 +106,37 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
     GtkWidget* sectionCheck = Check(Tr("Only _measures"), section);
     GtkWidget* first = Spin(1, measures, section ? current.firstMeasure : 1, 1, nullptr);
     Name(first, Tr("First measure"));
-    GtkWidget* toLabel = Label(Tr("_to"));
+    GtkWidget* toLabel = ChoiceLabel(Tr("_to"));
     GtkWidget* last = Spin(1, measures, section ? current.lastMeasure : measures, 1, toLabel);
     Name(last, Tr("Last measure"));
     FollowCheck(sectionCheck, first);
     FollowCheck(sectionCheck, last);
     gchar* count = g_strdup_printf(Tr("of %d"), measures);
-    rows.Add({sectionCheck, first, toLabel, last, Label(count)});
+    rows.Add({sectionCheck, first, toLabel, last, ChoiceLabel(count)});
     g_free(count);
 
     GtkWidget* loopCheck = Check(Tr("_Repeat the section"), form.loop);
     GtkWidget* passes = Spin(2, kMaxLoopPasses, form.loop ? current.loopPasses : 2, 1, nullptr);
     Name(passes, Tr("Passes"));
     FollowCheck(loopCheck, passes);
-    rows.Add({loopCheck, passes, Label(Tr("times"))});
-    GtkWidget* stepLabel = Label(Tr("Each pass _faster by (points)"));
+    rows.Add({loopCheck, passes, ChoiceLabel(Tr("times"))});
+    GtkWidget* stepLabel = ChoiceLabel(Tr("Each pass _faster by (points)"));
     GtkWidget* step = Entry(form.tempoStep, stepLabel);
-    GtkWidget* toTempoLabel = Label(Tr("or l_ast pass's tempo (%)"));
+    GtkWidget* toTempoLabel = ChoiceLabel(Tr("or l_ast pass's tempo (%)"));
     GtkWidget* toTempo = Entry(form.tempoTo, toTempoLabel);
     FollowCheck(loopCheck, step);
     FollowCheck(loopCheck, toTempo);
     rows.Add({stepLabel, step, toTempoLabel, toTempo});
 
-    GtkWidget* tempoLabel = Label(Tr("_Tempo (%)"));
+    GtkWidget* tempoLabel = ChoiceLabel(Tr("_Tempo (%)"));
     GtkWidget* tempo = Spin(kMinTempoPercent, kMaxTempoPercent, current.tempoPercent, 1, tempoLabel);
-    GtkWidget* keyLabel = Label(Tr("_Key (semitones)"));
+    GtkWidget* keyLabel = ChoiceLabel(Tr("_Key (semitones)"));
     GtkWidget* key = Spin(-kMaxTransposeSemitones, kMaxTransposeSemitones, current.transpose, 1, keyLabel);
     rows.Add({tempoLabel, tempo, keyLabel, key});
 
     rows.AddWide(Heading(Tr("Count-in and click")));
     GtkWidget* preCount = Check(Tr("_Pre-count"), current.preCount);
-    GtkWidget* countInLabel = Label(Tr("Count-_in length"));
+    GtkWidget* countInLabel = ChoiceLabel(Tr("Count-_in length"));
     GtkWidget* countIn = gtk_combo_box_text_new();
     gtk_label_set_mnemonic_widget(GTK_LABEL(countInLabel), countIn);
     gtk_combo_box_text_append_text(GTK_COMBO_BOX_TEXT(countIn), Tr("1 measure"));
@@ -161,7 +146,7 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
     FollowCheck(preCount, countIn);
     rows.Add({preCount, nullptr, countInLabel, countIn});
     GtkWidget* click = Check(Tr("_Click on every beat"), current.click);
-    GtkWidget* clickLevelLabel = Label(Tr("Click le_vel (dB)"));
+    GtkWidget* clickLevelLabel = ChoiceLabel(Tr("Click le_vel (dB)"));
     GtkWidget* clickLevel = Entry(form.clickLevel, clickLevelLabel);
     rows.Add({click, nullptr, clickLevelLabel, clickLevel});
     GtkWidget* drop = Check(Tr("_Drop the empty measures before the song"), current.dropEmptyBars);
@@ -172,13 +157,13 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
                                                                      Tr("Dr_ums")};
     std::array<GtkWidget*, kLevelParts.size()> partLevels{};
     for (std::size_t part = 0; part < kLevelParts.size(); part += 2) {
-        GtkWidget* left = Label(partLabels[part]);
-        GtkWidget* right = Label(partLabels[part + 1]);
+        GtkWidget* left = ChoiceLabel(partLabels[part]);
+        GtkWidget* right = ChoiceLabel(partLabels[part + 1]);
         partLevels[part] = Entry(form.partLevels[part], left);
         partLevels[part + 1] = Entry(form.partLevels[part + 1], right);
         rows.Add({left, partLevels[part], right, partLevels[part + 1]});
     }
-    GtkWidget* othersLabel = Label(Tr("Ot_her levels"));
+    GtkWidget* othersLabel = ChoiceLabel(Tr("Ot_her levels"));
     GtkWidget* others = Entry(form.otherLevels, othersLabel, 0);
     gtk_entry_set_placeholder_text(GTK_ENTRY(others), "2,5-7=-6; Alto=+6");
     gtk_widget_set_tooltip_text(others, Tr("Channels or a track's name with its level, such as 2,5-7=-6; Alto=+6"));
@@ -196,7 +181,7 @@ std::optional<PracticeSettings> RunPracticeDialog(GtkWindow* parent, const Pract
     rows.Add({loudnessCheck, loudness});
     GtkWidget* stems = Check(Tr("_Stems: one more file for each channel"), current.stems);
     rows.AddWide(stems);
-    rows.AddWide(Label(Tr("The save dialog chooses the format.")));
+    rows.AddWide(ChoiceLabel(Tr("The save dialog chooses the format.")));
     GtkWidget* problem = gtk_label_new(nullptr);
     gtk_label_set_line_wrap(GTK_LABEL(problem), TRUE);
     gtk_label_set_max_width_chars(GTK_LABEL(problem), 50);

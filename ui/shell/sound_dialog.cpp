@@ -7,18 +7,11 @@
 #include "app/startup/soundfont_catalog.h"
 #include "platform/text.h"
 #include "platform/translation.h"
+#include "ui/shell/choice_dialog.h"
 #include "ui/window/sound_options.h"
 
 namespace {
 
-constexpr int kSpacing = 6;
-constexpr int kBorder = 12;
-
-GtkWidget* Label(const char* text) {
-    GtkWidget* label = gtk_label_new_with_mnemonic(text);
-    gtk_widget_set_halign(label, GTK_ALIGN_START);
-    return label;
-}
 
 // A list of `options` with `current` chosen, named by `label`.
 GtkWidget* Choice(const std::vector<SoundOption>& options, const std::string& current, GtkWidget* label) {
@@ -63,18 +56,10 @@ void OnOtherFile(GtkButton*, gpointer data) {
 }  // namespace
 
 std::optional<SoundChoice> RunSoundDialog(GtkWindow* parent, const SoundChoice& current) {
-    GtkWidget* dialog = gtk_dialog_new_with_buttons(Tr("Sound"), parent,
-                                                    static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
-                                                    Tr("_Cancel"), GTK_RESPONSE_CANCEL, Tr("_OK"), GTK_RESPONSE_OK, nullptr);
-    gtk_dialog_set_default_response(GTK_DIALOG(dialog), GTK_RESPONSE_OK);
-    gtk_window_set_resizable(GTK_WINDOW(dialog), FALSE);
-    GtkWidget* grid = gtk_grid_new();
-    gtk_grid_set_row_spacing(GTK_GRID(grid), kSpacing);
-    gtk_grid_set_column_spacing(GTK_GRID(grid), kSpacing);
-    gtk_container_set_border_width(GTK_CONTAINER(grid), kBorder);
-    gtk_box_pack_start(GTK_BOX(gtk_dialog_get_content_area(GTK_DIALOG(dialog))), grid, TRUE, TRUE, 0);
+    GtkWidget* grid = nullptr;
+    GtkWidget* dialog = NewChoiceDialog(parent, Tr("Sound"), grid);
 
-    GtkWidget* fontLabel = Label(Tr("_SoundFont"));
+    GtkWidget* fontLabel = ChoiceLabel(Tr("_SoundFont"));
     GtkWidget* font =
         Choice(SoundFontOptions(InstalledSoundFonts(SoundFontFolders()), current.soundFont), current.soundFont, fontLabel);
     GtkWidget* other = gtk_button_new_with_mnemonic(Tr("Other _file..."));
@@ -82,15 +67,15 @@ std::optional<SoundChoice> RunSoundDialog(GtkWindow* parent, const SoundChoice& 
     gtk_grid_attach(GTK_GRID(grid), fontLabel, 0, 0, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), font, 1, 0, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), other, 2, 0, 1, 1);
-    GtkWidget* reverbLabel = Label(Tr("_Reverb"));
+    GtkWidget* reverbLabel = ChoiceLabel(Tr("_Reverb"));
     GtkWidget* reverb = Choice(ReverbOptions(current.reverb), current.reverb, reverbLabel);
     gtk_grid_attach(GTK_GRID(grid), reverbLabel, 0, 1, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), reverb, 1, 1, 1, 1);
-    GtkWidget* chorusLabel = Label(Tr("C_horus"));
+    GtkWidget* chorusLabel = ChoiceLabel(Tr("C_horus"));
     GtkWidget* chorus = Choice(ChorusOptions(current.chorus), current.chorus, chorusLabel);
     gtk_grid_attach(GTK_GRID(grid), chorusLabel, 0, 2, 1, 1);
     gtk_grid_attach(GTK_GRID(grid), chorus, 1, 2, 1, 1);
-    GtkWidget* note = Label(Tr("Every conversion from now on plays with this sound."));
+    GtkWidget* note = ChoiceLabel(Tr("Every conversion from now on plays with this sound."));
     gtk_grid_attach(GTK_GRID(grid), note, 0, 3, 3, 1);
     GtkWidget* problem = gtk_label_new(nullptr);
     gtk_label_set_line_wrap(GTK_LABEL(problem), TRUE);
